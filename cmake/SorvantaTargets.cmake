@@ -1,0 +1,46 @@
+# Helpers that turn a folder of sources into a library, and a folder of tests into ctest entries.
+
+# sorvanta_library(NAME DEPENDENCIES...): a static library from NAME/*.cpp, *.h and *.qrc.
+function(sorvanta_library name)
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${name}/*.cpp ${CMAKE_SOURCE_DIR}/${name}/*.h ${CMAKE_SOURCE_DIR}/${name}/*.qrc)
+  if(NOT sources)
+    set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# sorvanta_tests(FOLDER LIBRARIES...): tests/FOLDER/*_test.cpp become three executables by their names:
+#   *_interop_test.cpp  label "interop", run inside a private network namespace (tests/support/netns_run)
+#   *_gui_test.cpp      label "gui"
+#   other *_test.cpp    the plain unit tests
+# Every test also carries the folder's label and runs offscreen with a fresh SORVANTA_HOME (see test_main).
+function(sorvanta_tests folder)
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
+  set(interop ${all})
+  list(FILTER interop INCLUDE REGEX "_interop_test\\.cpp$")
+  set(gui ${all})
+  list(FILTER gui INCLUDE REGEX "_gui_test\\.cpp$")
+  set(unit ${all})
+  list(FILTER unit EXCLUDE REGEX "_(interop|gui)_test\\.cpp$")
+  _sorvanta_test_executable(${folder}_tests "${unit}" "${folder}" "" ${ARGN})
+  _sorvanta_test_executable(${folder}_gui_tests "${gui}" "${folder};gui" "" ${ARGN})
+  _sorvanta_test_executable(${folder}_interop_tests "${interop}" "${folder};interop"
+                            "${CMAKE_SOURCE_DIR}/tests/support/netns_run" ${ARGN})
+endfunction()
+
+function(_sorvanta_test_executable target sources labels launcher)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE test_support ${ARGN})
+  set(props LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  if(launcher)
+    set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${launcher})
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,21 @@
+// Code-page service in place of GetACP, the OEM page and MultiByteToWideChar / WideCharToMultiByte.
+// The ANSI code page is the locale's codeset (65001 on UTF-8 locales); the OEM page follows the locale's
+// language (437 by default, 866 for Russian, ...). Conversions go through iconv; a character the target
+// page cannot hold becomes substitute.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace codepage {
+
+int ansiCodePage();
+int oemCodePage();
+// The iconv name of a Windows code-page number ("CP1252", "UTF-8", "CP437", ...), or empty when unknown.
+QByteArray iconvName(int codePage);
+bool isSupported(int codePage);
+
+QString toUnicode(const QByteArray& bytes, int codePage);
+QByteArray fromUnicode(const QString& text, int codePage, char substitute = '?');
+
+}  // namespace codepage

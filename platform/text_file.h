@@ -1,0 +1,23 @@
+// Reading and writing the program's text files. Reading decodes UTF-16 LE when the bytes start with FF FE,
+// UTF-8 (a BOM dropped) when the bytes are valid UTF-8, else the legacy code page: Windows-1252, or the one
+// named by $SORVANTA_CODEPAGE. Writing produces UTF-8 without BOM, CR LF after every line (the last
+// included), atomically through QSaveFile; a failed write leaves the old file and reports why.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+QString decodeText(const QByteArray& bytes);
+// Lines split at CR LF, CR or LF; a final line end adds no empty line.
+QStringList splitLines(const QString& text);
+// lines joined with CR LF after every line, as UTF-8.
+QByteArray encodeLines(const QStringList& lines);
+
+// The whole file decoded, or nullopt when it cannot be read (*error says why).
+std::optional<QString> readTextFile(const QString& path, QString* error = nullptr);
+// Writes bytes atomically; on failure returns false, keeps the old file and sets *error.
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
