@@ -14,6 +14,9 @@ int oemCodePage();
 // The iconv name of a Windows code-page number ("CP1252", "UTF-8", "CP437", ...), or empty when unknown.
 QByteArray iconvName(int codePage);
 bool isSupported(int codePage);
+// The code page named by a number ("1251"), "CPnnnn", "windows-nnnn" or an iconv name from the table
+// ("KOI8-R", "ISO-8859-5"), matched without case; 0 when the name is empty or unknown.
+int codePageFromName(const QByteArray& name);
 
 QString toUnicode(const QByteArray& bytes, int codePage);
 QByteArray fromUnicode(const QString& text, int codePage, char substitute = '?');

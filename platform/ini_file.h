@@ -45,6 +45,8 @@ private:
     struct Section {
         QString name;
         std::vector<Entry> entries;
+        QString heading;           // the "[name]" line as written
+        bool hasHeading = false;   // false only for the lines before the first heading
     };
 
     const Section* findSection(const QString& name) const;
