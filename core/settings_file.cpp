@@ -1,0 +1,217 @@
+// Reading and writing "setupkrn.ini": see settings_file.h.
+
+#include "core/settings_file.h"
+
+#include "core/accounts.h"
+#include "core/ini_info.h"
+#include "core/settings_fields.h"
+#include "core/shared_helpers.h"
+#include "core/status_codes.h"
+
+#include "platform/ini_file.h"
+#include "platform/text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString connectionsHeading = QStringLiteral("<Connections>");
+const QString statusCodesHeading = QStringLiteral("<Status Codes>");
+const QString mailInfoHeading = QStringLiteral("<Mail Info>");
+
+using Field = LineField<TIniInfo>;
+
+// The 20 fields of the "<Mail Info>" line, in file order, with their keys in section "Default" of the INI layout.
+constexpr Field settingsLineFields[] = {
+    numberLineField("NConnect", &TIniInfo::NConnect),
+    textLineField("DnsIP", &TIniInfo::DnsIP),
+    flagLineField("AutoCommit", &TIniInfo::AutoCommit),
+    numberLineField("AutoCommitT", &TIniInfo::AutoCommitT),
+    textLineField("CharSet", &TIniInfo::CharSet),
+    textLineField("PathPro", &TIniInfo::PathPro),
+    numberLineField("NumberConnect", &TIniInfo::NumberConnect),
+    numberLineField("AutoCheckMinutes", &TIniInfo::AutoCheckMinutes),
+    flagLineField("Html", &TIniInfo::Html),
+    numberLineField("TimeOut", &TIniInfo::TimeOut),
+    textLineField("Codes", &TIniInfo::Codes),
+    flagLineField("Default Helo", &TIniInfo::DefaultHelo),
+    longTextLineField("Text Helo", &TIniInfo::TextHelo),
+    flagLineField("Pop3 Identify", &TIniInfo::Pop3Identify),
+    flagLineField("Create Log", &TIniInfo::CreateLog),
+    flagLineField("External Smtp", &TIniInfo::ExternalSmtp),
+    flagLineField("LangOn", &TIniInfo::LangOn),
+    flagLineField("LangInit", &TIniInfo::LangInit),
+    longTextLineField("LangFile", &TIniInfo::LangFile),
+    longTextLineField("LogFile", &TIniInfo::LogFile),
+};
+
+bool sameText(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// PathPro counts only when it names an existing folder; otherwise the earlier value stays.
+void keepPathProIfMissing(TIniInfo& settings, const QString& earlierPathPro)
+{
+    if (!QFileInfo(settings.PathPro).isDir())
+        settings.PathPro = earlierPathPro;
+}
+
+bool isBlockLayout(const QStringList& lines)
+{
+    return sameText(lines[0], connectionsHeading) && lines.size() > 1 && !lines[1].isEmpty();
+}
+
+// Steps over the empty line before heading and the heading; false when they are not where they belong. A
+// heading that must be followed by a block may not be the last line.
+bool passHeading(const QStringList& lines, qsizetype& i, const QString& heading, bool headingBeforeLast)
+{
+    const qsizetype last = lines.size() - 1;
+    if (i < last && lines[i].isEmpty())
+        ++i;
+    if (i >= (headingBeforeLast ? last : lines.size()) || !sameText(lines[i], heading))
+        return false;
+    ++i;
+    return true;
+}
+
+// Reading stops at the first misplaced heading; what was read before it stays.
+void readBlockLayout(const QStringList& lines)
+{
+    qsizetype i = 1;
+    for (; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        auto account = std::make_unique<tAccountObj>(true);
+        ParseAccountLine(*account, lines[i]);
+        Accounts.Add(std::move(account));
+    }
+    if (!passHeading(lines, i, statusCodesHeading, true))
+        return;
+    for (; i < lines.size() && !lines[i].isEmpty(); ++i)
+        StatusCodes.add(lines[i]);
+    if (!passHeading(lines, i, mailInfoHeading, false))
+        return;
+    if (i < lines.size())
+        parseSettingsLine(DefaultIniInfo, lines[i]);
+}
+
+// A file in no known layout would be replaced by defaults at exit: keep a copy of it first.
+void keepUnrecognisedFile(const QString& path)
+{
+    const QString backup = path + QStringLiteral(".bak");
+    QFile::remove(backup);
+    QFile::copy(path, backup);
+}
+
+void readAccountsSection(const IniFile& ini)
+{
+    const QString section = QStringLiteral("User");
+    // The count is a claim of the file: there cannot be more accounts than keys naming them.
+    const int count = std::min<qsizetype>(ini.readInteger(section, QStringLiteral("Count"), 0),
+                                          ini.sectionKeys(section).size());
+    for (int i = 0; i < count; ++i) {
+        const QString name = ini.readString(section, QString::number(i), QString());
+        if (name.isEmpty())
+            continue;
+        auto account = std::make_unique<tAccountObj>(true);
+        ReadAccountSection(*account, name, i, ini);
+        Accounts.Add(std::move(account));
+    }
+}
+
+void readStatusCodesSection(const IniFile& ini)
+{
+    const QString section = QStringLiteral("Status Codes");
+    const int count = std::min<qsizetype>(ini.readInteger(section, QStringLiteral("Count"), 0),
+                                          ini.sectionKeys(section).size());
+    for (int i = 0; i < count; ++i) {
+        const QString line = trimBlanks(ini.readString(section, QString::number(i), QString()));
+        if (!line.isEmpty())
+            StatusCodes.add(line);
+    }
+}
+
+bool writeOwnerOnly(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly)
+        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        && file.write(bytes) == bytes.size() && file.commit();
+    if (!written) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+    }
+    return written;
+}
+
+}  // namespace
+
+QString settingsFilePath()
+{
+    return ProgramFolder() + QStringLiteral("setupkrn.ini");
+}
+
+QString settingsLine(const TIniInfo& settings)
+{
+    return formatLine<TIniInfo>(settings, settingsLineFields);
+}
+
+void parseSettingsLine(TIniInfo& settings, const QString& line)
+{
+    const QString earlierPathPro = settings.PathPro;
+    parseLine<TIniInfo>(settings, line, settingsLineFields);
+    keepPathProIfMissing(settings, earlierPathPro);
+}
+
+void ReadIniSettings(const QString& path)
+{
+    const IniFile ini(path);
+    readAccountsSection(ini);
+    readStatusCodesSection(ini);
+    const QString earlierPathPro = DefaultIniInfo.PathPro;
+    readIniFields<TIniInfo>(DefaultIniInfo, ini, QStringLiteral("Default"), settingsLineFields);
+    keepPathProIfMissing(DefaultIniInfo, earlierPathPro);
+}
+
+void LoadSettings()
+{
+    DefaultIniInfo = DefaultIniInfoValues();
+    Accounts.Clear();
+    StatusCodes.clear();
+    const QString path = settingsFilePath();
+    const QStringList lines = splitLines(readTextFile(path).value_or(QString()));
+    if (!lines.isEmpty()) {
+        if (lines[0] == QLatin1String("[User]"))
+            ReadIniSettings(path);
+        else if (isBlockLayout(lines))
+            readBlockLayout(lines);
+        else
+            keepUnrecognisedFile(path);
+    }
+    if (Accounts.Count() == 0)
+        Accounts.Add(std::make_unique<tAccountObj>(true));
+}
+
+QStringList settingsFileLines(const TIniInfo& settings)
+{
+    QStringList lines{connectionsHeading};
+    for (int i = 0; i < Accounts.Count(); ++i)
+        lines.append(accountLine(*Accounts.Items(i)));
+    if (Accounts.Count() == 0)   // an empty block would make the file unreadable
+        lines.append(accountLine(tAccountObj(true)));
+    lines << QString() << statusCodesHeading;
+    for (const QString& line : StatusCodes.toStringList()) {
+        if (!line.isEmpty())   // an empty line would end the block early
+            lines.append(line);
+    }
+    lines << QString() << mailInfoHeading << settingsLine(settings);
+    return lines;
+}
+
+bool SaveSettings(QString* error)
+{
+    return writeOwnerOnly(settingsFilePath(), encodeLines(settingsFileLines(DefaultIniInfo)), error);
+}

@@ -1,0 +1,28 @@
+// The settings file "setupkrn.ini" in the program folder. Written in the block layout ("<Connections>" with
+// one line per account, "<Status Codes>" with the status-code lines, "<Mail Info>" with the settings line of
+// 20 "^"-joined fields); read in that layout or in the older INI layout (sections "User", "<i>|<name>",
+// "Status Codes", "Default"). A file in neither layout is kept as "setupkrn.ini.bak" and defaults are used.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct TIniInfo;
+
+QString settingsFilePath();   // ProgramFolder() + "setupkrn.ini"
+
+// Fills DefaultIniInfo with the defaults, empties Accounts and StatusCodes, reads the settings file and adds a
+// placeholder account when it gave none. Any failure to read leaves the defaults; it is never reported.
+void LoadSettings();
+// Writes DefaultIniInfo, Accounts and StatusCodes in the block layout, atomically and readable by the owner
+// only (the file holds passwords). On failure answers false, keeps the old file and sets *error.
+bool SaveSettings(QString* error = nullptr);
+
+// The lines SaveSettings writes.
+QStringList settingsFileLines(const TIniInfo& settings);
+// The "<Mail Info>" line of settings.
+QString settingsLine(const TIniInfo& settings);
+// Applies the fields present in a "<Mail Info>" line to settings.
+void parseSettingsLine(TIniInfo& settings, const QString& line);
+// Reads the INI layout of path into DefaultIniInfo, Accounts and StatusCodes.
+void ReadIniSettings(const QString& path);
