@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <memory>
 
 class EventSocket;
+class HostLookup;
 
 class TStarSocket : public QObject {
     Q_OBJECT
@@ -50,7 +52,7 @@ protected:
     int lastSocketError() const { return m_lastError; }
     bool connected() const { return m_connected; }
     bool hasSocket() const;
-    bool resolving() const { return m_lookupId != 0; }
+    bool resolving() const;
     // Dotted form of the address connected to (or being connected to).
     QString addressText() const;
 
@@ -75,7 +77,11 @@ protected:
     // handed on in pieces). Stops when handleLine returns false. A call made while a line is being handled
     // returns at once: the rest is read at the next notification.
     void readLines(const std::function<bool(const QByteArray& line)>& handleLine);
-    void clearReceiveBuffer() { m_receiveBuffer.clear(); }
+    void clearReceiveBuffer()
+    {
+        m_receiveBuffer.clear();
+        ++m_receiveGeneration;
+    }
     // Writes the whole of data, letting other events run while the socket cannot take more. Stops early
     // when stop() turns true or on a socket error (stored); returns whether everything was written.
     bool writeAll(QByteArrayView data, const std::function<bool()>& stop);
@@ -88,29 +94,30 @@ protected:
     virtual void onResolved() {}
     virtual void onCountdownExpired() {}
     // Window messages above WM_USER + 1 posted to this object (the descendants' done message).
-    virtual void onMessage(int msg) { Q_UNUSED(msg); }
+    virtual void onMessage(const WindowMessage& message) { Q_UNUSED(message); }
 
     bool event(QEvent* event) override;
 
 private:
     void countdownStep();
-    void lookupFinished(int lookupId, quint32 address, int error);
+    void lookupFinished(int error, const QStringList& addresses);
     void handleSocketEvent(int event, int error);
-    void setLastError(int error) { m_lastError = error; }
+    void waitUntilWritable(const std::function<bool()>& stop);
 
     std::unique_ptr<EventSocket> m_socket;
+    std::unique_ptr<HostLookup> m_lookup;
     bool m_connected = false;
     QString m_host;
     QString m_hostName;
     QString m_hostAddress;
     quint32 m_resolvedAddress = 0;    // host order
     quint32 m_connectAddress = 0;     // host order
-    quint16 m_connectPort = 0;
-    int m_lookupId = 0;
     int m_lastError = 0;
     QTimer m_countdownTimer;
     int m_countdownRemaining = 0;
     std::chrono::milliseconds m_countdownStep{1000};
     QByteArray m_receiveBuffer;
+    quint64 m_receiveGeneration = 0;
     bool m_readingLines = false;
+    bool m_writable = false;
 };
