@@ -4,6 +4,9 @@
 
 #include "platform/text_file.h"
 
+#include <QCollator>
+#include <QLocale>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -55,7 +58,39 @@ QString quoted(const QString& item, QChar quote)
     return quote + doubled + quote;
 }
 
+// The user's collation as the class library's AnsiCompareText / AnsiCompareStr use it. The C locale has no
+// linguistic order, so English order stands in for it there.
+QCollator userCollator(Qt::CaseSensitivity sensitivity)
+{
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(sensitivity);
+    return collator;
+}
+
+// Texts the collation holds equal but that differ (beyond case, when comparing without case) are ordered
+// by code unit, so that a sorted list without duplicates never drops a distinct item.
+int collate(const QString& a, const QString& b, Qt::CaseSensitivity sensitivity)
+{
+    thread_local const QCollator withoutCase = userCollator(Qt::CaseInsensitive);
+    thread_local const QCollator withCase = userCollator(Qt::CaseSensitive);
+    const int order = (sensitivity == Qt::CaseInsensitive ? withoutCase : withCase).compare(a, b);
+    return order != 0 ? order : QString::compare(a, b, sensitivity);
+}
+
 }  // namespace
+
+int ansiCompareText(const QString& a, const QString& b)
+{
+    return collate(a, b, Qt::CaseInsensitive);
+}
+
+int ansiCompareStr(const QString& a, const QString& b)
+{
+    return collate(a, b, Qt::CaseSensitive);
+}
 
 void StringList::set(int index, const QString& text)
 {
@@ -108,8 +143,8 @@ int StringList::indexOf(const QString& text) const
     return -1;
 }
 
-// Binary search as the class library does it: on a match the search goes on to the left, so index is the
-// first equal item (unless duplicates are accepted, where it is just an equal item's insertion place).
+// Binary search as the class library does it: when duplicates are accepted the search goes on to the left, so
+// index is the first equal item; otherwise it stops at the equal item it meets.
 bool StringList::find(const QString& text, int& index) const
 {
     bool found = false;
@@ -229,7 +264,10 @@ QString StringList::name(int index) const
 QString StringList::value(const QString& name) const
 {
     const int index = indexOfName(name);
-    return index < 0 ? QString() : m_items[index].text.mid(name.size() + 1);
+    if (index < 0)
+        return QString();
+    const QString& item = m_items[index].text;
+    return item.mid(item.indexOf('=') + 1);
 }
 
 int StringList::indexOfName(const QString& name) const
@@ -254,5 +292,5 @@ QStringList StringList::toStringList() const
 
 int StringList::compare(const QString& a, const QString& b) const
 {
-    return QString::compare(a, b, m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    return m_caseSensitive ? ansiCompareStr(a, b) : ansiCompareText(a, b);
 }

@@ -11,6 +11,11 @@
 
 #include <vector>
 
+// The user's collation, as the class library's AnsiCompareText (without case) and AnsiCompareStr (with
+// case): < 0, 0 or > 0. Texts that differ other than by case (by anything, for the second) never compare 0.
+int ansiCompareText(const QString& a, const QString& b);
+int ansiCompareStr(const QString& a, const QString& b);
+
 class StringList {
 public:
     enum class Duplicates { Ignore, Accept, Error };

@@ -1,0 +1,108 @@
+// Text files: decoding by byte-order mark, UTF-8 validity and the legacy code page; line splitting; the
+// CR LF writer; atomic writes that keep the old file when writing fails.
+
+#include "platform/text_file.h"
+
+#include "tests/support/test_home.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using sorvanta::test::testHome;
+
+struct DecodeCase {
+    const char* name;
+    QByteArray bytes;
+    QString text;
+};
+
+class DecodeTextTest : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTextTest, Decodes)
+{
+    qunsetenv("SORVANTA_CODEPAGE");
+    EXPECT_EQ(decodeText(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, DecodeTextTest,
+    ::testing::Values(DecodeCase{"ascii", "a;b\r\n", "a;b\r\n"},
+                      DecodeCase{"utf8", "gr\xC3\xBC\xC3\x9F", QString::fromUtf8("grüß")},
+                      DecodeCase{"utf8_bom_dropped", "\xEF\xBB\xBFx", "x"},
+                      DecodeCase{"utf16le_with_mark", QByteArray("\xFF\xFEh\0\xE9\0", 6), QString::fromUtf8("hé")},
+                      DecodeCase{"utf16_without_mark_is_not_utf16", QByteArray("h\0", 2), QString(QChar('h')) + QChar(0)},
+                      DecodeCase{"invalid_utf8_is_1252", "caf\xE9 \x80", QString::fromUtf8("café €")},
+                      DecodeCase{"truncated_utf8_is_1252", "ab\xC3", QString::fromUtf8("abÃ")},
+                      DecodeCase{"empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextFileTest, LegacyCodePageFromTheEnvironment)
+{
+    qputenv("SORVANTA_CODEPAGE", "1251");
+    EXPECT_EQ(decodeText("\xCF\xF0\xE8"), QString::fromUtf8("При"));
+    qputenv("SORVANTA_CODEPAGE", "koi8-r");
+    EXPECT_EQ(decodeText("\xF0\xD2\xC9"), QString::fromUtf8("При"));
+    qputenv("SORVANTA_CODEPAGE", "no-such-page");
+    EXPECT_EQ(decodeText("\xE9"), QString::fromUtf8("é"));
+    qunsetenv("SORVANTA_CODEPAGE");
+}
+
+TEST(TextFileTest, SplitLinesAcceptsEveryLineEnd)
+{
+    EXPECT_EQ(splitLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines("a\r\n"), (QStringList{"a"}));
+    EXPECT_EQ(splitLines("a\n\r\n\r"), (QStringList{"a", "", ""}));
+    EXPECT_EQ(splitLines("\r\n"), (QStringList{""}));
+    EXPECT_TRUE(splitLines("").isEmpty());
+}
+
+TEST(TextFileTest, WritesUtf8WithCrLfAfterEveryLineAndReadsItBack)
+{
+    const QString path = testHome() + "lines.txt";
+    const QStringList lines = {QString::fromUtf8("grüß"), "", "last"};
+    ASSERT_TRUE(writeTextLines(path, lines));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "gr\xC3\xBC\xC3\x9F\r\n\r\nlast\r\n");
+    EXPECT_EQ(splitLines(readTextFile(path).value()), lines);
+    EXPECT_EQ(encodeLines({}), "");
+}
+
+TEST(TextFileTest, MissingFileGivesAnError)
+{
+    QString error;
+    EXPECT_FALSE(readTextFile(testHome() + "absent.txt", &error).has_value());
+    EXPECT_FALSE(error.isEmpty());
+}
+
+// A file-size limit makes the write fail part way, as a full disk would, even for root.
+TEST(TextFileTest, FailedWriteKeepsTheOldFile)
+{
+    const QString path = testHome() + "keep.txt";
+    ASSERT_TRUE(writeFileAtomically(path, "old\r\n"));
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString error;
+    const bool written = writeFileAtomically(path, QByteArray(100000, 'x'), &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "old\r\n");
+    EXPECT_EQ(QDir(testHome()).entryList(QDir::Files), QStringList{"keep.txt"});   // no temporary left
+}
+
+}  // namespace
