@@ -1,0 +1,231 @@
+// The event-socket core: notifier activations turned into Winsock events, errno into Winsock numbers.
+
+#include "platform/event_socket.h"
+
+#include "platform/winsock_error.h"
+
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+EventSocket::EventSocket(QObject* parent) : QObject(parent) {}
+
+EventSocket::~EventSocket()
+{
+    close();
+}
+
+int EventSocket::open(Type type)
+{
+    close();
+    m_type = type;
+    const int kind = type == Type::Tcp ? SOCK_STREAM : SOCK_DGRAM;
+    const int fd = ::socket(AF_INET, kind | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return fail(errno);
+    m_fd = fd;
+    m_lastError = 0;
+    m_readNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    m_readNotifier->setEnabled(false);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onReadable);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onWritable);
+    return 0;
+}
+
+int EventSocket::connectTo(quint32 address, quint16 port)
+{
+    if (m_fd < 0)
+        return fail(EBADF);
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(port);
+    peer.sin_addr.s_addr = htonl(address);
+    const int rc = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    const int error = rc == 0 ? 0 : errno;
+    if (m_type == Type::Udp) {
+        if (rc != 0)
+            return fail(error);
+        m_connected = true;
+        m_readNotifier->setEnabled(true);
+        return 0;
+    }
+    if (rc == 0 || error == EINPROGRESS || error == EINTR) {
+        // The outcome arrives as writability; SO_ERROR then tells success from failure.
+        m_connecting = true;
+        setWriteWatch(true);
+    } else {
+        // Winsock reports even an immediate failure through FD_CONNECT; callers keep one path.
+        postEvent(FD_CONNECT, winsockErrorFromErrno(error));
+    }
+    return 0;
+}
+
+qint64 EventSocket::send(const char* data, qint64 length)
+{
+    if (m_fd < 0) {
+        fail(ENOTSOCK);
+        return -1;
+    }
+    const ssize_t sent = ::send(m_fd, data, size_t(length), MSG_NOSIGNAL);
+    if (sent >= 0) {
+        if (sent < length)
+            setWriteWatch(true);   // the kernel is full: FD_WRITE when it has room again
+        return sent;
+    }
+    const int error = errno;
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR)
+        setWriteWatch(true);
+    fail(error == EINTR ? EAGAIN : error);
+    return -1;
+}
+
+qint64 EventSocket::receive(char* data, qint64 length)
+{
+    if (m_fd < 0) {
+        fail(ENOTSOCK);
+        return -1;
+    }
+    const ssize_t got = ::recv(m_fd, data, size_t(length), 0);
+    if (got >= 0)
+        return got;
+    fail(errno == EINTR ? EAGAIN : errno);
+    return -1;
+}
+
+qint64 EventSocket::bytesAvailable() const
+{
+    int count = 0;
+    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &count) != 0)
+        return 0;
+    return count;
+}
+
+int EventSocket::setLingerZero()
+{
+    const linger option{1, 0};
+    if (m_fd < 0 || ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &option, sizeof option) != 0)
+        return fail(m_fd < 0 ? ENOTSOCK : errno);
+    return 0;
+}
+
+int EventSocket::setReceiveBufferSize(int bytes)
+{
+    if (m_fd < 0 || ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) != 0)
+        return fail(m_fd < 0 ? ENOTSOCK : errno);
+    return 0;
+}
+
+void EventSocket::postEvent(int event, int error)
+{
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, event, error] {
+            if (generation == m_generation && m_fd >= 0)
+                deliver(event, error);
+        },
+        Qt::QueuedConnection);
+}
+
+void EventSocket::close()
+{
+    ++m_generation;
+    m_connecting = false;
+    m_connected = false;
+    m_closeReported = false;
+    // The notifier may be the one whose activation is running now: let the loop free it.
+    for (auto* notifier : {&m_readNotifier, &m_writeNotifier}) {
+        if (*notifier) {
+            (*notifier)->setEnabled(false);
+            notifier->release()->deleteLater();
+        }
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+void EventSocket::onReadable()
+{
+    if (m_type == Type::Udp) {
+        deliver(FD_READ, 0);
+        return;
+    }
+    // Peek one byte to tell data from the end of the stream or a failed connection.
+    char probe;
+    const ssize_t got = ::recv(m_fd, &probe, 1, MSG_PEEK);
+    if (got > 0) {
+        deliver(FD_READ, 0);
+        return;
+    }
+    const int error = got == 0 ? 0 : errno;
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR)
+        return;
+    if (m_closeReported)
+        return;
+    m_closeReported = true;
+    m_readNotifier->setEnabled(false);
+    setWriteWatch(false);
+    deliver(FD_CLOSE, winsockErrorFromErrno(error));
+}
+
+void EventSocket::onWritable()
+{
+    setWriteWatch(false);
+    if (m_connecting) {
+        finishConnect();
+        return;
+    }
+    deliver(FD_WRITE, 0);
+}
+
+void EventSocket::finishConnect()
+{
+    m_connecting = false;
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+        error = errno;
+    if (error != 0) {
+        m_lastError = winsockErrorFromErrno(error);
+        deliver(FD_CONNECT, m_lastError);
+        return;
+    }
+    m_connected = true;
+    m_readNotifier->setEnabled(true);
+    QPointer<EventSocket> alive(this);
+    const quint64 generation = m_generation;
+    deliver(FD_CONNECT, 0);
+    if (alive && generation == m_generation)
+        postEvent(FD_WRITE, 0);
+}
+
+void EventSocket::deliver(int event, int error)
+{
+    // A copy, so that a handler replacing itself does not destroy the function that is running.
+    if (EventHandler handler = m_handler)
+        handler(event, error);
+}
+
+int EventSocket::fail(int errnoValue)
+{
+    m_lastError = winsockErrorFromErrno(errnoValue);
+    return m_lastError;
+}
+
+void EventSocket::setWriteWatch(bool on)
+{
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(on);
+}

@@ -1,0 +1,299 @@
+// The scripted loopback peer: QTcpServer / QUdpSocket on the test thread, one script cursor per session.
+
+#include "tests/support/scripted_peer.h"
+
+#include <QNetworkDatagram>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace sorvanta::test {
+
+struct ScriptedPeer::Step {
+    enum class Kind { Send, Respond, ExpectLine, ExpectBytes, ExpectData, Wait, StopReading, Close, Reset, Repeat };
+    Kind kind;
+    QByteArray bytes;
+    Responder responder;
+    int count = 0;
+};
+
+struct ScriptedPeer::Session {
+    QPointer<QTcpSocket> socket;        // null for UDP
+    QByteArray all;                     // every byte received
+    QByteArray unread;                  // received, not yet taken by an expect step
+    QList<QNetworkDatagram> pending;    // UDP datagrams not yet taken
+    QByteArray last;                    // what the last expect step took
+    QHostAddress replyAddress;          // UDP: sender of the last datagram taken
+    quint16 replyPort = 0;
+    size_t step = 0;
+    bool waiting = false;               // a wait step's timer runs
+    bool reading = true;                // cleared by stopReading()
+    bool finished = false;
+    bool gone = false;
+};
+
+ScriptedPeer::ScriptedPeer(Protocol protocol, QObject* parent) : QObject(parent), m_protocol(protocol) {}
+
+ScriptedPeer::~ScriptedPeer() = default;
+
+void ScriptedPeer::addStep(Step step)
+{
+    m_steps.push_back(std::move(step));
+}
+
+ScriptedPeer& ScriptedPeer::send(const QByteArray& bytes)
+{
+    addStep({Step::Kind::Send, bytes, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::respond(Responder responder)
+{
+    addStep({Step::Kind::Respond, {}, std::move(responder), 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::expectLine()
+{
+    addStep({Step::Kind::ExpectLine, {}, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::expectBytes(int count)
+{
+    addStep({Step::Kind::ExpectBytes, {}, {}, count});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::expectData()
+{
+    addStep({Step::Kind::ExpectData, {}, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::wait(int ms)
+{
+    addStep({Step::Kind::Wait, {}, {}, ms});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::stopReading()
+{
+    addStep({Step::Kind::StopReading, {}, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::close()
+{
+    addStep({Step::Kind::Close, {}, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::reset()
+{
+    addStep({Step::Kind::Reset, {}, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::repeat()
+{
+    const bool paces = std::any_of(m_steps.begin(), m_steps.end(), [](const Step& step) {
+        return step.kind != Step::Kind::Send && step.kind != Step::Kind::Respond;
+    });
+    Q_ASSERT_X(paces, "ScriptedPeer::repeat", "a repeated script needs a step that waits");
+    Q_UNUSED(paces);
+    addStep({Step::Kind::Repeat, {}, {}, 0});
+    return *this;
+}
+
+bool ScriptedPeer::listen(quint16 port, const QHostAddress& address)
+{
+    m_address = address;
+    if (m_protocol == Protocol::Tcp) {
+        m_server = new QTcpServer(this);
+        connect(m_server, &QTcpServer::newConnection, this, &ScriptedPeer::acceptConnections);
+        if (!m_server->listen(address, port))
+            return false;
+        m_port = m_server->serverPort();
+        return true;
+    }
+    m_udp = new QUdpSocket(this);
+    if (!m_udp->bind(address, port))
+        return false;
+    m_port = m_udp->localPort();
+    m_sessions.push_back(std::make_unique<Session>());
+    connect(m_udp, &QUdpSocket::readyRead, this, &ScriptedPeer::readUdp);
+    advance(*m_sessions.front());
+    return true;
+}
+
+int ScriptedPeer::finishedCount() const
+{
+    int count = 0;
+    for (const auto& session : m_sessions)
+        count += session->finished ? 1 : 0;
+    return count;
+}
+
+int ScriptedPeer::disconnectedCount() const
+{
+    int count = 0;
+    for (const auto& session : m_sessions)
+        count += session->gone ? 1 : 0;
+    return count;
+}
+
+QByteArray ScriptedPeer::received(int connection) const
+{
+    if (connection < 0 || connection >= int(m_sessions.size()))
+        return {};
+    return m_sessions[size_t(connection)]->all;
+}
+
+QByteArray ScriptedPeer::receivedAll() const
+{
+    QByteArray all;
+    for (const auto& session : m_sessions)
+        all += session->all;
+    return all;
+}
+
+void ScriptedPeer::acceptConnections()
+{
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        socket->setParent(this);
+        m_sessions.push_back(std::make_unique<Session>());
+        Session* session = m_sessions.back().get();
+        session->socket = socket;
+        connect(socket, &QTcpSocket::readyRead, this, [this, session] { readTcp(*session); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, session] {
+            readTcp(*session);
+            session->gone = true;
+        });
+        advance(*session);
+    }
+}
+
+void ScriptedPeer::readTcp(Session& session)
+{
+    if (!session.socket || !session.reading)
+        return;
+    const QByteArray bytes = session.socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    session.all += bytes;
+    session.unread += bytes;
+    advance(session);
+}
+
+void ScriptedPeer::readUdp()
+{
+    Session& session = *m_sessions.front();
+    while (m_udp->hasPendingDatagrams()) {
+        QNetworkDatagram datagram = m_udp->receiveDatagram();
+        session.all += datagram.data();
+        m_datagrams.append(datagram.data());
+        session.pending.append(std::move(datagram));
+    }
+    advance(session);
+}
+
+void ScriptedPeer::advance(Session& session)
+{
+    while (!session.finished && !session.waiting && session.step < m_steps.size()) {
+        if (!runStep(session, m_steps[session.step]))
+            return;
+    }
+    if (session.step >= m_steps.size())
+        session.finished = true;
+}
+
+bool ScriptedPeer::runStep(Session& session, const Step& step)
+{
+    using Kind = Step::Kind;
+    switch (step.kind) {
+    case Kind::Send:
+        write(session, step.bytes);
+        break;
+    case Kind::Respond:
+        write(session, step.responder(session.last));
+        break;
+    case Kind::ExpectLine: {
+        const qsizetype end = session.unread.indexOf('\n');
+        if (end < 0)
+            return false;
+        session.last = session.unread.left(end + 1);
+        session.unread.remove(0, end + 1);
+        break;
+    }
+    case Kind::ExpectBytes:
+        if (session.unread.size() < step.count)
+            return false;
+        session.last = session.unread.left(step.count);
+        session.unread.remove(0, step.count);
+        break;
+    case Kind::ExpectData:
+        if (m_protocol == Protocol::Udp) {
+            if (session.pending.isEmpty())
+                return false;
+            const QNetworkDatagram datagram = session.pending.takeFirst();
+            session.last = datagram.data();
+            session.replyAddress = datagram.senderAddress();
+            session.replyPort = quint16(datagram.senderPort());
+        } else {
+            if (session.unread.isEmpty())
+                return false;
+            session.last = std::exchange(session.unread, {});
+        }
+        break;
+    case Kind::Wait:
+        session.waiting = true;
+        QTimer::singleShot(step.count, this, [this, &session] {
+            session.waiting = false;
+            ++session.step;
+            advance(session);
+        });
+        return false;
+    case Kind::StopReading:
+        // Qt then stops taking bytes from the kernel once its one-byte buffer is full.
+        session.reading = false;
+        if (session.socket)
+            session.socket->setReadBufferSize(1);
+        break;
+    case Kind::Close:
+    case Kind::Reset:
+        if (session.socket) {
+            if (step.kind == Kind::Reset) {
+                const linger option{1, 0};
+                ::setsockopt(int(session.socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &option,
+                             sizeof option);
+                session.socket->abort();
+            } else {
+                session.socket->disconnectFromHost();
+            }
+        }
+        session.step = m_steps.size();
+        return true;
+    case Kind::Repeat:
+        session.step = 0;
+        return true;
+    }
+    ++session.step;
+    return true;
+}
+
+void ScriptedPeer::write(Session& session, const QByteArray& bytes)
+{
+    if (session.socket)
+        session.socket->write(bytes);
+    else if (m_udp && !session.replyAddress.isNull())
+        m_udp->writeDatagram(bytes, session.replyAddress, session.replyPort);
+}
+
+}  // namespace sorvanta::test
