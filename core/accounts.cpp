@@ -62,21 +62,21 @@ using Field = LineField<tAccountObj>;
 
 // The 15 fields of an account line, in file order, with their INI keys (the INI layout keeps the name apart).
 constexpr Field accountLineFields[] = {
-    textLineField<tAccountObj>(nullptr, &tAccountObj::Name),
-    textLineField("UserID", &tAccountObj::UserID),
-    textLineField("SMTPServer", &tAccountObj::SMTPServer),
-    numberLineField("SMTPPort", &tAccountObj::SMTPPort),
-    textLineField("PopServer", &tAccountObj::PopServer),
-    numberLineField("PopPort", &tAccountObj::PopPort),
-    textLineField("Password", &tAccountObj::Password),
-    textLineField("ReturnAddress", &tAccountObj::ReturnAddress),
-    textLineField("ReplyTo", &tAccountObj::ReplyTo),
-    textLineField("MailDomain", &tAccountObj::MailDomain),
-    flagLineField("Authen", &tAccountObj::Authen),
-    textLineField("AuName", &tAccountObj::AuName),
-    textLineField("auPsw", &tAccountObj::auPsw),
-    flagLineField("MaskSMTP", &tAccountObj::MaskSMTP),
-    flagLineField("MaskPop3", &tAccountObj::MaskPop3),
+    {nullptr, &tAccountObj::Name},
+    {"UserID", &tAccountObj::UserID},
+    {"SMTPServer", &tAccountObj::SMTPServer},
+    {"SMTPPort", &tAccountObj::SMTPPort},
+    {"PopServer", &tAccountObj::PopServer},
+    {"PopPort", &tAccountObj::PopPort},
+    {"Password", &tAccountObj::Password},
+    {"ReturnAddress", &tAccountObj::ReturnAddress},
+    {"ReplyTo", &tAccountObj::ReplyTo},
+    {"MailDomain", &tAccountObj::MailDomain},
+    {"Authen", &tAccountObj::Authen},
+    {"AuName", &tAccountObj::AuName},
+    {"auPsw", &tAccountObj::auPsw},
+    {"MaskSMTP", &tAccountObj::MaskSMTP},
+    {"MaskPop3", &tAccountObj::MaskPop3},
 };
 
 }  // namespace

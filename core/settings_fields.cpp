@@ -112,13 +112,17 @@ bool readFlagField(const QString& field)
     return field == QLatin1String("1");
 }
 
-QString textField(const QString& text, bool shortString)
+QString cutText(const QString& text, TextLength length)
 {
-    return EscapeField(shortString ? text.left(shortStringLength) : text);
+    return length == TextLength::Short ? text.left(shortStringLength) : text;
 }
 
-QString readTextField(const QString& field, bool shortString)
+QString textField(const QString& text, TextLength length)
 {
-    const QString text = UnescapeField(field);
-    return shortString ? text.left(shortStringLength) : text;
+    return EscapeField(cutText(text, length));
+}
+
+QString readTextField(const QString& field, TextLength length)
+{
+    return cutText(UnescapeField(field), length);
 }

@@ -11,6 +11,8 @@
 
 #include <span>
 
+enum class TextLength { Short, Long };   // short texts are cut at 255 characters
+
 // "^" and "%" become "%5E" and "%25"; so do control characters and blanks at either end (the reader trims
 // fields), so every text reads back unchanged. The result never holds "^", CR or LF.
 QString EscapeField(const QString& text);
@@ -25,40 +27,25 @@ QStringList splitFields(const QString& line);
 int readNumberField(const QString& field);
 QString flagField(bool flag);                        // "1" or empty
 bool readFlagField(const QString& field);            // exactly "1" is true
-QString textField(const QString& text, bool shortString = true);     // cut at 255 when short, escaped
-QString readTextField(const QString& field, bool shortString = true);  // unescaped, cut at 255 when short
+QString cutText(const QString& text, TextLength length);   // a short text cut at 255 characters
+QString textField(const QString& text, TextLength length = TextLength::Short);      // cut, then escaped
+QString readTextField(const QString& field, TextLength length = TextLength::Short);  // unescaped, then cut
 
 // One field of a "^"-joined line, the record member it holds and its key in the old INI layout; a table of them
 // describes a whole line, so the writer and the readers of a line cannot disagree on its order.
 template <typename Record>
 struct LineField {
+    constexpr LineField(const char* key, QString Record::*member, TextLength length = TextLength::Short)
+        : key(key), text(member), length(length) {}
+    constexpr LineField(const char* key, int Record::*member) : key(key), number(member) {}
+    constexpr LineField(const char* key, bool Record::*member) : key(key), flag(member) {}
+
     const char* key = nullptr;   // INI key; null for a field the INI layout keeps elsewhere
     QString Record::*text = nullptr;
     int Record::*number = nullptr;
     bool Record::*flag = nullptr;
-    bool shortString = true;     // texts: cut at 255 characters
+    TextLength length = TextLength::Short;
 };
-
-template <typename Record>
-constexpr LineField<Record> textLineField(const char* key, QString Record::*member)
-{
-    return {key, member, nullptr, nullptr, true};
-}
-template <typename Record>
-constexpr LineField<Record> longTextLineField(const char* key, QString Record::*member)
-{
-    return {key, member, nullptr, nullptr, false};
-}
-template <typename Record>
-constexpr LineField<Record> numberLineField(const char* key, int Record::*member)
-{
-    return {key, nullptr, member, nullptr, true};
-}
-template <typename Record>
-constexpr LineField<Record> flagLineField(const char* key, bool Record::*member)
-{
-    return {key, nullptr, nullptr, member, true};
-}
 
 template <typename Record>
 QString formatLine(const Record& record, std::span<const LineField<Record>> fields)
@@ -66,7 +53,7 @@ QString formatLine(const Record& record, std::span<const LineField<Record>> fiel
     QStringList parts;
     for (const LineField<Record>& field : fields) {
         if (field.text)
-            parts.append(textField(record.*field.text, field.shortString));
+            parts.append(textField(record.*field.text, field.length));
         else if (field.number)
             parts.append(QString::number(record.*field.number));
         else
@@ -83,7 +70,7 @@ void parseLine(Record& record, const QString& line, std::span<const LineField<Re
     for (qsizetype i = 0; i < parts.size() && i < qsizetype(fields.size()); ++i) {
         const LineField<Record>& field = fields[size_t(i)];
         if (field.text)
-            record.*field.text = readTextField(parts[i], field.shortString);
+            record.*field.text = readTextField(parts[i], field.length);
         else if (field.number)
             record.*field.number = readNumberField(parts[i]);
         else
@@ -101,8 +88,7 @@ void readIniFields(Record& record, const IniFile& ini, const QString& section,
             continue;
         const QString key = QString::fromLatin1(field.key);
         if (field.text) {
-            const QString text = ini.readString(section, key, record.*field.text);
-            record.*field.text = field.shortString ? text.left(shortStringLength) : text;
+            record.*field.text = cutText(ini.readString(section, key, record.*field.text), field.length);
         } else if (field.number) {
             record.*field.number = ini.readInteger(section, key, record.*field.number);
         } else {

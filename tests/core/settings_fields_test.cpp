@@ -93,9 +93,9 @@ TEST(TextFieldTest, ShortTextsCutAt255)
 {
     const QString text(300, 'x');
     EXPECT_EQ(textField(text).size(), 255);
-    EXPECT_EQ(textField(text, false).size(), 300);
+    EXPECT_EQ(textField(text, TextLength::Long).size(), 300);
     EXPECT_EQ(readTextField(text).size(), 255);
-    EXPECT_EQ(readTextField(text, false).size(), 300);
+    EXPECT_EQ(readTextField(text, TextLength::Long).size(), 300);
     // The cut applies to the text, before escaping: 255 carets become 765 characters on the line.
     EXPECT_EQ(readTextField(textField(QString(300, '^'))), QString(255, '^'));
 }
