@@ -73,9 +73,14 @@ bool TStarSocket::resolving() const
     return m_lookup->isPending();
 }
 
+quint32 TStarSocket::serverAddress() const
+{
+    return hostIsAddress() ? *dottedAddress(m_hostAddress) : m_resolvedAddress;
+}
+
 QString TStarSocket::addressText() const
 {
-    return QHostAddress(m_connectAddress).toString();
+    return QHostAddress(serverAddress()).toString();
 }
 
 bool TStarSocket::createSocket()
@@ -111,8 +116,7 @@ void TStarSocket::lookupFinished(int error, const QStringList& addresses)
 
 void TStarSocket::connectToServer(quint16 port)
 {
-    m_connectAddress = hostIsAddress() ? *dottedAddress(m_hostAddress) : m_resolvedAddress;
-    m_lastError = m_socket->connectTo(m_connectAddress, port);
+    m_lastError = m_socket->connectTo(serverAddress(), port);
     if (m_lastError == 0)
         countdown(TimeoutConnect);
 }
@@ -208,7 +212,7 @@ void TStarSocket::readLines(const std::function<bool(const QByteArray& line)>& h
         for (;;) {
             qsizetype end = m_receiveBuffer.indexOf("\r\n", start);
             qsizetype next = end + 2;
-            if (end < 0 && m_receiveBuffer.size() - start > kMaxLine)
+            if ((end < 0 ? m_receiveBuffer.size() : end) - start > kMaxLine)
                 end = next = start + kMaxLine;
             if (end < 0)
                 break;

@@ -53,7 +53,7 @@ protected:
     bool connected() const { return m_connected; }
     bool hasSocket() const;
     bool resolving() const;
-    // Dotted form of the address connected to (or being connected to).
+    // Dotted form of the server's address: the host text's, or the resolved one.
     QString addressText() const;
 
     // Prepares a socket for the next connection; false (with the error stored) when none can be had.
@@ -99,6 +99,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    quint32 serverAddress() const;
     void countdownStep();
     void lookupFinished(int error, const QStringList& addresses);
     void handleSocketEvent(int event, int error);
@@ -111,7 +112,6 @@ private:
     QString m_hostName;
     QString m_hostAddress;
     quint32 m_resolvedAddress = 0;    // host order
-    quint32 m_connectAddress = 0;     // host order
     int m_lastError = 0;
     QTimer m_countdownTimer;
     int m_countdownRemaining = 0;
