@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QDateTime>
 
 #include <cstdlib>
@@ -49,6 +51,8 @@ struct DateCase {
     std::time_t moment;
     const char* date;
 };
+
+void PrintTo(const DateCase& c, std::ostream* os) { *os << c.name; }
 
 class FormatMailDateTest : public ::testing::TestWithParam<DateCase> {};
 

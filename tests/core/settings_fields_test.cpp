@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct EscapeCase {
@@ -11,6 +13,8 @@ struct EscapeCase {
     QString text;
     QString escaped;
 };
+
+void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.name; }
 
 class EscapeFieldTest : public ::testing::TestWithParam<EscapeCase> {};
 
@@ -47,6 +51,8 @@ struct NumberCase {
     QString field;
     int value;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadNumberFieldTest : public ::testing::TestWithParam<NumberCase> {};
 

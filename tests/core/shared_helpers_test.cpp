@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QFile>
 
 namespace {
@@ -20,6 +22,8 @@ struct SplitCase {
     QString text;
     QStringList items;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 
 class SplitTextTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -52,6 +56,8 @@ struct JoinCase {
     char separator;
     QString joined;
 };
+
+void PrintTo(const JoinCase& c, std::ostream* os) { *os << c.name; }
 
 class JoinPathTest : public ::testing::TestWithParam<JoinCase> {};
 
@@ -109,6 +115,8 @@ struct DecodeCase {
     QByteArray bytes;
     QString text;
 };
+
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadTextFileTest : public ::testing::TestWithParam<DecodeCase> {};
 
