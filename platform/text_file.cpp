@@ -6,41 +6,86 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace {
 
-// The legacy code page for files that are neither UTF-16 nor UTF-8: $SORVANTA_CODEPAGE when it names a page
-// iconv knows, else Windows-1252.
+// Well-formed UTF-8 as the Unicode standard defines it (no overlong forms, surrogates or values above
+// U+10FFFF), checked without building the decoded text.
+bool isValidUtf8(QByteArrayView bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        int trail = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (*p >= 0xC2 && *p <= 0xDF) {
+            trail = 1;
+        } else if (*p >= 0xE0 && *p <= 0xEF) {
+            trail = 2;
+            low = *p == 0xE0 ? 0xA0 : 0x80;
+            high = *p == 0xED ? 0x9F : 0xBF;
+        } else if (*p >= 0xF0 && *p <= 0xF4) {
+            trail = 3;
+            low = *p == 0xF0 ? 0x90 : 0x80;
+            high = *p == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p <= trail || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i <= trail; ++i)
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        p += trail + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
 int legacyCodePage()
 {
     const int named = codepage::codePageFromName(qgetenv("SORVANTA_CODEPAGE"));
     return named != 0 && codepage::isSupported(named) ? named : 1252;
 }
 
-std::optional<QString> decodeUtf8(const QByteArray& bytes)
+TextEncoding textEncoding(QByteArrayView bytes, qsizetype* bodyStart)
 {
-    QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(view);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
+    qsizetype start = 0;
+    TextEncoding encoding = TextEncoding::Legacy;
+    if (bytes.startsWith("\xFF\xFE")) {
+        start = 2;
+        encoding = TextEncoding::Utf16Le;
+    } else {
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            start = 3;
+        if (isValidUtf8(bytes.sliced(start)))
+            encoding = TextEncoding::Utf8;
+        else
+            start = 0;
+    }
+    if (bodyStart)
+        *bodyStart = start;
+    return encoding;
 }
-
-}  // namespace
 
 QString decodeText(const QByteArray& bytes)
 {
-    if (bytes.startsWith("\xFF\xFE")) {
-        const QByteArrayView body = QByteArrayView(bytes).sliced(2);
-        return QString(reinterpret_cast<const QChar*>(body.data()), body.size() / 2);
+    qsizetype start = 0;
+    const QByteArrayView body(bytes);
+    switch (textEncoding(body, &start)) {
+    case TextEncoding::Utf16Le:
+        return QString(reinterpret_cast<const QChar*>(body.data() + start), (body.size() - start) / 2);
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(body.sliced(start));
+    case TextEncoding::Legacy:
+        return codepage::toUnicode(bytes, legacyCodePage());
     }
-    if (std::optional<QString> text = decodeUtf8(bytes))
-        return *std::move(text);
-    return codepage::toUnicode(bytes, legacyCodePage());
+    Q_UNREACHABLE();
 }
 
 QStringList splitLines(const QString& text)

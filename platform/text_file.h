@@ -11,6 +11,13 @@
 #include <optional>
 
 QString decodeText(const QByteArray& bytes);
+
+// The rule decodeText applies to bytes, for readers that decode large files piece by piece. *bodyStart is
+// where the text begins (after FF FE or a UTF-8 byte-order mark).
+enum class TextEncoding { Utf16Le, Utf8, Legacy };
+TextEncoding textEncoding(QByteArrayView bytes, qsizetype* bodyStart = nullptr);
+// The code page of legacy files: $SORVANTA_CODEPAGE when it names one iconv knows, else 1252.
+int legacyCodePage();
 // Lines split at CR LF, CR or LF; a final line end adds no empty line.
 QStringList splitLines(const QString& text);
 // lines joined with CR LF after every line, as UTF-8.

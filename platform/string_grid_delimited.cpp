@@ -1,0 +1,237 @@
+// List text to grid rows and back: see string_grid_delimited.h. Reading walks the bytes once with memchr
+// for line ends and delimiters; text that is not UTF-8 is converted in pieces of about a megabyte that end
+// at a line end, so a large legacy file never exists as one whole QString.
+
+#include "platform/string_grid_delimited.h"
+
+#include "platform/code_page.h"
+#include "platform/string_grid.h"
+#include "platform/text_file.h"
+
+#include <QIODevice>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kPieceSize = 1 << 20;
+constexpr int kProgressLines = 4096;
+
+uint codeOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+uint codeOf(QChar c)
+{
+    return c.unicode();
+}
+
+// Trims characters up to and including the blank at both ends, as the class library's Trim does.
+template <typename View>
+View trimmed(View field)
+{
+    qsizetype begin = 0;
+    qsizetype end = field.size();
+    while (begin < end && codeOf(field[begin]) <= ' ')
+        ++begin;
+    while (end > begin && codeOf(field[end - 1]) <= ' ')
+        --end;
+    return field.sliced(begin, end - begin);
+}
+
+// Calls add(field) for each trimmed field of line; the whole delimiter is stepped over, so one of several
+// characters splits like a single one.
+template <typename View, typename Add>
+void forEachField(View line, View delimiter, Add&& add)
+{
+    if (line.isEmpty())
+        return;
+    if (delimiter.isEmpty()) {
+        add(trimmed(line));
+        return;
+    }
+    qsizetype start = 0;
+    while (true) {
+        const qsizetype found = line.indexOf(delimiter, start);
+        if (found < 0) {
+            add(trimmed(line.sliced(start)));
+            return;
+        }
+        add(trimmed(line.sliced(start, found - start)));
+        start = found + delimiter.size();
+        if (start >= line.size())
+            return;   // a delimiter that ends the line adds no field
+    }
+}
+
+// Reads the records of UTF-8 text into grid; lineCount counts every line, empty ones too.
+class RowReader {
+public:
+    RowReader(StringGrid& grid, QStringView delimiter, const ReadProgress& progress)
+        : m_grid(grid)
+        , m_delimiter(delimiter.toUtf8())
+        , m_progress(progress)
+    {
+    }
+
+    // false when progress asked to stop.
+    bool read(QByteArrayView text)
+    {
+        const char* data = text.data();
+        const qsizetype size = text.size();
+        qsizetype start = 0;
+        qsizetype nextCr = -1;   // position of the next CR at or after start, or size
+        while (start < size) {
+            const void* lf = std::memchr(data + start, '\n', std::size_t(size - start));
+            qsizetype end = lf ? static_cast<const char*>(lf) - data : size;
+            if (nextCr < start) {
+                const void* cr = std::memchr(data + start, '\r', std::size_t(size - start));
+                nextCr = cr ? static_cast<const char*>(cr) - data : size;
+            }
+            qsizetype next = end + 1;
+            if (nextCr < end) {
+                end = nextCr;
+                next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
+            }
+            if (!addLine(text.sliced(start, end - start)))
+                return false;
+            start = next;
+        }
+        return true;
+    }
+
+    bool finish() { return !m_progress || m_progress(m_lineCount); }
+    int rowsAdded() const { return m_rowsAdded; }
+
+private:
+    bool addLine(QByteArrayView line)
+    {
+        m_fields.clear();
+        forEachField(line, QByteArrayView(m_delimiter), [this](QByteArrayView field) { m_fields.push_back(field); });
+        if (!m_fields.empty()) {
+            m_grid.appendRowUtf8(m_fields);
+            ++m_rowsAdded;
+        }
+        ++m_lineCount;
+        return m_lineCount % kProgressLines != 0 || !m_progress || m_progress(m_lineCount);
+    }
+
+    StringGrid& m_grid;
+    const QByteArray m_delimiter;
+    const ReadProgress& m_progress;
+    std::vector<QByteArrayView> m_fields;
+    int m_lineCount = 0;
+    int m_rowsAdded = 0;
+};
+
+// The end of the piece that starts at start: just after the first line end at or beyond kPieceSize.
+template <typename View>
+qsizetype pieceEnd(View text, qsizetype start)
+{
+    qsizetype end = start + kPieceSize;
+    if (end >= text.size())
+        return text.size();
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+        ++end;
+    return std::min(end + 1, text.size());
+}
+
+// Feeds text to reader piece by piece, each piece converted to UTF-8 by toUtf8.
+template <typename View, typename ToUtf8>
+void readInPieces(RowReader& reader, View text, ToUtf8&& toUtf8)
+{
+    for (qsizetype start = 0; start < text.size();) {
+        const qsizetype end = pieceEnd(text, start);
+        if (!reader.read(toUtf8(text.sliced(start, end - start))))
+            return;
+        start = end;
+    }
+    reader.finish();
+}
+
+template <typename Sink>
+bool forEachLineBlock(const StringGrid& grid, QStringView delimiter, int firstRow, Sink&& sink)
+{
+    const QByteArray separator = delimiter.toUtf8();
+    std::vector<QByteArrayView> cells;
+    QByteArray block;
+    block.reserve(kPieceSize + 4096);
+    for (int row = std::max(firstRow, 0); row < grid.rowCount(); ++row) {
+        grid.rowUtf8(row, cells);
+        for (int column = 0; column < grid.columnCount(); ++column) {
+            if (column > 0)
+                block.append(separator);
+            if (std::size_t(column) < cells.size())
+                block.append(cells[std::size_t(column)]);
+        }
+        block.append("\r\n", 2);
+        if (block.size() >= kPieceSize) {
+            if (!sink(QByteArrayView(block)))
+                return false;
+            block.resize(0);
+        }
+    }
+    return block.isEmpty() || sink(QByteArrayView(block));
+}
+
+}  // namespace
+
+QStringList splitListLine(QStringView line, QStringView delimiter)
+{
+    QStringList fields;
+    forEachField(line, delimiter, [&](QStringView field) { fields.append(field.toString()); });
+    return fields;
+}
+
+int appendDelimitedText(StringGrid& grid, QByteArrayView utf8, QStringView delimiter, const ReadProgress& progress)
+{
+    RowReader reader(grid, delimiter, progress);
+    grid.bulkChange([&] {
+        if (reader.read(utf8))
+            reader.finish();
+    });
+    return reader.rowsAdded();
+}
+
+int appendDelimitedFileBytes(StringGrid& grid, const QByteArray& bytes, QStringView delimiter,
+                             const ReadProgress& progress)
+{
+    qsizetype start = 0;
+    const TextEncoding encoding = textEncoding(bytes, &start);
+    if (encoding == TextEncoding::Utf8)
+        return appendDelimitedText(grid, QByteArrayView(bytes).sliced(start), delimiter, progress);
+    RowReader reader(grid, delimiter, progress);
+    grid.bulkChange([&] {
+        if (encoding == TextEncoding::Utf16Le) {
+            const QStringView text(reinterpret_cast<const QChar*>(bytes.constData() + start),
+                                   (bytes.size() - start) / 2);
+            readInPieces(reader, text, [](QStringView piece) { return piece.toUtf8(); });
+        } else {
+            const int codePage = legacyCodePage();
+            readInPieces(reader, QByteArrayView(bytes), [codePage](QByteArrayView piece) {
+                return codepage::toUnicode(piece.toByteArray(), codePage).toUtf8();
+            });
+        }
+    });
+    return reader.rowsAdded();
+}
+
+QByteArray delimitedLines(const StringGrid& grid, QStringView delimiter, int firstRow)
+{
+    QByteArray bytes;
+    forEachLineBlock(grid, delimiter, firstRow, [&](QByteArrayView block) {
+        bytes.append(block);
+        return true;
+    });
+    return bytes;
+}
+
+bool writeDelimitedLines(QIODevice& device, const StringGrid& grid, QStringView delimiter, int firstRow)
+{
+    return forEachLineBlock(grid, delimiter, firstRow,
+                            [&](QByteArrayView block) { return device.write(block.data(), block.size()) == block.size(); });
+}
