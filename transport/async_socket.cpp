@@ -179,6 +179,7 @@ void TWSocket::Connect()
         reportError(error, QStringLiteral("Connect (socket)"));
         throw SocketException(m_lastErrorText);
     }
+    ++m_connection;
     m_sendQueue.clear();
     m_closeInvoked = false;
     m_dataSentPosted = false;
@@ -227,7 +228,8 @@ void TWSocket::onConnectEvent(int error)
     setState(wsConnected);
     if (error == 0)
         m_dataSentPosted = true;   // the core posts FD_WRITE after a connection, as Winsock does
-    if (!fire(OnSessionConnected, error))
+    const quint64 connection = m_connection;
+    if (!fire(OnSessionConnected, error) || connection != m_connection)
         return;
     if (error != 0 && m_state != wsClosed)
         internalClose(error);
@@ -240,11 +242,13 @@ void TWSocket::onReadEvent()
 
 bool TWSocket::drainIncoming()
 {
-    QPointer<TWSocket> alive(this);
+    const quint64 connection = m_connection;
     for (int round = 0; round < maxReadRounds; ++round) {
         const qint64 before = m_readCount;
-        if (!fire(OnDataAvailable, 0) || m_state == wsClosed)
-            return alive;
+        if (!fire(OnDataAvailable, 0))
+            return false;
+        if (m_state == wsClosed || connection != m_connection)
+            return false;   // the handler closed the socket, perhaps to connect it anew
         if (m_readCount == before) {
             // The handler took nothing: drop a chunk so the same bytes do not come back forever.
             char discard[discardChunk];
@@ -280,11 +284,14 @@ void TWSocket::onCloseEvent(int error)
 {
     if (m_state == wsConnecting)
         return;
-    if (m_socket.bytesAvailable() > 0 && (!drainIncoming() || m_state == wsClosed))
+    const quint64 connection = m_connection;
+    if (m_socket.bytesAvailable() > 0 && !drainIncoming())
+        return;
+    if (connection != m_connection)
         return;
     if (!m_closeInvoked) {
         m_closeInvoked = true;
-        if (!fire(OnSessionClosed, error))
+        if (!fire(OnSessionClosed, error) || connection != m_connection)
             return;
     }
     if (m_state != wsClosed)

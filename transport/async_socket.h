@@ -119,7 +119,7 @@ private:
     void onCloseEvent(int error);
     void finishLookup(int error, const QStringList& addresses);
     void fireLookupDone(int error);
-    bool drainIncoming();   // false when a handler closed or deleted the socket
+    bool drainIncoming();   // false when a handler closed, reconnected or deleted the socket
     int tryToSend();        // 0, 10035 (wait for FD_WRITE) or the fatal Winsock error
     void postDataSent();
     void reportError(int error, const QString& operation);
@@ -135,6 +135,7 @@ private:
     QString m_lastErrorText;
     TSocketState m_state = wsClosed;
     qint64 m_readCount = 0;
+    quint64 m_connection = 0;          // counts Connect calls, so handlers that reconnect are noticed
     bool m_closeInvoked = false;       // OnSessionClosed already fired for this connection
     bool m_dataSentPosted = false;     // one posted FD_WRITE at a time
     int m_deferredSendError = 0;       // a fatal error met inside Send, reported at the next FD_WRITE
