@@ -1,0 +1,588 @@
+// SendMail's run and its SMTP dialogue: one handler per reply step, errors by code and text.
+
+#include "transport/send_mail.h"
+
+#include "transport/base64.h"
+#include "transport/sasl_digest.h"
+#include "transport/send_mail_errors.h"
+
+namespace {
+
+constexpr int WM_SENDMAIL_DONE = WM_USER + 2;
+// A message file that cannot be read while composing is reported as a failure outside the socket table.
+constexpr int kComposeFailed = 15;
+
+// Bits of the mechanisms an EHLO reply offers.
+constexpr unsigned kOfferLogin = 1;
+constexpr unsigned kOfferCramMd5 = 2;
+constexpr unsigned kOfferDigestMd5 = 4;
+
+bool isErrorReply(const QByteArray& line)
+{
+    return line.startsWith('-') || line.startsWith('4') || line.startsWith('5');
+}
+
+bool hasCode(const QByteArray& line, const char* code)
+{
+    return line.startsWith(code);
+}
+
+// The fourth character is "-": more lines of the same reply follow.
+bool isContinuation(const QByteArray& line)
+{
+    return line.size() > 3 && line[3] == '-';
+}
+
+// "address|name" -> address (the whole item when it has no bar).
+QString addressOfItem(const QString& item)
+{
+    const qsizetype bar = item.indexOf(u'|');
+    return bar < 0 ? item : item.left(bar);
+}
+
+QString nameOfItem(const QString& item)
+{
+    const qsizetype bar = item.indexOf(u'|');
+    return bar < 0 ? QString() : item.mid(bar + 1);
+}
+
+QByteArray base64Line(const QByteArray& data)
+{
+    return base64::encode(data);
+}
+
+}  // namespace
+
+SendMail::SendMail(QObject* parent) : TStarSocket(parent) {}
+
+SendMail::~SendMail() = default;
+
+void SendMail::setAction(TMailAction action)
+{
+    switch (action) {
+    case TMailAction::None:
+        break;
+    case TMailAction::Send_Mail:
+        startRun();
+        break;
+    case TMailAction::Cancel_SendMail:
+        m_lastErrorCode = sendmail_error::Cancelled;
+        cancel();
+        break;
+    }
+}
+
+void SendMail::startRun()
+{
+    if (m_busy) {
+        emit OnMailInfo(13, QString());
+        return;
+    }
+    m_cancelled = false;
+    m_busy = true;
+    m_messageAccepted = false;
+    ++m_run;
+    takeFirstRecipient();
+    if (TO_Address.isEmpty()) {
+        reportError(sendmail_error::NoDestination, QStringLiteral("Mail Destination Error"));
+        cancel();
+        return;
+    }
+    if (connected()) {
+        // Kept open from the previous message: no new greeting, no RSET.
+        clearReceiveBuffer();
+        sendMailFrom();
+        return;
+    }
+    setState(State::Greeting);
+    m_greetingStep = GreetingStep::Banner;
+    m_greetingMode = GreetingMode::None;
+    m_offered = 0;
+    if (!createSocket()) {
+        socketFailed();
+        return;
+    }
+    if (hostIsAddress()) {
+        connectToServer(SMTP_Port);
+    } else {
+        emit OnMailInfo(15, hostName());
+        resolve();
+    }
+    socketFailed();
+}
+
+// The first recipient is TO_Address, put in front of ListTo; without it, the first item of ListTo, Listcc
+// or ListBcc. Both are undone when the run ends (restoreRecipients), so a second run adds nothing twice.
+void SendMail::takeFirstRecipient()
+{
+    m_insertedTo.clear();
+    m_toTakenFromList = false;
+    m_recipients.clear();
+    if (!TO_Address.isEmpty()) {
+        m_insertedTo = TO_Address + u'|' + TO_Name;
+        ListTo.insert(0, m_insertedTo);
+        return;
+    }
+    for (QStringList* list : {&ListTo, &Listcc, &ListBcc}) {
+        if (list->isEmpty())
+            continue;
+        TO_Address = addressOfItem(list->at(0));
+        TO_Name = nameOfItem(list->at(0));
+        m_toTakenFromList = true;
+        m_recipients.push_back(TO_Address);
+        return;
+    }
+}
+
+void SendMail::restoreRecipients()
+{
+    if (!m_insertedTo.isEmpty() && !ListTo.isEmpty() && ListTo.at(0) == m_insertedTo)
+        ListTo.removeAt(0);
+    m_insertedTo.clear();
+    if (m_toTakenFromList) {
+        TO_Address.clear();
+        TO_Name.clear();
+        m_toTakenFromList = false;
+    }
+}
+
+void SendMail::cancel()
+{
+    if (m_cancelled)
+        return;
+    restoreRecipients();
+    TO_Address.clear();
+    TO_Name.clear();
+    ListTo.clear();
+    Listcc.clear();
+    ListBcc.clear();
+    m_cancelled = true;
+    close();
+    if (m_busy)
+        postDone();
+}
+
+void SendMail::postDone()
+{
+    WindowMessage::post(this, WM_SENDMAIL_DONE, qintptr(m_run));
+}
+
+// A run may post its end more than once (an error, the owner's cancel inside it, the close that follows):
+// only the first message for the current run ends it, so OnDone fires once per run.
+void SendMail::onMessage(const WindowMessage& message)
+{
+    if (message.msg == WM_SENDMAIL_DONE && quint64(message.wParam) == m_run && m_busy)
+        finishRun();
+}
+
+void SendMail::finishRun()
+{
+    restoreRecipients();
+    m_busy = false;
+    emit OnDone();
+}
+
+void SendMail::reportError(int code, const QString& text)
+{
+    m_lastErrorCode = code;
+    m_lastErrorText = text;
+    emit OnMailError(code, text);
+}
+
+// The check after every socket operation and notification: a socket error is reported and ends the run.
+bool SendMail::socketFailed()
+{
+    if (m_cancelled) {
+        m_lastErrorText = QStringLiteral("Aborted");
+        return true;
+    }
+    const int error = lastSocketError();
+    if (error == 0)
+        return false;
+    const MailErrorText mapped = mailErrorForSocketError(error);
+    reportError(mapped.code, mapped.text);
+    cancel();
+    return true;
+}
+
+void SendMail::onResolved()
+{
+    if (socketFailed())
+        return;
+    emit OnMailInfo(14, addressText());
+    if (m_cancelled)
+        return;
+    connectToServer(SMTP_Port);
+    socketFailed();
+}
+
+void SendMail::onCountdownExpired()
+{
+    reportError(sendmail_error::Timeout, QStringLiteral("Connection timed out"));
+    cancel();
+}
+
+void SendMail::onConnect()
+{
+    if (socketFailed())
+        return;
+    emit OnMailInfo(0, addressText());
+    clearReceiveBuffer();
+    m_messageAccepted = false;
+}
+
+// A kept-open connection between runs: whatever the server says now (an idle "421" before it closes) is
+// no reply to us. Drop it and let the next run connect again.
+void SendMail::dropIdleConnection()
+{
+    close();
+}
+
+bool SendMail::handleReplyLine(const QByteArray& line)
+{
+    if (!m_busy || m_state == State::KeptOpen) {
+        dropIdleConnection();
+        return false;
+    }
+    if (m_cancelled)
+        return false;
+    dialogueStep(line);
+    return !m_cancelled && m_busy && m_state != State::KeptOpen;
+}
+
+void SendMail::onRead()
+{
+    if (m_cancelled && m_busy)
+        return;
+    readLines([this](const QByteArray& line) { return handleReplyLine(line); });
+}
+
+void SendMail::onDisconnect()
+{
+    if (!m_busy || m_state == State::KeptOpen || m_cancelled)
+        return;                         // idle connection closed by the server: nothing to report
+    if (socketFailed())
+        return;
+    emit OnMailInfo(3, QString());
+    if (!m_messageAccepted)
+        reportError(sendmail_error::PrematureDisconnect, QStringLiteral("Prematurely Disconnected"));
+    postDone();
+}
+
+void SendMail::dialogueStep(const QByteArray& line)
+{
+    emit OnMailInfo(1, QString::fromUtf8(line));
+    if (m_cancelled)
+        return;
+    if (isErrorReply(line)) {
+        // The owner decides what follows (the sending window cancels at once).
+        reportError(sendmail_error::UnexpectedResponse, QStringLiteral("Unexpected response: ") + QString::fromUtf8(line));
+        return;
+    }
+    if (isContinuation(line) && m_state != State::Greeting)
+        return;
+    switch (m_state) {
+    case State::Greeting:
+        greetingStep(line);
+        break;
+    case State::MailFromDue:
+        sendMailFrom();
+        break;
+    case State::FirstRcptDue:
+        sendFirstRecipient();
+        break;
+    case State::FurtherRcpt:
+        sendNextRecipient();
+        break;
+    case State::DataDue:
+        sendMessage();
+        break;
+    case State::EndOfDataSent:
+        messageAccepted(line);
+        break;
+    case State::QuitSent:
+    case State::KeptOpen:
+        break;
+    }
+}
+
+void SendMail::greetingStep(const QByteArray& line)
+{
+    switch (m_greetingStep) {
+    case GreetingStep::Banner:
+        bannerLine(line);
+        break;
+    case GreetingStep::EhloReply:
+        ehloReplyLine(line);
+        break;
+    case GreetingStep::FirstChallenge:
+        firstChallenge(line);
+        break;
+    case GreetingStep::SecondChallenge:
+        secondChallenge(line);
+        break;
+    case GreetingStep::AuthResult:
+        authResult(line);
+        break;
+    case GreetingStep::DigestProof:
+        digestProof(line);
+        break;
+    }
+}
+
+// With SmtpAuth the first banner line decides: EHLO unless it says "HELLO" and not "ESMTP". Without
+// SmtpAuth HELO is always used (EHLO here always leads to AUTH).
+void SendMail::bannerLine(const QByteArray& line)
+{
+    if (m_greetingMode == GreetingMode::None && SmtpAuth) {
+        m_greetingMode = line.contains("ESMTP")   ? GreetingMode::Esmtp
+                         : line.contains("HELLO") ? GreetingMode::Helo
+                                                  : GreetingMode::Esmtp;
+    }
+    if (isContinuation(line))
+        return;
+    const QString local = localHostName();
+    if (m_greetingMode == GreetingMode::Esmtp) {
+        m_greetingStep = GreetingStep::EhloReply;
+        sendLine("EHLO " + (HeloDef ? local : HeloTxt).toUtf8());
+        return;
+    }
+    setState(State::MailFromDue);
+    sendLine("HELO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8());
+}
+
+void SendMail::ehloReplyLine(const QByteArray& line)
+{
+    if (hasCode(line, "250") && line.size() > 4 && line.mid(4, 4).toUpper() == "AUTH") {
+        // "250-AUTH LOGIN PLAIN" or "250-AUTH=LOGIN": the words after "AUTH" and one separator.
+        for (const QByteArray& word : line.mid(9).split(' ')) {
+            const QByteArray mechanism = word.toUpper();
+            if (mechanism == "LOGIN")
+                m_offered |= kOfferLogin;
+            else if (mechanism == "CRAM-MD5")
+                m_offered |= kOfferCramMd5;
+            else if (mechanism == "DIGEST-MD5")
+                m_offered |= kOfferDigestMd5;
+        }
+    }
+    // The last line has a blank after its code, or is the bare code.
+    const bool lastLine = line.size() == 3 || (line.size() > 3 && line[3] == ' ');
+    if (lastLine && !hasCode(line, "220"))
+        startAuth();
+}
+
+void SendMail::startAuth()
+{
+    m_greetingStep = GreetingStep::FirstChallenge;
+    if (m_offered & kOfferCramMd5) {
+        m_mechanism = Mechanism::CramMd5;
+        sendLine("AUTH CRAM-MD5");
+    } else if (m_offered & kOfferDigestMd5) {
+        m_mechanism = Mechanism::DigestMd5;
+        sendLine("AUTH DIGEST-MD5");
+    } else {
+        m_mechanism = Mechanism::Login;  // also when the server offered nothing
+        sendLine("AUTH LOGIN");
+    }
+}
+
+void SendMail::firstChallenge(const QByteArray& line)
+{
+    if (!hasCode(line, "334")) {
+        setState(State::MailFromDue);
+        return;
+    }
+    const QByteArray challenge = base64::decode(line.mid(4));
+    switch (m_mechanism) {
+    case Mechanism::Login:
+        m_greetingStep = GreetingStep::SecondChallenge;
+        sendLine(base64Line(SmtpUser.toUtf8()));
+        break;
+    case Mechanism::CramMd5:
+        // The server's next reply, whatever its code, triggers MAIL FROM unless it is an error.
+        setState(State::MailFromDue);
+        sendLine(base64Line(sasl::cramMd5Response(challenge, SmtpUser.toUtf8(), SmtpPsw.toUtf8())));
+        break;
+    case Mechanism::DigestMd5:
+        answerDigestChallenge(challenge);
+        break;
+    }
+}
+
+// RFC 2831: realm, nonce, cnonce, nc, qop=auth, digest-uri "smtp/<host>" and response. A challenge we
+// cannot answer is refused with "*" (RFC 4954), and the server's error reply ends the message.
+void SendMail::answerDigestChallenge(const QByteArray& challenge)
+{
+    const std::optional<sasl::DigestChallenge> parsed = sasl::parseDigestChallenge(challenge);
+    if (!parsed) {
+        setState(State::MailFromDue);
+        sendLine("*");
+        return;
+    }
+    m_digestChallenge = *parsed;
+    m_digestCredentials = digestCredentials(*parsed);
+    m_greetingStep = GreetingStep::DigestProof;
+    sendLine(base64Line(sasl::digestMd5Response(m_digestChallenge, m_digestCredentials)));
+}
+
+sasl::DigestCredentials SendMail::digestCredentials(const sasl::DigestChallenge& challenge) const
+{
+    sasl::DigestCredentials credentials;
+    credentials.user = challenge.utf8 ? SmtpUser.toUtf8() : SmtpUser.toLatin1();
+    credentials.password = challenge.utf8 ? SmtpPsw.toUtf8() : SmtpPsw.toLatin1();
+    credentials.digestUri = sasl::smtpDigestUri(SMTP_Server().toUtf8());
+    credentials.cnonce = sasl::makeDigestCnonce();
+    return credentials;
+}
+
+// The server proves it knows the password (rspauth) and we answer with an empty line; a wrong proof is
+// refused with "*". A server that accepts at once with 235 gets MAIL FROM.
+void SendMail::digestProof(const QByteArray& line)
+{
+    if (hasCode(line, "235")) {
+        sendMailFrom();
+        return;
+    }
+    setState(State::MailFromDue);
+    if (!hasCode(line, "334"))
+        return;
+    const bool proved = sasl::digestMd5ServerProved(base64::decode(line.mid(4)), m_digestChallenge,
+                                                    m_digestCredentials);
+    sendLine(proved ? QByteArray() : QByteArray("*"));
+}
+
+void SendMail::secondChallenge(const QByteArray& line)
+{
+    if (!hasCode(line, "334")) {
+        setState(State::MailFromDue);
+        return;
+    }
+    m_greetingStep = GreetingStep::AuthResult;
+    sendLine(base64Line(SmtpPsw.toUtf8()));
+}
+
+void SendMail::authResult(const QByteArray& line)
+{
+    if (hasCode(line, "235")) {
+        sendMailFrom();
+        return;
+    }
+    setState(State::MailFromDue);
+    sendLine("*");
+}
+
+void SendMail::sendMailFrom()
+{
+    setState(State::FirstRcptDue);
+    sendLine("MAIL FROM:<" + FROM_Address.toUtf8() + '>');
+}
+
+void SendMail::sendFirstRecipient()
+{
+    m_recipients.clear();
+    m_recipients.push_back(TO_Address);
+    // The first item of the list it came from is TO_Address itself.
+    bool firstUsed = !m_insertedTo.isEmpty() || m_toTakenFromList;
+    for (const QStringList* list : {&ListTo, &Listcc, &ListBcc}) {
+        for (int i = firstUsed && !list->isEmpty() ? 1 : 0; i < list->count(); ++i)
+            m_recipients.push_back(addressOfItem(list->at(i)));
+        if (!list->isEmpty())
+            firstUsed = false;
+    }
+    m_nextRecipient = 1;
+    setState(State::FurtherRcpt);
+    if (sendLine("RCPT TO:<" + TO_Address.toUtf8() + '>'))
+        emit OnMailInfo(9, TO_Address);
+}
+
+void SendMail::sendNextRecipient()
+{
+    if (m_nextRecipient >= m_recipients.size()) {
+        setState(State::DataDue);
+        sendLine("DATA");
+        return;
+    }
+    const QString address = m_recipients[m_nextRecipient++];
+    if (sendLine("RCPT TO:<" + address.toUtf8() + '>'))
+        emit OnMailInfo(9, address);
+}
+
+void SendMail::sendMessage()
+{
+    setState(State::EndOfDataSent);
+    if (composeMessage() && !m_cancelled)
+        sendLine(".");
+}
+
+void SendMail::messageAccepted(const QByteArray& line)
+{
+    emit OnMailInfo(4, QString::fromUtf8(line));
+    m_messageAccepted = true;
+    if (KeepConnectionOpen) {
+        setState(State::KeptOpen);
+        postDone();
+        return;
+    }
+    setState(State::QuitSent);
+    sendLine("QUIT");
+}
+
+// Writes line and CR LF; OnMailInfo(2) first. Other events run while the socket cannot take more.
+bool SendMail::sendLine(const QByteArray& line)
+{
+    QByteArray text = line + "\r\n";
+    emit OnMailInfo(2, QString::fromUtf8(text));
+    if (m_cancelled)
+        return false;
+    writeAll(text, [this] { return m_cancelled; });
+    return !socketFailed();
+}
+
+ExternalMessage SendMail::composerInput() const
+{
+    ExternalMessage message;
+    message.FROM_Name = FROM_Name;
+    message.FROM_Address = FROM_Address;
+    message.ListTo = ListTo;
+    message.Listcc = Listcc;
+    message.Subject = Subject;
+    message.Headers = Headers;
+    message.MailText = MailText;
+    message.HtmlText = HtmlText;
+    message.HtmlFiles = HtmlFiles;
+    message.HtmlCids = HtmlCids;
+    message.TypeContent = TypeContent;
+    message.Content_Type = Content_Type;
+    message.Charset = Charset;
+    message.MimeChar = MimeChar;
+    message.HdrCoding = HdrCoding;
+    message.Attachments = Attachments;
+    return message;
+}
+
+// Streams the composed message block by block. A file of the message that cannot be read ends the run
+// without the "." line, so the server never accepts half a message.
+bool SendMail::composeMessage()
+{
+    ComposerEvents events;
+    events.mailInfo = [this](int info, const QString& addinfo) { emit OnMailInfo(info, addinfo); };
+    events.feedData = OnFeedData;
+    ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events));
+    const auto stop = [this] { return m_cancelled; };
+    while (!composer.atEnd() && !m_cancelled) {
+        const QByteArray block = composer.nextBlock();
+        if (composer.failed())
+            break;
+        emit OnMailInfo(2, QString::fromUtf8(block));
+        if (!writeAll(block, stop)) {
+            socketFailed();
+            return false;
+        }
+    }
+    if (composer.failed() && !m_cancelled) {
+        reportError(kComposeFailed, composer.errorString());
+        cancel();
+        return false;
+    }
+    return !m_cancelled;
+}
