@@ -1,0 +1,79 @@
+// GetMail: the POP3 login before sending (POP-before-SMTP). It connects (TStarSocket), answers the
+// greeting with USER and PASS and reports "Access Granted" (info 10) or "Access Denied" (error 19); when
+// the owner does not end the run there, it sends QUIT. Message retrieval is not built. Never blocks; OnDone
+// fires exactly once per run, later, from the event loop. No reply time-out once connected.
+#pragma once
+
+#include "transport/timer_socket.h"
+
+#include <QByteArray>
+#include <QString>
+
+enum class TGetMailAction { None, Get_Mail, Cancel_GetMail };
+
+class GetMail : public TStarSocket {
+    Q_OBJECT
+
+public:
+    explicit GetMail(QObject* parent = nullptr);
+    ~GetMail() override;
+    Q_DISABLE_COPY_MOVE(GetMail)
+
+    // Server host: a dotted IPv4 address, or a name resolved first (see TStarSocket::setHost).
+    void setMail_Server(const QString& server) { setHost(server); }
+    const QString& Mail_Server() const { return host(); }
+    quint16 Mail_Port = 110;
+    QString User_ID;
+    QString User_Password;
+
+    // Get_Mail starts a run (info 9 when one is busy); Cancel_GetMail ends it. Reading gives None.
+    void setMail_Action(TGetMailAction action);
+    TGetMailAction Mail_Action() const { return TGetMailAction::None; }
+    // Ends the run from the owner's info-10 handler (no retrieval runs, so this cancels at once).
+    void Abort() { setMail_Action(TGetMailAction::Cancel_GetMail); }
+    QString Version() const { return QStringLiteral("GetMail 1.3.13"); }
+
+    int lastErrorCode() const { return m_lastErrorCode; }
+
+signals:
+    void OnMailInfo(int info, const QString& addinfo);
+    void OnMailError(int error, const QString& addinfo);
+    void OnDone();
+
+protected:
+    void onConnect() override;
+    void onDisconnect() override;
+    void onRead() override;
+    void onResolved() override;
+    void onCountdownExpired() override;
+    void onMessage(const WindowMessage& message) override;
+
+private:
+    // Where the login stands; each state names the reply awaited.
+    enum class State {
+        Greeting,       // the server's banner
+        UserSent,       // the reply to USER
+        PassSent,       // the reply to PASS
+        QuitSent,       // logged in; waiting for the server to close
+        Failed,         // refused; the run is being cancelled
+    };
+
+    void startRun();
+    void cancel();
+    void postDone();
+    bool socketFailed();
+    void reportError(int code, const QString& text);
+    void accessDenied();
+    bool handleLine(const QByteArray& line);
+    void loginLine(const QByteArray& line);
+    void sendCommand(const QString& command);
+    void setState(State state) { m_state = state; }
+
+    bool m_busy = false;
+    bool m_cancelled = false;
+    bool m_complete = false;            // QUIT was sent after a full login: a close then is no error
+    bool m_donePosted = false;
+    quint64 m_run = 0;                  // number of the current run; the done message carries it
+    State m_state = State::Greeting;
+    int m_lastErrorCode = 0;
+};
