@@ -1,0 +1,121 @@
+// MimeMessageWriter: one message as the lines sent after DATA, produced on demand in batches: the header
+// (From, To, X-Mailer, Reply-To, Subject, Mime-Version, Content-Type, Date, Message-ID), then a text part,
+// an HTML part with related inline pictures and attachments, as multipart/mixed when more than one part is
+// needed. Files are read in 4095-byte chunks while writing (base64 in 45-byte groups: 60-character lines),
+// so a large attachment is never held whole. A file that cannot be read ends the writer with an error text.
+// CR, LF and NUL inside a header text become blanks, so no text can add a header line.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <ctime>
+#include <functional>
+
+class SmtpDataStream;
+
+struct MimeInlineImage {
+    QString path;
+    QByteArray contentId;
+    QByteArray fileName;    // as written in the part header (already re-encoded by the owner)
+};
+
+struct MimeAttachment {
+    QString path;
+    QByteArray mimeType;    // empty: "application/octet-stream"
+    QByteArray fileName;    // as written in the part header
+};
+
+struct MimeMessageContent {
+    // header texts, already in the message's charset and re-encoded by the owner
+    QByteArray from;
+    QByteArray to;
+    QByteArray replyTo;     // the address, written inside "<" ">"
+    QByteArray subject;
+    QByteArray contentType; // of a single-part body: "text/plain", "text/html"
+    QByteArray charset;
+    std::time_t date = 0;
+    int messageNumber = 0;  // inside the Message-ID, with the date and the domain
+    QByteArray mailDomain;
+    std::function<void(QByteArray& line)> headerLineHook;   // sees each header line before it is written
+
+    bool textPresent = false;
+    QList<QByteArray> textLines;
+    bool htmlPresent = false;
+    QList<QByteArray> htmlLines;
+    QList<MimeInlineImage> images;
+    QList<MimeAttachment> attachments;
+};
+
+class MimeMessageWriter {
+public:
+    enum class Status { More, Finished, Failed };
+
+    // Chooses the boundaries; nothing is read yet.
+    explicit MimeMessageWriter(MimeMessageContent content);
+    Q_DISABLE_COPY_MOVE(MimeMessageWriter)
+
+    // True when the message is multipart/mixed; mixedBoundary() is then its boundary.
+    bool isMultipart() const { return !m_mixedBoundary.isEmpty(); }
+    QByteArray mixedBoundary() const { return m_mixedBoundary; }
+    // Appends the message's lines to out until it holds at least budget bytes or the message is complete.
+    Status write(SmtpDataStream& out, qsizetype budget);
+    // Why writing failed, naming the file.
+    QString errorString() const { return m_error; }
+
+    // "----------" followed by twelve random numbers 0..254 in upper-case hexadecimal without leading zeros.
+    static QByteArray newBoundary();
+
+private:
+    // Where the writer stands once the pending header lines are out.
+    enum class Phase {
+        Text,          // the owner's text lines
+        HtmlStart,     // the lines that open the HTML part
+        Html,          // the HTML lines
+        Image,         // the next inline picture, or the end of the related part
+        Attachment,    // the next attachment, or the end of the message
+        Closing,       // the end of a message without attachments
+        Done,
+    };
+
+    void queueHeader();
+    QByteArray contentTypeLine() const;
+    void queueMultipartPreamble();
+    void queueHtmlStart();
+    void queueImageHeader(const MimeInlineImage& image);
+    void queueAttachmentHeader(const MimeAttachment& attachment);
+    void queueHtmlEnd();
+    void queueTextPartHeader(const QByteArray& type, bool eightBit);
+    void writeStep(SmtpDataStream& out);
+    // Writes the next of the lines; false when none is left (the index starts over).
+    bool writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines);
+    void writeImageStep(SmtpDataStream& out);
+    void writeAttachmentStep(SmtpDataStream& out);
+    // Starts or continues the open file; returns true when the file is complete.
+    bool writeFileChunk(SmtpDataStream& out, const QString& path);
+    Phase closingPhase() const;   // after the text and HTML parts
+    void setFailed(const QString& path, const QString& reason);
+
+    MimeMessageContent m_content;
+    QByteArray m_mixedBoundary;         // B0
+    QByteArray m_alternativeBoundary;   // B1: text and HTML
+    QByteArray m_relatedBoundary;       // B2: HTML with inline pictures
+    bool m_text8bit = false;
+    bool m_html8bit = false;
+
+    QList<QByteArray> m_pending;        // header lines waiting to be written
+    qsizetype m_pendingNext = 0;
+    Phase m_phase = Phase::Text;
+    qsizetype m_lineIndex = 0;          // into the text or HTML lines
+    qsizetype m_fileIndex = 0;          // into the images or attachments
+    bool m_fileStarted = false;      // the current file's part header is queued
+    bool m_fileHadData = false;
+    QFile m_file;
+    std::array<char, 4095> m_chunk{};   // 91 groups of 45 bytes
+    QByteArray m_encoded;               // base64 lines of the chunk
+    QString m_error;
+    bool m_failed = false;
+};
