@@ -18,7 +18,7 @@ namespace codepage {
 namespace {
 
 struct LocaleFacts {
-    QByteArray codeset;    // nl_langinfo(CODESET), upper case
+    QByteArray codeset;    // nl_langinfo(CODESET)
     QByteArray language;   // "ru" from "ru_RU.UTF-8"
 };
 
@@ -42,27 +42,10 @@ const LocaleFacts& localeFacts()
     static std::once_flag once;
     std::call_once(once, [] {
         std::setlocale(LC_CTYPE, "");
-        facts.codeset = QByteArray(nl_langinfo(CODESET)).toUpper();
+        facts.codeset = QByteArray(nl_langinfo(CODESET));
         facts.language = localeLanguage();
     });
     return facts;
-}
-
-int codePageOfCodeset(const QByteArray& codeset)
-{
-    if (codeset == "UTF-8" || codeset == "UTF8")
-        return 65001;
-    if (codeset.startsWith("ISO-8859-")) {
-        bool ok = false;
-        const int part = codeset.mid(9).toInt(&ok);
-        if (ok && part >= 1 && part <= 16)
-            return 28590 + part;
-    }
-    if (codeset == "KOI8-R")
-        return 20866;
-    if (codeset.startsWith("CP125") && codeset.size() == 6)
-        return codeset.mid(2).toInt();
-    return 1252;
 }
 
 struct NamedPage {
@@ -97,9 +80,10 @@ constexpr LanguagePage kOemPages[] = {
     {"pl", 852}, {"cs", 852}, {"sk", 852}, {"hu", 852}, {"sl", 852}, {"hr", 852}, {"ro", 852},
 };
 
-// Runs iconv over the whole input; an input sequence the target cannot take is replaced by `substitute`
-// (already encoded in the target) and skipped by `inputStep` bytes.
-QByteArray convert(const QByteArray& input, const char* from, const char* to, const QByteArray& substitute,
+// Runs iconv over the whole input; an input sequence the target cannot take is skipped by `inputStep` bytes
+// and replaced by substitute(its first byte), already encoded in the target.
+template <typename Substitute>
+QByteArray convert(const QByteArray& input, const char* from, const char* to, Substitute&& substitute,
                    size_t inputStep)
 {
     iconv_t handle = iconv_open(to, from);
@@ -120,7 +104,7 @@ QByteArray convert(const QByteArray& input, const char* from, const char* to, co
         if (errno == E2BIG)
             continue;
         // EILSEQ or EINVAL (a truncated sequence at the end): substitute and step over it.
-        output.append(substitute);
+        output.append(substitute(static_cast<unsigned char>(*in)));
         const size_t step = std::min(inputStep, inLeft);
         in += step;
         inLeft -= step;
@@ -133,6 +117,22 @@ QByteArray convert(const QByteArray& input, const char* from, const char* to, co
     return output;
 }
 
+// The number a codeset name stands for, 0 when none.
+int codePageNumberOfCodeset(const QByteArray& codeset)
+{
+    if (codeset == "UTF-8" || codeset == "UTF8")
+        return 65001;
+    if (codeset.startsWith("ISO-8859-"))
+        return 28590 + codeset.mid(9).toInt();
+    if (codeset == "KOI8-R")
+        return 20866;
+    if (codeset == "KOI8-U")
+        return 21866;
+    if (codeset.startsWith("CP125") && codeset.size() == 6)
+        return codeset.mid(2).toInt();
+    return 0;
+}
+
 }  // namespace
 
 int ansiCodePage()
@@ -142,7 +142,17 @@ int ansiCodePage()
 
 int oemCodePage()
 {
-    const QByteArray& language = localeFacts().language;
+    return oemCodePageOfLanguage(localeFacts().language);
+}
+
+int codePageOfCodeset(const QByteArray& name)
+{
+    const int codePage = codePageNumberOfCodeset(name.toUpper());
+    return codePage != 0 && !iconvName(codePage).isEmpty() ? codePage : 1252;
+}
+
+int oemCodePageOfLanguage(const QByteArray& language)
+{
     for (const LanguagePage& entry : kOemPages)
         if (language == entry.language)
             return entry.codePage;
@@ -193,7 +203,11 @@ QString toUnicode(const QByteArray& bytes, int codePage)
     const QByteArray name = iconvName(codePage);
     if (name.isEmpty())
         return QString::fromLatin1(bytes);
-    const QByteArray replacement("\xFD\xFF", 2);   // U+FFFD in UTF-16LE
+    // Windows maps the five holes of 1252 to the control characters of the same number, so such bytes
+    // survive; elsewhere an undefined byte becomes U+FFFD.
+    const auto replacement = [codePage](unsigned char byte) {
+        return codePage == 1252 ? QByteArray(1, char(byte)) + '\0' : QByteArray("\xFD\xFF", 2);
+    };
     const QByteArray utf16 = convert(bytes, name.constData(), "UTF-16LE", replacement, 1);
     return QString(reinterpret_cast<const QChar*>(utf16.constData()), utf16.size() / 2);
 }
@@ -209,7 +223,8 @@ QByteArray fromUnicode(const QString& text, int codePage, char substitute)
     utf32.resize(codePoints.size() * 4);
     std::memcpy(utf32.data(), codePoints.constData(), size_t(utf32.size()));
     const char* utf32Name = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-32LE" : "UTF-32BE";
-    return convert(utf32, utf32Name, name.constData(), QByteArray(1, substitute), 4);
+    return convert(utf32, utf32Name, name.constData(), [substitute](unsigned char) { return QByteArray(1, substitute); },
+                   4);
 }
 
 }  // namespace codepage

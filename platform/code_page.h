@@ -11,6 +11,10 @@ namespace codepage {
 
 int ansiCodePage();
 int oemCodePage();
+// The rules behind them: a locale codeset ("UTF-8", "ISO-8859-5", "KOI8-R", "CP1251"; anything else 1252)
+// and a locale language ("ru", "de", ...; anything else 437).
+int codePageOfCodeset(const QByteArray& codeset);
+int oemCodePageOfLanguage(const QByteArray& language);
 // The iconv name of a Windows code-page number ("CP1252", "UTF-8", "CP437", ...), or empty when unknown.
 QByteArray iconvName(int codePage);
 bool isSupported(int codePage);

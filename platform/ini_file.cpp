@@ -58,7 +58,7 @@ IniFile::IniFile(const QString& fileName)
 {
     if (!QFile::exists(fileName))
         return;
-    const std::optional<QString> text = readTextFile(fileName);
+    const std::optional<QString> text = readTextFile(fileName, &m_readError);
     if (!text)
         return;
     m_sections.push_back(Section{});   // lines before the first heading
@@ -180,6 +180,11 @@ void IniFile::deleteKey(const QString& section, const QString& key)
 
 bool IniFile::updateFile(QString* error) const
 {
+    if (!m_readError.isEmpty()) {
+        if (error)
+            *error = m_readError;
+        return false;
+    }
     QStringList lines;
     for (const Section& section : m_sections) {
         if (section.hasHeading)

@@ -33,7 +33,8 @@ public:
     void eraseSection(const QString& section);
     void deleteKey(const QString& section, const QString& key);
 
-    // Writes the whole file atomically. On failure returns false, leaves the old file and sets *error.
+    // Writes the whole file atomically. On failure returns false, leaves the old file and sets *error; a file
+    // that existed but could not be read is never overwritten.
     bool updateFile(QString* error = nullptr) const;
 
 private:
@@ -54,5 +55,6 @@ private:
     const Entry* findEntry(const QString& section, const QString& key) const;
 
     QString m_fileName;
+    QString m_readError;   // why an existing file could not be read
     std::vector<Section> m_sections;
 };

@@ -296,8 +296,16 @@ void StringGrid::setObject(int column, int row, const QVariant& object)
     notify([&](StringGridObserver* o) { o->cellsChanged(column, row, column, row); });
 }
 
+int StringGrid::rowStatus(int row) const
+{
+    return row >= 0 && row < rowCount() ? m_rows[std::size_t(row)].status : 0;
+}
+
 void StringGrid::setRowStatus(int row, int status)
 {
+    Q_ASSERT(row >= 0 && row < rowCount());
+    if (row < 0 || row >= rowCount())
+        return;
     m_rows[std::size_t(row)].status = status;
     if (m_columnCount > 0)
         notify([&](StringGridObserver* o) { o->cellsChanged(0, row, m_columnCount - 1, row); });

@@ -71,7 +71,7 @@ public:
     QVariant object(int column, int row) const;
     void setObject(int column, int row, const QVariant& object);
     // The row's status (0 unless set), for grids that keep one per row.
-    int rowStatus(int row) const { return m_rows[row].status; }
+    int rowStatus(int row) const;
     void setRowStatus(int row, int status);
 
     void insertRows(int at, int count = 1);

@@ -41,6 +41,7 @@ TEST(CodePageTest, UnconvertibleCharactersAreSubstituted)
     EXPECT_EQ(codepage::fromUnicode(QString::fromUtf8("x😀y"), 1252, '_'), "x_y");   // one mark per character
     EXPECT_EQ(codepage::toUnicode("a\x81z", 1251), QString::fromUtf8("aЃz"));
     EXPECT_EQ(codepage::toUnicode("a\x98z", 1251), QString::fromUtf8("a\uFFFDz"));    // unassigned in 1251
+    EXPECT_EQ(codepage::toUnicode("\x81\x8D\x8F\x90\x9D", 1252), QString::fromUtf8("\u0081\u008D\u008F\u0090\u009D"));
 }
 
 TEST(CodePageTest, NamesAndNumbers)
@@ -56,6 +57,21 @@ TEST(CodePageTest, NamesAndNumbers)
     EXPECT_EQ(codepage::codePageFromName("utf8"), 65001);
     EXPECT_EQ(codepage::codePageFromName(""), 0);
     EXPECT_EQ(codepage::codePageFromName("klingon"), 0);
+}
+
+TEST(CodePageTest, LocaleCodesetsAndLanguagesMapToPages)
+{
+    const std::pair<const char*, int> codesets[] = {{"UTF-8", 65001}, {"utf8", 65001}, {"ISO-8859-1", 28591},
+                                                    {"ISO-8859-15", 28605}, {"ISO-8859-12", 1252},
+                                                    {"KOI8-R", 20866}, {"CP1251", 1251}, {"CP1259", 1252},
+                                                    {"ANSI_X3.4-1968", 1252}, {"", 1252}};
+    for (const auto& [codeset, page] : codesets)
+        EXPECT_EQ(codepage::codePageOfCodeset(codeset), page) << codeset;
+    const std::pair<const char*, int> languages[] = {{"ru", 866}, {"uk", 866}, {"be", 866}, {"de", 850},
+                                                     {"fr", 850}, {"pl", 852}, {"cs", 852}, {"en", 437},
+                                                     {"ja", 437}, {"", 437}};
+    for (const auto& [language, page] : languages)
+        EXPECT_EQ(codepage::oemCodePageOfLanguage(language), page) << language;
 }
 
 // The test process runs in a UTF-8 locale without a language (C.UTF-8) or in one the table knows.

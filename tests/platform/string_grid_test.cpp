@@ -55,6 +55,8 @@ TEST(StringGridTest, CellsKeepAnyTextAndReadEmptyOutsideTheGrid)
     EXPECT_EQ(grid.cell(3, 1), "");
     EXPECT_EQ(grid.cell(0, 2), "");
     EXPECT_EQ(grid.cell(-1, 0), "");
+    EXPECT_EQ(grid.rowStatus(2), 0);
+    EXPECT_FALSE(grid.object(0, 2).isValid());
 }
 
 TEST(StringGridTest, ShrinkingDropsCellsAndGrowingAddsEmptyOnes)

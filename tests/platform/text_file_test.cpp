@@ -40,6 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"utf16_without_mark_is_not_utf16", QByteArray("h\0", 2), QString(QChar('h')) + QChar(0)},
                       DecodeCase{"invalid_utf8_is_1252", "caf\xE9 \x80", QString::fromUtf8("café €")},
                       DecodeCase{"truncated_utf8_is_1252", "ab\xC3", QString::fromUtf8("abÃ")},
+                      DecodeCase{"four_byte_utf8", "\xF0\x9F\x98\x80", QString::fromUtf8("😀")},
+                      DecodeCase{"overlong_utf8_is_1252", "\xC0\xAF", QString::fromUtf8("À¯")},
+                      DecodeCase{"encoded_surrogate_is_1252", "\xED\xA0\x80", QString::fromUtf8("í €")},
+                      DecodeCase{"beyond_unicode_is_1252", "\xF4\x90\x80\x80", QString::fromUtf8("ô€€")},
+                      DecodeCase{"bom_then_invalid_keeps_bom_bytes", "\xEF\xBB\xBF\xE9", QString::fromUtf8("ï»¿é")},
                       DecodeCase{"empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
