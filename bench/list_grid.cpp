@@ -73,14 +73,15 @@ void writeList(const QString& path, int rows)
     file.write(block.data(), qint64(block.size()));
 }
 
-long peakResidentKilobytes()
+// A figure of /proc/self/status in megabytes: "VmHWM" (peak resident) or "VmRSS" (resident now).
+double statusMegabytes(const QByteArray& field)
 {
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field + ':'))
+            return double(line.mid(field.size() + 1).trimmed().split(' ').first().toLong()) / 1024;
     return -1;
 }
 
@@ -121,7 +122,8 @@ int main(int argc, char** argv)
         appendDelimitedFileBytes(grid, file.readAll(), u";");
     }
     const double loadSeconds = secondsOf(timer);
-    const long loadPeak = peakResidentKilobytes();
+    const double loadPeak = statusMegabytes("VmHWM");
+    const double gridResident = statusMegabytes("VmRSS");   // the file's bytes are freed by now
 
     timer.restart();
     QSaveFile saved(output);
@@ -139,8 +141,9 @@ int main(int argc, char** argv)
     std::printf("grid: %d rows x %d columns\n", grid.rowCount() - 1, grid.columnCount());
     std::printf("load %.2f s (target 2.0), save %.2f s (target 1.0), sort -u for scale %.2f s\n", loadSeconds,
                 saveSeconds, sortSeconds);
-    std::printf("peak resident after load %.0f MB, at the end %.0f MB (target 400)\n", double(loadPeak) / 1024,
-                double(peakResidentKilobytes()) / 1024);
+    std::printf("peak resident after load %.0f MB, at the end %.0f MB (target 400); resident with the grid "
+                "alone %.0f MB\n",
+                loadPeak, statusMegabytes("VmHWM"), gridResident);
     std::printf("saved bytes %s the input\n", same ? "equal" : "DIFFER FROM");
     return same ? 0 : 1;
 }

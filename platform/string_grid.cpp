@@ -375,19 +375,22 @@ void StringGrid::appendRowUtf8(std::span<const QByteArrayView> cells)
 
 void StringGrid::bulkChange(const std::function<void()>& change)
 {
-    if (m_bulkDepth == 0)
-        notify([](StringGridObserver* o) { o->gridAboutToReset(); });
-    struct Depth {
-        int& depth;
-        explicit Depth(int& d) : depth(d) { ++depth; }
-        ~Depth() { --depth; }
+    // Observers hear "reset" even when change throws, so a model never stays half reset.
+    struct Bulk {
+        StringGrid& grid;
+        explicit Bulk(StringGrid& g) : grid(g)
+        {
+            if (grid.m_bulkDepth++ == 0)
+                grid.notifyAlways([](StringGridObserver* o) { o->gridAboutToReset(); });
+        }
+        ~Bulk()
+        {
+            if (--grid.m_bulkDepth == 0)
+                grid.notifyAlways([](StringGridObserver* o) { o->gridReset(); });
+        }
     };
-    {
-        const Depth depth(m_bulkDepth);
-        change();
-    }
-    if (m_bulkDepth == 0)
-        notify([](StringGridObserver* o) { o->gridReset(); });
+    const Bulk bulk(*this);
+    change();
 }
 
 void StringGrid::addObserver(StringGridObserver* observer)
@@ -499,8 +502,13 @@ void StringGrid::truncateCells(int count)
 template <typename Notify>
 void StringGrid::notify(Notify&& call) const
 {
-    if (quiet())
-        return;
+    if (!quiet())
+        notifyAlways(call);
+}
+
+template <typename Notify>
+void StringGrid::notifyAlways(Notify&& call) const
+{
     for (StringGridObserver* observer : m_observers)
         call(observer);
 }

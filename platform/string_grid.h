@@ -84,7 +84,8 @@ public:
     // Appends one row of UTF-8 cells, widening the grid when the row has more cells than columns. For bulk
     // loads (inside bulkChange) this is the path without a heap allocation per cell.
     void appendRowUtf8(std::span<const QByteArrayView> cells);
-    // Runs change with observers told only "about to reset" before and "reset" after.
+    // Runs change with observers told only "about to reset" before and "reset" after. Views may paint in
+    // between (when change processes events); they then see the grid as it stands, safely.
     void bulkChange(const std::function<void()>& change);
 
     void addObserver(StringGridObserver* observer);
@@ -114,7 +115,9 @@ private:
     void releaseObjects(Row& row);
 
     template <typename Notify>
-    void notify(Notify&& call) const;
+    void notify(Notify&& call) const;        // unless inside bulkChange
+    template <typename Notify>
+    void notifyAlways(Notify&& call) const;
     bool quiet() const { return m_bulkDepth > 0; }
 
     std::vector<Row> m_rows;

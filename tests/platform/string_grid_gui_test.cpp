@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
 
@@ -147,6 +148,20 @@ TEST_F(StringGridViewTest, TopRowScrollsAndFollowsTheGrid)
     EXPECT_EQ(view.topRow(), 500);
     grid->setRowCount(1);
     EXPECT_EQ(view.topRow(), -1);
+}
+
+// A loader that processes events inside bulkChange lets the view paint a grid that has just shrunk.
+TEST_F(StringGridViewTest, PaintingInsideABulkChangeIsSafe)
+{
+    view.setTopRow(900);
+    grid->bulkChange([&] {
+        grid->setRowCount(3);
+        grid->setColumnCount(1);
+        view.viewport()->repaint();
+        QCoreApplication::processEvents();
+    });
+    EXPECT_EQ(view.gridModel()->rowCount(), 2);
+    EXPECT_EQ(view.topRow(), 1);
 }
 
 TEST_F(StringGridViewTest, EditingOpensOnlyWhenOnAndReportsBothEnds)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,21 @@ TEST(StringGridTest, ObserversAreToldBeforeAndAfterEveryChange)
                                                         "aboutToMove 3 1", "moved", "aboutToRemove 1 2", "removed",
                                                         "aboutToColumns 2 1", "columns", "aboutToReset", "reset",
                                                         "destroyed"}));
+}
+
+TEST(StringGridTest, ObserversHearTheResetEvenWhenABulkChangeThrows)
+{
+    RecordingObserver observer;
+    StringGrid grid(1, 2);
+    grid.addObserver(&observer);
+    EXPECT_THROW(grid.bulkChange([&] {
+        grid.bulkChange([&] { grid.setRowCount(5); });
+        throw std::runtime_error("stop");
+    }),
+                 std::runtime_error);
+    grid.removeObserver(&observer);
+    EXPECT_EQ(observer.calls, (std::vector<std::string>{"aboutToReset", "reset"}));
+    EXPECT_EQ(grid.rowCount(), 5);
 }
 
 }  // namespace
