@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
@@ -22,18 +23,31 @@ struct LocaleFacts {
     QByteArray language;   // "ru" from "ru_RU.UTF-8"
 };
 
-QByteArray localeLanguage()
+// "ru" from a locale name such as "ru_RU.UTF-8"; empty for "C", "POSIX" or no name.
+QByteArray languageOfLocale(const char* localeName)
 {
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const QByteArray value = qgetenv(variable);
-        if (value.isEmpty())
-            continue;
-        qsizetype end = 0;
-        while (end < value.size() && value[end] >= 'a' && value[end] <= 'z')
-            ++end;
-        return value.left(end);
-    }
-    return {};
+    const QByteArray name(localeName ? localeName : "");
+    qsizetype end = 0;
+    while (end < name.size() && name[end] >= 'a' && name[end] <= 'z')
+        ++end;
+    return name.left(end);
+}
+
+// "UTF-8" from a locale name such as "ru_RU.UTF-8@euro"; empty when the name has none.
+QByteArray codesetOfLocale(const char* localeName)
+{
+    const QByteArray name(localeName ? localeName : "");
+    const qsizetype dot = name.indexOf('.');
+    return dot < 0 ? QByteArray() : name.mid(dot + 1).split('@').first();
+}
+
+// The locale the environment asks for (LC_ALL, then LC_CTYPE, then LANG), for when it is not installed.
+const char* requestedLocaleName()
+{
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"})
+        if (const char* value = std::getenv(variable); value && *value)
+            return value;
+    return nullptr;
 }
 
 const LocaleFacts& localeFacts()
@@ -41,9 +55,9 @@ const LocaleFacts& localeFacts()
     static LocaleFacts facts;
     static std::once_flag once;
     std::call_once(once, [] {
-        std::setlocale(LC_CTYPE, "");
-        facts.codeset = QByteArray(nl_langinfo(CODESET));
-        facts.language = localeLanguage();
+        const char* applied = std::setlocale(LC_CTYPE, "");
+        facts.language = languageOfLocale(applied ? applied : requestedLocaleName());
+        facts.codeset = applied ? QByteArray(nl_langinfo(CODESET)) : codesetOfLocale(requestedLocaleName());
     });
     return facts;
 }

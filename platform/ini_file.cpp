@@ -16,14 +16,15 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// "[name]" with optional blanks; the name is what lies between the brackets, trimmed.
+// "[name]" with optional blanks; the name lies between the "[" and the last "]", trimmed. A line without
+// the "]" is no heading, as for the profile API.
 bool parseHeading(const QString& line, QString& name)
 {
     const QString trimmed = line.trimmed();
-    if (!trimmed.startsWith('['))
+    const qsizetype close = trimmed.lastIndexOf(']');
+    if (!trimmed.startsWith('[') || close < 0)
         return false;
-    const qsizetype close = trimmed.indexOf(']');
-    name = (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+    name = trimmed.mid(1, close - 1).trimmed();
     return true;
 }
 

@@ -47,6 +47,8 @@ const QByteArray kSample = "; leading comment\r\n"
                            "\r\n"
                            "  [ Other ]  \r\n"
                            "key=other\r\n"
+                           "[Broken\r\n"
+                           "after=broken heading\r\n"
                            "Huge=99999999999\r\n";
 
 struct ReadCase {
@@ -81,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"missing_key_default", "Main", "Nope", "dflt", -1},
                       ReadCase{"missing_section_default", "Nope", "Port", "dflt", -1},
                       ReadCase{"heading_blanks_trimmed", "other", "KEY", "other", -1},
+                      ReadCase{"line_without_bracket_is_no_heading", "Other", "after", "broken heading", -1},
                       ReadCase{"overflow_gives_default", "Other", "Huge", "99999999999", -1},
                       ReadCase{"lines_before_sections_unreachable", "", "orphan", "dflt", -1},
                       ReadCase{"comment_is_not_a_key", "Main", "; comment in section", "dflt", -1}),
@@ -123,8 +126,8 @@ TEST(IniFileTest, SectionsKeysAndErasing)
     EXPECT_TRUE(ini.sectionExists("OTHER"));
     EXPECT_TRUE(ini.valueExists("main", "EMPTY"));
     EXPECT_FALSE(ini.valueExists("main", "absent"));
-    EXPECT_EQ(ini.sectionKeys("Other"), (QStringList{"key", "Huge"}));
-    EXPECT_EQ(ini.sectionValues("Other"), (QStringList{"key=other", "Huge=99999999999"}));
+    EXPECT_EQ(ini.sectionKeys("Other"), (QStringList{"key", "after", "Huge"}));
+    EXPECT_EQ(ini.sectionValues("Other"), (QStringList{"key=other", "after=broken heading", "Huge=99999999999"}));
     ini.eraseSection("main");
     EXPECT_FALSE(ini.sectionExists("Main"));
     EXPECT_EQ(ini.sections(), (QStringList{"Other"}));
