@@ -10,6 +10,7 @@
 #include "transport/uuencode.h"
 
 #include <QFileInfo>
+#include <QList>
 
 namespace {
 
@@ -93,17 +94,64 @@ QString fileNamePart(const QString& path) { return path.mid(path.lastIndexOf(u'/
 
 }  // namespace
 
-QByteArray EncodeHeaderWord(const QString& text, TMimeChar charset, THdrCoding coding)
+namespace {
+
+constexpr qsizetype kMaxHeaderLine = 76;       // RFC 2047 section 2, for lines with encoded words
+
+bool isPlainHeaderText(const QString& text)
 {
-    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+    // Control characters are encoded too, so a line break in a name cannot start a new header line.
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
         return c.unicode() < 128 && !isControlByte(uchar(c.unicode()));
     });
-    if (plain)
+}
+
+QByteArray wordPrefix(TMimeChar charset, THdrCoding coding)
+{
+    return "=?" + CharsetName(charset).toLatin1() + (coding == THdrCoding::hcQuotedPrn ? "?Q?" : "?B?");
+}
+
+QByteArray encodeWordBytes(QByteArrayView bytes, THdrCoding coding)
+{
+    return coding == THdrCoding::hcQuotedPrn ? qEncodeWord(bytes) : base64::encode(bytes);
+}
+
+}  // namespace
+
+QByteArray EncodeHeaderWord(const QString& text, TMimeChar charset, THdrCoding coding)
+{
+    if (isPlainHeaderText(text))
         return text.toLatin1();
-    // Control characters are encoded too, so a line break in a name cannot start a new header line.
-    const QByteArray bytes = encodeInCharset(text, charset);
-    const QByteArray body = coding == THdrCoding::hcQuotedPrn ? "Q?" + qEncodeWord(bytes) : "B?" + base64::encode(bytes);
-    return "=?" + CharsetName(charset).toLatin1() + '?' + body + "?=";
+    return wordPrefix(charset, coding) + encodeWordBytes(encodeInCharset(text, charset), coding) + "?=";
+}
+
+QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding coding, qsizetype firstLineUsed)
+{
+    const QByteArray single = EncodeHeaderWord(text, charset, coding);
+    if (isPlainHeaderText(text) || firstLineUsed + single.size() <= kMaxHeaderLine)
+        return single;
+    // Split between characters, never inside one, so every word decodes on its own.
+    const QByteArray prefix = wordPrefix(charset, coding);
+    qsizetype room = qMax(qsizetype(12), kMaxHeaderLine - firstLineUsed) - prefix.size() - 2;
+    QByteArray words;
+    QByteArray pending;
+    const auto flush = [&] {
+        if (!words.isEmpty())
+            words += "\r\n ";
+        words += prefix + encodeWordBytes(pending, coding) + "?=";
+        pending.clear();
+        room = kMaxHeaderLine - 1 - prefix.size() - 2;           // after the folding blank
+    };
+    for (const uint codePoint : text.toUcs4()) {
+        const char32_t unit = codePoint;
+        const QByteArray character = encodeInCharset(QString::fromUcs4(&unit, 1), charset);
+        if (!pending.isEmpty() && encodeWordBytes(pending + character, coding).size() > room)
+            flush();
+        pending += character;
+    }
+    if (!pending.isEmpty())
+        flush();
+    return words;
 }
 
 QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding)
@@ -112,7 +160,7 @@ QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding c
     if (cut < 0)
         return EncodeHeaderWord(line, charset, coding);
     return EncodeHeaderWord(line.left(cut + 2), charset, coding)
-           + EncodeHeaderWord(line.mid(cut + 2, kMaxHeaderValue), charset, coding) + "  ";
+           + EncodeHeaderText(line.mid(cut + 2, kMaxHeaderValue), charset, coding, cut + 2) + "  ";
 }
 
 QByteArray MakeBoundary(QRandomGenerator& random)
@@ -184,13 +232,13 @@ void ExternalComposer::planMessage(const ExternalMessage& message, const Attachm
 
 void ExternalComposer::planHeaders(const ExternalMessage& message)
 {
-    addLine("From: " + headerWord(message.FROM_Name) + " <" + message.FROM_Address.toUtf8() + '>');
+    addLine("From: " + headerText(message.FROM_Name, 6) + " <" + message.FROM_Address.toUtf8() + '>');
     const auto addRecipients = [&](const QStringList& list, const QByteArray& field) {
         for (const QString& item : list) {
             const qsizetype bar = item.indexOf(u'|');
             const QByteArray address = item.left(bar).toUtf8();
             const QString name = bar < 0 ? QString() : item.mid(bar + 1);
-            addLine(name.isEmpty() ? field + address : field + headerWord(name) + " <" + address + '>');
+            addLine(name.isEmpty() ? field + address : field + headerText(name, field.size()) + " <" + address + '>');
         }
     };
     addRecipients(message.ListTo, "To: ");
@@ -407,6 +455,11 @@ void ExternalComposer::closeBoundary()
 QByteArray ExternalComposer::headerWord(const QString& text) const
 {
     return EncodeHeaderWord(text, m_charset, m_coding);
+}
+
+QByteArray ExternalComposer::headerText(const QString& text, qsizetype firstLineUsed) const
+{
+    return EncodeHeaderText(text, m_charset, m_coding, firstLineUsed);
 }
 
 QByteArray ExternalComposer::contentTypeForFile(const QString& path)

@@ -63,7 +63,11 @@ struct ComposerEvents {
 // One encoded word of RFC 2047 for a header ("=?charset?Q?...?=" or "?B?"), or the text unchanged when
 // it is plain ASCII. The text is converted to charset first.
 QByteArray EncodeHeaderWord(const QString& text, TMimeChar charset, THdrCoding coding);
-// "Name: value" with the value (at most 999 characters) as one header word, then two blanks; a line
+// Header text for a field body: EncodeHeaderWord's word, or, when that would pass the 76-character lines
+// of RFC 2047 section 2 (firstLineUsed characters already stand before it), several words of whole
+// characters on folded lines ("\r\n ").
+QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding coding, qsizetype firstLineUsed = 0);
+// "Name: value" with the value (at most 999 characters) as header text, then two blanks; a line
 // without ": " is returned unchanged.
 QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding);
 // "----------" and twelve random values 0..254 in upper-case hexadecimal.
@@ -127,6 +131,7 @@ private:
     QByteArray boundaryLine() const;
     void closeBoundary();
     QByteArray headerWord(const QString& text) const;
+    QByteArray headerText(const QString& text, qsizetype firstLineUsed) const;
     QByteArray contentTypeForFile(const QString& path);
 
     bool runStep(Step& step);

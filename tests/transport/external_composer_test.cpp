@@ -187,6 +187,33 @@ TEST(HeaderLineTest, EncodesValueAndAddsTwoBlanks)
               QByteArray("NoSeparator"));
 }
 
+// A long subject becomes several encoded words of at most 75 characters on folded lines, split between
+// characters, so Python reads back the same text.
+TEST(HeaderLineTest, LongSubjectFoldsIntoWholeCharacterWords)
+{
+    struct Long { TMimeChar charset; QString charsetName; THdrCoding coding; QString subject; };
+    const Long cases[] = {
+        {TMimeChar::ISO_8859_1, "ISO-8859-1", THdrCoding::hcQuotedPrn, QString(60, u'\u00fc') + " und mehr Text"},
+        {TMimeChar::UTF_8, "UTF-8", THdrCoding::hcBase64, QString(50, u'\u20ac') + " euro"},
+        {TMimeChar::UTF_8, "UTF-8", THdrCoding::hcQuotedPrn, QString(30, u'\u00e9') + QString::fromUcs4(U"\U0001F600", 1)},
+    };
+    for (const Long& c : cases) {
+        ExternalMessage message = basicMessage();
+        message.MimeChar = c.charset;
+        message.Charset = c.charsetName;
+        message.HdrCoding = c.coding;
+        message.Subject = c.subject;
+        message.MailText = {"x"};
+        const QByteArray stream = compose(message);
+        const QByteArray headers = stream.left(stream.indexOf("\r\n\r\n"));
+        for (const QByteArray& line : headers.split('\n'))
+            EXPECT_LE(line.trimmed().size() + (line.startsWith(' ') ? 1 : 0), 76) << line.toStdString();
+        const QJsonObject view = pythonView(stream);
+        EXPECT_EQ(view["subject"].toString().trimmed(), c.subject);
+        EXPECT_TRUE(view["defects"].toArray().isEmpty());
+    }
+}
+
 QList<QByteArray> bodyLines(const QByteArray& stream)
 {
     const qsizetype start = stream.indexOf("\r\n\r\n") + 4;
