@@ -18,19 +18,21 @@ StringGridView::StringGridView(QWidget* parent)
 
 void StringGridView::setGrid(StringGrid* grid)
 {
-    StringGridModel* old = m_model;
+    StringGridModel* oldModel = m_model;
+    QItemSelectionModel* oldSelection = selectionModel();   // setModel leaves the old one to us
     m_model = grid ? new StringGridModel(grid, this) : nullptr;
     if (m_model) {
         m_model->setEditable(m_editing);
         connect(m_model, &StringGridModel::cellEdited, this, &StringGridView::cellEdited);
     }
     setModel(m_model);
+    delete oldSelection;
     if (selectionModel())
         connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
             if (current.isValid())
                 emit cellSelected(current.column(), m_model->gridRow(current.row()));
         });
-    delete old;
+    delete oldModel;
 }
 
 StringGrid* StringGridView::grid() const

@@ -150,6 +150,23 @@ TEST_F(StringGridViewTest, TopRowScrollsAndFollowsTheGrid)
     EXPECT_EQ(view.topRow(), -1);
 }
 
+TEST_F(StringGridViewTest, ShowsAnotherGridOrNone)
+{
+    view.setEditing(true);
+    auto other = numberedGrid(2, 3);
+    view.setGrid(other.get());
+    EXPECT_EQ(view.grid(), other.get());
+    EXPECT_EQ(view.gridModel()->rowCount(), 2);
+    EXPECT_TRUE(view.gridModel()->isEditable());
+    view.setCurrentCell(1, 2);
+    EXPECT_EQ(view.currentRow(), 2);
+    view.setGrid(nullptr);
+    EXPECT_EQ(view.grid(), nullptr);
+    EXPECT_EQ(view.currentRow(), -1);
+    EXPECT_EQ(view.topRow(), -1);
+    EXPECT_EQ(view.gridSelection(), GridRect{});
+}
+
 // A loader that processes events inside bulkChange lets the view paint a grid that has just shrunk.
 TEST_F(StringGridViewTest, PaintingInsideABulkChangeIsSafe)
 {
