@@ -5,6 +5,7 @@
 #include "transport/external_composer.h"
 
 #include "transport/base64.h"
+#include "tests/support/mime_tree.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,9 @@
 
 namespace {
 
-using sorvanta::test::sourcePath;
+using sorvanta::test::leafField;
+using sorvanta::test::leafPayload;
+using sorvanta::test::pythonMimeView;
 using sorvanta::test::testHome;
 
 QString writeFile(const QString& name, const QByteArray& bytes)
@@ -35,29 +38,6 @@ QByteArray binaryBytes(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 37 + 11) & 0xff);
     return bytes;
-}
-
-// Python's view of a DATA stream (tests/transport/tools/mime_tree.py).
-QJsonObject pythonView(const QByteArray& stream)
-{
-    QProcess python;
-    python.start("/usr/bin/python3", {sourcePath("transport/tools/mime_tree.py")});
-    EXPECT_TRUE(python.waitForStarted());
-    python.write(stream);
-    python.closeWriteChannel();
-    EXPECT_TRUE(python.waitForFinished(30000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
-
-QByteArray leafPayload(const QJsonObject& view, int leaf)
-{
-    return QByteArray::fromHex(view["leaves"].toArray()[leaf].toObject()["payload"].toString().toLatin1());
-}
-
-QString leafField(const QJsonObject& view, int leaf, const char* field)
-{
-    return view["leaves"].toArray()[leaf].toObject()[field].toString();
 }
 
 ExternalMessage basicMessage()
@@ -114,7 +94,7 @@ TEST_P(ComposerCombinationTest, PythonReadsStructureAndPayloads)
     if (c.attachments)
         message.Attachments = {writeFile("report.pdf", pdf)};
 
-    const QJsonObject view = pythonView(compose(message));
+    const QJsonObject view = pythonMimeView(compose(message));
     EXPECT_EQ(view["tree"].toString().toStdString(), c.tree);
     EXPECT_TRUE(view["defects"].toArray().isEmpty()) << QJsonDocument(view["defects"].toArray()).toJson().toStdString();
     EXPECT_EQ(view["subject"].toString().trimmed(), message.Subject);   // the line ends in two blanks
@@ -208,7 +188,7 @@ TEST(HeaderLineTest, LongSubjectFoldsIntoWholeCharacterWords)
         const QByteArray headers = stream.left(stream.indexOf("\r\n\r\n"));
         for (const QByteArray& line : headers.split('\n'))
             EXPECT_LE(line.trimmed().size() + (line.startsWith(' ') ? 1 : 0), 76) << line.toStdString();
-        const QJsonObject view = pythonView(stream);
+        const QJsonObject view = pythonMimeView(stream);
         EXPECT_EQ(view["subject"].toString().trimmed(), c.subject);
         EXPECT_TRUE(view["defects"].toArray().isEmpty());
     }
@@ -309,7 +289,7 @@ TEST(ComposerAttachmentTest, Base64AttachmentLines)
     ASSERT_EQ(events.size(), 5);
     EXPECT_EQ(events[1], std::make_pair(6, QString("58")));
     EXPECT_EQ(events[3], std::make_pair(7, QString("58")));
-    EXPECT_TRUE(pythonView(stream)["defects"].toArray().isEmpty());
+    EXPECT_TRUE(pythonMimeView(stream)["defects"].toArray().isEmpty());
 }
 
 struct ChoiceCase {
@@ -328,7 +308,7 @@ TEST_P(AttachmentChoiceTest, ChoosesEncodingAndKeepsBytes)
     message.MailText = {"body"};
     AttachmentSlots table;
     table.AddAttachment({"", c.wanted, "", "", "", writeFile("file.txt", c.content)}, message.Attachments);
-    const QJsonObject view = pythonView(compose(message, table));
+    const QJsonObject view = pythonMimeView(compose(message, table));
     EXPECT_TRUE(view["defects"].toArray().isEmpty());
     EXPECT_EQ(leafField(view, 1, "encoding").toLower().toStdString(), c.encodingHeader);
     EXPECT_EQ(leafField(view, 1, "filename"), "file.txt");
@@ -388,7 +368,7 @@ TEST(ComposerAttachmentTest, ContentTypesFromMimeDef)
     message.MailText = {"body"};
     message.Attachments = {writeFile("photo.jpeg", "j"), writeFile("anim.gif", "g"), writeFile("notes.xyz", "n"),
                            writeFile("paper.pdf", "p")};
-    const QJsonObject view = pythonView(compose(message));
+    const QJsonObject view = pythonMimeView(compose(message));
     EXPECT_EQ(view["tree"].toString(),
               "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf)");
 }

@@ -5,36 +5,25 @@
 
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"
+#include "tests/transport/get_mail_recorder.h"
 
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
+using sorvanta::test::GetMailRecorder;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::waitUntil;
 
 namespace {
 
-using Event = std::pair<int, QString>;
+using Event = GetMailRecorder::Event;
 
-// The owner as the sending window behaves: it ends the run as soon as "Access Granted" arrives, and
-// cancels inside every error report (which must not give a second OnDone).
 class GetMailTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QObject::connect(&mail, &GetMail::OnMailInfo, [this](int info, const QString& text) {
-            infos.emplace_back(info, text);
-            if (info == 10 && abortOnGrant)
-                mail.Abort();
-        });
-        QObject::connect(&mail, &GetMail::OnMailError, [this](int error, const QString& text) {
-            errors.emplace_back(error, text);
-            mail.setMail_Action(TGetMailAction::Cancel_GetMail);
-        });
-        QObject::connect(&mail, &GetMail::OnDone, [this] { ++doneCount; });
         mail.User_ID = "tim";
         mail.User_Password = "secret";
     }
@@ -46,24 +35,12 @@ protected:
         mail.setMail_Action(TGetMailAction::Get_Mail);
     }
 
-    // Waits for the run's OnDone, then a little longer to see that no second one follows.
-    bool finished()
-    {
-        const bool done = waitUntil([this] { return doneCount > 0; });
-        pumpEvents(50);
-        return done && doneCount == 1;
-    }
-
-    bool hasInfo(int code) const
-    {
-        return std::any_of(infos.begin(), infos.end(), [code](const Event& e) { return e.first == code; });
-    }
+    bool finished() { return owner.finishedOnce(); }
 
     GetMail mail;
-    bool abortOnGrant = true;
-    std::vector<Event> infos;
-    std::vector<Event> errors;
-    int doneCount = 0;
+    GetMailRecorder owner{mail};
+    std::vector<Event>& infos = owner.infos;
+    std::vector<Event>& errors = owner.errors;
 };
 
 TEST_F(GetMailTest, LoginGrantedThenOwnerAborts)
@@ -76,14 +53,14 @@ TEST_F(GetMailTest, LoginGrantedThenOwnerAborts)
     EXPECT_EQ(peer.received(0), QByteArray("USER tim\r\nPASS secret\r\n"));
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(infos.front(), Event(0, "127.0.0.1"));
-    EXPECT_TRUE(hasInfo(11));
+    EXPECT_TRUE(owner.hasInfo(11));
     EXPECT_EQ(infos.back(), Event(10, "Access Granted"));
     EXPECT_EQ(mail.lastErrorCode(), 14);
 }
 
 TEST_F(GetMailTest, LoginGrantedWithoutAbortQuits)
 {
-    abortOnGrant = false;
+    owner.abortOnGrant = false;
     ScriptedPeer peer;
     peer.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("+OK\r\n").expectLine()
         .send("+OK bye\r\n").close();
@@ -92,7 +69,7 @@ TEST_F(GetMailTest, LoginGrantedWithoutAbortQuits)
     ASSERT_TRUE(finished());
     EXPECT_EQ(peer.received(0), QByteArray("USER tim\r\nPASS secret\r\nQUIT\r\n"));
     EXPECT_TRUE(errors.empty());
-    EXPECT_TRUE(hasInfo(1));
+    EXPECT_TRUE(owner.hasInfo(1));
 }
 
 struct RefusalCase { const char* name; int refusedStep; QByteArray expectedSent; };
@@ -117,7 +94,7 @@ TEST_P(GetMailRefusalTest, ErrAtStepIsAccessDenied)
     ASSERT_TRUE(finished());
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], Event(19, "Access Denied"));
-    EXPECT_FALSE(hasInfo(10));
+    EXPECT_FALSE(owner.hasInfo(10));
     pumpEvents(100);
     EXPECT_EQ(peer.received(0), c.expectedSent);
 }
@@ -137,7 +114,7 @@ TEST_F(GetMailTest, PeerClosingAfterGreetingIsPrematureDisconnect)
     ASSERT_TRUE(finished());
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], Event(17, "Prematurely Disconnected"));
-    EXPECT_TRUE(hasInfo(1));
+    EXPECT_TRUE(owner.hasInfo(1));
 }
 
 TEST_F(GetMailTest, LongUserNameIsCutTo253Characters)
@@ -210,7 +187,7 @@ TEST_F(GetMailTest, RunsAgainAfterDone)
     start(peer);
     ASSERT_TRUE(finished());
     mail.setMail_Action(TGetMailAction::Get_Mail);
-    ASSERT_TRUE(waitUntil([this] { return doneCount == 2; }));
+    ASSERT_TRUE(waitUntil([this] { return owner.doneCount == 2; }));
     EXPECT_EQ(peer.connectionCount(), 2);
     EXPECT_EQ(peer.received(1), QByteArray("USER tim\r\nPASS secret\r\n"));
 }
