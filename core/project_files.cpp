@@ -1,0 +1,353 @@
+// Mailing project files: see project_files.h.
+
+#include "core/project_files.h"
+
+#include "core/ini_info.h"
+#include "core/list_file.h"
+#include "core/main_form.h"
+#include "core/project_attachments.h"
+#include "core/project_editor_messages.h"
+#include "core/shared_helpers.h"
+#include "core/user_messages.h"
+#include "platform/ini_file.h"
+#include "platform/message_box.h"
+#include "platform/string_grid.h"
+#include "platform/text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const QString kCommon = QStringLiteral("Common");
+const QString kAttachment = QStringLiteral("Attachment");
+const QString kCount = QStringLiteral("Count");
+
+ProjectEditorHooks& editorHooks()
+{
+    static ProjectEditorHooks hooks;
+    return hooks;
+}
+
+QString withTrailingSlash(const QString& folder)
+{
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+// The folder part of a path with its last "/" ("" when there is none).
+QString folderPart(const QString& path)
+{
+    return path.left(path.lastIndexOf('/') + 1);
+}
+
+QString fileNamePart(const QString& path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+bool endsWithProjectExtension(const QString& name)
+{
+    return name.endsWith(QLatin1String(projectExtension), Qt::CaseInsensitive);
+}
+
+bool nameIsTaken(const QString& folder, const QString& name, const QString& extension)
+{
+    const QStringList taken = {name + extension, name, name + colourExtension, name + "1" + colourExtension,
+                               name + "2" + colourExtension, name + "3" + colourExtension};
+    for (const QString& entry : taken)
+        if (QFileInfo::exists(folder + entry))
+            return true;
+    return false;
+}
+
+void readCommonKeys(const IniFile& ini, TIniInfo& info)
+{
+    info.Subject = ini.readString(kCommon, "Subject", QString());
+    info.SectionSymbol = DelimiterFromName(ini.readString(kCommon, "SectionSymbol", ";"));
+    info.Column = std::max(ini.readInteger(kCommon, "Column", 0), 0);
+    info.ColumnA = ini.readInteger(kCommon, "ColumnA", 0);
+    info.CharSet = ini.readString(kCommon, "CharSet", info.CharSet);
+    info.NConnect = ini.readInteger(kCommon, "NIniInfo", info.NConnect);
+    info.AutoCommit = ini.readBool(kCommon, "AutoCommit", info.AutoCommit);
+    info.AutoCommitT = ini.readInteger(kCommon, "AutoCommitT", info.AutoCommitT);
+    info.Html = ini.readBool(kCommon, "HTML", info.Html);
+    info.BaseUrl = ini.readString(kCommon, "BaseUrl", info.BaseUrl);
+    info.CreateLog = ini.readBool(kCommon, "Create Log", info.CreateLog);
+    info.ExternalSmtp = ini.readBool(kCommon, "External Smtp", info.ExternalSmtp);
+    info.LogFile = ini.readString(kCommon, "LogFile", info.LogFile);
+    info.Codes = ini.readString(kCommon, "Codes", info.Codes);
+}
+
+// In table order: a new file gets them in this order, an existing one keeps its own.
+void writeCommonKeys(IniFile& ini, const TIniInfo& info)
+{
+    ini.writeString(kCommon, "Subject", info.Subject);
+    ini.writeString(kCommon, "SectionSymbol", DelimiterName(info.SectionSymbol));
+    ini.writeInteger(kCommon, "Column", info.Column);
+    ini.writeInteger(kCommon, "ColumnA", info.ColumnA);
+    ini.writeString(kCommon, "CharSet", info.CharSet);
+    ini.writeInteger(kCommon, "NIniInfo", info.NConnect);
+    ini.writeBool(kCommon, "AutoCommit", info.AutoCommit);
+    ini.writeInteger(kCommon, "AutoCommitT", info.AutoCommitT);
+    ini.writeBool(kCommon, "HTML", info.Html);
+    ini.writeString(kCommon, "BaseUrl", info.BaseUrl);
+    ini.writeBool(kCommon, "Create Log", info.CreateLog);
+    ini.writeBool(kCommon, "External Smtp", info.ExternalSmtp);
+    ini.writeString(kCommon, "LogFile", info.LogFile);
+    ini.writeString(kCommon, "Codes", info.Codes);
+}
+
+// An older project named its list in "AddressBook", absolute or relative to the project folder.
+void copyLegacyList(const IniFile& ini)
+{
+    const QString listFile = ProjectFilePath(listExtension);
+    const QString source = ini.readString(kCommon, "AddressBook", QString());
+    if (source.isEmpty() || QFileInfo::exists(listFile))
+        return;
+    const QString path = QDir::isAbsolutePath(source) ? source : ProjectIniInfo.PathPro + source;
+    if (QFileInfo(path).isFile())
+        QFile::copy(path, listFile);   // a failed copy leaves an empty list, as a missing file does
+}
+
+void readAttachments(const IniFile& ini)
+{
+    const int count = ini.readInteger(kAttachment, kCount, 0);
+    for (int i = 0; i < count; ++i) {
+        const QString path = ini.readString(kAttachment, QString::number(i), QString()).trimmed();
+        if (!path.isEmpty())
+            ProjectAttachments.append(attachmentForFile(path));
+    }
+}
+
+void writeAttachments(IniFile& ini, const QStringList& paths)
+{
+    ini.eraseSection(kAttachment);
+    int written = 0;
+    for (const QString& path : paths) {
+        if (path.isEmpty())
+            break;
+        ini.writeString(kAttachment, QString::number(written++), path);
+    }
+    if (written > 0)
+        ini.writeInteger(kAttachment, kCount, written);
+}
+
+// The folder of a new project: the default project folder when it exists or can be made, else the folder of
+// the pattern the main window built ("<folder>/*.eml").
+QString newProjectFolder(const QString& path)
+{
+    const QString folder = ProjectIniInfo.PathPro;
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return withTrailingSlash(folder);
+    const QString fromPath = QFileInfo(path).isDir() ? withTrailingSlash(path) : folderPart(path);
+    return fromPath.isEmpty() ? ProgramFolder() : fromPath;
+}
+
+void reportSaveError(const QStringList& messages, int text, const QString& fileName)
+{
+    ShowMessageBox(messages.value(text) + QStringLiteral(" : ") + fileName, messages.value(MsgAttention),
+                   MB_ICONINFORMATION);
+}
+
+// Where the save dialog leaves the project.
+enum class DialogOutcome { Skipped, Confirmed, Cancelled };
+
+struct SaveTarget {
+    DialogOutcome outcome = DialogOutcome::Skipped;
+    bool saveAs = false;         // after the dialog: false when the project's own name was chosen
+    QString oldFolder;           // a new project's name before the dialog, for its clean-up
+    QString oldName;
+};
+
+// Asks for the file name when needed and moves PathPro / ProjectName to the chosen one.
+SaveTarget chooseSaveTarget(bool saveAs, const ProjectEditorState& state, const QStringList& messages,
+                            const SaveFileChooser& chooseFileName)
+{
+    SaveTarget target;
+    target.saveAs = saveAs;
+    if (!state.isNew && !ProjectIniInfo.ProjectName.isEmpty() && !saveAs)
+        return target;
+    const std::optional<QString> chosen =
+        chooseFileName ? chooseFileName(messages.value(MsgSaveProjectAs), ProjectFilePath(projectExtension))
+                       : std::nullopt;
+    if (!chosen || chosen->isEmpty()) {
+        target.outcome = DialogOutcome::Cancelled;
+        return target;
+    }
+    target.outcome = DialogOutcome::Confirmed;
+    const QString fileName = WithProjectExtension(*chosen);
+    if (fileName.compare(ProjectFilePath(projectExtension), Qt::CaseInsensitive) == 0) {
+        target.saveAs = false;
+        return target;
+    }
+    if (state.isNew) {
+        target.oldFolder = ProjectIniInfo.PathPro;
+        target.oldName = ProjectIniInfo.ProjectName;
+    }
+    ProjectIniInfo.PathPro = folderPart(fileName);
+    ProjectIniInfo.ProjectName = ProjectNameOfFile(fileName);
+    return target;
+}
+
+// Writes the project file, the list and the plain body; false when any of them failed (each is reported).
+bool writeProjectFiles(const ProjectContent& content, const QStringList& messages)
+{
+    bool allWritten = true;
+    ProjectIniInfo.Subject = content.subject;
+    ProjectIniInfo.Column = content.column;
+    ProjectIniInfo.ColumnA = content.columnA;
+    if (WriteMailProjectFile(content.attachmentPaths)) {
+        ProjectIniInfo.OptionsChanged = false;
+    } else {
+        reportSaveError(messages, MsgFileSaveError, ProjectFilePath(projectExtension));
+        allWritten = false;
+    }
+    const QString listFile = ProjectFilePath(listExtension);
+    const StringGrid emptyList;
+    if (!SaveListFile(content.list ? *content.list : emptyList, listFile, ProjectIniInfo.SectionSymbol)) {
+        reportSaveError(messages, MsgAddressBookSaveError, listFile);
+        allWritten = false;
+    }
+    const QString plainFile = ProjectFilePath(plainBodyExtension);
+    if (!writeTextLines(plainFile, splitLines(content.plainBody))) {
+        reportSaveError(messages, MsgFileSaveError, plainFile);
+        allWritten = false;
+    }
+    return allWritten;
+}
+
+bool writeHtmlBody(const ProjectContent& content, const QStringList& messages)
+{
+    if (!ProjectIniInfo.Html || !content.htmlModified || !content.writeHtmlBody)
+        return true;
+    const QString htmlFile = ProjectFilePath(htmlBodyExtension);
+    if (content.writeHtmlBody(htmlFile, nullptr))
+        return true;
+    reportSaveError(messages, MsgFileSaveError, htmlFile);
+    return false;
+}
+
+}  // namespace
+
+QString ProjectFilePath(const QString& extension)
+{
+    return ProjectIniInfo.PathPro + ProjectIniInfo.ProjectName + extension;
+}
+
+QString WithProjectExtension(const QString& name)
+{
+    return endsWithProjectExtension(name) ? name : name + projectExtension;
+}
+
+QString ProjectNameOfFile(const QString& fileName)
+{
+    const QString name = fileNamePart(fileName);
+    return endsWithProjectExtension(name) ? name.chopped(int(qstrlen(projectExtension))) : name;
+}
+
+QString FirstFreeProjectName(const QString& pattern, const QString& extension)
+{
+    for (int k = 0;; ++k) {
+        const QString name = QString(pattern).replace(QLatin1String("%d"), QString::number(k));
+        if (!nameIsTaken(ProjectIniInfo.PathPro, name, extension))
+            return name;
+    }
+}
+
+void DeleteProjectFiles(const QString& folder, const QString& name)
+{
+    for (const char* extension : {projectExtension, plainBodyExtension, htmlBodyExtension, colourExtension,
+                                  listExtension})
+        QFile::remove(folder + name + extension);
+}
+
+void LoadMailProject()
+{
+    ProjectAttachments.clear();
+    const IniFile ini(ProjectFilePath(projectExtension));
+    readCommonKeys(ini, ProjectIniInfo);
+    if (ProjectIniInfo.BaseUrl.isEmpty())
+        ProjectIniInfo.BaseUrl = ProjectIniInfo.PathPro;
+    copyLegacyList(ini);
+    readAttachments(ini);
+    ProjectIniInfo.OptionsChanged = false;
+}
+
+bool WriteMailProjectFile(const QStringList& attachmentPaths, QString* error)
+{
+    IniFile ini(ProjectFilePath(projectExtension));
+    writeCommonKeys(ini, ProjectIniInfo);
+    writeAttachments(ini, attachmentPaths);
+    return ini.updateFile(error);
+}
+
+void OpenProjectFiles(const QString& path, bool isNew)
+{
+    ProjectIniInfo = DefaultIniInfo;
+    if (isNew) {
+        ProjectIniInfo.PathPro = newProjectFolder(path);
+        ProjectIniInfo.ProjectName = FirstFreeProjectName(QStringLiteral("noname%d"), projectExtension);
+        DeleteProjectFiles(ProjectIniInfo.PathPro, ProjectIniInfo.ProjectName);
+        return;
+    }
+    ProjectIniInfo.PathPro = folderPart(path);
+    ProjectIniInfo.ProjectName = ProjectNameOfFile(path);
+    LoadMailProject();
+}
+
+void SetProjectEditorHooks(ProjectEditorHooks hooks)
+{
+    editorHooks() = std::move(hooks);
+}
+
+bool OpenProject(const QString& path, bool isNew)
+{
+    const ProjectEditorHooks& hooks = editorHooks();
+    if (!hooks.isOpen || !hooks.create || !hooks.fillFromProject)
+        return false;
+    if (hooks.isOpen()) {
+        if (hooks.askToClose)
+            hooks.askToClose();
+        if (hooks.isOpen()) {
+            if (hooks.bringToFront)
+                hooks.bringToFront();
+            return false;
+        }
+    }
+    bool created = false;
+    try {
+        created = hooks.create(isNew);
+    } catch (const std::exception&) {
+        created = false;
+    }
+    if (!created) {
+        WindowMessage::post(MainForm, WM_TOOLCOMMAND, 2);
+        return false;
+    }
+    OpenProjectFiles(path, isNew);
+    hooks.fillFromProject(isNew);
+    return true;
+}
+
+bool SaveMailProject(bool saveAs, const ProjectContent& content, ProjectEditorState& state,
+                     const QStringList& messages, const SaveFileChooser& chooseFileName)
+{
+    const SaveTarget target = chooseSaveTarget(saveAs, state, messages, chooseFileName);
+    bool allWritten = writeProjectFiles(content, messages);
+    if (target.outcome == DialogOutcome::Cancelled)
+        return false;
+    allWritten = writeHtmlBody(content, messages) && allWritten;
+    if (!allWritten)
+        return false;
+    if (target.outcome == DialogOutcome::Confirmed && target.saveAs && !target.oldName.isEmpty())
+        DeleteProjectFiles(target.oldFolder, target.oldName);
+    state.isNew = false;
+    state.modified = false;
+    return true;
+}

@@ -1,0 +1,91 @@
+// Loading the list with the progress window: its caption and gauge, Stop pressed while the rows are read, the
+// window gone afterwards, and a missing file that shows no window.
+
+#include "core/list_file.h"
+
+#include "core/progress_window.h"
+#include "platform/string_grid.h"
+#include "tests/support/test_home.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using sorvanta::test::testHome;
+
+TProgAddress* shownProgressWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<TProgAddress*>(widget); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+QString writeList(int lines)
+{
+    QByteArray bytes;
+    for (int i = 0; i < lines; ++i)
+        bytes += "user" + QByteArray::number(i) + "@example.com;Name " + QByteArray::number(i) + "\r\n";
+    const QString path = testHome() + "list.txt";
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+TEST(LoadListIntoGrid, StopPressedWhileLoadingKeepsTheRowsReadSoFar)
+{
+    const QString path = writeList(200000);
+    QString caption;
+    int gaugeMaximum = 0;
+    QTimer::singleShot(0, [&] {
+        TProgAddress* window = shownProgressWindow();
+        ASSERT_NE(window, nullptr);
+        caption = window->windowTitle();
+        gaugeMaximum = window->Gauge1->maximum();
+        window->SpeedButton1->click();
+    });
+    StringGrid grid;
+    const ListLoadResult result = LoadListIntoGrid(grid, path, ";", "Load Address Book");
+    EXPECT_EQ(caption, "Load Address Book.. " + path);
+    EXPECT_EQ(gaugeMaximum, 200000);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_GT(result.records, 0);
+    EXPECT_LT(result.records, 200000);
+    EXPECT_EQ(grid.rowCount(), result.records + 1);
+    EXPECT_EQ(grid.cell(1, result.records), QStringLiteral("Name %1").arg(result.records - 1));
+    QApplication::processEvents();
+    EXPECT_EQ(shownProgressWindow(), nullptr);
+}
+
+TEST(LoadListIntoGrid, WholeFileWhenNotStopped)
+{
+    const QString path = writeList(10000);
+    StringGrid grid;
+    const ListLoadResult result = LoadListIntoGrid(grid, path, ";", "Load Address Book");
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.records, 10000);
+    EXPECT_EQ(grid.columnCount(), 2);
+    EXPECT_EQ(grid.cell(1, 0), "Column#2");
+}
+
+TEST(LoadListIntoGrid, MissingFileShowsNoWindowAndGivesTheEmptyList)
+{
+    bool windowShown = false;
+    QTimer::singleShot(0, [&] { windowShown = shownProgressWindow() != nullptr; });
+    StringGrid grid(3, 5);
+    const ListLoadResult result = LoadListIntoGrid(grid, testHome() + "absent.txt", ";", "Load Address Book");
+    QApplication::processEvents();
+    EXPECT_FALSE(windowShown);
+    EXPECT_FALSE(result.fileFound);
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.columnCount(), 1);
+}
+
+}  // namespace
