@@ -21,7 +21,8 @@ constexpr qsizetype kBase64LineBytes = 57;      // 76 characters
 constexpr qsizetype kPictureLineBytes = 45;     // 60 characters
 constexpr qsizetype kMaxLineLength = 998;       // RFC 5322 section 2.1.1, without CR LF
 constexpr qsizetype kMaxHeaderValue = 999;
-constexpr qsizetype kUuencodeBlock = 1800;         // 40 lines of 45 bytes
+constexpr qsizetype kUuencodeBlock = 1800;      // 40 lines of 45 bytes
+constexpr qsizetype kMaxHeaderLine = 76;        // RFC 2047 section 2, for lines with encoded words
 
 enum PartFlag { TextFlag = 1, AttachmentsFlag = 2, HtmlFlag = 4, PicturesFlag = 8 };
 
@@ -77,26 +78,19 @@ FileScan scanFile(const QString& path)
     return scan;
 }
 
+// Text sent as it is must be text: binary files go base64 and over-long lines quoted-printable.
 AttachmentEncoding chosenEncoding(AttachmentEncoding wanted, const FileScan& scan)
 {
     if (wanted == AttachmentEncoding::Choose)
-        wanted = scan.eightBit ? AttachmentEncoding::Base64 : AttachmentEncoding::PlainText;
-    if (wanted == AttachmentEncoding::PlainText || wanted == AttachmentEncoding::QuotedPrintable) {
-        if (scan.binary)
-            return AttachmentEncoding::Base64;
-        if (scan.longLines)
-            return AttachmentEncoding::QuotedPrintable;
-    }
+        wanted = scan.eightBit || scan.binary ? AttachmentEncoding::Base64 : AttachmentEncoding::PlainText;
+    if (wanted == AttachmentEncoding::PlainText && scan.binary)
+        return AttachmentEncoding::Base64;
+    if (wanted == AttachmentEncoding::PlainText && scan.longLines)
+        return AttachmentEncoding::QuotedPrintable;
     return wanted;
 }
 
 QString fileNamePart(const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1); }
-
-}  // namespace
-
-namespace {
-
-constexpr qsizetype kMaxHeaderLine = 76;       // RFC 2047 section 2, for lines with encoded words
 
 bool isPlainHeaderText(const QString& text)
 {
@@ -236,7 +230,7 @@ void ExternalComposer::planHeaders(const ExternalMessage& message)
     const auto addRecipients = [&](const QStringList& list, const QByteArray& field) {
         for (const QString& item : list) {
             const qsizetype bar = item.indexOf(u'|');
-            const QByteArray address = item.left(bar).toUtf8();
+            const QByteArray address = (bar < 0 ? item : item.left(bar)).toUtf8();
             const QString name = bar < 0 ? QString() : item.mid(bar + 1);
             addLine(name.isEmpty() ? field + address : field + headerText(name, field.size()) + " <" + address + '>');
         }
