@@ -1,10 +1,62 @@
-// Sorvanta's entry point: start-up and shut-down order.
+// Sorvanta's entry point: start-up and shut-down order. The settings are loaded before any window exists,
+// the About box stands as the splash while the main window is built, the event loop runs until the main
+// window has closed, and the settings are written back at every normal exit.
+
+#include "core/about_form.h"
+#include "core/command_line.h"
+#include "core/main_form.h"
+#include "core/settings_file.h"
+#include "platform/message_box.h"
 
 #include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+namespace {
+
+// The list tools register here once they are built (core/tool_commands.h).
+void registerListTools()
+{
+}
+
+void reportFailure(const QString& what)
+{
+    std::fprintf(stderr, "sorvanta: %s\n", qPrintable(what));
+    messageBox(nullptr, what, QStringLiteral("Error"), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Sorvanta");
-    return 0;
+    LoadSettings();
+    registerListTools();
+
+    std::unique_ptr<TAboutForm> splash(ShowSplash());
+    QApplication::setApplicationName(QStringLiteral("Sorvanta"));
+    QApplication::setApplicationVersion(QLatin1String(SorvantaVersion));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/sorvanta.png")));
+
+    std::unique_ptr<TMainForm> mainForm;
+    try {
+        mainForm = std::make_unique<TMainForm>(classifyCommandLine(QApplication::arguments().mid(1)));
+    } catch (const std::exception& failure) {
+        splash.reset();
+        reportFailure(QString::fromLocal8Bit(failure.what()));
+        return 1;
+    }
+    splash.reset();
+
+    mainForm->showMaximized();
+    const int exitCode = app.exec();
+    mainForm.reset();
+
+    QString error;
+    if (!SaveSettings(&error))
+        reportFailure(error);
+    return exitCode;
 }

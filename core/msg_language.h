@@ -1,0 +1,23 @@
+// TMsgLanguage: a window's run-time message texts (message boxes, status texts), picked by index.
+// A non-visual child of the window named "msl", so a language file can replace its Items lines.
+// An index outside the list gives an empty text rather than a crash.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class TMsgLanguage : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QStringList Items READ items WRITE setItems)
+
+public:
+    TMsgLanguage(QObject* owner, const QStringList& items);
+
+    const QStringList& items() const { return m_items; }
+    void setItems(const QStringList& items) { m_items = items; }
+    // Message number index, or an empty text when there is none.
+    QString text(int index) const { return m_items.value(index); }
+
+private:
+    QStringList m_items;
+};

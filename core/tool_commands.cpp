@@ -1,0 +1,58 @@
+// Tool table: see tool_commands.h.
+
+#include "core/tool_commands.h"
+
+#include "platform/message_box.h"
+
+#include <QCoreApplication>
+
+#include <array>
+
+namespace {
+
+constexpr int ToolCount = ToolVerifyList + 1;
+
+std::array<ToolFunction, ToolCount>& toolTable()
+{
+    static std::array<ToolFunction, ToolCount> table;
+    return table;
+}
+
+QString toolCaption(ToolCode code)
+{
+    switch (code) {
+    case ToolImportAddressBook: return QStringLiteral("Import from Trellion");
+    case ToolImportWizard: return QStringLiteral("Import list");
+    case ToolEditList: return QStringLiteral("Edit list");
+    case ToolFilterList: return QStringLiteral("Unsubscribe / Filter");
+    case ToolVerifyList: return QStringLiteral("Verify List");
+    }
+    return QString();
+}
+
+bool validCode(ToolCode code)
+{
+    return code >= 0 && code < ToolCount;
+}
+
+}  // namespace
+
+void setToolFunction(ToolCode code, ToolFunction tool)
+{
+    if (validCode(code))
+        toolTable()[code] = std::move(tool);
+}
+
+bool runTool(ToolCode code, ToolRequest& request)
+{
+    if (validCode(code) && toolTable()[code])
+        return toolTable()[code](request);
+    showNotAvailableYet(request.parent, validCode(code) ? toolCaption(code) : QStringLiteral("This tool"));
+    return false;
+}
+
+void showNotAvailableYet(QWidget* parent, const QString& command)
+{
+    messageBox(parent, QStringLiteral("\"%1\" is not available yet.").arg(command),
+               QCoreApplication::applicationName(), MB_OK | MB_ICONINFORMATION);
+}
