@@ -133,7 +133,7 @@ MimeMessageContent TSmtpCli::messageContent()
     MimeMessageContent content;
     content.from = mimeText(HdrFrom);
     content.to = mimeText(HdrTo);
-    content.replyTo = mimeText(FromName.toUtf8());
+    content.replyTo = mimeText(FromName.trimmed().toUtf8());   // as in MAIL FROM
     content.subject = mimeText(HdrSubject);
     content.contentType = contentTypeText(ContentType);
     content.charset = CharSet.toLatin1();

@@ -58,6 +58,28 @@ void TCustomSmtpClient::requireSingleLine(const QString& text, const QString& wh
     }
 }
 
+QByteArray TCustomSmtpClient::heloCommand() const
+{
+    const QString name = SignOn.isEmpty() ? TWSocket::LocalHostName() : SignOn;
+    requireSingleLine(name, QStringLiteral("HELO text"));
+    return "HELO " + name.toUtf8();
+}
+
+QByteArray TCustomSmtpClient::mailFromCommand() const
+{
+    const QString sender = FromName.trimmed();
+    requireSingleLine(sender, QStringLiteral("sender"));
+    return "MAIL FROM:<" + sender.toUtf8() + ">";
+}
+
+void TCustomSmtpClient::requireRecipients() const
+{
+    if (RcptName.isEmpty())
+        throw SmtpException(QStringLiteral("RcptName list is empty"));
+    for (const QString& recipient : RcptName)
+        requireSingleLine(recipient.trimmed(), QStringLiteral("recipient"));
+}
+
 // ---- operations
 
 void TCustomSmtpClient::Connect()
@@ -77,9 +99,7 @@ void TCustomSmtpClient::Connect()
 
 void TCustomSmtpClient::Helo()
 {
-    const QString name = SignOn.isEmpty() ? TWSocket::LocalHostName() : SignOn;
-    requireSingleLine(name, QStringLiteral("HELO text"));
-    executeCommand(smtpHelo, "HELO " + name.toUtf8(), {250});
+    executeCommand(smtpHelo, heloCommand(), {250});
 }
 
 void TCustomSmtpClient::Vrfy()
@@ -90,18 +110,13 @@ void TCustomSmtpClient::Vrfy()
 
 void TCustomSmtpClient::MailFrom()
 {
-    const QString sender = FromName.trimmed();
-    requireSingleLine(sender, QStringLiteral("sender"));
-    executeCommand(smtpMailFrom, "MAIL FROM:<" + sender.toUtf8() + ">", {250});
+    executeCommand(smtpMailFrom, mailFromCommand(), {250});
 }
 
 void TCustomSmtpClient::RcptTo()
 {
     requireReadyAndConnected();
-    if (RcptName.isEmpty())
-        throw SmtpException(QStringLiteral("RcptName list is empty"));
-    for (const QString& recipient : RcptName)
-        requireSingleLine(recipient.trimmed(), QStringLiteral("recipient"));
+    requireRecipients();
     m_recipientIndex = 0;
     m_refusalCode = 0;
     m_refusalLine.clear();
@@ -132,11 +147,14 @@ void TCustomSmtpClient::Rset()
 
 void TCustomSmtpClient::Open()
 {
+    heloCommand();                                         // a bad HELO text fails before connecting
     startHighLevel(smtpOpen, {Step::Connect, Step::Helo});
 }
 
 void TCustomSmtpClient::Mail()
 {
+    mailFromCommand();
+    requireRecipients();
     startHighLevel(smtpMail, {Step::MailFrom, Step::RcptTo, Step::Data});
 }
 
@@ -283,11 +301,11 @@ void TCustomSmtpClient::triggerRequestDone(int error)
         setState(State::InternalReady);
         try {
             runNextStep();
-        } catch (const SmtpException& e) {
-            // A step that cannot start (no recipient, a bad address) ends the whole operation.
+        } catch (const std::exception& e) {
+            // A step that cannot start ends the whole operation; exceptions never cross the event loop.
             m_requestDone = false;
             m_steps.clear();
-            failRequest(500, "500 " + e.text());
+            failRequest(500, "500 " + QString::fromUtf8(e.what()));
         }
         return;
     }

@@ -121,6 +121,10 @@ private:
 
     void setState(State state) { m_state = state; }
     void requireReady() const;
+    // The command texts, checked for CR, LF and NUL (SmtpException).
+    QByteArray heloCommand() const;
+    QByteArray mailFromCommand() const;
+    void requireRecipients() const;
     void startHighLevel(TSmtpRequest request, QList<Step> steps);
     void runNextStep();
     void executeCommand(TSmtpRequest request, const QByteArray& command, std::initializer_list<int> accepted,

@@ -7,20 +7,19 @@
 #include "transport/mail_date.h"
 #include "transport/smtp_data_stream.h"
 #include "tests/support/test_home.h"
+#include "tests/transport/composer_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
-#include <cstdlib>
 #include <ostream>
 #include <string>
 
-using sorvanta::test::sourcePath;
+using sorvanta::test::pythonMimeView;
+using sorvanta::test::ScopedTimeZone;
 using sorvanta::test::testHome;
 
 namespace {
@@ -29,29 +28,6 @@ namespace {
 constexpr std::time_t SummerNoon = 1784109845;
 // 2026-01-05 23:30:00 UTC, a Monday in northern winter.
 constexpr std::time_t WinterNight = 1767655800;
-
-// Sets TZ for the lifetime of the guard.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (m_old.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", m_old.c_str(), 1);
-        tzset();
-    }
-
-private:
-    std::string m_old;
-};
 
 QByteArray bytesOf(int size, int seed)
 {
@@ -96,19 +72,6 @@ QByteArray writeAll(MimeMessageContent content, MimeMessageWriter::Status* statu
     if (error)
         *error = writer.errorString();
     return stream.take();
-}
-
-// Python's view of a DATA stream (tests/transport/tools/mime_tree.py).
-QJsonObject pythonView(const QByteArray& stream)
-{
-    QProcess python;
-    python.start("/usr/bin/python3", {sourcePath("transport/tools/mime_tree.py")});
-    EXPECT_TRUE(python.waitForStarted());
-    python.write(stream);
-    python.closeWriteChannel();
-    EXPECT_TRUE(python.waitForFinished(30000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 QJsonObject leaf(const QJsonObject& view, int index)
@@ -178,7 +141,7 @@ TEST_P(MimeStructureTest, PythonReadsTheTreeAndEveryPayload)
     }
 
     MimeMessageWriter::Status status;
-    const QJsonObject view = pythonView(writeAll(content, &status));
+    const QJsonObject view = pythonMimeView(writeAll(content, &status));
     EXPECT_EQ(status, MimeMessageWriter::Status::Finished);
     EXPECT_EQ(view["tree"].toString(), c.tree);
     EXPECT_TRUE(view["defects"].toArray().isEmpty()) << QJsonDocument(view["defects"].toArray()).toJson().toStdString();
@@ -403,7 +366,7 @@ TEST(MimeMessageWriterTest, EightBitBodiesAreDeclared)
     MimeMessageContent both = single;
     both.htmlPresent = true;
     both.htmlLines = {"<p>plain ascii</p>"};
-    const QJsonObject view = pythonView(writeAll(both));
+    const QJsonObject view = pythonMimeView(writeAll(both));
     EXPECT_EQ(leaf(view, 0)["encoding"].toString(), "8bit");
     EXPECT_EQ(leaf(view, 1)["encoding"].toString(), "7bit");
 
@@ -438,7 +401,7 @@ TEST(MimeMessageWriterTest, FileNamesAreQuotedStrings)
 {
     MimeMessageContent content = baseContent();
     content.attachments << MimeAttachment{writeFile("a.txt", "x"), "text/plain", "say \"hi\"\\now.txt"};
-    const QJsonObject view = pythonView(writeAll(content));
+    const QJsonObject view = pythonMimeView(writeAll(content));
     EXPECT_EQ(leaf(view, 1)["filename"].toString(), "say \"hi\"\\now.txt");
 }
 
@@ -471,7 +434,7 @@ TEST(MimeMessageWriterTest, LargeAttachmentStreamsInSmallBatches)
     }
     EXPECT_EQ(status, MimeMessageWriter::Status::Finished);
     EXPECT_LT(largestBatch, 24 * 1024);
-    EXPECT_EQ(payloadOf(leaf(pythonView(whole), 1)), bytes);
+    EXPECT_EQ(payloadOf(leaf(pythonMimeView(whole), 1)), bytes);
 }
 
 }  // namespace

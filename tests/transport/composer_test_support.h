@@ -1,0 +1,59 @@
+// Helpers for composer tests: Python's view of a message (tests/transport/tools/mime_tree.py on Debian's
+// /usr/bin/python3, an independent MIME parser) and a TZ setting for the lifetime of a guard.
+#pragma once
+
+#include "tests/support/test_home.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace sorvanta::test {
+
+// The DATA stream (dot-stuffed, CR LF) as Python's email package reads it: tree, defects, leaves.
+inline QJsonObject pythonMimeView(const QByteArray& stream)
+{
+    QProcess python;
+    python.start("/usr/bin/python3", {sourcePath("transport/tools/mime_tree.py")});
+    EXPECT_TRUE(python.waitForStarted());
+    python.write(stream);
+    python.closeWriteChannel();
+    EXPECT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ")) {
+            m_hadOld = true;
+            m_old = old;
+        }
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (m_hadOld)
+            setenv("TZ", m_old.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    bool m_hadOld = false;
+    std::string m_old;
+};
+
+}  // namespace sorvanta::test
