@@ -117,6 +117,17 @@ TEST_F(GetMailTest, PeerClosingAfterGreetingIsPrematureDisconnect)
     EXPECT_TRUE(owner.hasInfo(1));
 }
 
+TEST_F(GetMailTest, PeerResetIsReportedOnce)
+{
+    ScriptedPeer peer;
+    peer.send("+OK ready\r\n").expectLine().reset();
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(finished());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], Event(7, "Connection reset by remote side"));
+}
+
 TEST_F(GetMailTest, LongUserNameIsCutTo253Characters)
 {
     mail.User_ID = QString(300, u'u');
