@@ -26,22 +26,25 @@ void appendEncoded(QByteArray& out, QByteArrayView data)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     const qsizetype n = data.size();
+    const qsizetype start = out.size();
+    out.resize(start + encodedLength(n));               // grows geometrically when appended to often
+    char* p = out.data() + start;
     qsizetype i = 0;
     for (; i + 3 <= n; i += 3) {
         const quint32 group = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-        out.append(kAlphabet[(group >> 18) & 63]);
-        out.append(kAlphabet[(group >> 12) & 63]);
-        out.append(kAlphabet[(group >> 6) & 63]);
-        out.append(kAlphabet[group & 63]);
+        *p++ = kAlphabet[(group >> 18) & 63];
+        *p++ = kAlphabet[(group >> 12) & 63];
+        *p++ = kAlphabet[(group >> 6) & 63];
+        *p++ = kAlphabet[group & 63];
     }
     const qsizetype rest = n - i;
     if (rest == 0)
         return;
     const quint32 group = (bytes[i] << 16) | (rest == 2 ? bytes[i + 1] << 8 : 0);
-    out.append(kAlphabet[(group >> 18) & 63]);
-    out.append(kAlphabet[(group >> 12) & 63]);
-    out.append(rest == 2 ? kAlphabet[(group >> 6) & 63] : '=');
-    out.append('=');
+    *p++ = kAlphabet[(group >> 18) & 63];
+    *p++ = kAlphabet[(group >> 12) & 63];
+    *p++ = rest == 2 ? kAlphabet[(group >> 6) & 63] : '=';
+    *p = '=';
 }
 
 QByteArray encode(QByteArrayView data)
