@@ -5,8 +5,8 @@
 #include "transport/external_composer.h"
 
 #include "transport/base64.h"
-#include "tests/support/mime_tree.h"
 #include "tests/support/test_home.h"
+#include "tests/transport/composer_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,6 @@
 
 namespace {
 
-using sorvanta::test::leafField;
-using sorvanta::test::leafPayload;
 using sorvanta::test::pythonMimeView;
 using sorvanta::test::testHome;
 
@@ -38,6 +36,16 @@ QByteArray binaryBytes(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 37 + 11) & 0xff);
     return bytes;
+}
+
+QString leafField(const QJsonObject& view, int leaf, const char* field)
+{
+    return view["leaves"].toArray()[leaf].toObject()[field].toString();
+}
+
+QByteArray leafPayload(const QJsonObject& view, int leaf)
+{
+    return QByteArray::fromHex(leafField(view, leaf, "payload").toLatin1());
 }
 
 ExternalMessage basicMessage()
