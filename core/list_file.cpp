@@ -153,7 +153,10 @@ ListLoadResult LoadListIntoGrid(StringGrid& grid, const QString& fileName, const
     static bool loading = false;   // the pumped events may ask for another load
     if (loading)
         return {};
-    loading = true;
+    struct Busy {
+        Busy() { loading = true; }
+        ~Busy() { loading = false; }
+    } busy;
     ListLoadResult result;
     const std::optional<QByteArray> bytes = readListBytes(fileName, result);
     TProgAddress* window = nullptr;
@@ -175,7 +178,6 @@ ListLoadResult LoadListIntoGrid(StringGrid& grid, const QString& fileName, const
     };
     result = fillGrid(grid, bytes, delimiter, result, window ? progress : ReadProgress());
     CloseProgressWindow(window);
-    loading = false;
     return result;
 }
 

@@ -19,7 +19,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <exception>
+#include <vector>
 
 namespace {
 
@@ -113,11 +113,22 @@ void copyLegacyList(const IniFile& ini)
         QFile::copy(path, listFile);   // a failed copy leaves an empty list, as a missing file does
 }
 
+// Keys "0" .. Count-1 in index order. "Count" is only a claim: the keys the section really has are walked, so
+// a huge Count costs nothing.
 void readAttachments(const IniFile& ini)
 {
     const int count = ini.readInteger(kAttachment, kCount, 0);
-    for (int i = 0; i < count; ++i) {
-        const QString path = ini.readString(kAttachment, QString::number(i), QString()).trimmed();
+    std::vector<int> indexes;
+    for (const QString& key : ini.sectionKeys(kAttachment)) {
+        bool isNumber = false;
+        const int index = key.toInt(&isNumber);
+        if (isNumber && index >= 0 && index < count && key == QString::number(index))
+            indexes.push_back(index);
+    }
+    std::sort(indexes.begin(), indexes.end());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    for (const int index : indexes) {
+        const QString path = ini.readString(kAttachment, QString::number(index), QString()).trimmed();
         if (!path.isEmpty())
             ProjectAttachments.append(attachmentForFile(path));
     }
@@ -210,7 +221,8 @@ bool writeProjectFiles(const ProjectContent& content, const QStringList& message
     }
     const QString listFile = ProjectFilePath(listExtension);
     const StringGrid emptyList;
-    if (!SaveListFile(content.list ? *content.list : emptyList, listFile, ProjectIniInfo.SectionSymbol)) {
+    const QString delimiter = DelimiterFromName(ProjectIniInfo.SectionSymbol);
+    if (!SaveListFile(content.list ? *content.list : emptyList, listFile, delimiter)) {
         reportSaveError(messages, MsgAddressBookSaveError, listFile);
         allWritten = false;
     }
@@ -253,6 +265,8 @@ QString ProjectNameOfFile(const QString& fileName)
 
 QString FirstFreeProjectName(const QString& pattern, const QString& extension)
 {
+    if (!pattern.contains(QLatin1String("%d")))
+        return pattern;   // every k gives the same name
     for (int k = 0;; ++k) {
         const QString name = QString(pattern).replace(QLatin1String("%d"), QString::number(k));
         if (!nameIsTaken(ProjectIniInfo.PathPro, name, extension))
@@ -287,11 +301,30 @@ bool WriteMailProjectFile(const QStringList& attachmentPaths, QString* error)
     return ini.updateFile(error);
 }
 
+QString ReadPlainBody()
+{
+    return readTextFile(ProjectFilePath(plainBodyExtension)).value_or(QString());
+}
+
+std::optional<QString> ReadHtmlBody()
+{
+    const QString fileName = ProjectFilePath(htmlBodyExtension);
+    if (!QFileInfo(fileName).isFile())
+        return std::nullopt;
+    return readTextFile(fileName).value_or(QString());
+}
+
+bool WriteHtmlBody(const QString& fileName, const QString& html, QString* error)
+{
+    return writeTextLines(fileName, splitLines(html), error);
+}
+
 void OpenProjectFiles(const QString& path, bool isNew)
 {
     ProjectIniInfo = DefaultIniInfo;
     if (isNew) {
         ProjectIniInfo.PathPro = newProjectFolder(path);
+        ProjectIniInfo.SectionSymbol = DelimiterFromName(ProjectIniInfo.SectionSymbol);
         ProjectIniInfo.ProjectName = FirstFreeProjectName(QStringLiteral("noname%d"), projectExtension);
         DeleteProjectFiles(ProjectIniInfo.PathPro, ProjectIniInfo.ProjectName);
         return;
@@ -323,8 +356,8 @@ bool OpenProject(const QString& path, bool isNew)
     bool created = false;
     try {
         created = hooks.create(isNew);
-    } catch (const std::exception&) {
-        created = false;
+    } catch (...) {
+        created = false;   // reported by the main window's relaunch message
     }
     if (!created) {
         WindowMessage::post(MainForm, WM_TOOLCOMMAND, 2);

@@ -40,6 +40,13 @@ void LoadMailProject();
 // first empty one), keeping every other section. On failure answers false and sets *error.
 bool WriteMailProjectFile(const QStringList& attachmentPaths, QString* error = nullptr);
 
+// The bodies as text: the plain body (empty when there is no ".mml" file), the HTML source (nullopt when there is
+// no ".htm" file: the editor then makes a blank document) and writing the HTML source to fileName (CR LF after
+// every line, atomically; false with *error on failure).
+QString ReadPlainBody();
+std::optional<QString> ReadHtmlBody();
+bool WriteHtmlBody(const QString& fileName, const QString& html, QString* error = nullptr);
+
 // The parts of opening a project that need no window. ProjectIniInfo := DefaultIniInfo; a new project (path: a
 // folder followed by "*.eml") goes to DefaultIniInfo.PathPro when that folder exists or can be made, else to
 // path's folder, is named FirstFreeProjectName("noname%d", ".eml") and its stale files are deleted; an existing

@@ -170,6 +170,21 @@ TEST_F(ProjectFiles, MissingFileGivesTheDefaults)
     EXPECT_TRUE(ProjectAttachments.isEmpty());
 }
 
+TEST_F(ProjectFiles, AttachmentCountIsOnlyAClaim)
+{
+    writeBytes(testHome() + "p.eml", "[Attachment]\r\n7=/b\r\n0=/a\r\nx=/x\r\n-1=/m\r\nCount=2000000000\r\n");
+    writeBytes(testHome() + "q.eml", "[Attachment]\r\n0=/a\r\n1=/b\r\nCount=1\r\n");
+    ProjectIniInfo.ProjectName = "p";
+    LoadMailProject();
+    ASSERT_EQ(ProjectAttachments.size(), 2);
+    EXPECT_EQ(ProjectAttachments[0].filePath, "/a");
+    EXPECT_EQ(ProjectAttachments[1].filePath, "/b");
+    ProjectIniInfo.ProjectName = "q";
+    LoadMailProject();
+    ASSERT_EQ(ProjectAttachments.size(), 1);
+    EXPECT_EQ(ProjectAttachments[0].filePath, "/a");
+}
+
 struct StoredCase {
     const char* name;
     QByteArray lines;
@@ -245,6 +260,21 @@ TEST_F(ProjectFiles, LegacyAddressBookIsCopiedWhenThereIsNoListFile)
     EXPECT_EQ(readBytes(testHome() + "r.txt"), "kept\r\n");
 }
 
+TEST_F(ProjectFiles, BodiesAreReadDecodedAndTheHtmlWrittenWithCrLf)
+{
+    ProjectIniInfo.ProjectName = "p";
+    EXPECT_EQ(ReadPlainBody(), "");
+    EXPECT_EQ(ReadHtmlBody(), std::nullopt);
+    writeBytes(testHome() + "p.mml", "Gr\xFC\xDF" "e\r\n[Column#1]\n");
+    ASSERT_TRUE(WriteHtmlBody(ProjectFilePath(".htm"), "<p>\u00FC</p>\n<br>"));
+    EXPECT_EQ(readBytes(testHome() + "p.htm"), "<p>\xC3\xBC</p>\r\n<br>\r\n");
+    EXPECT_EQ(ReadPlainBody(), "Gr\u00FC\u00DFe\r\n[Column#1]\n");
+    EXPECT_EQ(ReadHtmlBody().value_or("<none>"), "<p>\u00FC</p>\r\n<br>\r\n");
+    QString error;
+    EXPECT_FALSE(WriteHtmlBody(testHome() + "p.mml/x.htm", "x", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
 // ---- naming ----
 
 struct NamingCase {
@@ -271,6 +301,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NamingCase{"colour_files", {"noname0.hcr", "noname1" "2.hcr", "noname2" "3.hcr"}, "noname3"},
                       NamingCase{"other_case_is_another_file", {"NONAME0.eml"}, "noname0"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProjectFiles, PatternWithoutNumberIsItsOwnName)
+{
+    touch(testHome() + "draft.eml");
+    EXPECT_EQ(FirstFreeProjectName("draft", ".eml"), "draft");
+}
 
 TEST_F(ProjectFiles, NewProjectTakesTheFreeNameAndDeletesItsStaleFiles)
 {
