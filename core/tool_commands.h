@@ -7,8 +7,8 @@
 
 #include <functional>
 
-class QObject;
 class QWidget;
+class StringGrid;
 
 enum ToolCode {
     ToolImportAddressBook = 0,   // QuarvelImportExecute
@@ -21,7 +21,7 @@ enum ToolCode {
 // What a tool is handed; each tool reads the fields it needs.
 struct ToolRequest {
     QWidget* parent = nullptr;       // the window that opens the tool
-    QObject* listGrid = nullptr;     // the list grid the tool works on
+    StringGrid* listGrid = nullptr;  // the list grid the tool works on
     QString listFileName;            // list editor: the project's list file
     QString* delimiter = nullptr;    // list editor: the list delimiter, by reference
     int emailColumn = 0;             // verification: 0-based e-mail column
