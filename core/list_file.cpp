@@ -178,6 +178,8 @@ ListLoadResult LoadListIntoGrid(StringGrid& grid, const QString& fileName, const
     };
     result = fillGrid(grid, bytes, delimiter, result, window ? progress : ReadProgress());
     CloseProgressWindow(window);
+    if (!result.readError.isEmpty())   // the empty list must not pass unnoticed: a save would overwrite the file
+        ShowMessageBox(fileName + QStringLiteral(" : ") + result.readError, progressCaption, MB_ICONWARNING);
     return result;
 }
 

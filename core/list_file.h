@@ -51,7 +51,8 @@ ListLoadResult ReadListFile(StringGrid& grid, const QString& fileName, const QSt
                             const ReadProgress& progress = {});
 // ReadListFile with the progress window (caption: progressCaption, ".. " and the file name; gauge maximum the
 // number of lines) and its Stop button. Pending events are processed every few milliseconds, not after every
-// line. A second load while one runs does nothing and answers a result with fileFound false.
+// line. A file that exists but cannot be read is shown in a message box ("<file> : <reason>", caption
+// progressCaption). A second load while one runs does nothing and answers a result with fileFound false.
 ListLoadResult LoadListIntoGrid(StringGrid& grid, const QString& fileName, const QString& delimiter,
                                 const QString& progressCaption);
 

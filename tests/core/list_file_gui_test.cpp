@@ -1,9 +1,10 @@
 // Loading the list with the progress window: its caption and gauge, Stop pressed while the rows are read, the
-// window gone afterwards, and a missing file that shows no window.
+// window gone afterwards, a missing file that shows no window and an unreadable one that is reported.
 
 #include "core/list_file.h"
 
 #include "core/progress_window.h"
+#include "platform/message_box.h"
 #include "platform/string_grid.h"
 #include "tests/support/test_home.h"
 
@@ -86,6 +87,20 @@ TEST(LoadListIntoGrid, MissingFileShowsNoWindowAndGivesTheEmptyList)
     EXPECT_FALSE(result.fileFound);
     EXPECT_EQ(grid.rowCount(), 2);
     EXPECT_EQ(grid.columnCount(), 1);
+}
+
+TEST(LoadListIntoGrid, UnreadableFileIsReported)
+{
+    QStringList shown;
+    setMessageBoxResponder([&](const QString& text, const QString& caption, unsigned flags) {
+        shown << caption + " | " + text.section(" : ", 0, 0) + " | " + QString::number(flags);
+        return IDOK;
+    });
+    StringGrid grid;
+    const ListLoadResult result = LoadListIntoGrid(grid, "/proc/self/mem", ";", "Load Address Book");
+    setMessageBoxResponder(nullptr);
+    EXPECT_FALSE(result.fileFound);
+    EXPECT_EQ(shown, QStringList{"Load Address Book | /proc/self/mem | 48"});
 }
 
 }  // namespace

@@ -174,6 +174,16 @@ TEST(ReadListFile, MissingFileGivesTheEmptyList)
     EXPECT_EQ(grid.cell(0, 1), "");
 }
 
+TEST(ReadListFile, UnreadableFileGivesTheEmptyListAndTheReason)
+{
+    StringGrid grid(4, 7);
+    const ListLoadResult result = ReadListFile(grid, "/proc/self/mem", ";");   // every read fails
+    EXPECT_FALSE(result.fileFound);
+    EXPECT_FALSE(result.readError.isEmpty());
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.columnCount(), 1);
+}
+
 TEST(ReadListFile, StopKeepsTheRowsReadSoFar)
 {
     QByteArray bytes;
