@@ -13,10 +13,10 @@ function(sorvanta_library name)
 endfunction()
 
 # sorvanta_tests(FOLDER LIBRARIES...): tests/FOLDER/*_test.cpp become three executables by their names:
-#   *_interop_test.cpp  label "interop", run inside a private network namespace (tests/support/netns_run)
-#   *_gui_test.cpp      label "gui"
-#   other *_test.cpp    the plain unit tests
-# Every test also carries the folder's label and runs offscreen with a fresh SORVANTA_HOME (see test_main).
+#   *_interop_test.cpp  label "<folder>_interop", run inside a private network namespace (tests/support/netns_run)
+#   *_gui_test.cpp      label "<folder>_gui"
+#   other *_test.cpp    label "<folder>" (ctest -L takes a regular expression: -L gui finds every gui test)
+# Every test runs offscreen with a fresh SORVANTA_HOME (see test_main).
 function(sorvanta_tests folder)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
   set(interop ${all})
@@ -37,10 +37,12 @@ function(_sorvanta_test_executable target sources labels launcher)
   endif()
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE test_support ${ARGN})
-  set(props LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  # One label per test: a list would not survive test discovery. ctest -L takes a regular expression, so
+  # "core_gui" is found by both -L core and -L gui.
+  string(REPLACE ";" "_" label "${labels}")
+  set(props LABELS "${label}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
   if(launcher)
     set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${launcher})
-    list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
