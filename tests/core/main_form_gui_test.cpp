@@ -5,6 +5,7 @@
 #include "core/main_form.h"
 #include "core/user_messages.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/core/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -57,20 +58,9 @@ namespace {
 
 using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::onNextModal;
+using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using sorvanta::test::writeFileBytes;
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -163,7 +153,7 @@ TEST_F(MainFormTest, ReadsTheFirstTenLinesOfSetupprjWithLineZeroOnTop)
         if (i < 10)
             expected << QStringLiteral("/Projects/P%1.eml").arg(i);
     }
-    writeFile(testHome() + "setupprj.ini", lines);
+    writeFileBytes(testHome() + "setupprj.ini", lines);
     createForm();
     EXPECT_EQ(reopenCaptions(), expected);
     EXPECT_TRUE(reopenMenu()->menuAction()->isEnabled());
@@ -171,7 +161,7 @@ TEST_F(MainFormTest, ReadsTheFirstTenLinesOfSetupprjWithLineZeroOnTop)
 
 TEST_F(MainFormTest, ReopenCaptionShowsAnAmpersandAsItIs)
 {
-    writeFile(testHome() + "setupprj.ini", "/a/Tom & Jerry.eml\r\n");
+    writeFileBytes(testHome() + "setupprj.ini", "/a/Tom & Jerry.eml\r\n");
     createForm();
     EXPECT_EQ(reopenMenu()->actions().at(0)->text(), "/a/Tom && Jerry.eml");
 }
@@ -289,7 +279,7 @@ TEST_F(MainFormTest, ToolCommandRequests)
 
 TEST_F(MainFormTest, ReopeningAMissingFileSaysSoAndChangesNothing)
 {
-    writeFile(testHome() + "setupprj.ini", "/gone/one.eml\r\n/gone/two.eml\r\n");
+    writeFileBytes(testHome() + "setupprj.ini", "/gone/one.eml\r\n/gone/two.eml\r\n");
     createForm();
     reopenMenu()->actions().at(1)->trigger();
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -302,8 +292,8 @@ TEST_F(MainFormTest, ReopeningAMissingFileSaysSoAndChangesNothing)
 TEST_F(MainFormTest, ReopeningAnExistingFileMovesItToTheTop)
 {
     const QString existing = testHome() + "Project.eml";
-    writeFile(existing, "");
-    writeFile(testHome() + "setupprj.ini", ("/gone/one.eml\r\n" + existing + "\r\n").toUtf8());
+    writeFileBytes(existing, "");
+    writeFileBytes(testHome() + "setupprj.ini", ("/gone/one.eml\r\n" + existing + "\r\n").toUtf8());
     createForm();
     reopenMenu()->actions().at(1)->trigger();
     EXPECT_EQ(reopenCaptions(), QStringList({existing, "/gone/one.eml"}));
@@ -313,7 +303,7 @@ TEST_F(MainFormTest, ReopeningAnExistingFileMovesItToTheTop)
 TEST_F(MainFormTest, OpenStartsInTheLastFolderAndAddsTheChoiceToTheReopenList)
 {
     const QString project = testHome() + "Chosen.eml";
-    writeFile(project, "");
+    writeFileBytes(project, "");
     createForm();
     QString title, folder;
     onNextModal([&](QWidget* modal) {
@@ -363,7 +353,7 @@ TEST_F(MainFormTest, HelpWithoutTheHelpFileSaysItIsMissing)
 
 TEST_F(MainFormTest, CloseQueryNoKeepsTheWindowAndWritesNothing)
 {
-    writeFile(testHome() + "setupprj.ini", "/a.eml\r\n");
+    writeFileBytes(testHome() + "setupprj.ini", "/a.eml\r\n");
     createForm();
     const QString added = "/b.eml";
     WindowMessage::send(form.get(), WM_TOOLCOMMAND, 1, reinterpret_cast<qintptr>(&added));
@@ -373,18 +363,18 @@ TEST_F(MainFormTest, CloseQueryNoKeepsTheWindowAndWritesNothing)
     EXPECT_EQ(boxes.boxes[0].text, "Do you want to quit the program?");
     EXPECT_EQ(boxes.boxes[0].caption, "Attention");
     EXPECT_EQ(boxes.boxes[0].flags, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL);
-    EXPECT_EQ(fileBytes(testHome() + "setupprj.ini"), "/a.eml\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "setupprj.ini"), "/a.eml\r\n");
 }
 
 TEST_F(MainFormTest, CloseQueryYesWritesTheReopenListTopFirst)
 {
-    writeFile(testHome() + "setupprj.ini", "/a.eml\r\n");
+    writeFileBytes(testHome() + "setupprj.ini", "/a.eml\r\n");
     createForm();
     const QString added = "/B.eml";
     WindowMessage::send(form.get(), WM_TOOLCOMMAND, 1, reinterpret_cast<qintptr>(&added));
     boxes.answerWith(IDYES);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(fileBytes(testHome() + "setupprj.ini"), "/B.eml\r\n/a.eml\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "setupprj.ini"), "/B.eml\r\n/a.eml\r\n");
 }
 
 TEST_F(MainFormTest, AChildThatRefusesToCloseKeepsTheProgramOpenWithoutAsking)

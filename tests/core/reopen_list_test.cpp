@@ -1,13 +1,15 @@
 // The reopen list's rules: newest first, at most 10, exact comparison, and its "setupprj.ini" file.
 
 #include "core/reopen_list.h"
+#include "tests/core/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 namespace {
+
+using sorvanta::test::readFileBytes;
+using sorvanta::test::writeFileBytes;
 
 QStringList numbered(int count)
 {
@@ -15,12 +17,6 @@ QStringList numbered(int count)
     for (int i = 0; i < count; ++i)
         paths << QStringLiteral("/projects/p%1.eml").arg(i);
     return paths;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 TEST(ReopenList, AddPutsNewestOnTopAndMovesAKnownPath)
@@ -93,7 +89,7 @@ TEST(ReopenList, SavesOnePathALineTopFirstAndReadsItBack)
     list.add("/new/Two & more.eml");
     QString error;
     ASSERT_TRUE(list.save(&error)) << error.toStdString();
-    EXPECT_EQ(fileBytes(ReopenList::filePath()), QByteArray("/new/Two & more.eml\r\n/old/One.eml\r\n"));
+    EXPECT_EQ(readFileBytes(ReopenList::filePath()), QByteArray("/new/Two & more.eml\r\n/old/One.eml\r\n"));
 
     ReopenList again;
     again.load();
@@ -102,10 +98,7 @@ TEST(ReopenList, SavesOnePathALineTopFirstAndReadsItBack)
 
 TEST(ReopenList, ReadsFilesWithAnyLineEnd)
 {
-    QFile file(ReopenList::filePath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("/a.eml\n/b.eml\r/c.eml\r\n");
-    file.close();
+    writeFileBytes(ReopenList::filePath(), "/a.eml\n/b.eml\r/c.eml\r\n");
     ReopenList list;
     list.load();
     EXPECT_EQ(list.paths(), QStringList({"/a.eml", "/b.eml", "/c.eml"}));
