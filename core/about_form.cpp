@@ -48,6 +48,7 @@ TAboutForm* ShowSplash()
 {
     auto* splash = new TAboutForm;
     splash->OKButton->hide();
+    splash->setFixedSize(splash->sizeHint());
     splash->setWindowFlags(Qt::SplashScreen);
     splash->show();
     splash->repaint();
