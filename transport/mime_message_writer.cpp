@@ -262,10 +262,16 @@ void MimeMessageWriter::writeStep(SmtpDataStream& out)
             m_phase = Phase::Image;
         return;
     case Phase::Image:
-        writeImageStep(out);
+        if (writeFilePart(out, m_content.images, &MimeMessageWriter::queueImageHeader)) {
+            m_pending << "--" + m_relatedBoundary + "--";
+            queueHtmlEnd();
+        }
         return;
     case Phase::Attachment:
-        writeAttachmentStep(out);
+        if (writeFilePart(out, m_content.attachments, &MimeMessageWriter::queueAttachmentHeader)) {
+            m_pending << "" << "--" + m_mixedBoundary + "--";
+            m_phase = Phase::Done;
+        }
         return;
     case Phase::Closing:
         m_pending << "";
@@ -288,37 +294,20 @@ bool MimeMessageWriter::writeNextLine(SmtpDataStream& out, const QList<QByteArra
     return true;
 }
 
-void MimeMessageWriter::writeImageStep(SmtpDataStream& out)
+template <typename Part>
+bool MimeMessageWriter::writeFilePart(SmtpDataStream& out, const QList<Part>& parts,
+                                      void (MimeMessageWriter::*queuePartHeader)(const Part&))
 {
-    const MimeInlineImage& image = m_content.images[m_fileIndex];
+    const Part& part = parts[m_fileIndex];
     if (!m_fileStarted) {
-        queueImageHeader(image);
+        (this->*queuePartHeader)(part);
         m_fileStarted = true;
-        return;
+        return false;
     }
-    if (!writeFileChunk(out, image.path))
-        return;
-    if (++m_fileIndex < m_content.images.size())
-        return;
+    if (!writeFileChunk(out, part.path) || ++m_fileIndex < parts.size())
+        return false;
     m_fileIndex = 0;
-    m_pending << "--" + m_relatedBoundary + "--";
-    queueHtmlEnd();
-}
-
-void MimeMessageWriter::writeAttachmentStep(SmtpDataStream& out)
-{
-    const MimeAttachment& attachment = m_content.attachments[m_fileIndex];
-    if (!m_fileStarted) {
-        queueAttachmentHeader(attachment);
-        m_fileStarted = true;
-        return;
-    }
-    if (!writeFileChunk(out, attachment.path))
-        return;
-    if (++m_fileIndex < m_content.attachments.size())
-        return;
-    m_pending << "" << "--" + m_mixedBoundary + "--";
-    m_phase = Phase::Done;
+    return true;
 }
 
 bool MimeMessageWriter::writeFileChunk(SmtpDataStream& out, const QString& path)

@@ -92,8 +92,10 @@ private:
     void writeStep(SmtpDataStream& out);
     // Writes the next of the lines; false when none is left (the index starts over).
     bool writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines);
-    void writeImageStep(SmtpDataStream& out);
-    void writeAttachmentStep(SmtpDataStream& out);
+    // Writes the part header or the next chunk of the current file; true once the last file is complete.
+    template <typename Part>
+    bool writeFilePart(SmtpDataStream& out, const QList<Part>& parts,
+                       void (MimeMessageWriter::*queuePartHeader)(const Part&));
     // Starts or continues the open file; returns true when the file is complete.
     bool writeFileChunk(SmtpDataStream& out, const QString& path);
     Phase closingPhase() const;   // after the text and HTML parts

@@ -22,6 +22,15 @@ QString winsockFailure(int error)
     return QStringLiteral("500 %1 (Winsock error #%2)").arg(winsockErrorText(error)).arg(error);
 }
 
+// CR, LF or NUL inside a command argument would end the command and start another one.
+void requireSingleLine(const QString& text, const QString& what)
+{
+    for (const QChar c : text) {
+        if (c == u'\r' || c == u'\n' || c == u'\0')
+            throw SmtpException(QStringLiteral("CR, LF or NUL in %1 '%2'").arg(what, text));
+    }
+}
+
 }  // namespace
 
 TCustomSmtpClient::TCustomSmtpClient(QObject* parent) : QObject(parent), m_socket(new TWSocket(this))
@@ -48,14 +57,6 @@ void TCustomSmtpClient::requireReadyAndConnected() const
     requireReady();
     if (!m_connected)
         throw SmtpException(QStringLiteral("SMTP component not connected"));
-}
-
-void TCustomSmtpClient::requireSingleLine(const QString& text, const QString& what)
-{
-    for (const QChar c : text) {
-        if (c == u'\r' || c == u'\n' || c == u'\0')
-            throw SmtpException(QStringLiteral("CR, LF or NUL in %1 '%2'").arg(what, text));
-    }
 }
 
 QByteArray TCustomSmtpClient::heloCommand() const
@@ -238,10 +239,12 @@ void TCustomSmtpClient::sendCommand(const QByteArray& command, std::initializer_
     m_requestResult = 0;
     m_next = next;
     setState(State::WaitingResponse);
-    const QString text = QString::fromUtf8(command);
-    if (OnCommand)
-        OnCommand(this, text);
-    display("> " + text);
+    if (OnCommand || OnDisplay) {
+        const QString text = QString::fromUtf8(command);
+        if (OnCommand)
+            OnCommand(this, text);
+        display("> " + text);
+    }
     if (m_socket->State() == wsConnected)
         m_socket->Send(command + "\r\n");
 }
@@ -398,7 +401,8 @@ void TCustomSmtpClient::handleLine(const SmtpReplyLine& line)
     m_lastResponse = QString::fromUtf8(line.text);
     if (OnResponse)
         OnResponse(this, m_lastResponse);
-    display("< " + m_lastResponse);
+    if (OnDisplay)
+        display("< " + m_lastResponse);
     switch (m_state) {
     case State::WaitingBanner:
         handleBanner(line);

@@ -99,8 +99,6 @@ protected:
 
     // SmtpException "SMTP component not ready" / "SMTP component not connected".
     void requireReadyAndConnected() const;
-    // SmtpException when text holds CR, LF or NUL, which would end the command and start another.
-    static void requireSingleLine(const QString& text, const QString& what);
 
     bool event(QEvent* event) override;
 

@@ -1,11 +1,13 @@
 // Helpers for composer tests: Python's view of a message (tests/transport/tools/mime_tree.py on Debian's
-// /usr/bin/python3, an independent MIME parser) and a TZ setting for the lifetime of a guard.
+// /usr/bin/python3, an independent MIME parser), files in the test's home, and a TZ setting for the
+// lifetime of a guard.
 #pragma once
 
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -27,6 +29,25 @@ inline QJsonObject pythonMimeView(const QByteArray& stream)
     EXPECT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+// Writes bytes to a file of that name in the test's home and returns its path.
+inline QString writeTestFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = testHome() + name;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+// size bytes of every value, in an order that depends on seed.
+inline QByteArray patternBytes(int size, int seed = 0)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 131 + seed * 7 + 3) & 0xff);
+    return bytes;
 }
 
 class ScopedTimeZone {

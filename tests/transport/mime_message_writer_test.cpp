@@ -11,16 +11,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 
 #include <ostream>
 #include <string>
 
+using sorvanta::test::patternBytes;
 using sorvanta::test::pythonMimeView;
 using sorvanta::test::ScopedTimeZone;
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 
 namespace {
 
@@ -28,23 +29,6 @@ namespace {
 constexpr std::time_t SummerNoon = 1784109845;
 // 2026-01-05 23:30:00 UTC, a Monday in northern winter.
 constexpr std::time_t WinterNight = 1767655800;
-
-QByteArray bytesOf(int size, int seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 131 + seed * 7 + 3) & 0xff);
-    return bytes;
-}
-
-QString writeFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = testHome() + name;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
 
 MimeMessageContent baseContent()
 {
@@ -129,14 +113,14 @@ TEST_P(MimeStructureTest, PythonReadsTheTreeAndEveryPayload)
     }
     QList<QByteArray> fileBytes;
     for (int i = 0; i < c.images; ++i) {
-        fileBytes << bytesOf(3000 + i * 17, i);
+        fileBytes << patternBytes(3000 + i * 17, i);
         const QByteArray name = "pic" + QByteArray::number(i) + ".jpg";
-        content.images << MimeInlineImage{writeFile(name, fileBytes.last()), "pic" + QByteArray::number(i), name};
+        content.images << MimeInlineImage{writeTestFile(name, fileBytes.last()), "pic" + QByteArray::number(i), name};
     }
     for (int i = 0; i < c.attachments; ++i) {
-        fileBytes << bytesOf(10000 + i * 5, 10 + i);
+        fileBytes << patternBytes(10000 + i * 5, 10 + i);
         const QByteArray name = "file " + QByteArray::number(i) + ".pdf";
-        content.attachments << MimeAttachment{writeFile(name, fileBytes.last()), i == 0 ? "application/pdf" : "",
+        content.attachments << MimeAttachment{writeTestFile(name, fileBytes.last()), i == 0 ? "application/pdf" : "",
                                               name};
     }
 
@@ -381,9 +365,9 @@ TEST(MimeMessageWriterTest, EightBitBodiesAreDeclared)
 TEST(MimeMessageWriterTest, Base64LinesAt0_44_45_46Bytes)
 {
     for (const int size : {0, 44, 45, 46, 4095, 4096}) {
-        const QByteArray bytes = bytesOf(size, size);
+        const QByteArray bytes = patternBytes(size, size);
         MimeMessageContent content = baseContent();
-        content.attachments << MimeAttachment{writeFile("edge.bin", bytes), "", "edge.bin"};
+        content.attachments << MimeAttachment{writeTestFile("edge.bin", bytes), "", "edge.bin"};
         const QList<QByteArray> lines = linesOf(writeAll(content));
         const qsizetype start = lines.indexOf("\tfilename=\"edge.bin\"") + 2;
         const qsizetype end = lines.lastIndexOf("");
@@ -400,7 +384,7 @@ TEST(MimeMessageWriterTest, Base64LinesAt0_44_45_46Bytes)
 TEST(MimeMessageWriterTest, FileNamesAreQuotedStrings)
 {
     MimeMessageContent content = baseContent();
-    content.attachments << MimeAttachment{writeFile("a.txt", "x"), "text/plain", "say \"hi\"\\now.txt"};
+    content.attachments << MimeAttachment{writeTestFile("a.txt", "x"), "text/plain", "say \"hi\"\\now.txt"};
     const QJsonObject view = pythonMimeView(writeAll(content));
     EXPECT_EQ(leaf(view, 1)["filename"].toString(), "say \"hi\"\\now.txt");
 }
@@ -419,9 +403,9 @@ TEST(MimeMessageWriterTest, UnreadableFileFailsNamingIt)
 
 TEST(MimeMessageWriterTest, LargeAttachmentStreamsInSmallBatches)
 {
-    const QByteArray bytes = bytesOf(3 * 1024 * 1024, 1);
+    const QByteArray bytes = patternBytes(3 * 1024 * 1024, 1);
     MimeMessageContent content = baseContent();
-    content.attachments << MimeAttachment{writeFile("big.bin", bytes), "", "big.bin"};
+    content.attachments << MimeAttachment{writeTestFile("big.bin", bytes), "", "big.bin"};
     MimeMessageWriter writer(std::move(content));
     SmtpDataStream stream;
     QByteArray whole;

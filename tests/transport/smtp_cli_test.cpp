@@ -24,31 +24,16 @@ using sorvanta::test::expectLines;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::SmtpClientDriver;
+using sorvanta::test::patternBytes;
 using sorvanta::test::pythonMimeView;
 using sorvanta::test::ScopedTimeZone;
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 using sorvanta::test::waitUntil;
 
 namespace {
 
 constexpr std::time_t SummerNoon = 1784109845;   // 2026-07-15 10:04:05 UTC
-
-QString writeFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = testHome() + name;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
-QByteArray bytesOf(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 29 + 5) & 0xff);
-    return bytes;
-}
 
 // The message text between "DATA" and the final "." of a session's bytes, dot-stuffed as sent.
 QByteArray messageText(const QByteArray& session)
@@ -97,7 +82,7 @@ TEST_F(SmtpCliTest, PlainMessageGoesOutByteForByte)
     ScopedManualClock clock(QDateTime::fromSecsSinceEpoch(SummerNoon, QTimeZone::utc()));
     scriptDialogue(peer, 14);
     ASSERT_TRUE(peer.listen());
-    driver.runWholeMessage(peer);
+    driver.runWholeMessage(peer.port());
     ASSERT_TRUE(driver.waitForDone(5));
     EXPECT_EQ(driver.done.back(), (Done{smtpQuit, 0}));
     const QByteArray expected =
@@ -127,7 +112,7 @@ TEST_F(SmtpCliTest, EveryMessageGetsItsOwnMessageId)
         expectLines(peer, 14).send("250 queued\r\n");
     }
     ASSERT_TRUE(peer.listen());
-    driver.run(peer, {[this] { client.MailFrom(); }, [this] { client.RcptTo(); }, [this] { client.Data(); },
+    driver.run(peer.port(), {[this] { client.MailFrom(); }, [this] { client.RcptTo(); }, [this] { client.Data(); },
                       [this] { client.MailFrom(); }, [this] { client.RcptTo(); }, [this] { client.Data(); }});
     ASSERT_TRUE(driver.waitForDone(7));
     EXPECT_EQ(driver.done.back(), (Done{smtpData, 0}));
@@ -142,10 +127,10 @@ TEST_F(SmtpCliTest, EveryMessageGetsItsOwnMessageId)
 
 TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
 {
-    const QByteArray picture = bytesOf(500);
-    const QByteArray report = bytesOf(2000);
-    const QString picturePath = writeFile("pic.jpg", picture);
-    const QString reportPath = writeFile("Bericht Mai.pdf", report);
+    const QByteArray picture = patternBytes(500);
+    const QByteArray report = patternBytes(2000);
+    const QString picturePath = writeTestFile("pic.jpg", picture);
+    const QString reportPath = writeTestFile("Bericht Mai.pdf", report);
     client.ContentType = smtpHTML;
     client.CharSet = "utf-8";
     client.HdrSubject = "Gr\xC3\xBC\xC3\x9F" "e";
@@ -172,7 +157,7 @@ TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
 
     scriptDialogue(peer, lineCount(stream.take()) + 1);
     ASSERT_TRUE(peer.listen());
-    driver.runWholeMessage(peer);
+    driver.runWholeMessage(peer.port());
     ASSERT_TRUE(driver.waitForDone(5));
     EXPECT_EQ(driver.done.back(), (Done{smtpQuit, 0}));
     EXPECT_EQ(client.HtmFiles, QStringList{picturePath});   // the missing picture went with its Content-ID
@@ -193,8 +178,8 @@ TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
 
 TEST_F(SmtpCliTest, EmailFilesAreSplitAndCheckedWhenSet)
 {
-    const QString a = writeFile("a.txt", "a");
-    const QString b = writeFile("b.bin", "b");
+    const QString a = writeTestFile("a.txt", "a");
+    const QString b = writeTestFile("b.bin", "b");
     const QString missing = testHome() + "missing.doc";
     client.setEmailFiles({"  " + a + "  ", "", b + "\t\timage/png"});
     EXPECT_EQ(client.AttachmentFiles(), (QStringList{a, b}));
@@ -210,13 +195,13 @@ TEST_F(SmtpCliTest, EmailFilesAreSplitAndCheckedWhenSet)
 
 TEST_F(SmtpCliTest, UnreadableAttachmentAbortsTheMessageWithoutTheFinalDot)
 {
-    const QString path = writeFile("vanishing.pdf", bytesOf(100));
+    const QString path = writeTestFile("vanishing.pdf", patternBytes(100));
     client.setEmailFiles({path});
     QFile::remove(path);                                    // gone between the check and the sending
     peer.send("220 hi\r\n").expectLine().send("250 hello\r\n").expectLine().send("250 ok\r\n").expectLine()
         .send("250 ok\r\n").expectLine().send("354 go\r\n");
     ASSERT_TRUE(peer.listen());
-    driver.runWholeMessage(peer);
+    driver.runWholeMessage(peer.port());
     ASSERT_TRUE(driver.waitForError());
     EXPECT_EQ(driver.done.back(), (Done{smtpData, 500}));
     EXPECT_TRUE(client.LastResponse().startsWith("500 Cannot read file '" + path + "'"))

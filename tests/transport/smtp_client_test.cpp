@@ -39,12 +39,12 @@ protected:
     void run(std::vector<std::function<void()>> steps)
     {
         ASSERT_TRUE(peer.listen());
-        driver.run(peer, std::move(steps));
+        driver.run(peer.port(), std::move(steps));
     }
     void runWholeMessage()
     {
         ASSERT_TRUE(peer.listen());
-        driver.runWholeMessage(peer);
+        driver.runWholeMessage(peer.port());
     }
     bool waitForDone(size_t count) { return driver.waitForDone(count); }
 

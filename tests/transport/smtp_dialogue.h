@@ -49,17 +49,17 @@ public:
         };
     }
 
-    // Points the client at the peer (which must listen) and starts Open, then the steps in turn.
-    void run(const ScriptedPeer& peer, std::vector<std::function<void()>> steps)
+    // Points the client at the port of 127.0.0.1 and starts Open, then the steps in turn.
+    void run(quint16 port, std::vector<std::function<void()>> steps)
     {
-        m_client.Port = QString::number(peer.port());
+        m_client.Port = QString::number(port);
         m_chain = std::move(steps);
         m_client.Open();
     }
     // Open, MAIL FROM, RCPT TO, DATA and QUIT.
-    void runWholeMessage(const ScriptedPeer& peer)
+    void runWholeMessage(quint16 port)
     {
-        run(peer, {[this] { m_client.MailFrom(); }, [this] { m_client.RcptTo(); }, [this] { m_client.Data(); },
+        run(port, {[this] { m_client.MailFrom(); }, [this] { m_client.RcptTo(); }, [this] { m_client.Data(); },
                    [this] { m_client.Quit(); }});
     }
     bool waitForDone(size_t count) { return waitUntil([&] { return done.size() >= count; }); }
