@@ -507,13 +507,6 @@ void SendMail::sendNextRecipient()
         emit OnMailInfo(9, address);
 }
 
-void SendMail::sendMessage()
-{
-    setState(State::EndOfDataSent);
-    if (composeMessage() && !m_cancelled)
-        sendLine(".");
-}
-
 void SendMail::messageAccepted(const QByteArray& line)
 {
     emit OnMailInfo(4, QString::fromUtf8(line));
@@ -532,10 +525,7 @@ bool SendMail::sendLine(const QByteArray& line)
 {
     QByteArray text = line + "\r\n";
     emit OnMailInfo(2, QString::fromUtf8(text));
-    if (m_cancelled)
-        return false;
-    writeAll(text, [this] { return m_cancelled; });
-    return !socketFailed();
+    return !m_cancelled && writeAndCheck(text);
 }
 
 ExternalMessage SendMail::composerInput() const
@@ -560,29 +550,50 @@ ExternalMessage SendMail::composerInput() const
     return message;
 }
 
-// Streams the composed message block by block. A file of the message that cannot be read ends the run
-// without the "." line, so the server never accepts half a message.
-bool SendMail::composeMessage()
+// Streams the composed message block by block and ends it with the "." line. The last block and the "."
+// go out in one write: a separate small segment would wait for the server's delayed ACK (Nagle). A file
+// of the message that cannot be read ends the run without the "." line, so the server never accepts half
+// a message.
+void SendMail::sendMessage()
 {
+    setState(State::EndOfDataSent);
     ComposerEvents events;
     events.mailInfo = [this](int info, const QString& addinfo) { emit OnMailInfo(info, addinfo); };
     events.feedData = OnFeedData;
     ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events));
-    const auto stop = [this] { return m_cancelled; };
+    QByteArray block;
     while (!composer.atEnd() && !m_cancelled) {
-        const QByteArray block = composer.nextBlock();
+        QByteArray next = composer.nextBlock();
         if (composer.failed())
             break;
-        emit OnMailInfo(2, QString::fromUtf8(block));
-        if (!writeAll(block, stop)) {
-            socketFailed();
-            return false;
-        }
+        if (!block.isEmpty() && !sendData(block))
+            return;
+        block = std::move(next);
     }
-    if (composer.failed() && !m_cancelled) {
+    if (m_cancelled)
+        return;
+    if (composer.failed()) {
         reportError(kComposeFailed, composer.errorString());
         cancel();
-        return false;
+        return;
     }
-    return !m_cancelled;
+    emit OnMailInfo(2, QString::fromUtf8(block));
+    static const QByteArray endOfData = ".\r\n";
+    emit OnMailInfo(2, QString::fromLatin1(endOfData));
+    block += endOfData;
+    if (!m_cancelled)
+        writeAndCheck(block);
+}
+
+bool SendMail::sendData(const QByteArray& block)
+{
+    emit OnMailInfo(2, QString::fromUtf8(block));
+    return !m_cancelled && writeAndCheck(block);
+}
+
+// Writes bytes, letting other events run while the socket cannot take more; false when the run ended.
+bool SendMail::writeAndCheck(const QByteArray& bytes)
+{
+    writeAll(bytes, [this] { return m_cancelled; });
+    return !socketFailed();
 }

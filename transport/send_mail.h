@@ -138,11 +138,12 @@ private:
     void sendFirstRecipient();
     void sendNextRecipient();
     void sendMessage();
-    bool composeMessage();
+    bool sendData(const QByteArray& block);
     void messageAccepted(const QByteArray& line);
 
     ExternalMessage composerInput() const;
     bool sendLine(const QByteArray& line);
+    bool writeAndCheck(const QByteArray& bytes);
     void setState(State state) { m_state = state; }
 
     bool m_busy = false;

@@ -228,6 +228,8 @@ void TStarSocket::readLines(const std::function<bool(const QByteArray& line)>& h
             }
         }
         m_receiveBuffer.remove(0, start);
+        if (count < kReceiveBlock)
+            return;                         // drained for now: FD_READ comes again when more arrives
     }
 }
 
