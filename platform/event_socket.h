@@ -26,7 +26,6 @@ class QSocketNotifier;
 
 constexpr int FD_READ = 1;
 constexpr int FD_WRITE = 2;
-constexpr int FD_OOB = 4;
 constexpr int FD_ACCEPT = 8;
 constexpr int FD_CONNECT = 16;
 constexpr int FD_CLOSE = 32;

@@ -40,7 +40,12 @@ struct ScriptedPeer::Session {
 
 ScriptedPeer::ScriptedPeer(Protocol protocol, QObject* parent) : QObject(parent), m_protocol(protocol) {}
 
-ScriptedPeer::~ScriptedPeer() = default;
+ScriptedPeer::~ScriptedPeer()
+{
+    // The sockets' signal handlers point into the sessions: free the sockets first.
+    for (const auto& session : m_sessions)
+        delete session->socket;
+}
 
 void ScriptedPeer::addStep(Step step)
 {
