@@ -46,11 +46,6 @@ QString nameOfItem(const QString& item)
     return bar < 0 ? QString() : item.mid(bar + 1);
 }
 
-QByteArray base64Line(const QByteArray& data)
-{
-    return base64::encode(data);
-}
-
 }  // namespace
 
 SendMail::SendMail(QObject* parent) : TStarSocket(parent) {}
@@ -117,7 +112,6 @@ void SendMail::takeFirstRecipient()
 {
     m_insertedTo.clear();
     m_toTakenFromList = false;
-    m_recipients.clear();
     if (!TO_Address.isEmpty()) {
         m_insertedTo = TO_Address + u'|' + TO_Name;
         ListTo.insert(0, m_insertedTo);
@@ -129,7 +123,6 @@ void SendMail::takeFirstRecipient()
         TO_Address = addressOfItem(list->at(0));
         TO_Name = nameOfItem(list->at(0));
         m_toTakenFromList = true;
-        m_recipients.push_back(TO_Address);
         return;
     }
 }
@@ -276,7 +269,8 @@ void SendMail::dialogueStep(const QByteArray& line)
         return;
     if (isErrorReply(line)) {
         // The owner decides what follows (the sending window cancels at once).
-        reportError(sendmail_error::UnexpectedResponse, QStringLiteral("Unexpected response: ") + QString::fromUtf8(line));
+        reportError(sendmail_error::UnexpectedResponse,
+                    QStringLiteral("Unexpected response: ") + QString::fromUtf8(line));
         return;
     }
     if (isContinuation(line) && m_state != State::Greeting)
@@ -396,12 +390,12 @@ void SendMail::firstChallenge(const QByteArray& line)
     switch (m_mechanism) {
     case Mechanism::Login:
         m_greetingStep = GreetingStep::SecondChallenge;
-        sendLine(base64Line(SmtpUser.toUtf8()));
+        sendLine(base64::encode(SmtpUser.toUtf8()));
         break;
     case Mechanism::CramMd5:
         // The server's next reply, whatever its code, triggers MAIL FROM unless it is an error.
         setState(State::MailFromDue);
-        sendLine(base64Line(sasl::cramMd5Response(challenge, SmtpUser.toUtf8(), SmtpPsw.toUtf8())));
+        sendLine(base64::encode(sasl::cramMd5Response(challenge, SmtpUser.toUtf8(), SmtpPsw.toUtf8())));
         break;
     case Mechanism::DigestMd5:
         answerDigestChallenge(challenge);
@@ -422,7 +416,7 @@ void SendMail::answerDigestChallenge(const QByteArray& challenge)
     m_digestChallenge = *parsed;
     m_digestCredentials = digestCredentials(*parsed);
     m_greetingStep = GreetingStep::DigestProof;
-    sendLine(base64Line(sasl::digestMd5Response(m_digestChallenge, m_digestCredentials)));
+    sendLine(base64::encode(sasl::digestMd5Response(m_digestChallenge, m_digestCredentials)));
 }
 
 sasl::DigestCredentials SendMail::digestCredentials(const sasl::DigestChallenge& challenge) const
@@ -458,7 +452,7 @@ void SendMail::secondChallenge(const QByteArray& line)
         return;
     }
     m_greetingStep = GreetingStep::AuthResult;
-    sendLine(base64Line(SmtpPsw.toUtf8()));
+    sendLine(base64::encode(SmtpPsw.toUtf8()));
 }
 
 void SendMail::authResult(const QByteArray& line)

@@ -5,6 +5,7 @@
 #include "transport/send_mail.h"
 
 #include "tests/support/scripted_peer.h"
+#include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
 #include "transport/base64.h"
 
@@ -17,6 +18,7 @@
 
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::StalledListener;
 using sorvanta::test::waitUntil;
 
 namespace {
@@ -318,6 +320,21 @@ TEST_F(SendMailTest, DigestMd5FollowsRfc2831AndAnswersTheServerProofWithAnEmptyL
     EXPECT_EQ(errors, only(17, "Prematurely Disconnected"));
 }
 
+TEST_F(SendMailTest, DigestMd5ChallengeWithoutNonceIsRefusedWithAStar)
+{
+    mail.SmtpAuth = true;
+    ScriptedPeer peer;
+    peer.send("220 mx ESMTP\r\n")
+        .expectLine().send("250-mx\r\n250 AUTH DIGEST-MD5\r\n")
+        .expectLine().send("334 " + base64::encode("realm=\"x\",qop=\"auth\",algorithm=md5-sess") + "\r\n")
+        .expectLine().send("501 5.7.0 Auth aborted\r\n");
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(waitDone());
+    EXPECT_TRUE(peer.received(0).endsWith("AUTH DIGEST-MD5\r\n*\r\n"));
+    EXPECT_EQ(errors, only(13, "Unexpected response: 501 5.7.0 Auth aborted"));
+}
+
 // ---- recipients
 
 TEST_F(SendMailTest, EveryRecipientGetsOneRcptInListOrderThenData)
@@ -477,6 +494,41 @@ TEST_F(SendMailTest, RefusedConnectionIsReported)
     pumpEvents(20);
     EXPECT_EQ(errors, only(12, "Connection Refused"));
     EXPECT_EQ(doneCount, 1);
+}
+
+TEST_F(SendMailTest, SilentConnectRunsOutItsCountdown)
+{
+    StalledListener listener;
+    ASSERT_NE(listener.port(), 0);
+    mail.setCountdownStep(std::chrono::milliseconds(10));
+    mail.TimeoutConnect = 10;
+    mail.setSMTP_Server("127.0.0.1");
+    mail.SMTP_Port = listener.port();
+    mail.setAction(TMailAction::Send_Mail);
+    ASSERT_TRUE(waitDone());
+    pumpEvents(50);
+    EXPECT_EQ(errors, only(8, "Connection timed out"));
+    EXPECT_EQ(doneCount, 1);
+}
+
+TEST_F(SendMailTest, UnreadableAttachmentEndsTheRunWithoutTheEndOfData)
+{
+    mail.Attachments = {"/nonexistent/folder/report.pdf"};
+    ScriptedPeer peer;
+    peer.send("220 mx\r\n")
+        .expectLine().send("250 hello\r\n")
+        .expectLine().send("250 sender ok\r\n")
+        .expectLine().send("250 recipient ok\r\n")
+        .expectLine().send("354 go ahead\r\n");
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(waitDone());
+    ASSERT_TRUE(waitUntil([&] { return peer.disconnectedCount() == 1; }));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].first, 15);
+    EXPECT_FALSE(errors[0].second.isEmpty());
+    EXPECT_FALSE(peer.received(0).endsWith("\r\n.\r\n"));
+    EXPECT_FALSE(mail.MessageAccepted());
 }
 
 TEST_F(SendMailTest, EmptyServerIsAnAddressResolutionError)

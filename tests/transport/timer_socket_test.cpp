@@ -5,21 +5,18 @@
 
 #include "platform/winsock_error.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <vector>
 
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::StalledListener;
 using sorvanta::test::waitUntil;
 
 namespace {
@@ -213,43 +210,9 @@ TEST(TimerSocketTest, ConnectionStopsTheConnectCountdown)
     EXPECT_TRUE(socket.connected());
 }
 
-// A listener whose accept queue is full drops further SYNs, so a connect to it stays pending.
-class FullListener {
-public:
-    FullListener()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), size) != 0 || ::listen(m_listener, 0) != 0)
-            return;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        m_port = ntohs(address.sin_port);
-        for (int& filler : m_fillers) {
-            filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        }
-        pumpEvents(50);
-    }
-    ~FullListener()
-    {
-        for (int filler : m_fillers)
-            ::close(filler);
-        ::close(m_listener);
-    }
-    quint16 port() const { return m_port; }
-
-private:
-    int m_listener = -1;
-    int m_fillers[3] = {-1, -1, -1};
-    quint16 m_port = 0;
-};
-
 TEST(TimerSocketTest, SilentConnectIsClosedWhenItsCountdownRunsOut)
 {
-    FullListener listener;
+    StalledListener listener;
     ASSERT_NE(listener.port(), 0);
     ProbeSocket socket;
     socket.setCountdownStep(std::chrono::milliseconds(10));
