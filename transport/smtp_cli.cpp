@@ -74,9 +74,11 @@ TCustomSmtpClient::MessageText TSmtpCli::writeMessageText(SmtpDataStream& out, q
     case MimeMessageWriter::Status::More:
         return MessageText::More;
     case MimeMessageWriter::Status::Finished:
+        m_message.reset();                                 // closes its file at once
         return MessageText::Finished;
     case MimeMessageWriter::Status::Failed:
         failure = m_message->errorString();
+        m_message.reset();
         return MessageText::Failed;
     }
     Q_UNREACHABLE();

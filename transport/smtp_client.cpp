@@ -232,6 +232,14 @@ void TCustomSmtpClient::executeCommand(TSmtpRequest request, const QByteArray& c
 void TCustomSmtpClient::sendCommand(const QByteArray& command, std::initializer_list<int> accepted,
                                     Continuation next)
 {
+    expectReply(command, accepted, next);
+    if (m_socket->State() == wsConnected)
+        m_socket->Send(command + "\r\n");
+}
+
+void TCustomSmtpClient::expectReply(const QByteArray& command, std::initializer_list<int> accepted,
+                                    Continuation next)
+{
     Q_ASSERT(accepted.size() <= m_acceptedCodes.size());
     m_acceptedCodes.fill(0);
     std::copy(accepted.begin(), accepted.end(), m_acceptedCodes.begin());
@@ -245,8 +253,6 @@ void TCustomSmtpClient::sendCommand(const QByteArray& command, std::initializer_
             OnCommand(this, text);
         display("> " + text);
     }
-    if (m_socket->State() == wsConnected)
-        m_socket->Send(command + "\r\n");
 }
 
 void TCustomSmtpClient::sendNextRecipient()
@@ -494,12 +500,16 @@ void TCustomSmtpClient::sendMessageBatch()
         abortMessage(failure);
         return;
     }
-    if (m_dataStream.size() > 0)
-        m_socket->Send(m_dataStream.take());
+    QByteArray batch = m_dataStream.take();
     if (status == MessageText::Finished) {
+        // "." goes in the same write as the end of the text: a separate small write would wait for the
+        // server's delayed acknowledgement (Nagle), about 40 ms a message.
         m_sendingMessage = false;
-        sendCommand(".", {250}, nullptr);
+        expectReply(".", {250}, nullptr);
+        batch += ".\r\n";
     }
+    if (!batch.isEmpty())
+        m_socket->Send(batch);
 }
 
 void TCustomSmtpClient::abortMessage(const QString& failure)

@@ -128,6 +128,8 @@ private:
     void executeCommand(TSmtpRequest request, const QByteArray& command, std::initializer_list<int> accepted,
                         Continuation next = nullptr);
     void sendCommand(const QByteArray& command, std::initializer_list<int> accepted, Continuation next);
+    // Everything of sending a command but the write itself.
+    void expectReply(const QByteArray& command, std::initializer_list<int> accepted, Continuation next);
     void display(const QString& text);
     void storeErrorMessage();
     void failRequest(int error, const QString& lastResponse);
