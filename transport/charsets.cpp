@@ -744,8 +744,16 @@ QByteArray ConvertCharset(QByteArrayView text, TMimeChar from, TMimeChar to)
 
 QByteArray encodeInCharset(const QString& text, TMimeChar charset)
 {
-    const QList<uint> ucs4 = text.toUcs4();
-    return encode(std::u32string(ucs4.begin(), ucs4.end()), charset);
+    std::u32string codePoints;
+    codePoints.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            codePoints.push_back(QChar::surrogateToUcs4(unit, text[++i].unicode()));
+        else
+            codePoints.push_back(isSurrogate(unit) ? kReplacement : char32_t(unit));
+    }
+    return encode(codePoints, charset);
 }
 
 QString decodeFromCharset(QByteArrayView bytes, TMimeChar charset)
