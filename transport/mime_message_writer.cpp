@@ -83,13 +83,17 @@ QByteArray quoted(const QByteArray& text)
     return '"' + text + '"';
 }
 
+bool isLineBreakOrNul(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
 // CR, LF and NUL become blanks: a header text never starts another header line.
 QByteArray singleLine(QByteArray text)
 {
-    for (char& c : text) {
-        if (c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
-    }
+    if (std::none_of(text.cbegin(), text.cend(), isLineBreakOrNul))
+        return text;                                       // still shared: nothing copied
+    std::replace_if(text.begin(), text.end(), isLineBreakOrNul, ' ');
     return text;
 }
 
