@@ -8,9 +8,15 @@
 
 namespace {
 
-constexpr int WM_SENDMAIL_DONE = WM_USER + 2;
 // A message file that cannot be read while composing is reported as a failure outside the socket table.
 constexpr int kComposeFailed = 15;
+
+// SendMailInfo values of the steps every run takes.
+constexpr int kInfoConnected = 0;
+constexpr int kInfoDisconnected = 3;
+constexpr int kInfoBusy = 13;
+constexpr int kInfoResolved = 14;
+constexpr int kInfoResolving = 15;
 
 // Bits of the mechanisms an EHLO reply offers.
 constexpr unsigned kOfferLogin = 1;
@@ -48,7 +54,10 @@ QString nameOfItem(const QString& item)
 
 }  // namespace
 
-SendMail::SendMail(QObject* parent) : TStarSocket(parent) {}
+SendMail::SendMail(QObject* parent)
+    : MailClientSocket({kInfoConnected, kInfoDisconnected, kInfoResolving, kInfoResolved, kInfoBusy}, parent)
+{
+}
 
 SendMail::~SendMail() = default;
 
@@ -61,7 +70,7 @@ void SendMail::setAction(TMailAction action)
         startRun();
         break;
     case TMailAction::Cancel_SendMail:
-        m_lastErrorCode = sendmail_error::Cancelled;
+        setLastErrorCode(sendmail_error::Cancelled);
         cancel();
         break;
     }
@@ -69,14 +78,9 @@ void SendMail::setAction(TMailAction action)
 
 void SendMail::startRun()
 {
-    if (m_busy) {
-        emit OnMailInfo(13, QString());
+    if (!beginRun())
         return;
-    }
-    m_cancelled = false;
-    m_busy = true;
     m_messageAccepted = false;
-    ++m_run;
     takeFirstRecipient();
     if (TO_Address.isEmpty()) {
         reportError(sendmail_error::NoDestination, QStringLiteral("Mail Destination Error"));
@@ -93,17 +97,7 @@ void SendMail::startRun()
     m_greetingStep = GreetingStep::Banner;
     m_greetingMode = GreetingMode::None;
     m_offered = 0;
-    if (!createSocket()) {
-        socketFailed();
-        return;
-    }
-    if (hostIsAddress()) {
-        connectToServer(SMTP_Port);
-    } else {
-        emit OnMailInfo(15, hostName());
-        resolve();
-    }
-    socketFailed();
+    connectToHost(SMTP_Port);
 }
 
 // The first recipient is TO_Address, put in front of ListTo; without it, the first item of ListTo, Listcc
@@ -139,89 +133,20 @@ void SendMail::restoreRecipients()
     }
 }
 
-void SendMail::cancel()
+// Cancel forgets the message's recipients.
+void SendMail::onCancel()
 {
-    if (m_cancelled)
-        return;
     restoreRecipients();
     TO_Address.clear();
     TO_Name.clear();
     ListTo.clear();
     Listcc.clear();
     ListBcc.clear();
-    m_cancelled = true;
-    close();
-    if (m_busy)
-        postDone();
 }
 
-void SendMail::postDone()
-{
-    WindowMessage::post(this, WM_SENDMAIL_DONE, qintptr(m_run));
-}
-
-// A run may post its end more than once (an error, the owner's cancel inside it, the close that follows):
-// only the first message for the current run ends it, so OnDone fires once per run.
-void SendMail::onMessage(const WindowMessage& message)
-{
-    if (message.msg == WM_SENDMAIL_DONE && quint64(message.wParam) == m_run && m_busy)
-        finishRun();
-}
-
-void SendMail::finishRun()
+void SendMail::onRunFinished()
 {
     restoreRecipients();
-    m_busy = false;
-    emit OnDone();
-}
-
-void SendMail::reportError(int code, const QString& text)
-{
-    m_lastErrorCode = code;
-    m_lastErrorText = text;
-    emit OnMailError(code, text);
-}
-
-// The check after every socket operation and notification: a socket error is reported and ends the run.
-bool SendMail::socketFailed()
-{
-    if (m_cancelled) {
-        m_lastErrorText = QStringLiteral("Aborted");
-        return true;
-    }
-    const int error = lastSocketError();
-    if (error == 0)
-        return false;
-    const MailErrorText mapped = mailErrorForSocketError(error);
-    reportError(mapped.code, mapped.text);
-    cancel();
-    return true;
-}
-
-void SendMail::onResolved()
-{
-    if (socketFailed())
-        return;
-    emit OnMailInfo(14, addressText());
-    if (m_cancelled)
-        return;
-    connectToServer(SMTP_Port);
-    socketFailed();
-}
-
-void SendMail::onCountdownExpired()
-{
-    reportError(sendmail_error::Timeout, QStringLiteral("Connection timed out"));
-    cancel();
-}
-
-void SendMail::onConnect()
-{
-    if (socketFailed())
-        return;
-    emit OnMailInfo(0, addressText());
-    clearReceiveBuffer();
-    m_messageAccepted = false;
 }
 
 // A kept-open connection between runs: whatever the server says now (an idle "421" before it closes) is
@@ -233,39 +158,34 @@ void SendMail::dropIdleConnection()
 
 bool SendMail::handleReplyLine(const QByteArray& line)
 {
-    if (!m_busy || m_state == State::KeptOpen) {
+    if (!busy() || m_state == State::KeptOpen) {
         dropIdleConnection();
         return false;
     }
-    if (m_cancelled)
+    if (cancelled())
         return false;
     dialogueStep(line);
-    return !m_cancelled && m_busy && m_state != State::KeptOpen;
+    return !cancelled() && busy() && m_state != State::KeptOpen;
 }
 
 void SendMail::onRead()
 {
-    if (m_cancelled && m_busy)
+    if (cancelled() && busy())
         return;
     readLines([this](const QByteArray& line) { return handleReplyLine(line); });
 }
 
 void SendMail::onDisconnect()
 {
-    if (!m_busy || m_state == State::KeptOpen || m_cancelled)
+    if (m_state == State::KeptOpen)
         return;                         // idle connection closed by the server: nothing to report
-    if (socketFailed())
-        return;
-    emit OnMailInfo(3, QString());
-    if (!m_messageAccepted)
-        reportError(sendmail_error::PrematureDisconnect, QStringLiteral("Prematurely Disconnected"));
-    postDone();
+    MailClientSocket::onDisconnect();
 }
 
 void SendMail::dialogueStep(const QByteArray& line)
 {
     emit OnMailInfo(1, QString::fromUtf8(line));
-    if (m_cancelled)
+    if (cancelled())
         return;
     if (isErrorReply(line)) {
         // The owner decides what follows (the sending window cancels at once).
@@ -514,12 +434,19 @@ void SendMail::messageAccepted(const QByteArray& line)
     sendLine("QUIT");
 }
 
-// Writes line and CR LF; OnMailInfo(2) first. Other events run while the socket cannot take more.
+// Writes a command and CR LF; OnMailInfo(2) first. A CR or LF inside an address or greeting text would
+// smuggle in a further command, so the command ends there.
 bool SendMail::sendLine(const QByteArray& line)
 {
-    QByteArray text = line + "\r\n";
+    qsizetype end = line.size();
+    for (const char lineBreak : {'\r', '\n'}) {
+        const qsizetype at = line.indexOf(lineBreak);
+        if (at >= 0 && at < end)
+            end = at;
+    }
+    const QByteArray text = line.left(end) + "\r\n";
     emit OnMailInfo(2, QString::fromUtf8(text));
-    return !m_cancelled && writeAndCheck(text);
+    return !cancelled() && writeAndCheck(text);
 }
 
 ExternalMessage SendMail::composerInput() const
@@ -556,7 +483,7 @@ void SendMail::sendMessage()
     events.feedData = OnFeedData;
     ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events));
     QByteArray block;
-    while (!composer.atEnd() && !m_cancelled) {
+    while (!composer.atEnd() && !cancelled()) {
         QByteArray next = composer.nextBlock();
         if (composer.failed())
             break;
@@ -564,7 +491,7 @@ void SendMail::sendMessage()
             return;
         block = std::move(next);
     }
-    if (m_cancelled)
+    if (cancelled())
         return;
     if (composer.failed()) {
         reportError(kComposeFailed, composer.errorString());
@@ -575,19 +502,19 @@ void SendMail::sendMessage()
     static const QByteArray endOfData = ".\r\n";
     emit OnMailInfo(2, QString::fromLatin1(endOfData));
     block += endOfData;
-    if (!m_cancelled)
+    if (!cancelled())
         writeAndCheck(block);
 }
 
 bool SendMail::sendData(const QByteArray& block)
 {
     emit OnMailInfo(2, QString::fromUtf8(block));
-    return !m_cancelled && writeAndCheck(block);
+    return !cancelled() && writeAndCheck(block);
 }
 
 // Writes bytes, letting other events run while the socket cannot take more; false when the run ended.
 bool SendMail::writeAndCheck(const QByteArray& bytes)
 {
-    writeAll(bytes, [this] { return m_cancelled; });
+    writeAll(bytes, [this] { return cancelled(); });
     return !socketFailed();
 }

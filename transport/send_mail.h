@@ -9,7 +9,7 @@
 #include "transport/charsets.h"
 #include "transport/external_composer.h"
 #include "transport/sasl_digest.h"
-#include "transport/timer_socket.h"
+#include "transport/mail_client_socket.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,7 +20,7 @@
 
 enum class TMailAction { None, Send_Mail, Cancel_SendMail };
 
-class SendMail : public TStarSocket {
+class SendMail : public MailClientSocket {
     Q_OBJECT
 
 public:
@@ -73,21 +73,13 @@ public:
 
     // True once the server has accepted the end of data of the current message.
     bool MessageAccepted() const { return m_messageAccepted; }
-    int lastErrorCode() const { return m_lastErrorCode; }
-    const QString& lastErrorText() const { return m_lastErrorText; }
-
-signals:
-    void OnMailInfo(int info, const QString& addinfo);
-    void OnMailError(int error, const QString& addinfo);
-    void OnDone();
 
 protected:
-    void onConnect() override;
     void onDisconnect() override;
     void onRead() override;
-    void onResolved() override;
-    void onCountdownExpired() override;
-    void onMessage(const WindowMessage& message) override;
+    bool sessionComplete() const override { return m_messageAccepted; }
+    void onCancel() override;
+    void onRunFinished() override;
 
 private:
     // Where the dialogue stands; each state names what the next reply line triggers.
@@ -113,14 +105,9 @@ private:
     enum class Mechanism { Login, CramMd5, DigestMd5 };
 
     void startRun();
-    void cancel();
     void takeFirstRecipient();
     void restoreRecipients();
-    void postDone();
-    void finishRun();
     void dropIdleConnection();
-    bool socketFailed();
-    void reportError(int code, const QString& text);
 
     bool handleReplyLine(const QByteArray& line);
     void dialogueStep(const QByteArray& line);
@@ -146,10 +133,7 @@ private:
     bool writeAndCheck(const QByteArray& bytes);
     void setState(State state) { m_state = state; }
 
-    bool m_busy = false;
-    bool m_cancelled = false;
     bool m_messageAccepted = false;
-    quint64 m_run = 0;                  // number of the current run; the done message carries it
     State m_state = State::Greeting;
     GreetingStep m_greetingStep = GreetingStep::Banner;
     GreetingMode m_greetingMode = GreetingMode::None;
@@ -162,6 +146,4 @@ private:
     QString m_insertedTo;               // the item put in front of ListTo for this run, if any
     bool m_toTakenFromList = false;
     AttachmentSlots m_attachmentSlots;  // kept across runs
-    int m_lastErrorCode = 0;
-    QString m_lastErrorText;
 };

@@ -395,6 +395,17 @@ TEST_F(SendMailTest, FirstRecipientComesFromTheListsWhenToAddressIsEmpty)
     EXPECT_TRUE(peer.received(0).endsWith("MAIL FROM:<sender@example.test>\r\nRCPT TO:<cc@example.test>\r\n"));
 }
 
+TEST_F(SendMailTest, LineBreakInAnAddressCannotSmuggleInACommand)
+{
+    mail.FROM_Address = "sender@example.test>\r\nRCPT TO:<victim@example.test";
+    ScriptedPeer peer;
+    peer.send("220 mx\r\n").expectLine().send("250 hello\r\n").expectLine().wait(50).close();
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(waitDone());
+    EXPECT_EQ(peer.received(0), "HELO " + kLocal + "\r\nMAIL FROM:<sender@example.test>\r\n");
+}
+
 TEST_F(SendMailTest, NoRecipientAtAllFailsWithoutConnecting)
 {
     mail.TO_Address.clear();
