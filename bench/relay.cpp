@@ -180,6 +180,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    const qint64 before = peakMemoryKilobytes();
     const RelayRun relay = runRelay();
     const qint64 peak = peakMemoryKilobytes();
     const double sourceSeconds = runSmtpSource();
@@ -198,7 +199,8 @@ int main(int argc, char** argv)
                 kConnections, relay.seconds, relayRate);
     std::printf("             delivered %d, other results %d, reported twice %d, never reported %d\n",
                 relay.delivered, relay.otherResults, relay.duplicateReports, relay.unreported);
-    std::printf("             peak memory %lld KB\n", static_cast<long long>(peak));
+    std::printf("             peak memory %lld KB (%lld KB before the run)\n", static_cast<long long>(peak),
+                static_cast<long long>(before));
     std::printf("smtp-source: %d messages over %d sessions in %.2f s = %.0f messages/s\n", kRecipients,
                 kConnections, sourceSeconds, sourceRate);
     std::printf("ratio relay / smtp-source: %.2f\n", relayRate / sourceRate);
