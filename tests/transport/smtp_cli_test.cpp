@@ -213,4 +213,41 @@ TEST_F(SmtpCliTest, UnreadableAttachmentAbortsTheMessageWithoutTheFinalDot)
     EXPECT_EQ(driver.done.size(), 4u);                      // reported once
 }
 
+TEST_F(SmtpCliTest, ServerGivingUpDuringTheMessageTextEndsTheRequestOnce)
+{
+    client.setEmailFiles({writeTestFile("big.bin", patternBytes(2 * 1024 * 1024))});
+    peer.send("220 hi\r\n").expectLine().send("250 hello\r\n").expectLine().send("250 ok\r\n").expectLine()
+        .send("250 ok\r\n").expectLine().send("354 go\r\n").expectLine().send("451 local error\r\n");
+    ASSERT_TRUE(peer.listen());
+    driver.runWholeMessage(peer.port());
+    ASSERT_TRUE(driver.waitForError());
+    EXPECT_EQ(driver.done.back(), (Done{smtpData, 451}));
+    EXPECT_EQ(client.LastResponse(), "451 local error");
+    ASSERT_TRUE(waitUntil([&] { return peer.disconnectedCount() == 1; }));
+    pumpEvents(50);
+    EXPECT_EQ(driver.done.size(), 4u);
+}
+
+TEST_F(SmtpCliTest, AbortWhileTheMessageIsStreamingReportsNothingAndTheClientStartsOver)
+{
+    client.setEmailFiles({writeTestFile("big.bin", patternBytes(8 * 1024 * 1024))});
+    peer.send("220 hi\r\n").expectLine().send("250 hello\r\n").expectLine().send("250 ok\r\n").expectLine()
+        .send("250 ok\r\n").expectLine().send("354 go\r\n").stopReading();
+    ASSERT_TRUE(peer.listen());
+    driver.runWholeMessage(peer.port());
+    ASSERT_TRUE(waitUntil([&] { return peer.received(0).contains("\r\nDATA\r\n"); }));
+    pumpEvents(200);                                        // the socket backs up: the server reads no more
+    client.Abort();
+    EXPECT_FALSE(client.Connected());
+    pumpEvents(50);
+    EXPECT_EQ(driver.done.size(), 3u);                      // Open, MAIL FROM, RCPT TO; nothing for DATA
+
+    ScriptedPeer next;
+    next.send("220 hi\r\n").expectLine().send("250 hello\r\n");
+    ASSERT_TRUE(next.listen());
+    driver.run(next.port(), {});
+    ASSERT_TRUE(driver.waitForDone(4));
+    EXPECT_EQ(driver.done.back(), (Done{smtpConnect, 0}));
+}
+
 }  // namespace
