@@ -92,6 +92,42 @@ TEST_F(SmtpDialogueTest, RepliesSplitAcrossReadsAreJoined)
     EXPECT_EQ(client.LastResponse(), "250 sender ok");
 }
 
+TEST_F(SmtpDialogueTest, MailChainsMailFromRecipientsAndDataIntoOneRequest)
+{
+    client.RcptName = {"one@example.test", "two@example.test"};
+    peer.send("220 hi\r\n").expectLine().send("250 hello\r\n").expectLine().send("250 ok\r\n").expectLine()
+        .send("250 ok\r\n").expectLine().send("250 ok\r\n").expectLine().send("354 go\r\n");
+    expectLines(peer, MessageLines).send("250 queued\r\n");
+    run({[this] { client.Mail(); }});
+    ASSERT_TRUE(waitForDone(2));
+    pumpEvents(50);
+    EXPECT_EQ(done, (std::vector<Done>{{smtpConnect, 0}, {smtpMail, 0}}));
+    EXPECT_TRUE(peer.received(0).startsWith("HELO tester.example\r\nMAIL FROM:<sender@example.test>\r\n"
+                                            "RCPT TO:<one@example.test>\r\nRCPT TO:<two@example.test>\r\nDATA\r\n"));
+}
+
+TEST_F(SmtpDialogueTest, MailStopsAtARefusedRecipient)
+{
+    peer.send("220 hi\r\n").expectLine().send("250 hello\r\n").expectLine().send("250 ok\r\n").expectLine()
+        .send("550 unknown\r\n");
+    run({[this] { client.Mail(); }});
+    ASSERT_TRUE(driver.waitForError());
+    pumpEvents(50);
+    EXPECT_EQ(done.back(), (Done{smtpMail, 550}));
+    EXPECT_FALSE(peer.received(0).contains("DATA"));
+}
+
+TEST_F(SmtpDialogueTest, RsetAndVrfySendTheirCommands)
+{
+    client.HdrTo = "postmaster";
+    peer.send("220 hi\r\n").expectLine().send("250 hello\r\n").expectLine().send("250 reset\r\n").expectLine()
+        .send("252 cannot verify\r\n");
+    run({[this] { client.Rset(); }, [this] { client.Vrfy(); }});
+    ASSERT_TRUE(waitForDone(3));
+    EXPECT_EQ(done, (std::vector<Done>{{smtpConnect, 0}, {smtpRset, 0}, {smtpVrfy, 252}}));
+    EXPECT_TRUE(peer.received(0).endsWith("RSET\r\nVRFY postmaster\r\n"));
+}
+
 // ---- a refusal at each step
 
 struct RefusalCase {
