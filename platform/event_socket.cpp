@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,6 +34,12 @@ int EventSocket::open(Type type)
         return fail(errno);
     m_fd = fd;
     m_lastError = 0;
+    if (type == Type::Tcp) {
+        // Data goes out in queue blocks of one send() each; with Nagle every block after the first would
+        // wait for the peer's delayed ACK (about 40 ms a message on loopback).
+        const int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
     m_readNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     m_readNotifier->setEnabled(false);
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onReadable);
