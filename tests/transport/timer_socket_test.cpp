@@ -27,9 +27,7 @@ public:
     using TStarSocket::addressText;
     using TStarSocket::close;
     using TStarSocket::connected;
-    using TStarSocket::connectToServer;
     using TStarSocket::countdown;
-    using TStarSocket::createSocket;
     using TStarSocket::hasSocket;
     using TStarSocket::lastSocketError;
     using TStarSocket::resolve;
@@ -43,6 +41,16 @@ public:
     std::vector<Notice> notices;
     std::vector<QByteArray> lines;
     bool readLinesOnData = true;
+
+    // Starts connecting to host:port; the outcome arrives as the "connect" notice.
+    bool connectTo(const QString& host, quint16 port)
+    {
+        setHost(host);
+        if (!createSocket())
+            return false;
+        connectToServer(port);
+        return lastSocketError() == 0;
+    }
 
     int count(const char* what) const
     {
@@ -120,10 +128,7 @@ TEST(TimerSocketTest, ReadsLinesByLengthKeepingNulBytesAndPartialLines)
     peer.send(QByteArray("one\r\ntw\0o\r\npart", 15)).wait(50).send("ial\r\n");
     ASSERT_TRUE(peer.listen());
     ProbeSocket socket;
-    socket.setHost(peer.address());
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(peer.port());
-    ASSERT_EQ(socket.lastSocketError(), 0);
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.lines.size() == 3; }));
     EXPECT_EQ(socket.errorOf("connect"), 0);
     EXPECT_EQ(socket.addressText(), "127.0.0.1");
@@ -138,9 +143,7 @@ TEST(TimerSocketTest, OverlongLineIsHandedOnInPieces)
     peer.send(QByteArray(10000, 'x') + "\r\n");
     ASSERT_TRUE(peer.listen());
     ProbeSocket socket;
-    socket.setHost(peer.address());
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(peer.port());
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.lines.size() == 2; }));
     EXPECT_EQ(socket.lines[0].size(), 8192);
     EXPECT_EQ(socket.lines[1].size(), 10000 - 8192);
@@ -152,9 +155,7 @@ TEST(TimerSocketTest, PeerCloseNotifiesOnceAndReleasesTheSocket)
     peer.send("bye\r\n").close();
     ASSERT_TRUE(peer.listen());
     ProbeSocket socket;
-    socket.setHost(peer.address());
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(peer.port());
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.count("disconnect") == 1; }));
     pumpEvents(20);
     EXPECT_EQ(socket.count("disconnect"), 1);
@@ -172,9 +173,7 @@ TEST(TimerSocketTest, RefusedConnectionIsReportedAndItsSocketClosed)
         port = peer.port();
     }
     ProbeSocket socket;
-    socket.setHost("127.0.0.1");
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(port);
+    ASSERT_TRUE(socket.connectTo("127.0.0.1", port));
     ASSERT_TRUE(waitUntil([&] { return socket.count("connect") == 1; }));
     EXPECT_EQ(socket.errorOf("connect"), WSAECONNREFUSED);
     EXPECT_FALSE(socket.connected());
@@ -201,9 +200,7 @@ TEST(TimerSocketTest, ConnectionStopsTheConnectCountdown)
     ProbeSocket socket;
     socket.setCountdownStep(std::chrono::milliseconds(5));
     socket.TimeoutConnect = 2;
-    socket.setHost(peer.address());
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(peer.port());
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.count("connect") == 1; }));
     pumpEvents(50);
     EXPECT_EQ(socket.count("expired"), 0);
@@ -217,9 +214,7 @@ TEST(TimerSocketTest, SilentConnectIsClosedWhenItsCountdownRunsOut)
     ProbeSocket socket;
     socket.setCountdownStep(std::chrono::milliseconds(10));
     socket.TimeoutConnect = 10;
-    socket.setHost("127.0.0.1");
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(listener.port());
+    ASSERT_TRUE(socket.connectTo("127.0.0.1", listener.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.count("expired") == 1; }));
     pumpEvents(50);
     EXPECT_EQ(socket.count("expired"), 1);
@@ -250,9 +245,7 @@ TEST(TimerSocketTest, WriteAllWaitsForRoomAndStopsWhenAsked)
     peer.stopReading();
     ASSERT_TRUE(peer.listen());
     ProbeSocket socket;
-    socket.setHost(peer.address());
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(peer.port());
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.connected(); }));
     // The peer reads nothing, so the kernel buffers fill; a stop request must end the wait.
     bool stopRequested = false;
@@ -268,9 +261,7 @@ TEST(TimerSocketTest, WriteAllDeliversEverything)
     ScriptedPeer peer;
     ASSERT_TRUE(peer.listen());
     ProbeSocket socket;
-    socket.setHost(peer.address());
-    ASSERT_TRUE(socket.createSocket());
-    socket.connectToServer(peer.port());
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
     ASSERT_TRUE(waitUntil([&] { return socket.connected(); }));
     QByteArray data(8 * 1024 * 1024, 'b');
     data[123456] = '\0';
