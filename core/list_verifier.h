@@ -1,0 +1,164 @@
+// ListVerifier: the list verification without a window. It fills the result grid from a list's e-mail column,
+// asks a DNS server for the MX records of each address's domain (TDnsQuery), several queries at a time, one
+// new query per pacing tick, and answers repeated domains from caches of good and bad domains. Time-outs are
+// measured on Clock::instance() and written to the verification log. Also the deletion of unavailable rows
+// from the list and the lines of the results file. No retry and no second DNS server.
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <optional>
+
+class StringGrid;
+class TDnsQuery;
+class TMsgLanguage;
+
+// Columns of the result grid.
+enum VerifyColumn {
+    VerifyEmailColumn = 0,
+    VerifyDomainColumn = 1,
+    VerifyStateColumn = 2,
+    VerifyCodeColumn = 3,
+    VerifyTimeColumn = 4,
+    VerifyCommentColumn = 5,
+    VerifyColumnCount = 6,
+};
+
+// The row status kept in the result grid (StringGrid::rowStatus); the window colours rows by it.
+enum VerifyStatus {
+    StatusNotVerified = 0,
+    StatusNoDomain = 1,       // no "@" or nothing after it: "No" from the start, never queried
+    StatusAvailable = 2,      // the domain has MX records (answer or good cache)
+    StatusUnavailable = 3,    // the domain has no MX record (answer or bad cache)
+    StatusNoAnswer = 4,       // no answer within the time-out
+    StatusQueryFailed = 5,    // the query failed with a socket error
+};
+
+// Indexes into the verification window's message list (verifyMessages()).
+enum VerifyMessage {
+    MsgTitleEmail = 0,        // 0..5: the column titles
+    MsgEmailLoading = 6,
+    MsgError = 7,
+    MsgNotAvailable = 8,
+    MsgAvailable = 10,
+    MsgNoData = 11,
+    MsgTimeOut = 12,
+    MsgCompleted = 13,
+    MsgVerify = 14,
+    MsgTextFiles = 15,
+    MsgAllFiles = 16,
+    MsgDeleting = 17,
+    MsgBadConnections = 18,
+};
+
+// The English texts of the verification window's message list.
+QStringList verifyMessages();
+
+// The state texts the verification writes and reads (not translated: Resume and Delete look for them).
+inline const QString stateOk = QStringLiteral("Ok");
+inline const QString stateNo = QStringLiteral("No");
+
+// Milliseconds between pacing ticks: 1000 div connections, at least 1.
+int pacingInterval(int connections);
+// The number of connections a text gives: a whole number of at least 1, else nullopt.
+std::optional<int> parseConnectionCount(const QString& text);
+
+struct VerifySettings {
+    int connections = 5;       // queries in flight at most; at least 1
+    QString dnsServer;         // dotted address or host name
+    QString dnsPort = QStringLiteral("53");
+    int timeOutSeconds = 10;   // a query times out when more seconds than this have passed
+};
+
+class ListVerifier : public QObject {
+    Q_OBJECT
+
+public:
+    // grid: the result grid (not owned), six columns; messages: the texts written into it (not owned).
+    ListVerifier(StringGrid& grid, const TMsgLanguage& messages, QObject* parent = nullptr);
+    ~ListVerifier() override;
+    Q_DISABLE_COPY_MOVE(ListVerifier)
+
+    // Makes the result grid the e-mail column of source (as many rows, titles from the messages) and marks
+    // addresses without a domain. afterRow(row) is called after each row; answering false cuts the grid
+    // after that row.
+    void loadAddresses(const StringGrid& source, int emailColumn, const std::function<bool(int row)>& afterRow);
+
+    // Opens the log at path, emptied; false when it cannot be opened (verification then runs without it).
+    bool openLog(const QString& path);
+    void closeLog() { m_log.close(); }
+
+    // Starts a run (resume: keeps "Ok" and other results, verifies empty and "No" rows again). The caller
+    // has checked the settings; the caches are emptied on a fresh start only.
+    void start(bool resume, const VerifySettings& settings);
+    // Ends the run now: no new query, the pending ones are dropped and their rows keep what they show.
+    // Emits finished() once per run; does nothing when no run is under way.
+    void finish();
+    // Launches no further query; the pending ones still end by answer or time-out.
+    void stopLaunching();
+
+    bool isRunning() const { return m_running; }
+    int queriesInFlight() const { return int(m_queries.size()); }
+    int queriesEnded() const { return m_ended; }
+    int queriesStarted() const { return m_started; }
+
+    // Double click on a row: the state toggles between "No" and empty.
+    void toggleState(int row);
+
+signals:
+    void finished();
+
+private:
+    struct PendingQuery {
+        TDnsQuery* query = nullptr;
+        qint64 startTick = 0;
+        int secondsShown = 0;
+    };
+
+    void paceTick();
+    void launch();
+    bool skipsRow(int row) const;
+    bool fillFromCache(int row);
+    void startQuery(int row);
+    void answerArrived(int row, int error);
+    void showAnswer(int row, const TDnsQuery& query);
+    void watchTick();
+    void timeOut(int row);
+    void endQuery(int row);
+    void setResult(int row, int status, const QString& state, const QString& comment);
+    void writeLogLine(const QString& line);
+    QString domainKey(int row) const;
+
+    StringGrid& m_grid;
+    const TMsgLanguage& m_messages;
+    VerifySettings m_settings;
+    QSet<QString> m_goodDomains;    // lower-cased
+    QSet<QString> m_badDomains;
+    std::map<int, PendingQuery> m_queries;   // by row
+    QTimer m_paceTimer;             // one launch a tick
+    QTimer m_watchTimer;            // time cells and time-outs of pending queries
+    QFile m_log;
+    int m_lastLaunchedRow = 0;
+    int m_ended = 0;
+    int m_started = 0;
+    bool m_resume = false;
+    bool m_launching = false;
+    bool m_running = false;
+};
+
+// Removes the rows whose state in results is "No" from both grids: the rows kept move up in order. Rows of
+// source beyond the results (a load that was stopped) were never verified and are kept. Each grid keeps at
+// least one row after the titles. step(row) is called for each source row. Answers the rows removed.
+int deleteUnavailableRows(StringGrid& source, StringGrid& results, const std::function<void(int row)>& step);
+
+// The lines of the results file: e-mail ";" state for every row after the titles.
+QStringList verificationResultLines(const StringGrid& results);
+// A file name without an extension gets ".txt".
+QString withTextExtension(const QString& fileName);
