@@ -22,6 +22,8 @@ namespace {
 constexpr qint64 kReceiveBlock = 2048;
 // A reply line longer than this is handed on in pieces: a hostile server could otherwise make us buffer forever.
 constexpr qsizetype kMaxLine = 8192;
+// What may wait in the receive buffer while a line is being handled.
+constexpr qsizetype kMaxBuffered = 64 * 1024;
 
 // The whole text as a dotted IPv4 address (host order), or nothing.
 std::optional<quint32> dottedAddress(const QString& text)
@@ -199,38 +201,61 @@ void TStarSocket::handleSocketEvent(int event, int error)
 
 void TStarSocket::readLines(const std::function<bool(const QByteArray& line)>& handleLine)
 {
-    if (m_readingLines)
+    if (m_readingLines) {
+        bufferArrivedData();
         return;
+    }
     QScopedValueRollback guard(m_readingLines, true);
-    char block[kReceiveBlock];
     for (;;) {
-        const qint64 count = hasSocket() ? receive(block, kReceiveBlock) : 0;
-        if (count <= 0)
+        const qint64 count = receiveBlock();
+        if (count <= 0 || !handOnLines(handleLine))
             return;
-        m_receiveBuffer.append(block, count);
-        qsizetype start = 0;
-        for (;;) {
-            qsizetype end = m_receiveBuffer.indexOf("\r\n", start);
-            qsizetype next = end + 2;
-            if ((end < 0 ? m_receiveBuffer.size() : end) - start > kMaxLine)
-                end = next = start + kMaxLine;
-            if (end < 0)
-                break;
-            const QByteArray line = m_receiveBuffer.sliced(start, end - start);
-            start = next;
-            const quint64 generation = m_receiveGeneration;
-            const bool goOn = handleLine(line);
-            if (generation != m_receiveGeneration)
-                return;                     // the handler dropped what was pending
-            if (!goOn) {
-                m_receiveBuffer.remove(0, start);
-                return;
-            }
-        }
-        m_receiveBuffer.remove(0, start);
         if (count < kReceiveBlock)
             return;                         // drained for now: FD_READ comes again when more arrives
     }
+}
+
+qint64 TStarSocket::receiveBlock()
+{
+    char block[kReceiveBlock];
+    const qint64 count = hasSocket() ? receive(block, kReceiveBlock) : 0;
+    if (count > 0)
+        m_receiveBuffer.append(block, count);
+    return count;
+}
+
+// A line is being handled and its handler lets events run: take what arrives into the buffer, where the
+// lines wait their turn, so that the level-triggered FD_READ does not come again and again meanwhile.
+void TStarSocket::bufferArrivedData()
+{
+    while (m_receiveBuffer.size() < kMaxBuffered && receiveBlock() == kReceiveBlock) {
+    }
+}
+
+// Hands on every complete line of the buffer; false when the handler stopped or dropped the buffer.
+bool TStarSocket::handOnLines(const std::function<bool(const QByteArray& line)>& handleLine)
+{
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = m_receiveBuffer.indexOf("\r\n", start);
+        qsizetype next = end + 2;
+        if ((end < 0 ? m_receiveBuffer.size() : end) - start > kMaxLine)
+            end = next = start + kMaxLine;
+        if (end < 0)
+            break;
+        const QByteArray line = m_receiveBuffer.sliced(start, end - start);
+        start = next;
+        const quint64 generation = m_receiveGeneration;
+        const bool goOn = handleLine(line);
+        if (generation != m_receiveGeneration)
+            return false;                   // the handler dropped what was pending
+        if (!goOn) {
+            m_receiveBuffer.remove(0, start);
+            return false;
+        }
+    }
+    m_receiveBuffer.remove(0, start);
+    return true;
 }
 
 bool TStarSocket::writeAll(QByteArrayView data, const std::function<bool()>& stop)

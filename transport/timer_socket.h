@@ -75,7 +75,7 @@ protected:
     // Reads everything that has arrived in blocks of up to 2048 bytes and hands each complete line, without
     // its CR LF, to handleLine; a partial line waits in the receive buffer (capped: an over-long line is
     // handed on in pieces). Stops when handleLine returns false. A call made while a line is being handled
-    // returns at once: the rest is read at the next notification.
+    // only buffers what has arrived; those lines are handed on after the current one.
     void readLines(const std::function<bool(const QByteArray& line)>& handleLine);
     void clearReceiveBuffer()
     {
@@ -104,6 +104,9 @@ private:
     void lookupFinished(int error, const QStringList& addresses);
     void handleSocketEvent(int event, int error);
     void waitUntilWritable(const std::function<bool()>& stop);
+    qint64 receiveBlock();
+    void bufferArrivedData();
+    bool handOnLines(const std::function<bool(const QByteArray& line)>& handleLine);
 
     std::unique_ptr<EventSocket> m_socket;
     std::unique_ptr<HostLookup> m_lookup;

@@ -12,6 +12,7 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
 #include <vector>
 
 using sorvanta::test::pumpEvents;
@@ -40,7 +41,8 @@ public:
     };
     std::vector<Notice> notices;
     std::vector<QByteArray> lines;
-    bool readLinesOnData = true;
+    std::function<void(const QByteArray&)> whileHandlingLine;   // may let events run
+    int readNotices = 0;
 
     // Starts connecting to host:port; the outcome arrives as the "connect" notice.
     bool connectTo(const QString& host, quint16 port)
@@ -74,11 +76,13 @@ protected:
     void onCountdownExpired() override { notices.push_back({"expired", 0}); }
     void onRead() override
     {
-        if (readLinesOnData)
-            readLines([this](const QByteArray& line) {
-                lines.push_back(line);
-                return true;
-            });
+        ++readNotices;
+        readLines([this](const QByteArray& line) {
+            lines.push_back(line);
+            if (whileHandlingLine)
+                whileHandlingLine(line);
+            return true;
+        });
     }
 };
 
@@ -135,6 +139,24 @@ TEST(TimerSocketTest, ReadsLinesByLengthKeepingNulBytesAndPartialLines)
     EXPECT_EQ(socket.lines[0], "one");
     EXPECT_EQ(socket.lines[1], QByteArray("tw\0o", 4));
     EXPECT_EQ(socket.lines[2], "partial");
+}
+
+TEST(TimerSocketTest, LinesArrivingWhileALineIsHandledWaitTheirTurnWithoutSpinning)
+{
+    ScriptedPeer peer;
+    peer.send("first\r\n").wait(20).send("second\r\nthird\r\n");
+    ASSERT_TRUE(peer.listen());
+    ProbeSocket socket;
+    socket.whileHandlingLine = [&](const QByteArray& line) {
+        if (line == "first") {
+            pumpEvents(150);                // as a handler does while its write waits for room
+            EXPECT_EQ(socket.lines.size(), 1u);
+        }
+    };
+    ASSERT_TRUE(socket.connectTo(peer.address(), peer.port()));
+    ASSERT_TRUE(waitUntil([&] { return socket.lines.size() == 3; }));
+    EXPECT_EQ(socket.lines, (std::vector<QByteArray>{"first", "second", "third"}));
+    EXPECT_LT(socket.readNotices, 10);
 }
 
 TEST(TimerSocketTest, OverlongLineIsHandedOnInPieces)
