@@ -42,9 +42,14 @@ ScriptedPeer::ScriptedPeer(Protocol protocol, QObject* parent) : QObject(parent)
 
 ScriptedPeer::~ScriptedPeer()
 {
-    // The sockets' signal handlers point into the sessions: free the sockets first.
-    for (const auto& session : m_sessions)
-        delete session->socket;
+    // The sockets' signal handlers point into the sessions, and a socket being destroyed still signals
+    // its disconnection: cut the handlers, then free the sockets before the sessions.
+    for (const auto& session : m_sessions) {
+        if (session->socket) {
+            session->socket->disconnect(this);
+            delete session->socket;
+        }
+    }
 }
 
 void ScriptedPeer::addStep(Step step)
