@@ -44,6 +44,8 @@ QString messageIdLine(const QString& mailDomain)
 ExternalSending::ExternalSending(SendingRun& run, const SendContent& content, const TIniInfo& settings, QObject* parent)
     : QObject(parent), m_run(run), m_content(content), m_settings(settings)
 {
+    SendMail1.setParent(this);   // found by their names, as components of the window
+    GetMail2.setParent(this);
     SendMail1.setObjectName(QStringLiteral("SendMail1"));
     SendMail1.KeepConnectionOpen = true;
     GetMail2.setObjectName(QStringLiteral("GetMail2"));

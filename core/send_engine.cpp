@@ -3,6 +3,7 @@
 
 #include "core/send_engine.h"
 
+#include "core/send_log.h"
 #include "core/shared_helpers.h"
 #include "platform/string_grid.h"
 
@@ -193,7 +194,8 @@ RelayOutcome applyRelayResult(StringGrid& results, int row, int err, const QStri
         results.setCell(colState, row, texts.value(textNo));
         results.setCell(colResult, row, relayFailureText(err, texts));
     }
-    outcome.logText = results.cell(colEmail, row) + ';' + results.cell(colState, row) + ';' + results.cell(colResult, row);
+    outcome.logText = relayResultLogText(results.cell(colEmail, row), results.cell(colState, row),
+                                         results.cell(colResult, row));
     return outcome;
 }
 

@@ -1,0 +1,12 @@
+// SendStatusDelegate: draws the result grid's state column with the row status picture (good, bad,
+// sending; none for waiting) 20 pixels right of the cell's left edge, then the cell's text as usual.
+#pragma once
+
+#include <QStyledItemDelegate>
+
+class SendStatusDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};

@@ -1,0 +1,199 @@
+// The sending window's wiring: the result rows follow the list, an empty list is refused, a failed relay
+// start is shown and logged and leaves the window idle, rows without "@" count as bad, the settings are
+// stored on close (a connections text that is no number keeps the old value), and a run through the
+// user's server ends with the controls idle again.
+
+#include "core/post_srv.h"
+
+#include "core/accounts.h"
+#include "core/ini_info.h"
+#include "core/user_messages.h"
+#include "tests/support/scripted_peer.h"
+#include "tests/support/test_home.h"
+#include "tests/support/wait_until.h"
+#include "platform/message_box.h"
+#include "platform/string_grid_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <memory>
+
+using sorvanta::test::ScriptedPeer;
+using sorvanta::test::testHome;
+using sorvanta::test::waitUntil;
+
+namespace {
+
+class PostSrvTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ProjectIniInfo = DefaultIniInfoValues();
+        ProjectIniInfo.PathPro = testHome();
+        ProjectIniInfo.ProjectName = "mailing";
+        ProjectIniInfo.Subject = "News for [name]";
+        ProjectIniInfo.CreateLog = true;
+        Accounts.Clear();
+        auto account = std::make_unique<tAccountObj>();
+        account->Name = "Sender";
+        account->ReturnAddress = "sender@origin.test";
+        account->MailDomain = "mail.origin.test";
+        account->SMTPServer = "127.0.0.1";
+        Accounts.Add(std::move(account));
+        list.setColumnCount(2);
+        list.setRowCount(4);
+        list.setRowCells(0, {"email", "name"});
+        list.setRowCells(1, {"ann@example.test", "Ann"});
+        list.setRowCells(2, {"no address", "Nobody"});
+        list.setRowCells(3, {"bob@example.test", "Bob"});
+        setMessageBoxResponder([this](const QString& text, const QString&, unsigned) {
+            boxes << text;
+            return IDOK;
+        });
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        setMessageBoxResponder(nullptr);
+        Accounts.Clear();
+    }
+
+    void open()
+    {
+        window = std::make_unique<T_PostSrv>(&list, QStringList{"email", "name"});
+        window->show();
+    }
+
+    template <class Widget>
+    Widget* child(const char* name) const
+    {
+        return window->findChild<Widget*>(QLatin1String(name));
+    }
+
+    QString panel(int index) const
+    {
+        return window->StatusBar1->findChildren<QLabel*>().value(index)->text();
+    }
+
+    QStringList logLines() const
+    {
+        QStringList lines;
+        for (const QString& name : QDir(testHome() + "logs").entryList(QDir::Files)) {
+            QFile file(testHome() + "logs/" + name);
+            if (file.open(QIODevice::ReadOnly))
+                lines << QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        }
+        return lines;
+    }
+
+    StringGrid list;
+    std::unique_ptr<T_PostSrv> window;
+    QStringList boxes;
+};
+
+TEST_F(PostSrvTest, ResultRowsFollowTheListWhenItChanged)
+{
+    open();
+    const StringGrid& results = window->run().results;
+    ASSERT_EQ(results.rowCount(), 4);
+    EXPECT_EQ(results.cell(colEmail, 3), "bob@example.test");
+    EXPECT_EQ(results.cell(colResult, 0), "result");
+    EXPECT_EQ(panel(1), "Total: 3");
+
+    list.removeRows(1);              // the editor deleted Ann's row
+    list.setCell(0, 1, "carl@example.test");
+    WindowMessage::send(window.get(), WM_REFRESHSEND);
+    ASSERT_EQ(results.rowCount(), 3);
+    EXPECT_EQ(results.cell(colEmail, 1), "carl@example.test");
+    EXPECT_EQ(results.cell(colEmail, 2), "bob@example.test");
+}
+
+TEST_F(PostSrvTest, AnEmptyListIsRefused)
+{
+    list.setRowCount(2);
+    list.setRowCells(1, {});
+    open();
+    window->StartButton->click();
+    EXPECT_EQ(boxes, QStringList{"Please fill the recipient list"});
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_FALSE(window->sending());
+}
+
+TEST_F(PostSrvTest, AFailedRelayStartIsShownLoggedAndLeavesTheWindowIdle)
+{
+    open();
+    window->eEMail->clear();          // the relay refuses an empty sender
+    window->StartButton->click();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0], "FROM property is empty");
+    EXPECT_FALSE(window->sending());
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_FALSE(window->StopButton->isEnabled());
+    EXPECT_EQ(window->run().Bad, 1);  // the row without "@"
+    EXPECT_EQ(window->run().results.rowStatus(2), rowBad);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(";no address;No;Error email"));
+    EXPECT_TRUE(lines[1].endsWith(";FROM property is empty"));
+}
+
+TEST_F(PostSrvTest, ARunWithoutAddressesEndsAtOnceWithBadRows)
+{
+    list.setCell(0, 1, "nobody");
+    list.setCell(0, 3, "noone");
+    open();
+    window->StartButton->click();
+    EXPECT_FALSE(window->sending());
+    EXPECT_EQ(window->run().Bad, 3);
+    EXPECT_EQ(panel(4), "Bad: 3");
+    EXPECT_TRUE(boxes.isEmpty());
+}
+
+TEST_F(PostSrvTest, SettingsAreStoredOnCloseAndABadNumberKeepsTheOldValue)
+{
+    ProjectIniInfo.NumberConnect = 7;
+    open();
+    EXPECT_EQ(window->udC->value(), 7);
+    window->NumConnect->setText("many");
+    window->DNSEdit->setText("192.0.2.53");
+    window->eDomain->setText("relay.origin.test");
+    window->udTimeOut->setValue(42);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ProjectIniInfo.NumberConnect, 7);
+    EXPECT_EQ(ProjectIniInfo.DnsIP, "192.0.2.53");
+    EXPECT_EQ(ProjectIniInfo.TimeOut, 42);
+    EXPECT_EQ(accountInUse(ProjectIniInfo).MailDomain, "relay.origin.test");
+}
+
+TEST_F(PostSrvTest, ARunThroughTheUsersServerEndsWithTheControlsIdle)
+{
+    ScriptedPeer smtp;
+    smtp.send("220 ready\r\n").expectLine().send("250 ok\r\n").expectLine().send("250 ok\r\n").expectLine()
+        .send("550 no\r\n").expectLine().close();
+    ASSERT_TRUE(smtp.listen());
+    Accounts.Items(0)->SMTPPort = smtp.port();
+    ProjectIniInfo.ExternalSmtp = true;
+    ProjectIniInfo.Pop3Identify = false;
+    open();
+    EXPECT_TRUE(window->cbIspD->isChecked());
+    EXPECT_FALSE(window->DNSEdit->isEnabled());
+    window->StartButton->click();
+    EXPECT_TRUE(window->StopButton->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 10000));
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_FALSE(window->StopButton->isEnabled());
+    EXPECT_EQ(window->run().Bad, 3);
+    EXPECT_EQ(window->run().results.cell(colCode, 1), "550");
+    EXPECT_EQ(logLines().size(), 3);
+}
+
+}  // namespace
