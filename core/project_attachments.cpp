@@ -12,6 +12,6 @@ AttachmentRecord attachmentForFile(const QString& path)
 {
     AttachmentRecord record;
     record.displayName = QFileInfo(path).fileName().left(shortStringLength);
-    record.filePath = path.left(shortStringLength);
+    record.filePath = path;   // never cut: a shortened path names another file, or none
     return record;
 }

@@ -9,6 +9,6 @@
 
 extern QList<AttachmentRecord> ProjectAttachments;
 
-// A new record for the file at path: display name = the path's file-name part and file path = the path, both cut
-// to 255 characters; every other field empty or zero.
+// A new record for the file at path: display name = the path's file-name part (cut to 255 characters), file
+// path = the whole path; every other field empty or zero.
 AttachmentRecord attachmentForFile(const QString& path);

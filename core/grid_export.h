@@ -1,0 +1,35 @@
+// Spreadsheet export in place of driving a spreadsheet program: the rows go into a new .xlsx workbook in the
+// temporary folder (first row the titles, the other cells stored as text), which the desktop then opens in
+// its spreadsheet program. When writing or opening fails, the caller's message is shown and nothing opens.
+// At most 1,048,576 rows and 16,384 columns, 32,767 characters per cell, the format's own limits.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class StringGrid;
+
+// A sheet's rows, read one at a time in order, so a large grid is never copied whole. sheetRowsOf keeps a
+// reference: the rows or the grid must outlive the SheetRows.
+struct SheetRows {
+    int count = 0;
+    std::function<QStringList(int row)> row;
+};
+
+SheetRows sheetRowsOf(const QList<QStringList>& rows);
+// Every row of grid, row 0 (the titles) first.
+SheetRows sheetRowsOf(const StringGrid& grid);
+
+// Writes the workbook to path; false with *error on failure.
+bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error = nullptr);
+
+// Opens a written workbook with the desktop's program; answers whether one was started.
+using SpreadsheetOpener = std::function<bool(const QString& path)>;
+// Tests install their own opener; nullptr restores the desktop.
+void setSpreadsheetOpener(SpreadsheetOpener opener);
+
+// Writes rows to a new temporary workbook and opens it. On failure shows failureText with caption (the
+// window's own message texts) and answers false.
+bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption);
