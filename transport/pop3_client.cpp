@@ -1,22 +1,17 @@
-// GetMail's run and its POP3 login (RFC 1939 section 7: USER, PASS), errors by code and text.
+// GetMail's POP3 login (RFC 1939 section 7: USER, PASS), errors by code and text.
 
 #include "transport/pop3_client.h"
 
 #include "platform/winsock_error.h"
-#include "transport/send_mail_errors.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int WM_GETMAIL_DONE = WM_USER + 2;
 // RFC 1939 section 3 allows 255 octets with CR LF; the command text is cut to 253 characters.
 constexpr qsizetype kMaxCommand = 253;
 
-// GetMailError values outside the socket table.
-constexpr int kTimeout = 8;
-constexpr int kCancelled = 14;
-constexpr int kPrematureDisconnect = 17;
+// GetMailError values that differ from SendMail's.
 constexpr int kHostUnreachable = 18;
 constexpr int kAccessDenied = 19;
 
@@ -33,7 +28,10 @@ enum GetMailInfo {
 
 }  // namespace
 
-GetMail::GetMail(QObject* parent) : TStarSocket(parent) {}
+GetMail::GetMail(QObject* parent)
+    : MailClientSocket({InfoConnected, InfoDisconnected, InfoResolving, InfoResolved, InfoBusy}, parent)
+{
+}
 
 GetMail::~GetMail() = default;
 
@@ -46,7 +44,7 @@ void GetMail::setMail_Action(TGetMailAction action)
         startRun();
         break;
     case TGetMailAction::Cancel_GetMail:
-        m_lastErrorCode = kCancelled;
+        setLastErrorCode(sendmail_error::Cancelled);
         cancel();
         break;
     }
@@ -54,130 +52,40 @@ void GetMail::setMail_Action(TGetMailAction action)
 
 void GetMail::startRun()
 {
-    if (m_busy) {
-        emit OnMailInfo(InfoBusy, QString());     // the running session stays as it is
-        return;
-    }
-    m_busy = true;
-    m_cancelled = false;
+    if (!beginRun())
+        return;                         // the running session stays as it is
     m_complete = false;
-    m_donePosted = false;
-    ++m_run;
     setState(State::Greeting);
-    if (!createSocket()) {
-        socketFailed();
-        return;
-    }
-    if (hostIsAddress()) {
-        connectToServer(Mail_Port);
-    } else {
-        emit OnMailInfo(InfoResolving, hostName());
-        if (m_cancelled)
-            return;
-        resolve();
-    }
-    socketFailed();
+    connectToHost(Mail_Port);
 }
 
-void GetMail::cancel()
+MailErrorText GetMail::socketErrorText(int winsockError) const
 {
-    if (m_cancelled)
-        return;
-    m_cancelled = true;
-    close();
-    if (m_busy)
-        postDone();
-}
-
-void GetMail::postDone()
-{
-    if (m_donePosted)
-        return;                         // one done notification per run, however the run ends
-    m_donePosted = true;
-    WindowMessage::post(this, WM_GETMAIL_DONE, qintptr(m_run));
-}
-
-void GetMail::onMessage(const WindowMessage& message)
-{
-    if (message.msg != WM_GETMAIL_DONE || quint64(message.wParam) != m_run || !m_busy)
-        return;
-    m_busy = false;
-    emit OnDone();
-}
-
-void GetMail::reportError(int code, const QString& text)
-{
-    m_lastErrorCode = code;
-    emit OnMailError(code, text);
-}
-
-// The check after every socket operation and notification: a socket error is reported and ends the run.
-bool GetMail::socketFailed()
-{
-    if (m_cancelled)
-        return true;
-    const int error = lastSocketError();
-    if (error == 0)
-        return false;
-    MailErrorText mapped = mailErrorForSocketError(error);
-    if (error == WSAEHOSTUNREACH)
+    MailErrorText mapped = MailClientSocket::socketErrorText(winsockError);
+    if (winsockError == WSAEHOSTUNREACH)
         mapped.code = kHostUnreachable;
-    reportError(mapped.code, mapped.text);
-    cancel();
-    return true;
-}
-
-void GetMail::onResolved()
-{
-    if (socketFailed())
-        return;
-    emit OnMailInfo(InfoResolved, addressText());
-    if (m_cancelled)
-        return;
-    connectToServer(Mail_Port);
-    socketFailed();
-}
-
-void GetMail::onCountdownExpired()
-{
-    reportError(kTimeout, QStringLiteral("Connection timed out"));
-    cancel();
+    return mapped;
 }
 
 void GetMail::onConnect()
 {
-    if (socketFailed())
-        return;
-    emit OnMailInfo(InfoConnected, addressText());
-    clearReceiveBuffer();
     m_complete = false;
+    MailClientSocket::onConnect();
 }
 
 void GetMail::onRead()
 {
-    if (m_cancelled || !m_busy)
+    if (cancelled() || !busy())
         return;
     readLines([this](const QByteArray& line) { return handleLine(line); });
 }
 
-void GetMail::onDisconnect()
-{
-    if (!m_busy || m_cancelled)
-        return;
-    if (socketFailed())
-        return;
-    emit OnMailInfo(InfoDisconnected, QString());
-    if (!m_complete)
-        reportError(kPrematureDisconnect, QStringLiteral("Prematurely Disconnected"));
-    postDone();
-}
-
 bool GetMail::handleLine(const QByteArray& line)
 {
-    if (m_cancelled || !m_busy)
+    if (cancelled() || !busy())
         return false;
     loginLine(line);
-    return !m_cancelled && m_busy;
+    return !cancelled() && busy();
 }
 
 // Lines are told apart by their first character: "+" (+OK) or "-" (-ERR); others are ignored.
@@ -197,7 +105,7 @@ void GetMail::loginLine(const QByteArray& line)
         if (!positive)
             return accessDenied();
         emit OnMailInfo(InfoUserAccepted, QString());
-        if (m_cancelled)
+        if (cancelled())
             return;
         setState(State::PassSent);
         sendCommand(QStringLiteral("PASS ") + User_Password);
@@ -206,7 +114,7 @@ void GetMail::loginLine(const QByteArray& line)
         if (!positive)
             return accessDenied();
         emit OnMailInfo(InfoAccessGranted, QStringLiteral("Access Granted"));
-        if (m_cancelled)
+        if (cancelled())
             return;                     // the owner ended the run: nothing more is sent
         m_complete = true;
         setState(State::QuitSent);
@@ -234,8 +142,8 @@ void GetMail::sendCommand(const QString& command)
     text.truncate(qMin(qsizetype(lineBreak - text.cbegin()), kMaxCommand));
     text += "\r\n";
     emit OnMailInfo(InfoSending, QString::fromUtf8(text));
-    if (m_cancelled)
+    if (cancelled())
         return;
-    writeAll(text, [this] { return m_cancelled; });
+    writeAll(text, [this] { return cancelled(); });
     socketFailed();
 }

@@ -1,17 +1,17 @@
-// GetMail: the POP3 login before sending (POP-before-SMTP). It connects (TStarSocket), answers the
+// GetMail: the POP3 login before sending (POP-before-SMTP). It connects (MailClientSocket), answers the
 // greeting with USER and PASS and reports "Access Granted" (info 10) or "Access Denied" (error 19); when
 // the owner does not end the run there, it sends QUIT. Message retrieval is not built. Never blocks; OnDone
 // fires exactly once per run, later, from the event loop. No reply time-out once connected.
 #pragma once
 
-#include "transport/timer_socket.h"
+#include "transport/mail_client_socket.h"
 
 #include <QByteArray>
 #include <QString>
 
 enum class TGetMailAction { None, Get_Mail, Cancel_GetMail };
 
-class GetMail : public TStarSocket {
+class GetMail : public MailClientSocket {
     Q_OBJECT
 
 public:
@@ -33,20 +33,12 @@ public:
     void Abort() { setMail_Action(TGetMailAction::Cancel_GetMail); }
     QString Version() const { return QStringLiteral("GetMail 1.3.13"); }
 
-    int lastErrorCode() const { return m_lastErrorCode; }
-
-signals:
-    void OnMailInfo(int info, const QString& addinfo);
-    void OnMailError(int error, const QString& addinfo);
-    void OnDone();
-
 protected:
     void onConnect() override;
-    void onDisconnect() override;
     void onRead() override;
-    void onResolved() override;
-    void onCountdownExpired() override;
-    void onMessage(const WindowMessage& message) override;
+    // "Host Unreachable" (10065) is error 18 here; the rest of the table is SendMail's.
+    MailErrorText socketErrorText(int winsockError) const override;
+    bool sessionComplete() const override { return m_complete; }
 
 private:
     // Where the login stands; each state names the reply awaited.
@@ -59,21 +51,12 @@ private:
     };
 
     void startRun();
-    void cancel();
-    void postDone();
-    bool socketFailed();
-    void reportError(int code, const QString& text);
     void accessDenied();
     bool handleLine(const QByteArray& line);
     void loginLine(const QByteArray& line);
     void sendCommand(const QString& command);
     void setState(State state) { m_state = state; }
 
-    bool m_busy = false;
-    bool m_cancelled = false;
     bool m_complete = false;            // QUIT was sent after a full login: a close then is no error
-    bool m_donePosted = false;
-    quint64 m_run = 0;                  // number of the current run; the done message carries it
     State m_state = State::Greeting;
-    int m_lastErrorCode = 0;
 };
