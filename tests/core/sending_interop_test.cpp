@@ -8,6 +8,7 @@
 #include "core/post_srv.h"
 
 #include "core/accounts.h"
+#include "core/external_sending.h"
 #include "core/ini_info.h"
 #include "core/list_file.h"
 #include "core/project_attachments.h"
@@ -83,9 +84,11 @@ protected:
         ASSERT_TRUE(dns->start(&error)) << error.toStdString();
         AiosmtpdServer::Options smtpOptions;
         smtpOptions.listen = QStringList{"127.0.0.1:25"};
+        smtpOptions.refusePrefix = "refused";
         direct = std::make_unique<AiosmtpdServer>(smtpOptions);
         ASSERT_TRUE(direct->start(&error)) << error.toStdString();
         smtpOptions.listen = QStringList{"127.0.0.1:2525"};
+        smtpOptions.refusePrefix.clear();
         own = std::make_unique<AiosmtpdServer>(smtpOptions);
         ASSERT_TRUE(own->start(&error)) << error.toStdString();
         pop3 = std::make_unique<DovecotServer>(DovecotServer::Options{"127.0.0.1", 0, "tim", "tanstaaf"});
@@ -243,6 +246,43 @@ TEST_F(SendingInteropTest, MailsEveryRowByDirectDeliveryAndThroughTheUsersServer
     for (int row = 1; row <= kRows; ++row)
         EXPECT_EQ(lines.filter(QRegularExpression(";" + QRegularExpression::escape(address(row)) + ";Ok$")).size(), 1);
     EXPECT_TRUE(pop3->log().contains("tim")) << pop3->log().toStdString();
+}
+
+TEST_F(SendingInteropTest, RowsTheRelayCouldNotDeliverGoAgainThroughTheUsersServer)
+{
+    list.setCell(0, 3, "refused3@alpha.test");
+    list.setCell(0, 7, "refused7@alpha.test");
+    ProjectIniInfo.Codes = "421;550";
+    window = std::make_unique<T_PostSrv>(&list, ListColumnTitles(list));
+    window->cbIsp->setChecked(true);
+    std::optional<bool> idleDuringResend;
+    QObject::connect(window->findChild<ExternalSending*>(), &ExternalSending::loginStarted, [&] {
+        idleDuringResend = window->StartButton->isEnabled() || !window->StopButton->isEnabled();
+    });
+    send(false);
+
+    EXPECT_EQ(idleDuringResend, std::optional<bool>(false));   // the controls stayed running for the re-send
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_FALSE(window->StopButton->isEnabled());
+    QStringList refused = direct->refusedRecipients();
+    refused.sort();
+    EXPECT_EQ(refused, (QStringList{"refused3@alpha.test", "refused7@alpha.test"}));
+    EXPECT_EQ(direct->messages().size(), kRows - 2);
+    QStringList resent;
+    for (const AiosmtpdServer::Message& message : own->messages())
+        resent << message.to;
+    resent.sort();
+    EXPECT_EQ(resent, (QStringList{"refused3@alpha.test", "refused7@alpha.test"}));
+    const StringGrid& results = window->run().results;
+    for (int row = 1; row <= kRows; ++row)
+        EXPECT_EQ(results.rowStatus(row), rowGood) << row;
+    EXPECT_EQ(results.cell(colResult, 3), "Sent through ISP smtp mail server");
+    EXPECT_EQ(results.cell(colResult, 4), "Delivered and available to the recipient!");
+    EXPECT_EQ(window->run().Good, kRows);
+    const QStringList lines = logLines();
+    EXPECT_EQ(lines.filter(";refused3@alpha.test;No;Failed: Mailbox unavailable").size(), 1);
+    EXPECT_EQ(lines.filter(QRegularExpression(";refused3@alpha.test;Ok$")).size(), 1);
+    EXPECT_EQ(lines.size(), kRows + 2);
 }
 
 }  // namespace
