@@ -38,20 +38,30 @@ bool dailyDue(const TTaskObj& task, const Moment& now)
     return dayReached(next, task, now);
 }
 
+// Looks back from today over steps run days (dayBack(0) is today) while they are not before lower, for a
+// day that is checked and reached.
+template <typename DayBack, typename Checked>
+bool checkedDayReached(const TTaskObj& task, const Moment& now, const QDate& lower, int steps, DayBack dayBack,
+                       Checked checked)
+{
+    for (int back = 0; back < steps; ++back) {
+        const QDate day = dayBack(back);
+        if (day < lower)
+            return false;
+        if (checked(day) && dayReached(day, task, now))
+            return true;
+    }
+    return false;
+}
+
 bool weeklyDue(const TTaskObj& task, const Moment& now)
 {
     if (task.Weekly < 1)
         return false;
     const QDate lower = neverRun(task) ? task.StartDt : task.LastDt.date().addDays(1);
-    for (int back = 0; back < 7; ++back) {
-        const QDate day = now.day.addDays(-back);
-        if (day < lower)
-            return false;
-        const bool checked = task.Weekly & (1 << (day.dayOfWeek() - 1));   // Monday bit 0
-        if (checked && dayReached(day, task, now))
-            return true;
-    }
-    return false;
+    return checkedDayReached(
+        task, now, lower, 7, [&](int back) { return now.day.addDays(-back); },
+        [&](const QDate& day) { return (task.Weekly & (1 << (day.dayOfWeek() - 1))) != 0; });   // Monday bit 0
 }
 
 // DayOfMonth in month's year and month, cut to that month's length.
@@ -79,16 +89,10 @@ bool monthlyDue(const TTaskObj& task, const Moment& now)
 {
     if (task.Monthly < 1)
         return false;
-    const QDate lower = monthlyLowerBound(task);
-    for (int back = 0; back < 12; ++back) {
-        const QDate day = now.day.addMonths(-back);   // from today each time, so the day is not worn down
-        if (day < lower)
-            return false;
-        const bool checked = task.Monthly & (1 << (day.month() - 1));   // January bit 0
-        if (checked && dayReached(day, task, now))
-            return true;
-    }
-    return false;
+    // Each step back from today itself, so a short month on the way does not wear the day down.
+    return checkedDayReached(
+        task, now, monthlyLowerBound(task), 12, [&](int back) { return now.day.addMonths(-back); },
+        [&](const QDate& day) { return (task.Monthly & (1 << (day.month() - 1))) != 0; });   // January bit 0
 }
 
 bool onceDue(const TTaskObj& task, const Moment& now)

@@ -5,6 +5,7 @@
 #include "core/schedule_due.h"
 #include "core/schedule_objects.h"
 #include "platform/clock.h"
+#include "tests/core/schedule_test_task.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +13,13 @@
 
 namespace {
 
+using sorvanta::test::enabledDailyTask;
+
 QDateTime at(int month, int day, int hour, int minute = 0, int year = 2026)
 {
     return QDateTime(QDate(year, month, day), QTime(hour, minute));
 }
 
-// Enabled, 1 March 09:00 to 31 December 18:00, never run.
-TTaskObj baseTask()
-{
-    TTaskObj task;
-    task.Enabled = true;
-    task.StartDt = QDate(2026, 3, 1);
-    task.StartTm = QTime(9, 0);
-    task.EndDt = QDate(2026, 12, 31);
-    task.EndTm = QTime(18, 0);
-    task.Monthly = 0xFFF;
-    return task;
-}
 
 struct DueCase {
     const char* name;
@@ -41,7 +32,7 @@ class ScheduleDueTest : public ::testing::TestWithParam<DueCase> {};
 
 TEST_P(ScheduleDueTest, AnswersWhetherTheTaskRunsNow)
 {
-    TTaskObj task = baseTask();
+    TTaskObj task = enabledDailyTask();
     GetParam().setup(task);
     EXPECT_EQ(IsTaskDue(task, GetParam().now), GetParam().due);
 }
@@ -96,6 +87,7 @@ auto oneDayWindowEndingBeforeItStarts()
 
 constexpr int monday = 1 << 0;
 constexpr int sunday = 1 << 6;
+constexpr int january = 1 << 0;
 constexpr int april = 1 << 3;
 constexpr int may = 1 << 4;
 
@@ -156,6 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         DueCase{"already_run_this_month", monthly(0xFFF, 15, at(4, 15, 9)), at(4, 28, 12), false},
         DueCase{"unchecked_month", monthly(may, 15, at(3, 15, 9)), at(4, 20, 12), false},
         DueCase{"missed_month_made_up", monthly(april, 15, at(3, 15, 9)), at(5, 20, 12), true},
+        DueCase{"missed_month_seen_past_a_short_month", monthly(january, 30, at(12, 30, 9, 0, 2025), QDate(2026, 1, 1)),
+                at(3, 31, 12), true},
         DueCase{"last_run_long_before_the_window", monthly(0xFFF, 15, at(1, 15, 9, 0, 2025)), at(3, 10, 12),
                 false}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -173,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ScheduleDue, IsDueAsksTheProgramClock)
 {
-    TTaskObj task = baseTask();
+    TTaskObj task = enabledDailyTask();
     ScopedManualClock clock(at(3, 1, 8, 59));
     EXPECT_FALSE(task.IsDue());
     clock.advance(60 * 1000);

@@ -5,6 +5,7 @@
 #include "core/schedule_objects.h"
 #include "core/schedule_timers.h"
 #include "platform/clock.h"
+#include "tests/core/schedule_test_task.h"
 
 #include <gtest/gtest.h>
 
@@ -12,27 +13,18 @@
 
 namespace {
 
+using sorvanta::test::enabledDailyTask;
+
 constexpr qint64 second = 1000;
 constexpr qint64 hour = 60 * 60 * second;
 
-// Enabled, daily from 1 March 2026 09:00, never run.
-TTaskObj dueFromNine()
-{
-    TTaskObj task;
-    task.Enabled = true;
-    task.StartDt = QDate(2026, 3, 1);
-    task.StartTm = QTime(9, 0);
-    task.EndDt = QDate(2026, 12, 31);
-    task.EndTm = QTime(18, 0);
-    return task;
-}
 
 class ScheduleCheckTest : public ::testing::Test {
 protected:
     ScopedManualClock clock{QDateTime(QDate(2026, 3, 1), QTime(8, 59))};
     QTimer timer;
     ScheduleCheck check{timer};
-    TTaskObj task = dueFromNine();
+    TTaskObj task = enabledDailyTask();
 };
 
 TEST_F(ScheduleCheckTest, CountsDownThenChecksUntilTheTaskIsDue)
