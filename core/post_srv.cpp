@@ -11,6 +11,7 @@
 #include "core/msg_language.h"
 #include "core/project_attachments.h"
 #include "core/project_files.h"
+#include "core/schedule_dialog.h"
 #include "core/send_status_delegate.h"
 #include "core/shared_helpers.h"
 #include "core/tool_commands.h"
@@ -54,11 +55,11 @@ enum TextIndex {
     textNo = 22,
     textOk = 23,
     textVerification = 39,
+    textScheduleMailing = 40,
     textWaitingForInterval = 41,
 };
 
 constexpr int kStatusPanels = 6;
-constexpr qint64 kLongestTimerStep = 60 * 60 * 1000;   // long pauses are re-armed hour by hour
 
 QToolButton* newButton(QWidget* parent, const char* name, const QString& caption)
 {
@@ -117,8 +118,9 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
     setWindowTitle(tr("Sending list"));
     msl->setObjectName(QStringLiteral("msl"));
     buildWidgets();
+    TimerSch.setObjectName(QStringLiteral("TimerSch"));
     TimerSer.setObjectName(QStringLiteral("TimerSer"));
-    TimerSer.setSingleShot(true);
+    connect(&TimerSch, &QTimer::timeout, this, &T_PostSrv::TimerSchTimer);
     connect(&TimerSer, &QTimer::timeout, this, &T_PostSrv::TimerSerTimer);
 
     const tAccountObj& account = accountInUse(ProjectIniInfo);
@@ -135,11 +137,14 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
     m_content.attachColumn = ProjectIniInfo.ColumnA >= 1 && ProjectIniInfo.ColumnA <= columns ? ProjectIniInfo.ColumnA - 1 : -1;
     cbIspD->setChecked(ProjectIniInfo.ExternalSmtp);
     cbLog->setChecked(ProjectIniInfo.CreateLog);
+    TaskObj.LoadFromIni();
+    SeriesObj.LoadFromIni();
     FormShow();
     EnableSendControls(1, true);
     cbIspDClick();
     cbLogClick();
     UpdateStatusBar();
+    m_check.startCountdown(scheduleCountdownOnOpen, TaskObj.Enabled);
 
     connect(&m_relay, &RelaySending::statusChanged, this, &T_PostSrv::UpdateStatusBar);
     connect(&m_relay, &RelaySending::logLine, this, &T_PostSrv::writeLog);
@@ -249,7 +254,7 @@ QWidget* T_PostSrv::buildButtons()
     connect(ExplorerButton1, &QToolButton::clicked, this, &T_PostSrv::ExplorerButton5Click);
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { showNotAvailableYet(this, SpeedButton2->text()); });
     connect(sbDel, &QToolButton::clicked, this, [this] { showNotAvailableYet(this, sbDel->text()); });
-    connect(sbSchedule, &QToolButton::clicked, this, [this] { showNotAvailableYet(this, sbSchedule->text()); });
+    connect(sbSchedule, &QToolButton::clicked, this, &T_PostSrv::sbScheduleClick);
     return bar;
 }
 
@@ -336,6 +341,30 @@ void T_PostSrv::sbLogClick()
     ShowLog(ProjectIniInfo.LogFile, msl->text(textOk), msl->text(textNo));
 }
 
+void T_PostSrv::sbScheduleClick()
+{
+    if (scheduleButtonClick(m_check, m_pause))
+        UpdateStatusBar();
+}
+
+void T_PostSrv::TimerSchTimer()
+{
+    switch (m_check.onTimeout(TaskObj)) {
+    case ScheduleTick::CountingDown:
+        m_panels[5]->setText(m_check.countdownText(msl->text(textScheduleMailing)));
+        return;
+    case ScheduleTick::CountdownOver:
+        m_panels[5]->setText(msl->text(textScheduleMailing));
+        return;
+    case ScheduleTick::StartRun:
+        StartSending(true);
+        return;
+    case ScheduleTick::Waiting:
+    case ScheduleTick::Off:
+        return;
+    }
+}
+
 void T_PostSrv::writeLog(const QString& text)
 {
     if (cbLog->isChecked())
@@ -356,7 +385,10 @@ void T_PostSrv::UpdateStatusBar()
     m_panels[2]->setText(panel(textWaiting, m_run.Waiting));
     m_panels[3]->setText(panel(textGood, m_run.Good));
     m_panels[4]->setText(panel(textBad, m_run.Bad));
-    m_panels[5]->setText(m_seriesPause ? msl->text(textWaitingForInterval) : QString());
+    if (TaskObj.state == taskSeriesPause)
+        m_panels[5]->setText(msl->text(textWaitingForInterval));
+    else
+        m_panels[5]->setText(TaskObj.Enabled ? msl->text(textScheduleMailing) : QString());
 }
 
 void T_PostSrv::EnableSendControls(int kind, bool on)
@@ -390,6 +422,7 @@ void T_PostSrv::refreshResultGrid()
 
 void T_PostSrv::StartButtonClick(bool resume)
 {
+    TaskObj.Enabled = false;   // in memory only: the saved task keeps its value
     m_run.series.SentInPart = 0;
     m_run.series.NextStartRow = 0;
     StartSending(resume);
@@ -412,7 +445,7 @@ void T_PostSrv::StartSending(bool resume)
     if (!resume)
         m_run.Good = 0;
     m_run.Bad = 0;
-    m_seriesPause = false;
+    TaskObj.state = taskIdle;
     UpdateStatusBar();
     if (!resume)
         resetAllResultRows(m_run.results);
@@ -500,10 +533,22 @@ void T_PostSrv::endRelayRun()
 {
     m_sending = false;
     EnableSendControls(1, true);
-    TimerSer.stop();
+    markTaskRun();
     UpdateStatusBar();
     if (cbLog->isChecked())
         m_log.endRun();
+}
+
+// A run made while the task is enabled is recorded as one of its runs.
+void T_PostSrv::markTaskRun()
+{
+    m_pause.stop();
+    if (!TaskObj.Enabled)
+        return;
+    m_check.stop();
+    QString error;
+    if (!TaskObj.MarkRun(&error))
+        messageBox(this, error, msl->text(textAttention), MB_OK | MB_ICONWARNING);
 }
 
 void T_PostSrv::externalRunEnded(ExternalSending::RunEnd end)
@@ -516,28 +561,25 @@ void T_PostSrv::externalRunEnded(ExternalSending::RunEnd end)
     EnableSendControls(0, true);
     if (std::exchange(m_resending, false))
         EnableSendControls(1, true);
-    TimerSer.stop();
+    if (end == ExternalSending::RunEnd::Completed)
+        markTaskRun();
+    m_pause.stop();
     UpdateStatusBar();
 }
 
-// ---- the series pause, re-armed in steps so that a pause of any length fits the timer
+// ---- the series pause
 
 void T_PostSrv::armSeriesPause()
 {
-    m_seriesPause = true;
-    m_seriesResumeAt = Clock::instance().tickCount() + m_run.series.pauseMilliseconds();
-    TimerSer.start(int(qMin(m_run.series.pauseMilliseconds(), kLongestTimerStep)));
+    TaskObj.SetSeriesPause();
+    m_pause.start(m_run.series.pauseMilliseconds());
     UpdateStatusBar();
 }
 
 void T_PostSrv::TimerSerTimer()
 {
-    const qint64 left = m_seriesResumeAt - Clock::instance().tickCount();
-    if (left > 0) {
-        TimerSer.start(int(qMin(left, kLongestTimerStep)));
+    if (!m_pause.onTimeout())
         return;
-    }
-    m_seriesPause = false;
     m_sending = false;
     m_run.series.SentInPart = 0;
     StartSending(true);
@@ -551,8 +593,11 @@ void T_PostSrv::StopButtonClick()
     m_external.stop();
     while (isVisible() && (m_relay.busy() || m_external.busy()))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    TimerSer.stop();
-    if (std::exchange(m_seriesPause, false)) {
+    TaskObj.Enabled = false;
+    m_check.stop();
+    m_pause.stop();
+    if (m_run.series.on() && TaskObj.state == taskSeriesPause) {
+        TaskObj.state = taskIdle;
         m_sending = false;
         EnableSendControls(0, true);
         EnableSendControls(1, true);

@@ -8,6 +8,7 @@
 #include "core/external_sending.h"
 #include "core/list_change_watch.h"
 #include "core/relay_sending.h"
+#include "core/schedule_timers.h"
 #include "core/send_content.h"
 #include "core/send_log.h"
 #include "core/sending_run.h"
@@ -55,6 +56,7 @@ public:
     QToolButton* sbSchedule;
     QToolButton* sbLog;
     QToolButton* ExplorerButton1;
+    QTimer TimerSch;
     QTimer TimerSer;
 
     const SendingRun& run() const { return m_run; }
@@ -79,6 +81,8 @@ private:
     void cbLogClick();
     void GetDnsButtonClick();
     void sbLogClick();
+    void sbScheduleClick();
+    void TimerSchTimer();
     void ExplorerButton5Click();
     bool FormCloseQuery();
 
@@ -90,6 +94,7 @@ private:
     RelaySending::Sender relaySender() const;
     void Srv1Finished();
     void endRelayRun();
+    void markTaskRun();
     void armSeriesPause();
     void TimerSerTimer();
     void externalRunEnded(ExternalSending::RunEnd end);
@@ -106,8 +111,8 @@ private:
     SendLog m_log;
     QList<QLabel*> m_panels;
     qint64 m_startTick = 0;          // Clock tick of the run's start; 0 before the first run
-    qint64 m_seriesResumeAt = 0;     // Clock tick when the series pause ends
-    bool m_seriesPause = false;
+    ScheduleCheck m_check{TimerSch};
+    SeriesPause m_pause{TimerSer};
     bool m_sending = false;          // a run (or its re-send) is under way
     bool m_resending = false;        // the external path re-sends after a relay run
 };

@@ -95,7 +95,7 @@ void fillResultGrid(StringGrid& results, const StringGrid& list, int emailColumn
     });
 }
 
-int sendingStartRow(bool resume, const SeriesProgress& series, int selectedRow, int rowCount)
+int sendingStartRow(bool resume, const TSeriesObj& series, int selectedRow, int rowCount)
 {
     int row = 1;
     if (resume && series.on())
@@ -115,7 +115,7 @@ void prepareExternalRows(StringGrid& results, int startRow, bool resume, const Q
     }
 }
 
-RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const SeriesProgress& series,
+RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const TSeriesObj& series,
                           const QString& codes, const QString& errorEmailText)
 {
     RelayQueue queue;
@@ -199,7 +199,7 @@ RelayOutcome applyRelayResult(StringGrid& results, int row, int err, const QStri
     return outcome;
 }
 
-RelayRunEnd relayRunEnd(const StringGrid& results, const SeriesProgress& series, bool resendOption,
+RelayRunEnd relayRunEnd(const StringGrid& results, const TSeriesObj& series, bool resendOption,
                         const QString& codes)
 {
     if (series.on() && series.NextStartRow > 0) {
@@ -217,7 +217,7 @@ RelayRunEnd relayRunEnd(const StringGrid& results, const SeriesProgress& series,
     return RelayRunEnd::Finish;
 }
 
-bool externalSeriesCutDue(int currentRow, int rowCount, const SeriesProgress& series)
+bool externalSeriesCutDue(int currentRow, int rowCount, const TSeriesObj& series)
 {
     return currentRow + 1 < rowCount && series.on() && series.MailCount <= series.SentInPart;
 }

@@ -4,6 +4,7 @@
 // the next row. Everything works on the result grid (column 0 the address, the row status its state).
 #pragma once
 
+#include "core/schedule_objects.h"
 #include "platform/string_list.h"
 
 #include <QString>
@@ -20,19 +21,6 @@ inline constexpr int resultColumnCount = 5;
 // The sending window's message texts (its "msl" items 0..41, 16 and 17 unused).
 QStringList sendingWindowTexts();
 
-// Send-in-series: parts of MailCount messages with MailPause minutes between them; the counters live
-// only while the window is open.
-struct SeriesProgress {
-    bool Series = false;
-    int MailCount = 1000;
-    int MailPause = 1;        // minutes
-    int SentInPart = 0;       // messages handed over in the current part
-    int NextStartRow = 0;     // where the next part starts; 0: none
-
-    bool on() const { return Series && MailCount > 0 && MailPause > 0; }
-    qint64 pauseMilliseconds() const { return qint64(MailPause) * 60 * 1000; }
-};
-
 // An address is taken when it holds "@"; nothing else is checked.
 bool IsValidAddress(const QString& address);
 // The row's code cell (trimmed) is one of the ";"-separated codes, compared without case.
@@ -46,7 +34,7 @@ void fillResultGrid(StringGrid& results, const StringGrid& list, int emailColumn
 
 // The first row a start or a resume takes: 1; on a resume the series' next start row when the series is
 // on and has one, else the selected row. Always within 1..rowCount - 1 (1 for an empty grid).
-int sendingStartRow(bool resume, const SeriesProgress& series, int selectedRow, int rowCount);
+int sendingStartRow(bool resume, const TSeriesObj& series, int selectedRow, int rowCount);
 
 // External path: the rows from startRow on that a run sends again. On a resume a row keeps its cells when
 // it is waiting or good, or when its code is in the re-send list; every other row is reset.
@@ -60,7 +48,7 @@ struct RelayQueue {
 };
 // Queues the rows from startRow on. On a resume good rows and rows whose code is in the re-send list are
 // passed over. With the series on the queue stops after MailCount addresses.
-RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const SeriesProgress& series,
+RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const TSeriesObj& series,
                           const QString& codes, const QString& errorEmailText);
 
 // The code a relay result shows: err, or for a Winsock error above 1000 the SMTP code that begins its comment.
@@ -81,11 +69,11 @@ enum class RelayRunEnd {
     ResendThroughServer,   // failed rows whose code is in the re-send list go out through the user's server
     Finish,                // the run is over
 };
-RelayRunEnd relayRunEnd(const StringGrid& results, const SeriesProgress& series, bool resendOption,
+RelayRunEnd relayRunEnd(const StringGrid& results, const TSeriesObj& series, bool resendOption,
                         const QString& codes);
 
 // External path: the series cut is due before the next message.
-bool externalSeriesCutDue(int currentRow, int rowCount, const SeriesProgress& series);
+bool externalSeriesCutDue(int currentRow, int rowCount, const TSeriesObj& series);
 // Moves currentRow on to the next row to send (valid address, waiting or bad), marking rows without "@"
 // bad with errorEmailText on the way (their rows in badRows). row is 0 when the walk reached the end.
 struct ExternalStep {

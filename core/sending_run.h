@@ -9,9 +9,12 @@
 #include <QStringList>
 
 struct SendingRun {
+    explicit SendingRun(TSeriesObj& seriesObject = SeriesObj) : series(seriesObject) {}
+    Q_DISABLE_COPY_MOVE(SendingRun)
+
     StringGrid results{resultColumnCount, 2};
     QStringList texts = sendingWindowTexts();
-    SeriesProgress series;
+    TSeriesObj& series;         // the project's series setting and its counters
     int CurrentRow = 0;         // external path: the row last handed over; start row - 1 before a run
     bool StopFlag = false;
     int Waiting = 0;

@@ -4,6 +4,7 @@
 
 #include "core/external_sending.h"
 
+#include "tests/core/scripted_smtp.h"
 #include "tests/core/test_files.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
@@ -17,41 +18,12 @@
 #include <memory>
 
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::scriptSmtp;
 using sorvanta::test::testHome;
 using sorvanta::test::waitUntil;
 using sorvanta::test::writeFileBytes;
 
 namespace {
-
-// A line-driven SMTP server for the scripted peer: refuses recipients whose name begins with "refused",
-// accepts every message and keeps the connection for the next one. A new connection starts it over.
-QByteArray smtpReply(bool& inData, const QByteArray& line)
-{
-    if (line.isEmpty()) {
-        inData = false;
-        return "220 peer.test ESMTP ready\r\n";
-    }
-    if (inData) {
-        inData = line != ".\r\n";
-        return inData ? QByteArray() : QByteArray("250 queued\r\n");
-    }
-    const QByteArray command = line.left(4).toUpper();
-    if (command == "EHLO" || command == "HELO")
-        return "250 peer.test\r\n";
-    if (command == "RCPT")
-        return line.contains("refused") ? "550 5.1.1 no such user\r\n" : "250 ok\r\n";
-    if (command == "DATA") {
-        inData = true;
-        return "354 go ahead\r\n";
-    }
-    return command == "QUIT" ? "221 bye\r\n" : "250 ok\r\n";
-}
-
-void scriptSmtp(ScriptedPeer& peer)
-{
-    auto inData = std::make_shared<bool>(false);
-    peer.respond([inData](const QByteArray& line) { return smtpReply(*inData, line); }).expectLine().repeat();
-}
 
 void scriptPop3(ScriptedPeer& peer)
 {
@@ -146,7 +118,8 @@ protected:
 
     TIniInfo settings = DefaultIniInfoValues();
     tAccountObj account;
-    SendingRun run;
+    TSeriesObj series;
+    SendingRun run{series};
     SendContent content;
     ExternalSending engine{run, content, settings};
     QStringList log;

@@ -8,9 +8,12 @@
 #include "core/accounts.h"
 #include "core/ini_info.h"
 #include "core/user_messages.h"
+#include "tests/core/scripted_smtp.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
+#include "core/schedule_objects.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/string_grid_view.h"
 
@@ -27,6 +30,7 @@
 #include <memory>
 
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::scriptSmtp;
 using sorvanta::test::testHome;
 using sorvanta::test::waitUntil;
 
@@ -63,8 +67,19 @@ protected:
     void TearDown() override
     {
         window.reset();
+        SeriesObj.SetDefaults();
+        TaskObj.SetDefaults();
         setMessageBoxResponder(nullptr);
         Accounts.Clear();
+    }
+
+    // Sends through a scripted server of the user's, without the POP3 login.
+    void useOwnServer(ScriptedPeer& smtp)
+    {
+        ASSERT_TRUE(smtp.listen());
+        Accounts.Items(0)->SMTPPort = smtp.port();
+        ProjectIniInfo.ExternalSmtp = true;
+        ProjectIniInfo.Pop3Identify = false;
     }
 
     void open()
@@ -194,6 +209,51 @@ TEST_F(PostSrvTest, ARunThroughTheUsersServerEndsWithTheControlsIdle)
     EXPECT_EQ(window->run().Bad, 3);
     EXPECT_EQ(window->run().results.cell(colCode, 1), "550");
     EXPECT_EQ(logLines().size(), 3);
+}
+
+TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
+{
+    ScopedManualClock clock;
+    ScriptedPeer smtp;
+    scriptSmtp(smtp);
+    useOwnServer(smtp);
+    list.setCell(0, 2, "carl@example.test");
+    open();
+    // The project file has no series: set one as the schedule dialog would.
+    SeriesObj.Series = true;
+    SeriesObj.MailCount = 2;
+    SeriesObj.MailPause = 5;
+    window->StartButton->click();
+    ASSERT_TRUE(waitUntil([&] { return TaskObj.state == taskSeriesPause; }, 10000));
+    EXPECT_EQ(window->run().Good, 2);
+    EXPECT_EQ(SeriesObj.NextStartRow, 3);
+    EXPECT_EQ(panel(5), "Waiting for the next scheduled interval.");
+    EXPECT_TRUE(window->StopButton->isEnabled());
+    EXPECT_FALSE(window->StartButton->isEnabled());
+
+    clock.advance(5 * 60 * 1000);
+    window->TimerSer.start(0);     // the pause is measured on the clock; let the timer look now
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 10000));
+    EXPECT_EQ(window->run().results.rowStatus(3), rowGood);
+    EXPECT_EQ(window->run().Good, 3);
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(" | ").toStdString();
+}
+
+TEST_F(PostSrvTest, StopEndsARunThroughTheUsersServerWithAborted)
+{
+    ScriptedPeer smtp;
+    smtp.send("220 ready\r\n");   // then silent
+    useOwnServer(smtp);
+    open();
+    window->StartButton->click();
+    ASSERT_TRUE(waitUntil([&] { return smtp.connectionCount() == 1; }));
+    window->StopButton->click();
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }));
+    EXPECT_EQ(boxes, QStringList{"Aborted"});
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_FALSE(window->StopButton->isEnabled());
+    EXPECT_EQ(window->run().results.rowStatus(3), rowWaiting);   // never reached
 }
 
 }  // namespace

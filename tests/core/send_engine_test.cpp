@@ -63,7 +63,7 @@ TEST_P(ResumeRowTest, KeepsResetsQueuesOrSkips)
     if (c.path == Path::External)
         prepareExternalRows(grid, 1, true, kCodes);
     else
-        queue = queueRelayRows(grid, 1, true, SeriesProgress(), kCodes, kErrorEmail);
+        queue = queueRelayRows(grid, 1, true, TSeriesObj(), kCodes, kErrorEmail);
 
     const bool untouched = grid.rowStatus(1) == c.status && grid.cell(colResult, 1) == "earlier result";
     const bool reset = grid.rowStatus(1) == rowWaiting && grid.cell(colResult, 1).isEmpty()
@@ -110,7 +110,7 @@ TEST(SendEngineTest, AStartResetsAndQueuesEveryRow)
     prepareExternalRows(external, 1, false, kCodes);
     EXPECT_EQ(external.rowStatus(1), rowWaiting);
     EXPECT_EQ(external.cell(colCode, 2), "");
-    const RelayQueue queue = queueRelayRows(grid, 1, false, SeriesProgress(), kCodes, kErrorEmail);
+    const RelayQueue queue = queueRelayRows(grid, 1, false, TSeriesObj(), kCodes, kErrorEmail);
     EXPECT_EQ(queuedRows(queue), (QList<int>{1, 2}));
 }
 
@@ -138,7 +138,7 @@ class StartRowTest : public ::testing::TestWithParam<StartRowCase> {};
 TEST_P(StartRowTest, PicksTheFirstRow)
 {
     const StartRowCase& c = GetParam();
-    SeriesProgress series;
+    TSeriesObj series;
     series.Series = c.series;
     series.NextStartRow = c.nextStartRow;
     EXPECT_EQ(sendingStartRow(c.resume, series, c.selectedRow, 10), c.expected);
@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, StartRowTest,
 TEST(SendEngineTest, SeriesQueuesMailCountRowsAndStoresTheNextStart)
 {
     StringGrid grid = numberedGrid(2500);
-    SeriesProgress series;
+    TSeriesObj series;
     series.Series = true;
     const RelayQueue queue = queueRelayRows(grid, 1, false, series, kCodes, kErrorEmail);
     ASSERT_EQ(queue.recipients.count(), 1000);
@@ -175,7 +175,7 @@ TEST(SendEngineTest, NextPartStartsAfterTheLastRowExamined)
 {
     StringGrid grid = resultGrid({"a@example.test", "no address", "b@example.test", "c@example.test"});
     grid.setRowStatus(3, rowGood);
-    SeriesProgress series;
+    TSeriesObj series;
     series.Series = true;
     series.MailCount = 2;
     const RelayQueue queue = queueRelayRows(grid, 1, true, series, kCodes, kErrorEmail);
@@ -184,21 +184,6 @@ TEST(SendEngineTest, NextPartStartsAfterTheLastRowExamined)
     EXPECT_EQ(queue.nextStartRow, 5);
     EXPECT_EQ(grid.rowStatus(2), rowBad);
     EXPECT_EQ(grid.cell(colResult, 2), kErrorEmail);
-}
-
-TEST(SendEngineTest, SeriesIsOnlyOnWithCountAndPause)
-{
-    SeriesProgress series;
-    series.Series = true;
-    EXPECT_TRUE(series.on());
-    series.MailPause = 0;
-    EXPECT_FALSE(series.on());
-    series.MailPause = 5;
-    series.MailCount = 0;
-    EXPECT_FALSE(series.on());
-    series.MailCount = 1;
-    series.MailPause = 40000;
-    EXPECT_EQ(series.pauseMilliseconds(), 2400000000LL);
 }
 
 // ---- the relay's results
@@ -274,7 +259,7 @@ TEST_P(RelayRunEndTest, ChoosesSeriesResendOrFinish)
         grid.setRowStatus(row, c.statuses[row - 1]);
         grid.setCell(colCode, row, c.codes[row - 1]);
     }
-    SeriesProgress series;
+    TSeriesObj series;
     series.Series = c.series;
     series.NextStartRow = c.nextStartRow;
     EXPECT_EQ(relayRunEnd(grid, series, c.resendOption, kCodes), c.expected);
@@ -320,7 +305,7 @@ TEST(SendEngineTest, ExternalWalkMarksRowsWithoutAtAndSendsWaitingAndBadRows)
 
 TEST(SendEngineTest, ExternalSeriesCutNeedsACountReachedAndRowsLeft)
 {
-    SeriesProgress series;
+    TSeriesObj series;
     series.Series = true;
     series.MailCount = 2;
     series.SentInPart = 2;
