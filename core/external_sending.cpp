@@ -11,14 +11,6 @@
 
 namespace {
 
-enum TextIndex {
-    textErrorEmail = 11,
-    textSendingThroughServer = 20,
-    textNo = 22,
-    textOk = 23,
-    textSentThroughServer = 24,
-};
-
 constexpr int kAccessGranted = 10;
 
 // The charset named in the message: the setting's part after ",", "us-ascii" when it names none.

@@ -41,24 +41,6 @@
 
 namespace {
 
-enum TextIndex {
-    textElapsed = 5,
-    textTotal = 6,
-    textWaiting = 7,
-    textGood = 8,
-    textBad = 9,
-    textFillList = 10,
-    textDefineEmailColumn = 14,
-    textInfo = 15,
-    textAttention = 18,
-    textAborted = 19,
-    textNo = 22,
-    textOk = 23,
-    textVerification = 39,
-    textScheduleMailing = 40,
-    textWaitingForInterval = 41,
-};
-
 constexpr int kStatusPanels = 6;
 
 QToolButton* newButton(QWidget* parent, const char* name, const QString& caption)

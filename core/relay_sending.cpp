@@ -4,16 +4,6 @@
 
 #include "core/send_log.h"
 
-namespace {
-
-enum TextIndex {
-    textErrorEmail = 11,
-    textNo = 22,
-    textWaitingForAcknowledgement = 25,
-};
-
-}  // namespace
-
 RelaySending::RelaySending(SendingRun& run, const SendContent& content, QObject* parent)
     : QObject(parent), m_run(run), m_content(content)
 {

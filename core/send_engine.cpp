@@ -9,24 +9,6 @@
 
 namespace {
 
-enum TextIndex {
-    textErrorEmail = 11,
-    textNo = 22,
-    textOk = 23,
-    textDelivered = 26,
-    textFailed = 27,
-    textDnsNotResponding = 28,
-    textAborted = 29,
-    textCommandFailed = 30,
-    textTimeOut = 31,
-    textInvalidDns = 32,
-    textMailboxUnavailable = 33,
-    textUserNotLocal = 34,
-    textStorageExceeded = 35,
-    textTransactionFailed = 36,
-    textServerError = 37,
-};
-
 void markBadAddress(StringGrid& results, int row, const QString& errorEmailText)
 {
     results.setRowStatus(row, rowBad);
@@ -160,7 +142,7 @@ QString relayFailureText(int err, const QStringList& texts)
     QString reason;
     switch (err) {
     case -9: reason = texts.value(textDnsNotResponding); break;
-    case -8: reason = texts.value(textAborted); break;
+    case -8: reason = texts.value(textAbortedByUser); break;
     case -7: reason = command("DATA"); break;
     case -6: reason = command("QUIT"); break;
     case -5: reason = command("MAILFROM"); break;

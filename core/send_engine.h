@@ -20,6 +20,41 @@ inline constexpr int resultColumnCount = 5;
 
 // The sending window's message texts (its "msl" items 0..41, 16 and 17 unused).
 QStringList sendingWindowTexts();
+// Indexes of the sending window's texts in sendingWindowTexts() (its "msl" items).
+enum SendText {
+    textElapsed = 5,
+    textTotal = 6,
+    textWaiting = 7,
+    textGood = 8,
+    textBad = 9,
+    textFillList = 10,
+    textErrorEmail = 11,
+    textDefineEmailColumn = 14,
+    textInfo = 15,
+    textAttention = 18,
+    textAborted = 19,
+    textSendingThroughServer = 20,
+    textNo = 22,
+    textOk = 23,
+    textSentThroughServer = 24,
+    textWaitingForAcknowledgement = 25,
+    textDelivered = 26,
+    textFailed = 27,
+    textDnsNotResponding = 28,
+    textAbortedByUser = 29,
+    textCommandFailed = 30,
+    textTimeOut = 31,
+    textInvalidDns = 32,
+    textMailboxUnavailable = 33,
+    textUserNotLocal = 34,
+    textStorageExceeded = 35,
+    textTransactionFailed = 36,
+    textServerError = 37,
+    textVerification = 39,
+    textScheduleMailing = 40,
+    textWaitingForInterval = 41,
+};
+
 
 // An address is taken when it holds "@"; nothing else is checked.
 bool IsValidAddress(const QString& address);
