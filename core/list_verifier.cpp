@@ -90,6 +90,7 @@ ListVerifier::ListVerifier(StringGrid& grid, const TMsgLanguage& messages, QObje
     : QObject(parent), m_grid(grid), m_messages(messages)
 {
     m_paceTimer.setTimerType(Qt::PreciseTimer);   // a coarse timer would fire up to 5% late
+    m_paceTimer.setSingleShot(true);
     connect(&m_paceTimer, &QTimer::timeout, this, &ListVerifier::paceTick);
     m_watchTimer.setInterval(WatchIntervalMs);
     connect(&m_watchTimer, &QTimer::timeout, this, &ListVerifier::watchTick);
@@ -161,8 +162,21 @@ void ListVerifier::start(bool resume, const VerifySettings& settings)
     }
     m_running = true;
     m_launching = true;
-    m_paceTimer.start(pacingInterval(settings.connections));
+    m_paceClock.start();
+    m_paceTicks = 0;
+    schedulePaceTick();
     m_watchTimer.start();
+}
+
+// A repeating timer of 1 ms fires about every 1.1 ms, and each late tick is lost for good. Ticks are kept
+// to a fixed schedule instead: the wait for tick k is measured from the start of the run, so a late tick
+// shortens the next wait and the ticks keep their average pace. Still at most one launch a tick.
+void ListVerifier::schedulePaceTick()
+{
+    ++m_paceTicks;
+    const qint64 dueNs = m_paceTicks * pacingInterval(m_settings.connections) * 1'000'000;
+    const qint64 waitNs = std::max<qint64>(0, dueNs - m_paceClock.nsecsElapsed());
+    m_paceTimer.start(int((waitNs + 500'000) / 1'000'000));   // to the nearest millisecond
 }
 
 void ListVerifier::paceTick()
@@ -172,6 +186,8 @@ void ListVerifier::paceTick()
         launch();
     else if (m_queries.empty() && m_launching)
         finish();
+    if (m_running)
+        schedulePaceTick();
 }
 
 void ListVerifier::launch()

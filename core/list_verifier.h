@@ -5,6 +5,7 @@
 // from the list and the lines of the results file. No retry and no second DNS server.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 #include <QSet>
@@ -122,6 +123,7 @@ private:
         int secondsShown = 0;
     };
 
+    void schedulePaceTick();
     void paceTick();
     void launch();
     bool skipsRow(int row) const;
@@ -142,7 +144,9 @@ private:
     QSet<QString> m_goodDomains;    // lower-cased
     QSet<QString> m_badDomains;
     std::map<int, PendingQuery> m_queries;   // by row
-    QTimer m_paceTimer;             // one launch a tick
+    QTimer m_paceTimer;             // one launch a tick (single shot, re-armed by schedulePaceTick)
+    QElapsedTimer m_paceClock;      // since the run started; tick k is due at k pacing intervals
+    qint64 m_paceTicks = 0;
     QTimer m_watchTimer;            // time cells and time-outs of pending queries
     QFile m_log;
     int m_lastLaunchedRow = 0;
