@@ -232,14 +232,13 @@ void ExternalSending::setUpMessage(int row)
 // row's own file follows as a plain file; a missing project file is left out and logged.
 void ExternalSending::setUpAttachments(int row)
 {
-    const ProjectAttachmentFiles files = projectAttachmentFiles(m_attachments);
     SendMail1.Attachments.clear();
-    for (const AttachmentRecord& record : files.records)
+    for (const AttachmentRecord& record : m_attachments.records)
         SendMail1.AddAttachment(record);
     const QString own = m_content.rowAttachment(row);
     if (!own.isEmpty())
         SendMail1.Attachments << own;
-    for (const QString& path : files.missing)
+    for (const QString& path : m_attachments.missing)
         emit logLine(m_run.results.cell(colEmail, row) + QStringLiteral(";File not found '%1'").arg(path));
 }
 

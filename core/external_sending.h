@@ -37,8 +37,8 @@ public:
     // Taken for the next messages: the account in use and the network time-out in seconds.
     void setAccount(const tAccountObj& account) { m_account = account; }
     void setTimeOutSeconds(int seconds) { m_timeOutSeconds = seconds; }
-    // The project attachments handed with every message.
-    void setAttachments(const QList<AttachmentRecord>& attachments) { m_attachments = attachments; }
+    // The project attachments handed with every message (their files and types looked up once, here).
+    void setAttachments(const QList<AttachmentRecord>& attachments) { m_attachments = projectAttachmentFiles(attachments); }
 
     // Starts a run from run.CurrentRow + 1: with the POP3 login first when login is set.
     void start(bool login);
@@ -84,7 +84,7 @@ private:
     const SendContent& m_content;
     const TIniInfo& m_settings;
     tAccountObj m_account;
-    QList<AttachmentRecord> m_attachments;
+    ProjectAttachmentFiles m_attachments;
     int m_timeOutSeconds = 10;
     int m_messageState = 0;        // 0 none under way, 1 handed over, 2 its error already counted
     bool m_mailBusy = false;
