@@ -262,7 +262,8 @@ void TVerifyForm::GetDnsButtonClick()
 
 void TVerifyForm::sgEmDblClick(int row)
 {
-    m_verifier.toggleState(row);
+    if (!m_deleting)
+        m_verifier.toggleState(row);
 }
 
 void TVerifyForm::waitForPendingQueries()
@@ -282,6 +283,9 @@ void TVerifyForm::SpeedButton1Click()
     SpeedButton1->setEnabled(false);
     QCoreApplication::processEvents();
     waitForPendingQueries();
+    // The rows move while the progress window lets events through: no run and no save meanwhile.
+    for (QPushButton* button : {StartButton, ResumeButton, SpeedButton2})
+        button->setEnabled(false);
     TProgAddress* progress = openProgress(msl->text(MsgDeleting) + QStringLiteral(".."), m_listGrid.rowCount());
     ProgressPump pump(progress);
     const int removed = deleteUnavailableRows(m_listGrid, m_results, [&](int) { pump.step(); });
@@ -289,7 +293,8 @@ void TVerifyForm::SpeedButton1Click()
     if (removed > 0)
         m_listChanged = true;
     WindowMessage::post(MainForm, WM_LISTCHANGED);
-    SpeedButton1->setEnabled(true);
+    for (QPushButton* button : {StartButton, ResumeButton, SpeedButton1, SpeedButton2})
+        button->setEnabled(true);
     m_deleting = false;
 }
 
