@@ -10,70 +10,19 @@
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
-#include "tests/transport/dns_fixtures.h"
-#include "transport/dns_packet.h"
+#include "tests/core/dns_table.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QMap>
-#include <QUdpSocket>
 
-using namespace dns_fixtures;
+using sorvanta::test::DnsTable;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::testHome;
 using sorvanta::test::waitUntil;
 
 namespace {
-
-// The question name of a query datagram, lower-cased.
-QByteArray questionName(const QByteArray& query)
-{
-    qsizetype offset = dns::HeaderSize;
-    const auto name = dns::decodeName(query, offset);
-    return name ? name->toLower().toUtf8() : QByteArray();
-}
-
-// A small DNS server on the scripted peer: each domain answers as its table entry says.
-class DnsTable {
-public:
-    enum class Kind { Mx, Empty, NameError, Cname, Silent, SilentOnce };
-
-    void set(const QByteArray& domain, Kind kind) { m_kinds[domain] = kind; }
-    int queriesFor(const QByteArray& domain) const { return m_counts.value(domain); }
-
-    QByteArray answer(const QByteArray& query)
-    {
-        const QByteArray domain = questionName(query);
-        const int count = ++m_counts[domain];
-        const QByteArray owner = pointerTo(12);
-        QByteArray packet;
-        switch (m_kinds.value(domain, Kind::NameError)) {
-        case Kind::Mx:
-            packet = reply(0, 0x8180, domain,
-                           {mx(owner, 10, label("mx1") + owner), mx(owner, 20, label("mx2") + owner)});
-            break;
-        case Kind::Empty: packet = reply(0, 0x8180, domain, {}); break;
-        case Kind::NameError: packet = reply(0, 0x8183, domain, {}); break;
-        case Kind::Cname:
-            packet = reply(0, 0x8180, domain,
-                           {record(owner, dns::TypeCname, label("alias") + owner), mx(owner, 5, label("mx") + owner)});
-            break;
-        case Kind::Silent: return {};
-        case Kind::SilentOnce:
-            if (count == 1)
-                return {};
-            packet = reply(0, 0x8180, domain, {mx(owner, 10, label("mx1") + owner)});
-            break;
-        }
-        return query.left(2) + packet.mid(2);
-    }
-
-private:
-    QMap<QByteArray, Kind> m_kinds;
-    QMap<QByteArray, int> m_counts;
-};
 
 class ListVerifierTest : public ::testing::Test {
 protected:

@@ -11,12 +11,11 @@
 #include "core/tool_window_exit.h"
 #include "platform/clock.h"
 #include "platform/string_grid_view.h"
+#include "tests/core/dns_table.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
-#include "tests/transport/dns_fixtures.h"
-#include "transport/dns_packet.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +28,7 @@
 
 #include <memory>
 
-using namespace dns_fixtures;
+using sorvanta::test::DnsTable;
 using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::onNextModal;
 using sorvanta::test::ScriptedPeer;
@@ -38,25 +37,14 @@ using sorvanta::test::waitUntil;
 
 namespace {
 
-// good.test has an MX record, silent.test never answers, every other name gets NXDOMAIN.
-QByteArray answer(const QByteArray& query)
-{
-    qsizetype offset = dns::HeaderSize;
-    const QString name = dns::decodeName(query, offset).value_or(QString());
-    if (name == "silent.test")
-        return {};
-    const QByteArray domain = name.toUtf8();
-    const QByteArray packet = name == "good.test"
-                                  ? reply(0, 0x8180, domain, {mx(pointerTo(12), 10, label("mx") + pointerTo(12))})
-                                  : reply(0, 0x8183, domain, {});
-    return query.left(2) + packet.mid(2);
-}
-
 class VerifyFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        peer.expectData().respond(answer).repeat();
+        // good.test has MX records, silent.test never answers, every other name gets NXDOMAIN.
+        dns.set("good.test", DnsTable::Kind::Mx);
+        dns.set("silent.test", DnsTable::Kind::Silent);
+        peer.expectData().respond([this](const QByteArray& query) { return dns.answer(query); }).repeat();
         ASSERT_TRUE(peer.listen());
         ProjectIniInfo = DefaultIniInfoValues();
         ProjectIniInfo.DnsIP = peer.address();
@@ -94,6 +82,7 @@ protected:
 
     ScopedManualClock clock;
     MessageBoxRecorder boxes;
+    DnsTable dns;
     ScriptedPeer peer{ScriptedPeer::Protocol::Udp};
     StringGrid list;
 };
