@@ -104,7 +104,26 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
     TimerSer.setObjectName(QStringLiteral("TimerSer"));
     connect(&TimerSch, &QTimer::timeout, this, &T_PostSrv::TimerSchTimer);
     connect(&TimerSer, &QTimer::timeout, this, &T_PostSrv::TimerSerTimer);
+    connectPaths();
+    takeProject(listGrid ? listGrid->columnCount() : 0);
+    TaskObj.LoadFromIni();
+    SeriesObj.LoadFromIni();
+    FormShow();
+    EnableSendControls(1, true);
+    cbIspDClick();
+    cbLogClick();
+    UpdateStatusBar();
+    m_check.startCountdown(scheduleCountdownOnOpen, TaskObj.Enabled);
+}
 
+T_PostSrv::~T_PostSrv()
+{
+    sgR->setGrid(nullptr);
+}
+
+// The project's texts and settings, the result rows and the sender fields, as the window opens.
+void T_PostSrv::takeProject(int listColumns)
+{
     const tAccountObj& account = accountInUse(ProjectIniInfo);
     m_content.subject = ProjectIniInfo.Subject;
     refreshResultGrid();
@@ -115,19 +134,14 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
     const std::optional<QString> html = ReadHtmlBody();
     m_content.htmlOn = ProjectIniInfo.Html && html.has_value();
     m_content.htmlBody = m_content.htmlOn ? *html : QString();
-    const int columns = listGrid ? listGrid->columnCount() : 0;
-    m_content.attachColumn = ProjectIniInfo.ColumnA >= 1 && ProjectIniInfo.ColumnA <= columns ? ProjectIniInfo.ColumnA - 1 : -1;
+    const int column = ProjectIniInfo.ColumnA;
+    m_content.attachColumn = column >= 1 && column <= listColumns ? column - 1 : -1;
     cbIspD->setChecked(ProjectIniInfo.ExternalSmtp);
     cbLog->setChecked(ProjectIniInfo.CreateLog);
-    TaskObj.LoadFromIni();
-    SeriesObj.LoadFromIni();
-    FormShow();
-    EnableSendControls(1, true);
-    cbIspDClick();
-    cbLogClick();
-    UpdateStatusBar();
-    m_check.startCountdown(scheduleCountdownOnOpen, TaskObj.Enabled);
+}
 
+void T_PostSrv::connectPaths()
+{
     connect(&m_relay, &RelaySending::statusChanged, this, &T_PostSrv::UpdateStatusBar);
     connect(&m_relay, &RelaySending::logLine, this, &T_PostSrv::writeLog);
     connect(&m_relay, &RelaySending::finished, this, &T_PostSrv::Srv1Finished);
@@ -139,11 +153,6 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
             [this](const QString& text) { messageBox(this, text, msl->text(textInfo), MB_OK | MB_ICONINFORMATION); });
     connect(&m_external, &ExternalSending::seriesPauseDue, this, &T_PostSrv::armSeriesPause);
     connect(&m_external, &ExternalSending::runEnded, this, &T_PostSrv::externalRunEnded);
-}
-
-T_PostSrv::~T_PostSrv()
-{
-    sgR->setGrid(nullptr);
 }
 
 // ---- widgets

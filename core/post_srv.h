@@ -71,6 +71,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void takeProject(int listColumns);
+    void connectPaths();
     void buildWidgets();
     QWidget* buildSenderFields();
     QWidget* buildButtons();
