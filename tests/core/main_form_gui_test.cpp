@@ -25,8 +25,11 @@
 #include <memory>
 #include <tuple>
 
-// Stand-ins for the project editor and the sending window, known to the main window by these class names.
-// They record the messages they get; a refusing one answers its close query with No.
+namespace {
+
+// Stand-ins for the project editor and the sending window, known to the main window by these class names
+// (kept in this file's namespace, apart from the real editor). They record the messages they get; a refusing
+// one answers its close query with No.
 class RecordingChild : public QWidget {
     Q_OBJECT
 public:
@@ -53,8 +56,6 @@ class TNewMod2MessageForm : public RecordingChild {
 class T_PostSrv : public RecordingChild {
     Q_OBJECT
 };
-
-namespace {
 
 using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::onNextModal;
