@@ -7,6 +7,8 @@
 #include "core/settings_file.h"
 #include "core/status_codes.h"
 
+#include "platform/text_file.h"
+
 #include "tests/core/test_files.h"
 #include "tests/support/test_home.h"
 

@@ -5,7 +5,6 @@
 #include "core/preferences_model.h"
 
 #include "core/shared_helpers.h"
-#include "platform/text_file.h"
 #include "tests/core/preferences_fixture.h"
 
 #include <QDir>
