@@ -6,6 +6,7 @@
 #include "core/accounts.h"
 #include "core/ini_info.h"
 #include "core/msg_language.h"
+#include "core/preferences_form.h"
 #include "core/shared_helpers.h"
 #include "core/tool_commands.h"
 #include "core/user_messages.h"
@@ -591,8 +592,7 @@ void TMainForm::openProject(const QString&, bool isNew)
 
 bool TMainForm::runPreferences(PreferencesMode mode)
 {
-    showNotAvailableYet(this, mode == PreferencesMode::Default ? tr("Default Options") : tr("Project Options"));
-    return false;
+    return PreferencesExecute(mode == PreferencesMode::Default ? SettingsScope::Default : SettingsScope::Project);
 }
 
 void TMainForm::createCommandLineEditor()
