@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -83,6 +82,7 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     FileListBox1->setDragEnabled(true);
     FileListBox1->setDragDropMode(QAbstractItemView::DragOnly);
     AttList->setAcceptDrops(true);
+    AttList->viewport()->setAcceptDrops(true);
     AttList->viewport()->installEventFilter(this);
     AttList->setIconSize(QSize(16, 16));
 
@@ -188,23 +188,21 @@ void TAttachmentForm::AttListDragDrop(const QObject* source)
 
 bool TAttachmentForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != AttList->viewport())
+    const QEvent::Type type = event->type();
+    const bool dragEvent = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+    if (watched != AttList->viewport() || !dragEvent)
         return QDialog::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        drag->setAccepted(AttListDragOver(drag->source()));
+    auto* drag = static_cast<QDropEvent*>(event);   // QDragEnterEvent and QDragMoveEvent are drop events
+    if (!AttListDragOver(drag->source())) {
+        drag->ignore();
         return true;
     }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        AttListDragDrop(drop->source());
-        drop->acceptProposedAction();
-        return true;
-    }
-    default: return QDialog::eventFilter(watched, event);
-    }
+    // A copy: a move would make the file list drop the dragged item.
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (type == QEvent::Drop)
+        AttListDragDrop(drag->source());
+    return true;
 }
 
 void TAttachmentForm::fillPlaces()

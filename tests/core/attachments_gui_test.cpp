@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QDragEnterEvent>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 
 namespace {
@@ -132,6 +135,17 @@ TEST_F(AttachmentChooserTest, DropsComeOnlyFromTheFileList)
     EXPECT_FALSE(form.AttListDragOver(form.DirectoryListBox1));
     EXPECT_FALSE(form.AttListDragOver(nullptr));
     form.AttListDragDrop(form.DirectoryListBox1);
+    EXPECT_TRUE(form.records().isEmpty());
+
+    // A file dragged in from another program has no source here: refused.
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(folder + "/b.txt")});
+    const QPoint inside = form.AttList->viewport()->rect().center();
+    QDragEnterEvent enter(inside, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.AttList->viewport(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(QPointF(inside), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.AttList->viewport(), &drop);
     EXPECT_TRUE(form.records().isEmpty());
 
     form.FileListBox1->clearSelection();
