@@ -7,6 +7,11 @@
 
 #include <ctime>
 
+// The local time at that moment, following a TZ changed since the last call.
+std::tm mailLocalTime(std::time_t when);
+// "+0100", "-0530": the UTC offset in force at that local time (tm_gmtoff), "+0000" for UTC.
+QByteArray zoneOffsetText(const std::tm& local);
+
 // "Thu, 3 Dec 2026 09:05:07 +0100"
 QByteArray mailDateText(std::time_t when);
 // "202612030905"
