@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -245,6 +246,19 @@ TEST_F(PreferencesFormTest, GetDnsInfoTakesTheFirstIPv4NameServer)
     EXPECT_TRUE(form.SpeedButton6->isEnabled());
     form.SaveButton->click();
     EXPECT_EQ(DefaultIniInfo.DnsIP, "192.0.2.77");
+}
+
+TEST_F(PreferencesFormTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStillCloses)
+{
+    ASSERT_TRUE(QDir().mkpath(settingsFilePath()));   // a folder where the file should be
+    MessageBoxRecorder boxes;
+    TFPref form(SettingsScope::Default);
+    form.SaveButton->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_FALSE(boxes.boxes[0].text.isEmpty());
+    EXPECT_TRUE(DefaultIniInfo.OptionsChanged);
 }
 
 TEST_F(PreferencesFormTest, ProjectOptionsOfTheMainWindowRefreshTheSendingWindow)
