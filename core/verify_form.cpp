@@ -52,13 +52,14 @@ protected:
     }
 };
 
-// Calls step every ProgressEventsEveryMs with pending events processed; answers whether Stop was pressed.
+// Shows the rows done in the progress window and processes pending events every ProgressEventsEveryMs;
+// step() answers whether the loop may go on (Stop not pressed).
 class ProgressPump {
 public:
     explicit ProgressPump(TProgAddress* window) : m_window(window) { m_sinceEvents.start(); }
-    bool step()
+    bool step(int rowsDone)
     {
-        ProgressStep(m_window);
+        m_window->Gauge1->setValue(std::min(rowsDone, m_window->Gauge1->maximum()));
         if (m_sinceEvents.elapsed() >= ProgressEventsEveryMs) {
             QCoreApplication::processEvents();
             m_sinceEvents.restart();
@@ -198,7 +199,7 @@ void TVerifyForm::Opening()
     TProgAddress* progress = openProgress(msl->text(MsgEmailLoading) + QStringLiteral(" .. "),
                                           m_listGrid.rowCount() - 1);
     ProgressPump pump(progress);
-    m_verifier.loadAddresses(m_listGrid, m_emailColumn, [&](int) { return pump.step(); });
+    m_verifier.loadAddresses(m_listGrid, m_emailColumn, [&](int row) { return pump.step(row); });
     CloseProgressWindow(progress);
 }
 
@@ -288,7 +289,7 @@ void TVerifyForm::SpeedButton1Click()
         button->setEnabled(false);
     TProgAddress* progress = openProgress(msl->text(MsgDeleting) + QStringLiteral(".."), m_listGrid.rowCount());
     ProgressPump pump(progress);
-    const int removed = deleteUnavailableRows(m_listGrid, m_results, [&](int) { pump.step(); });
+    const int removed = deleteUnavailableRows(m_listGrid, m_results, [&](int row) { pump.step(row); });
     CloseProgressWindow(progress);
     if (removed > 0)
         m_listChanged = true;
