@@ -1,6 +1,6 @@
 // The verification window's wiring against a scripted UDP DNS peer: opening from the project settings and the
 // list grid, Start and the completion box, a refused connection count, Delete unavailable while a query is
-// pending, Save As, the settings written back on close, the "-v" ending and the tool table entry.
+// pending, Save As, the settings written back on close, the "-v" ending, the tool table entry and the row colours.
 
 #include "core/verify_form.h"
 
@@ -21,6 +21,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -254,6 +255,32 @@ TEST_F(VerifyFormTest, ToolTableOpensTheWindowModally)
     EXPECT_FALSE(runTool(ToolVerifyList, request));
     EXPECT_EQ(caption, "Verify E-mail List");
     setToolFunction(ToolVerifyList, nullptr);
+}
+
+// Whether some pixel of image has exactly colour.
+bool showsColour(const QImage& image, const QColor& colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+TEST_F(VerifyFormTest, RowsAreDrawnInTheColourOfTheirStatus)
+{
+    setList({"a@good.test"});
+    auto form = openForm();
+    form->sgEm->clearSelection();
+    form->sgEm->setCurrentIndex({});
+    for (int status : {StatusNoDomain, StatusAvailable, StatusUnavailable, StatusNoAnswer, StatusQueryFailed}) {
+        form->results().setRowStatus(1, status);
+        form->results().setCell(VerifyCommentColumn, 1, QString(40, QChar(0x2588)));   // full blocks: solid text
+        const QImage image = form->sgEm->viewport()->grab().toImage();
+        EXPECT_TRUE(showsColour(image, verifyStatusColour(status))) << status;
+    }
+    form->results().setRowStatus(1, StatusNotVerified);
+    EXPECT_FALSE(showsColour(form->sgEm->viewport()->grab().toImage(), verifyStatusColour(StatusAvailable)));
 }
 
 }  // namespace
