@@ -36,6 +36,11 @@ struct CounterCase {
     QByteArray after;
 };
 
+void PrintTo(const CounterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class CounterFileTest : public ::testing::TestWithParam<CounterCase> {};
 
 TEST_P(CounterFileTest, ReadsOrRepairsTheCounter)

@@ -23,6 +23,11 @@ struct LineCase {
     QString comment;
 };
 
+void PrintTo(const LineCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class LogLineTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(LogLineTest, ParsesTheLine)

@@ -31,6 +31,11 @@ struct ShortenCase {
     QString shown;
 };
 
+void PrintTo(const ShortenCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ShortenTest : public ::testing::TestWithParam<ShortenCase> {};
 
 TEST_P(ShortenTest, CutsToFitTheCell)
@@ -72,6 +77,11 @@ TEST(LogViewer, ShowsTheLogInTheGrid)
     EXPECT_EQ(grid.rowCells(2), (QStringList{"09:05:05", "b@x.org", "No", "Failed: Invalid DNS"}));
     EXPECT_EQ(grid.rowCells(3), (QStringList{"00:00:00", "c@x.org", "", "x"}));
     EXPECT_EQ(window.sg->grid(), &grid);
+
+    window.sg->setColumnWidth(3, 40);   // the comment no longer fits: drawn shortened
+    window.sg->setCurrentCell(1, 2);
+    window.show();
+    EXPECT_FALSE(window.sg->grab().isNull());
 }
 
 TEST(LogViewer, MissingLogShowsOneEmptyRow)

@@ -35,6 +35,11 @@ struct MergeCase {
     QString merged;
 };
 
+void PrintTo(const MergeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class MailMergeTest : public ::testing::TestWithParam<MergeCase> {};
 
 TEST_P(MailMergeTest, MergesTheRecipientsCells)
