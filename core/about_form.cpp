@@ -2,6 +2,8 @@
 
 #include "core/about_form.h"
 
+#include "core/main_form.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -59,5 +61,6 @@ TAboutForm* ShowSplash()
 void AboutExecute(QWidget* parent)
 {
     TAboutForm about(parent);
+    requestTranslation(&about);
     about.exec();
 }

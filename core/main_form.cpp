@@ -5,6 +5,8 @@
 #include "core/about_form.h"
 #include "core/accounts.h"
 #include "core/ini_info.h"
+#include "core/language_file.h"
+#include "core/language_menu.h"
 #include "core/msg_language.h"
 #include "core/preferences_form.h"
 #include "core/shared_helpers.h"
@@ -129,6 +131,7 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
 
     WindowMessage::post(this, WM_UPDATEMENUS);
     WindowMessage::post(this, WM_EDITSTATE, 0);
+    BuildLanguageMenu(findChild<QMenu*>(QStringLiteral("miLang")), this);
 }
 
 TMainForm::~TMainForm()
@@ -271,12 +274,7 @@ void TMainForm::buildAboutMenu()
     menu->setObjectName(QStringLiteral("About1"));
     connect(addItem(menu, "About2", tr("&About")), &QAction::triggered, this, &TMainForm::About2Click);
     connect(addItem(menu, "Help1", tr("Help")), &QAction::triggered, this, &TMainForm::Help1Click);
-    QMenu* languages = menu->addMenu(tr("Language"));
-    languages->setObjectName(QStringLiteral("miLang"));
-    QAction* english = addItem(languages, "miEnglish", tr("Default (English)"));
-    english->setData(-1);
-    english->setCheckable(true);
-    english->setChecked(true);
+    menu->addMenu(tr("Language"))->setObjectName(QStringLiteral("miLang"));   // filled by BuildLanguageMenu
 }
 
 QToolButton* TMainForm::addToolButton(QToolBar* bar, const char* name, const QString& caption, const char* icon)
@@ -394,10 +392,12 @@ void TMainForm::WMToolCommand(qintptr request, qintptr argument)
     }
 }
 
-// Language files are applied here once the interface language is supported; until then every window
-// keeps its English texts.
-void TMainForm::WMTranslate(qintptr, qintptr)
+void TMainForm::WMTranslate(qintptr which, qintptr window)
 {
+    if (which == 0 && window)
+        TranslateForm(reinterpret_cast<QWidget*>(window));
+    else if (which == 1)
+        TranslateOpenWindows(this, m_mdiArea);
 }
 
 void TMainForm::WMListChanged()

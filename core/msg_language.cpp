@@ -6,3 +6,9 @@ TMsgLanguage::TMsgLanguage(QObject* owner, const QStringList& items) : QObject(o
 {
     setObjectName(QStringLiteral("msl"));
 }
+
+void TMsgLanguage::setText(int index, const QString& text)
+{
+    if (index >= 0 && index < m_items.size())
+        m_items[index] = text;
+}
