@@ -20,42 +20,85 @@
 namespace {
 
 constexpr qsizetype Base64GroupBytes = 45;   // 60 characters a line
-constexpr qsizetype MaxLineLength = 1023;    // longer text lines are split, never cut
+// RFC 5321 section 4.5.3.1.6: at most 998 bytes before the CR LF; servers refuse longer lines.
+constexpr qsizetype MaxWireLineLength = 998;
 
 bool isUtf8Continuation(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// Length of the first piece of a line longer than the limit: up to and including the last blank inside it,
-// else the limit moved back off UTF-8 continuation bytes so that no character is torn.
-qsizetype splitPoint(QByteArrayView line)
+bool isBlank(char c)
 {
-    for (qsizetype i = MaxLineLength - 1; i > 0; --i) {
-        if (line[i] == ' ' || line[i] == '\t')
-            return i + 1;
+    return c == ' ' || c == '\t';
+}
+
+// The bytes of a line's text that fit on the wire: a leading dot is doubled there.
+qsizetype roomFor(QByteArrayView line)
+{
+    return line.startsWith('.') ? MaxWireLineLength - 1 : MaxWireLineLength;
+}
+
+// The index of the last blank before end and after index after; 0 when there is none.
+qsizetype lastBlankBefore(QByteArrayView line, qsizetype end, qsizetype after = 0)
+{
+    for (qsizetype i = end - 1; i > after; --i) {
+        if (isBlank(line[i]))
+            return i;
     }
-    qsizetype cut = MaxLineLength;
-    while (cut > MaxLineLength - 3 && isUtf8Continuation(line[cut]))
+    return 0;
+}
+
+// The longest first piece of at most room bytes that ends between two UTF-8 characters.
+qsizetype characterBoundary(QByteArrayView line, qsizetype room)
+{
+    qsizetype cut = room;
+    while (cut > room - 3 && isUtf8Continuation(line[cut]))
         --cut;
     return cut;
 }
 
-// A line without line breaks, split into pieces that fit.
-void appendUnbrokenLine(SmtpDataStream& out, QByteArrayView line)
+// A body line without line breaks as wire lines that fit: each piece ends after its last blank, or between
+// two characters when it has none. Joined again, the pieces give the line.
+void appendBodyPieces(SmtpDataStream& out, QByteArrayView line)
 {
-    while (line.size() > MaxLineLength) {
-        const qsizetype piece = splitPoint(line);
+    while (line.size() > roomFor(line)) {
+        const qsizetype blank = lastBlankBefore(line, roomFor(line));
+        const qsizetype piece = blank > 0 ? blank + 1 : characterBoundary(line, roomFor(line));
         out.appendLine(line.first(piece));
         line = line.sliced(piece);
     }
     out.appendLine(line);
 }
 
-// A text line as DATA lines: embedded CR, LF or CR LF end lines, and each line too long is split.
-void appendTextLine(SmtpDataStream& out, QByteArrayView line)
+// A header line without line breaks, folded (RFC 5322 section 2.2.3) before the last blank that fits, never
+// right behind the field name. A run without blanks can only be folded by putting one in front of its rest.
+void appendHeaderPieces(SmtpDataStream& out, QByteArrayView line)
 {
-    if (line.size() <= MaxLineLength) {
+    QByteArray rest;
+    qsizetype nameEnd = std::max<qsizetype>(0, line.indexOf(": ") + 1);
+    while (line.size() > roomFor(line)) {
+        const qsizetype blank = lastBlankBefore(line, roomFor(line) + 1, nameEnd);
+        nameEnd = 0;
+        if (blank > 0) {
+            out.appendLine(line.first(blank));
+            line = line.sliced(blank);
+            continue;
+        }
+        const qsizetype piece = characterBoundary(line, roomFor(line));
+        out.appendLine(line.first(piece));
+        QByteArray folded = ' ' + line.sliced(piece).toByteArray();
+        rest = std::move(folded);
+        line = rest;
+    }
+    out.appendLine(line);
+}
+
+// A line as DATA lines: embedded CR, LF or CR LF end lines, and each line too long for the wire is split
+// by appendPieces.
+void appendWireLines(SmtpDataStream& out, QByteArrayView line, void (*appendPieces)(SmtpDataStream&, QByteArrayView))
+{
+    if (line.size() <= MaxWireLineLength - 1) {
         out.appendLine(line);                              // the stream turns embedded breaks into CR LF
         return;
     }
@@ -63,12 +106,12 @@ void appendTextLine(SmtpDataStream& out, QByteArrayView line)
     for (qsizetype i = 0; i < line.size(); ++i) {
         if (line[i] != '\r' && line[i] != '\n')
             continue;
-        appendUnbrokenLine(out, line.sliced(start, i - start));
+        appendPieces(out, line.sliced(start, i - start));
         if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
             ++i;                                           // CR LF is one line break
         start = i + 1;
     }
-    appendUnbrokenLine(out, line.sliced(start));
+    appendPieces(out, line.sliced(start));
 }
 
 bool has8bitBytes(const QList<QByteArray>& lines)
@@ -241,7 +284,7 @@ MimeMessageWriter::Phase MimeMessageWriter::closingPhase() const
 void MimeMessageWriter::writeStep(SmtpDataStream& out)
 {
     if (m_pendingNext < m_pending.size()) {
-        out.appendLine(m_pending[m_pendingNext++]);
+        appendWireLines(out, m_pending[m_pendingNext++], appendHeaderPieces);
         if (m_pendingNext == m_pending.size()) {
             m_pending.clear();
             m_pendingNext = 0;
@@ -294,7 +337,7 @@ bool MimeMessageWriter::writeNextLine(SmtpDataStream& out, const QList<QByteArra
         m_lineIndex = 0;
         return false;
     }
-    appendTextLine(out, lines[m_lineIndex++]);
+    appendWireLines(out, lines[m_lineIndex++], appendBodyPieces);
     return true;
 }
 

@@ -3,9 +3,10 @@
 // an HTML part with related inline pictures and attachments, as multipart/mixed when more than one part is
 // needed. Files are read in 4095-byte chunks while writing (base64 in 45-byte groups: 60-character lines),
 // so a large attachment is never held whole. A file that cannot be read ends the writer with an error text.
-// CR, LF and NUL inside a header text become blanks, so no text can add a header line; text and HTML lines
-// longer than 1023 bytes are split (after a blank, never inside a UTF-8 character), never cut; a part with
-// bytes of 128 or more is declared "8bit".
+// CR, LF and NUL inside a header text become blanks, so no text can add a header line. No line goes on the
+// wire longer than 998 bytes, a doubled dot counted: text and HTML lines are split (after a blank, never
+// inside a UTF-8 character), never cut; header lines are folded before a blank. A part with bytes of 128 or
+// more is declared "8bit".
 #pragma once
 
 #include <QByteArray>

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int MaxTextLineLength = 1023;
+constexpr int MaxTextLineLength = 998;        // RFC 5321 section 4.5.3.1.6
 
 // One sequence for every client of the process: two workers composing in the same minute never share a
 // Message-ID.

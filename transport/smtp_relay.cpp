@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kMaxLineLength = 1021;
+constexpr int kMaxLineLength = 998;   // RFC 5321 section 4.5.3.1.6; the composer splits by bytes
 constexpr int kCompletionDelayMs = 100;
 
 // The path of an attachment item "path" or "path" TAB TAB "MIME type".

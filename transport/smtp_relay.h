@@ -45,7 +45,7 @@ enum TRelayResult {
 
 enum TContentType { ctHTML, ctPlainText };
 
-// Cuts every line of 1022 characters or more after 1021 characters; the rest becomes a line of its own
+// Cuts every line of 999 characters or more after 998 characters; the rest becomes a line of its own
 // (then examined in turn), so no text is lost or joined to the following line.
 void wrapLongLines(QStringList& lines);
 

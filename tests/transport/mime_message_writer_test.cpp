@@ -315,6 +315,13 @@ TEST(MimeMessageWriterTest, LinesBeginningWithADotAreStuffedAndEmbeddedBreaksCan
     EXPECT_FALSE(stream.contains("\r\n.\r\n"));
 }
 
+// RFC 5321 section 4.5.3.1.6: servers refuse wire lines over 998 bytes.
+void expectWireLinesFit(const QList<QByteArray>& lines)
+{
+    for (const QByteArray& line : lines)
+        EXPECT_LE(line.size(), 998) << line.left(40).toStdString();
+}
+
 TEST(MimeMessageWriterTest, LongLinesAreSplitNeverCut)
 {
     const QByteArray letters(2500, 'a');
@@ -322,21 +329,43 @@ TEST(MimeMessageWriterTest, LongLinesAreSplitNeverCut)
     while (words.size() < 1500)
         words += "word ";
     const QByteArray euro = "\xE2\x82\xAC";
-    QByteArray utf8 = QByteArray(1022, 'b') + euro + "tail";   // the limit falls inside the euro sign
-    QByteArray dotted = "." + QByteArray(1022, 'c');            // 1023 characters and a doubled dot
+    QByteArray utf8 = QByteArray(997, 'b') + euro + "tail";    // the limit falls inside the euro sign
+    QByteArray dotted = "." + QByteArray(997, 'c');             // 998 characters and a doubled dot
 
     MimeMessageContent content = baseContent();
     content.textPresent = true;
     content.textLines = {letters, words, utf8, dotted};
     const QList<QByteArray> lines = linesOf(writeAll(content));
     const qsizetype body = lines.indexOf("") + 1;
-    EXPECT_EQ(lines.mid(body, 3), (QList<QByteArray>{QByteArray(1023, 'a'), QByteArray(1023, 'a'), QByteArray(454, 'a')}));
+    EXPECT_EQ(lines.mid(body, 3), (QList<QByteArray>{QByteArray(998, 'a'), QByteArray(998, 'a'), QByteArray(504, 'a')}));
     EXPECT_TRUE(lines[body + 3].endsWith(' '));
-    EXPECT_LE(lines[body + 3].size(), 1023);
     EXPECT_EQ(lines[body + 3] + lines[body + 4], words);
-    EXPECT_EQ(lines[body + 5], QByteArray(1022, 'b'));
+    EXPECT_EQ(lines[body + 5], QByteArray(997, 'b'));
     EXPECT_EQ(lines[body + 6], euro + "tail");
-    EXPECT_EQ(lines[body + 7], "." + dotted);
+    EXPECT_EQ(lines[body + 7], "." + dotted.first(997));           // 998 bytes with the doubled dot
+    EXPECT_EQ(lines[body + 8], "c");
+    expectWireLinesFit(lines);
+}
+
+TEST(MimeMessageWriterTest, LongHeaderLinesAreFoldedBeforeABlank)
+{
+    QByteArray words;
+    while (words.size() < 2500)
+        words += "word ";
+    MimeMessageContent content = baseContent();
+    content.subject = words;
+    content.to = QByteArray(1200, 'x');                           // no blank to fold at
+    const QList<QByteArray> lines = linesOf(writeAll(content));
+    expectWireLinesFit(lines);
+    const qsizetype subject = 5;
+    ASSERT_TRUE(lines[subject].startsWith("Subject: word "));
+    QByteArray unfolded = lines[subject];
+    for (qsizetype i = subject + 1; lines[i].startsWith(' '); ++i)
+        unfolded += lines[i];
+    EXPECT_EQ(unfolded, "Subject: " + words);
+    EXPECT_EQ(lines[1], "To: " + QByteArray(994, 'x'));
+    EXPECT_EQ(lines[2], " " + QByteArray(206, 'x'));
+    EXPECT_EQ(lines[3], "X-Mailer: Quarvel");
 }
 
 TEST(MimeMessageWriterTest, EightBitBodiesAreDeclared)

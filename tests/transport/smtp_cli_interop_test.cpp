@@ -1,6 +1,7 @@
 // TSmtpCli against a real SMTP server (python3-aiosmtpd on 127.0.0.1:25 of a private network namespace): a
 // multipart message with a picture and a large attachment arrives whole and parses, a line that starts with
-// a dot survives the server's unstuffing, and a refused recipient is reported with the server's reply.
+// a dot survives the server's unstuffing, a 5000-character line arrives whole, and a refused recipient is
+// reported with the server's reply.
 
 #include "tests/support/aiosmtpd_server.h"
 #include "tests/transport/composer_test_support.h"
@@ -90,6 +91,36 @@ TEST_F(SmtpCliInteropTest, MultipartMessageWithLargeAttachmentArrivesWhole)
     EXPECT_EQ(leaves[0].toObject()["encoding"].toString(), "8bit");
     EXPECT_EQ(QByteArray::fromHex(leaves[2].toObject()["payload"].toString().toLatin1()), picture);
     EXPECT_EQ(QByteArray::fromHex(leaves[3].toObject()["payload"].toString().toLatin1()), archive);
+}
+
+// The server refuses lines over 998 bytes ("500 Line too long"): a 5000-character line goes in pieces
+// that give the line again when joined.
+TEST_F(SmtpCliInteropTest, LongBodyLineArrivesWholeAndIsAccepted)
+{
+    QString text = QStringLiteral(".");
+    while (text.size() < 2000)
+        text += QStringLiteral("word ");
+    text += QString(1200, u'x');
+    while (text.size() < 5000)
+        text += QStringLiteral("\u00e9t\u00e9 ");
+    text.truncate(5000);
+    const QByteArray line = text.toUtf8();
+    client.CharSet = "utf-8";
+    client.OnGetData = [&](TSmtpCli*, int lineNum, QByteArray& out, int, bool& more) {
+        more = lineNum == 1;
+        if (more)
+            out = line;
+    };
+    ASSERT_TRUE(sendOneMessage());
+    EXPECT_EQ(driver.done.back(), (Done{smtpQuit, 0})) << client.LastResponse().toStdString();
+
+    ASSERT_TRUE(waitUntil([&] { return server->messages().size() == 1; }));
+    const QByteArray data = server->messages().first().data;
+    for (const QByteArray& wireLine : stuffed(data).split('\n'))
+        EXPECT_LE(wireLine.size(), 998 + 1);                  // its CR still there
+    const qsizetype body = data.indexOf("\r\n\r\n") + 4;
+    ASSERT_TRUE(data.endsWith("\r\n\r\n"));
+    EXPECT_EQ(data.sliced(body).chopped(4).replace("\r\n", ""), line);
 }
 
 TEST_F(SmtpCliInteropTest, RefusedRecipientIsReportedWithTheServersReply)

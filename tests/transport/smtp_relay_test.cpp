@@ -437,8 +437,8 @@ TEST_F(SmtpRelayTest, LongBodyLinesArriveWrapped)
     setRecipients({"user@one.test"});
     runToEnd();
     ASSERT_EQ(resultOf(0), relayDelivered);
-    const QByteArray expected = QByteArray(1021, 'a') + "\r\n" + QByteArray(1021, 'a') + "\r\n" + QByteArray(458, 'a') +
-                                "\r\n" + QByteArray(1021, 'b') + "\r\n" + QByteArray(479, 'b') + "\r\nend\r\n";
+    const QByteArray expected = QByteArray(998, 'a') + "\r\n" + QByteArray(998, 'a') + "\r\n" + QByteArray(504, 'a') +
+                                "\r\n" + QByteArray(998, 'b') + "\r\n" + QByteArray(502, 'b') + "\r\nend\r\n";
     EXPECT_TRUE(smtp.received(0).contains("\r\n\r\n" + expected));
 }
 
@@ -470,12 +470,12 @@ TEST_P(WrapLongLinesTest, CutsWithoutLosingOrJoining)
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, WrapLongLinesTest,
-    ::testing::Values(WrapCase{"short_lines_untouched", {0, 5, 1021}, {0, 5, 1021}},
-                      WrapCase{"one_long_line", {2500}, {1021, 1021, 458}},
-                      WrapCase{"rest_not_joined_to_next", {1500, 3}, {1021, 479, 3}},
-                      WrapCase{"just_over", {1022}, {1021, 1}},
-                      WrapCase{"exact_multiple", {2042, 2}, {1021, 1021, 2}},
-                      WrapCase{"two_long_lines", {1100, 1100}, {1021, 79, 1021, 79}}),
+    ::testing::Values(WrapCase{"short_lines_untouched", {0, 5, 998}, {0, 5, 998}},
+                      WrapCase{"one_long_line", {2500}, {998, 998, 504}},
+                      WrapCase{"rest_not_joined_to_next", {1500, 3}, {998, 502, 3}},
+                      WrapCase{"just_over", {999}, {998, 1}},
+                      WrapCase{"exact_multiple", {1996, 2}, {998, 998, 2}},
+                      WrapCase{"two_long_lines", {1100, 1100}, {998, 102, 998, 102}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
