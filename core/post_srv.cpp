@@ -102,6 +102,7 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
     buildWidgets();
     TimerSch.setObjectName(QStringLiteral("TimerSch"));
     TimerSer.setObjectName(QStringLiteral("TimerSer"));
+    requestTranslation(this);   // before the project's values fill the fields, so no language file replaces them
     connect(&TimerSch, &QTimer::timeout, this, &T_PostSrv::TimerSchTimer);
     connect(&TimerSer, &QTimer::timeout, this, &T_PostSrv::TimerSerTimer);
     connectPaths();
@@ -649,8 +650,6 @@ T_PostSrv* ShowSendWindow(StringGrid* listGrid, const QStringList& columnTitles)
     }
     auto* window = new T_PostSrv(listGrid, columnTitles);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (MainForm)
-        requestTranslation(window);
     if (area)
         area->addSubWindow(window)->show();
     else

@@ -2,19 +2,24 @@
 // against golden bytes, going back to the built texts, and the main window's Language menu with its fallback.
 
 #include "core/about_form.h"
+#include "core/accounts.h"
 #include "core/ini_info.h"
 #include "core/language_built_texts.h"
 #include "core/language_file.h"
 #include "core/language_properties.h"
 #include "core/main_form.h"
 #include "core/msg_language.h"
+#include "core/post_srv.h"
+#include "core/schedule_objects.h"
 #include "core/user_messages.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/core/test_files.h"
 #include "tests/support/test_home.h"
+#include "platform/string_grid.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
@@ -421,6 +426,34 @@ TEST_F(LanguageMenuTest, AboutBoxRegistersForTranslation)
     AboutExecute(form.get());
     EXPECT_EQ(title, "A propos");
     EXPECT_EQ(ok, "D'accord");
+}
+
+// A language file made from a template must not put the template's field values back over the project's.
+TEST_F(LanguageMenuTest, SendingWindowIsTranslatedBeforeItsFieldsAreFilled)
+{
+    writeFileBytes(testHome() + "french.lan", "[T_POSTSRV]\r\neEMail.Text=template@old.test\r\n"
+                                              "GetDnsButton.Caption=Obtenir DNS\r\n");
+    DefaultIniInfo.LangOn = true;
+    DefaultIniInfo.LangFile = "french";
+    createForm();
+    ProjectIniInfo = DefaultIniInfoValues();
+    ProjectIniInfo.PathPro = testHome();
+    ProjectIniInfo.ProjectName = "mailing";
+    Accounts.Clear();
+    auto account = std::make_unique<tAccountObj>();
+    account->ReturnAddress = "sender@origin.test";
+    Accounts.Add(std::move(account));
+    StringGrid list(1, 2);   // one column, the title row and one address
+    list.setRowCells(0, {"email"});
+    list.setRowCells(1, {"ann@example.test"});
+    {
+        T_PostSrv window(&list, {"email"});
+        EXPECT_EQ(window.findChild<QLineEdit*>("eEMail")->text(), "sender@origin.test");
+        EXPECT_EQ(window.findChild<QAbstractButton*>("GetDnsButton")->text(), "Obtenir DNS");
+    }
+    SeriesObj.SetDefaults();
+    TaskObj.SetDefaults();
+    Accounts.Clear();
 }
 
 }  // namespace
