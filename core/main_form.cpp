@@ -3,11 +3,14 @@
 #include "core/main_form.h"
 
 #include "core/about_form.h"
+#include "core/close_query.h"
 #include "core/accounts.h"
 #include "core/ini_info.h"
+#include "core/message_form.h"
 #include "core/language_file.h"
 #include "core/language_menu.h"
 #include "core/msg_language.h"
+#include "core/project_files.h"
 #include "core/preferences_form.h"
 #include "core/shared_helpers.h"
 #include "core/tool_commands.h"
@@ -73,13 +76,6 @@ QString folderPart(const QString& path)
     return path.left(path.lastIndexOf('/') + 1);
 }
 
-bool hasClassName(const QWidget* widget, const char* className)
-{
-    return widget
-           && QLatin1String(widget->metaObject()->className()).compare(QLatin1String(className), Qt::CaseInsensitive)
-                  == 0;
-}
-
 // A menu caption shows "&" as a mnemonic mark; a path must show as it is.
 QString menuCaption(const QString& text)
 {
@@ -87,6 +83,13 @@ QString menuCaption(const QString& text)
 }
 
 }  // namespace
+
+bool isWindowOfClass(const QWidget* widget, const char* className)
+{
+    return widget
+           && QLatin1String(widget->metaObject()->className()).compare(QLatin1String(className), Qt::CaseInsensitive)
+                  == 0;
+}
 
 QString helpFilePath()
 {
@@ -128,6 +131,7 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
 
     m_reopenList.load();
     rebuildReopenMenu();
+    InstallProjectEditor();
 
     WindowMessage::post(this, WM_UPDATEMENUS);
     WindowMessage::post(this, WM_EDITSTATE, 0);
@@ -429,9 +433,9 @@ QWidget* TMainForm::activeChildWidget() const
 ActiveChild TMainForm::activeChild() const
 {
     const QWidget* child = activeChildWidget();
-    if (hasClassName(child, projectEditorClassName))
+    if (isWindowOfClass(child, projectEditorClassName))
         return ActiveChild::ProjectEditor;
-    if (hasClassName(child, sendingWindowClassName))
+    if (isWindowOfClass(child, sendingWindowClassName))
         return ActiveChild::SendingWindow;
     return ActiveChild::None;
 }
@@ -490,7 +494,7 @@ void TMainForm::miCloseClick()
     if (!editor)
         return;
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder))
-        if (hasClassName(sub->widget(), sendingWindowClassName))
+        if (isWindowOfClass(sub->widget(), sendingWindowClassName))
             sub->close();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget()))
         sub->close();
@@ -584,20 +588,28 @@ void TMainForm::Help1Click()
                    MB_OK | MB_ICONINFORMATION);
 }
 
-// The windows that arrive with the projects and the preferences; until then they are announced only.
-void TMainForm::openProject(const QString&, bool isNew)
+void TMainForm::openProject(const QString& path, bool isNew)
 {
-    showNotAvailableYet(this, isNew ? tr("New Project") : tr("Open Project"));
+    OpenProject(path, isNew);
 }
+
+// The preferences dialog arrives with its own issue; until then it is announced only.
 
 bool TMainForm::runPreferences(PreferencesMode mode)
 {
     return PreferencesExecute(mode == PreferencesMode::Default ? SettingsScope::Default : SettingsScope::Project);
 }
 
+// The command line's project is opened as Open opens it (any other file gives a new project in its folder), so
+// that the verification starts on that project's list and settings.
 void TMainForm::createCommandLineEditor()
 {
-    showNotAvailableYet(this, tr("Project editor"));
+    const QString& fileName = m_commandLine.fileName;
+    const bool opened = fileName.endsWith(QLatin1String(projectExtension), Qt::CaseInsensitive)
+                            ? OpenProject(fileName, false)
+                            : OpenProject(folderPart(fileName) + QStringLiteral("*.eml"), true);
+    if (opened && m_commandLine.startVerification)
+        WindowMessage::post(NewMod2MessageForm, WM_TOOLCOMMAND, 0, ToolVerifyList);
 }
 
 // ---- showing and closing ----
@@ -623,11 +635,12 @@ void TMainForm::FormShow()
             action->setEnabled(false);
 }
 
-// Each child's own close query runs first, as an MDI frame's close asks its children.
+// Each child's own close query runs first, as an MDI frame's close asks its children; it only asks, so a child
+// stays as it was when the program goes on running.
 bool TMainForm::childrenAgreeToClose()
 {
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        QCloseEvent query;
+        CloseQueryEvent query;
         QCoreApplication::sendEvent(sub->widget() ? sub->widget() : sub, &query);
         if (!query.isAccepted())
             return false;

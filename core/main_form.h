@@ -119,6 +119,9 @@ extern TMainForm* MainForm;
 inline constexpr char projectEditorClassName[] = "TNewMod2MessageForm";
 inline constexpr char sendingWindowClassName[] = "T_PostSrv";
 
+// True when widget's class name is className, ignoring case (how the main window tells its children apart).
+bool isWindowOfClass(const QWidget* widget, const char* className);
+
 // Program folder + "merge.hlp", the help file that the Help command opens.
 QString helpFilePath();
 
