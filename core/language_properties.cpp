@@ -46,13 +46,25 @@ Component* as(QObject* component)
     return static_cast<Component*>(component);
 }
 
+// The texts of count lines or items, by number.
+template <class TextOf>
+QStringList textsOf(int count, TextOf textOf)
+{
+    QStringList texts;
+    for (int i = 0; i < count; ++i)
+        texts << textOf(i);
+    return texts;
+}
+
 // ---- lines ----
 
 LanguageProperty messageItems()
 {
     return {LanguagePropertyKind::Lines, "Items", nullptr,
             [](const QObject* component) { return as<TMsgLanguage>(component)->items(); },
-            [](QObject* component, int index, const QString& value) { as<TMsgLanguage>(component)->setText(index, value); }};
+            [](QObject* component, int index, const QString& value) {
+                as<TMsgLanguage>(component)->setText(index, value);
+            }};
 }
 
 LanguageProperty comboItems()
@@ -60,13 +72,12 @@ LanguageProperty comboItems()
     return {LanguagePropertyKind::Lines, "Items", nullptr,
             [](const QObject* component) {
                 const auto* box = as<QComboBox>(component);
-                QStringList items;
-                for (int i = 0; i < box->count(); ++i)
-                    items << box->itemText(i);
-                return items;
+                return textsOf(box->count(), [box](int i) { return box->itemText(i); });
             },
             // setItemText keeps the selected index, as the selection must survive a translation.
-            [](QObject* component, int index, const QString& value) { as<QComboBox>(component)->setItemText(index, value); }};
+            [](QObject* component, int index, const QString& value) {
+                as<QComboBox>(component)->setItemText(index, value);
+            }};
 }
 
 LanguageProperty listItems()
@@ -74,12 +85,11 @@ LanguageProperty listItems()
     return {LanguagePropertyKind::Lines, "Items", nullptr,
             [](const QObject* component) {
                 const auto* list = as<QListWidget>(component);
-                QStringList items;
-                for (int i = 0; i < list->count(); ++i)
-                    items << list->item(i)->text();
-                return items;
+                return textsOf(list->count(), [list](int i) { return list->item(i)->text(); });
             },
-            [](QObject* component, int index, const QString& value) { as<QListWidget>(component)->item(index)->setText(value); }};
+            [](QObject* component, int index, const QString& value) {
+                as<QListWidget>(component)->item(index)->setText(value);
+            }};
 }
 
 QTextDocument* documentOf(const QObject* component)
@@ -115,10 +125,7 @@ LanguageProperty treeColumns()
     return {LanguagePropertyKind::Collection, "Columns", "Caption",
             [](const QObject* component) {
                 const QTreeWidgetItem* header = as<QTreeWidget>(component)->headerItem();
-                QStringList captions;
-                for (int i = 0; i < header->columnCount(); ++i)
-                    captions << header->text(i);
-                return captions;
+                return textsOf(header->columnCount(), [header](int i) { return header->text(i); });
             },
             [](QObject* component, int index, const QString& value) {
                 as<QTreeWidget>(component)->headerItem()->setText(index, value);

@@ -187,8 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"never_the_window_name", "Self.objectName=x", [](Form f) { return f.objectName(); }, ""},
         LoadCase{"not_a_nested_window", "InnerLabel.Caption=Dedans", [](Form f) { return f.InnerLabel->text(); },
                  "Inside"},
-        LoadCase{"not_a_qt_part", "qt_spinbox_lineedit.Text=99", [](Form f) { return f.Spin1->findChild<QLineEdit*>()->text(); },
-                 "5"},
+        LoadCase{"not_a_qt_part", "qt_spinbox_lineedit.Text=99",
+                 [](Form f) { return f.Spin1->findChild<QLineEdit*>()->text(); }, "5"},
         LoadCase{"not_a_data_list", "Files.Items.0=b.txt", [](Form f) { return f.Files->item(0)->text(); }, "a.txt"},
         LoadCase{"unknown_component", "NoSuch.Caption=x", [](Form f) { return f.windowTitle(); }, "Fixture Window"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -310,8 +310,9 @@ protected:
 
     static void writeFrench()
     {
-        writeFileBytes(testHome() + "French.lan", "[TMAINFORM]\r\nmsl.Items.0=Fichier introuvable\r\n"
-                                                  "Self.Caption=Sorvanta (fr)\r\n[TPROBEWINDOW]\r\nlabel.Caption=Salut\r\n");
+        writeFileBytes(testHome() + "French.lan",
+                       "[TMAINFORM]\r\nmsl.Items.0=Fichier introuvable\r\nSelf.Caption=Sorvanta (fr)\r\n"
+                       "[TPROBEWINDOW]\r\nlabel.Caption=Salut\r\n");
     }
 
     MessageBoxRecorder boxes{IDNO};
