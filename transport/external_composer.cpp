@@ -4,9 +4,7 @@
 
 #include "transport/external_composer.h"
 
-#include "platform/program_folder.h"
 #include "transport/base64.h"
-#include "transport/mime_types.h"
 #include "transport/uuencode.h"
 
 #include <QFileInfo>
@@ -25,8 +23,6 @@ constexpr qsizetype kUuencodeBlock = 1800;      // 40 lines of 45 bytes
 constexpr qsizetype kMaxHeaderLine = 76;        // RFC 2047 section 2, for lines with encoded words
 
 enum PartFlag { TextFlag = 1, AttachmentsFlag = 2, HtmlFlag = 4, PicturesFlag = 8 };
-
-const QString kOctetStream = QStringLiteral("application/octet-stream");
 
 QByteArray quoted(const QByteArray& text) { return '"' + text + '"'; }
 
@@ -330,7 +326,7 @@ void ExternalComposer::planRecordAttachment(const AttachmentRecord& record)
     if (!scan.readable)
         return fail(QStringLiteral("Cannot read the attachment ") + path);
     const AttachmentEncoding encoding = chosenEncoding(record.encoding, scan);
-    const QByteArray type = record.mimeType.isEmpty() ? contentTypeForFile(path) : record.mimeType.toLatin1();
+    const QByteArray type = record.mimeType.isEmpty() ? m_partTypes.forFile(path) : record.mimeType.toLatin1();
     const QString disposition = record.disposition.isEmpty() ? QStringLiteral("attachment") : record.disposition;
     const QString name = record.displayName.isEmpty() ? fileNamePart(path) : record.displayName;
     addLine({});
@@ -385,7 +381,7 @@ void ExternalComposer::planBareAttachment(const QString& path)
         return;
     addLine({});
     addLine(boundaryLine());
-    addLine("Content-Type: " + contentTypeForFile(path) + ';');
+    addLine("Content-Type: " + m_partTypes.forFile(path) + ';');
     addLine("Content-Transfer-Encoding: base64");
     addLine("Content-Disposition: attachment; filename=" + quoted(headerWord(fileNamePart(path))));
     addLine({});
@@ -399,7 +395,7 @@ void ExternalComposer::planPicture(const QString& path, const QString& cid)
         return;
     addLine({});
     addLine(boundaryLine());
-    addLine("Content-Type: " + contentTypeForFile(path));
+    addLine("Content-Type: " + m_partTypes.forFile(path));
     addLine("Content-ID: <" + cid.toUtf8() + '>');
     addLine("Content-Transfer-Encoding: base64");
     addLine("Content-Disposition: inline; filename=" + quoted(headerWord(fileNamePart(path))));
@@ -454,17 +450,6 @@ QByteArray ExternalComposer::headerWord(const QString& text) const
 QByteArray ExternalComposer::headerText(const QString& text, qsizetype firstLineUsed) const
 {
     return EncodeHeaderText(text, m_charset, m_coding, firstLineUsed);
-}
-
-QByteArray ExternalComposer::contentTypeForFile(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"jpg" || suffix == u"jpeg")
-        return "image/jpeg";
-    if (!m_mimeTypes)
-        m_mimeTypes = std::make_unique<TMimeManager>(programFolderPath() + QStringLiteral("mime.def"));
-    const QString type = m_mimeTypes->TypeForFile(path);
-    return (type.isEmpty() ? kOctetStream : type).toLatin1();
 }
 
 QByteArray ExternalComposer::nextBlock()

@@ -6,6 +6,7 @@
 
 #include "transport/attachment_record.h"
 #include "transport/charsets.h"
+#include "transport/part_content_type.h"
 #include "transport/quoted_printable.h"
 #include "transport/smtp_data_stream.h"
 
@@ -19,8 +20,6 @@
 #include <functional>
 #include <memory>
 #include <variant>
-
-class TMimeManager;
 
 enum class TTypeContent { tcPlain, tcHtml };
 enum class THdrCoding { hcBase64, hcQuotedPrn };
@@ -132,7 +131,6 @@ private:
     void closeBoundary();
     QByteArray headerWord(const QString& text) const;
     QByteArray headerText(const QString& text, qsizetype firstLineUsed) const;
-    QByteArray contentTypeForFile(const QString& path);
 
     bool runStep(Step& step);
     bool runBody(Body& body);
@@ -151,7 +149,7 @@ private:
     int m_index = -1;
     QByteArray m_textBody;
     QByteArray m_htmlBody;
-    std::unique_ptr<TMimeManager> m_mimeTypes;
+    PartContentType m_partTypes;
     std::deque<Step> m_steps;
     SmtpDataStream m_stream;
     QString m_errorString;

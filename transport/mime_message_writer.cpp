@@ -148,6 +148,11 @@ QByteArray quotedFileName(const QByteArray& name)
     return quoted(escaped);
 }
 
+QByteArray partType(const QByteArray& mimeType)
+{
+    return mimeType.isEmpty() ? QByteArray("application/octet-stream") : singleLine(mimeType);
+}
+
 QByteArray transferEncoding(bool eightBit)
 {
     return eightBit ? "Content-Transfer-Encoding: 8bit" : "Content-Transfer-Encoding: 7bit";
@@ -254,16 +259,14 @@ void MimeMessageWriter::queueHtmlStart()
 
 void MimeMessageWriter::queueImageHeader(const MimeInlineImage& image)
 {
-    m_pending << "" << "--" + m_relatedBoundary << "Content-Type: image/jpeg"
+    m_pending << "" << "--" + m_relatedBoundary << "Content-Type: " + partType(image.mimeType)
               << "Content-ID: <" + singleLine(image.contentId) + ">" << "Content-Transfer-Encoding: base64"
               << "Content-Disposition: inline; filename=" + quotedFileName(image.fileName) << "";
 }
 
 void MimeMessageWriter::queueAttachmentHeader(const MimeAttachment& attachment)
 {
-    const QByteArray type =
-        attachment.mimeType.isEmpty() ? "application/octet-stream" : singleLine(attachment.mimeType);
-    m_pending << "" << "--" + m_mixedBoundary << "Content-Type: " + type + ";"
+    m_pending << "" << "--" + m_mixedBoundary << "Content-Type: " + partType(attachment.mimeType) + ";"
               << "\tname=" + quotedFileName(attachment.fileName) << "Content-Transfer-Encoding: base64"
               << "Content-Disposition: attachment;" << "\tfilename=" + quotedFileName(attachment.fileName) << "";
 }

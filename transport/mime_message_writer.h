@@ -24,6 +24,7 @@ struct MimeInlineImage {
     QString path;
     QByteArray contentId;
     QByteArray fileName;    // as written in the part header (already re-encoded by the owner)
+    QByteArray mimeType;    // empty: "application/octet-stream"
 };
 
 struct MimeAttachment {

@@ -151,7 +151,7 @@ MimeMessageContent TSmtpCli::messageContent()
     dropUnusableImages();
     for (qsizetype i = 0; i < HtmFiles.size(); ++i) {
         const QString path = HtmFiles[i].trimmed();
-        content.images << MimeInlineImage{path, HtmCids[i].toUtf8(), partFileName(path)};
+        content.images << MimeInlineImage{path, HtmCids[i].toUtf8(), partFileName(path), m_partTypes.forFile(path)};
     }
     for (qsizetype i = 0; i < m_attachmentFiles.size(); ++i) {
         const QString& path = m_attachmentFiles[i];

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "transport/mime_message_writer.h"
+#include "transport/part_content_type.h"
 #include "transport/smtp_client.h"
 
 #include <QByteArray>
@@ -82,4 +83,5 @@ private:
     QStringList m_attachmentTypes;
     int m_messageNumber = 0;
     std::unique_ptr<MimeMessageWriter> m_message;
+    PartContentType m_partTypes;        // inline pictures' types
 };

@@ -115,7 +115,8 @@ TEST_P(MimeStructureTest, PythonReadsTheTreeAndEveryPayload)
     for (int i = 0; i < c.images; ++i) {
         fileBytes << patternBytes(3000 + i * 17, i);
         const QByteArray name = "pic" + QByteArray::number(i) + ".jpg";
-        content.images << MimeInlineImage{writeTestFile(name, fileBytes.last()), "pic" + QByteArray::number(i), name};
+        content.images << MimeInlineImage{writeTestFile(name, fileBytes.last()), "pic" + QByteArray::number(i), name,
+                                          "image/jpeg"};
     }
     for (int i = 0; i < c.attachments; ++i) {
         fileBytes << patternBytes(10000 + i * 5, 10 + i);

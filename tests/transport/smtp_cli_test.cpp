@@ -149,7 +149,7 @@ TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
     shape.textLines = text;
     shape.htmlPresent = true;
     shape.htmlLines = client.Htm;
-    shape.images << MimeInlineImage{picturePath, "pic", "pic.jpg"};
+    shape.images << MimeInlineImage{picturePath, "pic", "pic.jpg", "image/jpeg"};
     shape.attachments << MimeAttachment{reportPath, "application/pdf", "x.pdf"};
     MimeMessageWriter writer(shape);
     SmtpDataStream stream;
@@ -174,6 +174,35 @@ TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
     EXPECT_EQ(QByteArray::fromHex(leaves[2].toObject()["payload"].toString().toLatin1()), picture);
     EXPECT_EQ(leaves[3].toObject()["filename"].toString(), "Bericht Mai.pdf");
     EXPECT_EQ(QByteArray::fromHex(leaves[3].toObject()["payload"].toString().toLatin1()), report);
+}
+
+// The types come from "mime.def" (created in the test's program folder); image/jpeg only for JPEG files.
+TEST_F(SmtpCliTest, InlinePicturesAreTypedByTheirExtension)
+{
+    client.ContentType = smtpHTML;
+    client.Htm = {"<p><img src=\"cid:p0\"><img src=\"cid:p1\"><img src=\"cid:p2\"></p>"};
+    MimeMessageContent shape;
+    shape.textPresent = true;
+    shape.textLines = text;
+    shape.htmlPresent = true;
+    shape.htmlLines = client.Htm;
+    for (const char* name : {"photo.JPEG", "anim.gif", "scan.xyz"}) {
+        client.HtmFiles << writeTestFile(name, patternBytes(300));
+        client.HtmCids << "p" + QString::number(client.HtmCids.size());
+        shape.images << MimeInlineImage{client.HtmFiles.last(), "p", name, "image/any"};
+    }
+    MimeMessageWriter writer(shape);
+    SmtpDataStream stream;
+    writer.write(stream, std::numeric_limits<qsizetype>::max());
+
+    scriptDialogue(peer, lineCount(stream.take()) + 1);
+    ASSERT_TRUE(peer.listen());
+    driver.runWholeMessage(peer.port());
+    ASSERT_TRUE(driver.waitForDone(5));
+    EXPECT_EQ(driver.done.back(), (Done{smtpQuit, 0}));
+    EXPECT_EQ(pythonMimeView(messageText(peer.received(0)))["tree"].toString(),
+              "multipart/mixed(multipart/alternative(text/plain,"
+              "multipart/related(text/html,image/jpeg,image/gif,application/octet-stream)))");
 }
 
 TEST_F(SmtpCliTest, EmailFilesAreSplitAndCheckedWhenSet)
