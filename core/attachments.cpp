@@ -3,6 +3,7 @@
 #include "core/attachments.h"
 
 #include "core/attachment_icons.h"
+#include "core/language_properties.h"
 #include "core/main_form.h"
 #include "core/msg_language.h"
 #include "core/project_attachments.h"
@@ -78,6 +79,9 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     RemoveAttachmentBtn->setObjectName(QStringLiteral("RemoveAttachmentBtn"));
     AttachBtn->setObjectName(QStringLiteral("AttachBtn"));
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    // Their lines are places, folders, files and attachments: no language file may rename them.
+    for (QObject* list : std::initializer_list<QObject*>{DriveComboBox1, DirectoryListBox1, FileListBox1, AttList})
+        keepOutOfLanguageFiles(list);
 
     FileListBox1->setDragEnabled(true);
     FileListBox1->setDragDropMode(QAbstractItemView::DragOnly);

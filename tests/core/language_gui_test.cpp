@@ -3,6 +3,7 @@
 
 #include "core/about_form.h"
 #include "core/accounts.h"
+#include "core/attachments.h"
 #include "core/ini_info.h"
 #include "core/language_built_texts.h"
 #include "core/language_file.h"
@@ -264,6 +265,16 @@ TEST(RestoreBuiltTexts, LeavesAnUntranslatedWindowAlone)
     form.Label1->setText("changed at run time");
     RestoreBuiltTexts(&form);
     EXPECT_EQ(form.Label1->text(), "changed at run time");
+}
+
+// The attachment chooser's lists hold drives, folders and file names, which a translation would break.
+TEST(LanguageProperties, AttachmentListsAreKeptOutOfLanguageFiles)
+{
+    TAttachmentForm form;
+    for (const QObject* list : std::initializer_list<const QObject*>{form.DriveComboBox1, form.DirectoryListBox1,
+                                                                      form.FileListBox1, form.AttList})
+        EXPECT_TRUE(languageProperties(list).isEmpty()) << list->objectName().toStdString();
+    EXPECT_TRUE(findLanguageProperty(form.AttachBtn, "caption").has_value());
 }
 
 // ---- the main window and its Language menu ----
