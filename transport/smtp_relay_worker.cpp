@@ -185,9 +185,9 @@ void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
 
 void TSmtpThreadEx::runNextStep(TSmtpRequest finished)
 {
-    const auto start = [this](void (TSmtpCli::*step)(), int failure) {
+    const auto start = [this](const auto& step, int failure) {
         try {
-            (m_client->*step)();
+            step();
         } catch (const std::exception& exception) {
             failAndContinue(failure, exceptionText(exception));
         }
@@ -195,13 +195,13 @@ void TSmtpThreadEx::runNextStep(TSmtpRequest finished)
     switch (finished) {
     case smtpConnect:
     case smtpOpen:
-        start(&TSmtpCli::MailFrom, relayMailFromFailed);
+        start([this] { m_client->MailFrom(); }, relayMailFromFailed);
         return;
     case smtpMailFrom:
-        start(&TSmtpCli::RcptTo, relayRcptToFailed);
+        start([this] { m_client->RcptTo(); }, relayRcptToFailed);
         return;
     case smtpRcptTo:
-        start(&TSmtpCli::Data, relayDataFailed);
+        start([this] { m_client->Data(); }, relayDataFailed);
         return;
     case smtpData:
         messageDelivered();
