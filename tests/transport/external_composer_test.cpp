@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,25 +17,10 @@
 
 namespace {
 
+using sorvanta::test::patternBytes;
 using sorvanta::test::pythonMimeView;
 using sorvanta::test::testHome;
-
-QString writeFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = testHome() + name;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
-QByteArray binaryBytes(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 37 + 11) & 0xff);
-    return bytes;
-}
+using sorvanta::test::writeTestFile;
 
 QString leafField(const QJsonObject& view, int leaf, const char* field)
 {
@@ -85,8 +69,8 @@ class ComposerCombinationTest : public ::testing::TestWithParam<CombinationCase>
 TEST_P(ComposerCombinationTest, PythonReadsStructureAndPayloads)
 {
     const CombinationCase& c = GetParam();
-    const QByteArray picture = binaryBytes(1000);
-    const QByteArray pdf = binaryBytes(3001);
+    const QByteArray picture = patternBytes(1000);
+    const QByteArray pdf = patternBytes(3001);
     ExternalMessage message = basicMessage();
     if (c.text)
         message.MailText = {"Hello J\u00fcrgen,", ".", "bye"};
@@ -96,11 +80,11 @@ TEST_P(ComposerCombinationTest, PythonReadsStructureAndPayloads)
         message.HtmlText = {"<p>Hello <img src=\"cid:pic1\"></p>"};
     }
     if (c.pictures) {
-        message.HtmlFiles = {writeFile("logo.gif", picture)};
+        message.HtmlFiles = {writeTestFile("logo.gif", picture)};
         message.HtmlCids = {"pic1"};
     }
     if (c.attachments)
-        message.Attachments = {writeFile("report.pdf", pdf)};
+        message.Attachments = {writeTestFile("report.pdf", pdf)};
 
     const QJsonObject view = pythonMimeView(compose(message));
     EXPECT_EQ(view["tree"].toString().toStdString(), c.tree);
@@ -279,9 +263,9 @@ TEST(ComposerAttachmentTest, Base64AttachmentLines)
     ExternalMessage message = basicMessage();
     message.MailText = {"see attached"};
     AttachmentSlots table;
-    const QByteArray data = binaryBytes(58);
+    const QByteArray data = patternBytes(58);
     ASSERT_TRUE(table.AddAttachment({"data.bin", AttachmentEncoding::Base64, "", "", "Some data",
-                                     writeFile("data.bin", data)}, message.Attachments));
+                                     writeTestFile("data.bin", data)}, message.Attachments));
     QList<std::pair<int, QString>> events;
     const QByteArray stream = compose(message, table, {[&](int code, const QString& text) {
         if (code >= 5 && code <= 7)
@@ -315,7 +299,7 @@ TEST_P(AttachmentChoiceTest, ChoosesEncodingAndKeepsBytes)
     ExternalMessage message = basicMessage();
     message.MailText = {"body"};
     AttachmentSlots table;
-    table.AddAttachment({"", c.wanted, "", "", "", writeFile("file.txt", c.content)}, message.Attachments);
+    table.AddAttachment({"", c.wanted, "", "", "", writeTestFile("file.txt", c.content)}, message.Attachments);
     const QJsonObject view = pythonMimeView(compose(message, table));
     EXPECT_TRUE(view["defects"].toArray().isEmpty());
     EXPECT_EQ(leafField(view, 1, "encoding").toLower().toStdString(), c.encodingHeader);
@@ -342,8 +326,8 @@ TEST(ComposerAttachmentTest, UuencodeLines)
     ExternalMessage message = basicMessage();
     message.MailText = {"body"};
     AttachmentSlots table;
-    const QByteArray data = binaryBytes(100);
-    table.AddAttachment({"pack.bin", AttachmentEncoding::Uuencode, "", "", "", writeFile("pack.bin", data)},
+    const QByteArray data = patternBytes(100);
+    table.AddAttachment({"pack.bin", AttachmentEncoding::Uuencode, "", "", "", writeTestFile("pack.bin", data)},
                         message.Attachments);
     const QByteArray stream = compose(message, table);
     EXPECT_TRUE(stream.contains("Content-Type: application/octet-stream; name=\"pack.uue\"\r\n"));
@@ -374,8 +358,8 @@ TEST(ComposerAttachmentTest, ContentTypesFromMimeDef)
 {
     ExternalMessage message = basicMessage();
     message.MailText = {"body"};
-    message.Attachments = {writeFile("photo.jpeg", "j"), writeFile("anim.gif", "g"), writeFile("notes.xyz", "n"),
-                           writeFile("paper.pdf", "p")};
+    message.Attachments = {writeTestFile("photo.jpeg", "j"), writeTestFile("anim.gif", "g"), writeTestFile("notes.xyz", "n"),
+                           writeTestFile("paper.pdf", "p")};
     const QJsonObject view = pythonMimeView(compose(message));
     EXPECT_EQ(view["tree"].toString(),
               "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf)");
