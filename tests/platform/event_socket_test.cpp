@@ -3,17 +3,18 @@
 #include "platform/event_socket.h"
 
 #include "platform/winsock_error.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <QHostAddress>
-#include <QTcpServer>
 
 #include <string>
 #include <vector>
 
+using sorvanta::test::closedPort;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::waitUntil;
@@ -66,15 +67,9 @@ TEST(EventSocketTest, ConnectThenWriteThenDataThenClose)
 
 TEST(EventSocketTest, RefusedConnectArrivesAsConnectEvent)
 {
-    quint16 port;
-    {
-        QTcpServer server;
-        server.listen(QHostAddress::LocalHost, 0);
-        port = server.serverPort();
-    }
     Recorder r;
     ASSERT_EQ(r.socket.open(EventSocket::Type::Tcp), 0);
-    ASSERT_EQ(r.socket.connectTo(loopback, port), 0);
+    ASSERT_EQ(r.socket.connectTo(loopback, closedPort()), 0);
     ASSERT_TRUE(waitUntil([&] { return !r.events.empty(); }));
     pumpEvents(20);
     EXPECT_EQ(r.events, (std::vector<std::string>{"connect(10061)"}));

@@ -2,6 +2,7 @@
 
 #include "tests/support/aiosmtpd_server.h"
 
+#include "tests/support/server_process.h"
 #include "tests/support/test_home.h"
 
 #include <QDir>
@@ -62,13 +63,7 @@ bool AiosmtpdServer::start(QString* error)
 
 void AiosmtpdServer::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.closeWriteChannel();                      // end of stdin stops the server
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    stopServerProcess(m_process, StopRequest::CloseInput);
 }
 
 QList<AiosmtpdServer::Message> AiosmtpdServer::messages() const

@@ -2,6 +2,8 @@
 
 #include "tests/support/dnsmasq_server.h"
 
+#include "tests/support/server_process.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -78,13 +80,7 @@ bool DnsmasqServer::answersQueries() const
 
 void DnsmasqServer::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    stopServerProcess(m_process, StopRequest::Terminate);
 }
 
 }  // namespace sorvanta::test

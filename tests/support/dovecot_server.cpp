@@ -2,6 +2,8 @@
 
 #include "tests/support/dovecot_server.h"
 
+#include "tests/support/server_process.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -146,13 +148,7 @@ bool DovecotServer::greets() const
 
 void DovecotServer::stop()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    stopServerProcess(m_process, StopRequest::Terminate);
 }
 
 QString DovecotServer::log() const

@@ -2,6 +2,7 @@
 
 #include "tests/support/smtp_auth_server.h"
 
+#include "tests/support/server_process.h"
 #include "tests/support/test_home.h"
 
 #include <QJsonArray>
@@ -17,13 +18,7 @@ SmtpAuthServer::SmtpAuthServer(Options options) : m_options(std::move(options))
 
 SmtpAuthServer::~SmtpAuthServer()
 {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.closeWriteChannel();              // end of stdin stops the server
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    stopServerProcess(m_process, StopRequest::CloseInput);
 }
 
 bool SmtpAuthServer::start(QString* error)

@@ -4,16 +4,17 @@
 #include "transport/async_socket.h"
 
 #include "platform/winsock_error.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
 
 #include <string>
 #include <vector>
 
+using sorvanta::test::closedPort;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::waitUntil;
@@ -44,14 +45,6 @@ void connectTo(TWSocket& socket, quint16 port, const char* proto = "tcp")
     socket.setPort(QString::number(port));
     socket.setProto(QString::fromLatin1(proto));
     socket.Connect();
-}
-
-// A port on which nothing listens: bound once, then released.
-quint16 closedPort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
 }
 
 TEST(SendQueueTest, FillsTheLastBlockThenAddsBlocksOf1514Bytes)

@@ -3,6 +3,7 @@
 
 #include "transport/pop3_client.h"
 
+#include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/get_mail_recorder.h"
@@ -11,6 +12,7 @@
 
 #include <vector>
 
+using sorvanta::test::closedPort;
 using sorvanta::test::GetMailRecorder;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
@@ -167,14 +169,8 @@ TEST_F(GetMailTest, SecondStartWhileBusyLeavesSessionAlone)
 
 TEST_F(GetMailTest, RefusedConnectionReportsOnce)
 {
-    quint16 freePort = 0;
-    {
-        ScriptedPeer gone;
-        ASSERT_TRUE(gone.listen());
-        freePort = gone.port();
-    }
     mail.setMail_Server("127.0.0.1");
-    mail.Mail_Port = freePort;
+    mail.Mail_Port = closedPort();
     mail.setMail_Action(TGetMailAction::Get_Mail);
     ASSERT_TRUE(finished());
     ASSERT_EQ(errors.size(), 1u);

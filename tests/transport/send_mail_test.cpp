@@ -4,6 +4,7 @@
 
 #include "transport/send_mail.h"
 
+#include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+using sorvanta::test::closedPort;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::StalledListener;
@@ -492,14 +494,8 @@ TEST_F(SendMailTest, ResetByServerIsReportedOnceWithOneDone)
 
 TEST_F(SendMailTest, RefusedConnectionIsReported)
 {
-    quint16 port = 0;
-    {
-        ScriptedPeer closed;
-        ASSERT_TRUE(closed.listen());
-        port = closed.port();
-    }
     mail.setSMTP_Server("127.0.0.1");
-    mail.SMTP_Port = port;
+    mail.SMTP_Port = closedPort();
     mail.setAction(TMailAction::Send_Mail);
     ASSERT_TRUE(waitDone());
     pumpEvents(20);

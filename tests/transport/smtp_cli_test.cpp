@@ -48,6 +48,15 @@ int lineCount(const QByteArray& bytes)
     return int(bytes.count("\r\n"));
 }
 
+// The number of lines of a message of that structure, composed offline: what the peer has to read.
+int composedLineCount(const MimeMessageContent& shape)
+{
+    MimeMessageWriter writer(shape);
+    SmtpDataStream stream;
+    writer.write(stream, std::numeric_limits<qsizetype>::max());
+    return lineCount(stream.take());
+}
+
 // The usual replies up to DATA's 354, then the message's lines and the rest of the dialogue.
 void scriptDialogue(ScriptedPeer& peer, int messageLines)
 {
@@ -143,7 +152,6 @@ TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
             text = "=?utf-8?B?" + text.toBase64() + "?=";
     };
 
-    // The same structure composed offline gives the number of lines the peer has to read.
     MimeMessageContent shape;
     shape.textPresent = true;
     shape.textLines = text;
@@ -151,11 +159,8 @@ TEST_F(SmtpCliTest, MultipartMessageWithReencodedTextsReadsBackInPython)
     shape.htmlLines = client.Htm;
     shape.images << MimeInlineImage{picturePath, "pic", "pic.jpg", "image/jpeg"};
     shape.attachments << MimeAttachment{reportPath, "application/pdf", "x.pdf"};
-    MimeMessageWriter writer(shape);
-    SmtpDataStream stream;
-    writer.write(stream, std::numeric_limits<qsizetype>::max());
 
-    scriptDialogue(peer, lineCount(stream.take()) + 1);
+    scriptDialogue(peer, composedLineCount(shape) + 1);
     ASSERT_TRUE(peer.listen());
     driver.runWholeMessage(peer.port());
     ASSERT_TRUE(driver.waitForDone(5));
@@ -191,11 +196,8 @@ TEST_F(SmtpCliTest, InlinePicturesAreTypedByTheirExtension)
         client.HtmCids << "p" + QString::number(client.HtmCids.size());
         shape.images << MimeInlineImage{client.HtmFiles.last(), "p", name, "image/any"};
     }
-    MimeMessageWriter writer(shape);
-    SmtpDataStream stream;
-    writer.write(stream, std::numeric_limits<qsizetype>::max());
 
-    scriptDialogue(peer, lineCount(stream.take()) + 1);
+    scriptDialogue(peer, composedLineCount(shape) + 1);
     ASSERT_TRUE(peer.listen());
     driver.runWholeMessage(peer.port());
     ASSERT_TRUE(driver.waitForDone(5));

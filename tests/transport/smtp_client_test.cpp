@@ -2,15 +2,16 @@
 // replies split across reads, a refusal at each step, the peer closing mid-command, a 5000-byte line
 // without CR LF, several recipients, refused connections and the argument checks that stop injection.
 
+#include "tests/support/closed_port.h"
 #include "tests/transport/smtp_dialogue.h"
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
 
 #include <ostream>
 #include <string>
 
+using sorvanta::test::closedPort;
 using sorvanta::test::Done;
 using sorvanta::test::expectLines;
 using sorvanta::test::pumpEvents;
@@ -220,13 +221,7 @@ TEST_F(SmtpDialogueTest, MalformedReplyIsAFailureNotASuccess)
 
 TEST_F(SmtpDialogueTest, RefusedConnectionReportsTheWinsockError)
 {
-    quint16 closedPort;
-    {
-        QTcpServer server;
-        server.listen(QHostAddress::LocalHost, 0);
-        closedPort = server.serverPort();
-    }
-    client.Port = QString::number(closedPort);
+    client.Port = QString::number(closedPort());
     client.Open();
     ASSERT_TRUE(waitForDone(1));
     EXPECT_EQ(done.back(), (Done{smtpConnect, 10061}));

@@ -3,19 +3,20 @@
 
 #include "transport/smtp_relay.h"
 
+#include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/dns_fixtures.h"
 
 #include <QFile>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
 #include <map>
 
 using namespace std::chrono_literals;
+using sorvanta::test::closedPort;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::testHome;
@@ -246,13 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SmtpRelayTest, RefusedConnectionReportsTheSocketError)
 {
     startDns();
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-        closedPort = probe.serverPort();
-    }                                                   // nothing listens on the port any more
-    relay.setSmtpPort(QString::number(closedPort));
+    relay.setSmtpPort(QString::number(closedPort()));
     setRecipients({"user@one.test"});
     runToEnd();
     EXPECT_EQ(resultOf(0), 10061);

@@ -4,6 +4,7 @@
 #include "transport/timer_socket.h"
 
 #include "platform/winsock_error.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+using sorvanta::test::closedPort;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::StalledListener;
@@ -188,14 +190,8 @@ TEST(TimerSocketTest, PeerCloseNotifiesOnceAndReleasesTheSocket)
 
 TEST(TimerSocketTest, RefusedConnectionIsReportedAndItsSocketClosed)
 {
-    quint16 port = 0;
-    {
-        ScriptedPeer peer;
-        ASSERT_TRUE(peer.listen());
-        port = peer.port();
-    }
     ProbeSocket socket;
-    ASSERT_TRUE(socket.connectTo("127.0.0.1", port));
+    ASSERT_TRUE(socket.connectTo("127.0.0.1", closedPort()));
     ASSERT_TRUE(waitUntil([&] { return socket.count("connect") == 1; }));
     EXPECT_EQ(socket.errorOf("connect"), WSAECONNREFUSED);
     EXPECT_FALSE(socket.connected());
