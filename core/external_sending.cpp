@@ -9,6 +9,8 @@
 
 #include <QRandomGenerator>
 
+#include <utility>
+
 namespace {
 
 constexpr int kAccessGranted = 10;
@@ -88,7 +90,7 @@ void ExternalSending::stop()
 void ExternalSending::pop3Login()
 {
     if (m_run.results.rowCount() <= 1)
-        return;
+        return endRun(RunEnd::Completed);   // no rows: nothing to log in for
     m_reloginAt = -1;
     GetMail2.TimeoutArp = m_timeOutSeconds;
     GetMail2.TimeoutConnect = m_timeOutSeconds;
@@ -114,6 +116,8 @@ void ExternalSending::GetMail2MailInfo(int info, const QString&)
 void ExternalSending::GetMail2MailError(int, const QString& text)
 {
     GetMail2.Abort();
+    if (!m_running)
+        return;   // the run has ended already (stopped, or an earlier error of this login)
     endRun(RunEnd::LoginFailed);
     emit loginFailed(text);
 }
@@ -174,7 +178,8 @@ void ExternalSending::logBadAddresses(const QList<int>& rows)
 
 void ExternalSending::endRun(RunEnd end)
 {
-    m_running = false;
+    if (!std::exchange(m_running, false))
+        return;   // a run ends once
     m_messageState = 0;
     emit statusChanged();
     emit runEnded(end);

@@ -32,20 +32,21 @@ RelaySending::Start RelaySending::start(const Sender& sender, int startRow, bool
     for (int row : queue.badRows)
         emit logLine(relayResultLogText(m_run.results.cell(colEmail, row), m_run.text(textNo),
                                         m_run.text(textErrorEmail)));
-    if (m_run.series.on())
-        m_run.series.NextStartRow = queue.nextStartRow;
     m_run.CurrentRow = startRow - 1;
     emit statusChanged();
-    if (queue.recipients.isEmpty())
-        return Start::NothingQueued;
-    try {
-        Srv1.setRecipients(queue.recipients);
-        Srv1.Send();
-    } catch (const TSmtpRelayServerException& error) {
-        m_errorText = error.text();
-        return Start::Failed;
+    if (!queue.recipients.isEmpty()) {
+        try {
+            Srv1.setRecipients(queue.recipients);
+            Srv1.Send();
+        } catch (const TSmtpRelayServerException& error) {
+            // Nothing of this part went out: a later resume must start at its first row again.
+            m_errorText = error.text();
+            return Start::Failed;
+        }
     }
-    return Start::Started;
+    if (m_run.series.on())
+        m_run.series.NextStartRow = queue.nextStartRow;
+    return queue.recipients.isEmpty() ? Start::NothingQueued : Start::Started;
 }
 
 void RelaySending::configure(const Sender& sender)

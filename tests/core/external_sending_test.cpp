@@ -20,6 +20,7 @@
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::scriptSmtp;
 using sorvanta::test::testHome;
+using sorvanta::test::pumpEvents;
 using sorvanta::test::waitUntil;
 using sorvanta::test::writeFileBytes;
 
@@ -107,12 +108,20 @@ protected:
         QObject::connect(&engine, &ExternalSending::logLine, [this](const QString& line) { log << line; });
         QObject::connect(&engine, &ExternalSending::loginFailed, [this](const QString& text) { loginError = text; });
         std::optional<ExternalSending::RunEnd> end;
-        QObject::connect(&engine, &ExternalSending::runEnded, [&](ExternalSending::RunEnd how) { end = how; });
+        int ends = 0;
+        const QMetaObject::Connection ended =
+            QObject::connect(&engine, &ExternalSending::runEnded, [&](ExternalSending::RunEnd how) {
+                end = how;
+                ++ends;
+            });
         if (resend)
             engine.resend();
         else
             engine.start(login);
-        EXPECT_TRUE(waitUntil([&] { return end.has_value(); }, 15000));
+        EXPECT_TRUE(waitUntil([&] { return end.has_value(); }, 30000));
+        pumpEvents(50);   // late events of the peers must not end the run a second time
+        QObject::disconnect(ended);
+        EXPECT_EQ(ends, 1);
         return end.value_or(ExternalSending::RunEnd::Aborted);
     }
 
@@ -246,6 +255,27 @@ TEST_F(ExternalSendingTest, ARefusedLoginEndsTheRun)
     setList({{"a@example.test", "A"}});
     EXPECT_EQ(runToEnd(true), ExternalSending::RunEnd::LoginFailed);
     EXPECT_FALSE(loginError.isEmpty());
+    EXPECT_EQ(run.results.rowStatus(1), rowWaiting);
+}
+
+TEST_F(ExternalSendingTest, StopDuringTheLoginEndsTheRunOnceAsAborted)
+{
+    ScriptedPeer pop3;
+    pop3.send("+OK ready\r\n");   // then silent
+    ASSERT_TRUE(pop3.listen());
+    account.PopPort = pop3.port();
+    setList({{"a@example.test", "A"}});
+    engine.setAccount(account);
+    QList<ExternalSending::RunEnd> ends;
+    QObject::connect(&engine, &ExternalSending::runEnded, [&](ExternalSending::RunEnd how) { ends << how; });
+    engine.start(true);
+    ASSERT_TRUE(waitUntil([&] { return pop3.connectionCount() == 1; }, 30000));
+    run.StopFlag = true;
+    engine.stop();
+    ASSERT_TRUE(waitUntil([&] { return !ends.isEmpty(); }, 30000));
+    pumpEvents(100);
+    EXPECT_EQ(ends, QList<ExternalSending::RunEnd>{ExternalSending::RunEnd::Aborted});
+    EXPECT_FALSE(engine.running());
     EXPECT_EQ(run.results.rowStatus(1), rowWaiting);
 }
 

@@ -161,6 +161,21 @@ TEST_F(PostSrvTest, AFailedRelayStartIsShownLoggedAndLeavesTheWindowIdle)
     EXPECT_TRUE(lines[1].endsWith(";FROM property is empty"));
 }
 
+TEST_F(PostSrvTest, AFailedRelayStartInASeriesKeepsThePartForTheNextStart)
+{
+    open();
+    SeriesObj.Series = true;
+    SeriesObj.MailCount = 1;
+    SeriesObj.MailPause = 5;
+    window->eEMail->clear();
+    window->StartButton->click();
+    EXPECT_EQ(boxes, QStringList{"FROM property is empty"});
+    EXPECT_EQ(SeriesObj.NextStartRow, 0);       // nothing of the first part went out
+    EXPECT_NE(TaskObj.state, taskSeriesPause);
+    EXPECT_FALSE(window->TimerSer.isActive());
+    EXPECT_FALSE(window->sending());
+}
+
 TEST_F(PostSrvTest, ARunWithoutAddressesEndsAtOnceWithBadRows)
 {
     list.setCell(0, 1, "nobody");
@@ -203,7 +218,7 @@ TEST_F(PostSrvTest, ARunThroughTheUsersServerEndsWithTheControlsIdle)
     EXPECT_FALSE(window->DNSEdit->isEnabled());
     window->StartButton->click();
     EXPECT_TRUE(window->StopButton->isEnabled());
-    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 30000));
     EXPECT_TRUE(window->StartButton->isEnabled());
     EXPECT_FALSE(window->StopButton->isEnabled());
     EXPECT_EQ(window->run().Bad, 3);
@@ -224,7 +239,7 @@ TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
     SeriesObj.MailCount = 2;
     SeriesObj.MailPause = 5;
     window->StartButton->click();
-    ASSERT_TRUE(waitUntil([&] { return TaskObj.state == taskSeriesPause; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return TaskObj.state == taskSeriesPause; }, 30000));
     EXPECT_EQ(window->run().Good, 2);
     EXPECT_EQ(SeriesObj.NextStartRow, 3);
     EXPECT_EQ(panel(5), "Waiting for the next scheduled interval.");
@@ -233,7 +248,7 @@ TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
 
     clock.advance(5 * 60 * 1000);
     window->TimerSer.start(0);     // the pause is measured on the clock; let the timer look now
-    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 30000));
     EXPECT_EQ(window->run().results.rowStatus(3), rowGood);
     EXPECT_EQ(window->run().Good, 3);
     EXPECT_TRUE(window->StartButton->isEnabled());
@@ -247,9 +262,9 @@ TEST_F(PostSrvTest, StopEndsARunThroughTheUsersServerWithAborted)
     useOwnServer(smtp);
     open();
     window->StartButton->click();
-    ASSERT_TRUE(waitUntil([&] { return smtp.connectionCount() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return smtp.connectionCount() == 1; }, 30000));
     window->StopButton->click();
-    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }));
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 30000));
     EXPECT_EQ(boxes, QStringList{"Aborted"});
     EXPECT_TRUE(window->StartButton->isEnabled());
     EXPECT_FALSE(window->StopButton->isEnabled());
