@@ -49,6 +49,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <exception>
+
 TNewMod2MessageForm* NewMod2MessageForm = nullptr;
 
 namespace {
@@ -71,6 +73,15 @@ constexpr int ImportHtmlMenuState = 3;
 const QString kTextFormat = QStringLiteral("text");
 const QString kHtmlFormat = QStringLiteral("html");
 const QString kBlankHtmlDocument = QStringLiteral("<html>\n<head>\n</head>\n<body>\n</body>\n</html>\n");
+
+// A layout for owner without margins: the rows and parts of the window sit flush.
+template <class Layout>
+Layout* bareLayout(QWidget* owner)
+{
+    auto* layout = new Layout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
 
 QLabel* addLabel(QBoxLayout* layout, const char* name, const QString& text)
 {
@@ -145,15 +156,13 @@ void TNewMod2MessageForm::buildControls()
     cbModi->setVisible(false);
 
     auto* message = new QWidget;
-    auto* messageLayout = new QVBoxLayout(message);
-    messageLayout->setContentsMargins(0, 0, 0, 0);
+    auto* messageLayout = bareLayout<QVBoxLayout>(message);
     messageLayout->addWidget(buildMergeRows());
     messageLayout->addWidget(buildPages(), 1);
     messageLayout->addWidget(buildAttachmentRow());
 
     auto* listPart = new QWidget;
-    auto* listLayout = new QVBoxLayout(listPart);
-    listLayout->setContentsMargins(0, 0, 0, 0);
+    auto* listLayout = bareLayout<QVBoxLayout>(listPart);
     listLayout->addWidget(sg1, 1);
     listLayout->addWidget(buildListOptionsRow());
 
@@ -172,8 +181,7 @@ void TNewMod2MessageForm::buildControls()
 QWidget* TNewMod2MessageForm::buildToolRow()
 {
     auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = bareLayout<QHBoxLayout>(row);
     sbOpenAB = addButton("sbOpenAB", tr("Import List"), ToolImportWizard);
     sbEditAB = addButton("sbEditAB", tr("Edit List"), ToolEditList);
     SpeedButton9 = addButton("SpeedButton9", tr("Unsubscribe"), ToolFilterList);
@@ -191,8 +199,7 @@ QWidget* TNewMod2MessageForm::buildToolRow()
 QWidget* TNewMod2MessageForm::buildListOptionsRow()
 {
     auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = bareLayout<QHBoxLayout>(row);
     addLabel(layout, "Label1", tr("Field delimiter"));
     SectionSymbol = makeDropDown("SectionSymbol");
     SectionSymbol->addItems(DelimiterItems());
@@ -214,8 +221,7 @@ QWidget* TNewMod2MessageForm::buildListOptionsRow()
 QWidget* TNewMod2MessageForm::buildMergeRows()
 {
     auto* rows = new QWidget;
-    auto* layout = new QVBoxLayout(rows);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = bareLayout<QVBoxLayout>(rows);
     auto* subjectRow = new QHBoxLayout;
     addLabel(subjectRow, "Label4", tr("Subject"));
     SubjectEdt = new QLineEdit;
@@ -261,8 +267,7 @@ QWidget* TNewMod2MessageForm::buildPages()
 QWidget* TNewMod2MessageForm::buildAttachmentRow()
 {
     auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = bareLayout<QHBoxLayout>(row);
     addLabel(layout, "Label6", tr("Attachment path in the field"));
     cbAtt = makeDropDown("cbAtt");
     layout->addWidget(cbAtt);
@@ -492,22 +497,29 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
     request.parent = this;
     request.listGrid = &m_grid;
     QString delimiter = ProjectIniInfo.SectionSymbol;
-    bool changed = false;
     if (code == ToolVerifyList) {
         request.emailColumn = ComboBox3->currentIndex();
         if (!EmailColumnDefined(request.emailColumn, m_grid.columnCount())) {
             messageBox(this, msl->text(MsgDefineEmailColumn), msl->text(MsgInfo), MB_OK | MB_ICONINFORMATION);
             return;
         }
-        changed = RunVerification(request);
-    } else {
-        if (code == ToolEditList) {
-            request.listFileName = ProjectFilePath(listExtension);
-            request.delimiter = &delimiter;
-        }
-        changed = runTool(code, request);
+    } else if (code == ToolEditList) {
+        request.listFileName = ProjectFilePath(listExtension);
+        request.delimiter = &delimiter;
     }
-    applyToolFollowUp(FollowUpOfTool(code, changed), delimiter);
+    applyToolFollowUp(FollowUpOfTool(code, runGuarded(code, request)), delimiter);
+}
+
+// A tool's failure must not cross the event loop. The grid may be half changed then: it counts as changed, so
+// the boxes follow it and closing asks before anything is lost.
+bool TNewMod2MessageForm::runGuarded(ToolCode code, ToolRequest& request)
+{
+    try {
+        return code == ToolVerifyList ? RunVerification(request) : runTool(code, request);
+    } catch (const std::exception& failure) {
+        messageBox(this, QString::fromLocal8Bit(failure.what()), msl->text(MsgAttention), MB_OK | MB_ICONERROR);
+        return true;
+    }
 }
 
 void TNewMod2MessageForm::applyToolFollowUp(const ToolFollowUp& followUp, const QString& delimiter)

@@ -114,6 +114,7 @@ private:
     void installDrags();
 
     void runListTool(ToolCode code);
+    bool runGuarded(ToolCode code, ToolRequest& request);
     void applyToolFollowUp(const ToolFollowUp& followUp, const QString& delimiter);
     void takeListEditorWriteBack(const QString& delimiter);
     void fillColumnBoxes();

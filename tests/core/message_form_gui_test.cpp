@@ -14,6 +14,7 @@
 #include "core/user_messages.h"
 #include "platform/string_grid_view.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +39,7 @@
 #include <QToolButton>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -52,22 +53,11 @@ protected:
     void closeEvent(QCloseEvent* event) override { event->setAccepted(!refuseClose); }
 };
 
+using sorvanta::test::fileBytes;
 using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::onNextModal;
 using sorvanta::test::testHome;
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using sorvanta::test::writeFile;
 
 class MessageFormTest : public ::testing::Test {
 protected:
@@ -269,6 +259,20 @@ TEST_F(MessageFormTest, FilterAlwaysMarksTheProjectModified)
     setToolFunction(ToolFilterList, [](ToolRequest&) { return false; });
     editor->SpeedButton9->click();
     EXPECT_TRUE(editor->modified());
+}
+
+TEST_F(MessageFormTest, AToolThatFailsIsReportedAndItsListCountsAsChanged)
+{
+    TNewMod2MessageForm* editor = openProject();
+    setToolFunction(ToolImportWizard, [](ToolRequest& request) -> bool {
+        request.listGrid->setColumnCount(4);
+        throw std::runtime_error("table damaged");
+    });
+    editor->sbOpenAB->click();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "table damaged");
+    EXPECT_TRUE(editor->modified());
+    EXPECT_EQ(editor->ComboBox3->count(), 4);
 }
 
 TEST_F(MessageFormTest, VerifyGetsTheChosenEmailColumnCleaned)
