@@ -33,6 +33,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTime>
@@ -583,8 +584,12 @@ void T_PostSrv::StopButtonClick()
     if (m_relay.busy())
         m_relay.abort();
     m_external.stop();
-    while (isVisible() && (m_relay.busy() || m_external.busy()))
+    // The loop runs other handlers: the window may be closed and freed inside it.
+    const QPointer<T_PostSrv> alive(this);
+    while (alive && isVisible() && (m_relay.busy() || m_external.busy()))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!alive)
+        return;
     TaskObj.Enabled = false;
     m_check.stop();
     m_pause.stop();
