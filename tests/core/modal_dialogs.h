@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -15,14 +16,16 @@
 
 namespace sorvanta::test {
 
-// Calls act with the next modal dialog once it runs; gives up after about two seconds.
+// Calls act with the next modal dialog once it runs; gives up after 30 seconds (a deadline, not a count of
+// ticks, so a loaded machine only makes it wait longer).
 inline void onNextModal(std::function<void(QWidget*)> act)
 {
     auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, act = std::move(act)] {
+    auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, act = std::move(act)] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && ++*tries < 400)
+        if (!modal && waited->elapsed() < 30000)
             return;
         timer->stop();
         timer->deleteLater();
