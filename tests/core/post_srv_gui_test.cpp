@@ -174,6 +174,13 @@ TEST_F(PostSrvTest, AFailedRelayStartInASeriesKeepsThePartForTheNextStart)
     EXPECT_NE(TaskObj.state, taskSeriesPause);
     EXPECT_FALSE(window->TimerSer.isActive());
     EXPECT_FALSE(window->sending());
+
+    // A scheduled start that fails is not counted as one of the task's runs.
+    TaskObj.Enabled = true;
+    window->StartSending(true);
+    EXPECT_EQ(TaskObj.Count, 0);
+    EXPECT_FALSE(TaskObj.LastDt.isValid());
+    EXPECT_FALSE(window->sending());
 }
 
 TEST_F(PostSrvTest, ARunWithoutAddressesEndsAtOnceWithBadRows)
