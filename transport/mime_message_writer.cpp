@@ -87,16 +87,17 @@ void appendHeaderPieces(SmtpDataStream& out, QByteArrayView line)
         }
         const qsizetype piece = characterBoundary(line, roomFor(line));
         out.appendLine(line.first(piece));
-        QByteArray folded = ' ' + line.sliced(piece).toByteArray();
-        rest = std::move(folded);
+        rest = ' ' + line.sliced(piece).toByteArray();     // copied before the old rest is freed
         line = rest;
     }
     out.appendLine(line);
 }
 
+using AppendPieces = void (*)(SmtpDataStream& out, QByteArrayView line);
+
 // A line as DATA lines: embedded CR, LF or CR LF end lines, and each line too long for the wire is split
 // by appendPieces.
-void appendWireLines(SmtpDataStream& out, QByteArrayView line, void (*appendPieces)(SmtpDataStream&, QByteArrayView))
+void appendWireLines(SmtpDataStream& out, QByteArrayView line, AppendPieces appendPieces)
 {
     if (line.size() <= MaxWireLineLength - 1) {
         out.appendLine(line);                              // the stream turns embedded breaks into CR LF
