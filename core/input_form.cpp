@@ -2,6 +2,7 @@
 
 #include "core/input_form.h"
 
+#include "core/ini_info.h"
 #include "core/main_form.h"
 
 #include <QCheckBox>
@@ -12,12 +13,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-
-constexpr int ShortStringLength = 255;
-
-}  // namespace
 
 TInputForm::TInputForm(QWidget* parent)
     : QDialog(parent),
@@ -72,6 +67,6 @@ bool InputFormExecute(const QString& caption, const QString& prompt, QString& va
     form.chbMaskClick();
     if (form.exec() != QDialog::Accepted)
         return false;
-    value = form.Input->text().left(std::clamp(maxLength, 0, ShortStringLength));
+    value = form.Input->text().left(std::clamp(maxLength, 0, shortStringLength));
     return true;
 }

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -133,20 +132,6 @@ void readStatusCodesSection(const IniFile& ini)
     }
 }
 
-bool writeOwnerOnly(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        && file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-    }
-    return written;
-}
-
 }  // namespace
 
 QString settingsFilePath()
@@ -213,5 +198,7 @@ QStringList settingsFileLines(const TIniInfo& settings)
 
 bool SaveSettings(QString* error)
 {
-    return writeOwnerOnly(settingsFilePath(), encodeLines(settingsFileLines(DefaultIniInfo)), error);
+    // Owner-only: the file holds passwords.
+    return writeFileAtomically(settingsFilePath(), encodeLines(settingsFileLines(DefaultIniInfo)), error,
+                               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

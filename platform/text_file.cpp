@@ -136,10 +136,12 @@ std::optional<QString> readTextFile(const QString& path, QString* error)
     return decodeText(bytes);
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error,
+                         QFileDevice::Permissions permissions)
 {
     QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    const bool written = file.open(QIODevice::WriteOnly) && (!permissions || file.setPermissions(permissions))
+        && file.write(bytes) == bytes.size() && file.commit();
     if (!written) {
         if (error)
             *error = file.errorString();

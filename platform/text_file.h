@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ QByteArray encodeLines(const QStringList& lines);
 
 // The whole file decoded, or nullopt when it cannot be read (*error says why).
 std::optional<QString> readTextFile(const QString& path, QString* error = nullptr);
-// Writes bytes atomically; on failure returns false, keeps the old file and sets *error.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// Writes bytes atomically; on failure returns false, keeps the old file and sets *error. Non-empty permissions
+// are set on the new file before anything is written to it (e.g. owner-only for a file with passwords).
+bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+                         QFileDevice::Permissions permissions = {});
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
