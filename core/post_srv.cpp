@@ -95,7 +95,7 @@ T_PostSrv::T_PostSrv(StringGrid* listGrid, const QStringList& columnTitles, QWid
       m_emailColumn(ProjectIniInfo.Column),
       m_external(m_run, m_content, ProjectIniInfo, this),
       m_relay(m_run, m_content, this),
-      m_log([this](const QString& text) { messageBox(this, text, msl->text(textAttention), MB_OK | MB_ICONWARNING); })
+      m_log([this](const QString& text) { reportLogFailure(text); })
 {
     setObjectName(QStringLiteral("_PostSrv"));
     setWindowTitle(tr("Sending list"));
@@ -151,8 +151,11 @@ void T_PostSrv::connectPaths()
     connect(&m_external, &ExternalSending::logLine, this, &T_PostSrv::writeLog);
     connect(&m_external, &ExternalSending::loginStarted, this,
             [this] { m_panels[5]->setText(msl->text(textVerification)); });
-    connect(&m_external, &ExternalSending::loginFailed, this,
-            [this](const QString& text) { messageBox(this, text, msl->text(textInfo), MB_OK | MB_ICONINFORMATION); });
+    // Queued: the login's error arrives inside the POP3 client's own event.
+    connect(
+        &m_external, &ExternalSending::loginFailed, this,
+        [this](const QString& text) { messageBox(this, text, msl->text(textInfo), MB_OK | MB_ICONINFORMATION); },
+        Qt::QueuedConnection);
     connect(&m_external, &ExternalSending::seriesPauseDue, this, &T_PostSrv::armSeriesPause);
     connect(&m_external, &ExternalSending::runEnded, this, &T_PostSrv::externalRunEnded);
 }
@@ -362,6 +365,15 @@ void T_PostSrv::writeLog(const QString& text)
 {
     if (cbLog->isChecked())
         m_log.WriteSendLog(text);
+}
+
+// Posted: the line was written from inside a sender's event, which must return before a modal box runs
+// the event loop.
+void T_PostSrv::reportLogFailure(const QString& text)
+{
+    QTimer::singleShot(0, this, [this, text] {
+        messageBox(this, text, msl->text(textAttention), MB_OK | MB_ICONWARNING);
+    });
 }
 
 void T_PostSrv::UpdateStatusBar()

@@ -101,6 +101,7 @@ private:
     void TimerSerTimer();
     void externalRunEnded(ExternalSending::RunEnd end);
     void writeLog(const QString& text);
+    void reportLogFailure(const QString& text);
     void setRowStatusFromMenu(int status);
 
     ListChangeWatch m_list;

@@ -1,7 +1,8 @@
 // The sending window's wiring: the result rows follow the list, an empty list is refused, a failed relay
-// start is shown and logged and leaves the window idle, rows without "@" count as bad, the settings are
-// stored on close (a connections text that is no number keeps the old value), and a run through the
-// user's server ends with the controls idle again.
+// start is shown and logged and leaves the window idle (in a series too), rows without "@" count as bad,
+// a send log that cannot be written is reported once after the sender's event, the settings are stored on
+// close (a connections text that is no number keeps the old value), and runs through the user's server
+// (refused login, series pause, Stop) end with the controls idle again.
 
 #include "core/post_srv.h"
 
@@ -32,6 +33,7 @@
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::scriptSmtp;
 using sorvanta::test::testHome;
+using sorvanta::test::pumpEvents;
 using sorvanta::test::waitUntil;
 
 namespace {
@@ -195,6 +197,24 @@ TEST_F(PostSrvTest, ARunWithoutAddressesEndsAtOnceWithBadRows)
     EXPECT_TRUE(boxes.isEmpty());
 }
 
+TEST_F(PostSrvTest, ALogThatCannotBeWrittenIsReportedOnceWhenTheSenderHasReturned)
+{
+    QFile blocker(testHome() + "logs");   // a file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    list.setCell(0, 1, "nobody");
+    list.setCell(0, 3, "noone");
+    open();
+    window->StartButton->click();
+    EXPECT_TRUE(boxes.isEmpty());         // no modal box inside the run's own handlers
+    EXPECT_FALSE(window->sending());
+    EXPECT_EQ(window->run().Bad, 3);
+    ASSERT_TRUE(waitUntil([&] { return !boxes.isEmpty(); }, 30000));
+    pumpEvents(50);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("The send log cannot be written")) << boxes[0].toStdString();
+}
+
 TEST_F(PostSrvTest, SettingsAreStoredOnCloseAndABadNumberKeepsTheOldValue)
 {
     ProjectIniInfo.NumberConnect = 7;
@@ -260,6 +280,26 @@ TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
     EXPECT_EQ(window->run().Good, 3);
     EXPECT_TRUE(window->StartButton->isEnabled());
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join(" | ").toStdString();
+}
+
+TEST_F(PostSrvTest, ARefusedLoginIsShownOnceAndLeavesTheControlsIdle)
+{
+    ScriptedPeer pop3;
+    pop3.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("-ERR denied\r\n").expectLine();
+    ASSERT_TRUE(pop3.listen());
+    Accounts.Items(0)->UserID = "sender";
+    Accounts.Items(0)->PopServer = "127.0.0.1";
+    Accounts.Items(0)->PopPort = pop3.port();
+    ProjectIniInfo.ExternalSmtp = true;
+    ProjectIniInfo.Pop3Identify = true;
+    open();
+    window->StartButton->click();
+    ASSERT_TRUE(waitUntil([&] { return !window->sending() && !boxes.isEmpty(); }, 30000));
+    pumpEvents(50);
+    EXPECT_EQ(boxes.size(), 1) << boxes.join(" | ").toStdString();
+    EXPECT_TRUE(window->StartButton->isEnabled());
+    EXPECT_FALSE(window->StopButton->isEnabled());
+    EXPECT_EQ(window->run().results.rowStatus(1), rowWaiting);
 }
 
 TEST_F(PostSrvTest, StopEndsARunThroughTheUsersServerWithAborted)
