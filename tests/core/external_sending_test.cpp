@@ -276,6 +276,7 @@ TEST_F(ExternalSendingTest, StopDuringTheLoginEndsTheRunOnceAsAborted)
     pumpEvents(100);
     EXPECT_EQ(ends, QList<ExternalSending::RunEnd>{ExternalSending::RunEnd::Aborted});
     EXPECT_FALSE(engine.running());
+    EXPECT_TRUE(waitUntil([&] { return !engine.busy(); }, 30000));   // Stop's wait loop ends
     EXPECT_EQ(run.results.rowStatus(1), rowWaiting);
 }
 
