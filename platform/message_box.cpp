@@ -57,9 +57,9 @@ int messageBox(QWidget* parent, const QString& text, const QString& caption, uns
     QMessageBox box(iconFor(flags), caption, text, QMessageBox::NoButton, parent);
     for (const auto& [button, id] : set.buttons)
         box.addButton(button);
-    const std::size_t defaultIndex = (flags >> 8) & 0x3;
-    if (defaultIndex < set.buttons.size())
-        box.setDefaultButton(set.buttons[defaultIndex].first);
+    // As in Windows, a default button beyond the box's buttons makes the first one the default.
+    const std::size_t asked = (flags >> 8) & 0x3;
+    box.setDefaultButton(set.buttons[asked < set.buttons.size() ? asked : 0].first);
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
     for (const auto& [button, id] : set.buttons)
