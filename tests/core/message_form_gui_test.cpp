@@ -353,9 +353,9 @@ struct CloseCase {
     bool saved;
 };
 
-class CloseQuestionTest : public MessageFormTest, public ::testing::WithParamInterface<CloseCase> {};
+class EditorCloseTest : public MessageFormTest, public ::testing::WithParamInterface<CloseCase> {};
 
-TEST_P(CloseQuestionTest, AsksWhenModifiedOrOptionsChanged)
+TEST_P(EditorCloseTest, AsksWhenModifiedOrOptionsChanged)
 {
     const CloseCase& c = GetParam();
     TNewMod2MessageForm* editor = openProject();
@@ -377,7 +377,7 @@ TEST_P(CloseQuestionTest, AsksWhenModifiedOrOptionsChanged)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Matrix, CloseQuestionTest,
+    Matrix, EditorCloseTest,
     ::testing::Values(CloseCase{"unchanged_closes_silently", false, false, IDCANCEL, false, true, false},
                       CloseCase{"options_changed_asks", false, true, IDNO, true, true, false},
                       CloseCase{"options_changed_cancel_keeps", false, true, IDCANCEL, true, false, false},
