@@ -196,6 +196,9 @@ void ListVerifier::launch()
     while (row < m_grid.rowCount() && (skipsRow(row) || fillFromCache(row)))
         ++row;   // a run of cached rows is filled in one launch
     if (row >= m_grid.rowCount()) {
+        // Every row is filled or pending: later ticks must not fill the cached rows again (a long list would
+        // be walked every tick, and a state the user toggled meanwhile would be overwritten).
+        m_lastLaunchedRow = m_grid.rowCount() - 1;
         if (m_queries.empty())
             finish();
         return;   // the pace tick finishes the run once the last query has ended

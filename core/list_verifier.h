@@ -149,7 +149,7 @@ private:
     qint64 m_paceTicks = 0;
     QTimer m_watchTimer;            // time cells and time-outs of pending queries
     QFile m_log;
-    int m_lastLaunchedRow = 0;
+    int m_lastLaunchedRow = 0;      // the rows up to here are launched, filled or skipped
     int m_ended = 0;
     int m_started = 0;
     bool m_resume = false;

@@ -128,7 +128,7 @@ TEST_F(ListVerifierTest, RowsForEveryKindOfAnswer)
 
 TEST_F(ListVerifierTest, RepeatedDomainsComeFromTheCaches)
 {
-    settings.connections = 10;   // 100 ms apart: each answer is in before the next row
+    settings.connections = 1;   // one query at a time: each answer is in before the next row is reached
     load({"a@good.test", "b@GOOD.test", "c@empty.test", "d@empty.test", "e@good.test"});
     ASSERT_TRUE(run());
     EXPECT_EQ(dns.queriesFor("good.test"), 1);
@@ -220,13 +220,26 @@ TEST_F(ListVerifierTest, ResumeVerifiesOnlyEmptyAndNoRowsAndKeepsTheCaches)
 
 TEST_F(ListVerifierTest, FreshStartEmptiesResultsAndCaches)
 {
-    settings.connections = 10;
+    settings.connections = 1;
     load({"a@good.test", "b@good.test", "no-at-sign"});
     ASSERT_TRUE(run());
     ASSERT_TRUE(run());
     EXPECT_EQ(dns.queriesFor("good.test"), 2);
     EXPECT_EQ(row(2), (QStringList{"b@good.test", "good.test", "Ok", "", "", "Mail server is available"}));
     EXPECT_EQ(row(3)[2], "No");
+}
+
+TEST_F(ListVerifierTest, RowsFilledFromTheCacheAreNotFilledAgainWhileTheLastQueryIsPending)
+{
+    settings.connections = 2;   // 500 ms apart
+    load({"a@good.test", "b@silent.test", "c@good.test"});
+    verifier.start(false, settings);
+    ASSERT_TRUE(waitUntil([&] { return row(3)[2] == "Ok"; }));
+    verifier.toggleState(3);    // the user marks the row while b@silent.test is still pending
+    pumpEvents(1200);           // two more pacing ticks
+    EXPECT_EQ(row(3)[2], "No");
+    EXPECT_EQ(verifier.queriesInFlight(), 1);
+    verifier.finish();
 }
 
 TEST_F(ListVerifierTest, FinishDropsPendingQueriesAndEndsOnce)
