@@ -4,6 +4,7 @@
 
 #include "platform/winsock_error.h"
 
+#include <QHash>
 #include <QPointer>
 
 #include <arpa/inet.h>
@@ -51,14 +52,25 @@ quint16 resolvePort(const QString& port, const QString& proto)
             throw SocketException(QStringLiteral("WSocketResolvePort: Invalid Port."));
         return quint16(number);
     }
+    // getservbyname reads the services file on every call, and a relay connects thousands of times with the
+    // same name: each name is looked up once (sockets live on the GUI thread only).
+    static QHash<QString, quint16> known;
+    const QString key = port + u'/' + proto;
+    if (const auto found = known.constFind(key); found != known.cend())
+        return *found;
     const servent* service = ::getservbyname(port.toLatin1().constData(), proto.toLatin1().constData());
     if (!service)
         throw SocketException(QStringLiteral("WSocketResolvePort: Cannot convert port '%1'").arg(port));
-    return ntohs(quint16(service->s_port));
+    return known[key] = ntohs(quint16(service->s_port));
 }
 
 EventSocket::Type resolveProto(const QString& proto)
 {
+    // The two protocols served are known by name without reading the protocols file.
+    if (proto.compare(u"tcp", Qt::CaseInsensitive) == 0)
+        return EventSocket::Type::Tcp;
+    if (proto.compare(u"udp", Qt::CaseInsensitive) == 0)
+        return EventSocket::Type::Udp;
     bool numeric = false;
     int number = proto.toInt(&numeric);
     if (!numeric) {
