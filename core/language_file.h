@@ -6,6 +6,7 @@
 // How a window registers for translation (every window does, also those added later):
 // name each component with setObjectName as language files call it, and give the window an msl (TMsgLanguage)
 // when it shows messages; once built, call requestTranslation(window) (core/main_form.h) before filling in data.
+// Then add the window to the table of tests/core/window_translation_gui_test.cpp.
 #pragma once
 
 #include <QString>

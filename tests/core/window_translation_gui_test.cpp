@@ -12,6 +12,8 @@
 #include "core/post_srv.h"
 #include "core/preferences_form.h"
 #include "core/progress_window.h"
+#include "core/project_attachments.h"
+#include "core/project_files.h"
 #include "core/schedule_dialog.h"
 #include "core/schedule_objects.h"
 #include "core/verify_form.h"
@@ -23,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QRegularExpression>
 
@@ -69,6 +72,8 @@ protected:
     void TearDown() override
     {
         mainForm.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ProjectAttachments.clear();
         SeriesObj.SetDefaults();
         TaskObj.SetDefaults();
         Accounts.Clear();
@@ -125,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                        writeFileBytes(testHome() + "send.log", "");
                        closingTheModal([] { ShowLog(testHome() + "send.log", "Ok", "No"); });
                    }},
+        WindowCase{"TNEWMOD2MESSAGEFORM", true, [] { OpenProject(testHome() + "Mailing.eml", true); }},
         WindowCase{"T_POSTSRV", true,
                    [] {
                        StringGrid list;
