@@ -14,7 +14,7 @@
 #include "core/user_messages.h"
 #include "platform/string_grid_view.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/support/test_files.h"
+#include "tests/core/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -53,11 +53,11 @@ protected:
     void closeEvent(QCloseEvent* event) override { event->setAccepted(!refuseClose); }
 };
 
-using sorvanta::test::fileBytes;
 using sorvanta::test::MessageBoxRecorder;
+using sorvanta::test::readFileBytes;
 using sorvanta::test::onNextModal;
 using sorvanta::test::testHome;
-using sorvanta::test::writeFile;
+using sorvanta::test::writeFileBytes;
 
 class MessageFormTest : public ::testing::Test {
 protected:
@@ -91,12 +91,12 @@ protected:
     QString writeProject(int rows = 3, const QByteArray& common = "Subject=Hello\r\nColumn=1\r\n")
     {
         const QString path = testHome() + "Mailing.eml";
-        writeFile(path, "[Common]\r\n" + common);
+        writeFileBytes(path, "[Common]\r\n" + common);
         QByteArray list;
         for (int i = 0; i < rows; ++i)
             list += "Name " + QByteArray::number(i) + ";user" + QByteArray::number(i) + "@example.com;City\r\n";
-        writeFile(testHome() + "Mailing.txt", list);
-        writeFile(testHome() + "Mailing.mml", "Dear [Column#1],\r\nline two\r\n");
+        writeFileBytes(testHome() + "Mailing.txt", list);
+        writeFileBytes(testHome() + "Mailing.mml", "Dear [Column#1],\r\nline two\r\n");
         return path;
     }
 
@@ -178,7 +178,7 @@ TEST_F(MessageFormTest, AttachmentsShowTheirNameAndDescriptionAndSaveTheirPaths)
     EXPECT_TRUE(editor->AttachmentsLB->isEnabled());
     EXPECT_EQ(editor->AttachmentsLB->currentIndex(), 0);
     ASSERT_TRUE(editor->SaveProject(false));
-    const QByteArray saved = fileBytes(testHome() + "Mailing.eml");
+    const QByteArray saved = readFileBytes(testHome() + "Mailing.eml");
     EXPECT_TRUE(saved.contains("[Attachment]\r\n0=/files/report.pdf\r\n1=/files/logo.png\r\nCount=2\r\n")) << saved.toStdString();
 }
 
@@ -324,7 +324,7 @@ TEST_F(MessageFormTest, SendSavesTheProjectAndOpensTheSendingWindowOnTheList)
     editor->listGrid().setCell(1, 1, "Ann <ann@example.com>");
     editor->SpeedButton8->click();
     EXPECT_FALSE(editor->modified());
-    EXPECT_TRUE(fileBytes(testHome() + "Mailing.eml").contains("Subject=Changed subject\r\n"));
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.eml").contains("Subject=Changed subject\r\n"));
     EXPECT_EQ(editor->listGrid().cell(1, 1), "ann@example.com");
     int sendingWindows = 0;
     for (QMdiSubWindow* sub : form->mdiArea()->subWindowList())
@@ -370,7 +370,7 @@ TEST_P(EditorCloseTest, AsksWhenModifiedOrOptionsChanged)
         EXPECT_EQ(boxes.boxes[0].caption, "Confirm");
         EXPECT_EQ(boxes.boxes[0].flags, 35u);
     }
-    EXPECT_EQ(fileBytes(testHome() + "Mailing.eml").contains("Subject=Edited"), c.saved);
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing.eml").contains("Subject=Edited"), c.saved);
     if (c.closes) {
         EXPECT_EQ(NewMod2MessageForm, nullptr);
     }
@@ -401,7 +401,7 @@ TEST_F(MessageFormTest, NewProjectWhoseSaveDialogIsCancelledStaysOpen)
 TEST_F(MessageFormTest, EditedHtmlSourceCountsAsAChange)
 {
     TNewMod2MessageForm* editor = open(writeProject(1, "HTML=1\r\n"));
-    writeFile(testHome() + "Mailing.htm", "<html><body>old</body></html>\r\n");
+    writeFileBytes(testHome() + "Mailing.htm", "<html><body>old</body></html>\r\n");
     EXPECT_TRUE(editor->pcl->tabBar()->isVisible());
     editor->SaveProject(false);
     editor->HtmlSource->selectAll();
@@ -409,7 +409,7 @@ TEST_F(MessageFormTest, EditedHtmlSourceCountsAsAChange)
     boxes.answerWith(IDYES);
     EXPECT_TRUE(closeEditor(editor));
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(fileBytes(testHome() + "Mailing.htm"), "<html><body>new</body></html>\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing.htm"), "<html><body>new</body></html>\r\n");
 }
 
 TEST_F(MessageFormTest, ASendingWindowThatRefusesToCloseKeepsTheEditorOpen)
@@ -587,7 +587,7 @@ TEST_F(MessageFormTest, MainWindowSaveAndCloseReachTheEditor)
     editor->SubjectEdt->setText("Saved from the menu");
     save->trigger();
     EXPECT_FALSE(editor->modified());
-    EXPECT_TRUE(fileBytes(testHome() + "Mailing.eml").contains("Subject=Saved from the menu\r\n"));
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.eml").contains("Subject=Saved from the menu\r\n"));
 
     QPointer<TNewMod2MessageForm> watched(editor);
     form->findChild<QAction*>(QStringLiteral("miClose"))->trigger();
@@ -599,7 +599,7 @@ TEST_F(MessageFormTest, MainWindowSaveAndCloseReachTheEditor)
 TEST_F(MessageFormTest, ReopenOpensTheProjectInTheEditor)
 {
     const QString path = writeProject();
-    writeFile(testHome() + "setupprj.ini", (path + "\r\n").toUtf8());
+    writeFileBytes(testHome() + "setupprj.ini", (path + "\r\n").toUtf8());
     form = std::make_unique<TMainForm>();
     showActive();
     form->findChild<QMenu*>(QStringLiteral("Reopen1"))->actions().at(0)->trigger();
