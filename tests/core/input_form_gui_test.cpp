@@ -87,6 +87,26 @@ TEST(InputForm, MaskTicksTheBoxAndUntickingShowsTheText)
     EXPECT_EQ(value, "secret");
 }
 
+TEST(InputForm, ReleasesOfKeysPressedElsewhereDoNothing)
+{
+    bool stillOpen = false;
+    onNextModal([&](QWidget* modal) {
+        TInputForm* form = asInputForm(modal);
+        form->Input->setText("typed");
+        // The Enter that opened the dialog from another window goes up here: it must not answer it.
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+            QApplication::sendEvent(form->Input, &release);
+        }
+        stillOpen = form->isVisible() && form->result() == 0;
+        form->Button2->click();
+    });
+    QString value = "before";
+    EXPECT_FALSE(InputFormExecute("c", "p", value, 20, false));
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(value, "before");
+}
+
 TEST(InputForm, EnterPressAcceptsAndEscapePressCancels)
 {
     onNextModal([](QWidget* modal) {
