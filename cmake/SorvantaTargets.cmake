@@ -12,15 +12,19 @@ function(sorvanta_library name)
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
-# sorvanta_tests(FOLDER LIBRARIES...): tests/FOLDER/*_test.cpp become three executables by their names:
-#   *_interop_test.cpp  label "<folder>_interop", run inside a private network namespace (tests/support/netns_run)
-#   *_gui_test.cpp      label "<folder>_gui"
+# sorvanta_tests(FOLDER LIBRARIES...): tests/FOLDER/*_test.cpp become up to four executables by their names:
+#   *_interop_test.cpp      label "<folder>_interop", run inside a private network namespace (tests/support/netns_run)
+#   *_gui_interop_test.cpp  label "<folder>_gui_interop", the same for end-to-end tests that create windows
+#   *_gui_test.cpp          label "<folder>_gui"
 #   other *_test.cpp    label "<folder>" (ctest -L takes a regular expression: -L gui finds every gui test)
 # Every test runs offscreen with a fresh SORVANTA_HOME (see test_main).
 function(sorvanta_tests folder)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
+  set(gui_interop ${all})
+  list(FILTER gui_interop INCLUDE REGEX "_gui_interop_test\\.cpp$")
   set(interop ${all})
   list(FILTER interop INCLUDE REGEX "_interop_test\\.cpp$")
+  list(FILTER interop EXCLUDE REGEX "_gui_interop_test\\.cpp$")
   set(gui ${all})
   list(FILTER gui INCLUDE REGEX "_gui_test\\.cpp$")
   set(unit ${all})
@@ -28,6 +32,8 @@ function(sorvanta_tests folder)
   _sorvanta_test_executable(${folder}_tests "${unit}" "${folder}" "" ${ARGN})
   _sorvanta_test_executable(${folder}_gui_tests "${gui}" "${folder};gui" "" ${ARGN})
   _sorvanta_test_executable(${folder}_interop_tests "${interop}" "${folder};interop"
+                            "${CMAKE_SOURCE_DIR}/tests/support/netns_run" ${ARGN})
+  _sorvanta_test_executable(${folder}_gui_interop_tests "${gui_interop}" "${folder};gui;interop"
                             "${CMAKE_SOURCE_DIR}/tests/support/netns_run" ${ARGN})
 endfunction()
 
