@@ -23,7 +23,7 @@ struct AttachmentRecord {
     QString mimeType;                   // up to 80; empty = chosen by the composer
     QString disposition;                // up to 30; empty = "attachment"
     QString description;                // up to 255
-    QString filePath;                   // up to 255
+    QString filePath;                   // any length
 };
 
 class AttachmentSlots {
@@ -33,6 +33,8 @@ public:
     // Stores a copy of the record in slot attachments.count() + 1 and appends its path to attachments;
     // past slot 256 nothing is stored and false is returned.
     bool AddAttachment(const AttachmentRecord& record, QStringList& attachments);
+    // Empties every slot, so a later message's plain file never meets an earlier message's record.
+    void clear() { m_slots.fill(std::nullopt); }
     // The record of slot 1..256, nullptr when the slot is empty or out of range.
     const AttachmentRecord* slot(int number) const;
 

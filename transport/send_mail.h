@@ -65,6 +65,12 @@ public:
 
     // Keeps a copy of the record in the next slot and appends its path to Attachments (at most 256).
     void AddAttachment(const AttachmentRecord& record) { m_attachmentSlots.AddAttachment(record, Attachments); }
+    // Empties Attachments and every slot: the start of a message's attachments, before AddAttachment.
+    void ClearAttachments()
+    {
+        Attachments.clear();
+        m_attachmentSlots.clear();
+    }
 
     // Send_Mail starts a run (info 13 when one is busy); Cancel_SendMail ends it. Reading gives None.
     void setAction(TMailAction action);
@@ -145,5 +151,5 @@ private:
     size_t m_nextRecipient = 0;
     QString m_insertedTo;               // the item put in front of ListTo for this run, if any
     bool m_toTakenFromList = false;
-    AttachmentSlots m_attachmentSlots;  // kept across runs
+    AttachmentSlots m_attachmentSlots;  // kept across runs until ClearAttachments
 };

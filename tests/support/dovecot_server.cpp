@@ -17,7 +17,7 @@
 namespace sorvanta::test {
 namespace {
 
-constexpr int kStartSeconds = 15;
+constexpr int kStartSeconds = 60;   // a loaded machine may start it slowly
 
 bool writeText(const QString& path, const QByteArray& text)
 {

@@ -36,7 +36,7 @@ bool SmtpAuthServer::start(QString* error)
     if (!m_process.waitForStarted(5000))
         return fail(QStringLiteral("/usr/bin/python3 does not start: ") + m_process.errorString());
     while (!m_process.canReadLine()) {
-        if (!m_process.waitForReadyRead(15000))
+        if (!m_process.waitForReadyRead(60000))
             return fail(QStringLiteral("the SMTP test server did not get ready on ") + m_options.listen);
     }
     if (m_process.readLine().trimmed() != "ready")

@@ -47,7 +47,7 @@ protected:
     bool runOnce()
     {
         mail.setMail_Action(TGetMailAction::Get_Mail);
-        return owner.finishedOnce(15000);
+        return owner.finishedOnce(60000);
     }
 
     static inline std::unique_ptr<DovecotServer> s_server;

@@ -59,7 +59,7 @@ protected:
         mail.MailText = {"Dear reader,", ".this line starts with a dot", "", "-- ", "The Sender"};
         const int before = doneCount;
         mail.setAction(TMailAction::Send_Mail);
-        return waitUntil([&] { return doneCount > before; }, 15000);
+        return waitUntil([&] { return doneCount > before; }, 60000);
     }
 
     SendMail mail;
@@ -77,7 +77,7 @@ TEST_F(SendMailInteropTest, ThreeMessagesGoOverOneKeptOpenConnectionWithCramMd5)
         EXPECT_TRUE(mail.MessageAccepted()) << i;
     }
     EXPECT_TRUE(errors.empty()) << errors.front().second.toStdString();
-    ASSERT_TRUE(waitUntil([&] { return server->messages().size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return server->messages().size() == 3; }, 30000));
     const QList<SmtpAuthServer::Message> messages = server->messages();
     for (int i = 0; i < 3; ++i) {
         const SmtpAuthServer::Message& message = messages[i];
@@ -96,7 +96,7 @@ TEST_F(SendMailInteropTest, LoginIsUsedWhenItIsTheOnlyMechanism)
     ASSERT_TRUE(send("reader@example.test", "By LOGIN"));
     EXPECT_TRUE(errors.empty());
     EXPECT_TRUE(mail.MessageAccepted());
-    ASSERT_TRUE(waitUntil([&] { return server->messages().size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return server->messages().size() == 1; }, 30000));
     EXPECT_EQ(server->messages()[0].mechanism, "LOGIN");
 }
 

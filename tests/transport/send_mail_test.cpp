@@ -5,6 +5,7 @@
 #include "transport/send_mail.h"
 
 #include "tests/support/closed_port.h"
+#include "tests/transport/composer_test_support.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
@@ -22,6 +23,7 @@ using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::StalledListener;
 using sorvanta::test::waitUntil;
+using sorvanta::test::writeTestFile;
 
 namespace {
 
@@ -536,6 +538,34 @@ TEST_F(SendMailTest, UnreadableAttachmentEndsTheRunWithoutTheEndOfData)
     EXPECT_FALSE(errors[0].second.isEmpty());
     EXPECT_FALSE(peer.received(0).endsWith("\r\n.\r\n"));
     EXPECT_FALSE(mail.MessageAccepted());
+}
+
+// A message's attachments start afresh: a record of an earlier message never claims a plain file's slot.
+TEST_F(SendMailTest, ClearedAttachmentSlotsLeaveALaterPlainFileItsOwnPart)
+{
+    const QString stale = writeTestFile("stale.txt", "stale text\r\n");
+    const QString plain = writeTestFile("plain.txt", "plain text\r\n");
+    mail.AddAttachment({"Stale.txt", AttachmentEncoding::PlainText, "", "", "", stale});
+    mail.ClearAttachments();
+    EXPECT_TRUE(mail.Attachments.isEmpty());
+    mail.Attachments << plain;
+    ScriptedPeer peer;
+    peer.send("220 mx\r\n")
+        .expectLine().send("250 hello\r\n")
+        .expectLine().send("250 sender ok\r\n")
+        .expectLine().send("250 recipient ok\r\n")
+        .expectLine().send("354 go ahead\r\n");
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(waitUntil([&] { return peer.received(0).endsWith("\r\n.\r\n"); }));
+    EXPECT_TRUE(errors.empty());
+    mail.setAction(TMailAction::Cancel_SendMail);
+    ASSERT_TRUE(waitDone());
+    const QByteArray received = peer.received(0);
+    EXPECT_TRUE(received.contains(QByteArray("plain text\r\n").toBase64())) << received.toStdString();
+    EXPECT_TRUE(received.contains("filename=\"plain.txt\""));
+    EXPECT_FALSE(received.contains("tale"));
+    EXPECT_FALSE(received.contains(QByteArray("stale text\r\n").toBase64()));
 }
 
 TEST_F(SendMailTest, EmptyServerIsAnAddressResolutionError)
