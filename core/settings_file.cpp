@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString connectionsHeading = QStringLiteral("<Connections>");
@@ -77,8 +79,14 @@ bool passHeading(const QStringList& lines, qsizetype& i, const QString& heading,
     return true;
 }
 
-// Reading stops at the first misplaced heading; what was read before it stays.
-void readBlockLayout(const QStringList& lines)
+bool onlyEmptyLinesFrom(const QStringList& lines, qsizetype i)
+{
+    return std::all_of(lines.begin() + i, lines.end(), [](const QString& line) { return line.isEmpty(); });
+}
+
+// Reading stops at the first misplaced heading; what was read before it stays. Answers false when lines
+// that were not read remain there (the rewrite at exit would lose them).
+bool readBlockLayout(const QStringList& lines)
 {
     qsizetype i = 1;
     for (; i < lines.size() && !lines[i].isEmpty(); ++i) {
@@ -87,16 +95,17 @@ void readBlockLayout(const QStringList& lines)
         Accounts.Add(std::move(account));
     }
     if (!passHeading(lines, i, statusCodesHeading, true))
-        return;
+        return onlyEmptyLinesFrom(lines, i);
     for (; i < lines.size() && !lines[i].isEmpty(); ++i)
         StatusCodes.add(lines[i]);
     if (!passHeading(lines, i, mailInfoHeading, false))
-        return;
+        return onlyEmptyLinesFrom(lines, i);
     if (i < lines.size())
         parseSettingsLine(DefaultIniInfo, lines[i]);
+    return true;
 }
 
-// A file in no known layout would be replaced by defaults at exit: keep a copy of it first.
+// A file in no known layout, or read only in part, would be replaced at exit: keep a copy of it first.
 void keepUnrecognisedFile(const QString& path)
 {
     const QString backup = path + QStringLiteral(".bak");
@@ -171,9 +180,7 @@ void LoadSettings()
     if (!lines.isEmpty()) {
         if (lines[0] == QLatin1String("[User]"))
             ReadIniSettings(path);
-        else if (isBlockLayout(lines))
-            readBlockLayout(lines);
-        else
+        else if (!isBlockLayout(lines) || !readBlockLayout(lines))
             keepUnrecognisedFile(path);
     }
     if (Accounts.Count() == 0)

@@ -1,7 +1,8 @@
 // The settings file "setupkrn.ini" in the program folder. Written in the block layout ("<Connections>" with
 // one line per account, "<Status Codes>" with the status-code lines, "<Mail Info>" with the settings line of
 // 20 "^"-joined fields); read in that layout or in the older INI layout (sections "User", "<i>|<name>",
-// "Status Codes", "Default"). A file in neither layout is kept as "setupkrn.ini.bak" and defaults are used.
+// "Status Codes", "Default"). A file in neither layout is kept as "setupkrn.ini.bak" and defaults are used; so
+// is a block-layout file whose reading stopped at a misplaced heading before its end.
 #pragma once
 
 #include <QString>
