@@ -300,10 +300,12 @@ void SendMail::startAuth()
     }
 }
 
+// A server that ends the exchange without a challenge (no "334", no error) has sent its last reply to
+// AUTH: MAIL FROM goes out at once, since waiting for a further reply would wait for ever.
 void SendMail::firstChallenge(const QByteArray& line)
 {
     if (!hasCode(line, "334")) {
-        setState(State::MailFromDue);
+        sendMailFrom();
         return;
     }
     const QByteArray challenge = base64::decode(line.mid(4));
@@ -368,7 +370,7 @@ void SendMail::digestProof(const QByteArray& line)
 void SendMail::secondChallenge(const QByteArray& line)
 {
     if (!hasCode(line, "334")) {
-        setState(State::MailFromDue);
+        sendMailFrom();
         return;
     }
     m_greetingStep = GreetingStep::AuthResult;

@@ -219,6 +219,26 @@ TEST_F(SendMailTest, LoginSendsUserAndPasswordThenTheMessageAndQuits)
     EXPECT_EQ(doneCount, 1);
 }
 
+// A LOGIN exchange the server ends early with success: MAIL FROM follows at once instead of a wait for ever.
+TEST_F(SendMailTest, LoginEndedWithoutAChallengeGoesOnWithMailFrom)
+{
+    mail.SmtpAuth = true;
+    mail.SmtpUser = "user";
+    mail.SmtpPsw = "secret";
+    for (const int challenges : {0, 1}) {
+        ScriptedPeer peer;
+        peer.send("220 mx ESMTP\r\n").expectLine().send("250 AUTH LOGIN\r\n");
+        for (int i = 0; i < challenges; ++i)
+            peer.expectLine().send("334 VXNlcm5hbWU6\r\n");
+        peer.expectLine().send("235 already fine\r\n").expectLine().close();
+        ASSERT_TRUE(peer.listen());
+        start(peer);
+        ASSERT_TRUE(waitDone(challenges + 1)) << challenges;
+        EXPECT_TRUE(peer.received(0).endsWith("MAIL FROM:<sender@example.test>\r\n")) << challenges;
+        mail.TO_Address = "first@example.test";
+    }
+}
+
 TEST_F(SendMailTest, RejectedPasswordIsAnErrorAndNothingMoreIsSent)
 {
     mail.SmtpAuth = true;
