@@ -77,15 +77,6 @@ int pacingInterval(int connections)
     return connections > 0 ? std::max(1, 1000 / connections) : 1000;
 }
 
-std::optional<int> parseConnectionCount(const QString& text)
-{
-    bool ok = false;
-    const int count = trimBlanks(text).toInt(&ok);
-    if (!ok || count < 1)
-        return std::nullopt;
-    return count;
-}
-
 ListVerifier::ListVerifier(StringGrid& grid, const TMsgLanguage& messages, QObject* parent)
     : QObject(parent), m_grid(grid), m_messages(messages)
 {

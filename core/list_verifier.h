@@ -15,7 +15,6 @@
 
 #include <functional>
 #include <map>
-#include <optional>
 
 class StringGrid;
 class TDnsQuery;
@@ -68,8 +67,6 @@ inline const QString stateNo = QStringLiteral("No");
 
 // Milliseconds between pacing ticks: 1000 div connections, at least 1.
 int pacingInterval(int connections);
-// The number of connections a text gives: a whole number of at least 1, else nullopt.
-std::optional<int> parseConnectionCount(const QString& text);
 
 struct VerifySettings {
     int connections = 5;       // queries in flight at most; at least 1

@@ -15,6 +15,7 @@
 #include "core/send_status_delegate.h"
 #include "core/shared_helpers.h"
 #include "core/tool_commands.h"
+#include "core/tool_window_exit.h"
 #include "core/user_messages.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
@@ -628,10 +629,8 @@ bool T_PostSrv::FormCloseQuery()
 {
     if (m_relay.busy())
         m_relay.abort();
-    bool ok = false;
-    const int connections = NumConnect->text().trimmed().toInt(&ok);
-    if (ok && connections >= 1)
-        ProjectIniInfo.NumberConnect = connections;   // a text that is no number keeps the old value
+    if (const std::optional<int> connections = parseConnectionCount(NumConnect->text()))
+        ProjectIniInfo.NumberConnect = *connections;   // a text that is no number keeps the old value
     accountInUse(ProjectIniInfo).MailDomain = eDomain->text().left(shortStringLength);
     ProjectIniInfo.DnsIP = DNSEdit->text().left(shortStringLength);
     ProjectIniInfo.TimeOut = udTimeOut->value();
@@ -645,8 +644,8 @@ void T_PostSrv::closeEvent(QCloseEvent* event)
         return;
     }
     event->setAccepted(FormCloseQuery());
-    if (event->isAccepted() && MainForm && MainForm->commandLine().endAfterToolWindow)
-        QCoreApplication::quit();
+    if (event->isAccepted())
+        endProgramAfterToolWindow();
 }
 
 T_PostSrv* ShowSendWindow(StringGrid* listGrid, const QStringList& columnTitles)

@@ -113,3 +113,12 @@ QString ProgramFolder()
 {
     return programFolderPath();
 }
+
+std::optional<int> parseConnectionCount(const QString& text)
+{
+    bool ok = false;
+    const int count = trimBlanks(text).toInt(&ok);
+    if (!ok || count < 1)
+        return std::nullopt;
+    return count;
+}

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QMdiArea;
 class StringList;
 
@@ -39,3 +41,6 @@ QString CharsetPart(const QString& charSet);
 
 // The program folder with a trailing "/" (platform/program_folder.h); files beside the program live there.
 QString ProgramFolder();
+
+// The number of connections a text gives: a whole number of at least 1, else nullopt.
+std::optional<int> parseConnectionCount(const QString& text);

@@ -5,6 +5,7 @@
 #include "core/list_verifier.h"
 
 #include "core/msg_language.h"
+#include "core/shared_helpers.h"
 #include "platform/clock.h"
 #include "platform/string_grid.h"
 #include "tests/support/scripted_peer.h"
