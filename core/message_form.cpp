@@ -656,15 +656,12 @@ bool TNewMod2MessageForm::eventFilter(QObject* watched, QEvent* event)
 // The subject takes a column dragged from the grid: the caret goes to the drop point, 5 pixels a character.
 bool TNewMod2MessageForm::dropOnSubject(QEvent* event)
 {
-    if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove && event->type() != QEvent::Drop)
-        return false;
-    auto* drop = static_cast<QDropEvent*>(event);
-    const std::optional<QString> placeholder = placeholderFrom(drop->mimeData(), PlaceholderSource::ListGrid);
+    const std::optional<QString> placeholder = acceptPlaceholderDrag(event, PlaceholderSource::ListGrid);
     if (!placeholder)
         return false;
-    drop->acceptProposedAction();
     if (event->type() == QEvent::Drop) {
-        SubjectEdt->setCursorPosition(SubjectDropPosition(drop->position().toPoint().x(), int(SubjectEdt->text().size())));
+        const int x = static_cast<QDropEvent*>(event)->position().toPoint().x();
+        SubjectEdt->setCursorPosition(SubjectDropPosition(x, int(SubjectEdt->text().size())));
         SubjectEdt->insert(*placeholder);
     }
     return true;
@@ -673,16 +670,12 @@ bool TNewMod2MessageForm::dropOnSubject(QEvent* event)
 // The plain editor takes the merge-field chooser's placeholder: line y / 14, character x / 4 of the drop.
 bool TNewMod2MessageForm::dropOnPlainEditor(QEvent* event)
 {
-    if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove && event->type() != QEvent::Drop)
-        return false;
-    auto* drop = static_cast<QDropEvent*>(event);
-    const std::optional<QString> placeholder = placeholderFrom(drop->mimeData(), PlaceholderSource::MergeChooser);
+    const std::optional<QString> placeholder = acceptPlaceholderDrag(event, PlaceholderSource::MergeChooser);
     if (!placeholder)
         return false;
-    drop->acceptProposedAction();
     if (event->type() == QEvent::Drop) {
         QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
-        const QPoint at = drop->position().toPoint();
+        const QPoint at = static_cast<QDropEvent*>(event)->position().toPoint();
         InsertAtDropPoint(lines, at.x(), at.y(), *placeholder);
         QTextCursor all(Memo1->document());
         all.select(QTextCursor::Document);

@@ -3,6 +3,7 @@
 #include "core/placeholder_drag.h"
 
 #include <QDrag>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QWidget>
@@ -32,6 +33,18 @@ std::optional<QString> placeholderFrom(const QMimeData* data, PlaceholderSource 
     if (!data || !data->hasFormat(mimeType(source)))
         return std::nullopt;
     return QString::fromUtf8(data->data(mimeType(source)));
+}
+
+std::optional<QString> acceptPlaceholderDrag(QEvent* event, PlaceholderSource source)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return std::nullopt;
+    auto* drop = static_cast<QDropEvent*>(event);
+    std::optional<QString> placeholder = placeholderFrom(drop->mimeData(), source);
+    if (placeholder)
+        drop->acceptProposedAction();
+    return placeholder;
 }
 
 PlaceholderDragStarter::PlaceholderDragStarter(QWidget* watched, PlaceholderSource source,

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+class QEvent;
 class QMimeData;
 class QWidget;
 
@@ -19,6 +20,10 @@ enum class PlaceholderSource { ListGrid, MergeChooser };
 QMimeData* placeholderMimeData(PlaceholderSource source, const QString& placeholder);
 // The placeholder a drag from source carries, nullopt when it comes from elsewhere.
 std::optional<QString> placeholderFrom(const QMimeData* data, PlaceholderSource source);
+
+// For a drag-enter, drag-move or drop event that carries a placeholder from source: accepts the event and
+// answers the placeholder. Other events and sources give nullopt and are left alone.
+std::optional<QString> acceptPlaceholderDrag(QEvent* event, PlaceholderSource source);
 
 class PlaceholderDragStarter : public QObject {
     Q_OBJECT

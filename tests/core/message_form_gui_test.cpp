@@ -32,6 +32,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTabWidget>
@@ -574,6 +575,21 @@ TEST_F(MessageFormTest, ChooserItemDroppedOnThePlainEditorInsertsThatItem)
     std::unique_ptr<QMimeData> fromGrid(placeholderMimeData(PlaceholderSource::ListGrid, "[Column#1]"));
     drop(editor->Memo1->viewport(), fromGrid.get(), QPoint(0, 0));
     EXPECT_EQ(editor->Memo1->toPlainText(), "ab\ncd  [Column#3]");   // the plain editor takes the chooser only
+}
+
+TEST_F(MessageFormTest, AClickOnTheChooserWithoutADragStillOpensItsList)
+{
+    TNewMod2MessageForm* editor = openProject();
+    const QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, editor->ComboBox2->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor->ComboBox2, &press);
+    EXPECT_FALSE(editor->ComboBox2->view()->isVisible());   // a drag may still start
+    QMouseEvent release(QEvent::MouseButtonRelease, at, editor->ComboBox2->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor->ComboBox2, &release);
+    EXPECT_TRUE(editor->ComboBox2->view()->isVisible());
+    editor->ComboBox2->hidePopup();
 }
 
 // ---- main window commands ----
