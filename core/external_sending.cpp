@@ -237,7 +237,7 @@ void ExternalSending::setUpMessage(int row)
 // row's own file follows as a plain file; a missing project file is left out and logged.
 void ExternalSending::setUpAttachments(int row)
 {
-    SendMail1.Attachments.clear();
+    SendMail1.ClearAttachments();
     for (const AttachmentRecord& record : m_attachments.records)
         SendMail1.AddAttachment(record);
     const QString own = m_content.rowAttachment(row);
