@@ -6,7 +6,6 @@
 
 // SendMailError values that do not come from the socket table.
 namespace sendmail_error {
-constexpr int WinsockStart = 1;         // "Winsock not initiliazed"
 constexpr int Timeout = 8;              // "Connection timed out" (a countdown ran out)
 constexpr int UnexpectedResponse = 13;  // "Unexpected response: " + the reply line
 constexpr int Cancelled = 14;           // the owner cancelled; no event
