@@ -185,8 +185,8 @@ void SendMail::onDisconnect()
 void SendMail::dialogueStep(const QByteArray& line)
 {
     emit OnMailInfo(1, QString::fromUtf8(line));
-    if (cancelled())
-        return;
+    if (cancelled() || m_state == State::QuitSent)
+        return;                         // the reply to QUIT is not examined: the message is accepted
     if (isErrorReply(line)) {
         // The owner decides what follows (the sending window cancels at once).
         reportError(sendmail_error::UnexpectedResponse,

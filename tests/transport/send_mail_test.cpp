@@ -502,6 +502,24 @@ TEST_F(SendMailTest, CloseAfterDataBeforeAcceptanceIsPrematureDisconnect)
     EXPECT_EQ(doneCount, 1);   // the owner's cancel inside the error adds no second one
 }
 
+// The message was accepted: whatever the server answers to QUIT is no error of the run.
+TEST_F(SendMailTest, ErrorReplyToQuitLeavesTheAcceptedMessageAccepted)
+{
+    const QByteArray data = composed();
+    ScriptedPeer peer;
+    peer.send("220 mx\r\n").expectLine().send("250 hello\r\n");
+    acceptMessage(peer, 1, data);
+    peer.expectLine().send("500 5.5.1 what?\r\n").close();
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(waitDone());
+    pumpEvents(50);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_TRUE(mail.MessageAccepted());
+    EXPECT_EQ(infoCount(3), 1);
+    EXPECT_EQ(doneCount, 1);
+}
+
 TEST_F(SendMailTest, ResetByServerIsReportedOnceWithOneDone)
 {
     ScriptedPeer peer;
