@@ -88,6 +88,16 @@ protected:
         peer.expectLine().send("354 go ahead\r\n").expectBytes(int(data.size())).send("250 queued as 1\r\n");
     }
 
+    // The server's side of a HELO session with one recipient up to its "354" to DATA.
+    static ScriptedPeer& acceptUpToData(ScriptedPeer& peer)
+    {
+        return peer.send("220 mx\r\n")
+            .expectLine().send("250 hello\r\n")
+            .expectLine().send("250 sender ok\r\n")
+            .expectLine().send("250 recipient ok\r\n")
+            .expectLine().send("354 go ahead\r\n");
+    }
+
     static QByteArray mailCommands(const QByteArrayList& recipients, const QByteArray& data)
     {
         QByteArray bytes = "MAIL FROM:<sender@example.test>\r\n";
@@ -487,12 +497,7 @@ TEST_F(SendMailTest, KeptOpenConnectionCarriesTheNextMessageFromMailFrom)
 TEST_F(SendMailTest, CloseAfterDataBeforeAcceptanceIsPrematureDisconnect)
 {
     ScriptedPeer peer;
-    peer.send("220 mx\r\n")
-        .expectLine().send("250 hello\r\n")
-        .expectLine().send("250 sender ok\r\n")
-        .expectLine().send("250 recipient ok\r\n")
-        .expectLine().send("354 go ahead\r\n")
-        .expectData().close();
+    acceptUpToData(peer).expectData().close();
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(waitDone());
@@ -562,11 +567,7 @@ TEST_F(SendMailTest, UnreadableAttachmentEndsTheRunWithoutTheEndOfData)
 {
     mail.Attachments = {"/nonexistent/folder/report.pdf"};
     ScriptedPeer peer;
-    peer.send("220 mx\r\n")
-        .expectLine().send("250 hello\r\n")
-        .expectLine().send("250 sender ok\r\n")
-        .expectLine().send("250 recipient ok\r\n")
-        .expectLine().send("354 go ahead\r\n");
+    acceptUpToData(peer);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(waitDone());
@@ -588,11 +589,7 @@ TEST_F(SendMailTest, ClearedAttachmentSlotsLeaveALaterPlainFileItsOwnPart)
     EXPECT_TRUE(mail.Attachments.isEmpty());
     mail.Attachments << plain;
     ScriptedPeer peer;
-    peer.send("220 mx\r\n")
-        .expectLine().send("250 hello\r\n")
-        .expectLine().send("250 sender ok\r\n")
-        .expectLine().send("250 recipient ok\r\n")
-        .expectLine().send("354 go ahead\r\n");
+    acceptUpToData(peer);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(waitUntil([&] { return peer.received(0).endsWith("\r\n.\r\n"); }));
