@@ -336,6 +336,33 @@ TEST_F(SmtpRelayTest, NoRecipientsFinishAtOnce)
     EXPECT_FALSE(aborted);
 }
 
+TEST_F(SmtpRelayTest, RunStartedFromOnFinishedReportsEveryRecipientOnceAgain)
+{
+    startDns();
+    startSmtp();
+    setRecipients({"first@one.test", "user@", "third@two.test"});
+    relay.setConnections(2);
+    std::map<int, QList<int>> codes;                    // index -> the codes of both runs
+    relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int index, int err, const QString&) {
+        codes[index].append(err);
+    };
+    relay.OnFinished = [this](TSmtpRelayServer2* sender, bool wasAborted) {
+        aborted = wasAborted;
+        if (++finishedCount == 1)
+            sender->Send();                             // the relay is idle again inside its own event
+    };
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return finishedCount == 2; }));
+    pumpEvents(150);
+
+    EXPECT_EQ(finishedCount, 2);
+    EXPECT_FALSE(aborted);
+    const QList<int> delivered{relayDelivered, relayDelivered};
+    EXPECT_EQ(codes, (std::map<int, QList<int>>{{0, delivered}, {1, {relayNoMailHost, relayNoMailHost}},
+                                                {2, delivered}}));
+    EXPECT_FALSE(relay.busy());
+}
+
 TEST_F(SmtpRelayTest, ItemsWithoutObjectAreSkipped)
 {
     startDns();
