@@ -1,17 +1,17 @@
 // Benchmark of the list grid: writes a list of 1,000,000 records x 10 fields (e-mail first, a fifth of the
-// addresses repeated in random letter case, ";" between fields, CR LF), loads it into a string grid, saves it
-// back, checks that the saved bytes equal the input, and prints the seconds and the peak resident memory
-// beside the time of `sort -u -t';' -k1,1 -f` on the same file. Usage: bench_list_grid [rows] [folder]
+// addresses repeated in random letter case, ";" between fields, CR LF), loads it into a string grid and saves
+// it back as the project editor does (ReadListFile, SaveListFile), checks that the saved bytes equal the input,
+// and prints the seconds and the peak resident memory beside the time of `sort -u -t';' -k1,1 -f` on the same
+// file. Usage: bench_list_grid [rows] [folder]
 
+#include "core/list_file.h"
 #include "platform/string_grid.h"
-#include "platform/string_grid_delimited.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -114,20 +114,15 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
-    StringGrid grid(1, 1);
-    {
-        QFile file(input);
-        if (!file.open(QIODevice::ReadOnly))
-            return 1;
-        appendDelimitedFileBytes(grid, file.readAll(), u";");
-    }
+    StringGrid grid;
+    if (!ReadListFile(grid, input, ";").fileFound)
+        return 1;
     const double loadSeconds = secondsOf(timer);
     const double loadPeak = statusMegabytes("VmHWM");
     const double gridResident = statusMegabytes("VmRSS");   // the file's bytes are freed by now
 
     timer.restart();
-    QSaveFile saved(output);
-    const bool written = saved.open(QIODevice::WriteOnly) && writeDelimitedLines(saved, grid, u";") && saved.commit();
+    const bool written = SaveListFile(grid, output, ";");
     const double saveSeconds = secondsOf(timer);
 
     timer.restart();
