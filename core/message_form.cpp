@@ -507,7 +507,17 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
         request.listFileName = ProjectFilePath(listExtension);
         request.delimiter = &delimiter;
     }
-    applyToolFollowUp(FollowUpOfTool(code, runGuarded(code, request)), delimiter);
+    const bool changed = runGuarded(code, request);
+    applyToolFollowUp(FollowUpOfTool(code, changed), delimiter);
+    if (changed)
+        refreshSendingWindow();
+}
+
+// A sending window copied the list's rows into its results: it makes them anew from the changed list (when it
+// is not sending; a run under way refreshes before its next start).
+void TNewMod2MessageForm::refreshSendingWindow()
+{
+    WindowMessage::post(MainForm, WM_REFRESHSEND);
 }
 
 // A tool's failure must not cross the event loop. The grid may be half changed then: it counts as changed, so
@@ -573,6 +583,7 @@ void TNewMod2MessageForm::SectionSymbolChange()
         ProjectIniInfo.SectionSymbol = DelimiterFromName(SectionSymbol->currentText());
         LoadListIntoGrid(listFile);
         setModified(true);
+        refreshSendingWindow();
         return;
     }
 }

@@ -120,6 +120,7 @@ private:
     void fillColumnBoxes();
     void selectDelimiter(const QString& delimiter);
     void postRecordCount();
+    void refreshSendingWindow();
     bool closeSendingWindows();
     void FormClose();
     void closeWindow();
