@@ -234,11 +234,14 @@ bool writeProjectFiles(const ProjectContent& content, const QStringList& message
     return allWritten;
 }
 
+// The body counts as modified when the file of the current name is missing too: a project saved as another
+// name must take its HTML body along even when the document is unchanged.
 bool writeHtmlBody(const ProjectContent& content, const QStringList& messages)
 {
-    if (!ProjectIniInfo.Html || !content.htmlModified || !content.writeHtmlBody)
-        return true;
     const QString htmlFile = ProjectFilePath(htmlBodyExtension);
+    const bool modified = content.htmlModified || !QFileInfo(htmlFile).isFile();
+    if (!ProjectIniInfo.Html || !modified || !content.writeHtmlBody)
+        return true;
     if (content.writeHtmlBody(htmlFile, nullptr))
         return true;
     reportSaveError(messages, MsgFileSaveError, htmlFile);

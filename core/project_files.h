@@ -77,7 +77,7 @@ struct ProjectContent {
     QStringList attachmentPaths;    // the attachment box's items in order
     const StringGrid* list = nullptr;
     QString plainBody;              // the plain editor's text
-    bool htmlModified = false;      // the ".htm" file is missing or the document has changes
+    bool htmlModified = false;      // the document has changes (a missing ".htm" file counts as well)
     std::function<bool(const QString& fileName, QString* error)> writeHtmlBody;
 };
 
@@ -92,7 +92,8 @@ using SaveFileChooser = std::function<std::optional<QString>(const QString& titl
 
 // Saves the project (the editor's SaveMailProject). The dialog is asked unless the project is not new, has a
 // name and saveAs is false. Confirmed or not, the ".eml", the list and the plain body are written under the
-// current name; the HTML body too when the dialog was confirmed or skipped and it is modified. A write failure
+// current name; the HTML body too when the dialog was confirmed or skipped and it is modified or its file under
+// the current name is missing (so Save As takes it along). A write failure
 // is shown (the list's as "Address Book Save Error : <file>", others as "File Save Error : <file>"). True,
 // with the project no longer new nor modified, only when the dialog was confirmed or skipped and every write
 // succeeded; a new project saved as another name then loses its old files. messages: the editor's msl texts.

@@ -568,6 +568,7 @@ TEST_F(SaveProject, HtmlBodyIsWrittenWhenSavedAndModified)
 {
     ProjectIniInfo.ProjectName = "offer";
     ProjectIniInfo.Html = true;
+    touch(testHome() + "offer.htm");
     state = {false, true};
     content.htmlModified = false;
     EXPECT_TRUE(SaveMailProject(false, content, state, ProjectEditorMessages(), {}));
@@ -580,6 +581,17 @@ TEST_F(SaveProject, HtmlBodyIsWrittenWhenSavedAndModified)
     EXPECT_FALSE(SaveMailProject(false, content, state, ProjectEditorMessages(), {}));
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(shown, QStringList{"Attention | File Save Error : " + testHome() + "offer.htm | 64"});
+}
+
+TEST_F(SaveProject, SavedAsAnotherNameTakesTheUnchangedHtmlBodyAlong)
+{
+    ProjectIniInfo.ProjectName = "offer";
+    ProjectIniInfo.Html = true;
+    touch(testHome() + "offer.htm");
+    state = {false, false};
+    content.htmlModified = false;
+    EXPECT_TRUE(SaveMailProject(true, content, state, ProjectEditorMessages(), dialog(testHome() + "copy")));
+    EXPECT_EQ(htmlWrites, QStringList{testHome() + "copy.htm"});
 }
 
 TEST_F(SaveProject, CancelledDialogWritesNoHtmlBody)
