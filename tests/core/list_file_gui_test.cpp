@@ -1,5 +1,5 @@
-// Loading the list with the progress window: its caption and gauge, Stop pressed while the rows are read, the
-// window gone afterwards, a missing file that shows no window and an unreadable one that is reported.
+// Loading the list with the progress window: its caption and gauge, Stop pressed before or while the rows are
+// read, the window gone afterwards, a missing file that shows no window and an unreadable one that is reported.
 
 #include "core/list_file.h"
 
@@ -63,6 +63,31 @@ TEST(LoadListIntoGrid, StopPressedWhileLoadingKeepsTheRowsReadSoFar)
     EXPECT_EQ(grid.cell(1, result.records), QStringLiteral("Name %1").arg(result.records - 1));
     QApplication::processEvents();
     EXPECT_EQ(shownProgressWindow(), nullptr);
+}
+
+// Stop arrives as a queued click, as a user's press does: the load sees it at its next pump of events, long
+// before the end of the file.
+TEST(LoadListIntoGrid, StopPressedInTheMiddleEndsTheLoadAtOnce)
+{
+    const QString path = writeList(400000);
+    bool stopRequested = false;
+    QTimer::singleShot(0, [&] {
+        TProgAddress* window = shownProgressWindow();
+        ASSERT_NE(window, nullptr);
+        QObject::connect(window->Gauge1, &QProgressBar::valueChanged, window, [&, window](int linesRead) {
+            if (linesRead < 100000 || stopRequested)
+                return;
+            stopRequested = true;
+            QMetaObject::invokeMethod(window->SpeedButton1, &QPushButton::click, Qt::QueuedConnection);
+        });
+    });
+    StringGrid grid;
+    const ListLoadResult result = LoadListIntoGrid(grid, path, ";", "Load Address Book");
+    EXPECT_TRUE(stopRequested);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_GE(result.records, 100000);
+    EXPECT_LT(result.records, 300000);
+    EXPECT_EQ(grid.rowCount(), result.records + 1);
 }
 
 TEST(LoadListIntoGrid, WholeFileWhenNotStopped)
