@@ -5,13 +5,14 @@
 #include "core/about_form.h"
 #include "core/close_query.h"
 #include "core/accounts.h"
+#include "core/attachment_manager.h"
 #include "core/ini_info.h"
-#include "core/message_form.h"
 #include "core/language_file.h"
 #include "core/language_menu.h"
+#include "core/message_form.h"
 #include "core/msg_language.h"
-#include "core/project_files.h"
 #include "core/preferences_form.h"
+#include "core/project_files.h"
 #include "core/shared_helpers.h"
 #include "core/tool_commands.h"
 #include "core/user_messages.h"
@@ -132,6 +133,7 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     m_reopenList.load();
     rebuildReopenMenu();
     InstallProjectEditor();
+    (new TAttachmentManager(this))->Loaded();   // keeps "attach.idx" in the program folder
 
     WindowMessage::post(this, WM_UPDATEMENUS);
     WindowMessage::post(this, WM_EDITSTATE, 0);
@@ -592,8 +594,6 @@ void TMainForm::openProject(const QString& path, bool isNew)
 {
     OpenProject(path, isNew);
 }
-
-// The preferences dialog arrives with its own issue; until then it is announced only.
 
 bool TMainForm::runPreferences(PreferencesMode mode)
 {

@@ -133,6 +133,9 @@ TEST_F(MainFormTest, HasItsComponentsAndStartsWithNothingToWorkOn)
         EXPECT_FALSE(action(name)->isEnabled()) << name;
     EXPECT_FALSE(reopenMenu()->menuAction()->isEnabled());
     EXPECT_EQ(form->openFileName(), testHome());
+    // Its attachment manager made the counter file on first start.
+    ASSERT_NE(form->findChild<QObject*>(QStringLiteral("AttachmentManager")), nullptr);
+    EXPECT_EQ(QFile(testHome() + "attach.idx").size(), 928);
 }
 
 TEST_F(MainFormTest, FirstShowingWithoutCommandLineDisablesCutCopyPasteAndUndo)
