@@ -114,7 +114,11 @@ TEST(LogViewer, ExportedWorkbookHoldsTheTitlesAndTheItems)
 {
     const QString path = writeLog("09:05:04;a@x.org;No;Failed\r\n");
     const QString copy = testHome() + "copy.xlsx";
-    setSpreadsheetOpener([&copy](const QString& workbook) { return QFile::copy(workbook, copy); });
+    setSpreadsheetOpener([&copy](const QString& workbook) {
+        const bool copied = QFile::copy(workbook, copy);
+        QFile::remove(workbook);   // the stand-in opener keeps no workbook in the temporary folder
+        return copied;
+    });
     T_logs window(path, "Ok", "No");
     window.sbXlsClick();
     setSpreadsheetOpener(nullptr);
