@@ -67,6 +67,9 @@ QSpinBox* newUpDown(QWidget* parent, const char* name, QLineEdit* buddy, int min
     auto* upDown = new QSpinBox(parent);
     upDown->setObjectName(QLatin1String(name));
     upDown->setRange(minimum, maximum);
+    // Only the arrows show: the edit beside it holds the number, which a narrow box would show cut off.
+    if (auto* number = upDown->findChild<QLineEdit*>())
+        number->hide();
     upDown->setFixedWidth(upDown->sizeHint().height());
     QObject::connect(upDown, &QSpinBox::valueChanged, buddy, [buddy](int value) {
         if (buddy->text() != QString::number(value))

@@ -231,6 +231,17 @@ TEST_F(PostSrvTest, SettingsAreStoredOnCloseAndABadNumberKeepsTheOldValue)
     EXPECT_EQ(accountInUse(ProjectIniInfo).MailDomain, "relay.origin.test");
 }
 
+TEST_F(PostSrvTest, TheUpDownsShowOnlyArrowsAndStepTheirEdits)
+{
+    ProjectIniInfo.TimeOut = 10;
+    open();
+    window->udTimeOut->stepUp();
+    EXPECT_EQ(window->eTimeOut->text(), "11");
+    for (QSpinBox* upDown : {window->udC, window->udTimeOut})
+        for (QLineEdit* number : upDown->findChildren<QLineEdit*>())
+            EXPECT_FALSE(number->isVisibleTo(upDown)) << upDown->objectName().toStdString();
+}
+
 TEST_F(PostSrvTest, ARunThroughTheUsersServerEndsWithTheControlsIdle)
 {
     ScriptedPeer smtp;
