@@ -391,7 +391,9 @@ void TNewMod2MessageForm::LoadListIntoGrid(const QString& fileName)
         return;
     m_listLoading = true;
     setEnabled(false);   // the load pumps events: no command may touch the grid meanwhile
-    ::LoadListIntoGrid(m_grid, fileName, ProjectIniInfo.SectionSymbol, msl->text(MsgLoadAddressBook));
+    const ListLoadResult result =
+        ::LoadListIntoGrid(m_grid, fileName, ProjectIniInfo.SectionSymbol, msl->text(MsgLoadAddressBook));
+    m_listUnread = !result.readError.isEmpty();
     setEnabled(true);
     m_listLoading = false;
     fillColumnBoxes();
@@ -508,6 +510,8 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
         request.delimiter = &delimiter;
     }
     const bool changed = runGuarded(code, request);
+    if (changed)
+        m_listUnread = false;   // the grid is the user's list now
     applyToolFollowUp(FollowUpOfTool(code, changed), delimiter);
     if (changed)
         refreshSendingWindow();
@@ -740,6 +744,7 @@ bool TNewMod2MessageForm::SaveProject(bool saveAs)
     content.columnA = cbAtt->currentIndex();
     content.attachmentPaths = attachmentPaths();
     content.list = &m_grid;
+    content.keepListFile = m_listUnread;
     content.plainBody = Memo1->toPlainText();
     content.htmlModified = htmlBodyModified();
     const QString htmlSource = HtmlSource->toPlainText();

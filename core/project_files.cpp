@@ -206,6 +206,18 @@ SaveTarget chooseSaveTarget(bool saveAs, const ProjectEditorState& state, const 
     return target;
 }
 
+// Writes the list (an empty one without a grid); false when that failed (and is reported).
+bool writeListFile(const StringGrid* list, const QStringList& messages)
+{
+    const QString listFile = ProjectFilePath(listExtension);
+    const StringGrid emptyList;
+    const QString delimiter = DelimiterFromName(ProjectIniInfo.SectionSymbol);
+    if (SaveListFile(list ? *list : emptyList, listFile, delimiter))
+        return true;
+    reportSaveError(messages, MsgAddressBookSaveError, listFile);
+    return false;
+}
+
 // Writes the project file, the list and the plain body; false when any of them failed (each is reported).
 bool writeProjectFiles(const ProjectContent& content, const QStringList& messages)
 {
@@ -219,13 +231,8 @@ bool writeProjectFiles(const ProjectContent& content, const QStringList& message
         reportSaveError(messages, MsgFileSaveError, ProjectFilePath(projectExtension));
         allWritten = false;
     }
-    const QString listFile = ProjectFilePath(listExtension);
-    const StringGrid emptyList;
-    const QString delimiter = DelimiterFromName(ProjectIniInfo.SectionSymbol);
-    if (!SaveListFile(content.list ? *content.list : emptyList, listFile, delimiter)) {
-        reportSaveError(messages, MsgAddressBookSaveError, listFile);
+    if (!content.keepListFile && !writeListFile(content.list, messages))
         allWritten = false;
-    }
     const QString plainFile = ProjectFilePath(plainBodyExtension);
     if (!writeTextLines(plainFile, splitLines(content.plainBody))) {
         reportSaveError(messages, MsgFileSaveError, plainFile);

@@ -76,6 +76,7 @@ struct ProjectContent {
     int columnA = 0;                // attachment-column box index (0 "None")
     QStringList attachmentPaths;    // the attachment box's items in order
     const StringGrid* list = nullptr;
+    bool keepListFile = false;      // the list file could not be read: the save leaves it untouched
     QString plainBody;              // the plain editor's text
     bool htmlModified = false;      // the document has changes (a missing ".htm" file counts as well)
     std::function<bool(const QString& fileName, QString* error)> writeHtmlBody;
@@ -93,9 +94,9 @@ using SaveFileChooser = std::function<std::optional<QString>(const QString& titl
 // Saves the project (the editor's SaveMailProject). The dialog is asked unless the project is not new, has a
 // name and saveAs is false. Confirmed or not, the ".eml", the list and the plain body are written under the
 // current name; the HTML body too when the dialog was confirmed or skipped and it is modified or its file under
-// the current name is missing (so Save As takes it along). A write failure
-// is shown (the list's as "Address Book Save Error : <file>", others as "File Save Error : <file>"). True,
-// with the project no longer new nor modified, only when the dialog was confirmed or skipped and every write
-// succeeded; a new project saved as another name then loses its old files. messages: the editor's msl texts.
+// the current name is missing (so Save As takes it along). The list is left as it is when keepListFile is set.
+// A write failure is shown (the list's as "Address Book Save Error : <file>", others as "File Save Error :
+// <file>"). True, with the project no longer new nor modified, only when the dialog was confirmed or skipped and
+// every write succeeded; a new project saved as another name then loses its old files. messages: the editor's msl texts.
 bool SaveMailProject(bool saveAs, const ProjectContent& content, ProjectEditorState& state,
                      const QStringList& messages, const SaveFileChooser& chooseFileName);

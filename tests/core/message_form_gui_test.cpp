@@ -25,7 +25,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -316,6 +318,33 @@ TEST_F(MessageFormTest, DelimiterChangeReloadsTheList)
     EXPECT_EQ(editor->listGrid().columnCount(), 1);
     EXPECT_EQ(editor->ComboBox3->count(), 1);
     EXPECT_TRUE(editor->modified());
+}
+
+// A list file that cannot be read leaves the grid empty; saving that grid would wipe the list.
+TEST_F(MessageFormTest, UnreadableListFileSurvivesASaveUntilAToolChangesTheList)
+{
+    const QString path = writeProject();
+    const QString listFile = testHome() + "Mailing.txt";
+    QFile::remove(listFile);
+    ASSERT_TRUE(QFile::link("/proc/self/mem", listFile));   // every read fails
+    TNewMod2MessageForm* editor = open(path);
+    ASSERT_EQ(boxes.boxes.size(), 1u);   // the read error
+    boxes.boxes.clear();
+    editor->SubjectEdt->setText("Edited");
+    EXPECT_TRUE(editor->SaveProject(false));
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(QFileInfo(listFile).symLinkTarget(), "/proc/self/mem");
+    EXPECT_TRUE(readFileBytes(path).contains("Subject=Edited\r\n"));
+
+    setToolFunction(ToolImportWizard, [](ToolRequest& request) {
+        request.listGrid->setCell(0, 1, "new@example.com");
+        return true;
+    });
+    editor->sbOpenAB->click();
+    QCoreApplication::processEvents();
+    QFile::remove(listFile);   // the link's target takes no writes either
+    EXPECT_TRUE(editor->SaveProject(false));
+    EXPECT_EQ(readFileBytes(listFile), "new@example.com\r\n");
 }
 
 TEST_F(MessageFormTest, SendSavesTheProjectAndOpensTheSendingWindowOnTheList)

@@ -619,3 +619,15 @@ TEST_F(SaveProject, SavedChoicesComeFromTheEditor)
 }
 
 }  // namespace
+
+TEST_F(SaveProject, ListFileThatCouldNotBeReadIsKept)
+{
+    ProjectIniInfo.ProjectName = "offer";
+    writeBytes(testHome() + "offer.txt", "kept;as;it;is\r\n");
+    content.keepListFile = true;
+    state = {false, true};
+    EXPECT_TRUE(SaveMailProject(false, content, state, ProjectEditorMessages(), dialog(std::nullopt)));
+    EXPECT_EQ(readBytes(testHome() + "offer.txt"), "kept;as;it;is\r\n");
+    EXPECT_TRUE(exists(testHome() + "offer.eml"));
+    EXPECT_TRUE(exists(testHome() + "offer.mml"));
+}
