@@ -582,6 +582,7 @@ void TNewMod2MessageForm::SectionSymbolChange()
         return;
     case DelimiterChange::Set:
         ProjectIniInfo.SectionSymbol = DelimiterFromName(SectionSymbol->currentText());
+        setModified(true);
         return;
     case DelimiterChange::SetAndReload:
         ProjectIniInfo.SectionSymbol = DelimiterFromName(SectionSymbol->currentText());

@@ -320,6 +320,19 @@ TEST_F(MessageFormTest, DelimiterChangeReloadsTheList)
     EXPECT_TRUE(editor->modified());
 }
 
+TEST_F(MessageFormTest, DelimiterSetWithoutAListFileMarksTheProjectModified)
+{
+    writeProject();
+    QFile::remove(testHome() + "Mailing.txt");
+    TNewMod2MessageForm* editor = open(testHome() + "Mailing.eml");
+    ASSERT_FALSE(editor->modified());
+    const int comma = editor->SectionSymbol->findText(",");
+    editor->SectionSymbol->setCurrentIndex(comma);
+    emit editor->SectionSymbol->activated(comma);
+    EXPECT_EQ(ProjectIniInfo.SectionSymbol, ",");
+    EXPECT_TRUE(editor->modified());
+}
+
 // A list file that cannot be read leaves the grid empty; saving that grid would wipe the list.
 TEST_F(MessageFormTest, UnreadableListFileSurvivesASaveUntilAToolChangesTheList)
 {
