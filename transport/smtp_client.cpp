@@ -388,8 +388,11 @@ void TCustomSmtpClient::onDataAvailable()
 
 void TCustomSmtpClient::onDataSent()
 {
-    if (m_sendingMessage)
-        sendMessageBatch();
+    if (!m_sendingMessage)
+        return;
+    if (OnMessageProgress)
+        OnMessageProgress(this);
+    sendMessageBatch();
 }
 
 void TCustomSmtpClient::onSessionClosed()

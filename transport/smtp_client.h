@@ -50,6 +50,7 @@ class TCustomSmtpClient : public QObject {
 public:
     using TSmtpDisplay = std::function<void(TCustomSmtpClient* sender, const QString& msg)>;
     using TSmtpRequestDone = std::function<void(TCustomSmtpClient* sender, TSmtpRequest rqType, int error)>;
+    using TSmtpProgress = std::function<void(TCustomSmtpClient* sender)>;
 
     explicit TCustomSmtpClient(QObject* parent = nullptr);
     ~TCustomSmtpClient() override;
@@ -69,6 +70,7 @@ public:
     TSmtpDisplay OnCommand;          // each command before it is sent
     TSmtpDisplay OnResponse;         // each reply line as received
     TSmtpRequestDone OnRequestDone;  // the end of a request: error 0 is success
+    TSmtpProgress OnMessageProgress; // a batch of the message text was taken by the socket (no reply is due)
 
     // The first failing reply line of the current request.
     QString ErrorMessage() const { return m_errorMessage; }

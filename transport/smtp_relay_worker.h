@@ -38,7 +38,7 @@ private:
     };
 
     void setState(State state) { m_state = state; }
-    void touch();
+    void touch();                         // activity: a reply line, a DNS answer, message text leaving
     bool claimNext();
     void startLookup();
     void onDnsDone(int error);

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -15,12 +17,30 @@
 
 namespace sorvanta::test {
 
+namespace {
+
+// Ethernet-sized segments and a small receive window, set on the listener so that its connections
+// inherit them: a slow reader's backlog then stays with the client instead of megabytes vanishing into
+// loopback's 64 KB segments and the kernel's buffers.
+void limitKernelBuffers(int descriptor)
+{
+    const int segment = 1460;
+    const int receiveBuffer = 16 * 1024;
+    ::setsockopt(descriptor, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
+    ::setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+}
+
+}  // namespace
+
 struct ScriptedPeer::Step {
-    enum class Kind { Send, Respond, ExpectLine, ExpectBytes, ExpectData, Wait, StopReading, Close, Reset, Repeat };
+    enum class Kind {
+        Send, Respond, ExpectLine, ExpectBytes, ExpectData, Wait, StopReading, ReadSlowly, Close, Reset, Repeat
+    };
     Kind kind;
     QByteArray bytes;
     Responder responder;
     int count = 0;
+    int interval = 0;                   // readSlowly(): ms between two reads
 };
 
 struct ScriptedPeer::Session {
@@ -34,6 +54,7 @@ struct ScriptedPeer::Session {
     size_t step = 0;
     bool waiting = false;               // a wait step's timer runs
     bool reading = true;                // cleared by stopReading()
+    int readLimit = 0;                  // readSlowly(): bytes taken per read; 0: everything that arrived
     bool finished = false;
     bool gone = false;
 };
@@ -99,6 +120,12 @@ ScriptedPeer& ScriptedPeer::stopReading()
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::readSlowly(int bytes, int everyMs)
+{
+    addStep({Step::Kind::ReadSlowly, {}, {}, bytes, everyMs});
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::close()
 {
     addStep({Step::Kind::Close, {}, {}, 0});
@@ -130,6 +157,8 @@ bool ScriptedPeer::listen(quint16 port, const QHostAddress& address)
         connect(m_server, &QTcpServer::newConnection, this, &ScriptedPeer::acceptConnections);
         if (!m_server->listen(address, port))
             return false;
+        if (readsSlowly())
+            limitKernelBuffers(int(m_server->socketDescriptor()));
         m_port = m_server->serverPort();
         return true;
     }
@@ -141,6 +170,12 @@ bool ScriptedPeer::listen(quint16 port, const QHostAddress& address)
     connect(m_udp, &QUdpSocket::readyRead, this, &ScriptedPeer::readUdp);
     advance(*m_sessions.front());
     return true;
+}
+
+bool ScriptedPeer::readsSlowly() const
+{
+    return std::any_of(m_steps.begin(), m_steps.end(),
+                       [](const Step& step) { return step.kind == Step::Kind::ReadSlowly; });
 }
 
 int ScriptedPeer::finishedCount() const
@@ -192,9 +227,21 @@ void ScriptedPeer::acceptConnections()
 
 void ScriptedPeer::readTcp(Session& session)
 {
-    if (!session.socket || !session.reading)
+    if (!session.socket || !session.reading || session.readLimit > 0)
         return;
-    const QByteArray bytes = session.socket->readAll();
+    take(session, session.socket->readAll());
+}
+
+// One paced read: Qt buffers at most readLimit bytes, so the rest waits in the kernel and the client's
+// sends back up.
+void ScriptedPeer::readTcpSlowly(Session& session)
+{
+    if (session.socket && session.reading)
+        take(session, session.socket->read(session.readLimit));
+}
+
+void ScriptedPeer::take(Session& session, const QByteArray& bytes)
+{
     if (bytes.isEmpty())
         return;
     session.all += bytes;
@@ -275,6 +322,15 @@ bool ScriptedPeer::runStep(Session& session, const Step& step)
         session.reading = false;
         if (session.socket)
             session.socket->setReadBufferSize(1);
+        break;
+    case Kind::ReadSlowly:
+        if (session.socket) {
+            session.readLimit = step.count;
+            session.socket->setReadBufferSize(step.count);
+            auto* timer = new QTimer(session.socket);
+            connect(timer, &QTimer::timeout, this, [this, &session] { readTcpSlowly(session); });
+            timer->start(step.interval);
+        }
         break;
     case Kind::Close:
     case Kind::Reset:

@@ -50,6 +50,9 @@ public:
     ScriptedPeer& expectData();              // TCP: whatever has arrived (at least one byte); UDP: a datagram
     ScriptedPeer& wait(int ms);              // pauses the script (bytes are still read and recorded)
     ScriptedPeer& stopReading();             // TCP: reads no more, so the client's sends back up
+    // TCP: from now on takes at most bytes every everyMs; a script with this step also gets small kernel
+    // buffers, so the client's sends are paced by it.
+    ScriptedPeer& readSlowly(int bytes, int everyMs);
     ScriptedPeer& close();                   // TCP: orderly close (FIN); ends the script
     ScriptedPeer& reset();                   // TCP: SO_LINGER 0 then close, the client sees a reset
     ScriptedPeer& repeat();                  // starts the script over (needs an expect or wait step)
@@ -71,8 +74,11 @@ private:
     struct Step;
     struct Session;
     void addStep(Step step);
+    bool readsSlowly() const;
     void acceptConnections();
     void readTcp(Session& session);
+    void readTcpSlowly(Session& session);
+    void take(Session& session, const QByteArray& bytes);
     void readUdp();
     void advance(Session& session);
     bool runStep(Session& session, const Step& step);   // false: the step waits for more input or time

@@ -9,6 +9,7 @@
 #include "tests/support/wait_until.h"
 #include "tests/transport/dns_fixtures.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -243,6 +244,34 @@ INSTANTIATE_TEST_SUITE_P(
         CodeCase{"quit_unanswered_after_delivery", "user@one.test", {.quitReply = ""}, relayDelivered,
                  "250 queued"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The message text takes several time-outs to arrive, but the server never stops taking it: each batch the
+// socket accepts is activity, so the message is delivered, not reported as timed out.
+TEST_F(SmtpRelayTest, MessageStillArrivingAfterTheTimeOutIsDelivered)
+{
+    constexpr int lineCount = 6000;
+    constexpr qint64 timeOutMs = 25 * 20;               // the fixture's TimeOut in shortened seconds
+    const auto answer = [](const QByteArray& line) { return answerLine({}, line); };
+    startDns();
+    smtp.send("220 server ready\r\n");
+    for (int i = 0; i < 4; ++i)                         // HELO, MAIL FROM, RCPT TO, DATA
+        smtp.expectLine().respond(answer);
+    smtp.readSlowly(32 * 1024, 10);                     // about 3 MB a second
+    for (int i = 0; i < lineCount + 50; ++i)            // header, body, ".", QUIT
+        smtp.expectLine().respond(answer);
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    relay.setBody(QStringList(lineCount, QString(900, u'x')));
+    setRecipients({"user@one.test"});
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    runToEnd(30000);
+
+    EXPECT_EQ(resultOf(0), relayDelivered) << results[0].comment.toStdString();
+    EXPECT_GT(elapsed.elapsed(), 3 * timeOutMs) << "the message did not outlast the time-out";
+    EXPECT_EQ(smtp.received(0).count(QByteArray(900, 'x') + "\r\n"), lineCount);
+}
 
 TEST_F(SmtpRelayTest, RefusedConnectionReportsTheSocketError)
 {
