@@ -429,9 +429,8 @@ bool TNewMod2MessageForm::event(QEvent* event)
     WindowMessage* message = WindowMessage::from(event);
     if (!message)
         return QWidget::event(event);
-    if (m_listLoading) {   // the load pumps events; the command runs once the list is in
-        if (message->msg != WM_SAVEPROJECT)
-            WindowMessage::post(this, message->msg, message->wParam, message->lParam);
+    if (m_listLoading) {   // the load pumps events; the command (a save too) runs once the list is in
+        WindowMessage::post(this, message->msg, message->wParam, message->lParam);
         return true;
     }
     switch (message->msg) {

@@ -16,6 +16,7 @@
 #include "tests/core/modal_dialogs.h"
 #include "tests/core/test_files.h"
 #include "tests/support/test_home.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,7 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -358,6 +360,27 @@ TEST_F(MessageFormTest, UnreadableListFileSurvivesASaveUntilAToolChangesTheList)
     QFile::remove(listFile);   // the link's target takes no writes either
     EXPECT_TRUE(editor->SaveProject(false));
     EXPECT_EQ(readFileBytes(listFile), "new@example.com\r\n");
+}
+
+// A save asked for while the list loads runs once the list is in, so it writes the whole list.
+TEST_F(MessageFormTest, SaveAskedForDuringTheListLoadRunsAfterIt)
+{
+    const QString path = writeProject(200000);
+    bool posted = false;
+    QTimer poster;
+    QObject::connect(&poster, &QTimer::timeout, [&] {
+        if (!posted && NewMod2MessageForm && NewMod2MessageForm->listLoading()) {
+            WindowMessage::post(NewMod2MessageForm, WM_SAVEPROJECT);
+            posted = true;
+        }
+    });
+    poster.start(0);
+    TNewMod2MessageForm* editor = open(path);
+    poster.stop();
+    ASSERT_TRUE(posted);
+    EXPECT_TRUE(sorvanta::test::waitUntil([&] { return readFileBytes(path).contains("SectionSymbol="); }));
+    EXPECT_EQ(editor->listGrid().rowCount(), 200001);
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing.txt").count("\r\n"), 200000);
 }
 
 TEST_F(MessageFormTest, SendSavesTheProjectAndOpensTheSendingWindowOnTheList)
