@@ -9,6 +9,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -72,6 +73,8 @@ void ExternalSending::start(bool login)
 
 void ExternalSending::resend()
 {
+    // The relay run counted its failed rows; the re-send gives each a new result that is counted instead.
+    m_run.Bad = std::max(0, m_run.Bad - badRowsFrom(m_run.results, m_run.CurrentRow + 1));
     m_running = true;
     m_messageState = 0;
     WindowMessage::post(this, WM_POP3LOGIN);

@@ -7,6 +7,8 @@
 #include "core/shared_helpers.h"
 #include "platform/string_grid.h"
 
+#include <algorithm>
+
 namespace {
 
 void markBadAddress(StringGrid& results, int row, const QString& errorEmailText)
@@ -221,6 +223,14 @@ ExternalStep nextExternalRow(StringGrid& results, int& currentRow, const QString
         }
     }
     return step;
+}
+
+int badRowsFrom(const StringGrid& results, int firstRow)
+{
+    int bad = 0;
+    for (int row = std::max(firstRow, 1); row < results.rowCount(); ++row)
+        bad += results.rowStatus(row) == rowBad ? 1 : 0;
+    return bad;
 }
 
 int externalErrorCode(const QString& text)

@@ -116,6 +116,8 @@ struct ExternalStep {
     QList<int> badRows;
 };
 ExternalStep nextExternalRow(StringGrid& results, int& currentRow, const QString& errorEmailText);
+// The bad rows (status 2) from firstRow on: the rows a re-send walks again, each to be counted anew.
+int badRowsFrom(const StringGrid& results, int firstRow);
 // The SMTP reply code in the external sender's error text: the number after the first ":" that ends
 // with a blank within four characters; 0 when there is none.
 int externalErrorCode(const QString& text);

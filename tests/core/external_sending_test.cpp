@@ -286,11 +286,16 @@ TEST_F(ExternalSendingTest, ResendAfterARelayRunSendsFailedAndUnreachedRows)
     ScriptedPeer pop3;
     listen(smtp);
     listenPop3(pop3);
-    setList({{"a@example.test", "A"}, {"b@example.test", "B"}, {"c@example.test", "C"}});
+    setList({{"a@example.test", "A"}, {"b@example.test", "B"}, {"nobody", "N"}, {"c@example.test", "C"}});
     run.results.setRowStatus(1, rowGood);
     run.results.setRowStatus(2, rowBad);
     run.results.setCell(colCode, 2, "10060");
+    run.results.setRowStatus(3, rowBad);   // the relay run found no "@" in it
+    run.Good = 1;
+    run.Bad = 2;
     EXPECT_EQ(runToEnd(false, true), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(run.Good, 3);   // every row counted once by its latest result
+    EXPECT_EQ(run.Bad, 1);
     EXPECT_EQ(pop3.connectionCount(), 1);    // the login is made although "Pop3 Identify" is off
     const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
