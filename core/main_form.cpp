@@ -600,14 +600,15 @@ bool TMainForm::runPreferences(PreferencesMode mode)
     return PreferencesExecute(mode == PreferencesMode::Default ? SettingsScope::Default : SettingsScope::Project);
 }
 
-// The command line's project is opened as Open opens it (any other file gives a new project in its folder), so
-// that the verification starts on that project's list and settings.
+// The command line's project is opened as Open opens it (any other name, or a project file that does not exist,
+// gives a new project in its folder), so that the verification starts on that project's list and settings.
 void TMainForm::createCommandLineEditor()
 {
     const QString& fileName = m_commandLine.fileName;
-    const bool opened = fileName.endsWith(QLatin1String(projectExtension), Qt::CaseInsensitive)
-                            ? OpenProject(fileName, false)
-                            : OpenProject(folderPart(fileName) + QStringLiteral("*.eml"), true);
+    const bool isProjectFile =
+        fileName.endsWith(QLatin1String(projectExtension), Qt::CaseInsensitive) && QFileInfo(fileName).isFile();
+    const bool opened = isProjectFile ? OpenProject(fileName, false)
+                                      : OpenProject(folderPart(fileName) + QStringLiteral("*.eml"), true);
     if (opened && m_commandLine.startVerification)
         WindowMessage::post(NewMod2MessageForm, WM_TOOLCOMMAND, 0, ToolVerifyList);
 }

@@ -734,6 +734,19 @@ TEST_F(MessageFormTest, CommandLineOpensTheProjectBeforeTheVerificationStarts)
     EXPECT_EQ(rows, 6);
 }
 
+TEST_F(MessageFormTest, CommandLineProjectFileThatDoesNotExistGivesANewProject)
+{
+    form.reset();
+    CommandLineRequest request;
+    request.fileName = testHome() + "Missing.eml";
+    request.createEditor = true;
+    form = std::make_unique<TMainForm>(request);
+    showActive();
+    ASSERT_NE(NewMod2MessageForm, nullptr);
+    EXPECT_TRUE(NewMod2MessageForm->IsNew);
+    EXPECT_EQ(NewMod2MessageForm->windowTitle(), "Message - noname0");
+}
+
 TEST_F(MessageFormTest, OpeningAnotherProjectClosesTheEditorFirst)
 {
     TNewMod2MessageForm* first = openProject();
