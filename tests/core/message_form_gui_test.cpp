@@ -726,8 +726,7 @@ TEST_F(MessageFormTest, CommandLineOpensTheProjectBeforeTheVerificationStarts)
     request.startVerification = true;
     form = std::make_unique<TMainForm>(request);
     showActive();
-    for (int i = 0; i < 5 && rows == 0; ++i)
-        QCoreApplication::processEvents();
+    ASSERT_TRUE(sorvanta::test::waitUntil([&] { return rows != 0; }));
     ASSERT_NE(NewMod2MessageForm, nullptr);
     EXPECT_EQ(NewMod2MessageForm->SubjectEdt->text(), "From file");
     EXPECT_EQ(column, 1);
