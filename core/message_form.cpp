@@ -393,7 +393,8 @@ void TNewMod2MessageForm::LoadListIntoGrid(const QString& fileName)
     setEnabled(false);   // the load pumps events: no command may touch the grid meanwhile
     const ListLoadResult result =
         ::LoadListIntoGrid(m_grid, fileName, ProjectIniInfo.SectionSymbol, msl->text(MsgLoadAddressBook));
-    m_listUnread = !result.readError.isEmpty();
+    // A list read in part (an error, or Stop) must not replace the whole file on the next save.
+    m_listUnread = !result.readError.isEmpty() || result.stopped;
     setEnabled(true);
     m_listLoading = false;
     fillColumnBoxes();

@@ -139,7 +139,7 @@ private:
 
     StringGrid m_grid;
     bool m_listLoading = false;
-    bool m_listUnread = false;  // the list file could not be read: a save must not replace it with the empty grid
+    bool m_listUnread = false;  // the list file was not read whole: a save must not replace it with the grid
     bool m_htmlReady = false;   // the HTML body is loaded into its page
     bool m_closed = false;      // FormClose ran
 };

@@ -8,6 +8,7 @@
 #include "core/main_form.h"
 #include "core/message_form.h"
 #include "core/placeholder_drag.h"
+#include "core/progress_window.h"
 #include "core/project_attachments.h"
 #include "core/project_files.h"
 #include "core/tool_commands.h"
@@ -38,6 +39,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -360,6 +362,33 @@ TEST_F(MessageFormTest, UnreadableListFileSurvivesASaveUntilAToolChangesTheList)
     QFile::remove(listFile);   // the link's target takes no writes either
     EXPECT_TRUE(editor->SaveProject(false));
     EXPECT_EQ(readFileBytes(listFile), "new@example.com\r\n");
+}
+
+// A load stopped by the user leaves part of the list in the grid; saving keeps the whole file.
+TEST_F(MessageFormTest, ListStoppedWhileLoadingSurvivesASave)
+{
+    const QString path = writeProject(200000);
+    const QByteArray listBytes = readFileBytes(testHome() + "Mailing.txt");
+    bool stopped = false;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (stopped || !NewMod2MessageForm || !NewMod2MessageForm->listLoading())
+            return;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<TProgAddress*>(widget); progress && progress->isVisible()) {
+                progress->SpeedButton1->click();
+                stopped = true;
+            }
+    });
+    stopper.start(0);
+    TNewMod2MessageForm* editor = open(path);
+    stopper.stop();
+    ASSERT_TRUE(stopped);
+    ASSERT_LT(editor->listGrid().rowCount(), 200001);
+    editor->SubjectEdt->setText("Edited");
+    EXPECT_TRUE(editor->SaveProject(false));
+    EXPECT_TRUE(readFileBytes(path).contains("Subject=Edited\r\n"));
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing.txt"), listBytes);
 }
 
 // A save asked for while the list loads runs once the list is in, so it writes the whole list.
