@@ -5,6 +5,7 @@
 #include "core/attachment_manager.h"
 #include "core/project_attachments.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +15,9 @@
 
 namespace {
 
+using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using sorvanta::test::writeFileBytes;
 
 struct CounterCase {
     const char* name;
@@ -48,11 +38,11 @@ TEST_P(CounterFileTest, ReadsOrRepairsTheCounter)
     const CounterCase& c = GetParam();
     const QString path = testHome() + "attach.idx";
     if (c.before)
-        writeBytes(path, *c.before);
+        writeFileBytes(path, *c.before);
     TAttachmentManager manager;
     manager.Loaded();
     EXPECT_EQ(manager.currentNumber(), c.number);
-    EXPECT_EQ(fileBytes(path), c.after);
+    EXPECT_EQ(readFileBytes(path), c.after);
 }
 
 QByteArray withTail(QByteArray record, const QByteArray& tail)
@@ -85,7 +75,7 @@ TEST(AttachmentCounter, FileThatCannotBeWrittenIsIgnored)
     EXPECT_EQ(manager.currentNumber(), 0);
     EXPECT_TRUE(QFileInfo(testHome() + "attach.idx").isDir());
 
-    writeBytes(testHome() + "blocker", "x");
+    writeFileBytes(testHome() + "blocker", "x");
     TAttachmentManager elsewhere;
     elsewhere.setAttachmentDirectory(testHome() + "blocker/attachments");   // cannot be made
     elsewhere.Loaded();
@@ -100,7 +90,7 @@ TEST(AttachmentCounter, DirectoryDefaultsToTheProgramFolderAndIsMade)
     manager.setAttachmentDirectory(testHome() + "a/b/c");
     EXPECT_TRUE(QFileInfo(testHome() + "a/b/c").isDir());
     manager.Loaded();
-    EXPECT_EQ(fileBytes(testHome() + "a/b/c/attach.idx"), QByteArray(928, '\0'));
+    EXPECT_EQ(readFileBytes(testHome() + "a/b/c/attach.idx"), QByteArray(928, '\0'));
     EXPECT_FALSE(QFile::exists(testHome() + "attach.idx"));
 }
 

@@ -5,7 +5,7 @@
 #include "core/external_sending.h"
 
 #include "tests/core/scripted_smtp.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
@@ -18,9 +18,9 @@
 #include <memory>
 
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::pumpEvents;
 using sorvanta::test::scriptSmtp;
 using sorvanta::test::testHome;
-using sorvanta::test::pumpEvents;
 using sorvanta::test::waitUntil;
 using sorvanta::test::writeFileBytes;
 

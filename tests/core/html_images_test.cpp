@@ -3,7 +3,7 @@
 
 #include "core/html_images.h"
 
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

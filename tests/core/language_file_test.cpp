@@ -2,7 +2,7 @@
 // finding a language's file whatever the letter case of its name.
 
 #include "core/language_file.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@
 #include "core/schedule_objects.h"
 #include "core/user_messages.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "platform/string_grid.h"
 

@@ -6,12 +6,12 @@
 #include "core/progress_window.h"
 #include "platform/message_box.h"
 #include "platform/string_grid.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -19,6 +19,7 @@
 namespace {
 
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 
 TProgAddress* shownProgressWindow()
 {
@@ -33,11 +34,7 @@ QString writeList(int lines)
     QByteArray bytes;
     for (int i = 0; i < lines; ++i)
         bytes += "user" + QByteArray::number(i) + "@example.com;Name " + QByteArray::number(i) + "\r\n";
-    const QString path = testHome() + "list.txt";
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
+    return writeTestFile("list.txt", bytes);
 }
 
 TEST(LoadListIntoGrid, StopPressedWhileLoadingKeepsTheRowsReadSoFar)

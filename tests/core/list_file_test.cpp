@@ -6,30 +6,18 @@
 
 #include "platform/message_box.h"
 #include "platform/string_grid.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 #include <vector>
 
 namespace {
 
+using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using sorvanta::test::writeFileBytes;
 
 using Rows = std::vector<QStringList>;
 
@@ -133,7 +121,7 @@ TEST_P(ReadListFileTest, FillsTheGrid)
 {
     const LoadCase& c = GetParam();
     const QString path = testHome() + "list.txt";
-    writeBytes(path, c.bytes);
+    writeFileBytes(path, c.bytes);
     StringGrid grid(6, 9);
     grid.setCell(5, 8, "stale");
     const ListLoadResult result = ReadListFile(grid, path, c.delimiter);
@@ -190,7 +178,7 @@ TEST(ReadListFile, StopKeepsTheRowsReadSoFar)
     for (int i = 0; i < 20000; ++i)
         bytes += "user" + QByteArray::number(i) + "@example.com;x\r\n";
     const QString path = testHome() + "big.txt";
-    writeBytes(path, bytes);
+    writeFileBytes(path, bytes);
     StringGrid grid;
     int calls = 0;
     const ListLoadResult result = ReadListFile(grid, path, ";", [&](int) { return ++calls < 2; });
@@ -219,7 +207,7 @@ TEST_P(SaveListFileTest, WritesEveryRowButTheTitles)
     TitleListColumns(grid);
     const QString path = testHome() + "list.txt";
     ASSERT_TRUE(SaveListFile(grid, path, c.delimiter));
-    EXPECT_EQ(readBytes(path), c.bytes);
+    EXPECT_EQ(readFileBytes(path), c.bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -246,21 +234,21 @@ TEST(SaveListFile, SavedFileReloadsToTheSameBytes)
     const QByteArray bytes = "a@x.org;Ann;Berlin\r\nb@y.org;;\r\n;c;d\r\n";
     const QString source = testHome() + "in.txt";
     const QString copy = testHome() + "out.txt";
-    writeBytes(source, bytes);
+    writeFileBytes(source, bytes);
     StringGrid grid;
     ReadListFile(grid, source, ";");
     ASSERT_TRUE(SaveListFile(grid, copy, ";"));
-    EXPECT_EQ(readBytes(copy), bytes);
+    EXPECT_EQ(readFileBytes(copy), bytes);
 }
 
 TEST(SaveListFile, FailedWriteAnswersFalseWithTheReason)
 {
     const QString notAFolder = testHome() + "plain_file";
-    writeBytes(notAFolder, "x");
+    writeFileBytes(notAFolder, "x");
     QString error;
     EXPECT_FALSE(SaveListFile(StringGrid(), notAFolder + "/list.txt", ";", &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(readBytes(notAFolder), "x");
+    EXPECT_EQ(readFileBytes(notAFolder), "x");
 }
 
 // ---- column choices ----

@@ -3,15 +3,15 @@
 
 #include "core/log_list.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 namespace {
 
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 
 struct LineCase {
     const char* name;
@@ -57,11 +57,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, LogLineTest, ::testing::Values(
 
 TEST(LogList, LoadsOneItemPerLine)
 {
-    const QString path = testHome() + "send.log";
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("09:05:04;a@x.org;Ok;Delivered\r\n09:05:05;b@x.org;No;Failed\r\n");
-    file.close();
+    const QString path = writeTestFile("send.log", "09:05:04;a@x.org;Ok;Delivered\r\n09:05:05;b@x.org;No;Failed\r\n");
 
     TLogListObj list(path, "Ok", "No");
     list.LoadLog();

@@ -7,6 +7,7 @@
 #include "core/msg_language.h"
 #include "platform/string_grid_view.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 namespace {
 
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 
 // Letters are 10 pixels wide, dots 2.
 int narrowDots(const QString& text)
@@ -57,11 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Cells, ShortenTest, ::testing::Values(
 
 QString writeLog(const QByteArray& bytes)
 {
-    const QString path = testHome() + "send_07-03-26_09-05-04.log";
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
+    return writeTestFile("send_07-03-26_09-05-04.log", bytes);
 }
 
 TEST(LogViewer, ShowsTheLogInTheGrid)

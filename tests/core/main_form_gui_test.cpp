@@ -5,7 +5,7 @@
 #include "core/main_form.h"
 #include "core/user_messages.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

@@ -15,7 +15,7 @@
 #include "core/user_messages.h"
 #include "platform/string_grid_view.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 
@@ -61,8 +61,8 @@ protected:
 };
 
 using sorvanta::test::MessageBoxRecorder;
-using sorvanta::test::readFileBytes;
 using sorvanta::test::onNextModal;
+using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
 using sorvanta::test::writeFileBytes;
 

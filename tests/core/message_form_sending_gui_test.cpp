@@ -8,7 +8,7 @@
 #include "core/project_files.h"
 #include "core/tool_commands.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

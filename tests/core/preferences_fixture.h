@@ -9,7 +9,7 @@
 
 #include "platform/text_file.h"
 
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

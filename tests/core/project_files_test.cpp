@@ -9,6 +9,7 @@
 #include "core/project_editor_messages.h"
 #include "platform/message_box.h"
 #include "platform/string_grid.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -21,28 +22,17 @@
 
 namespace {
 
+using sorvanta::test::readFileBytes;
 using sorvanta::test::sourcePath;
 using sorvanta::test::testHome;
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
+using sorvanta::test::writeFileBytes;
 
 void touch(const QString& path)
 {
     if (path.endsWith('/'))
         QDir().mkpath(path);
     else
-        writeBytes(path, "old");
+        writeFileBytes(path, "old");
 }
 
 bool exists(const QString& path)
@@ -90,7 +80,7 @@ TEST_F(ProjectFiles, FreshProjectFileHasTheCommonKeysInOrder)
     ProjectIniInfo.LogFile = "offer.log";
     ProjectIniInfo.Codes = "550;553";
     ASSERT_TRUE(WriteMailProjectFile({"/data/a.pdf", "/data/b c.gif", "", "/data/never.txt"}));
-    EXPECT_EQ(readBytes(testHome() + "offer.eml"), readBytes(sourcePath("core/data/project_written.eml")));
+    EXPECT_EQ(readFileBytes(testHome() + "offer.eml"), readFileBytes(sourcePath("core/data/project_written.eml")));
 }
 
 TEST_F(ProjectFiles, RewriteKeepsMailTaskAndUnknownKeysAndReplacesAttachments)
@@ -102,7 +92,7 @@ TEST_F(ProjectFiles, RewriteKeepsMailTaskAndUnknownKeysAndReplacesAttachments)
     ProjectIniInfo.SectionSymbol = " ";
     ProjectIniInfo.BaseUrl = "/srv/site/";
     ASSERT_TRUE(WriteMailProjectFile({"/data/only.pdf"}));
-    EXPECT_EQ(readBytes(testHome() + "spring.eml"), readBytes(sourcePath("core/data/project_rewritten.eml")));
+    EXPECT_EQ(readFileBytes(testHome() + "spring.eml"), readFileBytes(sourcePath("core/data/project_rewritten.eml")));
 }
 
 TEST_F(ProjectFiles, NoAttachmentsLeaveNoCount)
@@ -110,7 +100,7 @@ TEST_F(ProjectFiles, NoAttachmentsLeaveNoCount)
     QFile::copy(sourcePath("core/data/project_full.eml"), testHome() + "spring.eml");
     ProjectIniInfo.ProjectName = "spring";
     ASSERT_TRUE(WriteMailProjectFile({}));
-    const QByteArray bytes = readBytes(testHome() + "spring.eml");
+    const QByteArray bytes = readFileBytes(testHome() + "spring.eml");
     EXPECT_FALSE(bytes.contains("Count=3"));
     EXPECT_FALSE(bytes.contains("price list"));
     EXPECT_TRUE(bytes.contains("[MailTask]\r\nEnabled=1\r\n"));
@@ -172,8 +162,8 @@ TEST_F(ProjectFiles, MissingFileGivesTheDefaults)
 
 TEST_F(ProjectFiles, AttachmentCountIsOnlyAClaim)
 {
-    writeBytes(testHome() + "p.eml", "[Attachment]\r\n7=/b\r\n0=/a\r\nx=/x\r\n-1=/m\r\nCount=2000000000\r\n");
-    writeBytes(testHome() + "q.eml", "[Attachment]\r\n0=/a\r\n1=/b\r\nCount=1\r\n");
+    writeFileBytes(testHome() + "p.eml", "[Attachment]\r\n7=/b\r\n0=/a\r\nx=/x\r\n-1=/m\r\nCount=2000000000\r\n");
+    writeFileBytes(testHome() + "q.eml", "[Attachment]\r\n0=/a\r\n1=/b\r\nCount=1\r\n");
     ProjectIniInfo.ProjectName = "p";
     LoadMailProject();
     ASSERT_EQ(ProjectAttachments.size(), 2);
@@ -196,7 +186,7 @@ class StoredValuesTest : public ProjectFiles, public ::testing::WithParamInterfa
 
 TEST_P(StoredValuesTest, AreReadAsValidChoices)
 {
-    writeBytes(testHome() + "p.eml", "[Common]\r\n" + GetParam().lines);
+    writeFileBytes(testHome() + "p.eml", "[Common]\r\n" + GetParam().lines);
     ProjectIniInfo.ProjectName = "p";
     LoadMailProject();
     EXPECT_EQ(ProjectIniInfo.SectionSymbol, GetParam().delimiter);
@@ -246,18 +236,18 @@ TEST_F(ProjectFiles, WrittenProjectReadsBackTheSameSettings)
 TEST_F(ProjectFiles, LegacyAddressBookIsCopiedWhenThereIsNoListFile)
 {
     QDir().mkpath(testHome() + "old");
-    writeBytes(testHome() + "old/book.txt", "a@x.org\r\n");
-    writeBytes(testHome() + "p.eml", "[Common]\r\nAddressBook=old/book.txt\r\n");
-    writeBytes(testHome() + "q.eml", "[Common]\r\nAddressBook=" + (testHome() + "old/book.txt").toUtf8() + "\r\n");
-    writeBytes(testHome() + "r.eml", "[Common]\r\nAddressBook=old/book.txt\r\n");
-    writeBytes(testHome() + "r.txt", "kept\r\n");
+    writeFileBytes(testHome() + "old/book.txt", "a@x.org\r\n");
+    writeFileBytes(testHome() + "p.eml", "[Common]\r\nAddressBook=old/book.txt\r\n");
+    writeFileBytes(testHome() + "q.eml", "[Common]\r\nAddressBook=" + (testHome() + "old/book.txt").toUtf8() + "\r\n");
+    writeFileBytes(testHome() + "r.eml", "[Common]\r\nAddressBook=old/book.txt\r\n");
+    writeFileBytes(testHome() + "r.txt", "kept\r\n");
     for (const char* name : {"p", "q", "r"}) {
         ProjectIniInfo.ProjectName = name;
         LoadMailProject();
     }
-    EXPECT_EQ(readBytes(testHome() + "p.txt"), "a@x.org\r\n");
-    EXPECT_EQ(readBytes(testHome() + "q.txt"), "a@x.org\r\n");
-    EXPECT_EQ(readBytes(testHome() + "r.txt"), "kept\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "p.txt"), "a@x.org\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "q.txt"), "a@x.org\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "r.txt"), "kept\r\n");
 }
 
 TEST_F(ProjectFiles, BodiesAreReadDecodedAndTheHtmlWrittenWithCrLf)
@@ -265,9 +255,9 @@ TEST_F(ProjectFiles, BodiesAreReadDecodedAndTheHtmlWrittenWithCrLf)
     ProjectIniInfo.ProjectName = "p";
     EXPECT_EQ(ReadPlainBody(), "");
     EXPECT_EQ(ReadHtmlBody(), std::nullopt);
-    writeBytes(testHome() + "p.mml", "Gr\xFC\xDF" "e\r\n[Column#1]\n");
+    writeFileBytes(testHome() + "p.mml", "Gr\xFC\xDF" "e\r\n[Column#1]\n");
     ASSERT_TRUE(WriteHtmlBody(ProjectFilePath(".htm"), "<p>\u00FC</p>\n<br>"));
-    EXPECT_EQ(readBytes(testHome() + "p.htm"), "<p>\xC3\xBC</p>\r\n<br>\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "p.htm"), "<p>\xC3\xBC</p>\r\n<br>\r\n");
     EXPECT_EQ(ReadPlainBody(), "Gr\u00FC\u00DFe\r\n[Column#1]\n");
     EXPECT_EQ(ReadHtmlBody().value_or("<none>"), "<p>\u00FC</p>\r\n<br>\r\n");
     QString error;
@@ -466,9 +456,9 @@ TEST_F(SaveProject, NewProjectCancelledStillWritesItsNonameFiles)
     EXPECT_TRUE(state.isNew);
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(ProjectIniInfo.ProjectName, "noname0");
-    EXPECT_TRUE(readBytes(testHome() + "noname0.eml").startsWith("[Common]\r\nSubject=Offer\r\n"));
-    EXPECT_EQ(readBytes(testHome() + "noname0.txt"), "a@x.org;Ann\r\n");
-    EXPECT_EQ(readBytes(testHome() + "noname0.mml"), "Dear [Column#2],\r\nhello\r\n");
+    EXPECT_TRUE(readFileBytes(testHome() + "noname0.eml").startsWith("[Common]\r\nSubject=Offer\r\n"));
+    EXPECT_EQ(readFileBytes(testHome() + "noname0.txt"), "a@x.org;Ann\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "noname0.mml"), "Dear [Column#2],\r\nhello\r\n");
     EXPECT_FALSE(ProjectIniInfo.OptionsChanged);
     EXPECT_TRUE(shown.isEmpty());
 }
@@ -484,7 +474,7 @@ TEST_F(SaveProject, NewProjectSavedUnderAChosenNameKeepsItsNonameFiles)
     EXPECT_FALSE(state.modified);
     EXPECT_EQ(ProjectIniInfo.PathPro, testHome() + "chosen/");
     EXPECT_EQ(ProjectIniInfo.ProjectName, "Offer");
-    EXPECT_EQ(readBytes(testHome() + "chosen/Offer.txt"), "a@x.org;Ann\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "chosen/Offer.txt"), "a@x.org;Ann\r\n");
     EXPECT_TRUE(exists(testHome() + "chosen/Offer.eml"));
     EXPECT_TRUE(exists(testHome() + "chosen/Offer.mml"));
     EXPECT_TRUE(exists(testHome() + "noname0.eml"));
@@ -535,7 +525,7 @@ TEST_F(SaveProject, ExistingProjectSavedAsAnotherNameKeepsTheOldFiles)
     EXPECT_EQ(dialogs, QStringList{"Save Project as | " + testHome() + "offer.eml"});
     EXPECT_TRUE(exists(testHome() + "offer.eml"));
     EXPECT_TRUE(exists(testHome() + "copy.eml"));
-    EXPECT_EQ(readBytes(testHome() + "copy.txt"), "a@x.org;Ann\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "copy.txt"), "a@x.org;Ann\r\n");
 }
 
 TEST_F(SaveProject, WritesThatFailAreReportedAndKeepTheProjectModified)
@@ -612,7 +602,7 @@ TEST_F(SaveProject, SavedChoicesComeFromTheEditor)
     content.columnA = 2;
     content.attachmentPaths = {"/a", "/b"};
     SaveMailProject(false, content, state, ProjectEditorMessages(), {});
-    const QByteArray bytes = readBytes(testHome() + "offer.eml");
+    const QByteArray bytes = readFileBytes(testHome() + "offer.eml");
     EXPECT_TRUE(bytes.contains("Subject=New subject\r\n"));
     EXPECT_TRUE(bytes.contains("Column=-1\r\nColumnA=2\r\n"));
     EXPECT_TRUE(bytes.contains("[Attachment]\r\n0=/a\r\n1=/b\r\nCount=2\r\n"));
@@ -623,11 +613,11 @@ TEST_F(SaveProject, SavedChoicesComeFromTheEditor)
 TEST_F(SaveProject, ListFileThatCouldNotBeReadIsKept)
 {
     ProjectIniInfo.ProjectName = "offer";
-    writeBytes(testHome() + "offer.txt", "kept;as;it;is\r\n");
+    writeFileBytes(testHome() + "offer.txt", "kept;as;it;is\r\n");
     content.keepListFile = true;
     state = {false, true};
     EXPECT_TRUE(SaveMailProject(false, content, state, ProjectEditorMessages(), dialog(std::nullopt)));
-    EXPECT_EQ(readBytes(testHome() + "offer.txt"), "kept;as;it;is\r\n");
+    EXPECT_EQ(readFileBytes(testHome() + "offer.txt"), "kept;as;it;is\r\n");
     EXPECT_TRUE(exists(testHome() + "offer.eml"));
     EXPECT_TRUE(exists(testHome() + "offer.mml"));
 }

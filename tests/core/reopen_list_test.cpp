@@ -1,7 +1,7 @@
 // The reopen list's rules: newest first, at most 10, exact comparison, and its "setupprj.ini" file.
 
 #include "core/reopen_list.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "core/schedule_timers.h"
 #include "platform/clock.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "core/user_date_format.h"
 #include "platform/clock.h"
 #include "platform/ini_file.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "core/ini_info.h"
 #include "platform/clock.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,8 @@
 
 namespace {
 
+using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QString logPath(const char* name)
 {
@@ -49,7 +45,7 @@ TEST_F(SendLogTest, RunWritesOneFileNamedByItsFirstLine)
     EXPECT_TRUE(log.LogOpen());
     EXPECT_EQ(log.fileName(), first);
     EXPECT_EQ(ProjectIniInfo.LogFile, first);
-    EXPECT_EQ(fileBytes(first), "09:05:04;ann@example.com;Ok;Delivered and available to the recipient!\r\n"
+    EXPECT_EQ(readFileBytes(first), "09:05:04;ann@example.com;Ok;Delivered and available to the recipient!\r\n"
                                 "09:06:05;bob;No;Error email\r\n");
 
     log.endRun();
@@ -57,7 +53,7 @@ TEST_F(SendLogTest, RunWritesOneFileNamedByItsFirstLine)
     log.WriteSendLog(externalAcceptedLogText("carl@example.com", "Ok"));
     const QString second = logPath("send_07-03-26_09-06-15.log");
     EXPECT_EQ(ProjectIniInfo.LogFile, second);
-    EXPECT_EQ(fileBytes(second), "09:06:15;carl@example.com;Ok\r\n");
+    EXPECT_EQ(readFileBytes(second), "09:06:15;carl@example.com;Ok\r\n");
     EXPECT_EQ(QDir(testHome() + "logs").entryList(QDir::Files).size(), 2);
     EXPECT_TRUE(reported.isEmpty());
 }
@@ -67,7 +63,7 @@ TEST_F(SendLogTest, LinesOfEachPathAndLineBreaksInAServerText)
     log.WriteSendLog(relayResultLogText("a@x.org", "No", "Failed: Mailbox unavailable"));
     log.WriteSendLog(externalErrorLogText("b@x.org", "No", "550 no such user;\r\n550 really"));
     log.WriteSendLog(externalAcceptedLogText("c@x.org", "Ok"));
-    EXPECT_EQ(fileBytes(log.fileName()), "09:05:04;a@x.org;No;Failed: Mailbox unavailable\r\n"
+    EXPECT_EQ(readFileBytes(log.fileName()), "09:05:04;a@x.org;No;Failed: Mailbox unavailable\r\n"
                                          "09:05:04;b@x.org;No;550 no such user;  550 really\r\n"
                                          "09:05:04;c@x.org;Ok\r\n");
 }
@@ -77,7 +73,7 @@ TEST_F(SendLogTest, RunsWithinOneSecondShareTheFile)
     log.WriteSendLog("a;Ok");
     log.endRun();
     log.WriteSendLog("b;Ok");
-    EXPECT_EQ(fileBytes(logPath("send_07-03-26_09-05-04.log")), "09:05:04;a;Ok\r\n09:05:04;b;Ok\r\n");
+    EXPECT_EQ(readFileBytes(logPath("send_07-03-26_09-05-04.log")), "09:05:04;a;Ok\r\n09:05:04;b;Ok\r\n");
 }
 
 TEST_F(SendLogTest, FolderThatCannotBeMadeIsReportedOnceAndRetriedEveryLine)
@@ -96,7 +92,7 @@ TEST_F(SendLogTest, FolderThatCannotBeMadeIsReportedOnceAndRetriedEveryLine)
     ASSERT_TRUE(QFile::remove(testHome() + "logs"));
     log.WriteSendLog("c;Ok");
     EXPECT_TRUE(log.LogOpen());
-    EXPECT_EQ(fileBytes(logPath("send_07-03-26_09-05-04.log")), "09:05:04;c;Ok\r\n");
+    EXPECT_EQ(readFileBytes(logPath("send_07-03-26_09-05-04.log")), "09:05:04;c;Ok\r\n");
     EXPECT_EQ(reported.size(), 1);
 }
 

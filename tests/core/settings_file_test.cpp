@@ -7,6 +7,7 @@
 #include "core/ini_info.h"
 #include "core/status_codes.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -20,19 +21,13 @@ namespace {
 
 using sorvanta::test::sourcePath;
 using sorvanta::test::testHome;
+using sorvanta::test::writeFileBytes;
 
 QByteArray readBytes(const QString& path)
 {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 int fileMode(const QString& path)
@@ -59,7 +54,7 @@ protected:
 
     static void load(const QByteArray& bytes)
     {
-        writeBytes(settingsFilePath(), bytes);
+        writeFileBytes(settingsFilePath(), bytes);
         LoadSettings();
     }
     static QByteArray saved()
@@ -258,7 +253,7 @@ TEST_F(SettingsFileTest, EmptyAccountListWritesThePlaceholder)
 
 TEST_F(SettingsFileTest, RewriteMakesAnOpenFileOwnerOnly)
 {
-    writeBytes(settingsFilePath(), "old");
+    writeFileBytes(settingsFilePath(), "old");
     QFile::setPermissions(settingsFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                   | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     LoadSettings();

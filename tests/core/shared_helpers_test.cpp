@@ -4,17 +4,17 @@
 
 #include "platform/string_list.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
-#include <QFile>
-
 namespace {
 
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 
 struct SplitCase {
     const char* name;
@@ -103,11 +103,7 @@ TEST(ProgramFolderTest, IsTheHomeWithTrailingSlash)
 
 QString writeFile(const QByteArray& bytes)
 {
-    const QString path = testHome() + "text.txt";
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
+    return writeTestFile("text.txt", bytes);
 }
 
 struct DecodeCase {

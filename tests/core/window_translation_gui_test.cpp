@@ -20,7 +20,7 @@
 #include "platform/ini_file.h"
 #include "platform/string_grid.h"
 #include "tests/core/modal_dialogs.h"
-#include "tests/core/test_files.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 
 #include "platform/ini_file.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,11 @@
 namespace {
 
 using sorvanta::test::testHome;
+using sorvanta::test::writeTestFile;
 
 QString writeFile(const QByteArray& bytes)
 {
-    const QString path = testHome() + "test.ini";
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
+    return writeTestFile("test.ini", bytes);
 }
 
 QByteArray readFile(const QString& path)

@@ -3,18 +3,19 @@
 
 #include "platform/text_file.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 
 #include <csignal>
 #include <sys/resource.h>
 
 namespace {
 
+using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
 
 struct DecodeCase {
@@ -73,9 +74,7 @@ TEST(TextFileTest, WritesUtf8WithCrLfAfterEveryLineAndReadsItBack)
     const QString path = testHome() + "lines.txt";
     const QStringList lines = {QString::fromUtf8("grüß"), "", "last"};
     ASSERT_TRUE(writeTextLines(path, lines));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "gr\xC3\xBC\xC3\x9F\r\n\r\nlast\r\n");
+    EXPECT_EQ(readFileBytes(path), "gr\xC3\xBC\xC3\x9F\r\n\r\nlast\r\n");
     EXPECT_EQ(splitLines(readTextFile(path).value()), lines);
     EXPECT_EQ(encodeLines({}), "");
 }
@@ -104,9 +103,7 @@ TEST(TextFileTest, FailedWriteKeepsTheOldFile)
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "old\r\n");
+    EXPECT_EQ(readFileBytes(path), "old\r\n");
     EXPECT_EQ(QDir(testHome()).entryList(QDir::Files), QStringList{"keep.txt"});   // no temporary left
 }
 

@@ -3,11 +3,11 @@
 // lifetime of a guard.
 #pragma once
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -29,16 +29,6 @@ inline QJsonObject pythonMimeView(const QByteArray& stream)
     EXPECT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-}
-
-// Writes bytes to a file of that name in the test's home and returns its path.
-inline QString writeTestFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = testHome() + name;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
 }
 
 // size bytes of every value, in an order that depends on seed.

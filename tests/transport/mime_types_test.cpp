@@ -2,6 +2,7 @@
 
 #include "transport/mime_types.h"
 
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <QFile>
@@ -9,23 +10,12 @@
 
 #include <gtest/gtest.h>
 
+using sorvanta::test::readFileBytes;
 using sorvanta::test::sourcePath;
 using sorvanta::test::testHome;
+using sorvanta::test::writeFileBytes;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QString mimeDefPath()
 {
@@ -36,17 +26,17 @@ TEST(MimeManager, CreatesMissingFileWithBuiltInRows)
 {
     TMimeManager manager(mimeDefPath());
     EXPECT_EQ(manager.count(), 25);
-    const QByteArray written = readAll(mimeDefPath());
+    const QByteArray written = readFileBytes(mimeDefPath());
     EXPECT_EQ(written.size(), 8325);
-    EXPECT_EQ(written, readAll(sourcePath("transport/data/mime_def_fresh.bin")));
+    EXPECT_EQ(written, readFileBytes(sourcePath("transport/data/mime_def_fresh.bin")));
 }
 
 TEST(MimeManager, ReadsEveryRecordOfAGoodFile)
 {
     MimeTypeRecord custom{"application/x-custom", 1, "Custom", "/usr/bin/viewer", "cus"};
-    QByteArray bytes = readAll(sourcePath("transport/data/mime_def_fresh.bin"));
+    QByteArray bytes = readFileBytes(sourcePath("transport/data/mime_def_fresh.bin"));
     bytes.append(TMimeManager::encodeRecord(custom));
-    writeAll(mimeDefPath(), bytes);
+    writeFileBytes(mimeDefPath(), bytes);
 
     TMimeManager manager(mimeDefPath());
     ASSERT_EQ(manager.count(), 26);
@@ -60,21 +50,21 @@ TEST(MimeManager, DamagedFileKeepsItsWholeRecordsAndIsNotRewritten)
     MimeTypeRecord first{"text/x-first", 0, "First", "", "fst"};
     MimeTypeRecord second{"text/x-second", 0, "Second", "", "snd"};
     const QByteArray damaged = TMimeManager::encodeRecord(first) + TMimeManager::encodeRecord(second) + "partial";
-    writeAll(mimeDefPath(), damaged);
+    writeFileBytes(mimeDefPath(), damaged);
 
     TMimeManager manager(mimeDefPath());
     ASSERT_EQ(manager.count(), 2);
     EXPECT_EQ(manager.record(2).mimeType, "text/x-second");
-    EXPECT_EQ(readAll(mimeDefPath()), damaged);
+    EXPECT_EQ(readFileBytes(mimeDefPath()), damaged);
 }
 
 TEST(MimeManager, FileWithoutAWholeRecordUsesBuiltInRowsInMemory)
 {
-    writeAll(mimeDefPath(), "short");
+    writeFileBytes(mimeDefPath(), "short");
     TMimeManager manager(mimeDefPath());
     EXPECT_EQ(manager.count(), 25);
     EXPECT_EQ(manager.TypeForFile("a.pdf"), "application/pdf");
-    EXPECT_EQ(readAll(mimeDefPath()), "short");
+    EXPECT_EQ(readFileBytes(mimeDefPath()), "short");
 }
 
 TEST(MimeManager, LengthByteLargerThanItsFieldIsClamped)
@@ -130,7 +120,7 @@ TEST(MimeManager, IndexAndViewerFlagOfTypes)
     flagged.flag = 1;
     QByteArray bytes = TMimeManager::encodeRecord(flagged);
     bytes.append(TMimeManager::encodeRecord({"image/gif", 1, "GIF", "", "gif"}));
-    writeAll(mimeDefPath(), bytes);
+    writeFileBytes(mimeDefPath(), bytes);
 
     TMimeManager manager(mimeDefPath());
     EXPECT_EQ(manager.IndexOfType("APPLICATION/OCTET-STREAM"), 1);
@@ -152,9 +142,9 @@ TEST(MimeManager, ViewerGetsTheFileAsOneArgument)
 {
     const QString output = testHome() + "argument count";
     const QString viewer = testHome() + "viewer.sh";
-    writeAll(viewer, QStringLiteral("#!/bin/sh\necho $# \"$1\" > '%1'\n").arg(output).toUtf8());
+    writeFileBytes(viewer, QStringLiteral("#!/bin/sh\necho $# \"$1\" > '%1'\n").arg(output).toUtf8());
     QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    writeAll(mimeDefPath(), TMimeManager::encodeRecord({"text/plain", 0, "Text", viewer, "txt"}));
+    writeFileBytes(mimeDefPath(), TMimeManager::encodeRecord({"text/plain", 0, "Text", viewer, "txt"}));
 
     TMimeManager manager(mimeDefPath());
     const QString file = testHome() + "a file; with $(blanks).txt";
@@ -162,7 +152,7 @@ TEST(MimeManager, ViewerGetsTheFileAsOneArgument)
     for (int i = 0; i < 200 && !QFile::exists(output); ++i)
         QThread::msleep(10);
     QThread::msleep(20);
-    EXPECT_EQ(readAll(output), "1 " + file.toUtf8() + "\n");
+    EXPECT_EQ(readFileBytes(output), "1 " + file.toUtf8() + "\n");
 }
 
 }  // namespace

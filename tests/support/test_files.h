@@ -1,5 +1,8 @@
-// Small file helpers for tests: write a fixture's bytes, read a written file's bytes back.
+// Small file helpers for tests: write a fixture's bytes, read a written file's bytes back, and put a file of
+// a given name in the test's home.
 #pragma once
+
+#include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,16 @@ inline QByteArray readFileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Writes bytes to a file of that name in the test's home and returns its path.
+inline QString writeTestFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = testHome() + name;
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+    return path;
 }
 
 }  // namespace sorvanta::test
