@@ -19,16 +19,10 @@
 
 namespace {
 
+using sorvanta::test::readExistingFileBytes;
 using sorvanta::test::sourcePath;
 using sorvanta::test::testHome;
 using sorvanta::test::writeFileBytes;
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 int fileMode(const QString& path)
 {
@@ -40,7 +34,7 @@ int fileMode(const QString& path)
 // A golden file with "@HOME@" standing for the test's program folder.
 QByteArray golden(const QString& name)
 {
-    return readBytes(sourcePath("core/data/" + name)).replace("@HOME@", testHome().toUtf8());
+    return readExistingFileBytes(sourcePath("core/data/" + name)).replace("@HOME@", testHome().toUtf8());
 }
 
 class SettingsFileTest : public ::testing::Test {
@@ -61,7 +55,7 @@ protected:
     {
         QString error;
         EXPECT_TRUE(SaveSettings(&error)) << error.toStdString();
-        return readBytes(settingsFilePath());
+        return readExistingFileBytes(settingsFilePath());
     }
     static void expectDefaultsAndOnePlaceholder()
     {
@@ -120,7 +114,7 @@ TEST_F(SettingsFileTest, SecondStartReadsTheFileBackUnchanged)
 
 TEST_F(SettingsFileTest, IniLayoutIsReadAndRewrittenInBlockLayout)
 {
-    load(readBytes(sourcePath("core/data/setupkrn_ini_layout.ini")));
+    load(readExistingFileBytes(sourcePath("core/data/setupkrn_ini_layout.ini")));
     ASSERT_EQ(Accounts.Count(), 2);
     EXPECT_EQ(Accounts.Items(0)->Password, "pw%41");
     EXPECT_EQ(Accounts.Items(1)->Name, "Home ^ Away");
@@ -195,7 +189,7 @@ TEST_F(SettingsFileTest, ReadingStopsAtTheFirstMisplacedLine)
         EXPECT_EQ(DefaultIniInfo.NConnect, c.nConnect);
         EXPECT_EQ(QFile::exists(settingsFilePath() + ".bak"), c.keptAsBackup);
         if (c.keptAsBackup) {
-            EXPECT_EQ(readBytes(settingsFilePath() + ".bak"), c.bytes);
+            EXPECT_EQ(readExistingFileBytes(settingsFilePath() + ".bak"), c.bytes);
         }
         QFile::remove(settingsFilePath() + ".bak");
     }
@@ -213,7 +207,7 @@ TEST_F(SettingsFileTest, UnrecognisedFileIsKeptBeforeDefaultsReplaceIt)
         SCOPED_TRACE(bytes.toStdString());
         load(bytes);
         expectDefaultsAndOnePlaceholder();
-        EXPECT_EQ(readBytes(settingsFilePath() + ".bak"), bytes);
+        EXPECT_EQ(readExistingFileBytes(settingsFilePath() + ".bak"), bytes);
         EXPECT_EQ(saved(), golden("setupkrn_first_exit.ini"));
         QFile::remove(settingsFilePath() + ".bak");
     }

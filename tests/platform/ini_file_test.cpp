@@ -8,23 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 
+using sorvanta::test::readExistingFileBytes;
 using sorvanta::test::testHome;
 using sorvanta::test::writeTestFile;
 
 QString writeFile(const QByteArray& bytes)
 {
     return writeTestFile("test.ini", bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll();
 }
 
 const QByteArray kSample = "; leading comment\r\n"
@@ -113,7 +106,7 @@ TEST(IniFileTest, RewriteKeepsUnknownLinesAndChangesOnlyWhatWasWritten)
     expected.replace("Port=0x19", "Port=587");
     expected.replace("Off=0\r\n", "Off=0\r\nAdded Key=v\r\n");
     expected.replace("Huge=99999999999\r\n", "[Third]\r\nk= spaced \r\n");
-    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(readExistingFileBytes(path), expected);
     EXPECT_EQ(IniFile(path).readString("Third", "k", ""), "spaced");
 }
 
@@ -140,7 +133,7 @@ TEST(IniFileTest, MissingFileStartsEmptyAndIsCreated)
     ini.writeString("T", "b", "2");
     ini.writeString("S", "c", "3");
     ASSERT_TRUE(ini.updateFile());
-    EXPECT_EQ(readFile(path), "[S]\r\na=1\r\nc=3\r\n[T]\r\nb=2\r\n");
+    EXPECT_EQ(readExistingFileBytes(path), "[S]\r\na=1\r\nc=3\r\n[T]\r\nb=2\r\n");
 }
 
 TEST(IniFileTest, FailedWriteReportsWhyAndHarmsNothing)

@@ -26,6 +26,14 @@ inline QByteArray readFileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// The file's bytes; a file that cannot be read fails the test and gives no bytes.
+inline QByteArray readExistingFileBytes(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
 // Writes bytes to a file of that name in the test's home and returns its path.
 inline QString writeTestFile(const QString& name, const QByteArray& bytes)
 {
