@@ -63,10 +63,11 @@ int blockSize(Layout layout, QByteArrayView header)
     switch (layout) {
     case Layout::DbaseIII:
         return HeaderSize;
-    case Layout::DbaseIV:
-        if ((quint8(header[16]) & 0x7F) != 0)
-            return HeaderSize;
-        return qFromLittleEndian<quint16>(header.data() + 20);
+    case Layout::DbaseIV: {
+        // 0 is what dBase III-style headers hold there; reading nothing would lose every memo.
+        const int size = qFromLittleEndian<quint16>(header.data() + 20);
+        return (quint8(header[16]) & 0x7F) != 0 || size == 0 ? HeaderSize : size;
+    }
     case Layout::FoxPro: {
         const int size = qFromBigEndian<quint16>(header.data() + 6);
         return size == 0 ? HeaderSize : size;

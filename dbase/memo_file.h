@@ -20,8 +20,8 @@ enum class Layout { DbaseIII, DbaseIV, FoxPro };
 Layout layoutOf(TableFamily family);
 
 // The block size a memo header (its first 512 bytes, zero-filled when the file is shorter) gives: dBase III
-// always 512; dBase IV/VII the u16 at byte 20, or 512 when byte 16 has any of its low seven bits set (a
-// dBase III file); FoxPro the big-endian u16 at byte 6, 512 when 0.
+// always 512; dBase IV/VII the u16 at byte 20, or 512 when that is 0 or byte 16 has any of its low seven bits
+// set (a dBase III file); FoxPro the big-endian u16 at byte 6, 512 when 0.
 int blockSize(Layout layout, QByteArrayView header);
 
 // Reads up to length bytes at offset into buffer and returns how many it read (fewer at the end of the file).
