@@ -123,7 +123,7 @@ void TDbf::chooseTranslation()
             m_translationMode = translation::modeFor(page, ansi, oem);
         }
     }
-    m_decodingPage = translation::decodingPage(m_translationMode, page, ansi, oem);
+    m_decoder = TextDecoder(translation::decodingPage(m_translationMode, page, ansi, oem));
 }
 
 qint64 TDbf::RecordCount() const
@@ -183,7 +183,7 @@ TField* TDbf::FindField(const QString& name)
 
 QString TDbf::decode(const QByteArray& bytes) const
 {
-    return translation::decode(bytes, m_decodingPage);
+    return m_decoder.decode(bytes);
 }
 
 std::optional<FieldValue> TDbf::fieldValue(int fieldNo) const

@@ -103,7 +103,7 @@ private:
     std::unique_ptr<TDbfFile> m_file;
     QList<TField> m_fields;
     TTranslationMode m_translationMode = TTranslationMode::tmNoneNeeded;
-    int m_decodingPage = 1252;
+    TextDecoder m_decoder;
     qint64 m_position = 0;   // cursor: 0 before the first record, count + 1 after the last
     QByteArray m_record;     // the active record's bytes
     qint64 m_recNo = 0;

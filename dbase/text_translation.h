@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 enum class TTranslationMode {
@@ -24,3 +25,16 @@ QByteArray translate(const QByteArray& source, int fromCodePage, int toCodePage)
 QString decode(const QByteArray& bytes, int codePage);
 
 }  // namespace translation
+
+// Decodes many texts of one page: single-byte pages through a table of 256 characters built once, other pages
+// through the code-page service.
+class TextDecoder {
+public:
+    explicit TextDecoder(int codePage = 1252);
+    QString decode(QByteArrayView bytes) const;
+
+private:
+    int m_codePage;
+    bool m_singleByte = false;
+    char16_t m_table[256] = {};
+};
