@@ -71,7 +71,8 @@ public:
 
     void First();
     void Next();
-    // End of file: set when Next finds no further record (or the table has none), kept until First.
+    // End of file (named Eof because EOF is a C library macro): set when Next finds no further record (or
+    // the table has none), kept until First.
     bool Eof() const { return m_eof; }
     qint64 RecordCount() const;
     qint64 RecNo() const { return Active() && m_hasRecord ? m_recNo : 0; }
