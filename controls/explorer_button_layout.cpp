@@ -1,0 +1,34 @@
+// Explorer button layout: see explorer_button_layout.h.
+
+#include "controls/explorer_button_layout.h"
+
+#include <algorithm>
+
+namespace {
+
+// Halves as the layout rules do, truncating toward zero, so a content larger than the button starts
+// above or left of it by the same amount on both sides.
+int half(int value)
+{
+    return value / 2;
+}
+
+}  // namespace
+
+ExplorerButtonRects explorerButtonRects(QSize button, QSize caption, QSize glyph)
+{
+    const bool hasCaption = !caption.isEmpty();
+    const bool hasGlyph = !glyph.isEmpty();
+    const int captionWidth = hasCaption ? std::clamp(caption.width(), 0, std::max(0, button.width() - 4)) : 0;
+    const int captionHeight = hasCaption ? caption.height() : 0;
+    const int glyphHeight = hasGlyph ? glyph.height() : 0;
+    const int gap = hasCaption && hasGlyph ? 2 : 0;
+
+    const int top = half(button.height() - (captionHeight + glyphHeight + gap));
+    ExplorerButtonRects rects;
+    if (hasGlyph)
+        rects.glyph = QRect(half(button.width() - glyph.width()), top, glyph.width(), glyph.height());
+    if (hasCaption)
+        rects.caption = QRect(half(button.width() - captionWidth), top + glyphHeight + gap, captionWidth, captionHeight);
+    return rects;
+}
