@@ -17,9 +17,10 @@ int half(int value)
 
 ExplorerButtonRects explorerButtonRects(QSize button, QSize caption, QSize glyph)
 {
-    const bool hasCaption = !caption.isEmpty();
+    const int captionRoom = button.width() - 4;
+    const bool hasCaption = !caption.isEmpty() && captionRoom > 0;
     const bool hasGlyph = !glyph.isEmpty();
-    const int captionWidth = hasCaption ? std::clamp(caption.width(), 0, std::max(0, button.width() - 4)) : 0;
+    const int captionWidth = hasCaption ? std::min(caption.width(), captionRoom) : 0;
     const int captionHeight = hasCaption ? caption.height() : 0;
     const int glyphHeight = hasGlyph ? glyph.height() : 0;
     const int gap = hasCaption && hasGlyph ? 2 : 0;
