@@ -18,10 +18,7 @@ namespace {
 
 constexpr int defaultWidth = 50;
 constexpr int defaultHeight = 40;
-constexpr int captionMargin = 4;   // the caption is measured against the width less this
 constexpr int contentMargin = 8;   // room around glyph and caption in the size hint
-
-constexpr int captionFlags = Qt::TextSingleLine | Qt::TextShowMnemonic;
 
 }  // namespace
 
@@ -89,7 +86,7 @@ ExplorerButtonLook TExplorerButton::look() const
 
 QSize TExplorerButton::sizeHint() const
 {
-    const QSize caption = text().isEmpty() ? QSize() : QFontMetrics(font()).size(captionFlags, text());
+    const QSize caption = text().isEmpty() ? QSize() : QFontMetrics(font()).size(explorerCaptionFlags, text());
     const int gap = caption.isEmpty() || m_bitmap.isNull() ? 0 : 2;
     const int width = std::max(caption.width(), m_bitmap.width()) + contentMargin;
     const int height = caption.height() + gap + m_bitmap.height() + contentMargin;
@@ -208,19 +205,12 @@ QImage TExplorerButton::glyphFor(ExplorerGlyph glyph) const
     Q_UNREACHABLE();
 }
 
-// The caption cut with an ellipsis at its end when it is wider than the button less the margin.
-QString TExplorerButton::fittedCaption() const
-{
-    return QFontMetrics(font()).elidedText(text(), Qt::ElideRight, std::max(0, width() - captionMargin),
-                                           captionFlags);
-}
-
 void TExplorerButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const ExplorerButtonLook shown = look();
-    const QString caption = fittedCaption();
-    const QSize captionSize = caption.isEmpty() ? QSize() : QFontMetrics(font()).size(captionFlags, caption);
+    const QString caption = fittedCaption(text(), font(), width());
+    const QSize captionSize = caption.isEmpty() ? QSize() : QFontMetrics(font()).size(explorerCaptionFlags, caption);
     const ExplorerButtonRects rects = explorerButtonRects(size(), captionSize, m_bitmap.size());
     const QPoint offset(shown.contentOffset, shown.contentOffset);
 
@@ -242,16 +232,18 @@ void TExplorerButton::paintBevel(QPainter& painter, ExplorerBevel bevel) const
     const bool raised = bevel == ExplorerBevel::Hover;
     const int right = width() - 1;
     const int bottom = height() - 1;
+    // Each run leaves out its last pixel, as a line of the old platform does: the top-right corner takes
+    // the second colour and the bottom-left corner keeps the first.
     painter.setPen(raised ? light : dark);
-    painter.drawPolyline(QPolygon({QPoint(0, bottom), QPoint(0, 0), QPoint(right, 0)}));
+    painter.drawPolyline(QPolygon({QPoint(0, bottom), QPoint(0, 0), QPoint(right - 1, 0)}));
     painter.setPen(raised ? dark : light);
-    painter.drawPolyline(QPolygon({QPoint(right, 0), QPoint(right, bottom), QPoint(0, bottom)}));
+    painter.drawPolyline(QPolygon({QPoint(right, 0), QPoint(right, bottom), QPoint(1, bottom)}));
 }
 
 void TExplorerButton::paintCaption(QPainter& painter, const QRect& rect, const QString& caption,
                                    bool disabled) const
 {
-    const int flags = captionFlags | Qt::AlignHCenter | Qt::AlignTop;
+    const int flags = explorerCaptionFlags | Qt::AlignHCenter | Qt::AlignTop;
     painter.setFont(font());
     if (disabled) {
         painter.setPen(palette().color(QPalette::Light));

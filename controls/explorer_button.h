@@ -59,7 +59,6 @@ private:
     void updateHotFromCursor();
     void makeGreyGlyph();
     QImage glyphFor(ExplorerGlyph glyph) const;
-    QString fittedCaption() const;
     void paintBevel(QPainter& painter, ExplorerBevel bevel) const;
     void paintCaption(QPainter& painter, const QRect& rect, const QString& caption, bool disabled) const;
 

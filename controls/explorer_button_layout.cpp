@@ -2,6 +2,8 @@
 
 #include "controls/explorer_button_layout.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 
 namespace {
@@ -32,4 +34,10 @@ ExplorerButtonRects explorerButtonRects(QSize button, QSize caption, QSize glyph
     if (hasCaption)
         rects.caption = QRect(half(button.width() - captionWidth), top + glyphHeight + gap, captionWidth, captionHeight);
     return rects;
+}
+
+QString fittedCaption(const QString& caption, const QFont& font, int buttonWidth)
+{
+    return QFontMetrics(font).elidedText(caption, Qt::ElideRight, std::max(0, buttonWidth - 4),
+                                         explorerCaptionFlags);
 }

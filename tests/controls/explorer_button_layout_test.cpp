@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFont>
+#include <QFontMetrics>
+
 #include <string>
 
 namespace {
@@ -39,5 +42,23 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ExplorerButtonLayoutTest, ::testing::Values(
     LayoutCase{"button_narrower_than_margin", {3, 40}, {30, 13}, {}, {}, {}},
     LayoutCase{"nothing", {50, 40}, {}, {}, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+TEST(FittedCaption, WholeWhenItFitsElseCutWithAnEllipsis)
+{
+    const QFont font;
+    const QFontMetrics metrics(font);
+    EXPECT_EQ(fittedCaption("&Close", font, 200), "&Close");
+
+    const QString long_ = "A caption much too long for a small button";
+    const QString cut = fittedCaption(long_, font, 50);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(cut), 46);
+
+    EXPECT_TRUE(fittedCaption(long_, font, 2).length() <= 1);
+}
 
 }  // namespace
