@@ -4,7 +4,8 @@
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/desktop_entry_fuzz.cpp \
 //       controls/desktop_entry.cpp controls/desktop_exec.cpp $(pkg-config --cflags --libs Qt6Core) \
 //       -o /tmp/desktop_entry_fuzz
-//   /tmp/desktop_entry_fuzz -max_len=4096 -max_total_time=60 fuzz/corpus/desktop_entry_fuzz
+//   mkdir -p /tmp/desktop_entry_corpus    # new inputs go to the first folder, the seeds stay as they are
+//   /tmp/desktop_entry_fuzz -max_len=4096 -max_total_time=60 /tmp/desktop_entry_corpus fuzz/corpus/desktop_entry_fuzz
 
 #include "controls/desktop_entry.h"
 #include "controls/desktop_exec.h"
