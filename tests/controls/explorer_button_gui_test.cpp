@@ -71,7 +71,7 @@ protected:
     TExplorerButton* button = nullptr;
 };
 
-TEST_F(ExplorerButtonTest, DefaultsAreTheFlatButtonOfTheWindows)
+TEST_F(ExplorerButtonTest, DefaultsSuitEveryCloseButton)
 {
     EXPECT_EQ(button->size(), QSize(50, 40));
     EXPECT_EQ(button->Options(), boMonoDisplay | boShowBevel);
