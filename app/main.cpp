@@ -7,6 +7,8 @@
 #include "core/main_form.h"
 #include "core/settings_file.h"
 #include "core/verify_form.h"
+#include "lists/filter_window.h"
+#include "lists/list_editor_window.h"
 #include "platform/message_box.h"
 
 #include <QApplication>
@@ -22,6 +24,8 @@ namespace {
 void registerListTools()
 {
     registerVerifyListTool();
+    registerListEditorTool();
+    registerFilterListTool();
 }
 
 void reportFailure(const QString& what)
