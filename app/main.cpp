@@ -7,8 +7,10 @@
 #include "core/main_form.h"
 #include "core/settings_file.h"
 #include "core/verify_form.h"
+#include "lists/delete_from_list_dialog.h"
 #include "lists/filter_window.h"
 #include "lists/list_editor_window.h"
+#include "lists/save_results_dialog.h"
 #include "platform/message_box.h"
 
 #include <QApplication>
@@ -26,6 +28,8 @@ void registerListTools()
     registerVerifyListTool();
     registerListEditorTool();
     registerFilterListTool();
+    registerSaveResultsTool();
+    registerDeleteFromListTool();
 }
 
 void reportFailure(const QString& what)

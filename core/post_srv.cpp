@@ -11,6 +11,7 @@
 #include "core/msg_language.h"
 #include "core/project_attachments.h"
 #include "core/project_files.h"
+#include "core/result_rows.h"
 #include "core/schedule_dialog.h"
 #include "core/send_status_delegate.h"
 #include "core/shared_helpers.h"
@@ -21,6 +22,7 @@
 #include "platform/message_box.h"
 #include "platform/name_servers.h"
 #include "platform/string_grid_view.h"
+#include "platform/text_file.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -252,10 +254,53 @@ QWidget* T_PostSrv::buildButtons()
     connect(StopButton, &QToolButton::clicked, this, &T_PostSrv::StopButtonClick);
     connect(sbLog, &QToolButton::clicked, this, &T_PostSrv::sbLogClick);
     connect(ExplorerButton1, &QToolButton::clicked, this, &T_PostSrv::ExplorerButton5Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { showNotAvailableYet(this, SpeedButton2->text()); });
-    connect(sbDel, &QToolButton::clicked, this, [this] { showNotAvailableYet(this, sbDel->text()); });
+    connect(SpeedButton2, &QToolButton::clicked, this, &T_PostSrv::SpeedButton2Click);
+    connect(sbDel, &QToolButton::clicked, this, &T_PostSrv::sbDelClick);
     connect(sbSchedule, &QToolButton::clicked, this, &T_PostSrv::sbScheduleClick);
     return bar;
+}
+
+// Save As: the save dialog chooses the rows and the form; the lines are written here.
+void T_PostSrv::SpeedButton2Click()
+{
+    ToolRequest request;
+    request.parent = this;
+    if (!runTool(ToolSaveResults, request))
+        return;
+    const StringGrid noList;
+    const StringGrid& list = m_list.grid() ? *m_list.grid() : noList;
+    const QStringList lines = resultFileLines(request.resultChoice, m_run.results, list, ProjectIniInfo.SectionSymbol);
+    QString error;
+    if (!writeTextLines(request.resultFileName, lines, &error))
+        messageBox(this, request.resultFileName + QStringLiteral(" : ") + error, msl->text(textAttention),
+                   MB_OK | MB_ICONWARNING);
+}
+
+// Delete from list: the chosen rows leave the result grid and the list together, so each list row keeps its
+// result. Results made from an older state of the list are not trusted to pair with it.
+void T_PostSrv::sbDelClick()
+{
+    if (m_sending)
+        return;
+    ToolRequest request;
+    request.parent = this;
+    if (!runTool(ToolDeleteFromList, request))
+        return;
+    StringGrid* list = m_list.grid();
+    if (!list || !rowsPaired(m_run.results, *list, m_emailColumn)) {
+        messageBox(this, msl->text(textListNotPaired), msl->text(textAttention), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    const bool listChangedBefore = m_list.changed();
+    removeResultRows(m_run.results, *list, request.resultChoice, request.resultCodes);
+    if (!listChangedBefore)
+        m_list.reset();   // the results still pair with the list: no rebuild before the next run
+    UpdateStatusBar();
+    if (MainForm) {
+        if (auto* modified = MainForm->findChild<QCheckBox*>(QStringLiteral("cbModi")))   // the project editor's
+            modified->setChecked(true);
+        WindowMessage::post(MainForm, WM_LISTCHANGED);
+    }
 }
 
 void T_PostSrv::buildStatusMenu()

@@ -89,6 +89,8 @@ private:
     bool FormCloseQuery();
 
     void UpdateStatusBar();
+    void SpeedButton2Click();   // "Save As"
+    void sbDelClick();          // "Delete from list"
     void EnableSendControls(int kind, bool on);
     void refreshResultGrid();
     void startExternal(bool resume);

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int ToolCount = ToolVerifyList + 1;
+constexpr int ToolCount = ToolDeleteFromList + 1;
 
 std::array<ToolFunction, ToolCount>& toolTable()
 {
@@ -26,6 +26,8 @@ QString toolCaption(ToolCode code)
     case ToolEditList: return QStringLiteral("Edit list");
     case ToolFilterList: return QStringLiteral("Unsubscribe / Filter");
     case ToolVerifyList: return QStringLiteral("Verify List");
+    case ToolSaveResults: return QStringLiteral("Save As");
+    case ToolDeleteFromList: return QStringLiteral("Delete from list");
     }
     return QString();
 }

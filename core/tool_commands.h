@@ -16,6 +16,9 @@ enum ToolCode {
     ToolEditList = 2,            // EditAddressBookExecute
     ToolFilterList = 3,          // FilterListExecute
     ToolVerifyList = 4,          // VerifyListExecute
+    // The sending window's dialogs (no WM_TOOLCOMMAND code): they answer the user's choice in the request.
+    ToolSaveResults = 8,         // SaveResultsDialogExecute
+    ToolDeleteFromList = 9,      // DeleteFromListDialogExecute
 };
 
 // What a tool is handed; each tool reads the fields it needs.
@@ -25,9 +28,12 @@ struct ToolRequest {
     QString listFileName;            // list editor: the project's list file
     QString* delimiter = nullptr;    // list editor: the list delimiter, by reference
     int emailColumn = 0;             // verification: 0-based e-mail column
+    int resultChoice = 0;            // save dialog: its option bits; delete dialog: its mode
+    QString resultFileName;          // save dialog: the result file
+    QString resultCodes;             // delete dialog: ";" and each chosen reply code
 };
 
-// A tool runs modally and answers whether it changed the list.
+// A tool runs modally and answers whether it changed the list (a dialog: whether the user confirmed it).
 using ToolFunction = std::function<bool(ToolRequest& request)>;
 
 void setToolFunction(ToolCode code, ToolFunction tool);
