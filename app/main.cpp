@@ -2,11 +2,15 @@
 // the About box stands as the splash while the main window is built, the event loop runs until the main
 // window has closed, and the settings are written back at every normal exit.
 
-#include "core/dialogs/about_form.h"
 #include "core/base/command_line.h"
+#include "core/dialogs/about_form.h"
 #include "core/frame/main_form.h"
 #include "core/settings/settings_file.h"
 #include "core/verify/verify_form.h"
+#include "lists/delete_from_list_dialog.h"
+#include "lists/filter_window.h"
+#include "lists/list_editor_window.h"
+#include "lists/save_results_dialog.h"
 #include "platform/widgets/message_box.h"
 
 #include <QApplication>
@@ -22,6 +26,10 @@ namespace {
 void registerListTools()
 {
     registerVerifyListTool();
+    registerListEditorTool();
+    registerFilterListTool();
+    registerSaveResultsTool();
+    registerDeleteFromListTool();
 }
 
 void reportFailure(const QString& what)

@@ -337,6 +337,23 @@ void StringGrid::removeRows(int at, int count)
     compactIfWasteful();
 }
 
+void StringGrid::removeMarkedRows(const std::vector<bool>& remove)
+{
+    notify([](StringGridObserver* o) { o->gridAboutToReset(); });
+    std::size_t kept = 0;
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (row < remove.size() && remove[row]) {
+            releaseRow(m_rows[row]);
+            releaseObjects(m_rows[row]);
+        } else {
+            m_rows[kept++] = m_rows[row];
+        }
+    }
+    m_rows.resize(kept);
+    notify([](StringGridObserver* o) { o->gridReset(); });
+    compactIfWasteful();
+}
+
 void StringGrid::moveRow(int from, int to)
 {
     Q_ASSERT(from >= 0 && from < rowCount() && to >= 0 && to < rowCount());

@@ -76,6 +76,9 @@ public:
 
     void insertRows(int at, int count = 1);
     void removeRows(int at, int count = 1);
+    // Removes every row r with remove[r] set (rows beyond remove's size stay), keeping the order of the others;
+    // one pass however many rows go, and observers are told one reset.
+    void removeMarkedRows(const std::vector<bool>& remove);
     // The row with its cells, objects and status goes to index to; the rows between shift by one.
     void moveRow(int from, int to);
     // Every cell, object and status emptied; the counts stay.

@@ -21,7 +21,7 @@ enum ToolCode {
     ToolHtmlImportLoaded = 5,    // an imported HTML file has loaded: copy its pictures into the project
     ToolHtmlPageLoaded = 6,      // the HTML page has loaded: its follow-up
     ToolImportHtml = 7,          // "Import message from html file"
-    // The sending window's list dialogs (run through the table only, never sent as WM_TOOLCOMMAND).
+    // The sending window's list dialogs (no WM_TOOLCOMMAND code): they answer the user's choice in the request.
     ToolSaveResults = 8,         // "Save As": the save-results dialog
     ToolDeleteFromList = 9,      // "Delete from list": the delete-from-list dialog
 };
@@ -33,10 +33,12 @@ struct ToolRequest {
     QString listFileName;            // list editor: the project's list file
     QString* delimiter = nullptr;    // list editor: the list delimiter, by reference
     int emailColumn = 0;             // verification: 0-based e-mail column
-    StringGrid* resultGrid = nullptr;  // the sending window's dialogs: its result grid sgR
+    int resultChoice = 0;            // save dialog: its option bits; delete dialog: its mode
+    QString resultFileName;          // save dialog: the result file
+    QString resultCodes;             // delete dialog: ";" and each chosen reply code
 };
 
-// A tool runs modally and answers whether it changed the list.
+// A tool runs modally and answers whether it changed the list (a dialog: whether the user confirmed it).
 using ToolFunction = std::function<bool(ToolRequest& request)>;
 
 void setToolFunction(ToolCode code, ToolFunction tool);

@@ -30,7 +30,8 @@ SpreadsheetOpener& spreadsheetOpener()
 // Writes the cells; the first lxw error, or LXW_NO_ERROR.
 lxw_error writeSheet(lxw_workbook* workbook, const SheetRows& rows)
 {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
+    const QByteArray sheetName = rows.sheetName.toUtf8();
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheetName.isEmpty() ? nullptr : sheetName.constData());
     lxw_format* text = workbook_add_format(workbook);
     if (!sheet || !text)
         return LXW_ERROR_MEMORY_MALLOC_FAILED;

@@ -16,6 +16,7 @@ class StringGrid;
 struct SheetRows {
     int count = 0;
     std::function<QStringList(int row)> row;
+    QString sheetName;   // empty: the format's default name
 };
 
 SheetRows sheetRowsOf(const QList<QStringList>& rows);

@@ -18,10 +18,12 @@
 #include "core/base/tool_commands.h"
 #include "core/base/tool_window_exit.h"
 #include "core/base/user_messages.h"
+#include "core/sending/result_rows.h"
 #include "platform/clock.h"
 #include "platform/widgets/message_box.h"
 #include "platform/name_servers.h"
 #include "platform/widgets/string_grid_view.h"
+#include "platform/text_file.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -237,10 +239,52 @@ QWidget* T_PostSrv::buildButtons()
     connect(StopButton, &QToolButton::clicked, this, &T_PostSrv::StopButtonClick);
     connect(sbLog, &QToolButton::clicked, this, &T_PostSrv::sbLogClick);
     connect(ExplorerButton1, &QToolButton::clicked, this, &T_PostSrv::ExplorerButton5Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { runListDialog(ToolSaveResults); });
-    connect(sbDel, &QToolButton::clicked, this, [this] { runListDialog(ToolDeleteFromList); });
+    connect(SpeedButton2, &QToolButton::clicked, this, &T_PostSrv::SpeedButton2Click);
+    connect(sbDel, &QToolButton::clicked, this, &T_PostSrv::sbDelClick);
     connect(sbSchedule, &QToolButton::clicked, this, &T_PostSrv::sbScheduleClick);
     return bar;
+}
+
+// Save As: the save dialog chooses the rows and the form; the lines are written here.
+void T_PostSrv::SpeedButton2Click()
+{
+    ToolRequest request;
+    request.parent = this;
+    if (!runTool(ToolSaveResults, request))
+        return;
+    const StringGrid noList;
+    const StringGrid& list = m_list.grid() ? *m_list.grid() : noList;
+    const QStringList lines = resultFileLines(request.resultChoice, m_run.results, list, ProjectIniInfo.SectionSymbol);
+    QString error;
+    if (!writeTextLines(request.resultFileName, lines, &error))
+        messageBox(this, request.resultFileName + QStringLiteral(" : ") + error, msl->text(textAttention),
+                   MB_OK | MB_ICONWARNING);
+}
+
+// Delete from list: the chosen rows leave the result grid and the list together, so each list row keeps its
+// result. Results made from an older state of the list are not trusted to pair with it.
+void T_PostSrv::sbDelClick()
+{
+    if (m_sending)
+        return;
+    ToolRequest request;
+    request.parent = this;
+    if (!runTool(ToolDeleteFromList, request))
+        return;
+    StringGrid* list = m_list.grid();
+    if (!list || !rowsPaired(m_run.results, *list, m_emailColumn)) {
+        messageBox(this, msl->text(textListNotPaired), msl->text(textAttention), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    const bool listChangedBefore = m_list.changed();
+    removeResultRows(m_run.results, *list, request.resultChoice, request.resultCodes);
+    if (!listChangedBefore)
+        m_list.reset();   // the results still pair with the list: no rebuild before the next run
+    UpdateStatusBar();
+    if (QWidget* editor = WindowHost::findChildOfClass(projectEditorClassName))
+        if (auto* modified = editor->findChild<QCheckBox*>(QStringLiteral("cbModi")))
+            modified->setChecked(true);
+    WindowMessage::post(WindowHost::mainWindow(), WM_LISTCHANGED);
 }
 
 void T_PostSrv::buildStatusMenu()
@@ -323,17 +367,6 @@ void T_PostSrv::GetDnsButtonClick()
 void T_PostSrv::sbLogClick()
 {
     ShowLog(ProjectIniInfo.LogFile, msl->text(textOk), msl->text(textNo));
-}
-
-// "Save As" and "Delete from list" live with the list tools (lists/), reached through the tool table.
-void T_PostSrv::runListDialog(ToolCode code)
-{
-    ToolRequest request;
-    request.parent = this;
-    request.listGrid = m_list.grid();
-    request.resultGrid = &m_run.results;
-    request.emailColumn = m_emailColumn;
-    runTool(code, request);
 }
 
 void T_PostSrv::sbScheduleClick()

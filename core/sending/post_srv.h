@@ -85,12 +85,13 @@ private:
     void GetDnsButtonClick();
     void sbLogClick();
     void sbScheduleClick();
-    void runListDialog(ToolCode code);
     void TimerSchTimer();
     void ExplorerButton5Click();
     bool FormCloseQuery();
 
     void UpdateStatusBar();
+    void SpeedButton2Click();   // "Save As"
+    void sbDelClick();          // "Delete from list"
     void EnableSendControls(int kind, bool on);
     void refreshResultGrid();
     void startExternal(bool resume);

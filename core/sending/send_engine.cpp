@@ -39,6 +39,7 @@ QStringList sendingWindowTexts()
         QStringLiteral("Recipient''s  SMTP server returned error"), QStringLiteral("The process has been completed"),
         QStringLiteral("Verification"), QStringLiteral("Schedule mailing"),
         QStringLiteral("Waiting for the next scheduled interval."),
+        QStringLiteral("The list no longer matches the results row for row; no row was removed."),
     };
 }
 

@@ -53,6 +53,7 @@ enum SendText {
     textVerification = 39,
     textScheduleMailing = 40,
     textWaitingForInterval = 41,
+    textListNotPaired = 42,
 };
 
 

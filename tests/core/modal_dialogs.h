@@ -18,13 +18,17 @@ namespace sorvanta::test {
 
 // Calls act with the next modal dialog once it runs; gives up after 30 seconds (a deadline, not a count of
 // ticks, so a loaded machine only makes it wait longer).
-inline void onNextModal(std::function<void(QWidget*)> act)
+// With accepts, only a modal dialog it accepts counts (a window that pumps events while it is itself modal
+// must not be taken for the dialog it is about to open).
+inline void onNextModal(std::function<void(QWidget*)> act, std::function<bool(QWidget*)> accepts = {})
 {
     auto* timer = new QTimer;
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, act = std::move(act)] {
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, act = std::move(act), accepts = std::move(accepts)] {
         QWidget* modal = QApplication::activeModalWidget();
+        if (modal && accepts && !accepts(modal))
+            modal = nullptr;
         if (!modal && waited->elapsed() < 30000)
             return;
         timer->stop();
@@ -33,6 +37,14 @@ inline void onNextModal(std::function<void(QWidget*)> act)
             act(modal);
     });
     timer->start(5);
+}
+
+// onNextModal for the next modal dialog of class Dialog.
+template <typename Dialog>
+void onNextModalOf(std::function<void(Dialog*)> act)
+{
+    onNextModal([act = std::move(act)](QWidget* modal) { act(qobject_cast<Dialog*>(modal)); },
+                [](QWidget* modal) { return qobject_cast<Dialog*>(modal) != nullptr; });
 }
 
 struct ShownBox {

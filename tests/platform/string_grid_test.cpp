@@ -113,6 +113,19 @@ TEST(StringGridTest, ObjectsAndStatusesTravelWithTheirRows)
     EXPECT_FALSE(grid.object(0, 1).isValid());
 }
 
+TEST(StringGridTest, RemoveMarkedRowsKeepsTheOthersInOrderWithTheirStatuses)
+{
+    StringGrid grid = gridOf({{"title"}, {"r1"}, {"r2"}, {"r3"}, {"r4"}});
+    grid.setRowStatus(3, 2);
+    grid.setObject(0, 4, 7);
+    grid.removeMarkedRows({false, true, false});   // rows past the marks stay
+    EXPECT_EQ(rowsOf(grid), (std::vector<QStringList>{{"title"}, {"r2"}, {"r3"}, {"r4"}}));
+    EXPECT_EQ(grid.rowStatus(2), 2);
+    EXPECT_EQ(grid.object(0, 3), QVariant(7));
+    grid.removeMarkedRows({false, true, true, true});
+    EXPECT_EQ(rowsOf(grid), (std::vector<QStringList>{{"title"}}));
+}
+
 TEST(StringGridTest, ClearEmptiesEverythingButKeepsTheCounts)
 {
     StringGrid grid = gridOf({{"a", "b"}, {"c"}});

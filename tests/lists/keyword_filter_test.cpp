@@ -1,0 +1,136 @@
+// Keyword filter model: keyword files read and written, save names, both matching modes (with an empty
+// keyword), rows split into kept and removed, the ".del" bytes, and "Contains" against a naive scan.
+
+#include "lists/keyword_filter.h"
+
+#include "tests/lists/list_grids.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using namespace sorvanta::test;
+
+TEST(KeywordFileTest, LinesBecomeRowsAndTheWidestLineGivesTheColumns)
+{
+    const QString path = writeTestFile("filter.txt", "a;b\r\n\r\nc\r\n");
+    StringGrid keywords;
+    EXPECT_TRUE(loadKeywordFile(keywords, path, u';').ok);
+    EXPECT_EQ(rowsOfGrid(keywords), (std::vector<QStringList>{{"Column#1", "Column#2"}, {"a", "b"}, {"c", ""}}));
+
+    EXPECT_TRUE(loadKeywordFile(keywords, path, u',').ok);   // another delimiter: one column
+    EXPECT_EQ(rowsOfGrid(keywords), (std::vector<QStringList>{{"Column#1"}, {"a;b"}, {"c"}}));
+
+    EXPECT_TRUE(loadKeywordFile(keywords, testHome() + "missing.txt", u';').ok);
+    EXPECT_EQ(rowsOfGrid(keywords), (std::vector<QStringList>{{"Column#1"}, {""}}));
+}
+
+TEST(KeywordFileTest, UnreadableFileSaysWhyAndLeavesOneBlankRow)
+{
+    StringGrid keywords = gridOfRows({{"Column#1"}, {"old"}});
+    const KeywordFileResult locked = loadKeywordFile(keywords, unreadableFilePath(), u';');
+    EXPECT_FALSE(locked.ok);
+    EXPECT_FALSE(locked.error.isEmpty());
+    EXPECT_EQ(rowsOfGrid(keywords), (std::vector<QStringList>{{"Column#1"}, {""}}));
+}
+
+TEST(KeywordFileTest, SavedWithASemicolonAfterEveryCellWhateverTheDelimiter)
+{
+    const QString path = writeTestFile("k.txt", "x|\r\ny|z\r\n");
+    StringGrid keywords;
+    loadKeywordFile(keywords, path, u'|');
+    EXPECT_EQ(keywordFileBytes(keywords), "x;;\r\ny;z;\r\n");
+}
+
+TEST(KeywordFileTest, SaveNamesGetTheirExtensionsWithoutCase)
+{
+    EXPECT_EQ(keywordFileSaveName("keys"), "keys.txt");
+    EXPECT_EQ(keywordFileSaveName("KEYS.TXT"), "KEYS.TXT");
+    EXPECT_EQ(keywordFileSaveName("keys.csv"), "keys.csv.txt");
+    EXPECT_EQ(removedRowsFileName("gone"), "gone.del");
+    EXPECT_EQ(removedRowsFileName("gone.DeL"), "gone.DeL");
+    EXPECT_EQ(removedRowsFileName("gone.txt"), "gone.txt.del");
+}
+
+struct MatchCase {
+    const char* name;
+    KeywordMatch mode;
+    QString keyword;
+    QString cell;
+    bool matches;
+};
+
+class KeywordMatchTest : public ::testing::TestWithParam<MatchCase> {};
+
+TEST_P(KeywordMatchTest, MatchesAsTheModeSays)
+{
+    const MatchCase& c = GetParam();
+    const StringGrid keywords = gridOfRows({{"Column#1"}, {c.keyword}});
+    EXPECT_EQ(KeywordMatcher(keywords, 0, c.mode).matches(c.cell.toUtf8()), c.matches);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, KeywordMatchTest,
+    ::testing::Values(MatchCase{"contains_exact_letters", KeywordMatch::Contains, "abc", "xabcx", true},
+                      MatchCase{"contains_other_case", KeywordMatch::Contains, "abc", "ABC", false},
+                      MatchCase{"contains_empty_never", KeywordMatch::Contains, "", "", false},
+                      MatchCase{"exact_ignores_ascii_case", KeywordMatch::Exact, "abc", "ABC", true},
+                      MatchCase{"exact_not_longer", KeywordMatch::Exact, "abc", "abcd", false},
+                      MatchCase{"exact_non_ascii_case_counts", KeywordMatch::Exact, QString::fromUtf8("ü"),
+                                QString::fromUtf8("Ü"), false},
+                      MatchCase{"exact_empty_matches_empty", KeywordMatch::Exact, "", "", true},
+                      MatchCase{"exact_empty_not_text", KeywordMatch::Exact, "", "a", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KeywordFilterTest, MatchedRowsMoveToTheRemovedRowsInOrder)
+{
+    StringGrid list = gridOfRows({{"Column#1", "Column#2"}, {"a@x", "1"}, {"b@x", "2"}, {"A@X", "3"}, {"c@x", ""}});
+    const StringGrid keywords = gridOfRows({{"Column#1"}, {"a@x"}, {"c@x"}});
+    const std::vector<bool> marked = matchingRows(list, 0, KeywordMatcher(keywords, 0, KeywordMatch::Exact));
+    const StringGrid removed = takeMarkedRows(list, marked);
+    EXPECT_EQ(rowsOfGrid(list), (std::vector<QStringList>{{"Column#1", "Column#2"}, {"b@x", "2"}}));
+    EXPECT_EQ(removedRowsBytes(removed), "a@x;1;\r\nA@X;3;\r\nc@x;;\r\n");
+}
+
+TEST(KeywordFilterTest, AllRowsMatchingLeaveOneBlankRowAndNoneLeaveTheListAlone)
+{
+    StringGrid list = gridOfRows({{"T"}, {"a"}, {"b"}});
+    const StringGrid none = gridOfRows({{"Column#1"}, {"z"}});
+    EXPECT_EQ(takeMarkedRows(list, matchingRows(list, 0, KeywordMatcher(none, 0, KeywordMatch::Exact))).rowCount(), 0);
+    EXPECT_EQ(rowsOfGrid(list), (std::vector<QStringList>{{"T"}, {"a"}, {"b"}}));
+    const StringGrid all = gridOfRows({{"Column#1"}, {"a"}, {"b"}});
+    EXPECT_EQ(takeMarkedRows(list, matchingRows(list, 0, KeywordMatcher(all, 0, KeywordMatch::Contains))).rowCount(), 2);
+    EXPECT_EQ(rowsOfGrid(list), (std::vector<QStringList>{{"T"}, {""}}));
+}
+
+// The automaton must agree with the plain scan of every keyword over every cell.
+TEST(KeywordFilterTest, ContainsAgreesWithTheNaiveScanOnRandomLists)
+{
+    std::mt19937 random(7);
+    const auto word = [&](int maxLength) {
+        QString text;
+        const int length = int(random() % unsigned(maxLength + 1));
+        for (int i = 0; i < length; ++i)
+            text += QChar(u"abcAB\u00e9"[random() % 6]);
+        return text;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<QStringList> keywordRows{{"Column#1"}};
+        for (int k = 0; k < 1 + int(random() % 6); ++k)
+            keywordRows.push_back({word(4)});
+        const StringGrid keywords = gridOfRows(keywordRows);
+        const KeywordMatcher matcher(keywords, 0, KeywordMatch::Contains);
+        for (int cell = 0; cell < 20; ++cell) {
+            const QString text = word(10);
+            bool naive = false;
+            for (std::size_t k = 1; k < keywordRows.size(); ++k)
+                naive = naive || (!keywordRows[k][0].isEmpty() && text.contains(keywordRows[k][0]));
+            ASSERT_EQ(matcher.matches(text.toUtf8()), naive) << text.toStdString();
+        }
+    }
+}
+
+}  // namespace

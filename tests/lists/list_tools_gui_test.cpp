@@ -1,0 +1,111 @@
+// The list tools' windows wired to their models: tool code 2 edits a copy and writes it back on close,
+// tool code 3 filters the list with the default keyword file (made when missing) and reports the change
+// even when the ".del" file is not chosen, and the editor's export reaches the workbook writer.
+
+#include "core/dialogs/grid_export.h"
+#include "core/base/tool_commands.h"
+#include "lists/filter_window.h"
+#include "lists/list_editor_window.h"
+#include "platform/message_box_flags.h"
+#include "platform/widgets/string_grid_view.h"
+#include "tests/core/modal_dialogs.h"
+#include "tests/lists/list_grids.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+using namespace sorvanta::test;
+
+class ListToolsGuiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerListEditorTool();
+        registerFilterListTool();
+        setMessageBoxResponder([this](const QString& text, const QString&, unsigned) {
+            boxes << text;
+            return IDOK;
+        });
+    }
+    void TearDown() override
+    {
+        setMessageBoxResponder(nullptr);
+        setSpreadsheetOpener(nullptr);
+    }
+
+    StringGrid list = gridOfRows({{"Column#1", "Column#2"}, {"a@x", "Ann"}, {"b@x", "Bob"}});
+    QStringList boxes;
+};
+
+TEST_F(ListToolsGuiTest, EditorAddsARecordAndWritesTheCopyBackOnClose)
+{
+    QString delimiter = ";";
+    ToolRequest request;
+    request.listGrid = &list;
+    request.listFileName = testHome() + "list.txt";
+    request.delimiter = &delimiter;
+    onNextModal([](QWidget* window) {
+        auto* editor = qobject_cast<T_EditAB*>(window);
+        ASSERT_TRUE(editor);
+        EXPECT_FALSE(editor->model().modified());
+        editor->SpeedButton3->click();   // Add Record
+        editor->model().grid().setCell(0, 3, "c@x");
+        editor->ExplorerButton1->click();
+    });
+    EXPECT_TRUE(runTool(ToolEditList, request));
+    ASSERT_EQ(list.rowCount(), 4);
+    EXPECT_EQ(list.cell(0, 3), "c@x");
+    EXPECT_EQ(list.cell(0, 0), "Column#1");
+}
+
+TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
+{
+    setSpreadsheetOpener([](const QString&) { return false; });
+    QString delimiter = ";";
+    onNextModal([](QWidget* window) {
+        auto* editor = qobject_cast<T_EditAB*>(window);
+        editor->SpeedButton5->click();
+        editor->ExplorerButton1->click();
+    });
+    EXPECT_FALSE(EditAddressBookExecute(list, testHome() + "list.txt", delimiter));
+    EXPECT_EQ(boxes, QStringList{"Excel Not Found!"});
+}
+
+TEST_F(ListToolsGuiTest, FilterRemovesMatchingRowsAndReportsTheChangeWhenTheFileIsCancelled)
+{
+    ToolRequest request;
+    request.listGrid = &list;
+    onNextModal([](QWidget* window) {
+        auto* filter = qobject_cast<TFilterForm1*>(window);
+        ASSERT_TRUE(filter);
+        EXPECT_TRUE(QFileInfo::exists(testHome() + "filter.txt"));   // made empty when missing
+        filter->keywords().setCell(0, 1, "A@X");
+        onNextModalOf<QFileDialog>([](QFileDialog* save) { save->reject(); });
+        filter->SpeedButton5->click();   // Apply
+        filter->ExplorerButton1->click();
+    });
+    EXPECT_TRUE(runTool(ToolFilterList, request));
+    EXPECT_EQ(rowsOfGrid(list, 1), (std::vector<QStringList>{{"b@x", "Bob"}}));
+}
+
+TEST_F(ListToolsGuiTest, FilterWithNoMatchLeavesTheListAndAsksForNoFile)
+{
+    writeTestFile("filter.txt", "zzz\r\n");
+    onNextModal([](QWidget* window) {
+        auto* filter = qobject_cast<TFilterForm1*>(window);
+        filter->rbExist->setChecked(true);
+        filter->SpeedButton5->click();
+        filter->SpeedButton5->click();
+        filter->ExplorerButton1->click();
+    });
+    EXPECT_FALSE(FilterListExecute(list));
+    EXPECT_EQ(list.rowCount(), 3);
+}
+
+}  // namespace
