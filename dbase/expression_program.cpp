@@ -43,7 +43,7 @@ void ExprProgram::run(int codePage)
         std::array<const ExprBuffer*, MaxArguments> args{};
         for (int i = 0; i < step.argCount; ++i)
             args[size_t(i)] = &m_buffers[size_t(step.args[size_t(i)])];
-        ExprCall call(*step.word, args.data(), step.argTypes.data(), step.argCount, result, codePage);
+        ExprCall call(args.data(), step.argTypes.data(), step.argCount, result, codePage);
         step.word->run(call);
     }
 }

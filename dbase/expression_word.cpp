@@ -23,19 +23,6 @@ char letterOf(ExprType type)
     return '-';
 }
 
-ExprType typeOfLetter(char letter)
-{
-    switch (letter) {
-    case 'I': return ExprType::Integer;
-    case 'S': return ExprType::String;
-    case 'B': return ExprType::Boolean;
-    case 'L': return ExprType::LargeInt;
-    case 'F': return ExprType::Float;
-    case 'D': return ExprType::DateTime;
-    default: return ExprType::Unknown;
-    }
-}
-
 void ExprBuffer::write(const void* data, int size, int advance)
 {
     const int needed = position + size;

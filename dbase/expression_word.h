@@ -16,7 +16,6 @@ enum class ExprType : quint8 {
     LeftBracket = 6, RightBracket = 7, Comma = 8, Unknown = 9,
 };
 char letterOf(ExprType type);   // I S B L F D, '-' for the others
-ExprType typeOfLetter(char letter);
 
 inline constexpr int MaxArguments = 6;
 
@@ -44,15 +43,13 @@ struct ExprBuffer {
 
 class TExprWord;
 
-// What an operation sees while it runs: its word, its argument areas with their types, its result area,
+// What an operation sees while it runs: its argument areas with their types, its result area,
 // and the code page whose rules map letter case.
 class ExprCall {
 public:
-    ExprCall(const TExprWord& word, const ExprBuffer* const* args, const ExprType* types, int count,
-             ExprBuffer& result, int codePage)
-        : m_word(word), m_args(args), m_types(types), m_count(count), m_result(result), m_codePage(codePage) {}
+    ExprCall(const ExprBuffer* const* args, const ExprType* types, int count, ExprBuffer& result, int codePage)
+        : m_args(args), m_types(types), m_count(count), m_result(result), m_codePage(codePage) {}
 
-    const TExprWord& word() const { return m_word; }
     int argumentCount() const { return m_count; }
     int codePage() const { return m_codePage; }
     qint32 integerArg(int i) const;
@@ -69,7 +66,6 @@ public:
     void writeString(QByteArrayView text);
 
 private:
-    const TExprWord& m_word;
     const ExprBuffer* const* m_args;
     const ExprType* m_types;
     int m_count;
