@@ -53,20 +53,6 @@ QStringList decodeLines(const QByteArray& bytes)
     return lines;
 }
 
-void keepLinesWithIds(TLowFile& store, const QStringList& lines)
-{
-    store.Lines.reserve(lines.size());
-    store.Ids.reserve(lines.size());
-    for (const QString& line : lines) {
-        int id = 0;
-        if (!ParseLineId(line, id))
-            continue;   // no valid id: dropped
-        store.Lines.append(line);
-        store.Ids.append(id);
-        store.MaxId = std::max(store.MaxId, id);
-    }
-}
-
 bool createEmptyFile(const QString& fileName, QString& error)
 {
     const QFileInfo info(fileName);
@@ -83,6 +69,21 @@ bool createEmptyFile(const QString& fileName, QString& error)
 }
 
 }  // namespace
+
+void loadRecordLines(TLowFile& store, const QByteArray& bytes)
+{
+    const QStringList lines = decodeLines(bytes);
+    store.Lines.reserve(lines.size());
+    store.Ids.reserve(lines.size());
+    for (const QString& line : lines) {
+        int id = 0;
+        if (!ParseLineId(line, id))
+            continue;   // no valid id: dropped
+        store.Lines.append(line);
+        store.Ids.append(id);
+        store.MaxId = std::max(store.MaxId, id);
+    }
+}
 
 bool TLowFile::GetLine(int index, QString& line) const
 {
@@ -116,7 +117,7 @@ std::unique_ptr<TLowFile> LowFileCreate(const QString& fileName, RecordKind kind
             store->loadError = file.errorString();
             return store;
         }
-        keepLinesWithIds(*store, decodeLines(bytes));
+        loadRecordLines(*store, bytes);
     } else if (!createEmptyFile(fileName, store->loadError)) {
         return store;
     }

@@ -38,6 +38,10 @@ struct TLowFile {
     int IndexOfId(int start, int id) const;
 };
 
+// Fills store's lines from a file's bytes: decoded (UTF-16 after FF FE, else UTF-8 or the legacy code page
+// line by line), lines ending in CR, LF or CR LF, each line without a valid id dropped.
+void loadRecordLines(TLowFile& store, const QByteArray& bytes);
+
 // Reads fileName (decoded as the program's text files are, lines ending in CR, LF or CR LF) into a new store,
 // or creates the file empty with its missing folders.
 std::unique_ptr<TLowFile> LowFileCreate(const QString& fileName, RecordKind kind);
