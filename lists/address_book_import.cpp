@@ -53,6 +53,7 @@ BookImportResult importAddressBook(StringGrid& grid, const QString& folder, int 
 {
     BookImportResult result;
     TABookFile book(folder, bookId);
+    result.bookFile = book.Store->FileName;
     if (!book.Store->Loaded) {
         result.readError = book.Store->loadError;
         return result;

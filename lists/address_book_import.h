@@ -26,6 +26,7 @@ struct BookImportResult {
     int bookLines = 0;     // the contacts in the book
     int rowsWritten = 0;
     bool stopped = false;  // the progress asked to stop before the last contact
+    QString bookFile;      // the book's full file name
     QString readError;     // the book could be neither read nor created
 };
 
