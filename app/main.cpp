@@ -7,6 +7,7 @@
 #include "core/main_form.h"
 #include "core/settings_file.h"
 #include "core/verify_form.h"
+#include "lists/quarvel_import.h"
 #include "platform/message_box.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ namespace {
 void registerListTools()
 {
     registerVerifyListTool();
+    registerAddressBookImportTool();
 }
 
 void reportFailure(const QString& what)

@@ -3,6 +3,7 @@
 #include "lists/quarvel_import.h"
 
 #include "controls/tree_list.h"
+#include "core/language_properties.h"
 #include "core/msg_language.h"
 #include "core/progress_window.h"
 #include "core/shared_helpers.h"
@@ -60,6 +61,7 @@ T_Quarvel::T_Quarvel(QWidget* parent)
     tlBox->setObjectName(QStringLiteral("tlBox"));
     bbImport->setObjectName(QStringLiteral("bbImport"));
     bbClose->setObjectName(QStringLiteral("bbClose"));
+    keepOutOfLanguageFiles(cbDriver);   // its lines are places, not texts to translate
 
     m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     m_folders->setRootPath(QStringLiteral("/"));
