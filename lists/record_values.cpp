@@ -178,7 +178,7 @@ double readRecordDate(QStringView text)
 
 QString writeRecordDate(double value)
 {
-    if (!(value > 0) || value > 3'000'000)   // beyond the year 9999 there is no short date
+    if (!(value > 0) || value > 2958465)   // after 31 December 9999 there is no short date
         return QString();
     const QDate date = kDayZero.addDays(qint64(std::floor(value)));
     const DateLayout& layout = currentLayout();

@@ -161,9 +161,20 @@ TEST(AddressBookImport, FolderWithoutListHasNoEntriesAndGetsNoFile)
     QDir().mkpath(dir);
     EXPECT_FALSE(readBookEntries(dir));
     EXPECT_FALSE(QFileInfo::exists(dir + "/ListAB.lab"));
-    QDir().mkpath(testHome() + "dir/ListAB.lab");
-    QString error;
-    EXPECT_FALSE(readBookEntries(testHome() + "dir", &error));
+    QDir().mkpath(testHome() + "dir/ListAB.lab");   // a folder of that name is no list
+    EXPECT_FALSE(readBookEntries(testHome() + "dir"));
+    EXPECT_FALSE(readBookEntries(testHome() + "no/such/folder"));
+    EXPECT_FALSE(QFileInfo::exists(testHome() + "no"));
+}
+
+TEST(AddressBookImport, FolderThatIsAFileGivesAnError)
+{
+    const QString notAFolder = writeTestFile("plain", "text");
+    StringGrid grid;
+    const BookImportResult result = importAddressBook(grid, notAFolder, 0);
+    EXPECT_FALSE(result.readError.isEmpty());
+    EXPECT_EQ(result.rowsWritten, 0);
+    EXPECT_EQ(grid.rowCount(), 2);
 }
 
 }  // namespace
