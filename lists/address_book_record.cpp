@@ -2,7 +2,7 @@
 
 #include "lists/address_book_record.h"
 
-#include "core/shared_helpers.h"
+#include "core/base/text_helpers.h"
 #include "lists/record_values.h"
 
 #include <QHash>

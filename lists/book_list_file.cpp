@@ -2,7 +2,7 @@
 
 #include "lists/book_list_file.h"
 
-#include "core/shared_helpers.h"
+#include "core/base/text_helpers.h"
 #include "lists/record_values.h"
 
 namespace {

@@ -2,14 +2,16 @@
 
 #include "lists/quarvel_import.h"
 
+#include "controls/explorer_button.h"
 #include "controls/tree_list.h"
-#include "core/language_properties.h"
-#include "core/msg_language.h"
-#include "core/progress_window.h"
-#include "core/shared_helpers.h"
-#include "core/tool_commands.h"
+#include "core/language/language_properties.h"
+#include "core/language/msg_language.h"
+#include "core/dialogs/progress_window.h"
+#include "core/base/widget_factory.h"
+#include "core/base/window_host.h"
+#include "core/base/tool_commands.h"
 #include "lists/address_book_import.h"
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "platform/string_grid.h"
 
 #include <QComboBox>
@@ -20,7 +22,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QProgressBar>
-#include <QPushButton>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -46,21 +48,17 @@ T_Quarvel::T_Quarvel(QWidget* parent)
     : QDialog(parent),
       msl(new TMsgLanguage(this, {QStringLiteral("Default"), QStringLiteral("Attention"), QStringLiteral("Loading"),
                                   QStringLiteral("Importing")})),
-      cbDriver(new QComboBox(this)),
-      lbdir(new QTreeView(this)),
-      tlBox(new TTreeList(this)),
-      bbImport(new QPushButton(QStringLiteral("import"), this)),
-      bbClose(new QPushButton(QStringLiteral("Close"), this)),
+      cbDriver(makeDropDown(this, "cbDriver")),
+      lbdir(named(new QTreeView(this), "lbdir")),
+      tlBox(named(new TTreeList(this), "tlBox")),
+      bbImport(makeToolButton(this, "bbImport", QStringLiteral("import"))),
+      bbClose(named(new TExplorerButton(this), "bbClose")),
       m_folders(new QFileSystemModel(this))
 {
     setObjectName(QStringLiteral("_Quarvel"));
     setWindowTitle(QStringLiteral("Import addressbook from Trellion"));
     msl->setObjectName(QStringLiteral("msl"));
-    cbDriver->setObjectName(QStringLiteral("cbDriver"));
-    lbdir->setObjectName(QStringLiteral("lbdir"));
-    tlBox->setObjectName(QStringLiteral("tlBox"));
-    bbImport->setObjectName(QStringLiteral("bbImport"));
-    bbClose->setObjectName(QStringLiteral("bbClose"));
+    bbClose->setCaption(QStringLiteral("Close"));
     keepOutOfLanguageFiles(cbDriver);   // its lines are places, not texts to translate
 
     m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -93,9 +91,10 @@ void T_Quarvel::FormCreate()
         cbDriver->addItem(place.label, place.path);
     connect(cbDriver, &QComboBox::activated, this, &T_Quarvel::cbDriverChange);
     connect(lbdir->selectionModel(), &QItemSelectionModel::currentChanged, this, &T_Quarvel::lbdirChange);
-    connect(bbImport, &QPushButton::clicked, this, &T_Quarvel::bbImport2Click);
-    connect(bbClose, &QPushButton::clicked, this, &T_Quarvel::bbCloseClick);
+    connect(bbImport, &QToolButton::clicked, this, &T_Quarvel::bbImport2Click);
+    connect(bbClose, &TExplorerButton::clicked, this, &T_Quarvel::bbCloseClick);
     setFolder(startFolder());
+    WindowHost::requestTranslation(this);
 }
 
 void T_Quarvel::setFolder(const QString& folder)
@@ -188,7 +187,7 @@ void T_Quarvel::bbCloseClick()
 
 bool QuarvelImportExecute(QWidget* parent, StringGrid& grid)
 {
-    T_Quarvel window(parent);
+    T_Quarvel window(parent ? parent : WindowHost::mainWindow());
     window.setTargetGrid(&grid);
     window.exec();
     return window.Imported;

@@ -5,16 +5,17 @@
 // answers whether rows were imported; registerAddressBookImportTool makes it tool code 0.
 #pragma once
 
-#include "core/folder_places.h"
+#include "core/dialogs/folder_places.h"
 
 #include <QDialog>
 #include <QList>
 
 class QComboBox;
 class QFileSystemModel;
-class QPushButton;
+class QToolButton;
 class QTreeView;
 class StringGrid;
+class TExplorerButton;
 class TMsgLanguage;
 class TTreeList;
 
@@ -28,8 +29,8 @@ public:
     QComboBox* cbDriver;     // places; each item's data is its folder
     QTreeView* lbdir;        // the folders of the chosen place
     TTreeList* tlBox;        // "Default", then the books; each node's data is the book id
-    QPushButton* bbImport;
-    QPushButton* bbClose;
+    QToolButton* bbImport;
+    TExplorerButton* bbClose;
     bool Imported = false;   // rows were imported
 
     // The grid the import writes into (not owned).

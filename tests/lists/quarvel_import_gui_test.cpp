@@ -1,9 +1,10 @@
 // The address-book import window's wiring: the start folder, the book tree, Import and Stop, the message on an
 // unreadable book, and tool code 0 through the tool table.
 
+#include "controls/explorer_button.h"
 #include "controls/tree_list.h"
-#include "core/progress_window.h"
-#include "core/tool_commands.h"
+#include "core/dialogs/progress_window.h"
+#include "core/base/tool_commands.h"
 #include "lists/quarvel_import.h"
 #include "platform/string_grid.h"
 #include "tests/core/modal_dialogs.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
