@@ -4,9 +4,8 @@
 // Build and run (clang, from the source root):
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/address_book_fuzz.cpp \
 //       lists/low_file.cpp lists/record_values.cpp lists/record_locale.cpp lists/address_book_record.cpp \
-//       core/shared_helpers.cpp core/mail_date.cpp transport/mail_date.cpp platform/text_file.cpp platform/code_page.cpp \
-//       platform/message_box.cpp platform/program_folder.cpp platform/string_list.cpp \
-//       $(pkg-config --cflags --libs Qt6Widgets) -o /tmp/address_book_fuzz
+//       core/base/text_helpers.cpp platform/text_file.cpp platform/code_page.cpp platform/program_folder.cpp \
+//       platform/string_list.cpp $(pkg-config --cflags --libs Qt6Core) -o /tmp/address_book_fuzz
 //   /tmp/address_book_fuzz -max_len=4096 -max_total_time=60 fuzz/corpus/address_book_fuzz
 
 #include "lists/address_book_record.h"
