@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <QToolButton>
@@ -78,6 +79,21 @@ TEST(QuarvelImportWindow, FolderWithoutListShowsNoBooks)
     EXPECT_EQ(window.tlBox->topLevelItemCount(), 0);
     EXPECT_FALSE(window.bbImport->isEnabled());
     EXPECT_FALSE(QFileInfo::exists(empty + "/ListAB.lab"));
+}
+
+TEST(QuarvelImportWindow, ChoosingAPlaceShowsItsFolder)
+{
+    const CurrentFolder current(booksFolder());
+    T_Quarvel window;
+    const int home = window.cbDriver->findData(QDir::cleanPath(QDir::homePath()));
+    ASSERT_GE(home, 0);
+    window.cbDriver->setCurrentIndex(home);
+    emit window.cbDriver->activated(home);
+    EXPECT_EQ(window.folder(), QDir::cleanPath(QDir::homePath()));
+    window.setFolder(testHome() + "books");
+    EXPECT_EQ(window.cbDriver->currentData().toString(), window.cbDriver->itemData(placeOfFolder(folderPlaces(),
+                                                                                               window.folder())));
+    EXPECT_TRUE(window.bbImport->isEnabled());
 }
 
 TEST(QuarvelImportWindow, ImportWritesTheChosenBook)
