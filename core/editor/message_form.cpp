@@ -525,6 +525,8 @@ bool TNewMod2MessageForm::runGuarded(ToolCode code, ToolRequest& request)
 
 void TNewMod2MessageForm::applyToolFollowUp(const ToolFollowUp& followUp, const QString& delimiter)
 {
+    if (followUp.emailColumnFirst)
+        ProjectIniInfo.Column = 0;
     if (followUp.retitleList)
         RetitleList();
     if (followUp.listEditorWriteBack)
