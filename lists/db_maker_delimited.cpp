@@ -2,9 +2,32 @@
 
 #include "lists/db_maker_delimited.h"
 
-#include "core/shared_helpers.h"
-
 namespace {
+
+// Leading and trailing blanks and control characters (everything up to U+0020) removed.
+QString trimBlanks(const QString& text)
+{
+    qsizetype first = 0, last = text.size();
+    while (first < last && text[first].unicode() <= 0x20)
+        ++first;
+    while (last > first && text[last - 1].unicode() <= 0x20)
+        --last;
+    return text.mid(first, last - first);
+}
+
+// The list rule: values trimmed, empty inner values kept, one trailing delimiter adds no value.
+QStringList splitPlain(const QString& line, QChar delimiter)
+{
+    QStringList values;
+    if (line.isEmpty())
+        return values;
+    values = line.split(delimiter);
+    if (line.endsWith(delimiter))
+        values.removeLast();
+    for (QString& value : values)
+        value = trimBlanks(value);
+    return values;
+}
 
 QStringList splitSeveralAsOne(const QString& line, QChar delimiter)
 {
@@ -62,7 +85,7 @@ QStringList splitDelimitedLine(const QString& line, QChar delimiter, DelimitedRu
 {
     switch (rule) {
     case DelimitedRule::Plain:
-        return splitTextItems(delimiter, line);
+        return splitPlain(line, delimiter);
     case DelimitedRule::SeveralAsOne:
         return splitSeveralAsOne(line, delimiter);
     case DelimitedRule::QuoteAware:
