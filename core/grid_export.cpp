@@ -28,9 +28,10 @@ SpreadsheetOpener& spreadsheetOpener()
 }
 
 // Writes the cells; the first lxw error, or LXW_NO_ERROR.
-lxw_error writeSheet(lxw_workbook* workbook, const SheetRows& rows)
+lxw_error writeSheet(lxw_workbook* workbook, const SheetRows& rows, const QString& sheetName)
 {
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
+    const QByteArray name = sheetName.toUtf8();
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, name.isEmpty() ? nullptr : name.constData());
     lxw_format* text = workbook_add_format(workbook);
     if (!sheet || !text)
         return LXW_ERROR_MEMORY_MALLOC_FAILED;
@@ -68,7 +69,7 @@ SheetRows sheetRowsOf(const StringGrid& grid)
     return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }};
 }
 
-bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error)
+bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error, const QString& sheetName)
 {
     if (rows.count > LXW_ROW_MAX) {
         if (error)
@@ -84,7 +85,7 @@ bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error)
             *error = QStringLiteral("the workbook cannot be created");
         return false;
     }
-    const lxw_error written = writeSheet(workbook, rows);
+    const lxw_error written = writeSheet(workbook, rows, sheetName);
     const lxw_error closed = workbook_close(workbook);   // frees the workbook in every case
     const lxw_error result = written != LXW_NO_ERROR ? written : closed;
     if (result != LXW_NO_ERROR) {
@@ -101,10 +102,11 @@ void setSpreadsheetOpener(SpreadsheetOpener opener)
     spreadsheetOpener() = opener ? std::move(opener) : openWithDesktop;
 }
 
-bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption)
+bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption,
+                         const QString& sheetName)
 {
     const QString path = temporaryWorkbookPath();
-    const bool opened = !path.isEmpty() && writeXlsxFile(path, rows) && spreadsheetOpener()(path);
+    const bool opened = !path.isEmpty() && writeXlsxFile(path, rows, nullptr, sheetName) && spreadsheetOpener()(path);
     if (!opened) {
         if (!path.isEmpty())
             QFile::remove(path);

@@ -22,8 +22,9 @@ SheetRows sheetRowsOf(const QList<QStringList>& rows);
 // Every row of grid, row 0 (the titles) first.
 SheetRows sheetRowsOf(const StringGrid& grid);
 
-// Writes the workbook to path; false with *error on failure.
-bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error = nullptr);
+// Writes the workbook to path; false with *error on failure. An empty sheetName keeps the format's default.
+bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error = nullptr,
+                   const QString& sheetName = QString());
 
 // Opens a written workbook with the desktop's program; answers whether one was started.
 using SpreadsheetOpener = std::function<bool(const QString& path)>;
@@ -32,4 +33,5 @@ void setSpreadsheetOpener(SpreadsheetOpener opener);
 
 // Writes rows to a new temporary workbook and opens it. On failure shows failureText with caption (the
 // window's own message texts) and answers false.
-bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption);
+bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption,
+                         const QString& sheetName = QString());
