@@ -2,12 +2,12 @@
 // the About box stands as the splash while the main window is built, the event loop runs until the main
 // window has closed, and the settings are written back at every normal exit.
 
-#include "core/about_form.h"
-#include "core/command_line.h"
-#include "core/main_form.h"
-#include "core/settings_file.h"
-#include "core/verify_form.h"
-#include "platform/message_box.h"
+#include "core/dialogs/about_form.h"
+#include "core/base/command_line.h"
+#include "core/frame/main_form.h"
+#include "core/settings/settings_file.h"
+#include "core/verify/verify_form.h"
+#include "platform/widgets/message_box.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,7 +18,7 @@
 
 namespace {
 
-// The tools the editor opens by code (core/tool_commands.h); codes without a tool say "not available yet".
+// The tools the editor opens by code (core/base/tool_commands.h); codes without a tool say "not available yet".
 void registerListTools()
 {
     registerVerifyListTool();

@@ -4,7 +4,7 @@
 // and prints the seconds and the peak resident memory beside the time of `sort -u -t';' -k1,1 -f` on the same
 // file. Usage: bench_list_grid [rows] [folder]
 
-#include "core/list_file.h"
+#include "core/project/list_file.h"
 #include "platform/string_grid.h"
 
 #include <QByteArray>

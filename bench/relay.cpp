@@ -6,7 +6,7 @@
 // recipient is not reported exactly once as delivered or the relay reaches less than half the rate.
 // Needs dnsmasq-base and postfix; run it as root (smtp-sink then drops to "nobody").
 
-#include "transport/smtp_relay.h"
+#include "transport/smtp/smtp_relay.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // postfix's smtp-sink on loopback; then smtp-source sends the same number and size over one connection to
 // the same sink. Prints both rates and their ratio. Run as root (smtp-sink then needs "-u nobody").
 
-#include "transport/send_mail.h"
+#include "transport/smtp/send_mail.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 // more than 10% slower than its pace or loses an answer. Usage: bench_verify [connections ...]
 // The program runs itself again under unshare (as tests/support/netns_run does) so that port 53 is free.
 
-#include "core/list_verifier.h"
-#include "core/msg_language.h"
+#include "core/verify/list_verifier.h"
+#include "core/language/msg_language.h"
 #include "platform/string_grid.h"
 
 // The bench links only the program's libraries, so it takes the test support's dnsmasq starter as source.

@@ -1,25 +1,34 @@
 # Helpers that turn a folder of sources into a library, and a folder of tests into ctest entries.
 
-# sorvanta_library(NAME DEPENDENCIES...): a static library from NAME/*.cpp, *.h and *.qrc.
-function(sorvanta_library name)
-  file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/${name}/*.cpp ${CMAKE_SOURCE_DIR}/${name}/*.h ${CMAKE_SOURCE_DIR}/${name}/*.qrc)
+# sorvanta_library(NAME FOLDER [EXCLUDE SUBFOLDER] DEPENDS DEPENDENCIES...): a static library from FOLDER's *.cpp,
+# *.h and *.qrc, subfolders included (but not SUBFOLDER, which is a library of its own). Adding a file needs no
+# edit of a build file.
+function(sorvanta_library name folder)
+  cmake_parse_arguments(ARG "" "EXCLUDE" "DEPENDS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h ${CMAKE_SOURCE_DIR}/${folder}/*.qrc)
+  if(ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${folder}/${ARG_EXCLUDE}/")
+  endif()
   if(NOT sources)
     set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# sorvanta_tests(FOLDER LIBRARIES...): tests/FOLDER/*_test.cpp become up to four executables by their names:
+# sorvanta_tests(FOLDER [WIDGETS] LIBRARIES...): tests/FOLDER/**/*_test.cpp become up to four executables by
+# their names:
 #   *_interop_test.cpp      label "<folder>_interop", run inside a private network namespace (tests/support/netns_run)
 #   *_gui_interop_test.cpp  label "<folder>_gui_interop", the same for end-to-end tests that create windows
 #   *_gui_test.cpp          label "<folder>_gui"
 #   other *_test.cpp    label "<folder>" (ctest -L takes a regular expression: -L gui finds every gui test)
-# Every test runs offscreen with a fresh SORVANTA_HOME (see test_main).
+# Every test runs offscreen with a fresh SORVANTA_HOME (see test_main). Without WIDGETS the non-gui tests run
+# under a QCoreApplication and link no widget library.
 function(sorvanta_tests folder)
-  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
+  cmake_parse_arguments(ARG "WIDGETS" "" "" ${ARGN})
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*_test.cpp)
   set(gui_interop ${all})
   list(FILTER gui_interop INCLUDE REGEX "_gui_interop_test\\.cpp$")
   set(interop ${all})
@@ -29,12 +38,17 @@ function(sorvanta_tests folder)
   list(FILTER gui INCLUDE REGEX "_gui_test\\.cpp$")
   set(unit ${all})
   list(FILTER unit EXCLUDE REGEX "_(interop|gui)_test\\.cpp$")
-  _sorvanta_test_executable(${folder}_tests "${unit}" "${folder}" "" ${ARGN})
-  _sorvanta_test_executable(${folder}_gui_tests "${gui}" "${folder};gui" "" ${ARGN})
+  set(main test_main_core)
+  if(ARG_WIDGETS)
+    set(main test_main_widgets)
+  endif()
+  set(libraries ${ARG_UNPARSED_ARGUMENTS})
+  _sorvanta_test_executable(${folder}_tests "${unit}" "${folder}" "" ${main} ${libraries})
+  _sorvanta_test_executable(${folder}_gui_tests "${gui}" "${folder};gui" "" test_main_widgets ${libraries})
   _sorvanta_test_executable(${folder}_interop_tests "${interop}" "${folder};interop"
-                            "${CMAKE_SOURCE_DIR}/tests/support/netns_run" ${ARGN})
+                            "${CMAKE_SOURCE_DIR}/tests/support/netns_run" ${main} ${libraries})
   _sorvanta_test_executable(${folder}_gui_interop_tests "${gui_interop}" "${folder};gui;interop"
-                            "${CMAKE_SOURCE_DIR}/tests/support/netns_run" ${ARGN})
+                            "${CMAKE_SOURCE_DIR}/tests/support/netns_run" test_main_widgets ${libraries})
 endfunction()
 
 function(_sorvanta_test_executable target sources labels launcher)

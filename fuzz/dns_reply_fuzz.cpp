@@ -2,10 +2,10 @@
 // outside it, and a parsed reply keeps the stored arrays within their limits.
 // Build and run (clang, from the source root):
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/dns_reply_fuzz.cpp \
-//       transport/dns_packet.cpp $(pkg-config --cflags --libs Qt6Core) -o /tmp/dns_reply_fuzz
+//       transport/net/dns_packet.cpp $(pkg-config --cflags --libs Qt6Core) -o /tmp/dns_reply_fuzz
 //   /tmp/dns_reply_fuzz -max_len=512 -max_total_time=60
 
-#include "transport/dns_packet.h"
+#include "transport/net/dns_packet.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -98,6 +98,10 @@ BLUE = (40, 96, 200, 255)
 YELLOW = (236, 184, 56, 255)
 GREEN = (56, 150, 80, 255)
 RED = (200, 56, 48, 255)
+# Darker inks for the flat buttons' glyphs: their grey form keeps these as shadow, so the shape stays seen.
+DARK_RED = (160, 36, 30, 255)
+DARK_GREEN = (30, 120, 50, 255)
+WHITE = (255, 255, 255, 255)
 
 
 def page(c):
@@ -171,12 +175,29 @@ def draw_options():
 
 def draw_exit():
     c = Canvas(24)
-    c.rect(3, 2, 11, 20, (120, 80, 50, 255))
-    c.rect(4.5, 3.5, 8, 17, (170, 120, 80, 255))
-    c.circle(11, 12, 1, YELLOW)
-    c.line(12, 12, 19, 12, 3, RED)
-    c.polygon([(18, 7.5), (23, 12), (18, 16.5)], RED)
+    c.rect(3, 2, 11, 20, INK)
+    c.rect(4, 3, 9, 18, (120, 80, 50, 255))
+    c.rect(5, 4, 7, 16, (170, 120, 80, 255))
+    c.circle(10.5, 12, 1, YELLOW)
+    c.line(12, 12, 19, 12, 3, DARK_RED)
+    c.polygon([(18, 7.5), (23, 12), (18, 16.5)], DARK_RED)
     c.save("exit.png")
+
+
+def draw_close():
+    c = Canvas(24)
+    c.circle(12, 12, 10, INK)
+    c.circle(12, 12, 9, DARK_RED)
+    c.line(8, 8, 16, 16, 2.6, WHITE)
+    c.line(16, 8, 8, 16, 2.6, WHITE)
+    c.save("close.png")
+
+
+def draw_ok():
+    c = Canvas(24)
+    c.line(3.5, 12.5, 9.5, 18.5, 4, DARK_GREEN)
+    c.line(8.2, 19, 21, 5.5, 4, DARK_GREEN)
+    c.save("ok.png")
 
 
 def envelope(c, x, y, w, h, body, ink, flap_width):
@@ -205,5 +226,5 @@ def draw_background():
 
 if __name__ == "__main__":
     for draw in (draw_new, draw_open, draw_save, draw_saveas, draw_projectoptions, draw_options, draw_exit,
-                 draw_icon, draw_background):
+                 draw_close, draw_ok, draw_icon, draw_background):
         draw()

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "tests/transport/dns_fixtures.h"
-#include "transport/dns_packet.h"
+#include "transport/net/dns_packet.h"
 
 #include <QByteArray>
 #include <QMap>

@@ -2,7 +2,7 @@
 // inside its exec(), and record every message box while answering it.
 #pragma once
 
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // field the dialog shows, and the globals put back afterwards.
 #pragma once
 
-#include "core/accounts.h"
-#include "core/ini_info.h"
-#include "core/settings_file.h"
-#include "core/status_codes.h"
+#include "core/settings/accounts.h"
+#include "core/settings/ini_info.h"
+#include "core/settings/settings_file.h"
+#include "core/settings/status_codes.h"
 
 #include "platform/text_file.h"
 

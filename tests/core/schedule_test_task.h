@@ -2,7 +2,7 @@
 // 2026 18:00, never run.
 #pragma once
 
-#include "core/schedule_objects.h"
+#include "core/schedule/schedule_objects.h"
 
 namespace sorvanta::test {
 

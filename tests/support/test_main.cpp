@@ -1,10 +1,18 @@
-// Test entry point: one QApplication for the process (offscreen by default) and a fresh SORVANTA_HOME per test.
+// Test entry point: one application object for the process and a fresh SORVANTA_HOME per test. Built twice:
+// with SORVANTA_TEST_WIDGETS a QApplication (offscreen by default) for tests that create widgets, else a
+// QCoreApplication, so tests of the layers below the windows link no widget library.
 
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
+#ifdef SORVANTA_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -43,7 +51,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new sorvanta::test::FreshHomeListener);
     return RUN_ALL_TESTS();
 }

@@ -2,7 +2,7 @@
 // each error report, ends the run at "Access Granted" (unless abortOnGrant is off) and counts OnDone.
 #pragma once
 
-#include "transport/pop3_client.h"
+#include "transport/pop3/pop3_client.h"
 
 #include "tests/support/wait_until.h"
 

@@ -2,7 +2,7 @@
 // before succeeded (as the relay drives its client) and records every OnRequestDone.
 #pragma once
 
-#include "transport/smtp_cli.h"
+#include "transport/smtp/smtp_cli.h"
 
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"

@@ -1,0 +1,42 @@
+// TGoToWeb: opens Url in the user's default web browser, the desktop's handler of text/html. The program of
+// the handler's Exec line is started with its options and then Url as one more argument, never through a
+// shell, so an address or a path with blanks arrives whole. Without a handler the desktop opens Url instead.
+// A window size cannot be asked of another program, so there is no choice of a maximised browser window.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class TGoToWeb : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TGoToWeb(QObject* parent = nullptr);
+
+    QString Url;  // the address or the local file to open
+
+    // Starts the browser on Url; false, with errorString(), when it could not be started.
+    bool GoToUrl();
+    // The Exec line of the text/html handler's desktop entry, or empty (errorString() then says why).
+    QString FindBrowserCommand();
+    QString errorString() const { return m_error; }
+
+    // Names the handler's desktop file (default: xdg-mime's answer for text/html); tests answer here.
+    using HandlerQuery = std::function<QString()>;
+    void setHandlerQuery(HandlerQuery query);
+
+private:
+    enum class Lookup {
+        Found,      // an Exec line was read
+        NoHandler,  // no handler is set, or its desktop entry is not installed
+        Broken,     // the entry cannot be read or has no Exec line
+    };
+    Lookup lookUpBrowserCommand(QString& exec);
+    bool openWithDesktop();
+    bool startBrowser(const QString& exec);
+
+    HandlerQuery m_handlerQuery;
+    QString m_error;
+};

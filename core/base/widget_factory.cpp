@@ -1,0 +1,36 @@
+// The windows' widget factories: see widget_factory.h.
+
+#include "core/base/widget_factory.h"
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = named(new QPushButton(caption, parent), name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = named(new QToolButton(parent), name);
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    return button;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name)
+{
+    return named(new QLineEdit(parent), name);
+}
+
+QComboBox* makeDropDown(QWidget* parent, const char* name, bool editable)
+{
+    auto* box = named(new QComboBox(parent), name);
+    box->setEditable(editable);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return box;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
+{
+    return named(new QLabel(text, parent), name);
+}

@@ -1,0 +1,27 @@
+// The small widget factories every window uses: a widget under its component name (the objectName that
+// language files and tests find it by), push and tool buttons, edits, drop-down boxes and labels.
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QToolButton>
+
+// widget, named name; answers widget so that a creation and its naming are one expression.
+template <typename Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// A push button that never becomes the dialog's default by taking the focus.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption);
+// A flat tool button that shows only its caption.
+QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& caption);
+QLineEdit* makeEdit(QWidget* parent, const char* name);
+// A drop-down box as wide as its items.
+QComboBox* makeDropDown(QWidget* parent, const char* name, bool editable = false);
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);

@@ -1,0 +1,116 @@
+// Spreadsheet export: see grid_export.h.
+
+#include "core/dialogs/grid_export.h"
+
+#include "core/base/window_host.h"
+#include "platform/message_box_flags.h"
+#include "platform/string_grid.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+#include <QUrl>
+
+#include <xlsxwriter.h>
+
+namespace {
+
+bool openWithDesktop(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+SpreadsheetOpener& spreadsheetOpener()
+{
+    static SpreadsheetOpener opener = openWithDesktop;
+    return opener;
+}
+
+// Writes the cells; the first lxw error, or LXW_NO_ERROR.
+lxw_error writeSheet(lxw_workbook* workbook, const SheetRows& rows, const QString& sheetName)
+{
+    const QByteArray name = sheetName.toUtf8();
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, name.isEmpty() ? nullptr : name.constData());
+    lxw_format* text = workbook_add_format(workbook);
+    if (!sheet || !text)
+        return LXW_ERROR_MEMORY_MALLOC_FAILED;
+    format_set_num_format(text, "@");
+    for (int row = 0; row < rows.count; ++row) {
+        const QStringList cells = rows.row(row);
+        for (int column = 0; column < cells.size(); ++column) {
+            const QByteArray value = cells.at(column).toUtf8();
+            // Titles stay general; the data cells are text, so "0012" or "1/2" reach the sheet unchanged.
+            lxw_error error = worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), value.constData(),
+                                                     row == 0 ? nullptr : text);
+            if (error != LXW_NO_ERROR)
+                return error;
+        }
+    }
+    return LXW_NO_ERROR;
+}
+
+QString temporaryWorkbookPath()
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/sorvanta-XXXXXX.xlsx"));
+    file.setAutoRemove(false);
+    return file.open() ? file.fileName() : QString();
+}
+
+}  // namespace
+
+SheetRows sheetRowsOf(const QList<QStringList>& rows)
+{
+    return {int(rows.size()), [&rows](int row) { return rows.at(row); }};
+}
+
+SheetRows sheetRowsOf(const StringGrid& grid)
+{
+    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }};
+}
+
+bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error, const QString& sheetName)
+{
+    if (rows.count > LXW_ROW_MAX) {
+        if (error)
+            *error = QStringLiteral("%1 rows do not fit a sheet").arg(rows.count);
+        return false;
+    }
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;   // rows go to disk as they are written
+    const QByteArray fileName = QFile::encodeName(path);
+    lxw_workbook* workbook = workbook_new_opt(fileName.constData(), &options);
+    if (!workbook) {
+        if (error)
+            *error = QStringLiteral("the workbook cannot be created");
+        return false;
+    }
+    const lxw_error written = writeSheet(workbook, rows, sheetName);
+    const lxw_error closed = workbook_close(workbook);   // frees the workbook in every case
+    const lxw_error result = written != LXW_NO_ERROR ? written : closed;
+    if (result != LXW_NO_ERROR) {
+        QFile::remove(path);
+        if (error)
+            *error = QString::fromUtf8(lxw_strerror(result));
+        return false;
+    }
+    return true;
+}
+
+void setSpreadsheetOpener(SpreadsheetOpener opener)
+{
+    spreadsheetOpener() = opener ? std::move(opener) : openWithDesktop;
+}
+
+bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption,
+                         const QString& sheetName)
+{
+    const QString path = temporaryWorkbookPath();
+    const bool opened = !path.isEmpty() && writeXlsxFile(path, rows, nullptr, sheetName) && spreadsheetOpener()(path);
+    if (!opened) {
+        if (!path.isEmpty())
+            QFile::remove(path);
+        ShowMessageBox(failureText, caption, MB_OK | MB_ICONWARNING);
+    }
+    return opened;
+}

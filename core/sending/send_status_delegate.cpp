@@ -1,0 +1,38 @@
+// SendStatusDelegate: the row status picture in the result grid's state column (send_status_delegate.h).
+
+#include "core/sending/send_status_delegate.h"
+
+#include "core/sending/send_engine.h"
+#include "platform/string_grid_model.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+
+QIcon statusIcon(int status)
+{
+    QStyle* style = QApplication::style();
+    switch (status) {
+    case rowGood: return style->standardIcon(QStyle::SP_DialogApplyButton);
+    case rowBad: return style->standardIcon(QStyle::SP_DialogCancelButton);
+    case rowSending: return style->standardIcon(QStyle::SP_BrowserReload);
+    default: return {};
+    }
+}
+
+}  // namespace
+
+void SendStatusDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    if (index.column() != colState)
+        return;
+    const QIcon icon = statusIcon(index.data(StringGridModel::RowStatusRole).toInt());
+    if (icon.isNull())
+        return;
+    const int size = qMin(16, option.rect.height());
+    const QRect target(option.rect.left() + 20, option.rect.top() + (option.rect.height() - size) / 2, size, size);
+    icon.paint(painter, target);
+}

@@ -1,0 +1,25 @@
+// SendingRun: the state one sending window shares between its two paths: the result grid (row status =
+// SendRowStatus), the window's message texts, the counters of the status bar, the row last handed to the
+// external server, the Stop request and the series counters.
+#pragma once
+
+#include "core/sending/send_engine.h"
+#include "platform/string_grid.h"
+
+#include <QStringList>
+
+struct SendingRun {
+    explicit SendingRun(TSeriesObj& seriesObject = SeriesObj) : series(seriesObject) {}
+    Q_DISABLE_COPY_MOVE(SendingRun)
+
+    StringGrid results{resultColumnCount, 2};
+    QStringList texts = sendingWindowTexts();
+    TSeriesObj& series;         // the project's series setting and its counters
+    int CurrentRow = 0;         // external path: the row last handed over; start row - 1 before a run
+    bool StopFlag = false;
+    int Waiting = 0;
+    int Good = 0;
+    int Bad = 0;
+
+    QString text(int index) const { return texts.value(index); }
+};

@@ -1,0 +1,19 @@
+// The settings record's defaults and its two instances: see ini_info.h.
+
+#include "core/settings/ini_info.h"
+
+#include "core/base/text_helpers.h"
+
+TIniInfo DefaultIniInfo;
+TIniInfo ProjectIniInfo;
+
+TIniInfo DefaultIniInfoValues()
+{
+    TIniInfo settings;
+    settings.DnsIP = QString::fromLatin1(defaultDnsServer);
+    settings.CharSet = QStringLiteral("English(en),iso-8859-1");
+    settings.PathPro = ProgramFolder();
+    settings.SectionSymbol = QStringLiteral(";");
+    settings.LangFile = QStringLiteral("language.lan");
+    return settings;
+}

@@ -1,0 +1,441 @@
+// The main window's wiring: reopen list and "setupprj.ini", menu states by the active child, commands and
+// user messages routed to the project editor, the close query, and the About box.
+
+#include "core/dialogs/about_form.h"
+#include "core/frame/main_form.h"
+#include "core/base/user_messages.h"
+#include "core/project/project_files.h"
+#include "tests/core/modal_dialogs.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_home.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <memory>
+#include <tuple>
+
+namespace {
+
+// Stand-ins for the project editor and the sending window, known to the main window by these class names
+// (kept in this file's namespace, apart from the real editor). They record the messages they get; a refusing
+// one answers its close query with No.
+class RecordingChild : public QWidget {
+    Q_OBJECT
+public:
+    using Message = std::tuple<int, qintptr, qintptr>;
+    QList<Message> messages;
+    bool refuseClose = false;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (WindowMessage* message = WindowMessage::from(event)) {
+            messages << Message{message->msg, message->wParam, message->lParam};
+            return true;
+        }
+        return QWidget::event(event);
+    }
+    void closeEvent(QCloseEvent* event) override { event->setAccepted(!refuseClose); }
+};
+
+class TNewMod2MessageForm : public RecordingChild {
+    Q_OBJECT
+};
+
+class T_PostSrv : public RecordingChild {
+    Q_OBJECT
+};
+
+using sorvanta::test::MessageBoxRecorder;
+using sorvanta::test::onNextModal;
+using sorvanta::test::readFileBytes;
+using sorvanta::test::testHome;
+using sorvanta::test::writeFileBytes;
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void createForm(const CommandLineRequest& commandLine = {})
+    {
+        form = std::make_unique<TMainForm>(commandLine);
+        form->show();
+        QCoreApplication::processEvents();
+    }
+
+    template <class Child>
+    Child* addChild()
+    {
+        auto* child = new Child;
+        QMdiSubWindow* sub = form->mdiArea()->addSubWindow(child);
+        sub->show();
+        form->mdiArea()->setActiveSubWindow(sub);
+        QCoreApplication::processEvents();
+        WindowMessage::send(form.get(), WM_UPDATEMENUS);
+        return child;
+    }
+
+    void activate(QWidget* child)
+    {
+        form->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+        WindowMessage::send(form.get(), WM_UPDATEMENUS);
+    }
+
+    QAction* action(const char* name) const
+    {
+        auto* found = form->findChild<QAction*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QToolButton* button(const char* name) const
+    {
+        auto* found = form->findChild<QToolButton*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QMenu* reopenMenu() const { return form->findChild<QMenu*>(QStringLiteral("Reopen1")); }
+
+    QStringList reopenCaptions() const
+    {
+        QStringList captions;
+        for (const QAction* item : reopenMenu()->actions())
+            captions << item->data().toString();
+        return captions;
+    }
+
+    MessageBoxRecorder boxes{IDNO};
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, HasItsComponentsAndStartsWithNothingToWorkOn)
+{
+    createForm();
+    EXPECT_EQ(MainForm, form.get());
+    EXPECT_EQ(form->windowTitle(), "Sorvanta");
+    for (const char* name : {"NewMessagesimple1", "OpenMailMergeProject1", "miSave", "miSaveAs", "miClose",
+                             "OpenAttachment1", "Exit1", "miImporthtml", "miEdit", "miFilter", "miImport",
+                             "miImportTL", "miVerify", "miPrOptions", "Preferences1", "miEnglish"})
+        action(name);
+    for (const char* name : {"sbSave", "sbSaveAs", "sbPrOptions"})
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+    for (const char* name : {"miSave", "miSaveAs", "miClose", "miPrOptions", "miVerify", "miImporthtml", "Cut1"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_FALSE(reopenMenu()->menuAction()->isEnabled());
+    EXPECT_EQ(form->openFileName(), testHome());
+    // Its attachment manager made the counter file on first start.
+    ASSERT_NE(form->findChild<QObject*>(QStringLiteral("AttachmentManager")), nullptr);
+    EXPECT_EQ(QFile(testHome() + "attach.idx").size(), 928);
+}
+
+TEST_F(MainFormTest, FirstShowingWithoutCommandLineDisablesCutCopyPasteAndUndo)
+{
+    form = std::make_unique<TMainForm>();
+    form->show();   // the posted edit state has not run yet
+    for (const char* name : {"Cut1", "Copy1", "Paste1", "Undo1"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(action("Delete1")->isEnabled());
+    EXPECT_TRUE(action("Redo1")->isEnabled());
+}
+
+TEST_F(MainFormTest, ReadsTheFirstTenLinesOfSetupprjWithLineZeroOnTop)
+{
+    QByteArray lines;
+    QStringList expected;
+    for (int i = 0; i < 12; ++i) {
+        lines += QStringLiteral("/Projects/P%1.eml\r\n").arg(i).toUtf8();
+        if (i < 10)
+            expected << QStringLiteral("/Projects/P%1.eml").arg(i);
+    }
+    writeFileBytes(testHome() + "setupprj.ini", lines);
+    createForm();
+    EXPECT_EQ(reopenCaptions(), expected);
+    EXPECT_TRUE(reopenMenu()->menuAction()->isEnabled());
+}
+
+TEST_F(MainFormTest, ReopenCaptionShowsAnAmpersandAsItIs)
+{
+    writeFileBytes(testHome() + "setupprj.ini", "/a/Tom & Jerry.eml\r\n");
+    createForm();
+    EXPECT_EQ(reopenMenu()->actions().at(0)->text(), "/a/Tom && Jerry.eml");
+}
+
+TEST_F(MainFormTest, MenuStateFollowsTheActiveChild)
+{
+    createForm();
+    auto* editor = addChild<TNewMod2MessageForm>();
+    EXPECT_TRUE(action("miSave")->isEnabled());
+    EXPECT_TRUE(button("sbSave")->isEnabled());
+    EXPECT_TRUE(action("miVerify")->isEnabled());
+    EXPECT_FALSE(action("miImporthtml")->isEnabled());
+
+    addChild<T_PostSrv>();
+    EXPECT_TRUE(action("miSave")->isEnabled());
+    EXPECT_TRUE(action("miPrOptions")->isEnabled());
+    EXPECT_TRUE(button("sbPrOptions")->isEnabled());
+    EXPECT_FALSE(button("sbSave")->isEnabled());
+    EXPECT_FALSE(action("miVerify")->isEnabled());
+
+    activate(editor);
+    EXPECT_TRUE(button("sbSaveAs")->isEnabled());
+}
+
+TEST_F(MainFormTest, SaveIsSentToTheActiveEditorOnly)
+{
+    createForm();
+    auto* editor = addChild<TNewMod2MessageForm>();
+    auto* sending = addChild<T_PostSrv>();
+    action("miSave")->trigger();   // enabled while the sending window is active, but does nothing there
+    EXPECT_TRUE(editor->messages.isEmpty());
+    EXPECT_TRUE(sending->messages.isEmpty());
+
+    activate(editor);
+    action("miSaveAs")->trigger();
+    button("sbSave")->click();
+    ASSERT_EQ(editor->messages.size(), 2);
+    EXPECT_EQ(editor->messages[0], RecordingChild::Message(WM_SAVEPROJECT, 1, 0));
+    EXPECT_EQ(editor->messages[1], RecordingChild::Message(WM_SAVEPROJECT, 0, 0));
+}
+
+TEST_F(MainFormTest, EditToolAndListMessagesArePostedToTheEditor)
+{
+    createForm();
+    auto* editor = addChild<TNewMod2MessageForm>();
+    WindowMessage::send(form.get(), WM_EDITSTATE, 63);
+    action("Paste1")->trigger();
+    action("miVerify")->trigger();
+    action("miImportTL")->trigger();
+    WindowMessage::send(form.get(), WM_TOOLCOMMAND, 3, 1);
+    action("miImporthtml")->trigger();
+    WindowMessage::send(form.get(), WM_LISTCHANGED);
+    EXPECT_TRUE(editor->messages.isEmpty());   // all posted on
+    QCoreApplication::processEvents();
+    const QList<RecordingChild::Message> expected = {
+        {WM_EDITCOMMAND, 4, 0}, {WM_TOOLCOMMAND, 0, 4}, {WM_TOOLCOMMAND, 0, 0},
+        {WM_TOOLCOMMAND, 0, 7}, {WM_LISTCHANGED, 0, 0}};
+    EXPECT_EQ(editor->messages, expected);
+}
+
+TEST_F(MainFormTest, RefreshSendGoesToTheSendingWindow)
+{
+    createForm();
+    auto* editor = addChild<TNewMod2MessageForm>();
+    auto* sending = addChild<T_PostSrv>();
+    WindowMessage::send(form.get(), WM_REFRESHSEND);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(editor->messages.isEmpty());
+    EXPECT_EQ(sending->messages, QList<RecordingChild::Message>({{WM_REFRESHSEND, 0, 0}}));
+}
+
+TEST_F(MainFormTest, CommandsWithoutAnEditorDoNothing)
+{
+    createForm();
+    action("miSave")->trigger();
+    action("miClose")->trigger();
+    action("miVerify")->trigger();
+    action("Cut1")->trigger();
+    WindowMessage::send(form.get(), WM_LISTCHANGED);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(MainFormTest, EditStateEnablesEachItemByItsBit)
+{
+    createForm();
+    WindowMessage::send(form.get(), WM_EDITSTATE, 1 | 4 | 32);
+    EXPECT_TRUE(action("Cut1")->isEnabled());
+    EXPECT_FALSE(action("Copy1")->isEnabled());
+    EXPECT_TRUE(action("Paste1")->isEnabled());
+    EXPECT_FALSE(action("Delete1")->isEnabled());
+    EXPECT_FALSE(action("Undo1")->isEnabled());
+    EXPECT_TRUE(action("Redo1")->isEnabled());
+}
+
+TEST_F(MainFormTest, ToolCommandRequests)
+{
+    createForm();
+    const QString path = "/Projects/Mixed Case.eml";
+    WindowMessage::send(form.get(), WM_TOOLCOMMAND, 1, reinterpret_cast<qintptr>(&path));
+    EXPECT_EQ(reopenCaptions(), QStringList({path}));
+    EXPECT_TRUE(reopenMenu()->menuAction()->isEnabled());
+
+    WindowMessage::send(form.get(), WM_TOOLCOMMAND, 3, 1);
+    EXPECT_TRUE(action("miImporthtml")->isEnabled());
+    WindowMessage::send(form.get(), WM_TOOLCOMMAND, 3, 0);
+    EXPECT_FALSE(action("miImporthtml")->isEnabled());
+
+}
+
+TEST_F(MainFormTest, AnEditorThatCannotBeMadeAsksForARelaunch)
+{
+    createForm();
+    ProjectEditorHooks failing;
+    failing.isOpen = [] { return false; };
+    failing.create = [](bool) { return false; };
+    failing.fillFromProject = [](bool) {};
+    SetProjectEditorHooks(failing);
+    form->NewMessagesimple1Click();
+    SetProjectEditorHooks({});
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Relaunch program, use main menu \"Edit/HTML Class Registration\" !");
+    EXPECT_EQ(boxes.boxes[0].caption, "Attention");
+    EXPECT_EQ(boxes.boxes[0].flags & 0xF0, MB_ICONINFORMATION);
+}
+
+TEST_F(MainFormTest, ReopeningAMissingFileSaysSoAndChangesNothing)
+{
+    writeFileBytes(testHome() + "setupprj.ini", "/gone/one.eml\r\n/gone/two.eml\r\n");
+    createForm();
+    reopenMenu()->actions().at(1)->trigger();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "File not found : /gone/two.eml");
+    EXPECT_EQ(boxes.boxes[0].caption, "Attention");
+    EXPECT_EQ(boxes.boxes[0].flags, MB_OK | MB_ICONQUESTION);
+    EXPECT_EQ(reopenCaptions(), QStringList({"/gone/one.eml", "/gone/two.eml"}));
+}
+
+TEST_F(MainFormTest, ReopeningAnExistingFileMovesItToTheTop)
+{
+    const QString existing = testHome() + "Project.eml";
+    writeFileBytes(existing, "");
+    writeFileBytes(testHome() + "setupprj.ini", ("/gone/one.eml\r\n" + existing + "\r\n").toUtf8());
+    createForm();
+    reopenMenu()->actions().at(1)->trigger();
+    EXPECT_EQ(reopenCaptions(), QStringList({existing, "/gone/one.eml"}));
+    EXPECT_EQ(form->openFileName(), existing);
+}
+
+TEST_F(MainFormTest, OpenStartsInTheLastFolderAndAddsTheChoiceToTheReopenList)
+{
+    const QString project = testHome() + "Chosen.eml";
+    writeFileBytes(project, "");
+    createForm();
+    QString title, folder;
+    onNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        folder = dialog->directory().absolutePath() + "/";
+        // The file-name edit has the focus, so selectFile() would leave it alone.
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("Chosen.eml");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    action("OpenMailMergeProject1")->trigger();
+    EXPECT_EQ(title, "Open Project");
+    EXPECT_EQ(folder, testHome());
+    EXPECT_EQ(reopenCaptions(), QStringList({project}));
+    EXPECT_EQ(form->openFileName(), project);
+}
+
+TEST_F(MainFormTest, NewTakesTheFolderOfTheLastFileName)
+{
+    createForm();
+    action("NewMessagesimple1")->trigger();
+    EXPECT_EQ(form->openFileName(), testHome() + "*.eml");
+}
+
+TEST_F(MainFormTest, CloseProjectClosesTheSendingWindowsAndTheEditor)
+{
+    createForm();
+    addChild<T_PostSrv>();
+    auto* editor = addChild<TNewMod2MessageForm>();
+    addChild<QLabel>();
+    activate(editor);
+    action("miClose")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QList<QMdiSubWindow*> left = form->mdiArea()->subWindowList();
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_TRUE(qobject_cast<QLabel*>(left[0]->widget()));
+}
+
+TEST_F(MainFormTest, HelpWithoutTheHelpFileSaysItIsMissing)
+{
+    createForm();
+    action("Help1")->trigger();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "File not found : " + testHome() + "merge.hlp");
+}
+
+TEST_F(MainFormTest, CloseQueryNoKeepsTheWindowAndWritesNothing)
+{
+    writeFileBytes(testHome() + "setupprj.ini", "/a.eml\r\n");
+    createForm();
+    const QString added = "/b.eml";
+    WindowMessage::send(form.get(), WM_TOOLCOMMAND, 1, reinterpret_cast<qintptr>(&added));
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Do you want to quit the program?");
+    EXPECT_EQ(boxes.boxes[0].caption, "Attention");
+    EXPECT_EQ(boxes.boxes[0].flags, MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL);
+    EXPECT_EQ(readFileBytes(testHome() + "setupprj.ini"), "/a.eml\r\n");
+}
+
+TEST_F(MainFormTest, CloseQueryYesWritesTheReopenListTopFirst)
+{
+    writeFileBytes(testHome() + "setupprj.ini", "/a.eml\r\n");
+    createForm();
+    const QString added = "/B.eml";
+    WindowMessage::send(form.get(), WM_TOOLCOMMAND, 1, reinterpret_cast<qintptr>(&added));
+    boxes.answerWith(IDYES);
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(readFileBytes(testHome() + "setupprj.ini"), "/B.eml\r\n/a.eml\r\n");
+}
+
+TEST_F(MainFormTest, AChildThatRefusesToCloseKeepsTheProgramOpenWithoutAsking)
+{
+    createForm();
+    addChild<TNewMod2MessageForm>()->refuseClose = true;
+    boxes.answerWith(IDYES);
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_FALSE(QFile::exists(testHome() + "setupprj.ini"));
+}
+
+TEST_F(MainFormTest, CommandLineEditorTakesTheFileName)
+{
+    CommandLineRequest request;
+    request.fileName = testHome() + "list.eml";
+    request.createEditor = true;
+    createForm(request);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->openFileName(), request.fileName);
+    EXPECT_EQ(form->commandLine().fileName, request.fileName);
+}
+
+TEST(AboutForm, SplashHidesOkAndTheAboutBoxClosesWithIt)
+{
+    std::unique_ptr<TAboutForm> splash(ShowSplash());
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_FALSE(splash->OKButton->isVisible());
+    EXPECT_EQ(splash->ProductName->text(), "Sorvanta");
+    splash.reset();
+
+    bool okShown = false;
+    QString title;
+    onNextModal([&](QWidget* modal) {
+        auto* about = qobject_cast<TAboutForm*>(modal);
+        ASSERT_NE(about, nullptr);
+        title = about->windowTitle();
+        okShown = about->OKButton->isVisible();
+        about->OKButton->click();
+    });
+    AboutExecute(nullptr);
+    EXPECT_EQ(title, "About");
+    EXPECT_TRUE(okShown);
+}
+
+}  // namespace
+
+#include "main_form_gui_test.moc"

@@ -1,0 +1,338 @@
+// ExternalSending against scripted loopback peers: the header lines and their order, a refused row
+// followed by a delivered one on the same run, a server that closes early, the POP3 login and the
+// re-login after the set minutes (on a manual clock), and the re-send of failed rows after a relay run.
+
+#include "core/sending/external_sending.h"
+
+#include "tests/core/scripted_smtp.h"
+#include "tests/support/test_files.h"
+#include "tests/support/scripted_peer.h"
+#include "tests/support/test_home.h"
+#include "tests/support/wait_until.h"
+#include "platform/clock.h"
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include <memory>
+
+using sorvanta::test::ScriptedPeer;
+using sorvanta::test::pumpEvents;
+using sorvanta::test::scriptSmtp;
+using sorvanta::test::testHome;
+using sorvanta::test::waitUntil;
+using sorvanta::test::writeFileBytes;
+
+namespace {
+
+void scriptPop3(ScriptedPeer& peer)
+{
+    peer.send("+OK ready\r\n").expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n")
+        .expectLine().send("+OK bye\r\n").close();
+}
+
+// The DATA blocks the client sent, in order.
+QList<QByteArray> messagesIn(const QByteArray& bytes)
+{
+    QList<QByteArray> messages;
+    qsizetype position = 0;
+    while ((position = bytes.indexOf("DATA\r\n", position)) >= 0) {
+        position += 6;
+        const qsizetype end = bytes.indexOf("\r\n.\r\n", position);
+        if (end < 0)
+            break;
+        messages << bytes.mid(position, end + 2 - position);
+        position = end;
+    }
+    return messages;
+}
+
+// The header lines without their line ends and the blanks the composer puts after each value.
+QByteArrayList headerLines(const QByteArray& message)
+{
+    QByteArrayList lines = message.left(message.indexOf("\r\n\r\n")).split('\n');
+    for (QByteArray& line : lines)
+        line = line.trimmed();
+    return lines;
+}
+
+class ExternalSendingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.CharSet.clear();
+        settings.Pop3Identify = false;
+        account.Name = "Sender Name";
+        account.UserID = "user";
+        account.PopServer = "127.0.0.1";
+        account.SMTPServer = "127.0.0.1";
+        account.ReturnAddress = "sender@origin.test";
+        account.ReplyTo = "replies@origin.test";
+        account.MailDomain = "origin.test";
+        content.subject = "Hello [name]";
+        content.plainBody = "Dear [name],\r\nthis is for [email].\r\n";
+    }
+
+    void setList(const QList<QStringList>& rows)
+    {
+        StringGrid list(2, int(rows.size()) + 1);
+        list.setCell(0, 0, "email");
+        list.setCell(1, 0, "name");
+        run.results = StringGrid(resultColumnCount, int(rows.size()) + 1);
+        for (int row = 1; row <= rows.size(); ++row) {
+            list.setRowCells(row, rows[row - 1]);
+            run.results.setCell(colEmail, row, rows[row - 1][0]);
+        }
+        content.setList(list, {"email", "name"});
+    }
+
+    void listen(ScriptedPeer& smtp)
+    {
+        scriptSmtp(smtp);
+        ASSERT_TRUE(smtp.listen());
+        account.SMTPPort = smtp.port();
+    }
+
+    void listenPop3(ScriptedPeer& pop3)
+    {
+        scriptPop3(pop3);
+        ASSERT_TRUE(pop3.listen());
+        account.PopPort = pop3.port();
+    }
+
+    // Runs from the first row to the end and answers how the run ended.
+    ExternalSending::RunEnd runToEnd(bool login, bool resend = false)
+    {
+        engine.setAccount(account);
+        QObject::connect(&engine, &ExternalSending::logLine, [this](const QString& line) { log << line; });
+        QObject::connect(&engine, &ExternalSending::loginFailed, [this](const QString& text) { loginError = text; });
+        std::optional<ExternalSending::RunEnd> end;
+        int ends = 0;
+        const QMetaObject::Connection ended =
+            QObject::connect(&engine, &ExternalSending::runEnded, [&](ExternalSending::RunEnd how) {
+                end = how;
+                ++ends;
+            });
+        if (resend)
+            engine.resend();
+        else
+            engine.start(login);
+        EXPECT_TRUE(waitUntil([&] { return end.has_value(); }, 30000));
+        pumpEvents(50);   // late events of the peers must not end the run a second time
+        QObject::disconnect(ended);
+        EXPECT_EQ(ends, 1);
+        return end.value_or(ExternalSending::RunEnd::Aborted);
+    }
+
+    TIniInfo settings = DefaultIniInfoValues();
+    tAccountObj account;
+    TSeriesObj series;
+    SendingRun run{series};
+    SendContent content;
+    ExternalSending engine{run, content, settings};
+    QStringList log;
+    QString loginError;
+};
+
+TEST_F(ExternalSendingTest, SendsEachRowMergedWithItsHeadersInOrder)
+{
+    ScriptedPeer smtp;
+    listen(smtp);
+    setList({{"ann@example.test", "Ann"}, {"bob@example.test", "Bob"}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+
+    EXPECT_EQ(smtp.connectionCount(), 1);   // the connection is kept for the second message
+    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    ASSERT_EQ(messages.size(), 2);
+    QByteArrayList ids;
+    for (int i = 0; i < 2; ++i) {
+        const QByteArrayList lines = headerLines(messages[i]);
+        const qsizetype mime = lines.indexOf("Mime-Version: 1.0");
+        ASSERT_GE(mime, 0);
+        EXPECT_TRUE(lines.value(mime + 1).startsWith("Date: "));
+        EXPECT_EQ(lines.value(mime + 2), "Reply-To: replies@origin.test");
+        EXPECT_EQ(lines.value(mime + 3), "X-Mailer: Quarvel");
+        const QByteArray id = lines.value(mime + 4);
+        EXPECT_TRUE(QRegularExpression(R"(^Message-Id: <\d{14}\.\d+\.[0-9A-F]+\.23w9r9A@origin\.test>$)")
+                        .match(QString::fromLatin1(id)).hasMatch()) << id.toStdString();
+        ids << id;
+        EXPECT_TRUE(lines.contains("From: \"Sender Name\" <sender@origin.test>"));
+        EXPECT_TRUE(messages[i].contains("charset=\"us-ascii\""));
+    }
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_TRUE(headerLines(messages[0]).contains("Subject: Hello Ann"));
+    EXPECT_TRUE(messages[0].contains("Dear Ann,\r\nthis is for ann@example.test.\r\n"));
+    EXPECT_TRUE(headerLines(messages[1]).contains("Subject: Hello Bob"));
+    EXPECT_EQ(run.Good, 2);
+    EXPECT_EQ(run.Waiting, 0);
+    EXPECT_EQ(run.results.cell(colResult, 2), "Sent through ISP smtp mail server");
+    EXPECT_EQ(log, (QStringList{"ann@example.test;Ok", "bob@example.test;Ok"}));
+}
+
+TEST_F(ExternalSendingTest, NoReplyToLineWithoutAReplyAddress)
+{
+    ScriptedPeer smtp;
+    listen(smtp);
+    account.ReplyTo.clear();
+    setList({{"ann@example.test", "Ann"}});
+    runToEnd(false);
+    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_FALSE(messages[0].contains("Reply-To:"));
+}
+
+TEST_F(ExternalSendingTest, ARefusedRowIsBadAndTheNextRowIsDelivered)
+{
+    ScriptedPeer smtp;
+    listen(smtp);
+    setList({{"refused@example.test", "Ref"}, {"no address", "x"}, {"bob@example.test", "Bob"}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+
+    EXPECT_EQ(run.results.rowStatus(1), rowBad);
+    EXPECT_EQ(run.results.cell(colState, 1), "No");
+    EXPECT_EQ(run.results.cell(colCode, 1), "550");
+    EXPECT_TRUE(run.results.cell(colComment, 1).contains("550 5.1.1 no such user"));
+    EXPECT_EQ(run.results.rowStatus(2), rowBad);
+    EXPECT_EQ(run.results.cell(colResult, 2), "Error email");
+    EXPECT_EQ(run.results.rowStatus(3), rowGood);
+    EXPECT_EQ(run.Bad, 2);
+    EXPECT_EQ(run.Good, 1);
+    EXPECT_EQ(run.Waiting, 0);
+    ASSERT_EQ(log.size(), 3);
+    EXPECT_TRUE(log[0].startsWith("refused@example.test;No;"));
+    EXPECT_EQ(log[1], "no address;No;Error email");
+    EXPECT_EQ(log[2], "bob@example.test;Ok");
+    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("Hello Bob"));
+}
+
+TEST_F(ExternalSendingTest, AServerClosingEarlyFailsEachRowOnce)
+{
+    ScriptedPeer smtp;
+    smtp.send("220 peer.test ready\r\n").expectLine().close();
+    ASSERT_TRUE(smtp.listen());
+    account.SMTPPort = smtp.port();
+    setList({{"ann@example.test", "Ann"}, {"bob@example.test", "Bob"}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(smtp.connectionCount(), 2);
+    EXPECT_EQ(run.Bad, 2);
+    EXPECT_EQ(run.Waiting, 0);
+    EXPECT_EQ(run.results.rowStatus(1), rowBad);
+    EXPECT_EQ(run.results.rowStatus(2), rowBad);
+    EXPECT_EQ(log.size(), 2);
+}
+
+TEST_F(ExternalSendingTest, LogsInAgainAfterTheSetMinutes)
+{
+    ScopedManualClock clock;
+    ScriptedPeer smtp;
+    ScriptedPeer pop3;
+    listen(smtp);
+    listenPop3(pop3);
+    settings.Pop3Identify = true;
+    settings.AutoCommit = true;
+    settings.AutoCommitT = 10;
+    setList({{"a@example.test", "A"}, {"b@example.test", "B"}, {"c@example.test", "C"}});
+    // Nine minutes pass while the first message goes, one more during the second.
+    int accepted = 0;
+    QObject::connect(&engine, &ExternalSending::logLine, [&](const QString&) {
+        clock.advance(++accepted == 1 ? 9 * 60 * 1000 : 60 * 1000);
+    });
+    EXPECT_EQ(runToEnd(true), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(run.Good, 3);
+    EXPECT_EQ(pop3.connectionCount(), 2);    // before the first and before the third message
+    EXPECT_TRUE(pop3.received(0).startsWith("USER user\r\nPASS "));
+}
+
+TEST_F(ExternalSendingTest, ARefusedLoginEndsTheRun)
+{
+    ScriptedPeer pop3;
+    pop3.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("-ERR denied\r\n").expectLine();
+    ASSERT_TRUE(pop3.listen());
+    account.PopPort = pop3.port();
+    setList({{"a@example.test", "A"}});
+    EXPECT_EQ(runToEnd(true), ExternalSending::RunEnd::LoginFailed);
+    EXPECT_FALSE(loginError.isEmpty());
+    EXPECT_EQ(run.results.rowStatus(1), rowWaiting);
+}
+
+TEST_F(ExternalSendingTest, StopDuringTheLoginEndsTheRunOnceAsAborted)
+{
+    ScriptedPeer pop3;
+    pop3.send("+OK ready\r\n");   // then silent
+    ASSERT_TRUE(pop3.listen());
+    account.PopPort = pop3.port();
+    setList({{"a@example.test", "A"}});
+    engine.setAccount(account);
+    QList<ExternalSending::RunEnd> ends;
+    QObject::connect(&engine, &ExternalSending::runEnded, [&](ExternalSending::RunEnd how) { ends << how; });
+    engine.start(true);
+    ASSERT_TRUE(waitUntil([&] { return pop3.connectionCount() == 1; }, 30000));
+    run.StopFlag = true;
+    engine.stop();
+    ASSERT_TRUE(waitUntil([&] { return !ends.isEmpty(); }, 30000));
+    pumpEvents(100);
+    EXPECT_EQ(ends, QList<ExternalSending::RunEnd>{ExternalSending::RunEnd::Aborted});
+    EXPECT_FALSE(engine.running());
+    EXPECT_TRUE(waitUntil([&] { return !engine.busy(); }, 30000));   // Stop's wait loop ends
+    EXPECT_EQ(run.results.rowStatus(1), rowWaiting);
+}
+
+TEST_F(ExternalSendingTest, ResendAfterARelayRunSendsFailedAndUnreachedRows)
+{
+    ScriptedPeer smtp;
+    ScriptedPeer pop3;
+    listen(smtp);
+    listenPop3(pop3);
+    setList({{"a@example.test", "A"}, {"b@example.test", "B"}, {"nobody", "N"}, {"c@example.test", "C"}});
+    run.results.setRowStatus(1, rowGood);
+    run.results.setRowStatus(2, rowBad);
+    run.results.setCell(colCode, 2, "10060");
+    run.results.setRowStatus(3, rowBad);   // the relay run found no "@" in it
+    run.Good = 1;
+    run.Bad = 2;
+    EXPECT_EQ(runToEnd(false, true), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(run.Good, 3);   // every row counted once by its latest result
+    EXPECT_EQ(run.Bad, 1);
+    EXPECT_EQ(pop3.connectionCount(), 1);    // the login is made although "Pop3 Identify" is off
+    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].contains("Hello B"));
+    EXPECT_TRUE(messages[1].contains("Hello C"));
+    EXPECT_EQ(run.results.cell(colCode, 2), "");
+    EXPECT_EQ(run.results.rowStatus(2), rowGood);
+}
+
+TEST_F(ExternalSendingTest, ProjectAttachmentsGoOnceAndTheRowFileAsAPlainFile)
+{
+    ScriptedPeer smtp;
+    listen(smtp);
+    writeFileBytes(testHome() + "terms.txt", "Terms of the offer\r\n");
+    writeFileBytes(testHome() + "own.bin", QByteArray("\x01\x02\x03\x04", 4));
+    AttachmentRecord terms;
+    terms.filePath = testHome() + "terms.txt";
+    terms.displayName = "Terms.txt";
+    terms.description = "the terms";
+    AttachmentRecord missing;
+    missing.filePath = testHome() + "missing.pdf";
+    engine.setAttachments({missing, terms});
+    content.attachColumn = 1;
+    setList({{"ann@example.test", testHome() + "own.bin"}, {"bob@example.test", ""}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+
+    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0].count("Terms of the offer"), 1);
+    EXPECT_EQ(messages[0].count("name=\"Terms.txt\""), 1);
+    EXPECT_TRUE(messages[0].contains("Content-Description: the terms"));
+    EXPECT_EQ(messages[0].count("filename=\"own.bin\""), 1);
+    EXPECT_EQ(messages[1].count("Terms of the offer"), 1);
+    EXPECT_FALSE(messages[1].contains("own.bin"));
+    EXPECT_FALSE(smtp.receivedAll().contains("missing.pdf"));
+    EXPECT_EQ(log.filter("File not found").size(), 2);
+    EXPECT_EQ(run.Good, 2);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// TDnsQuery against a scripted UDP peer: the datagram sent, replies accepted, foreign IDs and hostile
+// replies dropped without an event, invalid names refused before anything is sent.
+
+#include "transport/net/dns_query.h"
+
+#include "platform/winsock_error.h"
+#include "tests/support/scripted_peer.h"
+#include "tests/support/wait_until.h"
+#include "tests/transport/dns_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace dns_fixtures;
+using sorvanta::test::pumpEvents;
+using sorvanta::test::ScriptedPeer;
+using sorvanta::test::waitUntil;
+
+namespace {
+
+// The reply with the ID of the query it answers.
+QByteArray answering(const QByteArray& query, const QByteArray& packet)
+{
+    return query.left(2) + packet.mid(2);
+}
+
+struct QueryFixture {
+    ScriptedPeer peer{ScriptedPeer::Protocol::Udp};
+    TDnsQuery query;
+    std::vector<int> results;
+
+    bool start()
+    {
+        query.OnRequestDone = [this](TDnsQuery*, int error) { results.push_back(error); };
+        if (!peer.listen())
+            return false;
+        query.setAddr(peer.address());
+        query.setPort(QString::number(peer.port()));
+        return true;
+    }
+};
+
+TEST(DnsQueryTest, SendsTheQueryAndParsesTheReply)
+{
+    QueryFixture f;
+    f.peer.expectData().respond([](const QByteArray& q) {
+        return answering(q, reply(0, 0x8180, "example.com", {mx(pointerTo(12), 10, label("mx") + pointerTo(12))}));
+    });
+    ASSERT_TRUE(f.start());
+    const int id = f.query.MXLookup(QStringLiteral("example.com"));
+    EXPECT_EQ(id, 1);
+    EXPECT_EQ(f.query.ResponseLength(), -1);
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(f.peer.datagrams(), QList<QByteArray>{*dns::buildQuery(1, "example.com")});
+    EXPECT_EQ(f.query.AnswerType(0), 15);
+    EXPECT_EQ(f.query.AnswerTag(0), 0);
+    EXPECT_EQ(f.query.MXExchange(f.query.AnswerTag(0)), "mx.example.com");
+    EXPECT_EQ(f.query.MXExchange(50), "");
+    EXPECT_EQ(f.query.AnswerType(-1), 0);
+    EXPECT_GT(f.query.ResponseLength(), 12);
+}
+
+TEST(DnsQueryTest, NameErrorStillReportsZero)
+{
+    QueryFixture f;
+    f.peer.expectData().respond([](const QByteArray& q) { return answering(q, reply(0, 0x8183, "nowhere.test", {})); });
+    ASSERT_TRUE(f.start());
+    f.query.MXLookup(QStringLiteral("nowhere.test"));
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(f.query.Response().responseCode, 3);
+    EXPECT_EQ(f.query.Response().anCount, 0);
+    EXPECT_EQ(f.query.AnswerTag(0), 0);
+}
+
+TEST(DnsQueryTest, InvalidNameSendsNothingAndReports10022Later)
+{
+    QueryFixture f;
+    f.peer.expectData();
+    ASSERT_TRUE(f.start());
+    f.query.MXLookup(QString(64, u'a') + QStringLiteral(".test"));
+    EXPECT_TRUE(f.results.empty()) << "never inside MXLookup";
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(30);
+    EXPECT_EQ(f.results, std::vector<int>{WSAEINVAL});
+    EXPECT_TRUE(f.peer.datagrams().isEmpty());
+}
+
+TEST(DnsQueryTest, HostileAndForeignRepliesAreDroppedWithoutAnEvent)
+{
+    QueryFixture f;
+    const std::vector<HostileCase> hostile = hostileReplies();
+    f.peer.expectData();
+    for (const HostileCase& c : hostile)
+        f.peer.respond([packet = c.packet](const QByteArray& q) { return answering(q, packet); });
+    f.peer.respond([](const QByteArray&) { return reply(0x7777, 0x8180, "example.com", {}); });   // foreign ID
+    f.peer.respond([](const QByteArray& q) { return reply(0, 0x0100, "example.com", {}).replace(0, 2, q.left(2)); });
+    f.peer.wait(100).respond([](const QByteArray& q) { return answering(q, reply(0, 0x8180, "example.com", {})); });
+    f.peer.respond([](const QByteArray& q) { return answering(q, reply(0, 0x8180, "example.com", {})); });
+    ASSERT_TRUE(f.start());
+    f.query.MXLookup(QStringLiteral("example.com"));
+    ASSERT_TRUE(waitUntil([&] { return f.peer.finishedCount() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(50);
+    EXPECT_EQ(f.results, std::vector<int>{0}) << "one event: the good reply; its duplicate is dropped too";
+}
+
+TEST(DnsQueryTest, NewLookupAbandonsTheOldOne)
+{
+    QueryFixture f;
+    // The first query is answered late, after the second has gone out; only the second's reply counts.
+    f.peer.expectData().expectData().respond([](const QByteArray& q) {
+        return answering(q, reply(0, 0x8180, "second.test", {mx(pointerTo(12), 2, label("two") + root())}));
+    });
+    ASSERT_TRUE(f.start());
+    f.query.MXLookup(QStringLiteral("first.test"));
+    ASSERT_TRUE(waitUntil([&] { return f.peer.datagrams().size() == 1; }));
+    const int second = f.query.MXLookup(QStringLiteral("second.test"));
+    EXPECT_EQ(second, 2);
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(30);
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(f.query.MXExchange(0), "two");
+}
+
+TEST(DnsQueryTest, ServerGivenByNameIsLookedUpFirst)
+{
+    QueryFixture f;
+    f.peer.expectData().respond([](const QByteArray& q) { return answering(q, reply(0, 0x8180, "a.test", {})); });
+    ASSERT_TRUE(f.start());
+    f.query.setAddr(QStringLiteral("localhost"));
+    f.query.MXLookup(QStringLiteral("a.test"));
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    EXPECT_EQ(f.results, std::vector<int>{0});
+}
+
+TEST(DnsQueryTest, HandlerMayDeleteTheQuery)
+{
+    QueryFixture f;
+    f.peer.expectData().respond([](const QByteArray& q) { return answering(q, reply(0, 0x8180, "a.test", {})); });
+    ASSERT_TRUE(f.start());
+    auto* query = new TDnsQuery;
+    query->setAddr(f.peer.address());
+    query->setPort(QString::number(f.peer.port()));
+    bool done = false;
+    query->OnRequestDone = [&](TDnsQuery* sender, int) {
+        done = true;
+        delete sender;
+    };
+    query->MXLookup(QStringLiteral("a.test"));
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    pumpEvents(20);
+}
+
+}  // namespace

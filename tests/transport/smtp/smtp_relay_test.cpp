@@ -1,0 +1,532 @@
+// The direct-delivery relay against scripted loopback peers: a UDP peer answers the MX queries and a TCP
+// peer plays the SMTP server. Seconds are shortened to 20 ms so time-outs run quickly.
+
+#include "transport/smtp/smtp_relay.h"
+
+#include "tests/support/closed_port.h"
+#include "tests/support/scripted_peer.h"
+#include "tests/support/test_home.h"
+#include "tests/support/wait_until.h"
+#include "tests/transport/dns_fixtures.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace std::chrono_literals;
+using sorvanta::test::closedPort;
+using sorvanta::test::pumpEvents;
+using sorvanta::test::ScriptedPeer;
+using sorvanta::test::testHome;
+using sorvanta::test::waitUntil;
+
+namespace {
+
+// ---- DNS replies built from the query they answer
+
+QByteArray queriedName(const QByteArray& query)
+{
+    QByteArray name;
+    for (qsizetype p = 12; p < query.size() && query[p] != 0; p += 1 + quint8(query[p]))
+        name += (name.isEmpty() ? "" : ".") + query.mid(p + 1, quint8(query[p]));
+    return name;
+}
+
+int queryId(const QByteArray& query)
+{
+    return (quint8(query[0]) << 8) | quint8(query[1]);
+}
+
+QByteArray mxReply(const QByteArray& query, const QByteArray& exchange)
+{
+    using namespace dns_fixtures;
+    return reply(queryId(query), 0x8180, queriedName(query), {mx(pointerTo(12), 10, wireName(exchange))});
+}
+
+QByteArray emptyReply(const QByteArray& query)
+{
+    return dns_fixtures::reply(queryId(query), 0x8180, queriedName(query), {});
+}
+
+QByteArray cnameReply(const QByteArray& query)
+{
+    using namespace dns_fixtures;
+    return reply(queryId(query), 0x8180, queriedName(query), {record(pointerTo(12), 5, wireName("alias.test"))});
+}
+
+// Domains: "*.test" get an MX record naming 127.0.0.1, "cname.test" a CNAME, "silent.test" no reply,
+// anything else (such as "127.0.0.1") a reply without answers.
+QByteArray answerQuery(const QByteArray& query)
+{
+    const QByteArray name = queriedName(query);
+    if (name == "silent.test")
+        return {};
+    if (name == "cname.test")
+        return cnameReply(query);
+    if (name.endsWith(".test"))
+        return mxReply(query, "127.0.0.1");
+    return emptyReply(query);
+}
+
+// ---- the SMTP server: one stateless answer per line, so every connection plays the same script
+
+struct SmtpBehaviour {
+    QByteArray rcptReply = "250 ok\r\n";
+    QByteArray quitReply = "221 bye\r\n";
+    bool banner = true;
+};
+
+QByteArray answerLine(const SmtpBehaviour& behaviour, const QByteArray& line)
+{
+    if (line.startsWith("HELO ") || line.startsWith("MAIL FROM:"))
+        return "250 ok\r\n";
+    if (line.startsWith("RCPT TO:"))
+        return line.contains("<refused") ? QByteArray("550 5.1.1 no such user\r\n") : behaviour.rcptReply;
+    if (line == "DATA\r\n")
+        return "354 go ahead\r\n";
+    if (line == ".\r\n")
+        return "250 queued\r\n";
+    if (line == "QUIT\r\n")
+        return behaviour.quitReply;
+    return {};                                          // a line of the message
+}
+
+struct Result {
+    int err;
+    QString comment;
+};
+
+class SmtpRelayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        relay.From = "sender@origin.test";
+        relay.HeaderFrom = "Sender <sender@origin.test>";
+        relay.Signon = "relay.test";
+        relay.setSubject("Hello");
+        relay.setBody({"Line one", "Line two"});
+        relay.setTimeOut(25);                           // half a second
+        relay.setSecondLength(20ms);
+        relay.OnEMailProcessed = [this](TSmtpRelayServer2*, int index, int err, const QString& comment) {
+            results.insert({index, {err, comment}});
+            ++reportCount;
+        };
+        relay.OnFinished = [this](TSmtpRelayServer2*, bool wasAborted) {
+            ++finishedCount;
+            aborted = wasAborted;
+        };
+    }
+
+    void startDns(const ScriptedPeer::Responder& responder = answerQuery)
+    {
+        dns.expectData().respond(responder).repeat();
+        ASSERT_TRUE(dns.listen());
+        relay.setDns(dns.address());
+        relay.setDnsPort(QString::number(dns.port()));
+    }
+
+    void startSmtp(SmtpBehaviour behaviour = {})
+    {
+        if (behaviour.banner)
+            smtp.send("220 server ready\r\n");
+        for (int i = 0; i < 200; ++i)
+            smtp.expectLine().respond([behaviour](const QByteArray& line) { return answerLine(behaviour, line); });
+        ASSERT_TRUE(smtp.listen());
+        relay.setSmtpPort(QString::number(smtp.port()));
+    }
+
+    void setRecipients(const QStringList& addresses)
+    {
+        StringList list;
+        for (qsizetype i = 0; i < addresses.size(); ++i)
+            list.add(addresses[i], int(i) + 100);
+        relay.setRecipients(list);
+    }
+
+    void runToEnd(int timeoutMs = 10000)
+    {
+        relay.Send();
+        ASSERT_TRUE(waitUntil([&] { return finishedCount > 0; }, timeoutMs));
+        pumpEvents(150);                                // nothing may follow OnFinished
+    }
+
+    int resultOf(int index) const { return results.count(index) ? results.at(index).err : 99999; }
+
+    ScriptedPeer dns{ScriptedPeer::Protocol::Udp};
+    ScriptedPeer smtp;
+    TSmtpRelayServer2 relay;
+    std::map<int, Result> results;
+    int reportCount = 0;
+    int finishedCount = 0;
+    bool aborted = false;
+};
+
+TEST_F(SmtpRelayTest, EveryRecipientIsReportedOnceOverSeveralConnections)
+{
+    startDns();
+    startSmtp();
+    QStringList addresses;
+    for (int i = 0; i < 23; ++i)
+        addresses << QStringLiteral("user%1@domain%2.test").arg(i).arg(i % 3);
+    setRecipients(addresses);
+    relay.setConnections(5);
+    runToEnd();
+
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_FALSE(aborted);
+    EXPECT_EQ(reportCount, 23);
+    for (int i = 0; i < 23; ++i)
+        EXPECT_EQ(resultOf(i), relayDelivered) << i;
+    EXPECT_EQ(smtp.connectionCount(), 23);
+    EXPECT_EQ(dns.datagrams().size(), 23);
+    const QByteArray all = smtp.receivedAll();
+    for (const QString& address : addresses)
+        EXPECT_EQ(all.count("RCPT TO:<" + address.toUtf8() + ">\r\n"), 1) << address.toStdString();
+    EXPECT_FALSE(relay.busy());
+}
+
+TEST_F(SmtpRelayTest, DialogueAndMessageOfOneRecipient)
+{
+    startDns();
+    startSmtp();
+    setRecipients({"user@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered) << smtp.received(0).toStdString();
+    EXPECT_EQ(results.at(0).comment, "250 queued");
+    const QByteArray session = smtp.received(0);
+    EXPECT_TRUE(session.startsWith("HELO relay.test\r\nMAIL FROM:<sender@origin.test>\r\n"
+                                   "RCPT TO:<user@one.test>\r\nDATA\r\nFrom: Sender <sender@origin.test>\r\n"
+                                   "To: user@one.test\r\n"))
+        << session.toStdString();
+    EXPECT_TRUE(session.contains("\r\nSubject: Hello\r\n"));
+    EXPECT_TRUE(session.endsWith("\r\n\r\nLine one\r\nLine two\r\n\r\n.\r\nQUIT\r\n")) << session.toStdString();
+}
+
+struct CodeCase {
+    const char* name;
+    const char* address;
+    SmtpBehaviour smtp;
+    int err;
+    const char* comment;
+};
+
+class SmtpRelayCodeTest : public SmtpRelayTest, public ::testing::WithParamInterface<CodeCase> {};
+
+TEST_P(SmtpRelayCodeTest, ReportsTheCode)
+{
+    startDns();
+    startSmtp(GetParam().smtp);
+    setRecipients({GetParam().address, "after@one.test"});
+    runToEnd();
+
+    EXPECT_EQ(reportCount, 2);
+    EXPECT_EQ(resultOf(0), GetParam().err);
+    EXPECT_EQ(results[0].comment, GetParam().comment);
+    EXPECT_EQ(resultOf(1), GetParam().smtp.banner ? relayDelivered : relayTimedOut);   // the worker goes on
+    EXPECT_EQ(finishedCount, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, SmtpRelayCodeTest,
+    ::testing::Values(
+        CodeCase{"delivered", "user@one.test", {}, relayDelivered, "250 queued"},
+        CodeCase{"no_answer_goes_to_the_domain_itself", "user@127.0.0.1", {}, relayDelivered, "250 queued"},
+        CodeCase{"cname_first", "user@cname.test", {}, relayNoMailHost, ""},
+        CodeCase{"empty_domain", "user@", {}, relayNoMailHost, ""},
+        CodeCase{"rcpt_refused", "refused@one.test", {}, 550, "550 5.1.1 no such user"},
+        CodeCase{"silent_server", "user@one.test", {.banner = false}, relayTimedOut, ""},
+        CodeCase{"quit_refused_after_delivery", "user@one.test", {.quitReply = "500 no\r\n"}, relayDelivered,
+                 "250 queued"},
+        CodeCase{"quit_unanswered_after_delivery", "user@one.test", {.quitReply = ""}, relayDelivered,
+                 "250 queued"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The message text takes several time-outs to arrive, but the server never stops taking it: each batch the
+// socket accepts is activity, so the message is delivered, not reported as timed out.
+TEST_F(SmtpRelayTest, MessageStillArrivingAfterTheTimeOutIsDelivered)
+{
+    constexpr int lineCount = 6000;
+    constexpr qint64 timeOutMs = 25 * 20;               // the fixture's TimeOut in shortened seconds
+    const auto answer = [](const QByteArray& line) { return answerLine({}, line); };
+    startDns();
+    smtp.send("220 server ready\r\n");
+    for (int i = 0; i < 4; ++i)                         // HELO, MAIL FROM, RCPT TO, DATA
+        smtp.expectLine().respond(answer);
+    smtp.readSlowly(32 * 1024, 10);                     // about 3 MB a second
+    for (int i = 0; i < lineCount + 50; ++i)            // header, body, ".", QUIT
+        smtp.expectLine().respond(answer);
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    relay.setBody(QStringList(lineCount, QString(900, u'x')));
+    setRecipients({"user@one.test"});
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    runToEnd(30000);
+
+    EXPECT_EQ(resultOf(0), relayDelivered) << results[0].comment.toStdString();
+    EXPECT_GT(elapsed.elapsed(), 3 * timeOutMs) << "the message did not outlast the time-out";
+    EXPECT_EQ(smtp.received(0).count(QByteArray(900, 'x') + "\r\n"), lineCount);
+}
+
+TEST_F(SmtpRelayTest, RefusedConnectionReportsTheSocketError)
+{
+    startDns();
+    relay.setSmtpPort(QString::number(closedPort()));
+    setRecipients({"user@one.test"});
+    runToEnd();
+    EXPECT_EQ(resultOf(0), 10061);
+}
+
+TEST_F(SmtpRelayTest, SilentDnsServersAreRotatedThenReported)
+{
+    dns.expectData().repeat();                          // takes every query, answers none
+    ASSERT_TRUE(dns.listen());
+    const QString server = dns.address();
+    relay.setDns(server + " " + server + "  " + server);
+    relay.setDnsPort(QString::number(dns.port()));
+    setRecipients({"user@one.test"});
+    runToEnd();
+
+    EXPECT_EQ(resultOf(0), relayNoDnsServer);
+    EXPECT_EQ(reportCount, 1);
+    EXPECT_EQ(dns.datagrams().size(), 3);               // one query per server
+}
+
+TEST_F(SmtpRelayTest, AbortAllReportsEveryRecipientInProgressOnce)
+{
+    startDns();
+    startSmtp({.banner = false});
+    relay.setTimeOut(1000);                             // nothing times out on its own
+    setRecipients({"user@silent.test", "user@one.test", "waiting@one.test"});
+    relay.setConnections(2);
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return smtp.connectionCount() == 1 && dns.datagrams().size() == 2; }));
+    pumpEvents(50);
+    relay.AbortAll();
+    EXPECT_FALSE(relay.busy());
+    ASSERT_TRUE(waitUntil([&] { return finishedCount > 0; }));
+    pumpEvents(150);
+
+    EXPECT_EQ(reportCount, 2);                          // the third was never started
+    EXPECT_EQ(resultOf(0), relayStopped);               // DNS phase
+    EXPECT_EQ(resultOf(1), relayStopped);               // SMTP phase
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_TRUE(aborted);
+}
+
+TEST_F(SmtpRelayTest, AbortAllDuringQuitDoesNotReportAgain)
+{
+    startDns();
+    startSmtp({.quitReply = ""});
+    relay.setTimeOut(1000);
+    setRecipients({"user@one.test", "next@one.test"});
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return reportCount == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return smtp.received(0).endsWith("QUIT\r\n"); }));
+    relay.AbortAll();
+    ASSERT_TRUE(waitUntil([&] { return finishedCount > 0; }));
+    pumpEvents(150);
+
+    EXPECT_EQ(reportCount, 1);
+    EXPECT_EQ(resultOf(0), relayDelivered);
+    EXPECT_TRUE(aborted);
+}
+
+TEST_F(SmtpRelayTest, AbortAllFromInsideAReportEndsTheRunOnce)
+{
+    startDns();
+    startSmtp();
+    setRecipients({"first@one.test", "user@", "third@one.test"});   // the second worker reports at once
+    relay.setConnections(2);
+    relay.OnEMailProcessed = [this](TSmtpRelayServer2* sender, int index, int err, const QString&) {
+        results.insert({index, {err, {}}});
+        ++reportCount;
+        sender->AbortAll();
+    };
+    runToEnd();
+
+    EXPECT_EQ(reportCount, 2);
+    EXPECT_EQ(resultOf(0), relayStopped);
+    EXPECT_EQ(resultOf(1), relayNoMailHost);
+    EXPECT_EQ(finishedCount, 1);
+}
+
+TEST_F(SmtpRelayTest, NoRecipientsFinishAtOnce)
+{
+    startDns();
+    runToEnd(1000);
+    EXPECT_EQ(reportCount, 0);
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_FALSE(aborted);
+}
+
+TEST_F(SmtpRelayTest, RunStartedFromOnFinishedReportsEveryRecipientOnceAgain)
+{
+    startDns();
+    startSmtp();
+    setRecipients({"first@one.test", "user@", "third@two.test"});
+    relay.setConnections(2);
+    std::map<int, QList<int>> codes;                    // index -> the codes of both runs
+    relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int index, int err, const QString&) {
+        codes[index].append(err);
+    };
+    relay.OnFinished = [this](TSmtpRelayServer2* sender, bool wasAborted) {
+        aborted = wasAborted;
+        if (++finishedCount == 1)
+            sender->Send();                             // the relay is idle again inside its own event
+    };
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return finishedCount == 2; }));
+    pumpEvents(150);
+
+    EXPECT_EQ(finishedCount, 2);
+    EXPECT_FALSE(aborted);
+    const QList<int> delivered{relayDelivered, relayDelivered};
+    EXPECT_EQ(codes, (std::map<int, QList<int>>{{0, delivered}, {1, {relayNoMailHost, relayNoMailHost}},
+                                                {2, delivered}}));
+    EXPECT_FALSE(relay.busy());
+}
+
+TEST_F(SmtpRelayTest, ItemsWithoutObjectAreSkipped)
+{
+    startDns();
+    startSmtp();
+    StringList list;
+    list.add("skipped@one.test");
+    list.add("sent@one.test", 7);
+    relay.setRecipients(list);
+    runToEnd();
+    EXPECT_EQ(reportCount, 1);
+    EXPECT_EQ(resultOf(1), relayDelivered);
+    EXPECT_FALSE(smtp.receivedAll().contains("skipped"));
+}
+
+TEST_F(SmtpRelayTest, SendRefusesBadStartsAndStaysIdle)
+{
+    relay.From.clear();
+    relay.setDns("127.0.0.1");
+    setRecipients({"user@one.test"});
+    try {
+        relay.Send();
+        FAIL() << "no exception";
+    } catch (const TSmtpRelayServerException& e) {
+        EXPECT_EQ(e.text(), "FROM property is empty");
+    }
+    relay.From = "sender@origin.test";
+    relay.setAttachments({testHome() + "present.txt", testHome() + "missing.pdf\t\tapplication/pdf"});
+    QFile present(testHome() + "present.txt");
+    ASSERT_TRUE(present.open(QIODevice::WriteOnly));
+    present.close();
+    try {
+        relay.Send();
+        FAIL() << "no exception";
+    } catch (const TSmtpRelayServerException& e) {
+        EXPECT_EQ(e.text(), "File not found '" + testHome() + "missing.pdf'");
+    }
+    EXPECT_FALSE(relay.busy());
+    relay.setConnections(3);                            // idle: properties may change
+    pumpEvents(150);
+    EXPECT_EQ(reportCount, 0);
+    EXPECT_EQ(finishedCount, 0);
+}
+
+TEST_F(SmtpRelayTest, PropertiesRefuseChangesWhileBusy)
+{
+    startDns();
+    startSmtp({.banner = false});
+    relay.setTimeOut(1000);
+    setRecipients({"user@one.test"});
+    relay.Send();
+    EXPECT_TRUE(relay.busy());
+    EXPECT_THROW(relay.setSubject("x"), TSmtpRelayServerException);
+    EXPECT_THROW(relay.setConnections(2), TSmtpRelayServerException);
+    EXPECT_THROW(relay.Send(), TSmtpRelayServerException);
+    relay.AbortAll();
+    ASSERT_TRUE(waitUntil([&] { return finishedCount > 0; }));
+}
+
+TEST_F(SmtpRelayTest, PerRecipientDataIsConvertedToTheCharset)
+{
+    startDns();
+    startSmtp();
+    QFile file(testHome() + "report.pdf");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("%PDF");
+    file.close();
+    relay.charSet = "windows-1251";
+    relay.setAttachments({testHome() + "report.pdf\t\tapplication/pdf"});
+    relay.OnGetDataEx = [](TSmtpRelayServer2*, int index, QString& headerTo, QString& subject, QStringList& mml,
+                           QStringList& attach, QStringList&, QStringList&, QStringList&) {
+        headerTo = QStringLiteral("Reader %1 <reader%1@one.test>").arg(index);
+        subject = QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442");   // "Privet" in Cyrillic
+        mml = QStringList{QStringLiteral("Dear reader %1").arg(index)};
+        EXPECT_EQ(attach.size(), 1);                    // the run's attachments, not the last recipient's
+        attach << QString();                            // an empty item is skipped
+    };
+    setRecipients({"reader0@one.test", "reader1@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered);
+    ASSERT_EQ(resultOf(1), relayDelivered);
+    const QByteArray all = smtp.receivedAll();
+    EXPECT_TRUE(all.contains("To: Reader 1 <reader1@one.test>\r\n"));
+    EXPECT_TRUE(all.contains("Subject: \xCF\xF0\xE8\xE2\xE5\xF2\r\n"));
+    EXPECT_TRUE(all.contains("Dear reader 0\r\n"));
+    EXPECT_EQ(all.count("Content-Type: application/pdf;"), 2);
+}
+
+TEST_F(SmtpRelayTest, LongBodyLinesArriveWrapped)
+{
+    startDns();
+    startSmtp();
+    relay.setBody({QString(2500, 'a'), QString(1500, 'b'), "end"});
+    setRecipients({"user@one.test"});
+    runToEnd();
+    ASSERT_EQ(resultOf(0), relayDelivered);
+    const QByteArray expected = QByteArray(998, 'a') + "\r\n" + QByteArray(998, 'a') + "\r\n" + QByteArray(504, 'a') +
+                                "\r\n" + QByteArray(998, 'b') + "\r\n" + QByteArray(502, 'b') + "\r\nend\r\n";
+    EXPECT_TRUE(smtp.received(0).contains("\r\n\r\n" + expected));
+}
+
+struct WrapCase {
+    const char* name;
+    QList<int> lengths;         // of the input lines, each of distinct letters
+    QList<int> expected;        // lengths after wrapping
+};
+
+class WrapLongLinesTest : public ::testing::TestWithParam<WrapCase> {};
+
+TEST_P(WrapLongLinesTest, CutsWithoutLosingOrJoining)
+{
+    QStringList lines;
+    QString all;
+    for (qsizetype i = 0; i < GetParam().lengths.size(); ++i) {
+        lines << QString(GetParam().lengths[i], QChar(char16_t(u'a' + i)));
+        all += lines.last();
+    }
+    wrapLongLines(lines);
+    QList<int> lengths;
+    for (const QString& line : lines)
+        lengths << int(line.size());
+    EXPECT_EQ(lengths, GetParam().expected);
+    EXPECT_EQ(lines.join(QString()), all);
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.isEmpty() || line.count(line[0]) == line.size()) << "a line joins two input lines";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, WrapLongLinesTest,
+    ::testing::Values(WrapCase{"short_lines_untouched", {0, 5, 998}, {0, 5, 998}},
+                      WrapCase{"one_long_line", {2500}, {998, 998, 504}},
+                      WrapCase{"rest_not_joined_to_next", {1500, 3}, {998, 502, 3}},
+                      WrapCase{"just_over", {999}, {998, 1}},
+                      WrapCase{"exact_multiple", {1996, 2}, {998, 998, 2}},
+                      WrapCase{"two_long_lines", {1100, 1100}, {998, 102, 998, 102}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,156 @@
+// The message writer of SendMail: header block, MIME structure (single part, or nested multipart/mixed,
+// alternative and related), plain and HTML bodies, inline pictures and attachments, produced as a DATA
+// stream block by block, ready for the wire (CR LF line ends, dot-stuffed, ending in CR LF; the caller
+// sends the "." line). No socket here. A file that cannot be read ends the stream with failed() set.
+#pragma once
+
+#include "transport/mime/attachment_record.h"
+#include "transport/mime/charsets.h"
+#include "transport/mime/part_content_type.h"
+#include "transport/mime/quoted_printable.h"
+#include "transport/mime/smtp_data_stream.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <variant>
+
+enum class TTypeContent { tcPlain, tcHtml };
+enum class THdrCoding { hcBase64, hcQuotedPrn };
+
+// What the composer reads of SendMail's properties.
+struct ExternalMessage {
+    QString FROM_Name;
+    QString FROM_Address;
+    QStringList ListTo;                 // "address" or "address|name"; item 0 is the first recipient
+    QStringList Listcc;
+    QString Subject;
+    QStringList Headers;                // extra header lines, written after "Mime-Version: 1.0"
+    QStringList MailText;
+    QStringList HtmlText;
+    QStringList HtmlFiles;              // inline pictures, parallel to HtmlCids
+    QStringList HtmlCids;
+    TTypeContent TypeContent = TTypeContent::tcPlain;
+    QString Content_Type;               // of a single-part message
+    QString Charset;                    // the name written in Content-Type lines
+    TMimeChar MimeChar = TMimeChar::ISO_8859_1;
+    THdrCoding HdrCoding = THdrCoding::hcQuotedPrn;
+    QStringList Attachments;            // item k-1 pairs with slot k
+};
+
+// OnMailInfo codes the composer raises (SendMail's SendMailInfo values).
+enum ComposerInfo {
+    InfoFileStarts = 5,         // [path]
+    InfoBase64FileSize = 6,     // [bytes]
+    InfoBase64FileDone = 7,     // [bytes encoded so far]
+    InfoBodySize = 10,          // [bytes]
+    InfoBodyDone = 11,          // [bytes of the body part or of fed data so far]
+};
+
+struct ComposerEvents {
+    std::function<void(int info, const QString& addinfo)> mailInfo;
+    // OnFeedData: when set it replaces the MIME body; called until it returns empty bytes.
+    std::function<QByteArray()> feedData;
+};
+
+// One encoded word of RFC 2047 for a header ("=?charset?Q?...?=" or "?B?"), or the text unchanged when
+// it is plain ASCII. The text is converted to charset first.
+QByteArray EncodeHeaderWord(const QString& text, TMimeChar charset, THdrCoding coding);
+// Header text for a field body: EncodeHeaderWord's word, or, when that would pass the 76-character lines
+// of RFC 2047 section 2 (firstLineUsed characters already stand before it), several words of whole
+// characters on folded lines ("\r\n ").
+QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding coding, qsizetype firstLineUsed = 0);
+// "Name: value" with the value (at most 999 characters) as header text, then two blanks; a line
+// without ": " is returned unchanged.
+QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding);
+// "----------" and twelve random values 0..254 in upper-case hexadecimal.
+QByteArray MakeBoundary(QRandomGenerator& random);
+// True when a body must go quoted-printable: a control byte other than CR and LF, a byte of 127 or
+// more, or a line longer than 998 bytes.
+bool BodyNeedsEncoding(QByteArrayView body);
+
+class ExternalComposer {
+public:
+    // seed drives the boundaries; the callbacks must not destroy the composer.
+    ExternalComposer(const ExternalMessage& message, const AttachmentSlots& attachmentSlots, ComposerEvents events,
+                     quint32 seed = QRandomGenerator::system()->generate());
+    ~ExternalComposer();
+    Q_DISABLE_COPY_MOVE(ExternalComposer)
+
+    // The next piece of the DATA stream (a few KB); empty once atEnd() or failed().
+    QByteArray nextBlock();
+    bool atEnd() const { return m_steps.empty(); }
+    // The whole stream at once (tests and small messages); empty when failed().
+    QByteArray composeAll();
+
+    // A file of the message could not be read: the stream stops there and must not be ended with ".".
+    bool failed() const { return !m_errorString.isEmpty(); }
+    QString errorString() const { return m_errorString; }
+
+private:
+    enum class FileCoding { Base64Attachment, Base64Picture, QuotedPrintable, PlainText, Uuencode };
+    struct Body {
+        QByteArray bytes;
+        bool encoded = false;
+        qsizetype done = -1;            // -1 until the part's size was announced
+        QuotedPrintableEncoder encoder;
+    };
+    struct Feed {
+        qint64 total = 0;
+    };
+    struct FilePart {
+        QString path;
+        FileCoding coding = FileCoding::PlainText;
+        std::shared_ptr<QFile> file;    // opened when the part is reached
+        qint64 done = 0;
+        QuotedPrintableEncoder encoder;
+    };
+    using Step = std::variant<QByteArray, Body, Feed, FilePart>;
+
+    void planMessage(const ExternalMessage& message, const AttachmentSlots& attachmentSlots, quint32 seed);
+    void planHeaders(const ExternalMessage& message);
+    void planTextPart();
+    void planHtmlPart(const ExternalMessage& message);
+    void planAttachments(const ExternalMessage& message, const AttachmentSlots& attachmentSlots);
+    void planRecordAttachment(const AttachmentRecord& record);
+    void planBareAttachment(const QString& path);
+    void planPicture(const QString& path, const QString& cid);
+    bool checkReadable(const QString& path);
+    void addLine(const QByteArray& line);
+    void addBody(const QByteArray& bytes, bool encoded);
+    void addFile(const QString& path, FileCoding coding);
+    void addDispositionAndDescription(const QString& disposition, const QString& fileName,
+                                      const QString& description);
+    QByteArray boundaryLine() const;
+    void closeBoundary();
+    QByteArray headerWord(const QString& text) const;
+    QByteArray headerText(const QString& text, qsizetype firstLineUsed) const;
+
+    bool runStep(Step& step);
+    bool runBody(Body& body);
+    bool runFeed(Feed& feed);
+    bool runFile(FilePart& part);
+    void encodeFileBlock(FilePart& part, const QByteArray& data);
+    void info(int code, const QString& text);
+    void fail(const QString& text);
+
+    ComposerEvents m_events;
+    TMimeChar m_charset;
+    THdrCoding m_coding;
+    QByteArray m_charsetName;
+    int m_flags = 0;
+    QList<QByteArray> m_boundaries;
+    int m_index = -1;
+    QByteArray m_textBody;
+    QByteArray m_htmlBody;
+    PartContentType m_partTypes;
+    std::deque<Step> m_steps;
+    SmtpDataStream m_stream;
+    QString m_errorString;
+};

@@ -1,0 +1,28 @@
+// Local-time texts of the message header: the Date value of RFC 5322 section 3.3 with English day and month
+// names and the zone offset in force at that moment (daylight saving included, "+0000" for UTC; a Date is
+// never written without its zone), the "yyyymmddhhnn" stamp inside our Message-IDs, and the external-server
+// path's Date text ("5 MAR 09 14:07:09 +0300"). The one place that turns a moment into header text.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <ctime>
+
+// The local time at that moment, following a TZ changed since the last call.
+std::tm mailLocalTime(std::time_t when);
+// "+0100", "-0530": the UTC offset in force at that local time (tm_gmtoff), "+0000" for UTC.
+QByteArray zoneOffsetText(const std::tm& local);
+
+// "Thu, 3 Dec 2026 09:05:07 +0100"
+QByteArray mailDateText(std::time_t when);
+// "202612030905"
+QByteArray messageIdStamp(std::time_t when);
+
+// The UTC offset in force at moment (or now), as zoneOffsetText gives it.
+QString TimeZoneText(std::time_t moment);
+QString TimeZoneText();
+
+// The external-server path's Date text: "5 MAR 09 14:07:09 +0300", local time and the offset in force.
+QString FormatMailDate(const QDateTime& dateTime);

@@ -1,0 +1,398 @@
+// A message as the lines sent after DATA: see mime_message_writer.h.
+//
+// Layout of a multipart body (B0 mixed, B1 alternative, B2 related; parts in brackets only when present):
+//   preamble, --B0, [alternative header, --B1], [text part header, text lines],
+//   [--B1], [related header, --B2], [HTML part header] or an empty line, HTML lines,
+//   [per picture: empty line, --B2, picture header, base64; after the last: --B2--], empty line, [--B1--],
+//   per attachment: empty line, --B0, attachment header, base64; after the last: empty line, --B0--
+//   or, without attachments: empty line, --B0--.
+
+#include "transport/mime/mime_message_writer.h"
+
+#include "transport/mime/base64.h"
+#include "transport/mime/mail_date.h"
+#include "transport/mime/smtp_data_stream.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qsizetype Base64GroupBytes = 45;   // 60 characters a line
+// RFC 5321 section 4.5.3.1.6: at most 998 bytes before the CR LF; servers refuse longer lines.
+constexpr qsizetype MaxWireLineLength = 998;
+
+bool isUtf8Continuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The bytes of a line's text that fit on the wire: a leading dot is doubled there.
+qsizetype roomFor(QByteArrayView line)
+{
+    return line.startsWith('.') ? MaxWireLineLength - 1 : MaxWireLineLength;
+}
+
+// The index of the last blank before end and after index after; 0 when there is none.
+qsizetype lastBlankBefore(QByteArrayView line, qsizetype end, qsizetype after = 0)
+{
+    for (qsizetype i = end - 1; i > after; --i) {
+        if (isBlank(line[i]))
+            return i;
+    }
+    return 0;
+}
+
+// The longest first piece of at most room bytes that ends between two UTF-8 characters.
+qsizetype characterBoundary(QByteArrayView line, qsizetype room)
+{
+    qsizetype cut = room;
+    while (cut > room - 3 && isUtf8Continuation(line[cut]))
+        --cut;
+    return cut;
+}
+
+// A body line without line breaks as wire lines that fit: each piece ends after its last blank, or between
+// two characters when it has none. Joined again, the pieces give the line.
+void appendBodyPieces(SmtpDataStream& out, QByteArrayView line)
+{
+    while (line.size() > roomFor(line)) {
+        const qsizetype blank = lastBlankBefore(line, roomFor(line));
+        const qsizetype piece = blank > 0 ? blank + 1 : characterBoundary(line, roomFor(line));
+        out.appendLine(line.first(piece));
+        line = line.sliced(piece);
+    }
+    out.appendLine(line);
+}
+
+// A header line without line breaks, folded (RFC 5322 section 2.2.3) before the last blank that fits, never
+// right behind the field name. A run without blanks can only be folded by putting one in front of its rest.
+void appendHeaderPieces(SmtpDataStream& out, QByteArrayView line)
+{
+    QByteArray rest;
+    qsizetype nameEnd = std::max<qsizetype>(0, line.indexOf(": ") + 1);
+    while (line.size() > roomFor(line)) {
+        const qsizetype blank = lastBlankBefore(line, roomFor(line) + 1, nameEnd);
+        nameEnd = 0;
+        if (blank > 0) {
+            out.appendLine(line.first(blank));
+            line = line.sliced(blank);
+            continue;
+        }
+        const qsizetype piece = characterBoundary(line, roomFor(line));
+        out.appendLine(line.first(piece));
+        rest = ' ' + line.sliced(piece).toByteArray();     // copied before the old rest is freed
+        line = rest;
+    }
+    out.appendLine(line);
+}
+
+using AppendPieces = void (*)(SmtpDataStream& out, QByteArrayView line);
+
+// A line as DATA lines: embedded CR, LF or CR LF end lines, and each line too long for the wire is split
+// by appendPieces.
+void appendWireLines(SmtpDataStream& out, QByteArrayView line, AppendPieces appendPieces)
+{
+    if (line.size() <= MaxWireLineLength - 1) {
+        out.appendLine(line);                              // the stream turns embedded breaks into CR LF
+        return;
+    }
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] != '\r' && line[i] != '\n')
+            continue;
+        appendPieces(out, line.sliced(start, i - start));
+        if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
+            ++i;                                           // CR LF is one line break
+        start = i + 1;
+    }
+    appendPieces(out, line.sliced(start));
+}
+
+bool has8bitBytes(const QList<QByteArray>& lines)
+{
+    return std::any_of(lines.begin(), lines.end(), [](const QByteArray& line) {
+        return std::any_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 128; });
+    });
+}
+
+QByteArray quoted(const QByteArray& text)
+{
+    return '"' + text + '"';
+}
+
+bool isLineBreakOrNul(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+// CR, LF and NUL become blanks: a header text never starts another header line.
+QByteArray singleLine(QByteArray text)
+{
+    if (std::none_of(text.cbegin(), text.cend(), isLineBreakOrNul))
+        return text;                                       // still shared: nothing copied
+    std::replace_if(text.begin(), text.end(), isLineBreakOrNul, ' ');
+    return text;
+}
+
+// A file name as the quoted string of a part header.
+QByteArray quotedFileName(const QByteArray& name)
+{
+    QByteArray escaped = singleLine(name);
+    escaped.replace('\\', "\\\\").replace('"', "\\\"");
+    return quoted(escaped);
+}
+
+QByteArray partType(const QByteArray& mimeType)
+{
+    return mimeType.isEmpty() ? QByteArray("application/octet-stream") : singleLine(mimeType);
+}
+
+QByteArray transferEncoding(bool eightBit)
+{
+    return eightBit ? "Content-Transfer-Encoding: 8bit" : "Content-Transfer-Encoding: 7bit";
+}
+
+}  // namespace
+
+MimeMessageWriter::MimeMessageWriter(MimeMessageContent content) : m_content(std::move(content))
+{
+    for (QByteArray* text : {&m_content.from, &m_content.to, &m_content.replyTo, &m_content.subject,
+                             &m_content.contentType, &m_content.charset, &m_content.mailDomain})
+        *text = singleLine(*text);
+    m_text8bit = m_content.textPresent && has8bitBytes(m_content.textLines);
+    m_html8bit = m_content.htmlPresent && has8bitBytes(m_content.htmlLines);
+    m_phase = m_content.textPresent ? Phase::Text : m_content.htmlPresent ? Phase::HtmlStart : closingPhase();
+    const bool multipart = !m_content.attachments.isEmpty() || (m_content.textPresent && m_content.htmlPresent)
+                           || !m_content.images.isEmpty();
+    if (multipart) {
+        m_mixedBoundary = newBoundary();
+        if (m_content.textPresent && m_content.htmlPresent)
+            m_alternativeBoundary = newBoundary();
+        if (m_content.htmlPresent && !m_content.images.isEmpty())
+            m_relatedBoundary = newBoundary();
+    }
+    queueHeader();
+    if (multipart)
+        queueMultipartPreamble();
+}
+
+QByteArray MimeMessageWriter::newBoundary()
+{
+    QByteArray boundary(10, '-');
+    for (int i = 0; i < 12; ++i)
+        boundary += QByteArray::number(QRandomGenerator::global()->bounded(255), 16).toUpper();
+    return boundary;
+}
+
+MimeMessageWriter::Status MimeMessageWriter::write(SmtpDataStream& out, qsizetype budget)
+{
+    while (!m_failed) {
+        if (out.size() >= budget)
+            return Status::More;
+        if (m_pendingNext == m_pending.size() && m_phase == Phase::Done)
+            return Status::Finished;
+        writeStep(out);
+    }
+    return Status::Failed;
+}
+
+void MimeMessageWriter::queueHeader()
+{
+    const MimeMessageContent& c = m_content;
+    m_pending << "From: " + c.from << "To: " + c.to << "X-Mailer: Quarvel" << "Reply-To: <" + c.replyTo + ">"
+              << "Subject: " + c.subject << "Mime-Version: 1.0" << contentTypeLine();
+    if (!isMultipart() && (m_text8bit || m_html8bit))
+        m_pending << transferEncoding(true);
+    m_pending << "Date: " + mailDateText(c.date)
+              << "Message-ID: <" + messageIdStamp(c.date) + ".mail." + QByteArray::number(c.messageNumber) + "@"
+                     + c.mailDomain + ">"
+              << "";
+    if (c.headerLineHook) {
+        for (QByteArray& line : m_pending)
+            c.headerLineHook(line);
+    }
+}
+
+QByteArray MimeMessageWriter::contentTypeLine() const
+{
+    if (isMultipart())
+        return "Content-Type: multipart/mixed;\r\n boundary=" + quoted(m_mixedBoundary);
+    return "Content-Type: " + m_content.contentType + "; charset=" + quoted(m_content.charset);
+}
+
+void MimeMessageWriter::queueMultipartPreamble()
+{
+    m_pending << "This is a multipart MIME message." << "--" + m_mixedBoundary;
+    if (!m_alternativeBoundary.isEmpty()) {
+        m_pending << "Content-Type: multipart/alternative;\r\n boundary=" + quoted(m_alternativeBoundary) << ""
+                  << "" << "--" + m_alternativeBoundary;
+    }
+    if (m_content.textPresent)
+        queueTextPartHeader("text/plain", m_text8bit);
+}
+
+void MimeMessageWriter::queueTextPartHeader(const QByteArray& type, bool eightBit)
+{
+    m_pending << "Content-Type: " + type + "; charset=" + quoted(m_content.charset) << transferEncoding(eightBit)
+              << "";
+}
+
+void MimeMessageWriter::queueHtmlStart()
+{
+    if (!m_alternativeBoundary.isEmpty())
+        m_pending << "--" + m_alternativeBoundary;
+    if (!m_relatedBoundary.isEmpty()) {
+        m_pending << "Content-Type: multipart/related;\r\n boundary=" + quoted(m_relatedBoundary) << "" << ""
+                  << "--" + m_relatedBoundary;
+    }
+    if (isMultipart())
+        queueTextPartHeader("text/html", m_html8bit);
+    if (m_pending.size() == m_pendingNext)
+        m_pending << "";                                   // a single-part HTML body starts with an empty line
+}
+
+void MimeMessageWriter::queueImageHeader(const MimeInlineImage& image)
+{
+    m_pending << "" << "--" + m_relatedBoundary << "Content-Type: " + partType(image.mimeType)
+              << "Content-ID: <" + singleLine(image.contentId) + ">" << "Content-Transfer-Encoding: base64"
+              << "Content-Disposition: inline; filename=" + quotedFileName(image.fileName) << "";
+}
+
+void MimeMessageWriter::queueAttachmentHeader(const MimeAttachment& attachment)
+{
+    m_pending << "" << "--" + m_mixedBoundary << "Content-Type: " + partType(attachment.mimeType) + ";"
+              << "\tname=" + quotedFileName(attachment.fileName) << "Content-Transfer-Encoding: base64"
+              << "Content-Disposition: attachment;" << "\tfilename=" + quotedFileName(attachment.fileName) << "";
+}
+
+void MimeMessageWriter::queueHtmlEnd()
+{
+    m_pending << "";
+    if (!m_alternativeBoundary.isEmpty())
+        m_pending << "--" + m_alternativeBoundary + "--";
+    m_phase = closingPhase();
+}
+
+MimeMessageWriter::Phase MimeMessageWriter::closingPhase() const
+{
+    return m_content.attachments.isEmpty() ? Phase::Closing : Phase::Attachment;
+}
+
+void MimeMessageWriter::writeStep(SmtpDataStream& out)
+{
+    if (m_pendingNext < m_pending.size()) {
+        appendWireLines(out, m_pending[m_pendingNext++], appendHeaderPieces);
+        if (m_pendingNext == m_pending.size()) {
+            m_pending.clear();
+            m_pendingNext = 0;
+        }
+        return;
+    }
+    switch (m_phase) {
+    case Phase::Text:
+        if (!writeNextLine(out, m_content.textLines))
+            m_phase = m_content.htmlPresent ? Phase::HtmlStart : closingPhase();
+        return;
+    case Phase::HtmlStart:
+        queueHtmlStart();
+        m_phase = Phase::Html;
+        return;
+    case Phase::Html:
+        if (writeNextLine(out, m_content.htmlLines))
+            return;
+        if (m_relatedBoundary.isEmpty())
+            queueHtmlEnd();
+        else
+            m_phase = Phase::Image;
+        return;
+    case Phase::Image:
+        if (writeFilePart(out, m_content.images, &MimeMessageWriter::queueImageHeader)) {
+            m_pending << "--" + m_relatedBoundary + "--";
+            queueHtmlEnd();
+        }
+        return;
+    case Phase::Attachment:
+        if (writeFilePart(out, m_content.attachments, &MimeMessageWriter::queueAttachmentHeader)) {
+            m_pending << "" << "--" + m_mixedBoundary + "--";
+            m_phase = Phase::Done;
+        }
+        return;
+    case Phase::Closing:
+        m_pending << "";
+        if (isMultipart())
+            m_pending << "--" + m_mixedBoundary + "--";
+        m_phase = Phase::Done;
+        return;
+    case Phase::Done:
+        return;
+    }
+}
+
+bool MimeMessageWriter::writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines)
+{
+    if (m_lineIndex == lines.size()) {
+        m_lineIndex = 0;
+        return false;
+    }
+    appendWireLines(out, lines[m_lineIndex++], appendBodyPieces);
+    return true;
+}
+
+template <typename Part>
+bool MimeMessageWriter::writeFilePart(SmtpDataStream& out, const QList<Part>& parts,
+                                      void (MimeMessageWriter::*queuePartHeader)(const Part&))
+{
+    const Part& part = parts[m_fileIndex];
+    if (!m_fileStarted) {
+        (this->*queuePartHeader)(part);
+        m_fileStarted = true;
+        return false;
+    }
+    if (!writeFileChunk(out, part.path) || ++m_fileIndex < parts.size())
+        return false;
+    m_fileIndex = 0;
+    return true;
+}
+
+bool MimeMessageWriter::writeFileChunk(SmtpDataStream& out, const QString& path)
+{
+    if (!m_file.isOpen()) {
+        m_file.setFileName(path);
+        m_fileHadData = false;
+        if (!m_file.open(QIODevice::ReadOnly)) {
+            setFailed(path, m_file.errorString());
+            return false;
+        }
+    }
+    const qint64 count = m_file.read(m_chunk.data(), qint64(m_chunk.size()));
+    if (count < 0) {
+        setFailed(path, m_file.errorString());
+        return false;
+    }
+    if (count > 0) {
+        m_encoded.resize(0);
+        base64::appendEncodedLines(m_encoded, QByteArrayView(m_chunk.data(), count), Base64GroupBytes);
+        out.append(m_encoded);
+        m_fileHadData = true;
+        return false;
+    }
+    if (!m_fileHadData)
+        out.appendLine({});                                // an empty file gives one empty line
+    m_file.close();
+    m_fileStarted = false;
+    return true;
+}
+
+void MimeMessageWriter::setFailed(const QString& path, const QString& reason)
+{
+    m_error = QStringLiteral("Cannot read file '%1': %2").arg(path, reason);
+    m_failed = true;
+    m_file.close();
+}

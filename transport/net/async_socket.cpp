@@ -1,0 +1,440 @@
+// TWSocket: lookup, connect, the send queue and the event handling in Winsock's order.
+
+#include "transport/net/async_socket.h"
+
+#include "platform/winsock_error.h"
+
+#include <QHash>
+#include <QPointer>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+constexpr int discardChunk = 1024;
+// FD_READ rounds per notification: a peer that never pauses must not keep the loop from other sockets.
+constexpr int maxReadRounds = 64;
+// Many DNS queries may be in flight at once; the default UDP receive buffer drops replies then.
+constexpr int udpReceiveBuffer = 1 << 20;
+
+bool isDottedAddress(const QString& text, quint32& address)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c != u'.' && !c.isDigit())
+            return false;
+    }
+    in_addr parsed{};
+    if (::inet_aton(text.toLatin1().constData(), &parsed) == 0)
+        return false;
+    address = ntohl(parsed.s_addr);
+    return true;
+}
+
+QString dottedText(quint32 address)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24).arg((address >> 16) & 0xFF).arg((address >> 8) & 0xFF).arg(address & 0xFF);
+}
+
+quint16 resolvePort(const QString& port, const QString& proto)
+{
+    bool numeric = false;
+    const uint number = port.toUInt(&numeric);
+    if (numeric) {
+        if (number > 65535)
+            throw SocketException(QStringLiteral("WSocketResolvePort: Invalid Port."));
+        return quint16(number);
+    }
+    // getservbyname reads the services file on every call, and a relay connects thousands of times with the
+    // same name: each name is looked up once (sockets live on the GUI thread only).
+    static QHash<QString, quint16> known;
+    const QString key = port + u'/' + proto;
+    if (const auto found = known.constFind(key); found != known.cend())
+        return *found;
+    const servent* service = ::getservbyname(port.toLatin1().constData(), proto.toLatin1().constData());
+    if (!service)
+        throw SocketException(QStringLiteral("WSocketResolvePort: Cannot convert port '%1'").arg(port));
+    return known[key] = ntohs(quint16(service->s_port));
+}
+
+EventSocket::Type resolveProto(const QString& proto)
+{
+    // The two protocols served are known by name without reading the protocols file.
+    if (proto.compare(u"tcp", Qt::CaseInsensitive) == 0)
+        return EventSocket::Type::Tcp;
+    if (proto.compare(u"udp", Qt::CaseInsensitive) == 0)
+        return EventSocket::Type::Udp;
+    bool numeric = false;
+    int number = proto.toInt(&numeric);
+    if (!numeric) {
+        const protoent* entry = ::getprotobyname(proto.toLower().toLatin1().constData());
+        if (!entry)
+            throw SocketException(QStringLiteral("WSocketResolveProto: Cannot convert protocol '%1'").arg(proto));
+        number = entry->p_proto;
+    }
+    if (number == IPPROTO_TCP)
+        return EventSocket::Type::Tcp;
+    if (number == IPPROTO_UDP)
+        return EventSocket::Type::Udp;
+    throw SocketException(QStringLiteral("WSocketResolveProto: Invalid Protocol."));
+}
+
+}  // namespace
+
+TWSocket::TWSocket(QObject* parent) : QObject(parent)
+{
+    m_socket.setEventHandler([this](int event, int error) { onSocketEvent(event, error); });
+}
+
+TWSocket::~TWSocket()
+{
+    m_lookup.cancel();
+    m_closeInvoked = true;   // no event from the destructor
+    m_socket.close();
+}
+
+void TWSocket::requireClosed(const char* property) const
+{
+    if (m_state != wsClosed)
+        throw SocketException(QStringLiteral("Cannot change %1 if not closed").arg(QLatin1String(property)));
+}
+
+void TWSocket::setAddr(const QString& addr)
+{
+    requireClosed("Addr");
+    m_addr = addr;
+}
+
+void TWSocket::setPort(const QString& port)
+{
+    requireClosed("Port");
+    m_port = port;
+}
+
+void TWSocket::setProto(const QString& proto)
+{
+    requireClosed("Proto");
+    m_proto = proto;
+}
+
+// ---- lookup
+
+void TWSocket::DnsLookup(const QString& hostName)
+{
+    m_lookup.cancel();
+    if (hostName.isEmpty()) {
+        m_lastError = WSAEINVAL;
+        m_lastErrorText = QStringLiteral("DNS lookup: invalid host name.");
+        fireLookupDone(WSAEINVAL);
+        return;
+    }
+    quint32 address = 0;
+    if (isDottedAddress(hostName, address)) {
+        m_dnsResult = dottedText(address);
+        m_dnsResultList = QStringList{m_dnsResult};
+        fireLookupDone(0);
+        return;
+    }
+    m_dnsResult.clear();
+    m_dnsResultList.clear();
+    m_lookup.start(hostName, [this](int error, const QStringList& addresses) { finishLookup(error, addresses); });
+}
+
+void TWSocket::CancelDnsLookup()
+{
+    if (m_lookup.cancel())
+        fireLookupDone(WSAEINTR);
+}
+
+void TWSocket::finishLookup(int error, const QStringList& addresses)
+{
+    if (error == 0) {
+        m_dnsResultList = addresses;
+        m_dnsResult = addresses.value(0);
+    } else {
+        m_lastError = error;
+    }
+    fireLookupDone(error);
+}
+
+void TWSocket::fireLookupDone(int error)
+{
+    fire(OnDnsLookupDone, error);
+}
+
+// ---- connect
+
+void TWSocket::Connect()
+{
+    if (m_state != wsClosed)
+        throw SocketException(QStringLiteral("Connect: Socket already in use"));
+    if (m_port.isEmpty())
+        throw SocketException(QStringLiteral("Connect: No Port Specified"));
+    if (m_addr.isEmpty())
+        throw SocketException(QStringLiteral("Connect: No IP Address Specified"));
+    if (m_proto.isEmpty())
+        throw SocketException(QStringLiteral("Connect: No Protocol Specified"));
+    const EventSocket::Type type = resolveProto(m_proto);
+    const quint16 port = resolvePort(m_port, type == EventSocket::Type::Tcp ? "tcp" : "udp");
+    quint32 address = 0;
+    if (!isDottedAddress(m_addr, address))
+        throw SocketException(QStringLiteral("WSocketResolveHost: Cannot convert host address '%1'").arg(m_addr));
+
+    if (const int error = m_socket.open(type)) {
+        reportError(error, QStringLiteral("Connect (socket)"));
+        throw SocketException(m_lastErrorText);
+    }
+    ++m_connection;
+    m_sendQueue.clear();
+    m_closeInvoked = false;
+    m_dataSentPosted = false;
+    m_deferredSendError = 0;
+    m_readCount = 0;
+    if (type == EventSocket::Type::Udp) {
+        m_socket.setReceiveBufferSize(udpReceiveBuffer);   // best effort: the kernel caps it
+        if (const int error = m_socket.connectTo(address, port)) {
+            m_socket.close();
+            reportError(error, QStringLiteral("Connect"));
+            throw SocketException(m_lastErrorText);
+        }
+        setState(wsConnected);
+        return;
+    }
+    setState(wsConnecting);
+    m_socket.connectTo(address, port);   // the outcome, even an immediate failure, comes as FD_CONNECT
+}
+
+// ---- events
+
+void TWSocket::onSocketEvent(int event, int error)
+{
+    if (m_state == wsClosed)
+        return;
+    switch (event) {
+    case FD_CONNECT:
+        onConnectEvent(error);
+        return;
+    case FD_READ:
+        onReadEvent();
+        return;
+    case FD_WRITE:
+        onWriteEvent();
+        return;
+    case FD_CLOSE:
+        onCloseEvent(error);
+        return;
+    }
+}
+
+void TWSocket::onConnectEvent(int error)
+{
+    if (m_state != wsConnecting)
+        return;
+    setState(wsConnected);
+    if (error == 0)
+        m_dataSentPosted = true;   // the core posts FD_WRITE after a connection, as Winsock does
+    const quint64 connection = m_connection;
+    if (!fire(OnSessionConnected, error) || connection != m_connection)
+        return;
+    if (error != 0 && m_state != wsClosed)
+        internalClose(error);
+}
+
+void TWSocket::onReadEvent()
+{
+    drainIncoming();
+}
+
+bool TWSocket::drainIncoming()
+{
+    const quint64 connection = m_connection;
+    for (int round = 0; round < maxReadRounds; ++round) {
+        const qint64 before = m_readCount;
+        if (!fire(OnDataAvailable, 0))
+            return false;
+        if (m_state == wsClosed || connection != m_connection)
+            return false;   // the handler closed the socket, perhaps to connect it anew
+        if (m_readCount == before) {
+            // The handler took nothing: drop a chunk so the same bytes do not come back forever.
+            char discard[discardChunk];
+            if (m_socket.receive(discard, sizeof discard) <= 0)
+                return true;
+        }
+        if (m_socket.bytesAvailable() <= 0)
+            return true;
+    }
+    return true;
+}
+
+void TWSocket::onWriteEvent()
+{
+    m_dataSentPosted = false;
+    if (m_state != wsConnected)
+        return;
+    const int error = m_deferredSendError ? m_deferredSendError : tryToSend();
+    if (error == WSAEWOULDBLOCK)
+        return;
+    if (error != 0) {
+        m_sendQueue.clear();
+        m_lastError = error;
+        m_lastErrorText = winsockErrorReport(error, QStringLiteral("TryToSend failed"));
+        internalClose(error);
+        return;
+    }
+    if (m_sendQueue.isEmpty())
+        fire(OnDataSent, 0);
+}
+
+void TWSocket::onCloseEvent(int error)
+{
+    if (m_state == wsConnecting)
+        return;
+    const quint64 connection = m_connection;
+    if (m_socket.bytesAvailable() > 0 && !drainIncoming())
+        return;
+    if (connection != m_connection)
+        return;
+    if (!m_closeInvoked) {
+        m_closeInvoked = true;
+        if (!fire(OnSessionClosed, error) || connection != m_connection)
+            return;
+    }
+    if (m_state != wsClosed)
+        internalClose(error);
+}
+
+// ---- sending
+
+int TWSocket::Send(const char* data, int length)
+{
+    if (m_state != wsConnected) {
+        reportError(WSAENOTCONN, QStringLiteral("Send"));
+        return -1;
+    }
+    if (length <= 0)
+        return 0;
+    m_sendQueue.append(QByteArrayView(data, length));
+    const int error = m_deferredSendError ? m_deferredSendError : tryToSend();
+    if (error == 0) {
+        postDataSent();
+    } else if (error != WSAEWOULDBLOCK) {
+        // Reported from the event loop, so that OnSessionClosed never fires inside Send.
+        m_deferredSendError = error;
+        postDataSent();
+    }
+    return length;
+}
+
+int TWSocket::tryToSend()
+{
+    while (!m_sendQueue.isEmpty()) {
+        const QByteArrayView unread = m_sendQueue.front();
+        const qint64 sent = m_socket.send(unread.data(), unread.size());
+        if (sent < 0)
+            return m_socket.lastError();
+        m_sendQueue.removeFront(int(sent));
+        if (sent < unread.size())
+            return WSAEWOULDBLOCK;   // the rest waits for FD_WRITE
+    }
+    return 0;
+}
+
+void TWSocket::postDataSent()
+{
+    if (m_dataSentPosted)
+        return;
+    m_dataSentPosted = true;
+    m_socket.postEvent(FD_WRITE, 0);
+}
+
+// ---- receiving
+
+int TWSocket::Receive(char* buffer, int length)
+{
+    const qint64 got = m_socket.receive(buffer, length);
+    if (got < 0) {
+        m_lastError = m_socket.lastError();
+        return -1;
+    }
+    m_readCount += got;
+    return int(got);
+}
+
+QByteArray TWSocket::ReceiveStr()
+{
+    const qint64 available = m_socket.bytesAvailable();
+    if (available <= 0)
+        return {};
+    QByteArray text(available, Qt::Uninitialized);
+    const int got = Receive(text.data(), int(available));
+    text.truncate(qMax(got, 0));
+    return text;
+}
+
+// ---- closing
+
+void TWSocket::Close()
+{
+    internalClose(0);
+}
+
+void TWSocket::Abort()
+{
+    m_lookup.cancel();
+    m_sendQueue.clear();
+    if (m_state == wsConnected && m_socket.isOpen() && m_socket.type() == EventSocket::Type::Tcp)
+        m_socket.setLingerZero();
+    internalClose(0);
+}
+
+void TWSocket::internalClose(int error)
+{
+    if (!m_socket.isOpen()) {
+        setState(wsClosed);
+        return;
+    }
+    m_socket.close();
+    m_sendQueue.clear();
+    setState(wsClosed);
+    if (!m_closeInvoked) {
+        m_closeInvoked = true;
+        fire(OnSessionClosed, error);
+    }
+}
+
+void TWSocket::reportError(int error, const QString& operation)
+{
+    m_lastError = error;
+    m_lastErrorText = winsockErrorReport(error, operation);
+    if (error == WSAECONNRESET || error == WSAENOTCONN) {
+        m_closeInvoked = true;   // closed without an event, as the original did
+        m_socket.close();
+        m_sendQueue.clear();
+        setState(wsClosed);
+    }
+}
+
+bool TWSocket::fire(const TNotifyEvent& event, int error)
+{
+    if (!event)
+        return true;
+    QPointer<TWSocket> alive(this);
+    const TNotifyEvent handler = event;   // the handler may replace itself
+    handler(this, error);
+    return !alive.isNull();
+}
+
+QString TWSocket::LocalHostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        throw SocketException(QStringLiteral("Winsock.GetHostName failed"));
+    return QString::fromLocal8Bit(name);
+}

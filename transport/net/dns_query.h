@@ -1,0 +1,65 @@
+// TDnsQuery: one DNS MX query over UDP at a time and its reply kept in fixed arrays of 50 (transport/
+// dns_packet.h parses it). No retry and no time-out here: the owner's timer covers a missing reply.
+// A name that is not a valid domain sends nothing and reports 10022; malformed replies, non-responses and
+// replies whose ID is not the query's are dropped without an event.
+//
+// Events are std::function members: OnRequestDone(sender, error) fires from the event loop, never inside
+// MXLookup, at most once per query: 0 when a reply was parsed, else a Winsock error (10022 invalid name,
+// an error of the socket or of the server address lookup). The handler may start the next MXLookup or
+// deleteLater() the query.
+#pragma once
+
+#include "transport/net/async_socket.h"
+#include "transport/net/dns_packet.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class TDnsQuery : public QObject {
+    Q_OBJECT
+public:
+    using TDnsRequestDoneEvent = std::function<void(TDnsQuery* sender, int error)>;
+
+    explicit TDnsQuery(QObject* parent = nullptr);
+    ~TDnsQuery() override;
+    Q_DISABLE_COPY_MOVE(TDnsQuery)
+
+    TDnsRequestDoneEvent OnRequestDone;
+
+    QString Port() const { return m_port; }
+    void setPort(const QString& port) { m_port = port; }
+    QString Addr() const { return m_addr; }        // the DNS server: dotted address or host name
+    void setAddr(const QString& addr) { m_addr = addr; }
+
+    // Sends an MX query for domain to Addr:Port and returns the query ID used; a query still under way
+    // is abandoned (its reply, should it come, is dropped).
+    int MXLookup(const QString& domain);
+
+    // MX record i and answer i of the last reply; neutral values ("", 0) outside what was stored (0..49).
+    // The exchange of the first answer is MXExchange(AnswerTag(0)) when AnswerType(0) is 15.
+    QString MXExchange(int i) const;
+    int AnswerType(int i) const;
+    int AnswerTag(int i) const;
+
+    // The last accepted reply: header fields, first question, answers, MX records, addresses.
+    const dns::Reply& Response() const { return m_reply; }
+    int ResponseLength() const { return m_responseLength; }   // -1 while a query waits for its reply
+    quint16 QueryId() const { return m_queryId; }
+
+private:
+    void sendQuery();
+    void onDataAvailable(int error);
+    void postRequestDone(int error);
+    void fireRequestDone(int error);
+
+    QString m_port = QStringLiteral("53");
+    QString m_addr;
+    quint16 m_queryId = 0;
+    QByteArray m_query;
+    int m_responseLength = -1;
+    bool m_waiting = false;          // a query is out and no reply was accepted yet
+    dns::Reply m_reply;
+    TWSocket* m_socket;              // owned (child)
+};

@@ -1,0 +1,129 @@
+// The run of one SendMail or GetMail session: see mail_client_socket.h.
+
+#include "transport/net/mail_client_socket.h"
+
+namespace {
+
+constexpr int WM_MAILCLIENT_DONE = WM_USER + 2;
+
+}  // namespace
+
+MailClientSocket::MailClientSocket(const ProgressInfo& info, QObject* parent) : TStarSocket(parent), m_info(info)
+{
+}
+
+MailClientSocket::~MailClientSocket() = default;
+
+bool MailClientSocket::beginRun()
+{
+    if (m_busy) {
+        emit OnMailInfo(m_info.busy, QString());
+        return false;
+    }
+    m_busy = true;
+    m_cancelled = false;
+    ++m_run;
+    return true;
+}
+
+void MailClientSocket::connectToHost(quint16 port)
+{
+    m_port = port;
+    if (!createSocket()) {
+        socketFailed();
+        return;
+    }
+    if (hostIsAddress()) {
+        connectToServer(port);
+    } else {
+        emit OnMailInfo(m_info.resolving, hostName());
+        if (m_cancelled)
+            return;
+        resolve();
+    }
+    socketFailed();
+}
+
+void MailClientSocket::cancel()
+{
+    if (m_cancelled)
+        return;
+    onCancel();
+    m_cancelled = true;
+    close();
+    if (m_busy)
+        postDone();
+}
+
+void MailClientSocket::postDone()
+{
+    WindowMessage::post(this, WM_MAILCLIENT_DONE, qintptr(m_run));
+}
+
+// A run may post its end more than once (an error, the owner's cancel inside it, the close that follows):
+// only the first message for the current run ends it.
+void MailClientSocket::onMessage(const WindowMessage& message)
+{
+    if (message.msg != WM_MAILCLIENT_DONE || quint64(message.wParam) != m_run || !m_busy)
+        return;
+    onRunFinished();
+    m_busy = false;
+    emit OnDone();
+}
+
+void MailClientSocket::reportError(int code, const QString& text)
+{
+    m_lastErrorCode = code;
+    m_lastErrorText = text;
+    emit OnMailError(code, text);
+}
+
+bool MailClientSocket::socketFailed()
+{
+    if (m_cancelled) {
+        m_lastErrorText = QStringLiteral("Aborted");
+        return true;
+    }
+    const int error = lastSocketError();
+    if (error == 0)
+        return false;
+    const MailErrorText mapped = socketErrorText(error);
+    reportError(mapped.code, mapped.text);
+    cancel();
+    return true;
+}
+
+void MailClientSocket::onResolved()
+{
+    if (socketFailed())
+        return;
+    emit OnMailInfo(m_info.resolved, addressText());
+    if (m_cancelled)
+        return;
+    connectToServer(m_port);
+    socketFailed();
+}
+
+void MailClientSocket::onCountdownExpired()
+{
+    reportError(sendmail_error::Timeout, QStringLiteral("Connection timed out"));
+    cancel();
+}
+
+void MailClientSocket::onConnect()
+{
+    if (socketFailed())
+        return;
+    emit OnMailInfo(m_info.connected, addressText());
+    clearReceiveBuffer();
+}
+
+void MailClientSocket::onDisconnect()
+{
+    if (!m_busy || m_cancelled || socketFailed())
+        return;
+    emit OnMailInfo(m_info.disconnected, QString());
+    if (!sessionComplete())
+        reportError(sendmail_error::PrematureDisconnect, QStringLiteral("Prematurely Disconnected"));
+    postDone();
+}

@@ -1,0 +1,78 @@
+// MailClientSocket: what SendMail and GetMail share on top of TStarSocket: one run at a time for the owner
+// (busy and cancel flags), the road from the host text to a connection with its progress infos, socket
+// errors mapped to codes and texts and reported through OnMailError, and exactly one OnDone per run,
+// raised later from the event loop, however often the run's end is posted.
+#pragma once
+
+#include "transport/net/send_mail_errors.h"
+#include "transport/net/timer_socket.h"
+
+#include <QString>
+
+class MailClientSocket : public TStarSocket {
+    Q_OBJECT
+
+public:
+    ~MailClientSocket() override;
+    Q_DISABLE_COPY_MOVE(MailClientSocket)
+
+    int lastErrorCode() const { return m_lastErrorCode; }
+    const QString& lastErrorText() const { return m_lastErrorText; }
+
+signals:
+    void OnMailInfo(int info, const QString& addinfo);
+    void OnMailError(int error, const QString& addinfo);
+    void OnDone();
+
+protected:
+    // The info codes a component gives the steps every run takes.
+    struct ProgressInfo {
+        int connected;          // [the server's dotted address]
+        int disconnected;       // the server closed the connection [empty]
+        int resolving;          // [host name]
+        int resolved;           // [dotted address]
+        int busy;               // a start while a run is busy [empty]
+    };
+
+    MailClientSocket(const ProgressInfo& info, QObject* parent);
+
+    bool busy() const { return m_busy; }
+    bool cancelled() const { return m_cancelled; }
+
+    // Starts a run; false, after the busy info, when one is going on (it is left alone).
+    bool beginRun();
+    // Creates the socket and connects to the host text's address, or resolves the name first.
+    void connectToHost(quint16 port);
+    // Ends the run now: the descendant's onCancel(), then everything closed and the end posted. Once per run.
+    void cancel();
+    // Posts the end of the run; the first one handled for the run raises OnDone.
+    void postDone();
+    void reportError(int code, const QString& text);
+    void setLastErrorCode(int code) { m_lastErrorCode = code; }
+    // The check after every socket operation and notification: a socket error is reported and cancels
+    // the run. True when the run is over (also when it was cancelled before).
+    bool socketFailed();
+
+    // The code and text of a socket error; GetMail numbers "Host Unreachable" its own way.
+    virtual MailErrorText socketErrorText(int winsockError) const { return mailErrorForSocketError(winsockError); }
+    // True when the server may close now without "Prematurely Disconnected".
+    virtual bool sessionComplete() const = 0;
+    virtual void onCancel() {}
+    // Runs before OnDone.
+    virtual void onRunFinished() {}
+
+    void onConnect() override;
+    void onDisconnect() override;
+    void onResolved() override;
+    void onCountdownExpired() override;
+    void onMessage(const WindowMessage& message) override;
+
+private:
+    ProgressInfo m_info;
+    bool m_busy = false;
+    bool m_cancelled = false;
+    quint64 m_run = 0;                  // number of the current run; the end message carries it
+    quint16 m_port = 0;
+    int m_lastErrorCode = 0;
+    QString m_lastErrorText;
+};

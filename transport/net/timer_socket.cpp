@@ -1,0 +1,291 @@
+// TStarSocket on the event-socket core: asynchronous resolution through HostLookup, connection and data
+// notifications from EventSocket, countdowns on a QTimer. See timer_socket.h.
+
+#include "transport/net/timer_socket.h"
+
+#include "platform/event_socket.h"
+#include "platform/host_lookup.h"
+#include "platform/winsock_error.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QStringList>
+#include <QScopedValueRollback>
+
+#include <arpa/inet.h>
+
+#include <optional>
+
+namespace {
+
+constexpr qint64 kReceiveBlock = 2048;
+// A reply line longer than this is handed on in pieces: a hostile server could otherwise make us buffer forever.
+constexpr qsizetype kMaxLine = 8192;
+// What may wait in the receive buffer while a line is being handled.
+constexpr qsizetype kMaxBuffered = 64 * 1024;
+
+// The whole text as a dotted IPv4 address (host order), or nothing.
+std::optional<quint32> dottedAddress(const QString& text)
+{
+    in_addr address{};
+    if (text.isEmpty() || inet_pton(AF_INET, text.toLatin1().constData(), &address) != 1)
+        return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+}  // namespace
+
+TStarSocket::TStarSocket(QObject* parent)
+    : QObject(parent), m_socket(std::make_unique<EventSocket>()), m_lookup(std::make_unique<HostLookup>())
+{
+    m_socket->setEventHandler([this](int event, int error) { handleSocketEvent(event, error); });
+    connect(&m_countdownTimer, &QTimer::timeout, this, &TStarSocket::countdownStep);
+}
+
+TStarSocket::~TStarSocket()
+{
+    close();
+}
+
+void TStarSocket::setHost(const QString& host)
+{
+    m_host = host;
+    if (dottedAddress(host)) {
+        m_hostAddress = host;
+        m_hostName.clear();
+    } else {
+        m_hostName = host;
+        m_hostAddress.clear();
+    }
+}
+
+QString TStarSocket::localHostName()
+{
+    return QHostInfo::localHostName();
+}
+
+bool TStarSocket::hasSocket() const
+{
+    return m_socket->isOpen();
+}
+
+bool TStarSocket::resolving() const
+{
+    return m_lookup->isPending();
+}
+
+quint32 TStarSocket::serverAddress() const
+{
+    return hostIsAddress() ? *dottedAddress(m_hostAddress) : m_resolvedAddress;
+}
+
+QString TStarSocket::addressText() const
+{
+    return QHostAddress(serverAddress()).toString();
+}
+
+bool TStarSocket::createSocket()
+{
+    m_lastError = m_socket->isOpen() ? 0 : m_socket->open(EventSocket::Type::Tcp);
+    return m_lastError == 0;
+}
+
+void TStarSocket::resolve()
+{
+    if (resolving())
+        return;
+    if (m_hostName.isEmpty()) {
+        m_lastError = WSAHOST_NOT_FOUND;    // nothing to look up: never resolve a stale or empty name
+        return;
+    }
+    m_lastError = 0;
+    m_lookup->start(m_hostName, [this](int error, const QStringList& addresses) {
+        lookupFinished(error, addresses);
+    });
+    countdown(TimeoutArp);
+}
+
+void TStarSocket::lookupFinished(int error, const QStringList& addresses)
+{
+    countdown(0);
+    const std::optional<quint32> address = addresses.isEmpty() ? std::nullopt : dottedAddress(addresses.first());
+    m_lastError = error != 0 ? error : address ? 0 : WSANO_DATA;
+    if (m_lastError == 0)
+        m_resolvedAddress = *address;
+    onResolved();
+}
+
+void TStarSocket::connectToServer(quint16 port)
+{
+    m_lastError = m_socket->connectTo(serverAddress(), port);
+    if (m_lastError == 0)
+        countdown(TimeoutConnect);
+}
+
+qint64 TStarSocket::send(QByteArrayView data)
+{
+    const qint64 written = m_socket->send(data.data(), data.size());
+    if (written >= 0) {
+        m_lastError = 0;
+        return written;
+    }
+    const int error = m_socket->lastError();
+    m_lastError = error == WSAEWOULDBLOCK ? 0 : error;
+    return 0;
+}
+
+qint64 TStarSocket::receive(char* buffer, qint64 capacity)
+{
+    const qint64 count = m_socket->receive(buffer, capacity);
+    if (count >= 0) {
+        m_lastError = 0;
+        return count;
+    }
+    const int error = m_socket->lastError();
+    m_lastError = error == WSAEWOULDBLOCK ? 0 : error;
+    return 0;
+}
+
+void TStarSocket::close()
+{
+    m_lookup->cancel();
+    countdown(0);
+    m_socket->close();
+    m_connected = false;
+}
+
+void TStarSocket::countdown(int seconds)
+{
+    m_countdownTimer.stop();
+    m_countdownRemaining = seconds;
+    if (seconds > 0)
+        m_countdownTimer.start(m_countdownStep);
+}
+
+void TStarSocket::countdownStep()
+{
+    if (--m_countdownRemaining > 0)
+        return;
+    close();
+    onCountdownExpired();
+}
+
+void TStarSocket::handleSocketEvent(int event, int error)
+{
+    countdown(0);                           // any notification ends the countdown
+    m_lastError = error;
+    switch (event) {
+    case FD_READ:
+        onRead();
+        break;
+    case FD_WRITE:
+        m_writable = true;
+        onWrite();
+        break;
+    case FD_ACCEPT:
+        break;
+    case FD_CONNECT:
+        m_connected = error == 0;
+        if (!m_connected)
+            m_socket->close();              // never connected: release the descriptor all the same
+        onConnect();
+        break;
+    case FD_CLOSE:
+        onDisconnect();
+        m_socket->close();
+        m_connected = false;
+        break;
+    }
+}
+
+void TStarSocket::readLines(const std::function<bool(const QByteArray& line)>& handleLine)
+{
+    if (m_readingLines) {
+        bufferArrivedData();
+        return;
+    }
+    QScopedValueRollback guard(m_readingLines, true);
+    for (;;) {
+        const qint64 count = receiveBlock();
+        if (count <= 0 || !handOnLines(handleLine))
+            return;
+        if (count < kReceiveBlock)
+            return;                         // drained for now: FD_READ comes again when more arrives
+    }
+}
+
+qint64 TStarSocket::receiveBlock()
+{
+    char block[kReceiveBlock];
+    const qint64 count = hasSocket() ? receive(block, kReceiveBlock) : 0;
+    if (count > 0)
+        m_receiveBuffer.append(block, count);
+    return count;
+}
+
+// A line is being handled and its handler lets events run: take what arrives into the buffer, where the
+// lines wait their turn, so that the level-triggered FD_READ does not come again and again meanwhile.
+void TStarSocket::bufferArrivedData()
+{
+    while (m_receiveBuffer.size() < kMaxBuffered && receiveBlock() == kReceiveBlock) {
+    }
+}
+
+// Hands on every complete line of the buffer; false when the handler stopped or dropped the buffer.
+bool TStarSocket::handOnLines(const std::function<bool(const QByteArray& line)>& handleLine)
+{
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = m_receiveBuffer.indexOf("\r\n", start);
+        qsizetype next = end + 2;
+        if ((end < 0 ? m_receiveBuffer.size() : end) - start > kMaxLine)
+            end = next = start + kMaxLine;
+        if (end < 0)
+            break;
+        const QByteArray line = m_receiveBuffer.sliced(start, end - start);
+        start = next;
+        const quint64 generation = m_receiveGeneration;
+        const bool goOn = handleLine(line);
+        if (generation != m_receiveGeneration)
+            return false;                   // the handler dropped what was pending
+        if (!goOn) {
+            m_receiveBuffer.remove(0, start);
+            return false;
+        }
+    }
+    m_receiveBuffer.remove(0, start);
+    return true;
+}
+
+bool TStarSocket::writeAll(QByteArrayView data, const std::function<bool()>& stop)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        if (stop() || !hasSocket())
+            return false;
+        m_writable = false;
+        done += send(data.sliced(done));
+        if (m_lastError != 0)
+            return false;
+        if (done < data.size())
+            waitUntilWritable(stop);
+    }
+    return true;
+}
+
+void TStarSocket::waitUntilWritable(const std::function<bool()>& stop)
+{
+    // The core arms FD_WRITE after a send that would block; other events run meanwhile.
+    while (!m_writable && hasSocket() && !stop())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+bool TStarSocket::event(QEvent* event)
+{
+    if (WindowMessage* message = WindowMessage::from(event); message && message->msg > WM_USER + 1) {
+        onMessage(*message);
+        return true;
+    }
+    return QObject::event(event);
+}

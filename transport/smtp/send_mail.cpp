@@ -1,0 +1,522 @@
+// SendMail's run and its SMTP dialogue: one handler per reply step, errors by code and text.
+
+#include "transport/smtp/send_mail.h"
+
+#include "transport/mime/base64.h"
+#include "transport/mime/sasl_digest.h"
+#include "transport/net/send_mail_errors.h"
+
+namespace {
+
+// A message file that cannot be read while composing is reported as a failure outside the socket table.
+constexpr int kComposeFailed = 15;
+
+// SendMailInfo values of the steps every run takes.
+constexpr int kInfoConnected = 0;
+constexpr int kInfoDisconnected = 3;
+constexpr int kInfoBusy = 13;
+constexpr int kInfoResolved = 14;
+constexpr int kInfoResolving = 15;
+
+// Bits of the mechanisms an EHLO reply offers.
+constexpr unsigned kOfferLogin = 1;
+constexpr unsigned kOfferCramMd5 = 2;
+constexpr unsigned kOfferDigestMd5 = 4;
+
+bool isErrorReply(const QByteArray& line)
+{
+    return line.startsWith('-') || line.startsWith('4') || line.startsWith('5');
+}
+
+bool hasCode(const QByteArray& line, const char* code)
+{
+    return line.startsWith(code);
+}
+
+// The fourth character is "-": more lines of the same reply follow.
+bool isContinuation(const QByteArray& line)
+{
+    return line.size() > 3 && line[3] == '-';
+}
+
+// "address|name" -> address (the whole item when it has no bar).
+QString addressOfItem(const QString& item)
+{
+    const qsizetype bar = item.indexOf(u'|');
+    return bar < 0 ? item : item.left(bar);
+}
+
+QString nameOfItem(const QString& item)
+{
+    const qsizetype bar = item.indexOf(u'|');
+    return bar < 0 ? QString() : item.mid(bar + 1);
+}
+
+}  // namespace
+
+SendMail::SendMail(QObject* parent)
+    : MailClientSocket({kInfoConnected, kInfoDisconnected, kInfoResolving, kInfoResolved, kInfoBusy}, parent)
+{
+}
+
+SendMail::~SendMail() = default;
+
+void SendMail::setAction(TMailAction action)
+{
+    switch (action) {
+    case TMailAction::None:
+        break;
+    case TMailAction::Send_Mail:
+        startRun();
+        break;
+    case TMailAction::Cancel_SendMail:
+        setLastErrorCode(sendmail_error::Cancelled);
+        cancel();
+        break;
+    }
+}
+
+void SendMail::startRun()
+{
+    if (!beginRun())
+        return;
+    m_messageAccepted = false;
+    takeFirstRecipient();
+    if (TO_Address.isEmpty()) {
+        reportError(sendmail_error::NoDestination, QStringLiteral("Mail Destination Error"));
+        cancel();
+        return;
+    }
+    if (connected()) {
+        // Kept open from the previous message: no new greeting, no RSET.
+        clearReceiveBuffer();
+        sendMailFrom();
+        return;
+    }
+    setState(State::Greeting);
+    m_greetingStep = GreetingStep::Banner;
+    m_greetingMode = GreetingMode::None;
+    m_offered = 0;
+    connectToHost(SMTP_Port);
+}
+
+// The first recipient is TO_Address, put in front of ListTo; without it, the first item of ListTo, Listcc
+// or ListBcc. Both are undone when the run ends (restoreRecipients), so a second run adds nothing twice.
+void SendMail::takeFirstRecipient()
+{
+    m_insertedTo.clear();
+    m_toTakenFromList = false;
+    if (!TO_Address.isEmpty()) {
+        m_insertedTo = TO_Address + u'|' + TO_Name;
+        ListTo.insert(0, m_insertedTo);
+        return;
+    }
+    for (QStringList* list : {&ListTo, &Listcc, &ListBcc}) {
+        if (list->isEmpty())
+            continue;
+        TO_Address = addressOfItem(list->at(0));
+        TO_Name = nameOfItem(list->at(0));
+        m_toTakenFromList = true;
+        return;
+    }
+}
+
+void SendMail::restoreRecipients()
+{
+    if (!m_insertedTo.isEmpty() && !ListTo.isEmpty() && ListTo.at(0) == m_insertedTo)
+        ListTo.removeAt(0);
+    m_insertedTo.clear();
+    if (m_toTakenFromList) {
+        TO_Address.clear();
+        TO_Name.clear();
+        m_toTakenFromList = false;
+    }
+}
+
+// Cancel forgets the message's recipients.
+void SendMail::onCancel()
+{
+    restoreRecipients();
+    TO_Address.clear();
+    TO_Name.clear();
+    ListTo.clear();
+    Listcc.clear();
+    ListBcc.clear();
+}
+
+void SendMail::onRunFinished()
+{
+    restoreRecipients();
+}
+
+// A kept-open connection between runs: whatever the server says now (an idle "421" before it closes) is
+// no reply to us. Drop it and let the next run connect again.
+void SendMail::dropIdleConnection()
+{
+    close();
+}
+
+bool SendMail::handleReplyLine(const QByteArray& line)
+{
+    if (!busy() || m_state == State::KeptOpen) {
+        dropIdleConnection();
+        return false;
+    }
+    if (cancelled())
+        return false;
+    dialogueStep(line);
+    return !cancelled() && busy() && m_state != State::KeptOpen;
+}
+
+void SendMail::onRead()
+{
+    if (cancelled() && busy())
+        return;
+    readLines([this](const QByteArray& line) { return handleReplyLine(line); });
+}
+
+void SendMail::onDisconnect()
+{
+    if (m_state == State::KeptOpen)
+        return;                         // idle connection closed by the server: nothing to report
+    MailClientSocket::onDisconnect();
+}
+
+void SendMail::dialogueStep(const QByteArray& line)
+{
+    emit OnMailInfo(1, QString::fromUtf8(line));
+    if (cancelled() || m_state == State::QuitSent)
+        return;                         // the reply to QUIT is not examined: the message is accepted
+    if (isErrorReply(line)) {
+        // The owner decides what follows (the sending window cancels at once).
+        reportError(sendmail_error::UnexpectedResponse,
+                    QStringLiteral("Unexpected response: ") + QString::fromUtf8(line));
+        return;
+    }
+    if (isContinuation(line) && m_state != State::Greeting)
+        return;
+    switch (m_state) {
+    case State::Greeting:
+        greetingStep(line);
+        break;
+    case State::MailFromDue:
+        sendMailFrom();
+        break;
+    case State::FirstRcptDue:
+        sendFirstRecipient();
+        break;
+    case State::FurtherRcpt:
+        sendNextRecipient();
+        break;
+    case State::DataDue:
+        sendMessage();
+        break;
+    case State::EndOfDataSent:
+        messageAccepted(line);
+        break;
+    case State::QuitSent:
+    case State::KeptOpen:
+        break;
+    }
+}
+
+void SendMail::greetingStep(const QByteArray& line)
+{
+    switch (m_greetingStep) {
+    case GreetingStep::Banner:
+        bannerLine(line);
+        break;
+    case GreetingStep::EhloReply:
+        ehloReplyLine(line);
+        break;
+    case GreetingStep::FirstChallenge:
+        firstChallenge(line);
+        break;
+    case GreetingStep::SecondChallenge:
+        secondChallenge(line);
+        break;
+    case GreetingStep::AuthResult:
+        authResult(line);
+        break;
+    case GreetingStep::DigestProof:
+        digestProof(line);
+        break;
+    }
+}
+
+// With SmtpAuth the first banner line decides: EHLO unless it says "HELLO" and not "ESMTP". Without
+// SmtpAuth HELO is always used (EHLO here always leads to AUTH).
+void SendMail::bannerLine(const QByteArray& line)
+{
+    if (m_greetingMode == GreetingMode::None && SmtpAuth) {
+        m_greetingMode = line.contains("ESMTP")   ? GreetingMode::Esmtp
+                         : line.contains("HELLO") ? GreetingMode::Helo
+                                                  : GreetingMode::Esmtp;
+    }
+    if (isContinuation(line))
+        return;
+    const QString local = localHostName();
+    if (m_greetingMode == GreetingMode::Esmtp) {
+        m_greetingStep = GreetingStep::EhloReply;
+        sendLine("EHLO " + (HeloDef ? local : HeloTxt).toUtf8());
+        return;
+    }
+    setState(State::MailFromDue);
+    sendLine("HELO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8());
+}
+
+void SendMail::ehloReplyLine(const QByteArray& line)
+{
+    if (hasCode(line, "250") && line.size() > 4 && line.mid(4, 4).toUpper() == "AUTH") {
+        // "250-AUTH LOGIN PLAIN" or "250-AUTH=LOGIN": the words after "AUTH" and one separator.
+        for (const QByteArray& word : line.mid(9).split(' ')) {
+            const QByteArray mechanism = word.toUpper();
+            if (mechanism == "LOGIN")
+                m_offered |= kOfferLogin;
+            else if (mechanism == "CRAM-MD5")
+                m_offered |= kOfferCramMd5;
+            else if (mechanism == "DIGEST-MD5")
+                m_offered |= kOfferDigestMd5;
+        }
+    }
+    // The last line has a blank after its code, or is the bare code.
+    const bool lastLine = line.size() == 3 || (line.size() > 3 && line[3] == ' ');
+    if (lastLine && !hasCode(line, "220"))
+        startAuth();
+}
+
+void SendMail::startAuth()
+{
+    m_greetingStep = GreetingStep::FirstChallenge;
+    if (m_offered & kOfferCramMd5) {
+        m_mechanism = Mechanism::CramMd5;
+        sendLine("AUTH CRAM-MD5");
+    } else if (m_offered & kOfferDigestMd5) {
+        m_mechanism = Mechanism::DigestMd5;
+        sendLine("AUTH DIGEST-MD5");
+    } else {
+        m_mechanism = Mechanism::Login;  // also when the server offered nothing
+        sendLine("AUTH LOGIN");
+    }
+}
+
+// A server that ends the exchange without a challenge (no "334", no error) has sent its last reply to
+// AUTH: MAIL FROM goes out at once, since waiting for a further reply would wait for ever.
+void SendMail::firstChallenge(const QByteArray& line)
+{
+    if (!hasCode(line, "334")) {
+        sendMailFrom();
+        return;
+    }
+    const QByteArray challenge = base64::decode(line.mid(4));
+    switch (m_mechanism) {
+    case Mechanism::Login:
+        m_greetingStep = GreetingStep::SecondChallenge;
+        sendLine(base64::encode(SmtpUser.toUtf8()));
+        break;
+    case Mechanism::CramMd5:
+        // The server's next reply, whatever its code, triggers MAIL FROM unless it is an error.
+        setState(State::MailFromDue);
+        sendLine(base64::encode(sasl::cramMd5Response(challenge, SmtpUser.toUtf8(), SmtpPsw.toUtf8())));
+        break;
+    case Mechanism::DigestMd5:
+        answerDigestChallenge(challenge);
+        break;
+    }
+}
+
+// RFC 2831: realm, nonce, cnonce, nc, qop=auth, digest-uri "smtp/<host>" and response. A challenge we
+// cannot answer is refused with "*" (RFC 4954), and the server's error reply ends the message.
+void SendMail::answerDigestChallenge(const QByteArray& challenge)
+{
+    const std::optional<sasl::DigestChallenge> parsed = sasl::parseDigestChallenge(challenge);
+    if (!parsed) {
+        setState(State::MailFromDue);
+        sendLine("*");
+        return;
+    }
+    m_digestChallenge = *parsed;
+    m_digestCredentials = digestCredentials(*parsed);
+    m_greetingStep = GreetingStep::DigestProof;
+    sendLine(base64::encode(sasl::digestMd5Response(m_digestChallenge, m_digestCredentials)));
+}
+
+sasl::DigestCredentials SendMail::digestCredentials(const sasl::DigestChallenge& challenge) const
+{
+    sasl::DigestCredentials credentials;
+    credentials.user = challenge.utf8 ? SmtpUser.toUtf8() : SmtpUser.toLatin1();
+    credentials.password = challenge.utf8 ? SmtpPsw.toUtf8() : SmtpPsw.toLatin1();
+    credentials.digestUri = sasl::smtpDigestUri(SMTP_Server().toUtf8());
+    credentials.cnonce = sasl::makeDigestCnonce();
+    return credentials;
+}
+
+// The server proves it knows the password (rspauth) and we answer with an empty line; a wrong proof is
+// refused with "*". A server that accepts at once with 235 gets MAIL FROM.
+void SendMail::digestProof(const QByteArray& line)
+{
+    if (hasCode(line, "235")) {
+        sendMailFrom();
+        return;
+    }
+    setState(State::MailFromDue);
+    if (!hasCode(line, "334"))
+        return;
+    const bool proved = sasl::digestMd5ServerProved(base64::decode(line.mid(4)), m_digestChallenge,
+                                                    m_digestCredentials);
+    sendLine(proved ? QByteArray() : QByteArray("*"));
+}
+
+void SendMail::secondChallenge(const QByteArray& line)
+{
+    if (!hasCode(line, "334")) {
+        sendMailFrom();
+        return;
+    }
+    m_greetingStep = GreetingStep::AuthResult;
+    sendLine(base64::encode(SmtpPsw.toUtf8()));
+}
+
+void SendMail::authResult(const QByteArray& line)
+{
+    if (hasCode(line, "235")) {
+        sendMailFrom();
+        return;
+    }
+    setState(State::MailFromDue);
+    sendLine("*");
+}
+
+void SendMail::sendMailFrom()
+{
+    setState(State::FirstRcptDue);
+    sendLine("MAIL FROM:<" + FROM_Address.toUtf8() + '>');
+}
+
+void SendMail::sendFirstRecipient()
+{
+    m_recipients.clear();
+    m_recipients.push_back(TO_Address);
+    // The first item of the list it came from is TO_Address itself.
+    bool firstUsed = !m_insertedTo.isEmpty() || m_toTakenFromList;
+    for (const QStringList* list : {&ListTo, &Listcc, &ListBcc}) {
+        for (int i = firstUsed && !list->isEmpty() ? 1 : 0; i < list->count(); ++i)
+            m_recipients.push_back(addressOfItem(list->at(i)));
+        if (!list->isEmpty())
+            firstUsed = false;
+    }
+    m_nextRecipient = 1;
+    setState(State::FurtherRcpt);
+    if (sendLine("RCPT TO:<" + TO_Address.toUtf8() + '>'))
+        emit OnMailInfo(9, TO_Address);
+}
+
+void SendMail::sendNextRecipient()
+{
+    if (m_nextRecipient >= m_recipients.size()) {
+        setState(State::DataDue);
+        sendLine("DATA");
+        return;
+    }
+    const QString address = m_recipients[m_nextRecipient++];
+    if (sendLine("RCPT TO:<" + address.toUtf8() + '>'))
+        emit OnMailInfo(9, address);
+}
+
+void SendMail::messageAccepted(const QByteArray& line)
+{
+    emit OnMailInfo(4, QString::fromUtf8(line));
+    m_messageAccepted = true;
+    if (KeepConnectionOpen) {
+        setState(State::KeptOpen);
+        postDone();
+        return;
+    }
+    setState(State::QuitSent);
+    sendLine("QUIT");
+}
+
+// Writes a command and CR LF; OnMailInfo(2) first. A CR or LF inside an address or greeting text would
+// smuggle in a further command, so the command ends there.
+bool SendMail::sendLine(const QByteArray& line)
+{
+    qsizetype end = line.size();
+    for (const char lineBreak : {'\r', '\n'}) {
+        const qsizetype at = line.indexOf(lineBreak);
+        if (at >= 0 && at < end)
+            end = at;
+    }
+    const QByteArray text = line.left(end) + "\r\n";
+    emit OnMailInfo(2, QString::fromUtf8(text));
+    return !cancelled() && writeAndCheck(text);
+}
+
+ExternalMessage SendMail::composerInput() const
+{
+    ExternalMessage message;
+    message.FROM_Name = FROM_Name;
+    message.FROM_Address = FROM_Address;
+    message.ListTo = ListTo;
+    message.Listcc = Listcc;
+    message.Subject = Subject;
+    message.Headers = Headers;
+    message.MailText = MailText;
+    message.HtmlText = HtmlText;
+    message.HtmlFiles = HtmlFiles;
+    message.HtmlCids = HtmlCids;
+    message.TypeContent = TypeContent;
+    message.Content_Type = Content_Type;
+    message.Charset = Charset;
+    message.MimeChar = MimeChar;
+    message.HdrCoding = HdrCoding;
+    message.Attachments = Attachments;
+    return message;
+}
+
+// Streams the composed message block by block and ends it with the "." line. The last block and the "."
+// go out in one write: a separate small segment would wait for the server's delayed ACK (Nagle). A file
+// of the message that cannot be read ends the run without the "." line, so the server never accepts half
+// a message.
+void SendMail::sendMessage()
+{
+    setState(State::EndOfDataSent);
+    ComposerEvents events;
+    events.mailInfo = [this](int info, const QString& addinfo) { emit OnMailInfo(info, addinfo); };
+    events.feedData = OnFeedData;
+    ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events));
+    QByteArray block;
+    while (!composer.atEnd() && !cancelled()) {
+        QByteArray next = composer.nextBlock();
+        if (composer.failed())
+            break;
+        if (!block.isEmpty() && !sendData(block))
+            return;
+        block = std::move(next);
+    }
+    if (cancelled())
+        return;
+    if (composer.failed()) {
+        reportError(kComposeFailed, composer.errorString());
+        cancel();
+        return;
+    }
+    emit OnMailInfo(2, QString::fromUtf8(block));
+    static const QByteArray endOfData = ".\r\n";
+    emit OnMailInfo(2, QString::fromLatin1(endOfData));
+    block += endOfData;
+    if (!cancelled())
+        writeAndCheck(block);
+}
+
+bool SendMail::sendData(const QByteArray& block)
+{
+    emit OnMailInfo(2, QString::fromUtf8(block));
+    return !cancelled() && writeAndCheck(block);
+}
+
+// Writes bytes, letting other events run while the socket cannot take more; false when the run ended.
+bool SendMail::writeAndCheck(const QByteArray& bytes)
+{
+    writeAll(bytes, [this] { return cancelled(); });
+    return !socketFailed();
+}

@@ -1,0 +1,155 @@
+// SendMail: hands one message at a time to the user's SMTP server. It connects (TStarSocket), greets with
+// HELO or EHLO, authenticates with CRAM-MD5, DIGEST-MD5 or LOGIN when SmtpAuth is set, sends MAIL FROM, one
+// RCPT TO per recipient, DATA, the composed message and ".", then QUIT, or with KeepConnectionOpen keeps the
+// connection so the next message starts with MAIL FROM. Never blocks; progress and errors arrive as signals,
+// and OnDone fires exactly once per run, later, from the event loop. No reply time-out once connected.
+#pragma once
+
+#include "transport/mime/attachment_record.h"
+#include "transport/mime/charsets.h"
+#include "transport/mime/external_composer.h"
+#include "transport/mime/sasl_digest.h"
+#include "transport/net/mail_client_socket.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+enum class TMailAction { None, Send_Mail, Cancel_SendMail };
+
+class SendMail : public MailClientSocket {
+    Q_OBJECT
+
+public:
+    explicit SendMail(QObject* parent = nullptr);
+    ~SendMail() override;
+    Q_DISABLE_COPY_MOVE(SendMail)
+
+    // Server host: a dotted IPv4 address, or a name resolved first (see TStarSocket::setHost).
+    void setSMTP_Server(const QString& server) { setHost(server); }
+    const QString& SMTP_Server() const { return host(); }
+    quint16 SMTP_Port = 25;
+
+    QString FROM_Address;
+    QString FROM_Name;                  // display name in "From:" (the sending window quotes it)
+    QString TO_Address;
+    QString TO_Name;
+    QStringList ListTo;              // items "address" or "address|name"
+    QStringList Listcc;
+    QStringList ListBcc;             // RCPT TO only, never in a header
+
+    QString Subject;
+    QStringList MailText;
+    QStringList HtmlText;
+    QStringList HtmlFiles;           // inline pictures, parallel to HtmlCids
+    QStringList HtmlCids;
+    TTypeContent TypeContent = TTypeContent::tcPlain;
+    QString Content_Type;
+    QString Charset;
+    TMimeChar MimeChar = TMimeChar::ISO_8859_1;
+    THdrCoding HdrCoding = THdrCoding::hcQuotedPrn;
+    QStringList Headers;             // extra header lines, after "Mime-Version: 1.0"
+    QStringList Attachments;         // attachment file paths; item k-1 pairs with slot k
+    // Optional body source: called until it returns nothing; replaces the MIME body.
+    std::function<QByteArray()> OnFeedData;
+
+    bool SmtpAuth = false;
+    QString SmtpUser;
+    QString SmtpPsw;
+    bool HeloDef = true;                // greet with the local host name
+    QString HeloTxt;                    // greeting argument when HeloDef is off
+    bool KeepConnectionOpen = false;
+
+    // Keeps a copy of the record in the next slot and appends its path to Attachments (at most 256).
+    void AddAttachment(const AttachmentRecord& record) { m_attachmentSlots.AddAttachment(record, Attachments); }
+    // Empties Attachments and every slot: the start of a message's attachments, before AddAttachment.
+    void ClearAttachments()
+    {
+        Attachments.clear();
+        m_attachmentSlots.clear();
+    }
+
+    // Send_Mail starts a run (info 13 when one is busy); Cancel_SendMail ends it. Reading gives None.
+    void setAction(TMailAction action);
+    TMailAction Action() const { return TMailAction::None; }
+    QString Version() const { return QStringLiteral("SendMail 1.3.9"); }
+
+    // True once the server has accepted the end of data of the current message.
+    bool MessageAccepted() const { return m_messageAccepted; }
+
+protected:
+    void onDisconnect() override;
+    void onRead() override;
+    bool sessionComplete() const override { return m_messageAccepted; }
+    void onCancel() override;
+    void onRunFinished() override;
+
+private:
+    // Where the dialogue stands; each state names what the next reply line triggers.
+    enum class State {
+        Greeting,       // banner, EHLO reply and AUTH exchange (see GreetingStep)
+        MailFromDue,    // the next reply sends MAIL FROM
+        FirstRcptDue,   // the next reply sends the first RCPT TO
+        FurtherRcpt,    // each reply sends the next RCPT TO, then DATA
+        DataDue,        // the reply to DATA: compose and send the message and "."
+        EndOfDataSent,  // the reply to ".": the message is accepted
+        QuitSent,       // waiting for the server to close
+        KeptOpen,       // accepted; the connection waits for the next run
+    };
+    enum class GreetingStep {
+        Banner,         // the server's banner decides HELO or EHLO
+        EhloReply,      // collecting the AUTH mechanisms offered
+        FirstChallenge, // the first 334 of the AUTH exchange
+        SecondChallenge,// LOGIN: the 334 asking for the password
+        AuthResult,     // LOGIN: 235 or a failure
+        DigestProof,    // DIGEST-MD5: the server's rspauth, answered with an empty line
+    };
+    enum class GreetingMode { None, Esmtp, Helo };
+    enum class Mechanism { Login, CramMd5, DigestMd5 };
+
+    void startRun();
+    void takeFirstRecipient();
+    void restoreRecipients();
+    void dropIdleConnection();
+
+    bool handleReplyLine(const QByteArray& line);
+    void dialogueStep(const QByteArray& line);
+    void greetingStep(const QByteArray& line);
+    void bannerLine(const QByteArray& line);
+    void ehloReplyLine(const QByteArray& line);
+    void startAuth();
+    void firstChallenge(const QByteArray& line);
+    void answerDigestChallenge(const QByteArray& challenge);
+    sasl::DigestCredentials digestCredentials(const sasl::DigestChallenge& challenge) const;
+    void secondChallenge(const QByteArray& line);
+    void authResult(const QByteArray& line);
+    void digestProof(const QByteArray& line);
+    void sendMailFrom();
+    void sendFirstRecipient();
+    void sendNextRecipient();
+    void sendMessage();
+    bool sendData(const QByteArray& block);
+    void messageAccepted(const QByteArray& line);
+
+    ExternalMessage composerInput() const;
+    bool sendLine(const QByteArray& line);
+    bool writeAndCheck(const QByteArray& bytes);
+    void setState(State state) { m_state = state; }
+
+    bool m_messageAccepted = false;
+    State m_state = State::Greeting;
+    GreetingStep m_greetingStep = GreetingStep::Banner;
+    GreetingMode m_greetingMode = GreetingMode::None;
+    unsigned m_offered = 0;             // Mechanism bits offered by the EHLO reply
+    Mechanism m_mechanism = Mechanism::Login;
+    sasl::DigestChallenge m_digestChallenge;        // DIGEST-MD5: kept to check the server's proof
+    sasl::DigestCredentials m_digestCredentials;
+    std::vector<QString> m_recipients;  // RCPT TO addresses of this run, in order
+    size_t m_nextRecipient = 0;
+    QString m_insertedTo;               // the item put in front of ListTo for this run, if any
+    bool m_toTakenFromList = false;
+    AttachmentSlots m_attachmentSlots;  // kept across runs until ClearAttachments
+};

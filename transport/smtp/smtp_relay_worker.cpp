@@ -1,0 +1,297 @@
+// The relay's worker: see smtp_relay_worker.h. Every path that ends a recipient goes through report(), which
+// reports once; every callback into the owner may stop the run, so each caller checks for Finished after it.
+
+#include "transport/smtp/smtp_relay_worker.h"
+
+#include "platform/clock.h"
+#include "transport/net/dns_query.h"
+
+namespace {
+
+constexpr int kMxType = 15;
+
+// The text after the first at sign; the whole address when it has none.
+QString domainOf(const QString& address)
+{
+    const qsizetype at = address.indexOf(u'@');
+    return at < 0 ? address : address.mid(at + 1);
+}
+
+QString exceptionText(const std::exception& exception)
+{
+    return QString::fromUtf8(exception.what());
+}
+
+}  // namespace
+
+TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
+    : QObject(&relay), m_relay(relay), m_client(new TSmtpCli(this)), m_dns(new TDnsQuery(this))
+{
+    m_client->Port = relay.m_smtpPort;
+    m_client->SignOn = relay.Signon;
+    m_client->FromName = relay.From;
+    m_client->HdrFrom = encodeInCharset(relay.HeaderFrom, relay.m_charset);
+    m_client->CharSet = relay.charSet;
+    m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
+    m_client->HdrMailDomain = relay.HdrMailDomain;
+    m_client->OnMimeChar = relay.OnMimeChar;
+    m_client->OnResponse = [this](TCustomSmtpClient*, const QString&) { touch(); };
+    m_client->OnMessageProgress = [this](TCustomSmtpClient*) { touch(); };   // a long message still moving
+    m_client->OnRequestDone = [this](TCustomSmtpClient*, TSmtpRequest request, int error) {
+        onClientDone(request, error);
+    };
+    m_client->OnGetData = [this](TSmtpCli*, int lineNum, QByteArray& line, int, bool& more) {
+        if (lineNum >= 1 && lineNum <= m_recipient.body.size())
+            line = m_recipient.body[lineNum - 1];
+        else
+            more = false;
+    };
+    m_dns->setPort(relay.m_dnsPort);
+    m_dns->OnRequestDone = [this](TDnsQuery*, int error) { onDnsDone(error); };
+    touch();
+}
+
+TSmtpThreadEx::~TSmtpThreadEx() = default;
+
+void TSmtpThreadEx::touch()
+{
+    m_lastActivity = Clock::instance().tickCount();
+}
+
+void TSmtpThreadEx::startDelivery()
+{
+    while (m_state != State::Finished) {
+        setState(State::Idle);
+        if (!claimNext()) {
+            finish();
+            return;
+        }
+        m_domain = domainOf(m_recipient.address);
+        if (!m_domain.isEmpty()) {
+            startLookup();
+            return;
+        }
+        report(relayNoMailHost, QString());              // nothing to look up: reported at once
+    }
+}
+
+bool TSmtpThreadEx::claimNext()
+{
+    std::optional<TSmtpRelayServer2::Recipient> next = m_relay.claimRecipient();
+    if (!next || m_state == State::Finished)             // none left, or the owner's event stopped the run
+        return false;
+    m_recipient = std::move(*next);
+    m_reported = false;
+    return true;
+}
+
+// ---- DNS phase
+
+void TSmtpThreadEx::startLookup()
+{
+    setState(State::Resolving);
+    m_dnsIndex = 0;                                      // every recipient starts with the first server
+    m_dnsAttempts = 0;
+    touch();
+    m_dns->setAddr(m_relay.m_dnsServers.at(m_dnsIndex));
+    try {
+        m_dns->MXLookup(m_domain);
+    } catch (const std::exception&) {
+        // swallowed: the watchdog then moves on to the next server
+    }
+}
+
+void TSmtpThreadEx::onDnsDone(int error)
+{
+    if (m_state != State::Resolving)
+        return;                                          // a reply after a time-out or a stop
+    touch();
+    QString host;
+    if (error == 0) {
+        if (m_dns->Response().anCount == 0)
+            host = m_domain;                             // no MX records: the domain itself
+        else if (m_dns->AnswerTag(0) >= 0 && m_dns->AnswerType(0) == kMxType)
+            host = m_dns->MXExchange(m_dns->AnswerTag(0));
+    }
+    startSmtpPhase(host, false);
+}
+
+// A silent server: the next one gets a whole period; after the last, the recipient is reported.
+void TSmtpThreadEx::rotateDnsServer()
+{
+    const QStringList& servers = m_relay.m_dnsServers;
+    m_dnsIndex = (m_dnsIndex + 1) % int(servers.size());
+    ++m_dnsAttempts;
+    if (m_dnsAttempts > servers.size() - 1) {
+        startSmtpPhase(QString(), true);
+        return;
+    }
+    touch();
+    m_dns->setAddr(servers.at(m_dnsIndex));
+    try {
+        m_dns->MXLookup(m_domain);
+    } catch (const std::exception&) {
+    }
+}
+
+// ---- SMTP phase
+
+void TSmtpThreadEx::startSmtpPhase(const QString& host, bool exhausted)
+{
+    setState(State::Delivering);
+    if (host.isEmpty()) {
+        failAndContinue(exhausted ? relayNoDnsServer : relayNoMailHost, QString());
+        return;
+    }
+    m_client->HdrTo = m_recipient.headerTo;
+    m_client->HdrSubject = m_recipient.subject;
+    m_client->Htm = m_recipient.htm;
+    m_client->HtmFiles = m_recipient.htmFiles;
+    m_client->HtmCids = m_recipient.htmCids;
+    m_client->Host = host;
+    m_client->RcptName = QStringList{m_recipient.address};
+    try {
+        m_client->setEmailFiles(m_recipient.attachments);
+    } catch (const SmtpException& exception) {
+        failAndContinue(500, exception.text());          // a file of this recipient went missing
+        return;
+    }
+    try {
+        m_client->Open();
+    } catch (const std::exception& exception) {
+        failAndContinue(relayConnectFailed, exceptionText(exception));
+    }
+}
+
+void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
+{
+    switch (m_state) {
+    case State::Idle:
+    case State::Resolving:
+    case State::Finished:
+        return;                                          // nothing of ours waits for it
+    case State::Quitting:
+        closeAndContinue();                              // 221, or any end of the QUIT request
+        return;
+    case State::Delivering:
+        break;
+    }
+    touch();
+    if (error != 0) {
+        failAndContinue(error, m_client->LastResponse());
+        return;
+    }
+    runNextStep(request);
+}
+
+void TSmtpThreadEx::runNextStep(TSmtpRequest finished)
+{
+    const auto start = [this](const auto& step, int failure) {
+        try {
+            step();
+        } catch (const std::exception& exception) {
+            failAndContinue(failure, exceptionText(exception));
+        }
+    };
+    switch (finished) {
+    case smtpConnect:
+    case smtpOpen:
+        start([this] { m_client->MailFrom(); }, relayMailFromFailed);
+        return;
+    case smtpMailFrom:
+        start([this] { m_client->RcptTo(); }, relayRcptToFailed);
+        return;
+    case smtpRcptTo:
+        start([this] { m_client->Data(); }, relayDataFailed);
+        return;
+    case smtpData:
+        messageDelivered();
+        return;
+    case smtpHelo:
+    case smtpVrfy:
+    case smtpQuit:
+    case smtpRset:
+    case smtpMail:
+        Q_ASSERT_X(false, "TSmtpThreadEx", "request the worker never starts");
+        return;
+    }
+}
+
+// "." was answered 250: the message is delivered whatever QUIT brings.
+void TSmtpThreadEx::messageDelivered()
+{
+    report(relayDelivered, m_client->LastResponse());
+    if (m_state == State::Finished)
+        return;
+    setState(State::Quitting);
+    try {
+        m_client->Quit();
+    } catch (const std::exception&) {
+        closeAndContinue();
+    }
+}
+
+// ---- ends of a recipient
+
+void TSmtpThreadEx::report(int err, const QString& comment)
+{
+    if (m_reported)
+        return;
+    m_reported = true;
+    m_relay.reportResult(m_recipient.index, err, comment);
+}
+
+void TSmtpThreadEx::failAndContinue(int err, const QString& comment)
+{
+    m_client->Abort();
+    report(err, comment);
+    if (m_state == State::Finished)
+        return;
+    startDelivery();
+}
+
+void TSmtpThreadEx::closeAndContinue()
+{
+    m_client->Abort();
+    startDelivery();
+}
+
+void TSmtpThreadEx::timeOut()
+{
+    switch (m_state) {
+    case State::Idle:
+    case State::Finished:
+        return;
+    case State::Resolving:
+        rotateDnsServer();
+        return;
+    case State::Delivering:
+        failAndContinue(relayTimedOut, m_client->LastResponse());
+        return;
+    case State::Quitting:
+        closeAndContinue();                              // the bounded wait for the reply to QUIT
+        return;
+    }
+}
+
+void TSmtpThreadEx::abortByUser()
+{
+    if (m_state == State::Finished)
+        return;
+    const bool inProgress = m_state == State::Resolving || m_state == State::Delivering;
+    const QString comment = m_state == State::Delivering ? m_client->LastResponse() : QString();
+    m_client->Abort();
+    if (inProgress)
+        report(relayStopped, comment);
+    finish();
+}
+
+void TSmtpThreadEx::finish()
+{
+    if (m_state == State::Finished)
+        return;
+    setState(State::Finished);
+    m_client->Abort();
+    m_relay.workerFinished(this);
+    deleteLater();
+}
