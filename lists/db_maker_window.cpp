@@ -3,12 +3,13 @@
 
 #include "lists/db_maker_window.h"
 
-#include "core/grid_export.h"
-#include "core/input_form.h"
-#include "core/msg_language.h"
-#include "core/shared_helpers.h"
+#include "core/base/widget_factory.h"
+#include "core/base/window_host.h"
+#include "core/dialogs/grid_export.h"
+#include "core/dialogs/input_form.h"
+#include "core/language/msg_language.h"
 #include "lists/db_maker_field.h"
-#include "platform/message_box.h"
+#include "platform/message_box_flags.h"
 #include "platform/text_file.h"
 
 #include <QApplication>
@@ -112,20 +113,6 @@ QList<QPair<QString, QString>> drivePlaces()
     return places;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* created = new QPushButton(caption, parent);
-    created->setObjectName(name);
-    return created;
-}
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
 QString fileFilter(const TMsgLanguage& msl)
 {
     return msl.text(MsgConditionFiles) + " (*.txt);;" + msl.text(MsgAllFiles) + " (*.*)";
@@ -152,7 +139,7 @@ TfFas::TfFas(QWidget* parent)
     pnlWait = named(new QWidget(this), "pnlWait");
     auto* waitLayout = new QHBoxLayout(pnlWait);
     waitLayout->addWidget(named(new QLabel("   Please wait ...", pnlWait), "lbWait"));
-    sbWaitStop = button(pnlWait, "sbWaitStop", "Stop");
+    sbWaitStop = makeButton(pnlWait, "sbWaitStop", "Stop");
     waitLayout->addWidget(sbWaitStop);
     connect(sbWaitStop, &QPushButton::clicked, this, &TfFas::sbStopClick);
     pnlWait->hide();
@@ -168,6 +155,7 @@ TfFas::TfFas(QWidget* parent)
     layout->addWidget(main);
     resetFieldGrid({});
     setFolder(QDir::homePath());
+    WindowHost::requestTranslation(this);
 }
 
 QWidget* TfFas::buildFileManager()
@@ -212,13 +200,13 @@ QWidget* TfFas::buildFileManager()
     connect(m_entryDetails, &QTreeView::doubleClicked, this, enter);
 
     auto* buttons = new QGridLayout;
-    sbMakeDir = button(panel, "sbMakeDir", "MakeDir");
-    sbRemoveDir = button(panel, "sbRemoveDir", "Remove Dir");
-    sbRename = button(panel, "sbRename", "Rename");
-    sbDelete = button(panel, "sbDelete", "Delete");
-    sbView = button(panel, "sbView", "View");
-    sbRun = button(panel, "sbRun", "Run");
-    sbViewStyle = button(panel, "sbViewStyle", "Views");
+    sbMakeDir = makeButton(panel, "sbMakeDir", "MakeDir");
+    sbRemoveDir = makeButton(panel, "sbRemoveDir", "Remove Dir");
+    sbRename = makeButton(panel, "sbRename", "Rename");
+    sbDelete = makeButton(panel, "sbDelete", "Delete");
+    sbView = makeButton(panel, "sbView", "View");
+    sbRun = makeButton(panel, "sbRun", "Run");
+    sbViewStyle = makeButton(panel, "sbViewStyle", "Views");
     auto* views = named(new QMenu(sbViewStyle), "pmView");
     const char* const viewNames[] = {"Large icons", "Small icons", "List", "Details"};
     for (int tag = 0; tag < 4; ++tag)
@@ -295,8 +283,8 @@ QWidget* TfFas::buildSettings()
     connect(sgItem, &QTableWidget::cellDoubleClicked, this, &TfFas::sgItemToggleUnique);
     buildFieldMenu();
     auto* rowButtons = new QHBoxLayout;
-    sbAddRow = button(pnlF, "sbAddRow", "Add row (field)");
-    sbDeleteRow = button(pnlF, "sbDeleteRow", "Delete row (field)");
+    sbAddRow = makeButton(pnlF, "sbAddRow", "Add row (field)");
+    sbDeleteRow = makeButton(pnlF, "sbDeleteRow", "Delete row (field)");
     connect(sbAddRow, &QPushButton::clicked, this, &TfFas::sbAddRowClick);
     connect(sbDeleteRow, &QPushButton::clicked, this, &TfFas::sbDeleteRowClick);
     rowButtons->addWidget(sbAddRow);
@@ -340,15 +328,15 @@ QWidget* TfFas::buildResults()
     lvRes->setUniformRowHeights(true);
     clearResults();
     auto* buttons = new QHBoxLayout;
-    sbFas = button(panel, "sbFas", "Extract Data");
-    sbStop = button(panel, "sbStop", "Stop");
+    sbFas = makeButton(panel, "sbFas", "Extract Data");
+    sbStop = makeButton(panel, "sbStop", "Stop");
     sbStop->setEnabled(false);
-    sbExcel = button(panel, "sbExcel", "Export to MS Excel");
-    sbApply = button(panel, "sbApply", "Apply && Exit");
-    sbLoadProject = button(panel, "sbLoadProject", "Load project");
-    sbSaveProject = button(panel, "sbSaveProject", "Save project as...");
-    sbSaveResults = button(panel, "sbSaveResults", "Save results");
-    ExplorerButton1 = button(panel, "ExplorerButton1", "Close");
+    sbExcel = makeButton(panel, "sbExcel", "Export to MS Excel");
+    sbApply = makeButton(panel, "sbApply", "Apply && Exit");
+    sbLoadProject = makeButton(panel, "sbLoadProject", "Load project");
+    sbSaveProject = makeButton(panel, "sbSaveProject", "Save project as...");
+    sbSaveResults = makeButton(panel, "sbSaveResults", "Save results");
+    ExplorerButton1 = makeButton(panel, "ExplorerButton1", "Close");
     eRz = named(new QLineEdit(";", panel), "eRz");
     eRz->setMaxLength(1);
     eRz->setFixedWidth(30);
@@ -883,7 +871,7 @@ void TfFas::done(int result)
 
 bool DbMakerExecute(const QString& projectFileName, QStringList& results, int& columnCount, bool unattended)
 {
-    TfFas window(QApplication::activeWindow());
+    TfFas window(WindowHost::mainWindow());
     QCoreApplication::processEvents();
     if (unattended)
         window.startUnattended(projectFileName);

@@ -1,7 +1,7 @@
 // DB Maker window wiring: the unattended run, "Apply && Exit" read back as the list editor reads it, the
 // project saved to the caller's file, the result file, the field grid's toggles and the spreadsheet export.
 
-#include "core/grid_export.h"
+#include "core/dialogs/grid_export.h"
 #include "lists/comma_text.h"
 #include "lists/db_maker_project.h"
 #include "lists/db_maker_window.h"
