@@ -2,6 +2,7 @@
 // project saved to the caller's file, the result file, the field grid's toggles and the spreadsheet export.
 
 #include "core/dialogs/grid_export.h"
+#include "core/dialogs/input_form.h"
 #include "lists/comma_text.h"
 #include "lists/db_maker_project.h"
 #include "lists/db_maker_window.h"
@@ -14,7 +15,10 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QListView>
+#include <QStackedWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -223,6 +227,100 @@ TEST(DbMakerWindow, ExportWritesSheetResultsOrSaysExcelNotFound)
     setSpreadsheetOpener(nullptr);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Excel Not Found!"));
+}
+
+// Stop pressed while a run pumps events ends it without the completion message; a second Extract click
+// meanwhile is refused by the busy guard.
+TEST(DbMakerWindow, StopDuringARunEndsItAndExtractIsNotReentered)
+{
+    const QString project = makeProject("Mail|^Find@||1|||||\r\n");
+    QByteArray big;
+    for (int i = 0; i < 300000; ++i)
+        big += "text u" + QByteArray::number(i) + "@host.org\n";
+    writeFileBytes(testHome() + "pages/big.txt", big);
+    MessageBoxRecorder boxes;
+    TfFas window;
+    window.startInteractive(project);
+    window.eBegin->setText("text");
+    int reentered = 0;
+    QTimer::singleShot(0, &window, [&] {
+        reentered = window.running() ? 1 : 0;
+        window.sbFas->click();   // disabled while running: nothing happens
+        window.sbFasClick(0);    // even called directly, the guard refuses it
+        window.sbStop->click();
+    });
+    window.sbFasClick(0);
+    EXPECT_EQ(reentered, 1);
+    EXPECT_FALSE(window.running());
+    EXPECT_TRUE(boxes.boxes.empty());   // stopped: no "Completed"
+    EXPECT_LT(window.lvRes->topLevelItemCount(), 300000);
+    EXPECT_TRUE(window.sbFas->isEnabled());
+}
+
+// Answers the next input prompt with text.
+void answerPrompt(const QString& text)
+{
+    onNextModal([text](QWidget* modal) {
+        auto* form = qobject_cast<TInputForm*>(modal);
+        ASSERT_NE(form, nullptr);
+        form->Input->setText(text);
+        form->Button1->click();
+    });
+}
+
+void selectEntry(TfFas& window, const QString& name)
+{
+    auto* view = window.lvLoc->findChild<QListView*>("lvLocIcons");
+    ASSERT_NE(view, nullptr);
+    view->clearSelection();
+    const QModelIndexList found =
+        view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    view->selectionModel()->select(found.first(), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+TEST(DbMakerWindow, FileManagerMakesRenamesAndDeletesWithoutOverwriting)
+{
+    const QString folder = testHome() + "files";
+    QDir().mkpath(folder);
+    writeFileBytes(folder + "/one.txt", "1");
+    writeFileBytes(folder + "/two.txt", "2");
+    MessageBoxRecorder boxes(IDYES);
+    TfFas window;
+    window.setFolder(folder);
+    answerPrompt("made");
+    window.sbMakeDirClick();
+    EXPECT_TRUE(QFileInfo(folder + "/made").isDir());
+
+    selectEntry(window, "one.txt");
+    answerPrompt("two.txt");
+    window.sbRenameClick();   // another file has that name: nothing changes
+    EXPECT_EQ(readExistingFileBytes(folder + "/two.txt"), "2");
+    EXPECT_TRUE(QFileInfo::exists(folder + "/one.txt"));
+
+    selectEntry(window, "one.txt");
+    answerPrompt("three.txt");
+    window.sbRenameClick();
+    EXPECT_EQ(readExistingFileBytes(folder + "/three.txt"), "1");
+
+    selectEntry(window, "two.txt");
+    window.sbDeleteClick();
+    EXPECT_FALSE(QFileInfo::exists(folder + "/two.txt"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith("Are you sure you want to delete"));
+
+    writeFileBytes(folder + "/made/inside", "x");
+    selectEntry(window, "made");
+    window.sbRemoveDirClick();   // not empty
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, QStringLiteral("Cannot remove directory"));
+
+    QString opened;
+    TfFas::setFileOpener([&](const QString& path) { opened = path; });
+    selectEntry(window, "three.txt");
+    window.sbRunClick();
+    TfFas::setFileOpener(nullptr);
+    EXPECT_EQ(opened, folder + "/three.txt");
 }
 
 }  // namespace
