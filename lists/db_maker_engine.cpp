@@ -125,13 +125,13 @@ public:
     {
         const QByteArray lowered = lowerAscii(bytes);
         RecordCutter cutter(lowered, m_begin, m_end, m_maxLength);
+        QStringList values;   // reused: most records give no value and need no new list
         while (const auto record = cutter.next()) {
             if (pump.stopRequested())
                 return false;
             const QByteArrayView text = bytes.sliced(record->start, record->length);
             const QByteArrayView low = QByteArrayView(lowered).sliced(record->start, record->length);
-            QStringList values;
-            values.reserve(m_fields.size());
+            values.clear();
             for (const DbMakerField& field : m_fields) {
                 const auto span = searchField(low, field);
                 values << (span ? decodeFieldValue(text.sliced(span->start, span->end - span->start)) : QString());

@@ -47,6 +47,7 @@ constexpr QByteArrayView atPattern = "@";
 // The next occurrence of one pattern at or after a position; positions asked for only grow.
 class NextOccurrence {
 public:
+    NextOccurrence() = default;
     NextOccurrence(QByteArrayView text, QByteArrayView pattern) : m_text(text), m_pattern(pattern) {}
 
     qsizetype from(qsizetype position)
@@ -96,11 +97,10 @@ public:
     KeywordScan(QByteArrayView record, KeywordKind kind) : m_record(record), m_kind(kind)
     {
         if (kind == KeywordKind::Email) {
-            m_finders.emplace_back(record, atPattern);
+            m_finders[m_finderCount++] = NextOccurrence(record, atPattern);
         } else {
-            m_finders.emplace_back(record, httpPattern);
-            m_finders.emplace_back(record, hrefPattern);
-            m_finders.emplace_back(record, wwwPattern);
+            for (QByteArrayView pattern : {httpPattern, hrefPattern, wwwPattern})
+                m_finders[m_finderCount++] = NextOccurrence(record, pattern);
         }
     }
 
@@ -111,7 +111,8 @@ public:
         for (;;) {
             qsizetype hit = -1;
             QByteArrayView pattern;
-            for (NextOccurrence& finder : m_finders) {   // the pattern listed first wins a tie
+            for (int i = 0; i < m_finderCount; ++i) {   // the pattern listed first wins a tie
+                NextOccurrence& finder = m_finders[i];
                 const qsizetype at = finder.from(position);
                 if (at >= 0 && (hit < 0 || at < hit)) {
                     hit = at;
@@ -184,7 +185,8 @@ private:
 
     QByteArrayView m_record;
     KeywordKind m_kind;
-    std::vector<NextOccurrence> m_finders;
+    std::array<NextOccurrence, 3> m_finders;
+    int m_finderCount = 0;
     qsizetype m_lastHit = -1;
     qsizetype m_lastStart = 0;
     std::array<ForwardCache, 2> m_forward;
