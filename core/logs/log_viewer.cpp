@@ -123,7 +123,8 @@ void T_logs::sbXlsClick()
     const QStringList titles{msl->text(2), msl->text(3), msl->text(4), msl->text(5)};
     const SheetRows rows{m_list.Count() + 1, [this, &titles](int row) {
                              return row == 0 ? titles : itemCells(*m_list.Items[row - 1]);
-                         }};
+                         },
+                         QString()};
     ExportToSpreadsheet(rows, msl->text(1), msl->text(0));
 }
 
