@@ -97,7 +97,7 @@ std::variant<TagHeader, QString> parseTagHeader(QByteArrayView bytes, Kind kind)
     geometry.keysPerPage = u16At(bytes, 14);
     geometry.entrySize = u16At(bytes, 18);
     const int room = geometry.pageSize - geometry.pageHeader;
-    if (geometry.keysPerPage * geometry.entrySize > room && geometry.keyLength > MaxStoredKeyLength) {
+    if (qint64(geometry.keysPerPage) * geometry.entrySize > room && geometry.keyLength > MaxStoredKeyLength) {
         geometry.keyLength = MaxStoredKeyLength;
         geometry.entrySize = entrySizeFor(geometry.keyLength, geometry.pointerSize);
         geometry.keysPerPage = keysPerPageFor(geometry);
@@ -106,7 +106,7 @@ std::variant<TagHeader, QString> parseTagHeader(QByteArrayView bytes, Kind kind)
     if (header.keyType == 'N' && geometry.keyLength != numericLength)
         return QStringLiteral("a numeric key of %1 bytes is not supported").arg(geometry.keyLength);
     if (geometry.keyLength < 1 || geometry.entrySize < geometry.keyLength + geometry.pointerSize
-        || geometry.keysPerPage < 1 || geometry.keysPerPage * geometry.entrySize > room)
+        || geometry.keysPerPage < 1 || qint64(geometry.keysPerPage) * geometry.entrySize > room)
         return QStringLiteral("keys of %1 bytes in entries of %2, %3 to a page, do not fit a page")
             .arg(geometry.keyLength).arg(geometry.entrySize).arg(geometry.keysPerPage);
     header.expression = zeroEnded(bytes.sliced(24, 220));

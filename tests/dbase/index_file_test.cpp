@@ -286,6 +286,10 @@ INSTANTIATE_TEST_SUITE_P(Damage, DamagedIndexTest, ::testing::Values(
                "header page 9999 lies outside the file"},
     DamageCase{"other_language", [](QByteArray& b, const QList<BuiltTag>&) { b[31] = 0x65; },
                "made for language id 101"},
+    DamageCase{"huge_entries", [](QByteArray& b, const QList<BuiltTag>& t) {
+                   putU16(b, t[0].headerPage * 512 + 14, 0xFF00);
+                   putU16(b, t[0].headerPage * 512 + 18, 0xFA00); },
+               "to a page, do not fit a page"},
     DamageCase{"key_type", [](QByteArray& b, const QList<BuiltTag>& t) { b[t[0].headerPage * 512 + 9] = 'X'; },
                "keys of type 88"},
     DamageCase{"key_too_long", [](QByteArray& b, const QList<BuiltTag>& t) {
