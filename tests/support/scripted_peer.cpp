@@ -2,6 +2,8 @@
 
 #include "tests/support/scripted_peer.h"
 
+#include "tests/support/tls_server_session.h"
+
 #include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -34,18 +36,24 @@ void limitKernelBuffers(int descriptor)
 
 struct ScriptedPeer::Step {
     enum class Kind {
-        Send, Respond, ExpectLine, ExpectBytes, ExpectData, Wait, StopReading, ReadSlowly, Close, Reset, Repeat
+        Send, Respond, ExpectLine, ExpectBytes, ExpectData, Wait, StopReading, ReadSlowly, Close, Reset, Repeat,
+        StartTls
     };
     Kind kind;
     QByteArray bytes;
     Responder responder;
     int count = 0;
     int interval = 0;                   // readSlowly(): ms between two reads
+    QString certificateFile{};          // startTls()
+    QString keyFile{};
 };
 
 struct ScriptedPeer::Session {
     QPointer<QTcpSocket> socket;        // null for UDP
-    QByteArray all;                     // every byte received
+    QByteArray all;                     // every byte received (decrypted once TLS is up)
+    QByteArray wire;                    // every byte received as it came
+    std::unique_ptr<TlsServerSession> tls;
+    bool tlsUp = false;
     QByteArray unread;                  // received, not yet taken by an expect step
     QList<QNetworkDatagram> pending;    // UDP datagrams not yet taken
     QByteArray last;                    // what the last expect step took
@@ -138,6 +146,12 @@ ScriptedPeer& ScriptedPeer::reset()
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::startTls(const QString& certificateFile, const QString& keyFile)
+{
+    addStep({Step::Kind::StartTls, {}, {}, 0, 0, certificateFile, keyFile});
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::repeat()
 {
     const bool paces = std::any_of(m_steps.begin(), m_steps.end(), [](const Step& step) {
@@ -209,6 +223,18 @@ QByteArray ScriptedPeer::receivedAll() const
     return all;
 }
 
+QByteArray ScriptedPeer::wireBytes(int connection) const
+{
+    if (connection < 0 || connection >= int(m_sessions.size()))
+        return {};
+    return m_sessions[size_t(connection)]->wire;
+}
+
+bool ScriptedPeer::tlsEstablished(int connection) const
+{
+    return connection >= 0 && connection < int(m_sessions.size()) && m_sessions[size_t(connection)]->tlsUp;
+}
+
 void ScriptedPeer::acceptConnections()
 {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
@@ -229,7 +255,7 @@ void ScriptedPeer::readTcp(Session& session)
 {
     if (!session.socket || !session.reading || session.readLimit > 0)
         return;
-    take(session, session.socket->readAll());
+    arrive(session, session.socket->readAll());
 }
 
 // One paced read: Qt buffers at most readLimit bytes, so the rest waits in the kernel and the client's
@@ -237,7 +263,25 @@ void ScriptedPeer::readTcp(Session& session)
 void ScriptedPeer::readTcpSlowly(Session& session)
 {
     if (session.socket && session.reading)
-        take(session, session.socket->read(session.readLimit));
+        arrive(session, session.socket->read(session.readLimit));
+}
+
+// Bytes from the wire: through the TLS engine while it runs (a failed handshake leaves them as they are).
+void ScriptedPeer::arrive(Session& session, const QByteArray& bytes)
+{
+    session.wire += bytes;
+    if (!session.tls || session.tls->failed()) {
+        take(session, bytes);
+        return;
+    }
+    session.tls->feed(bytes);
+    const bool wasUp = session.tlsUp;
+    session.tlsUp = session.tls->handshake();
+    if (session.socket)
+        session.socket->write(session.tls->takeOutgoing());
+    take(session, session.tls->readAll());
+    if (session.tlsUp != wasUp)
+        advance(session);
 }
 
 void ScriptedPeer::take(Session& session, const QByteArray& bytes)
@@ -349,6 +393,17 @@ bool ScriptedPeer::runStep(Session& session, const Step& step)
     case Kind::Repeat:
         session.step = 0;
         return true;
+    case Kind::StartTls:
+        if (!session.tls) {
+            session.tls = std::make_unique<TlsServerSession>(step.certificateFile, step.keyFile);
+            session.tls->feed(std::exchange(session.unread, {}));
+        }
+        session.tlsUp = session.tls->handshake();
+        if (session.socket)
+            session.socket->write(session.tls->takeOutgoing());
+        if (!session.tlsUp)
+            return false;
+        break;
     }
     ++session.step;
     return true;
@@ -356,7 +411,10 @@ bool ScriptedPeer::runStep(Session& session, const Step& step)
 
 void ScriptedPeer::write(Session& session, const QByteArray& bytes)
 {
-    if (session.socket)
+    if (session.socket && session.tlsUp) {
+        session.tls->write(bytes);
+        session.socket->write(session.tls->takeOutgoing());
+    } else if (session.socket)
         session.socket->write(bytes);
     else if (m_udp && !session.replyAddress.isNull())
         m_udp->writeDatagram(bytes, session.replyAddress, session.replyPort);

@@ -20,6 +20,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -56,6 +57,10 @@ public:
     ScriptedPeer& close();                   // TCP: orderly close (FIN); ends the script
     ScriptedPeer& reset();                   // TCP: SO_LINGER 0 then close, the client sees a reset
     ScriptedPeer& repeat();                  // starts the script over (needs an expect or wait step)
+    // TCP: the TLS server handshake with this certificate and key (PEM files); the script goes on once it
+    // is complete, and from then on sends and expect steps carry plaintext. A handshake the client breaks
+    // off leaves the script waiting here; later bytes are recorded as they arrive.
+    ScriptedPeer& startTls(const QString& certificateFile, const QString& keyFile);
 
     // Listens on address:port (port 0 picks a free one); false when the port is taken.
     bool listen(quint16 port = 0, const QHostAddress& address = QHostAddress::LocalHost);
@@ -68,6 +73,8 @@ public:
     int disconnectedCount() const;           // TCP connections that are gone (closed by either side)
     QByteArray received(int connection) const;   // TCP: bytes of that connection; UDP: use 0
     QByteArray receivedAll() const;          // every connection's bytes in order of the connections
+    QByteArray wireBytes(int connection) const;  // TCP: that connection's bytes as they came, TLS records too
+    bool tlsEstablished(int connection) const;   // that connection's TLS handshake completed
     QList<QByteArray> datagrams() const { return m_datagrams; }   // UDP: every datagram received
 
 private:
@@ -78,6 +85,7 @@ private:
     void acceptConnections();
     void readTcp(Session& session);
     void readTcpSlowly(Session& session);
+    void arrive(Session& session, const QByteArray& bytes);
     void take(Session& session, const QByteArray& bytes);
     void readUdp();
     void advance(Session& session);

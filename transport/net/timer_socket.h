@@ -1,7 +1,9 @@
 // TStarSocket: the TCP client base of SendMail and GetMail. It resolves the server's host name without
 // blocking, connects on the event-socket core, guards resolution and connection each with a countdown in
 // one-second steps, and hands connect, read, write and close notifications to virtual handlers. Every
-// operation stores a Winsock error number (0 = none; "would block" never counts). IPv4 only; GUI thread only.
+// operation stores a Winsock error number (0 = none; "would block" never counts). On request the connection
+// is secured with TLS (TlsSession) under send, receive and readLines, so the descendants' dialogue reads the
+// same either way. IPv4 only; GUI thread only.
 #pragma once
 
 #include "platform/window_message.h"
@@ -19,6 +21,7 @@
 
 class EventSocket;
 class HostLookup;
+class TlsSession;
 
 class TStarSocket : public QObject {
     Q_OBJECT
@@ -72,6 +75,14 @@ protected:
     // Starts a countdown of the given seconds (stopping a running one); 0 or less stops it only.
     void countdown(int seconds);
 
+    // Starts the TLS handshake on the connection, checking the certificate against host(); from here on
+    // send and receive carry plaintext through it. Lines received before it are dropped (RFC 3207 section
+    // 4.2: nothing said in clear counts afterwards). The handshake is guarded by the TimeoutConnect
+    // countdown; its outcome arrives in onTlsFinished().
+    void startTls();
+    // The handshake has been started (and may have finished).
+    bool tlsStarted() const { return m_tls != nullptr; }
+
     // Reads everything that has arrived in blocks of up to 2048 bytes and hands each complete line, without
     // its CR LF, to handleLine; a partial line waits in the receive buffer (capped: an over-long line is
     // handed on in pieces). Stops when handleLine returns false. A call made while a line is being handled
@@ -93,6 +104,8 @@ protected:
     virtual void onWrite() {}
     virtual void onResolved() {}
     virtual void onCountdownExpired() {}
+    // The end of the handshake: error is empty when the connection is secured, else the reason it is not.
+    virtual void onTlsFinished(const QString& error) { Q_UNUSED(error); }
     // Window messages above WM_USER + 1 posted to this object (the descendants' done message).
     virtual void onMessage(const WindowMessage& message) { Q_UNUSED(message); }
 
@@ -107,9 +120,20 @@ private:
     qint64 receiveBlock();
     void bufferArrivedData();
     bool handOnLines(const std::function<bool(const QByteArray& line)>& handleLine);
+    bool tlsHandshaking() const;
+    void handshakeEvent(int event);
+    void advanceHandshake();
+    void finishHandshake(const QString& error);
+    bool pullCiphertext();
+    bool flushCiphertext();
+    qint64 sendSecured(QByteArrayView data);
+    qint64 receiveSecured(char* buffer, qint64 capacity);
 
     std::unique_ptr<EventSocket> m_socket;
     std::unique_ptr<HostLookup> m_lookup;
+    std::unique_ptr<TlsSession> m_tls;
+    QByteArray m_ciphertextOut;         // encrypted bytes the kernel has not taken yet
+    bool m_tlsBroken = false;           // the server's TLS data was bad: the close is on its way
     bool m_connected = false;
     QString m_host;
     QString m_hostName;
