@@ -5,6 +5,7 @@
 #include "platform/window_message.h"
 #include "platform/winsock_error.h"
 #include "transport/net/async_socket.h"
+#include "transport/net/mail_address.h"
 
 #include <QPointer>
 
@@ -29,6 +30,14 @@ void requireSingleLine(const QString& text, const QString& what)
         if (c == u'\r' || c == u'\n' || c == u'\0')
             throw SmtpException(QStringLiteral("CR, LF or NUL in %1 '%2'").arg(what, text));
     }
+}
+
+// An address inside "<...>": white space, a control character or a bracket would end it early or add an
+// ESMTP parameter ("RCPT TO:<a@b>\tNOTIFY=NEVER").
+void requireSafeAddress(const QString& address, const QString& what)
+{
+    if (!isCommandSafeAddress(address))
+        throw SmtpException(QStringLiteral("Invalid %1 '%2'").arg(what, printableAddress(address)));
 }
 
 }  // namespace
@@ -69,7 +78,7 @@ QByteArray TCustomSmtpClient::heloCommand() const
 QByteArray TCustomSmtpClient::mailFromCommand() const
 {
     const QString sender = FromName.trimmed();
-    requireSingleLine(sender, QStringLiteral("sender"));
+    requireSafeAddress(sender, QStringLiteral("sender"));
     return "MAIL FROM:<" + sender.toUtf8() + ">";
 }
 
@@ -78,7 +87,7 @@ void TCustomSmtpClient::requireRecipients() const
     if (RcptName.isEmpty())
         throw SmtpException(QStringLiteral("RcptName list is empty"));
     for (const QString& recipient : RcptName)
-        requireSingleLine(recipient.trimmed(), QStringLiteral("recipient"));
+        requireSafeAddress(recipient.trimmed(), QStringLiteral("recipient"));
 }
 
 // ---- operations

@@ -5,9 +5,10 @@
 // a silent server. The message text after DATA comes from the derived class (TSmtpCli, smtp_cli.h).
 //
 // Programming errors raise SmtpException (not ready, not connected, no recipient, CR / LF / NUL inside a
-// command argument). Network and protocol failures never raise: the request ends with an error code, the
-// refusing reply code, a Winsock number, 10004 when the connection closed, or 500 for a failure that
-// LastResponse() describes (unreadable reply, unreadable file, exception while connecting).
+// command argument, white space, a control character or a bracket inside an address). Network and
+// protocol failures never raise: the request ends with an error code, the refusing reply code, a Winsock
+// number, 10004 when the connection closed, or 500 for a failure that LastResponse() describes
+// (unreadable reply, unreadable file, exception while connecting).
 #pragma once
 
 #include "transport/net/transport_exception.h"
