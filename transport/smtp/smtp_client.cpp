@@ -385,12 +385,23 @@ void TCustomSmtpClient::onDataAvailable()
     if (count <= 0)
         return;
     m_parser.commit(count);
+    handleBufferedLines();
+}
+
+void TCustomSmtpClient::handleBufferedLines()
+{
     QPointer<TCustomSmtpClient> alive(this);
+    m_handlingLines = true;
     while (const auto line = m_parser.nextLine()) {
         handleLine(*line);
-        if (!alive || !m_connected)
-            return;                                        // a handler deleted the client or closed
+        if (!alive)
+            return;                                        // a handler deleted the client
+        if (!m_connected) {
+            m_handlingLines = false;
+            return;                                        // a handler closed
+        }
     }
+    m_handlingLines = false;
     if (m_parser.error() != SmtpReplyParser::Error::None)
         handleReplyFault();
 }
@@ -512,6 +523,12 @@ void TCustomSmtpClient::sendMessageBatch()
         abortMessage(failure);
         return;
     }
+    if (status == MessageText::Finished && serverSpokeDuringMessage()) {
+        // Still sending: the waiting line is handled as a reply in the middle of the text.
+        if (!m_handlingLines)
+            handleBufferedLines();
+        return;
+    }
     QByteArray batch = m_dataStream.take();
     if (status == MessageText::Finished) {
         // "." goes in the same write as the end of the text: a separate small write would wait for the
@@ -522,6 +539,17 @@ void TCustomSmtpClient::sendMessageBatch()
     }
     if (!batch.isEmpty())
         m_socket->Send(batch);
+}
+
+// No reply is due before the "." has gone out: a line the server sent already (a flood, a pipelined
+// junk reply) would otherwise pass for the reply to the end of data. What the socket holds now is taken
+// into the parser first.
+bool TCustomSmtpClient::serverSpokeDuringMessage()
+{
+    const int count = m_parser.freeSize() > 0 ? m_socket->Receive(m_parser.freeSpace(), int(m_parser.freeSize())) : 0;
+    if (count > 0)
+        m_parser.commit(count);
+    return m_parser.buffered() > 0;
 }
 
 void TCustomSmtpClient::abortMessage(const QString& failure)

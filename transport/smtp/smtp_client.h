@@ -137,6 +137,7 @@ private:
     void onDnsLookupDone(int error);
     void onSessionConnected(int error);
     void onDataAvailable();
+    void handleBufferedLines();
     void onDataSent();
     void onSessionClosed();
     void handleLine(const SmtpReplyLine& line);
@@ -148,6 +149,7 @@ private:
     void recipientAnswered();
     void dataAccepted();
     void sendMessageBatch();
+    bool serverSpokeDuringMessage();
     void abortMessage(const QString& failure);
 
     TWSocket* m_socket;
@@ -163,6 +165,7 @@ private:
     bool m_highLevel = false;
     QList<Step> m_steps;
     bool m_sendingMessage = false;
+    bool m_handlingLines = false;  // inside handleBufferedLines: it hands on what is added to the parser
     int m_recipientIndex = 0;
     int m_refusalCode = 0;         // first refused recipient of the current RCPT TO chain
     QString m_refusalLine;

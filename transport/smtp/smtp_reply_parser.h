@@ -35,6 +35,8 @@ public:
     // lines of nextLine(); nullopt when it breaks one (or a fault stopped the parser before).
     std::optional<SmtpReplyLine> takeLine(QByteArrayView text);
 
+    // Bytes taken in but not yet handed out as lines (a partial line included).
+    qsizetype buffered() const { return m_filled; }
     Error error() const { return m_error; }
     // What went wrong, naming the offending line where there is one; empty without a fault.
     QString errorString() const;
