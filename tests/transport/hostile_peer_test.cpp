@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -280,6 +281,160 @@ TEST_P(RelayHostileTest, OneResultInTimeAndNoFalseSuccess)
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RelayHostileTest, ::testing::ValuesIn(smtpCases()), caseName);
+
+// ---- a truncated MX reply on the direct path: asked again over TCP, never read as "no MX record"
+
+struct TruncatedDnsRun {
+    ScriptedPeer dns{ScriptedPeer::Protocol::Udp};
+    ScriptedPeer tcpDns;
+    ScriptedPeer smtp;
+    TSmtpRelayServer2 relay;
+    std::vector<int> results;
+    int finished = 0;
+
+    // With answerOverTcp the TCP repeat gets the MX record; without it nothing listens for TCP.
+    void run(bool answerOverTcp)
+    {
+        using namespace dns_fixtures;
+        dns.expectData().respond([](const QByteArray& query) {
+            return query.left(2) + header(0, 0x8380, 1, 0).mid(2) + dns_fixtures::question("destination.test");
+        });
+        ASSERT_TRUE(dns.listen());
+        if (answerOverTcp) {
+            tcpDns.expectBytes(2 + 12 + 18 + 4).respond([](const QByteArray& framed) {
+                const QByteArray answer = mxReplyTo(framed.mid(2));
+                return word(int(answer.size())) + answer;
+            });
+            ASSERT_TRUE(tcpDns.listen(dns.port()));
+        }
+        lineServer(smtp, "220 mx\r\n", normalAnswer);
+        ASSERT_TRUE(smtp.listen());
+        relay.OnEMailProcessed = [this](TSmtpRelayServer2*, int, int err, const QString&) { results.push_back(err); };
+        relay.OnFinished = [this](TSmtpRelayServer2*, bool) { ++finished; };
+        relay.From = "sender@origin.test";
+        relay.setBody({"Hello"});
+        relay.setTimeOut(kTimeOutSeconds);
+        relay.setDns(dns.address());
+        relay.setDnsPort(QString::number(dns.port()));
+        relay.setSmtpPort(QString::number(smtp.port()));
+        StringList recipients;
+        recipients.add(QStringLiteral("user@destination.test"), 1);
+        relay.setRecipients(recipients);
+        relay.Send();
+        ASSERT_TRUE(waitUntil([&] { return finished > 0; }));
+    }
+};
+
+TEST(RelayTruncatedDnsTest, RepeatOverTcpFindsTheMailExchanger)
+{
+    TruncatedDnsRun run;
+    run.run(true);
+    EXPECT_EQ(run.results, std::vector<int>{relayDelivered});
+    EXPECT_EQ(run.smtp.connectionCount(), 1);
+}
+
+TEST(RelayTruncatedDnsTest, FailedRepeatIsADnsErrorNotTheDomainItself)
+{
+    TruncatedDnsRun run;
+    run.run(false);
+    EXPECT_EQ(run.results, std::vector<int>{relayNoMailHost});
+    EXPECT_EQ(run.smtp.connectionCount(), 0);
+}
+
+// ---- injection: an address cell carrying a character that could end or extend a command
+
+struct InjectionCase {
+    const char* name;
+    QString address;
+};
+
+const std::vector<InjectionCase>& injectionCases()
+{
+    static const std::vector<InjectionCase> cases = {
+        {"tab_parameter", QStringLiteral("cid@a.test\tNOTIFY=NEVER")},
+        {"vertical_tab", QStringLiteral("cid@a.test\vx")},
+        {"form_feed", QStringLiteral("cid@a.test\fx")},
+        {"nul", QStringLiteral("cid@a.test") + QChar(0) + QStringLiteral("x")},
+        {"cr", QStringLiteral("cid@a.test\rRSET")},
+        {"lf", QStringLiteral("cid@a.test\nRSET")},
+        {"crlf_header", QStringLiteral("cid@a.test\r\nBcc: victim@b.test")},
+        {"closing_bracket", QStringLiteral("cid@a.test> NOTIFY=NEVER")},
+        {"opening_bracket", QStringLiteral("<cid@a.test")},
+        {"blank_then_second_part", QStringLiteral("cid@a.test NOTIFY=NEVER")},
+    };
+    return cases;
+}
+
+class InjectionTest : public ::testing::TestWithParam<InjectionCase> {};
+
+// SendMail refuses the message before connecting, whether the address is the first recipient or a Bcc.
+TEST_P(InjectionTest, ExternalPathSendsNothing)
+{
+    for (const bool asBcc : {false, true}) {
+        ScriptedPeer peer;
+        lineServer(peer, "220 mx\r\n", normalAnswer);
+        ASSERT_TRUE(peer.listen());
+        SendMail mail;
+        std::vector<int> errors;
+        int done = 0;
+        QObject::connect(&mail, &SendMail::OnMailError, [&](int error, const QString&) {
+            errors.push_back(error);
+            mail.setAction(TMailAction::Cancel_SendMail);
+        });
+        QObject::connect(&mail, &SendMail::OnDone, [&] { ++done; });
+        mail.FROM_Address = "sender@origin.test";
+        mail.TO_Address = asBcc ? QStringLiteral("ok@a.test") : GetParam().address;
+        if (asBcc)
+            mail.ListBcc = QStringList{GetParam().address};
+        mail.MailText = {"Hello"};
+        mail.setSMTP_Server(peer.address());
+        mail.SMTP_Port = peer.port();
+        mail.setAction(TMailAction::Send_Mail);
+        ASSERT_TRUE(waitUntil([&] { return done > 0; }));
+        pumpEvents(50);
+        EXPECT_EQ(errors, std::vector<int>{18}) << asBcc;
+        EXPECT_EQ(peer.connectionCount(), 0) << asBcc;
+        EXPECT_EQ(peer.receivedAll(), QByteArray()) << asBcc;
+    }
+}
+
+// The relay reports the address bad and goes on with the next one; the wire holds only the good one.
+TEST_P(InjectionTest, DirectPathNeverWritesTheAddress)
+{
+    ScriptedPeer dns(ScriptedPeer::Protocol::Udp);
+    dns.expectData().respond(mxReplyTo).repeat();
+    ASSERT_TRUE(dns.listen());
+    ScriptedPeer smtp;
+    lineServer(smtp, "220 mx\r\n", normalAnswer);
+    ASSERT_TRUE(smtp.listen());
+
+    TSmtpRelayServer2 relay;
+    std::map<int, int> results;
+    int finished = 0;
+    relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int index, int err, const QString&) { results[index] = err; };
+    relay.OnFinished = [&](TSmtpRelayServer2*, bool) { ++finished; };
+    relay.From = "sender@origin.test";
+    relay.setBody({"Hello"});
+    relay.setDns(dns.address());
+    relay.setDnsPort(QString::number(dns.port()));
+    relay.setSmtpPort(QString::number(smtp.port()));
+    StringList recipients;
+    recipients.add(GetParam().address, 1);
+    recipients.add(QStringLiteral("ok@destination.test"), 2);
+    relay.setRecipients(recipients);
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return finished > 0; }));
+
+    EXPECT_EQ(results, (std::map<int, int>{{0, 500}, {1, relayDelivered}}));
+    const QByteArray wire = smtp.receivedAll();
+    EXPECT_EQ(wire.count("RCPT TO:"), 1);
+    EXPECT_TRUE(wire.contains("RCPT TO:<ok@destination.test>\r\n"));
+    EXPECT_FALSE(wire.contains("cid@a.test"));
+    EXPECT_EQ(dns.datagrams().size(), 1);            // the bad address was not even looked up
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, InjectionTest, ::testing::ValuesIn(injectionCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the POP3 login: only "+OK" lets it on, and a silent server fails it in time
 
