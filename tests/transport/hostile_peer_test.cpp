@@ -282,6 +282,31 @@ TEST_P(RelayHostileTest, OneResultInTimeAndNoFalseSuccess)
 
 INSTANTIATE_TEST_SUITE_P(Servers, RelayHostileTest, ::testing::ValuesIn(smtpCases()), caseName);
 
+// A DNS server that never answers is left after the time-out, not after twice the time-out.
+TEST(RelaySilentDnsTest, SilentServerIsLeftWithinASecondAfterTheTimeOut)
+{
+    ScriptedPeer dns(ScriptedPeer::Protocol::Udp);
+    ASSERT_TRUE(dns.listen());
+    TSmtpRelayServer2 relay;
+    std::vector<int> results;
+    relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int, int err, const QString&) { results.push_back(err); };
+    relay.From = "sender@origin.test";
+    relay.setTimeOut(kTimeOutSeconds);
+    relay.setDns(dns.address());
+    relay.setDnsPort(QString::number(dns.port()));
+    StringList recipients;
+    recipients.add(QStringLiteral("user@destination.test"), 1);
+    relay.setRecipients(recipients);
+    QElapsedTimer clock;
+    clock.start();
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return !results.empty(); }, 10000));
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(results, std::vector<int>{relayNoDnsServer});
+    EXPECT_GE(elapsed, kTimeOutSeconds * 1000 - 50);
+    EXPECT_LE(elapsed, kDeadlineMs);
+}
+
 // ---- a truncated MX reply on the direct path: asked again over TCP, never read as "no MX record"
 
 struct TruncatedDnsRun {
