@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MaskCase{"breaks_after_3_and_6", "abcdefgh", "  1  1  ", {"abc", "def", "gh"}},
         MaskCase{"break_at_the_end", "abcdefgh", "  1    1", {"abc", "defgh"}},
-        MaskCase{"blanks_kept", "ab  cd  ", " 1  1   ", {"ab", "  cd", "  "}},
+        MaskCase{"blanks_kept", "ab  cd  ", " 1   1  ", {"ab", "  cd", "  "}},
         MaskCase{"line_shorter_than_mask", "abcd", "  1  1  ", {"abc", "d", ""}},
         MaskCase{"empty_line", "", "  1  ", {"", ""}},
         MaskCase{"no_breaks", "abcdefgh", "        ", {"abcdefgh"}},

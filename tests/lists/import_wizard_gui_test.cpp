@@ -111,7 +111,8 @@ TEST_F(ImportWizardGuiTest, BrowseFillsTheNameAndFixedWidthBreaksFollowClicks)
     runWizard([&](T_ImpVznLoad* wizard) {
         onNextModalOf<QFileDialog>([&](QFileDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), "Define file name for import");
-            dialog->selectFile(file);
+            // The file-name edit has the focus, so selectFile() would leave it alone.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file);
             static_cast<QDialog*>(dialog)->accept();
         });
         wizard->SpeedButton5->click();
