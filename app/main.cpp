@@ -11,6 +11,7 @@
 #include "lists/filter_window.h"
 #include "lists/import_wizard.h"
 #include "lists/list_editor_window.h"
+#include "lists/quarvel_import.h"
 #include "lists/save_results_dialog.h"
 #include "platform/widgets/message_box.h"
 
@@ -32,6 +33,7 @@ void registerListTools()
     registerFilterListTool();
     registerSaveResultsTool();
     registerDeleteFromListTool();
+    registerAddressBookImportTool();
 }
 
 void reportFailure(const QString& what)
