@@ -9,6 +9,7 @@
 #include "core/verify/verify_form.h"
 #include "lists/delete_from_list_dialog.h"
 #include "lists/filter_window.h"
+#include "lists/import_wizard.h"
 #include "lists/list_editor_window.h"
 #include "lists/quarvel_import.h"
 #include "lists/save_results_dialog.h"
@@ -26,6 +27,7 @@ namespace {
 // The tools the editor opens by code (core/base/tool_commands.h); codes without a tool say "not available yet".
 void registerListTools()
 {
+    registerImportWizardTool();
     registerVerifyListTool();
     registerListEditorTool();
     registerFilterListTool();
