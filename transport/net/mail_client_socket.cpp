@@ -30,9 +30,10 @@ bool MailClientSocket::beginRun()
     return true;
 }
 
-void MailClientSocket::connectToHost(quint16 port)
+void MailClientSocket::connectToHost(quint16 port, bool implicitTls)
 {
     m_port = port;
+    m_implicitTls = implicitTls;
     if (!createSocket()) {
         socketFailed();
         return;
@@ -144,7 +145,22 @@ void MailClientSocket::onConnect()
         return;
     emit OnMailInfo(m_info.connected, addressText());
     clearReceiveBuffer();
-    awaitReply();                       // the greeting
+    awaitReply();                       // the greeting (and the handshake before it)
+    if (m_implicitTls && !m_cancelled)
+        startTls();
+}
+
+void MailClientSocket::onTlsFinished(const QString& error)
+{
+    if (!m_busy || m_cancelled)
+        return;
+    if (error.isEmpty()) {
+        onSecured();
+        return;
+    }
+    reportError(sendmail_error::SecureConnectionFailed,
+                QStringLiteral("Secure connection to %1 failed: %2").arg(host(), error));
+    cancel();
 }
 
 void MailClientSocket::onDisconnect()

@@ -47,8 +47,9 @@ protected:
 
     // Starts a run; false, after the busy info, when one is going on (it is left alone).
     bool beginRun();
-    // Creates the socket and connects to the host text's address, or resolves the name first.
-    void connectToHost(quint16 port);
+    // Creates the socket and connects to the host text's address, or resolves the name first. With
+    // implicitTls the connection is secured before the first byte of the dialogue (ports 465 and 995).
+    void connectToHost(quint16 port, bool implicitTls = false);
     // Ends the run now: the descendant's onCancel(), then everything closed and the end posted. Once per run.
     void cancel();
     // Posts the end of the run; the first one handled for the run raises OnDone.
@@ -69,11 +70,15 @@ protected:
     virtual void onCancel() {}
     // Runs before OnDone.
     virtual void onRunFinished() {}
+    // The connection is secured: implicit TLS at connection, or the handshake after STARTTLS or STLS.
+    virtual void onSecured() {}
 
     void onConnect() override;
     void onDisconnect() override;
     void onResolved() override;
     void onCountdownExpired() override;
+    // A failed handshake ends the run before any credential is sent, naming the host and the reason.
+    void onTlsFinished(const QString& error) override;
     void onMessage(const WindowMessage& message) override;
 
 private:
@@ -85,6 +90,7 @@ private:
     bool m_cancelled = false;
     quint64 m_run = 0;                  // number of the current run; the end message carries it
     quint16 m_port = 0;
+    bool m_implicitTls = false;
     int m_lastErrorCode = 0;
     QString m_lastErrorText;
 };

@@ -12,6 +12,7 @@ constexpr int Cancelled = 14;           // the owner cancelled; no event
 constexpr int PrematureDisconnect = 17; // "Prematurely Disconnected"
 constexpr int NoDestination = 18;       // "Mail Destination Error"
 constexpr int HostUnreachable = 19;     // "Host Unreachable" (10065)
+constexpr int SecureConnectionFailed = 20;  // "Secure connection to <host> failed: <reason>"
 }  // namespace sendmail_error
 
 struct MailErrorText {

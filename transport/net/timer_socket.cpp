@@ -376,7 +376,7 @@ void TStarSocket::advanceHandshake()
 
 // A failed session stays in place until close(), so nothing is sent or read in clear meanwhile.
 // A failed session stays in place until close(), so nothing is sent or read in clear meanwhile.
-void TStarSocket::finishHandshake(const QString& error)
+void TStarSocket::finishHandshake(QString error)
 {
     countdown(0);
     onTlsFinished(error);

@@ -130,7 +130,7 @@ private:
     bool tlsHandshaking() const;
     void handshakeEvent(int event);
     void advanceHandshake();
-    void finishHandshake(const QString& error);
+    void finishHandshake(QString error);
     bool pullCiphertext();
     bool flushCiphertext();
     qint64 sendSecured(QByteArrayView data);

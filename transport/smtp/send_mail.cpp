@@ -28,6 +28,9 @@ constexpr unsigned kOfferLogin = 1;
 constexpr unsigned kOfferCramMd5 = 2;
 constexpr unsigned kOfferDigestMd5 = 4;
 
+// The submission port that speaks TLS from the first byte (RFC 8314 section 3.3).
+constexpr quint16 kImplicitTlsPort = 465;
+
 // How much of an unexpected reply line the error text repeats: a 1 MB junk line stays out of the log.
 constexpr qsizetype kQuotedReply = 512;
 
@@ -99,7 +102,8 @@ void SendMail::startRun()
     m_greetingStep = GreetingStep::Banner;
     m_greetingMode = GreetingMode::None;
     m_offered = 0;
-    connectToHost(SMTP_Port);
+    m_offersStartTls = false;
+    connectToHost(SMTP_Port, SMTP_Port == kImplicitTlsPort);
 }
 
 // The first recipient is TO_Address, put in front of ListTo; without it, the first item of ListTo, Listcc
@@ -266,6 +270,9 @@ void SendMail::greetingStep(const SmtpReplyLine& reply)
     case GreetingStep::EhloReply:
         ehloReplyLine(reply);
         break;
+    case GreetingStep::StartTlsReply:
+        startTlsReply();
+        break;
     case GreetingStep::FirstChallenge:
         firstChallenge(reply);
         break;
@@ -292,8 +299,7 @@ void SendMail::bannerLine(const SmtpReplyLine& reply)
         return;
     const QString local = localHostName();
     if (m_greetingMode == GreetingMode::Esmtp) {
-        m_greetingStep = GreetingStep::EhloReply;
-        sendCommand("EHLO " + (HeloDef ? local : HeloTxt).toUtf8(), {250});
+        sendEhlo();
         return;
     }
     setState(State::MailFromDue);
@@ -315,8 +321,41 @@ void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
                 m_offered |= kOfferDigestMd5;
         }
     }
-    if (!reply.continuation)
-        startAuth();
+    if (line.size() > 4 && line.mid(4).trimmed().toUpper() == "STARTTLS")
+        m_offersStartTls = true;
+    if (reply.continuation)
+        return;
+    // RFC 3207: credentials go only over the secured connection when the server offers one.
+    if (m_offersStartTls && !tlsStarted()) {
+        m_greetingStep = GreetingStep::StartTlsReply;
+        sendCommand("STARTTLS", {220});
+        return;
+    }
+    startAuth();
+}
+
+void SendMail::sendEhlo()
+{
+    m_greetingStep = GreetingStep::EhloReply;
+    sendCommand("EHLO " + (HeloDef ? localHostName() : HeloTxt).toUtf8(), {250});
+}
+
+// Any other reply than 220 has failed the run already (failReply): nothing goes on in clear.
+void SendMail::startTlsReply()
+{
+    m_replies.reset();
+    startTls();
+}
+
+// After STARTTLS everything the server said before is forgotten and EHLO is asked again (RFC 3207
+// section 4.2); with implicit TLS the banner is still to come.
+void SendMail::onSecured()
+{
+    if (m_greetingStep != GreetingStep::StartTlsReply)
+        return;
+    m_offered = 0;
+    m_offersStartTls = false;
+    sendEhlo();
 }
 
 void SendMail::startAuth()

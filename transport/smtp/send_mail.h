@@ -108,7 +108,8 @@ private:
     };
     enum class GreetingStep {
         Banner,         // the server's banner decides HELO or EHLO
-        EhloReply,      // collecting the AUTH mechanisms offered
+        EhloReply,      // collecting the AUTH mechanisms offered and whether STARTTLS is
+        StartTlsReply,  // the 220 to STARTTLS starts the handshake; EHLO follows on the secured connection
         FirstChallenge, // the first 334 of the AUTH exchange
         SecondChallenge,// LOGIN: the 334 asking for the password
         DigestProof,    // DIGEST-MD5: the server's rspauth, answered with an empty line
@@ -130,6 +131,9 @@ private:
     void greetingStep(const SmtpReplyLine& reply);
     void bannerLine(const SmtpReplyLine& reply);
     void ehloReplyLine(const SmtpReplyLine& reply);
+    void sendEhlo();
+    void startTlsReply();
+    void onSecured() override;
     void startAuth();
     void firstChallenge(const SmtpReplyLine& reply);
     void answerDigestChallenge(const QByteArray& challenge);
@@ -155,6 +159,7 @@ private:
     GreetingStep m_greetingStep = GreetingStep::Banner;
     GreetingMode m_greetingMode = GreetingMode::None;
     unsigned m_offered = 0;             // Mechanism bits offered by the EHLO reply
+    bool m_offersStartTls = false;      // the EHLO reply lists STARTTLS
     Mechanism m_mechanism = Mechanism::Login;
     SmtpReplyParser m_replies;          // the rules and limits every reply line is held to
     std::array<int, 2> m_expected{};    // reply codes the step in progress goes on with
