@@ -1,4 +1,5 @@
-// GetMail's POP3 login (RFC 1939 section 7: USER, PASS), errors by code and text.
+// GetMail's POP3 login (RFC 1939 section 7: USER, PASS; RFC 2449 CAPA; RFC 2595 STLS), errors by code
+// and text.
 
 #include "transport/pop3/pop3_client.h"
 
@@ -14,6 +15,11 @@ constexpr qsizetype kMaxCommand = 253;
 // GetMailError values that differ from SendMail's.
 constexpr int kHostUnreachable = 18;
 constexpr int kAccessDenied = 19;
+
+// The POP3 port that speaks TLS from the first byte (RFC 8314 section 3.3).
+constexpr quint16 kImplicitTlsPort = 995;
+// A CAPA list longer than this is no honest server's: the login is refused.
+constexpr int kMaxCapabilityLines = 256;
 
 enum GetMailInfo {
     InfoConnected = 0,
@@ -55,8 +61,10 @@ void GetMail::startRun()
     if (!beginRun())
         return;                         // the running session stays as it is
     m_complete = false;
+    m_offersStls = false;
+    m_capabilityLines = 0;
     setState(State::Greeting);
-    connectToHost(Mail_Port);
+    connectToHost(Mail_Port, Mail_Port == kImplicitTlsPort);
 }
 
 MailErrorText GetMail::socketErrorText(int winsockError) const
@@ -95,11 +103,13 @@ void GetMail::loginLine(const QByteArray& line)
     const bool positive = line == "+OK" || line.startsWith("+OK ");
     switch (m_state) {
     case State::Greeting:
-        if (!positive)
-            return accessDenied();
-        setState(State::UserSent);
-        sendCommand(QStringLiteral("USER ") + User_ID);
-        return;
+        return greetingLine(positive);
+    case State::CapaSent:
+        return capaStatusLine(line, positive);
+    case State::CapaList:
+        return capabilityLine(line);
+    case State::StlsSent:
+        return stlsReplyLine(line, positive);
     case State::UserSent:
         if (!positive)
             return accessDenied();
@@ -123,6 +133,71 @@ void GetMail::loginLine(const QByteArray& line)
     case State::Failed:
         return;
     }
+}
+
+// On a connection that is secured already (port 995) there is nothing to ask: USER goes out at once.
+void GetMail::greetingLine(bool positive)
+{
+    if (!positive)
+        return accessDenied();
+    if (tlsStarted())
+        return sendUser();
+    setState(State::CapaSent);
+    sendCommand(QStringLiteral("CAPA"));
+}
+
+// A server that does not know CAPA answers "-ERR" and offers nothing: the login goes on as it always did.
+void GetMail::capaStatusLine(const QByteArray& line, bool positive)
+{
+    if (positive) {
+        setState(State::CapaList);
+        return;
+    }
+    if (line.startsWith("-ERR"))
+        return sendUser();
+    accessDenied();
+}
+
+void GetMail::capabilityLine(const QByteArray& line)
+{
+    if (line != ".") {
+        if (line.trimmed().toUpper() == "STLS")
+            m_offersStls = true;
+        if (++m_capabilityLines > kMaxCapabilityLines)
+            accessDenied();
+        return;
+    }
+    if (!m_offersStls)
+        return sendUser();
+    setState(State::StlsSent);
+    sendCommand(QStringLiteral("STLS"));
+}
+
+// A server that lists STLS and then refuses it gets no password in clear.
+void GetMail::stlsReplyLine(const QByteArray& line, bool positive)
+{
+    if (positive) {
+        startTls();
+        return;
+    }
+    setState(State::Failed);
+    reportError(sendmail_error::SecureConnectionFailed,
+                QStringLiteral("Secure connection to %1 failed: the server refused STLS (%2)")
+                    .arg(Mail_Server(), QString::fromUtf8(line.left(kMaxCommand))));
+    cancel();
+}
+
+// Implicit TLS waits for the greeting; after STLS the login goes on (RFC 2595 section 4).
+void GetMail::onSecured()
+{
+    if (m_state == State::StlsSent)
+        sendUser();
+}
+
+void GetMail::sendUser()
+{
+    setState(State::UserSent);
+    sendCommand(QStringLiteral("USER ") + User_ID);
 }
 
 void GetMail::accessDenied()

@@ -2,7 +2,9 @@
 // greeting with USER and PASS and reports "Access Granted" (info 10) or "Access Denied" (error 19); when
 // the owner does not end the run there, it sends QUIT. Message retrieval is not built. Never blocks; OnDone
 // fires exactly once per run, later, from the event loop. Only "+OK" counts as a yes; every wait for the
-// server is bounded by TimeoutReply (a time-out is error 8, so the login fails).
+// server is bounded by TimeoutReply (a time-out is error 8, so the login fails). Before USER the greeting
+// is answered with CAPA; when it lists STLS the login runs over TLS (RFC 2595), and port 995 is TLS from
+// the first byte (RFC 8314). A refused STLS or a failed handshake ends the run before USER (error 20).
 #pragma once
 
 #include "transport/net/mail_client_socket.h"
@@ -45,6 +47,9 @@ private:
     // Where the login stands; each state names the reply awaited.
     enum class State {
         Greeting,       // the server's banner
+        CapaSent,       // the status of CAPA: "+OK" starts the list, "-ERR" means none (USER follows)
+        CapaList,       // capability lines up to "."
+        StlsSent,       // "+OK" to STLS starts the handshake; USER follows on the secured connection
         UserSent,       // the reply to USER
         PassSent,       // the reply to PASS
         QuitSent,       // logged in; waiting for the server to close
@@ -53,11 +58,19 @@ private:
 
     void startRun();
     void accessDenied();
+    void greetingLine(bool positive);
+    void capaStatusLine(const QByteArray& line, bool positive);
+    void capabilityLine(const QByteArray& line);
+    void stlsReplyLine(const QByteArray& line, bool positive);
+    void sendUser();
+    void onSecured() override;
     bool handleLine(const QByteArray& line);
     void loginLine(const QByteArray& line);
     void sendCommand(const QString& command);
     void setState(State state) { m_state = state; }
 
     bool m_complete = false;            // QUIT was sent after a full login: a close then is no error
+    bool m_offersStls = false;          // the CAPA list holds STLS
+    int m_capabilityLines = 0;
     State m_state = State::Greeting;
 };

@@ -1,5 +1,5 @@
-// GetMail's login against the scripted loopback peer: success, "-ERR" at each step, the peer closing
-// after the greeting, an over-long user name, a second start while busy, and one OnDone per run.
+// GetMail's login against the scripted loopback peer (a server without CAPA): success, "-ERR" at each
+// step, the peer closing after the greeting, an over-long user name, a second start while busy, and one OnDone per run.
 
 #include "transport/pop3/pop3_client.h"
 
@@ -21,6 +21,12 @@ using sorvanta::test::waitUntil;
 namespace {
 
 using Event = GetMailRecorder::Event;
+
+// The greeting of a server that does not know CAPA: the login then goes on with USER as it always did.
+ScriptedPeer& greetWithoutCapa(ScriptedPeer& peer)
+{
+    return peer.send("+OK ready\r\n").expectLine().send("-ERR unknown command\r\n");
+}
 
 class GetMailTest : public ::testing::Test {
 protected:
@@ -48,11 +54,11 @@ protected:
 TEST_F(GetMailTest, LoginGrantedThenOwnerAborts)
 {
     ScriptedPeer peer;
-    peer.send("+OK POP3 ready\r\n").expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n").wait(200);
+    greetWithoutCapa(peer).expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n").wait(200);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
-    EXPECT_EQ(peer.received(0), QByteArray("USER tim\r\nPASS secret\r\n"));
+    EXPECT_EQ(peer.received(0), QByteArray("CAPA\r\nUSER tim\r\nPASS secret\r\n"));
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(infos.front(), Event(0, "127.0.0.1"));
     EXPECT_TRUE(owner.hasInfo(11));
@@ -64,12 +70,12 @@ TEST_F(GetMailTest, LoginGrantedWithoutAbortQuits)
 {
     owner.abortOnGrant = false;
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("+OK\r\n").expectLine()
+    greetWithoutCapa(peer).expectLine().send("+OK\r\n").expectLine().send("+OK\r\n").expectLine()
         .send("+OK bye\r\n").close();
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
-    EXPECT_EQ(peer.received(0), QByteArray("USER tim\r\nPASS secret\r\nQUIT\r\n"));
+    EXPECT_EQ(peer.received(0), QByteArray("CAPA\r\nUSER tim\r\nPASS secret\r\nQUIT\r\n"));
     EXPECT_TRUE(errors.empty());
     EXPECT_TRUE(owner.hasInfo(1));
 }
@@ -89,6 +95,8 @@ TEST_P(GetMailRefusalTest, ErrAtStepIsAccessDenied)
         peer.send(step == c.refusedStep ? QByteArray("-ERR no\r\n") : replies[step]);
         if (step == c.refusedStep)
             break;
+        if (step == 0)
+            peer.expectLine().send("-ERR unknown command\r\n");
     }
     peer.wait(300);
     ASSERT_TRUE(peer.listen());
@@ -103,14 +111,14 @@ TEST_P(GetMailRefusalTest, ErrAtStepIsAccessDenied)
 
 INSTANTIATE_TEST_SUITE_P(Steps, GetMailRefusalTest, ::testing::Values(
     RefusalCase{"greeting", 0, ""},
-    RefusalCase{"user", 1, "USER tim\r\n"},
-    RefusalCase{"password", 2, "USER tim\r\nPASS secret\r\n"}),
+    RefusalCase{"user", 1, "CAPA\r\nUSER tim\r\n"},
+    RefusalCase{"password", 2, "CAPA\r\nUSER tim\r\nPASS secret\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GetMailTest, PeerClosingAfterGreetingIsPrematureDisconnect)
 {
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().close();
+    greetWithoutCapa(peer).expectLine().close();
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
@@ -122,7 +130,7 @@ TEST_F(GetMailTest, PeerClosingAfterGreetingIsPrematureDisconnect)
 TEST_F(GetMailTest, PeerResetIsReportedOnce)
 {
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().reset();
+    greetWithoutCapa(peer).expectLine().reset();
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
@@ -134,28 +142,28 @@ TEST_F(GetMailTest, LongUserNameIsCutTo253Characters)
 {
     mail.User_ID = QString(300, u'u');
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().send("-ERR unknown\r\n").wait(200);
+    greetWithoutCapa(peer).expectLine().send("-ERR unknown\r\n").wait(200);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
-    EXPECT_EQ(peer.received(0), "USER " + QByteArray(248, 'u') + "\r\n");
+    EXPECT_EQ(peer.received(0), "CAPA\r\nUSER " + QByteArray(248, 'u') + "\r\n");
 }
 
 TEST_F(GetMailTest, LineBreakInPasswordSendsNoFurtherCommand)
 {
     mail.User_Password = "pw\r\nDELE 1";
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("-ERR bad\r\n").wait(200);
+    greetWithoutCapa(peer).expectLine().send("+OK\r\n").expectLine().send("-ERR bad\r\n").wait(200);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
-    EXPECT_EQ(peer.received(0), QByteArray("USER tim\r\nPASS pw\r\n"));
+    EXPECT_EQ(peer.received(0), QByteArray("CAPA\r\nUSER tim\r\nPASS pw\r\n"));
 }
 
 TEST_F(GetMailTest, SecondStartWhileBusyLeavesSessionAlone)
 {
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().wait(200).send("+OK\r\n").expectLine().send("+OK\r\n").wait(200);
+    greetWithoutCapa(peer).expectLine().wait(200).send("+OK\r\n").expectLine().send("+OK\r\n").wait(200);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(waitUntil([&] { return peer.received(0).contains("USER"); }));
@@ -163,7 +171,7 @@ TEST_F(GetMailTest, SecondStartWhileBusyLeavesSessionAlone)
     EXPECT_EQ(infos.back(), Event(9, QString()));
     ASSERT_TRUE(finished());
     EXPECT_EQ(peer.connectionCount(), 1);
-    EXPECT_EQ(peer.received(0), QByteArray("USER tim\r\nPASS secret\r\n"));
+    EXPECT_EQ(peer.received(0), QByteArray("CAPA\r\nUSER tim\r\nPASS secret\r\n"));
     EXPECT_EQ(infos.back(), Event(10, "Access Granted"));
 }
 
@@ -189,14 +197,14 @@ TEST_F(GetMailTest, EmptyHostIsAddressResolutionError)
 TEST_F(GetMailTest, RunsAgainAfterDone)
 {
     ScriptedPeer peer;
-    peer.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("+OK\r\n").wait(300);
+    greetWithoutCapa(peer).expectLine().send("+OK\r\n").expectLine().send("+OK\r\n").wait(300);
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(finished());
     mail.setMail_Action(TGetMailAction::Get_Mail);
     ASSERT_TRUE(waitUntil([this] { return owner.doneCount == 2; }));
     EXPECT_EQ(peer.connectionCount(), 2);
-    EXPECT_EQ(peer.received(1), QByteArray("USER tim\r\nPASS secret\r\n"));
+    EXPECT_EQ(peer.received(1), QByteArray("CAPA\r\nUSER tim\r\nPASS secret\r\n"));
 }
 
 }  // namespace
