@@ -28,7 +28,8 @@ namespace {
 
 void scriptPop3(ScriptedPeer& peer)
 {
-    peer.send("+OK ready\r\n").expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n")
+    peer.send("+OK ready\r\n").expectLine().send("-ERR unknown command\r\n")
+        .expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n")
         .expectLine().send("+OK bye\r\n").close();
 }
 
@@ -243,13 +244,14 @@ TEST_F(ExternalSendingTest, LogsInAgainAfterTheSetMinutes)
     EXPECT_EQ(runToEnd(true), ExternalSending::RunEnd::Completed);
     EXPECT_EQ(run.Good, 3);
     EXPECT_EQ(pop3.connectionCount(), 2);    // before the first and before the third message
-    EXPECT_TRUE(pop3.received(0).startsWith("USER user\r\nPASS "));
+    EXPECT_TRUE(pop3.received(0).startsWith("CAPA\r\nUSER user\r\nPASS "));
 }
 
 TEST_F(ExternalSendingTest, ARefusedLoginEndsTheRun)
 {
     ScriptedPeer pop3;
-    pop3.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("-ERR denied\r\n").expectLine();
+    pop3.send("+OK ready\r\n").expectLine().send("-ERR unknown command\r\n")
+        .expectLine().send("+OK\r\n").expectLine().send("-ERR denied\r\n").expectLine();
     ASSERT_TRUE(pop3.listen());
     account.PopPort = pop3.port();
     setList({{"a@example.test", "A"}});

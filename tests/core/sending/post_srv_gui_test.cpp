@@ -296,7 +296,8 @@ TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
 TEST_F(PostSrvTest, ARefusedLoginIsShownOnceAndLeavesTheControlsIdle)
 {
     ScriptedPeer pop3;
-    pop3.send("+OK ready\r\n").expectLine().send("+OK\r\n").expectLine().send("-ERR denied\r\n").expectLine();
+    pop3.send("+OK ready\r\n").expectLine().send("-ERR unknown command\r\n")
+        .expectLine().send("+OK\r\n").expectLine().send("-ERR denied\r\n").expectLine();
     ASSERT_TRUE(pop3.listen());
     Accounts.Items(0)->UserID = "sender";
     Accounts.Items(0)->PopServer = "127.0.0.1";
