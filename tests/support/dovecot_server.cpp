@@ -74,14 +74,20 @@ bool DovecotServer::writeConfiguration()
     const QByteArray dir = folder.toUtf8();
     const QByteArray address = m_options.address.toUtf8();
     const QByteArray users = m_options.user.toUtf8() + ":{PLAIN}" + m_options.password.toUtf8() + "\n";
+    const bool tls = !m_options.certificateFile.isEmpty();
+    const QByteArray port = QByteArray::number(m_options.port);
+    const QByteArray ssl = !tls ? QByteArray("ssl = no\ndisable_plaintext_auth = no\n")
+                                : "ssl = required\ndisable_plaintext_auth = yes\nssl_cert = <"
+                                      + m_options.certificateFile.toUtf8() + "\nssl_key = <"
+                                      + m_options.keyFile.toUtf8() + "\n";
+    const bool implicit = tls && m_options.implicitTls;
     const QByteArray configuration =
         "base_dir = " + dir + "/run\n"
         "state_dir = " + dir + "/state\n"
         "log_path = " + dir + "/dovecot.log\n"
         "protocols = pop3\n"
         "listen = " + address + "\n"
-        "ssl = no\n"
-        "disable_plaintext_auth = no\n"
+        + ssl +
         "auth_mechanisms = plain\n"
         "auth_failure_delay = 0\n"
 
@@ -92,9 +98,9 @@ bool DovecotServer::writeConfiguration()
         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " + dir + "/users\n}\n"
         "userdb {\n  driver = static\n  args = uid=dovecot gid=dovecot home=" + dir + "/mail/%u\n}\n"
         "service pop3-login {\n"
-        "  inet_listener pop3 {\n    address = " + address + "\n    port = "
-        + QByteArray::number(m_options.port) + "\n  }\n"
-        "  inet_listener pop3s {\n    port = 0\n  }\n"
+        "  inet_listener pop3 {\n    address = " + address + "\n    port = " + (implicit ? "0" : port) + "\n  }\n"
+        "  inet_listener pop3s {\n    address = " + address + "\n    port = " + (implicit ? port : "0")
+        + "\n    ssl = yes\n  }\n"
         "}\n";
     return writeText(folder + "/users", users) && writeText(folder + "/dovecot.conf", configuration);
 }
@@ -130,13 +136,15 @@ bool DovecotServer::start(QString* error)
     return true;
 }
 
-// One probe connection: true when the server's "+OK" greeting arrives.
+// One probe connection: true when the server's "+OK" greeting arrives (with implicit TLS: when it accepts).
 bool DovecotServer::greets() const
 {
     QTcpSocket probe;
     probe.connectToHost(QHostAddress(m_options.address), m_options.port);
     if (!probe.waitForConnected(500))
         return false;
+    if (m_options.implicitTls && !m_options.certificateFile.isEmpty())
+        return true;
     while (!probe.canReadLine())
         if (!probe.waitForReadyRead(1000))
             return false;

@@ -1,6 +1,7 @@
 // Test POP3 server: Debian's dovecot (dovecot-pop3d) started as a child with a generated configuration in a
-// temporary folder: its own base_dir and state_dir, pop3 only on one loopback address, no SSL, plain-text
-// login allowed, one passwd-file user, a maildir under the folder. start() waits (up to 15 s) until it
+// temporary folder: its own base_dir and state_dir, pop3 only on one loopback address, one passwd-file user,
+// a maildir under the folder. Without a certificate: no SSL, plain-text login allowed; with one: TLS only,
+// STLS on the port, or TLS from the first byte (implicitTls), and no login in clear. start() waits (up to 15 s) until it
 // greets; the destructor stops it. Needs real root: dovecot drops privileges to its own users.
 #pragma once
 
@@ -17,6 +18,9 @@ public:
         quint16 port = 0;             // 0: a free port is picked
         QString user;
         QString password;
+        QString certificateFile{};    // PEM; empty: no TLS
+        QString keyFile{};
+        bool implicitTls = false;     // the port speaks TLS from the first byte (as 995 does)
     };
 
     explicit DovecotServer(Options options);
