@@ -124,6 +124,7 @@ void TStarSocket::lookupFinished(int error, const QStringList& addresses)
 
 void TStarSocket::connectToServer(quint16 port)
 {
+    dropTls();
     m_lastError = m_socket->connectTo(serverAddress(), port);
     if (m_lastError == 0)
         countdown(TimeoutConnect);
@@ -163,6 +164,12 @@ void TStarSocket::close()
     countdown(0);
     m_socket->close();
     m_connected = false;
+    dropTls();
+}
+
+// Every connection starts in clear: a session belongs to the connection it was made on.
+void TStarSocket::dropTls()
+{
     m_tls.reset();
     m_ciphertextOut.clear();
     m_tlsBroken = false;
@@ -214,6 +221,7 @@ void TStarSocket::handleSocketEvent(int event, int error)
         onDisconnect();
         m_socket->close();
         m_connected = false;
+        dropTls();
         break;
     }
 }

@@ -127,6 +127,7 @@ private:
     qint64 receiveBlock();
     void bufferArrivedData();
     bool handOnLines(const std::function<bool(const QByteArray& line)>& handleLine);
+    void dropTls();
     bool tlsHandshaking() const;
     void handshakeEvent(int event);
     void advanceHandshake();
