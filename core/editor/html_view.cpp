@@ -215,7 +215,11 @@ bool HtmlView::execCommand(const QString& name, const QString& value)
     if (!m_ready)
         return false;
     m_dirty = true;
-    const QString script = QStringLiteral("document.execCommand(%1, false, %2)").arg(literal(name), literal(value));
+    // Without a selection (a page not clicked yet) the command works at the end of the body.
+    const QString script = QStringLiteral(
+        "(function () { var s = getSelection(); if (!s.rangeCount && document.body) { var r = document.createRange();"
+        " r.selectNodeContents(document.body); r.collapse(false); s.addRange(r); }"
+        " return document.execCommand(%1, false, %2); })()").arg(literal(name), literal(value));
     return runScript(script).value_or(false).toBool();
 }
 
