@@ -20,6 +20,8 @@ QString fileNameOf(const QString& path)
 
 std::optional<QString> LocalPathOfAddress(const QString& address)
 {
+    if (address.contains(QChar(0)))
+        return std::nullopt;   // no file name holds one
     if (address.startsWith(u'/'))
         return address;
     static const QString scheme = QStringLiteral("file://");
