@@ -2,6 +2,7 @@
 // html project's first showing, formatting a selection, an import with its pictures, a page script that must
 // not run, the Enter swap, a merge-field drop, a failed save and the preview in a fake browser.
 
+#include "controls/font_combo_box.h"
 #include "controls/go_to_web.h"
 #include "core/editor/html_editor_page.h"
 #include "core/editor/html_view.h"
@@ -35,6 +36,10 @@
 #include <QUrl>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -308,6 +313,80 @@ TEST_F(HtmlPageTest, PreviewSavesAndStartsTheBrowserOnTheFile)
     ASSERT_TRUE(started);
     EXPECT_EQ(readFileBytes(log), (testHome() + "Mailing.htm").toUtf8());
     EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").contains("Dear [Column#1],"));
+}
+
+TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
+{
+    openHtmlProject("<html><body><p><font size=\"5\" face=\"DejaVu Serif\" id=\"t\">big</font></p></body></html>\r\n");
+    caretAtEndOf("t");
+    editor->cbModi->setChecked(false);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentIndex() == 4; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
+    EXPECT_FALSE(editor->cbModi->isChecked());
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
+}
+
+TEST_F(HtmlPageTest, LinkAsksForTheAddress)
+{
+    openHtmlProject("<html><body><p id=\"t\">site</p></body></html>\r\n");
+    selectElementText("t");
+    HtmlEditorPage::Choosers choosers;
+    choosers.linkAddress = [](QString& address) {
+        address = "https://example.com/a b";
+        return true;
+    };
+    editor->htmlPage->setChoosers(choosers);
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagLink);
+    EXPECT_TRUE(savedHtml().contains("<a href=\"https://example.com/a b\">site</a>"));
+}
+
+// A page whose frame never arrives (a pipe that nobody writes) never finishes loading: the wait ends with a
+// message, and the page that never loaded writes nothing over the ".htm".
+TEST(HtmlViewTest, PageThatNeverFinishesTimesOutAndWritesNothing)
+{
+    ASSERT_TRUE(engineReady);
+    const QString pipe = testHome() + "never.htm";
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString file = testHome() + "slow.htm";
+    const QByteArray body = "<html><body><iframe src=\"never.htm\"></iframe></body></html>\r\n";
+    writeFileBytes(file, body);
+    HtmlView view;
+    view.show();
+    view.setLoadTimeout(1500);
+    QStringList failures;
+    QObject::connect(&view, &HtmlView::loadFailed, [&](const QString& reason) { failures << reason; });
+    ASSERT_TRUE(view.loadHtmlFile(file));
+    const bool failed = waitUntil([&] { return !failures.isEmpty(); }, 10000);
+    const int writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);   // lets a reader go
+    if (writer >= 0)
+        ::close(writer);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failures, QStringList("The HTML page did not finish loading."));
+    EXPECT_FALSE(view.documentReady());
+    EXPECT_EQ(SaveHtmlBody(view, file), HtmlSaveResult::NotLoaded);
+    EXPECT_EQ(readFileBytes(file), body);
+}
+
+TEST_F(HtmlPageTest, PageHiddenBehindThePlainPageStillSaves)
+{
+    openHtmlProject("<html><body><p id=\"t\">one</p></body></html>\r\n");
+    editor->pcl->setCurrentWidget(editor->tsMsg);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(view()->isVisible());
+    EXPECT_TRUE(view()->insertText("two"));
+    EXPECT_TRUE(savedHtml().contains("two"));
+}
+
+TEST(HtmlViewTest, UnreadableFileIsReportedAndLoadsNothing)
+{
+    ASSERT_TRUE(engineReady);
+    HtmlView view;
+    QString error;
+    EXPECT_FALSE(view.loadHtmlFile(testHome() + "missing.htm", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(view.documentReady());
 }
 
 }  // namespace
