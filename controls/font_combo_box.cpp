@@ -2,7 +2,6 @@
 
 #include "controls/font_combo_box.h"
 
-#include "controls/font_item_delegate.h"
 #include "controls/module_bitmap.h"
 
 #include <QFontDatabase>

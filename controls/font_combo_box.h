@@ -5,18 +5,13 @@
 // Making the control raises ResourceNotFound when a glyph is missing.
 #pragma once
 
+#include "controls/font_item_delegate.h"
+
 #include <QComboBox>
 #include <QList>
 #include <QPixmap>
 
 #include <functional>
-
-// The font type bits of an item, as the old font enumeration reported them.
-enum FontTypeBits {
-    RasterFontType = 1,
-    DeviceFontType = 2,
-    TrueTypeFontType = 4,
-};
 
 struct FontFamilyEntry {
     QString name;

@@ -2,8 +2,6 @@
 
 #include "controls/font_item_delegate.h"
 
-#include "controls/font_combo_box.h"
-
 #include <QApplication>
 #include <QPainter>
 

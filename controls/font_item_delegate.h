@@ -6,6 +6,13 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 
+// The font type bits of an item, as the old font enumeration reported them.
+enum FontTypeBits {
+    RasterFontType = 1,
+    DeviceFontType = 2,
+    TrueTypeFontType = 4,
+};
+
 class FontItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 

@@ -192,10 +192,9 @@ void HtmlEditorPage::resetForProject()
 {
     m_shown = false;
     m_importPending = false;
-    m_projectPageLoaded = false;
     cbFontSize->setCurrentIndex(0);
     if (m_view)
-        m_view->loadBlank(ProjectIniInfo.PathPro);   // nothing of the last project stays editable
+        m_view->forgetDocument();
 }
 
 void HtmlEditorPage::showFirstTime(const QString& plainBody)

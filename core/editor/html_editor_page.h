@@ -92,5 +92,4 @@ private:
     Choosers m_choosers;
     bool m_shown = false;           // HtmlShown
     bool m_importPending = false;   // ImportPending
-    bool m_projectPageLoaded = false;   // the page shows the project's body (not an import still to finish)
 };

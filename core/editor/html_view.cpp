@@ -119,16 +119,18 @@ bool HtmlView::loadHtmlFile(const QString& path, QString* error)
     return true;
 }
 
-void HtmlView::loadBlank(const QString& baseFolder, const QString& bodyHtml)
-{
-    loadSource(baseFolder, QStringLiteral("<html><head></head><body>") + bodyHtml + QStringLiteral("</body></html>"));
-}
-
 void HtmlView::loadSource(const QString& baseFolder, const QString& source)
 {
     startLoad();
     m_documentPath.clear();
     setHtml(source, QUrl::fromLocalFile(QDir(baseFolder).absolutePath() + u'/'));
+}
+
+void HtmlView::forgetDocument()
+{
+    m_ready = false;
+    m_dirty = false;
+    m_documentPath.clear();
 }
 
 void HtmlView::startLoad()

@@ -27,10 +27,10 @@ public:
 
     // The ".htm" or imported file, decoded as every text file of the program, with its folder as the base.
     bool loadHtmlFile(const QString& path, QString* error = nullptr);
-    // NewBlankDocument: an empty page (or bodyHtml as its body) whose base is the folder baseFolder.
-    void loadBlank(const QString& baseFolder, const QString& bodyHtml = QString());
-    // source as the whole page, with the folder baseFolder as its base.
+    // NewBlankDocument and the first showing: source as the whole page, with the folder baseFolder as its base.
     void loadSource(const QString& baseFolder, const QString& source);
+    // Another project is in the editor: the page shown so far is no longer its body and is never saved.
+    void forgetDocument();
     // The file the page came from, or empty for a blank page.
     QString documentPath() const { return m_documentPath; }
     void setLoadTimeout(int ms) { m_loadTimeoutMs = ms; }
