@@ -630,9 +630,13 @@ TEST_F(MessageFormTest, InsertWritesTheChosenFieldWhereTheFocusIs)
 
     ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
     editor->htmlPage->focusPage();
+    ASSERT_TRUE(editor->htmlPage->view()
+                    ->runScript("var r = document.createRange(); r.selectNodeContents(document.body);"
+                                " r.collapse(false); getSelection().removeAllRanges(); getSelection().addRange(r); true")
+                    .value_or(false).toBool());
     editor->SpeedButton7->click();
     const QString source = editor->htmlPage->view()->htmlSource().value_or("");
-    EXPECT_TRUE(source.contains("<body>[Column#3]Dear [Column#1],")) << source.toStdString();
+    EXPECT_TRUE(source.contains("line two[Column#3]</body>")) << source.toStdString();
 
     editor->BoxTypeMes->setCurrentIndex(0);
     emit editor->BoxTypeMes->activated(0);
