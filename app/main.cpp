@@ -9,7 +9,9 @@
 #include "core/verify/verify_form.h"
 #include "lists/delete_from_list_dialog.h"
 #include "lists/filter_window.h"
+#include "lists/import_wizard.h"
 #include "lists/list_editor_window.h"
+#include "lists/quarvel_import.h"
 #include "lists/save_results_dialog.h"
 #include "platform/widgets/message_box.h"
 
@@ -26,11 +28,13 @@ namespace {
 // The tools the editor opens by code (core/base/tool_commands.h); codes without a tool say "not available yet".
 void registerListTools()
 {
+    registerImportWizardTool();
     registerVerifyListTool();
     registerListEditorTool();
     registerFilterListTool();
     registerSaveResultsTool();
     registerDeleteFromListTool();
+    registerAddressBookImportTool();
 }
 
 // The HTML editor's engine refuses to start as root with its sandbox on. Only then is the sandbox turned off,

@@ -61,12 +61,12 @@ QString temporaryWorkbookPath()
 
 SheetRows sheetRowsOf(const QList<QStringList>& rows)
 {
-    return {int(rows.size()), [&rows](int row) { return rows.at(row); }};
+    return {int(rows.size()), [&rows](int row) { return rows.at(row); }, QString()};
 }
 
 SheetRows sheetRowsOf(const StringGrid& grid)
 {
-    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }};
+    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }, QString()};
 }
 
 bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error)
@@ -105,7 +105,7 @@ void setSpreadsheetOpener(SpreadsheetOpener opener)
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption)
 {
     const QString path = temporaryWorkbookPath();
-    const bool opened = !path.isEmpty() && writeXlsxFile(path, rows) && spreadsheetOpener()(path);
+    const bool opened = !path.isEmpty() && writeXlsxFile(path, rows, nullptr) && spreadsheetOpener()(path);
     if (!opened) {
         if (!path.isEmpty())
             QFile::remove(path);

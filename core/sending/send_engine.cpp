@@ -6,6 +6,7 @@
 #include "core/logs/send_log.h"
 #include "core/base/text_helpers.h"
 #include "platform/string_grid.h"
+#include "transport/net/mail_address.h"
 
 #include <algorithm>
 
@@ -43,9 +44,11 @@ QStringList sendingWindowTexts()
     };
 }
 
+// Beyond the "@": nothing that could end or extend an SMTP command (a TAB before "NOTIFY=NEVER", a line
+// break, a bracket) may reach either path; such a row is a bad address.
 bool IsValidAddress(const QString& address)
 {
-    return address.contains(u'@');
+    return address.contains(u'@') && isCommandSafeAddress(address);
 }
 
 bool CodeInResendList(const StringGrid& results, int row, const QString& codes)

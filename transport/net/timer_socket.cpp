@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QStringList>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <arpa/inet.h>
@@ -232,10 +233,17 @@ void TStarSocket::bufferArrivedData()
     }
 }
 
+qsizetype TStarSocket::pendingInput()
+{
+    bufferArrivedData();
+    return m_receiveBuffer.size() - m_handedOn;
+}
+
 // Hands on every complete line of the buffer; false when the handler stopped or dropped the buffer.
 bool TStarSocket::handOnLines(const std::function<bool(const QByteArray& line)>& handleLine)
 {
     qsizetype start = 0;
+    const auto handedOn = qScopeGuard([this] { m_handedOn = 0; });
     for (;;) {
         qsizetype end = m_receiveBuffer.indexOf("\r\n", start);
         qsizetype next = end + 2;
@@ -245,6 +253,7 @@ bool TStarSocket::handOnLines(const std::function<bool(const QByteArray& line)>&
             break;
         const QByteArray line = m_receiveBuffer.sliced(start, end - start);
         start = next;
+        m_handedOn = start;
         const quint64 generation = m_receiveGeneration;
         const bool goOn = handleLine(line);
         if (generation != m_receiveGeneration)

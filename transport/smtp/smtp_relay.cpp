@@ -138,7 +138,7 @@ void TSmtpRelayServer2::Send()
     m_encodedBody = encodeLines(body);
     m_busy = true;
     m_abort = false;
-    m_watchdog.start(int(m_timeOut * m_secondLength.count()));
+    m_watchdog.start(watchdogPeriod());
     startWorkers();
 }
 
@@ -172,14 +172,21 @@ void TSmtpRelayServer2::AbortAll()
     m_busy = false;
 }
 
-// A worker idle for more than TimeOut seconds is caught between TimeOut and twice TimeOut.
+// The watchdog looks four times a second (of the relay's second), so a worker is caught within a second
+// of TimeOut, not up to a whole TimeOut later.
+int TSmtpRelayServer2::watchdogPeriod() const
+{
+    return std::max(1, int(m_secondLength.count() / 4));
+}
+
+// A worker idle for TimeOut seconds is timed out at the watchdog's next look.
 void TSmtpRelayServer2::watchdogTimeout()
 {
     const qint64 now = Clock::instance().tickCount();
-    const qint64 second = std::max<qint64>(1, m_secondLength.count());
+    const qint64 limit = qint64(m_timeOut) * m_secondLength.count();
     for (size_t i = 0; i < m_workers.size(); ++i) {
         TSmtpThreadEx* worker = m_workers[i];
-        if (worker && (now - worker->lastActivity()) / second > m_timeOut)
+        if (worker && now - worker->lastActivity() >= limit)
             worker->timeOut();
     }
 }

@@ -2,7 +2,8 @@
 // domain, over up to Connections concurrent dialogues (TSmtpThreadEx workers, smtp_relay_worker.h) on the
 // GUI thread. Each worker claims the next recipient, asks the DNS servers for the domain's MX host and runs
 // the SMTP dialogue; every claimed recipient gets exactly one OnEMailProcessed and a run ends with exactly
-// one OnFinished. The only time-out is the watchdog: a worker idle for more than TimeOut seconds.
+// one OnFinished. The only time-out is the watchdog: a worker idle for TimeOut seconds is stopped within
+// a second after that.
 #pragma once
 
 #include "transport/net/transport_exception.h"
@@ -128,6 +129,7 @@ private:
     void checkAttachments() const;
     QList<QByteArray> encodeLines(const QStringList& lines) const;
     void startWorkers();
+    int watchdogPeriod() const;
     void watchdogTimeout();
     void completionTimeout();
 

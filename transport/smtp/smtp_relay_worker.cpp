@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "transport/net/dns_query.h"
+#include "transport/net/mail_address.h"
 
 namespace {
 
@@ -65,6 +66,11 @@ void TSmtpThreadEx::startDelivery()
         if (!claimNext()) {
             finish();
             return;
+        }
+        if (!isCommandSafeAddress(m_recipient.address.trimmed())) {
+            // Never looked up nor written into a command: it could carry an ESMTP parameter or a line break.
+            report(500, QStringLiteral("500 Invalid recipient address '%1'").arg(printableAddress(m_recipient.address)));
+            continue;
         }
         m_domain = domainOf(m_recipient.address);
         if (!m_domain.isEmpty()) {

@@ -3,6 +3,7 @@
 // the external path's walk and reply codes.
 
 #include "core/sending/send_engine.h"
+#include "transport/net/mail_address.h"
 
 #include "platform/string_grid.h"
 
@@ -342,6 +343,13 @@ TEST(SendEngineTest, AddressesNeedAnAt)
     EXPECT_TRUE(IsValidAddress("@"));
     EXPECT_FALSE(IsValidAddress("a.b"));
     EXPECT_FALSE(IsValidAddress(""));
+    // Nothing that could end or extend an SMTP command: such a row is a bad address on both paths.
+    for (const QString& unsafe : {QStringLiteral("a@b\tNOTIFY=NEVER"), QStringLiteral("a@b c"),
+                                  QStringLiteral("a@b\r\nBcc: x@y"), QStringLiteral("a@b\v"), QStringLiteral("a@b\f"),
+                                  QStringLiteral("a@b") + QChar(0), QStringLiteral("a@b") + QChar(0x85), QStringLiteral("<a@b"),
+                                  QStringLiteral("a@b>"), QStringLiteral("a@b") + QChar(0xA0) + QStringLiteral("c")})
+        EXPECT_FALSE(IsValidAddress(unsafe)) << printableAddress(unsafe).toStdString();
+    EXPECT_TRUE(IsValidAddress(QStringLiteral("jos\u00e9+tag@exa-mple.test")));
 }
 
 TEST(SendEngineTest, ResultGridFollowsTheList)

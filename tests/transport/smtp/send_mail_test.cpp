@@ -429,6 +429,7 @@ TEST_F(SendMailTest, FirstRecipientComesFromTheListsWhenToAddressIsEmpty)
     EXPECT_TRUE(peer.received(0).endsWith("MAIL FROM:<sender@example.test>\r\nRCPT TO:<cc@example.test>\r\n"));
 }
 
+// Refused before anything is sent: not even the connection is made.
 TEST_F(SendMailTest, LineBreakInAnAddressCannotSmuggleInACommand)
 {
     mail.FROM_Address = "sender@example.test>\r\nRCPT TO:<victim@example.test";
@@ -437,7 +438,10 @@ TEST_F(SendMailTest, LineBreakInAnAddressCannotSmuggleInACommand)
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(waitDone());
-    EXPECT_EQ(peer.received(0), "HELO " + kLocal + "\r\nMAIL FROM:<sender@example.test>\r\n");
+    pumpEvents(20);
+    EXPECT_EQ(peer.connectionCount(), 0);
+    EXPECT_EQ(errors, only(18, "Mail Destination Error: invalid address "
+                               "'sender@example.test>\\x0d\\x0aRCPT TO:<victim@example.test'"));
 }
 
 TEST_F(SendMailTest, NoRecipientAtAllFailsWithoutConnecting)
