@@ -5,6 +5,7 @@
 #include "transport/mime/base64.h"
 #include "transport/mime/sasl_digest.h"
 #include "transport/net/send_mail_errors.h"
+#include "transport/net/helo_name.h"
 
 namespace {
 
@@ -255,10 +256,10 @@ void SendMail::bannerLine(const QByteArray& line)
     }
     if (isContinuation(line))
         return;
-    const QString local = localHostName();
+    const QString local = defaultHeloName(localAddress());
     if (m_greetingMode == GreetingMode::Esmtp) {
         m_greetingStep = GreetingStep::EhloReply;
-        sendLine("EHLO " + (HeloDef ? local : HeloTxt).toUtf8());
+        sendLine("EHLO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8());
         return;
     }
     setState(State::MailFromDue);
