@@ -363,8 +363,9 @@ TEST(ComposerAttachmentTest, ContentTypesFromMimeDef)
 {
     ExternalMessage message = basicMessage();
     message.MailText = {"body"};
-    message.Attachments = {writeTestFile("photo.jpeg", "j"), writeTestFile("anim.gif", "g"), writeTestFile("blob.xyz", QByteArray("\0\x01\xff", 3)),
-                           writeTestFile("paper.pdf", "p"), writeTestFile("notes.xyz", "plain notes\r\n")};
+    message.Attachments = {writeTestFile("photo.jpeg", "j"), writeTestFile("anim.gif", "g"),
+                           writeTestFile("blob.xyz", QByteArray("\0\x01\xff", 3)), writeTestFile("paper.pdf", "p"),
+                           writeTestFile("notes.xyz", "plain notes\r\n")};
     const QJsonObject view = pythonMimeView(compose(message));
     EXPECT_EQ(view["tree"].toString().toStdString(),
               "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf,text/plain)");

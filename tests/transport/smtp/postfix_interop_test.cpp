@@ -86,15 +86,16 @@ QByteArray payload(const QJsonObject& view, int index)
 // What both paths must deliver for a reader, whatever their own bytes.
 void checkDelivered(const QJsonObject& view, const Reader& reader, const char* tree)
 {
-    EXPECT_EQ(view["from"].toString(), "J\u00fcrgen S\u00e4nger <sender@origin.test>");
+    EXPECT_EQ(view["from"].toString().toStdString(), "J\u00fcrgen S\u00e4nger <sender@origin.test>");
     EXPECT_TRUE(view["to"].toString().contains(reader.address)) << view["to"].toString().toStdString();
-    EXPECT_EQ(view["subject"].toString(), subjectFor(reader));
+    // The external path ends its header lines in two blanks, which an unstructured value keeps.
+    EXPECT_EQ(view["subject"].toString().trimmed().toStdString(), subjectFor(reader).toStdString());
     EXPECT_FALSE(view["moment"].toString().isEmpty()) << view["date"].toString().toStdString();
-    EXPECT_TRUE(QRegularExpression(R"(^(Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d{1,2} [A-Z][a-z]{2} \d{4} \d\d:\d\d:\d\d [+-]\d{4}$)")
-                    .match(view["date"].toString())
-                    .hasMatch())
-        << view["date"].toString().toStdString();
-    EXPECT_EQ(view["tree"].toString(), tree);
+    // RFC 5322 section 3.3: weekday, four-digit year, seconds and zone.
+    static const QRegularExpression rfc5322Date(
+        R"(^(Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d{1,2} [A-Z][a-z]{2} \d{4} \d\d:\d\d:\d\d [+-]\d{4}$)");
+    EXPECT_TRUE(rfc5322Date.match(view["date"].toString()).hasMatch()) << view["date"].toString().toStdString();
+    EXPECT_EQ(view["tree"].toString().toStdString(), tree);
     EXPECT_EQ(view["related_types"].toArray(), QJsonArray{"text/html"});
     int pictures = 0;
     for (int i = 0; i < view["leaves"].toArray().size(); ++i) {
@@ -135,7 +136,8 @@ protected:
     }
 
     PostfixServer postfix{{}};
-    DnsmasqServer dns{{.mxHosts = {"alpha.test,mx.alpha.test,10"}, .hostRecords = {"mx.alpha.test,127.0.0.1"}}};
+    // The exchanger as an address: the relay resolves exchanger names with the system's resolver.
+    DnsmasqServer dns{{.mxHosts = {"alpha.test,127.0.0.1,10"}}};
 };
 
 TEST_F(PostfixInteropTest, DirectDeliveryIsReadWithoutDefects)
@@ -183,9 +185,10 @@ TEST_F(PostfixInteropTest, DirectDeliveryIsReadWithoutDefects)
         const QJsonObject& view = views.at(reader.address);
         checkDelivered(view, reader,
                        "multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/png)),"
-                       "image/png,application/pdf)");
-        EXPECT_EQ(leaf(view, 0)["text"].toString().trimmed(), "Liebe(r) " + reader.name);
-        EXPECT_EQ(payload(view, 4), kPdf);
+                       "application/pdf,image/png)");
+        EXPECT_EQ(leaf(view, 0)["text"].toString().trimmed().toStdString(),
+                  ("Liebe(r) " + reader.name + ",").toStdString());
+        EXPECT_EQ(payload(view, 3), kPdf);
         EXPECT_TRUE(view["to"].toString().contains(reader.name)) << view["to"].toString().toStdString();
         ids << view["message_id"].toString();
     }
