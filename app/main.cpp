@@ -10,6 +10,7 @@
 #include "lists/delete_from_list_dialog.h"
 #include "lists/filter_window.h"
 #include "lists/list_editor_window.h"
+#include "lists/quarvel_import.h"
 #include "lists/save_results_dialog.h"
 #include "platform/widgets/message_box.h"
 
@@ -30,6 +31,7 @@ void registerListTools()
     registerFilterListTool();
     registerSaveResultsTool();
     registerDeleteFromListTool();
+    registerAddressBookImportTool();
 }
 
 void reportFailure(const QString& what)

@@ -70,12 +70,12 @@ QString newWorkbookPath()
 
 SheetRows sheetRowsOf(const QList<QStringList>& rows)
 {
-    return {int(rows.size()), [&rows](int row) { return rows.at(row); }};
+    return {int(rows.size()), [&rows](int row) { return rows.at(row); }, QString()};
 }
 
 SheetRows sheetRowsOf(const StringGrid& grid)
 {
-    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }};
+    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }, QString()};
 }
 
 bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error)
@@ -114,7 +114,7 @@ void setSpreadsheetOpener(SpreadsheetOpener opener)
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption)
 {
     const QString path = newWorkbookPath();
-    if (path.isEmpty() || !writeXlsxFile(path, rows)) {
+    if (path.isEmpty() || !writeXlsxFile(path, rows, nullptr)) {
         ShowMessageBox(failureText, caption, MB_OK | MB_ICONWARNING);
         return false;
     }

@@ -24,7 +24,7 @@ SheetRows sheetRowsOf(const QList<QStringList>& rows);
 // Every row of grid, row 0 (the titles) first.
 SheetRows sheetRowsOf(const StringGrid& grid);
 
-// Writes the workbook to path; false with *error on failure.
+// Writes the workbook to path (its sheet named rows.sheetName); false with *error on failure.
 bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error = nullptr);
 
 // Opens a written workbook with the desktop's program; answers whether one was started.

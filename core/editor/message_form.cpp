@@ -177,7 +177,7 @@ QWidget* TNewMod2MessageForm::buildToolRow()
     SpeedButton9->setToolTip(tr("Filter Mailing List,  Remove Duplicates"));
     SpeedButton5 = addButton("SpeedButton5", tr("Verify List"), ToolVerifyList);
     SpeedButton8 = addButton("SpeedButton8", tr("Send Mailing List"));
-    ExplorerButton1 = addButton("ExplorerButton1", tr("Close"));
+    ExplorerButton1 = makeExplorerButton(this, "ExplorerButton1", tr("Close"), "close");
     for (QToolButton* button : {sbOpenAB, sbEditAB, SpeedButton9, SpeedButton5, SpeedButton8})
         layout->addWidget(button);
     layout->addStretch(1);
@@ -297,7 +297,7 @@ void TNewMod2MessageForm::connectControls()
         connect(tool, &QToolButton::clicked, this,
                 [this, tool] { WindowMessage::send(this, WM_TOOLCOMMAND, 0, tool->property("Tag").toInt()); });
     connect(SpeedButton8, &QToolButton::clicked, this, &TNewMod2MessageForm::SpeedButton8Click);
-    connect(ExplorerButton1, &QToolButton::clicked, this, &TNewMod2MessageForm::ExplorerButton1Click);
+    connect(ExplorerButton1, &QAbstractButton::clicked, this, &TNewMod2MessageForm::ExplorerButton1Click);
     connect(SpeedButton7, &QToolButton::clicked, this, &TNewMod2MessageForm::SpeedButton7Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TNewMod2MessageForm::SpeedButton4Click);
     connect(SectionSymbol, &QComboBox::activated, this, &TNewMod2MessageForm::SectionSymbolChange);
@@ -525,6 +525,8 @@ bool TNewMod2MessageForm::runGuarded(ToolCode code, ToolRequest& request)
 
 void TNewMod2MessageForm::applyToolFollowUp(const ToolFollowUp& followUp, const QString& delimiter)
 {
+    if (followUp.emailColumnFirst)
+        ProjectIniInfo.Column = 0;
     if (followUp.retitleList)
         RetitleList();
     if (followUp.listEditorWriteBack)

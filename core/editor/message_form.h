@@ -5,6 +5,8 @@
 // HTML page edits the HTML source as text. While the list loads, commands wait and the editor does not close.
 #pragma once
 
+#include "controls/explorer_button.h"
+
 #include "core/base/tool_commands.h"
 #include "core/editor/list_loader.h"
 #include "platform/string_grid.h"
@@ -37,7 +39,7 @@ public:
     QToolButton* SpeedButton9;    // "Unsubscribe", tool code 3
     QToolButton* SpeedButton5;    // "Verify List", tool code 4
     QToolButton* SpeedButton8;    // "Send Mailing List"
-    QToolButton* ExplorerButton1; // "Close"
+    TExplorerButton* ExplorerButton1; // "Close"
     StringGridView* sg1;
     QComboBox* SectionSymbol;     // field delimiter
     QComboBox* BoxTypeMes;        // message format: "text", "html"

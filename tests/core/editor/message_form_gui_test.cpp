@@ -239,6 +239,33 @@ TEST_F(MessageFormTest, ImportThatChangedTheListRetitlesItAndRefillsTheBoxes)
     EXPECT_EQ(editor->lblCount->text(), "2 records");
 }
 
+// The address-book import puts the e-mail addresses into column 0: the e-mail column follows them there,
+// while an import that wrote nothing, and the other import, keep the column chosen.
+TEST_F(MessageFormTest, AddressBookImportMakesTheFirstColumnTheEmailColumn)
+{
+    TNewMod2MessageForm* editor = openProject(4);
+    ASSERT_EQ(editor->ComboBox3->currentIndex(), 1);
+    bool wroteRows = false;
+    setToolFunction(ToolImportAddressBook, [&wroteRows](ToolRequest& request) {
+        if (wroteRows) {
+            request.listGrid->setColumnCount(54);
+            request.listGrid->setRowCount(3);
+        }
+        return wroteRows;
+    });
+    WindowMessage::send(editor, WM_TOOLCOMMAND, 0, ToolImportAddressBook);
+    EXPECT_EQ(editor->ComboBox3->currentIndex(), 1);
+    EXPECT_EQ(ProjectIniInfo.Column, 1);
+    wroteRows = true;
+    WindowMessage::send(editor, WM_TOOLCOMMAND, 0, ToolImportAddressBook);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ProjectIniInfo.Column, 0);
+    EXPECT_EQ(editor->ComboBox3->currentIndex(), 0);
+    EXPECT_EQ(editor->ComboBox2->currentIndex(), 0);
+    EXPECT_EQ(editor->ComboBox3->count(), 54);
+    EXPECT_TRUE(editor->modified());
+}
+
 TEST_F(MessageFormTest, ListEditorWriteBackTakesItsDelimiterAndKeepsTheChosenColumns)
 {
     TNewMod2MessageForm* editor = openProject();
