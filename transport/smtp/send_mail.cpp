@@ -6,6 +6,7 @@
 #include "transport/mime/sasl_digest.h"
 #include "transport/net/mail_address.h"
 #include "transport/net/send_mail_errors.h"
+#include "transport/net/helo_name.h"
 
 #include <QScopedValueRollback>
 
@@ -290,10 +291,10 @@ void SendMail::bannerLine(const SmtpReplyLine& reply)
     }
     if (reply.continuation)
         return;
-    const QString local = localHostName();
+    const QString local = defaultHeloName(localAddress());
     if (m_greetingMode == GreetingMode::Esmtp) {
         m_greetingStep = GreetingStep::EhloReply;
-        sendCommand("EHLO " + (HeloDef ? local : HeloTxt).toUtf8(), {250});
+        sendCommand("EHLO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
         return;
     }
     setState(State::MailFromDue);
