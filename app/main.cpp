@@ -19,6 +19,7 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <unistd.h>
 #include <exception>
 #include <memory>
 
@@ -36,6 +37,16 @@ void registerListTools()
     registerAddressBookImportTool();
 }
 
+// The HTML editor's engine refuses to start as root with its sandbox on. Only then is the sandbox turned off,
+// and the user told once; any other user keeps it.
+void allowHtmlEngineAsRoot()
+{
+    if (geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        return;
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    std::fprintf(stderr, "sorvanta: running as root: the HTML editor's sandbox is turned off\n");
+}
+
 void reportFailure(const QString& what)
 {
     std::fprintf(stderr, "sorvanta: %s\n", qPrintable(what));
@@ -46,6 +57,7 @@ void reportFailure(const QString& what)
 
 int main(int argc, char** argv)
 {
+    allowHtmlEngineAsRoot();
     QApplication app(argc, argv);
     LoadSettings();
     registerListTools();

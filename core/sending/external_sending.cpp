@@ -214,7 +214,8 @@ void ExternalSending::setUpSender()
 void ExternalSending::setUpHeaders()
 {
     SendMail1.Headers.clear();
-    SendMail1.Headers << QStringLiteral("Date: ") + FormatMailDate(Clock::instance().now());
+    SendMail1.Headers << QStringLiteral("Date: ")
+                             + QString::fromLatin1(mailDateText(Clock::instance().now().toSecsSinceEpoch()));
     if (!m_account.ReturnAddress.isEmpty() && !m_account.ReplyTo.isEmpty())
         SendMail1.Headers << QStringLiteral("Reply-To: ") + m_account.ReplyTo;
     SendMail1.Headers << QStringLiteral("X-Mailer: Quarvel");

@@ -222,11 +222,15 @@ TEST(DbMakerWindow, ExportWritesSheetResultsOrSaysExcelNotFound)
     QFile::remove(written);
     EXPECT_TRUE(boxes.boxes.empty());
 
-    setSpreadsheetOpener([](const QString&) { return false; });
+    QString kept;
+    setSpreadsheetOpener([&kept](const QString& workbook) {
+        kept = workbook;
+        return false;
+    });
     window.sbExcelClick();
     setSpreadsheetOpener(nullptr);
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Excel Not Found!"));
+    EXPECT_EQ(boxes.boxes[0].text, "Excel Not Found!\n\nThe workbook was saved as " + kept);
 }
 
 // Stop pressed while a run pumps events ends it without the completion message; a second Extract click

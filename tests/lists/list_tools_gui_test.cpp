@@ -67,7 +67,11 @@ TEST_F(ListToolsGuiTest, EditorAddsARecordAndWritesTheCopyBackOnClose)
 
 TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
 {
-    setSpreadsheetOpener([](const QString&) { return false; });
+    QString kept;
+    setSpreadsheetOpener([&kept](const QString& workbook) {
+        kept = workbook;
+        return false;
+    });
     QString delimiter = ";";
     onNextModal([](QWidget* window) {
         auto* editor = qobject_cast<T_EditAB*>(window);
@@ -75,7 +79,7 @@ TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
         editor->ExplorerButton1->click();
     });
     EXPECT_FALSE(EditAddressBookExecute(list, testHome() + "list.txt", delimiter));
-    EXPECT_EQ(boxes, QStringList{"Excel Not Found!"});
+    EXPECT_EQ(boxes, QStringList{"Excel Not Found!\n\nThe workbook was saved as " + kept});
 }
 
 // "Extract Data" runs the list's own project (".cnd" beside the list file) without showing DB Maker and adds

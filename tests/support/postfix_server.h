@@ -1,14 +1,17 @@
-// Test submission server: Debian's postfix master with a generated configuration in a temporary folder
-// (its own queue, data and mailbox folders), smtpd on 127.0.0.1:587 with STARTTLS and on :465 with TLS
-// from the first byte, AUTH only over TLS (smtpd_tls_auth_only), SASL through a dovecot auth process with
-// one passwd-file user, and every message for example.test delivered into one maildir. Postfix's log goes
-// to a file in the folder (through its postlogd). Needs real root in a private network namespace (the
-// ports are fixed); start() waits (up to 60 s) until both ports accept; the destructor stops both servers.
+// Test MTA: a throw-away Postfix (Debian's postfix package) with its own config_directory, queue_directory
+// and data_directory in a temporary folder, listening on 127.0.0.1:25 of the test's private network
+// namespace. The virtual delivery agent stores every message for the local domains in one Maildir, read
+// back with deliveredMessages(). HELO is required and must be a fully qualified name or an address literal
+// (reject_non_fqdn_helo_hostname), as on common real servers. Nothing leaves: mail for other domains fails
+// at once. Must run as root (the daemons drop to the postfix user). start() waits (up to 30 s) until the
+// server greets; the destructor stops it.
 #pragma once
 
-#include <QByteArrayList>
+#include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace sorvanta::test {
@@ -16,38 +19,32 @@ namespace sorvanta::test {
 class PostfixServer {
 public:
     struct Options {
-        QString user;
-        QString password;
-        QString certificateFile;      // PEM, made out to 127.0.0.1
-        QString keyFile;
+        QStringList domains = {QStringLiteral("alpha.test")};   // delivered into the Maildir
+        QString hostName = QStringLiteral("mx.alpha.test");     // myhostname, in the banner
     };
-    static constexpr quint16 SubmissionPort = 587;
-    static constexpr quint16 ImplicitTlsPort = 465;
 
     explicit PostfixServer(Options options);
     ~PostfixServer();
     Q_DISABLE_COPY_MOVE(PostfixServer)
 
-    // False with *why set where postfix cannot run: not root, inside a user namespace, or not installed.
-    static bool canRun(QString* why);
-
-    // False with *error set (the logs' tails included) when a server does not start or listen.
+    // False with *error set when Postfix is missing, cannot bind, or does not greet in time.
     bool start(QString* error = nullptr);
     void stop();
 
-    // The messages delivered so far, each as its file's bytes.
-    QByteArrayList deliveredMessages() const;
-    QString log() const;              // the whole of postfix's log
+    // The messages delivered so far, as stored (LF line ends, with the Return-Path and Delivered-To lines
+    // the delivery agent adds), in delivery order.
+    QList<QByteArray> deliveredMessages() const;
+    // What the daemons logged.
+    QString log();
 
 private:
-    bool prepareFolders();
-    bool writeConfiguration();
-    bool listening() const;
+    bool writeConfiguration(QString* error);
+    bool greets() const;
 
     Options m_options;
     QTemporaryDir m_folder;
-    QProcess m_master;
-    QProcess m_dovecot;
+    QProcess m_process;
+    QString m_log;
 };
 
 }  // namespace sorvanta::test

@@ -6,6 +6,7 @@
 #include "platform/event_socket.h"
 #include "platform/host_lookup.h"
 #include "platform/winsock_error.h"
+#include "transport/net/helo_name.h"
 #include "transport/net/tls_session.h"
 
 #include <QCoreApplication>
@@ -69,6 +70,11 @@ void TStarSocket::setHost(const QString& host)
 QString TStarSocket::localHostName()
 {
     return QHostInfo::localHostName();
+}
+
+QString TStarSocket::localAddress() const
+{
+    return m_socket->isOpen() ? socketLocalAddress(m_socket->descriptor()) : QString();
 }
 
 bool TStarSocket::hasSocket() const

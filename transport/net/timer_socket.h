@@ -50,6 +50,8 @@ public:
 
     // The name of this machine (gethostname); empty when it cannot be had.
     static QString localHostName();
+    // The dotted local address of the connection; empty when there is none.
+    QString localAddress() const;
 
 protected:
     // Winsock number of the last operation or notification; 0 when it succeeded.

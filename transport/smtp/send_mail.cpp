@@ -6,6 +6,7 @@
 #include "transport/mime/sasl_digest.h"
 #include "transport/net/mail_address.h"
 #include "transport/net/send_mail_errors.h"
+#include "transport/net/helo_name.h"
 
 #include <QScopedValueRollback>
 
@@ -297,7 +298,7 @@ void SendMail::bannerLine(const SmtpReplyLine& reply)
     }
     if (reply.continuation)
         return;
-    const QString local = localHostName();
+    const QString local = defaultHeloName(localAddress());
     if (m_greetingMode == GreetingMode::Esmtp) {
         sendEhlo();
         return;
@@ -337,7 +338,8 @@ void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
 void SendMail::sendEhlo()
 {
     m_greetingStep = GreetingStep::EhloReply;
-    sendCommand("EHLO " + (HeloDef ? localHostName() : HeloTxt).toUtf8(), {250});
+    const QString local = defaultHeloName(localAddress());
+    sendCommand("EHLO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
 }
 
 // Any other reply than 220 has failed the run already (failReply): nothing goes on in clear.

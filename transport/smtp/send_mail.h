@@ -65,7 +65,7 @@ public:
     bool SmtpAuth = false;
     QString SmtpUser;
     QString SmtpPsw;
-    bool HeloDef = true;                // greet with the local host name
+    bool HeloDef = true;                // greet with defaultHeloName (helo_name.h)
     QString HeloTxt;                    // greeting argument when HeloDef is off
     bool KeepConnectionOpen = false;
 

@@ -5,6 +5,7 @@
 #include "platform/window_message.h"
 #include "platform/winsock_error.h"
 #include "transport/net/async_socket.h"
+#include "transport/net/helo_name.h"
 #include "transport/net/mail_address.h"
 
 #include <QPointer>
@@ -70,7 +71,7 @@ void TCustomSmtpClient::requireReadyAndConnected() const
 
 QByteArray TCustomSmtpClient::heloCommand() const
 {
-    const QString name = SignOn.isEmpty() ? TWSocket::LocalHostName() : SignOn;
+    const QString name = SignOn.isEmpty() ? defaultHeloName(m_socket->LocalAddress()) : SignOn;
     requireSingleLine(name, QStringLiteral("HELO text"));
     return "HELO " + name.toUtf8();
 }

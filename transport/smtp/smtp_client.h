@@ -56,7 +56,7 @@ public:
     // ---- properties, read when an operation starts
     QString Host;                          // server name or dotted address
     QString Port = QStringLiteral("smtp"); // service name or number
-    QString SignOn;                        // HELO argument; empty: the local host name
+    QString SignOn;                        // HELO argument; empty: defaultHeloName (helo_name.h)
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
     QByteArray HdrTo;                      // VRFY argument (and the To header of TSmtpCli)

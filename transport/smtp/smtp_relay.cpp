@@ -5,6 +5,8 @@
 
 #include "platform/clock.h"
 #include "platform/name_servers.h"
+#include "transport/mime/html_meta_charset.h"
+#include "transport/mime/mailbox_header.h"
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include <QFileInfo>
@@ -238,11 +240,11 @@ std::optional<TSmtpRelayServer2::Recipient> TSmtpRelayServer2::claimRecipient()
             return std::nullopt;                         // the event stopped the run: nothing was started
         wrapLongLines(body);
         recipient.body = encodeLines(body);
-        recipient.htm = encodeLines(htm);
+        recipient.htm = encodeLines(withMetaCharset(htm, charSet));
         recipient.attachments = attach;
     }
-    recipient.headerTo = encodeInCharset(headerTo, m_charset);
-    recipient.subject = encodeInCharset(subject, m_charset);
+    recipient.headerTo = encodeMailboxHeader(headerTo, m_charset, 4);    // after "To: "
+    recipient.subject = encodeHeaderValue(subject, m_charset, 9);        // after "Subject: "
     return recipient;
 }
 

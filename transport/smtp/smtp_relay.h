@@ -81,7 +81,7 @@ public:
     QString Dns() const { return m_dns; }
     void setDns(const QString& servers);
 
-    QString Signon;                     // HELO argument; empty: the local host name
+    QString Signon;                     // HELO argument; empty: defaultHeloName (helo_name.h)
     QString From;                       // envelope sender and Reply-To
     QString HeaderFrom;                 // From header
     QString charSet = QStringLiteral("iso-8859-1");   // charset of the texts, which are converted to it
@@ -110,7 +110,8 @@ public:
 private:
     friend class TSmtpThreadEx;
 
-    // What a worker sends to the recipient it claimed: texts already in the charset.
+    // What a worker sends to the recipient it claimed: texts already in the charset, header texts as
+    // encoded words where they are not plain ASCII.
     struct Recipient {
         int index = -1;
         QString address;

@@ -4,6 +4,7 @@
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include "platform/clock.h"
+#include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
 
@@ -31,7 +32,7 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->Port = relay.m_smtpPort;
     m_client->SignOn = relay.Signon;
     m_client->FromName = relay.From;
-    m_client->HdrFrom = encodeInCharset(relay.HeaderFrom, relay.m_charset);
+    m_client->HdrFrom = encodeMailboxHeader(relay.HeaderFrom, relay.m_charset, 6);   // after "From: "
     m_client->CharSet = relay.charSet;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain;

@@ -10,6 +10,7 @@
 #include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
 #include "transport/mime/base64.h"
+#include "transport/net/helo_name.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,8 @@ namespace {
 
 using Event = std::pair<int, QString>;
 
-const QByteArray kLocal = TStarSocket::localHostName().toUtf8();
+// The default greeting over loopback: the host name when it is dotted, else "[127.0.0.1]".
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
 
 std::vector<Event> only(int code, const QString& text)
 {
@@ -160,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         GreetingCase{"case_sensitive_search", "220 hello esmtp\r\n", true, true, "", "EHLO " + kLocal},
         GreetingCase{"own_helo_text", "220 mx\r\n", false, false, "client.example", "HELO client.example"},
         GreetingCase{"empty_helo_text_uses_local_name", "220 mx\r\n", false, false, "", "HELO " + kLocal},
-        GreetingCase{"empty_ehlo_text_stays_empty", "220 ESMTP\r\n", true, false, "", "EHLO "},
+        GreetingCase{"empty_ehlo_text_uses_default_name", "220 ESMTP\r\n", true, false, "", "EHLO " + kLocal},
         GreetingCase{"multiline_banner_first_line_decides", "220-HELLO\r\n220 ESMTP\r\n", true, true, "",
                      "HELO " + kLocal}),
     [](const auto& info) { return std::string(info.param.name); });

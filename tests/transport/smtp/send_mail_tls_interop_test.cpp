@@ -7,7 +7,7 @@
 #include "transport/smtp/send_mail.h"
 
 #include "tests/support/dovecot_server.h"
-#include "tests/support/postfix_server.h"
+#include "tests/support/submission_server.h"
 #include "tests/support/test_certificates.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/get_mail_recorder.h"
@@ -21,7 +21,7 @@
 
 using sorvanta::test::DovecotServer;
 using sorvanta::test::GetMailRecorder;
-using sorvanta::test::PostfixServer;
+using sorvanta::test::SubmissionServer;
 using sorvanta::test::TestCertificate;
 using sorvanta::test::TestCertificateAuthority;
 using sorvanta::test::waitUntil;
@@ -33,15 +33,15 @@ protected:
     static void SetUpTestSuite()
     {
         QString why;
-        if (!PostfixServer::canRun(&why) || !DovecotServer::canRun(&why)) {
+        if (!SubmissionServer::canRun(&why) || !DovecotServer::canRun(&why)) {
             s_skipReason = why;
             return;
         }
         s_folder = std::make_unique<QTemporaryDir>();
         s_authority = std::make_unique<TestCertificateAuthority>(s_folder->path(), QStringLiteral("interop"));
         s_certificate = s_authority->issue(QStringLiteral("mail"), {QStringLiteral("IP:127.0.0.1")});
-        s_postfix = std::make_unique<PostfixServer>(
-            PostfixServer::Options{"tim", "tanstaaf", s_certificate.certificateFile, s_certificate.keyFile});
+        s_postfix = std::make_unique<SubmissionServer>(
+            SubmissionServer::Options{"tim", "tanstaaf", s_certificate.certificateFile, s_certificate.keyFile});
         s_pop3 = std::make_unique<DovecotServer>(DovecotServer::Options{
             "127.0.0.1", 0, "tim", "tanstaaf", s_certificate.certificateFile, s_certificate.keyFile, false});
         QString error;
@@ -82,7 +82,7 @@ protected:
     static inline std::unique_ptr<QTemporaryDir> s_folder;
     static inline std::unique_ptr<TestCertificateAuthority> s_authority;
     static inline TestCertificate s_certificate;
-    static inline std::unique_ptr<PostfixServer> s_postfix;
+    static inline std::unique_ptr<SubmissionServer> s_postfix;
     static inline std::unique_ptr<DovecotServer> s_pop3;
     static inline QString s_skipReason;
     static inline QString s_startError;
@@ -138,7 +138,7 @@ TEST_P(SendMailTlsInteropTest, MailingGoesThroughTlsOnlyServer)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, SendMailTlsInteropTest,
-                         ::testing::Values(PostfixServer::SubmissionPort, PostfixServer::ImplicitTlsPort),
+                         ::testing::Values(SubmissionServer::SubmissionPort, SubmissionServer::ImplicitTlsPort),
                          [](const auto& info) { return "port_" + std::to_string(info.param); });
 
 }  // namespace

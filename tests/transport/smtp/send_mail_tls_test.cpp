@@ -8,6 +8,7 @@
 #include "tests/support/test_certificates.h"
 #include "tests/support/wait_until.h"
 #include "transport/mime/base64.h"
+#include "transport/net/helo_name.h"
 #include "transport/net/send_mail_errors.h"
 #include "transport/net/tls_session.h"
 
@@ -25,7 +26,7 @@ using sorvanta::test::waitUntil;
 
 namespace {
 
-const QByteArray kLocal = TStarSocket::localHostName().toUtf8();
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
 const QByteArray kUser = base64::encode("tim");
 const QByteArray kPassword = base64::encode("very secret");
 constexpr quint16 kImplicitTlsPort = 465;
