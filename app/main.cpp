@@ -43,7 +43,9 @@ void reportFailure(const QString& what)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    LoadSettings();
+    const QString settingsNotice = unreadableSettingsMessage(LoadSettings());
+    if (!settingsNotice.isEmpty())
+        messageBox(nullptr, settingsNotice, QStringLiteral("Warning"), MB_OK | MB_ICONWARNING);
     registerListTools();
 
     std::unique_ptr<TAboutForm> splash(ShowSplash());

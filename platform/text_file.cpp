@@ -80,7 +80,7 @@ bool emitRun(QByteArrayView run, bool utf8, const Utf8PieceSink& sink)
 {
     if (utf8)
         return sink(run);
-    return sink(codepage::toUnicode(run.toByteArray(), legacyCodePage()).toUtf8());
+    return sink(codepage::toUnicode(QByteArray::fromRawData(run.data(), run.size()), legacyCodePage()).toUtf8());
 }
 
 // Lines grouped into runs of one kind (valid UTF-8 or legacy) of about kPieceSize bytes each.
