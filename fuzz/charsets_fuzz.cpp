@@ -32,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto to = TMimeChar(data[1] % kCharsets);
     const QByteArrayView text(data + 2, qsizetype(size - 2));
 
+    // QString::fromUcs4 takes a leading U+FEFF for a byte-order mark and drops it: such text is not compared.
+    if (ConvertCharset(text, from, TMimeChar::UCS_4).startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return 0;
     const QString decoded = decodeFromCharset(text, from);
     const QByteArray converted = ConvertCharset(text, from, to);
     if (converted != encodeInCharset(decoded, to))

@@ -33,6 +33,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     ProjectIniInfo = DefaultIniInfoValues();
     Accounts.Add(std::make_unique<tAccountObj>(true));
     window = std::make_unique<TFPref>(SettingsScope::Default);
+    // Registered after Qt's own globals were made, so it runs before they are destroyed.
+    std::atexit([] {
+        window.reset();
+        application.reset();
+    });
     return 0;
 }
 

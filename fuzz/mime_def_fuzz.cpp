@@ -1,6 +1,6 @@
 // libFuzzer target for "mime.def", the table of MIME types in fixed 333-byte records: any file loads (its
 // whole records, at most 2000, or the built-in rows), every field within its length, and a record encoded
-// again decodes to the same fields; the look-ups answer for any name.
+// again is stable; the look-ups answer for any name.
 // Build and run: scripts/fuzz build, then scripts/fuzz run 60 mime_def_fuzz (see scripts/fuzz).
 
 #include "fuzz/fuzz_files.h"
@@ -9,16 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-bool sameRecord(const MimeTypeRecord& a, const MimeTypeRecord& b)
-{
-    return a.mimeType == b.mimeType && a.flag == b.flag && a.description == b.description && a.viewer == b.viewer
-           && a.extension == b.extension;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -34,9 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (record.mimeType.size() > 40 || record.description.size() > 30 || record.viewer.size() > 255
             || record.extension.size() > 3)
             std::abort();
+        // Text the ANSI code page cannot hold changes on the first encoding; after that it is stable.
         const QByteArray encoded = TMimeManager::encodeRecord(record);
-        if (encoded.size() != TMimeManager::kRecordSize
-            || !sameRecord(TMimeManager::decodeRecord(encoded), record))
+        const MimeTypeRecord decoded = TMimeManager::decodeRecord(encoded);
+        if (encoded.size() != TMimeManager::kRecordSize || TMimeManager::encodeRecord(decoded) != encoded
+            || decoded.flag != record.flag)
             std::abort();
     }
     const QString name = QString::fromLatin1(bytes.left(64));

@@ -23,8 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const auto parsed = sasl::parseDigestChallenge(challenge);
         if (!parsed)
             continue;
-        if (parsed->nonce.isEmpty() && !challenge.contains("nonce"))
-            std::abort();
         const sasl::DigestCredentials credentials{"user", "secret", sasl::smtpDigestUri("mail.test"), "cnonce"};
         const QByteArray response = sasl::digestMd5Response(*parsed, credentials);
         if (!response.contains("response="))

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QByteArray joined;
     bool previousEndedLine = true;
     decodeTextPieces(bytes, [&](QByteArrayView piece) {
-        if (!previousEndedLine || piece.isEmpty() || QString::fromUtf8(piece).toUtf8() != piece)
+        if (!previousEndedLine || piece.isEmpty() || textFromUtf8(piece).toUtf8() != piece)
             std::abort();
         previousEndedLine = piece.endsWith('\n') || piece.endsWith('\r');
         joined.append(piece);
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     });
     // UTF-16 text may hold lone surrogates, which UTF-8 pieces cannot carry.
     if (!bytes.startsWith("\xFF\xFE")) {
-        if (QString::fromUtf8(joined) != text)
+        if (textFromUtf8(joined) != text)
             std::abort();
         const QStringList decodedLines = splitLines(text);
         const QList<QByteArray> rawLines = bytes.split('\n');
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (const QByteArray& raw : rawLines) {
                 if (line >= decodedLines.size())
                     break;
-                const QString utf8 = QString::fromUtf8(raw);
+                const QString utf8 = textFromUtf8(raw);
                 if (utf8.toUtf8() == raw && decodedLines[line] != utf8)
                     std::abort();
                 ++line;
