@@ -68,8 +68,13 @@ void TDbf::Open()
                                               : TPagedFileMode::pfReadWriteOpen;
     auto file = std::make_unique<TDbfFile>();
     file->setDateTimeHandling(m_dateTimeHandling);
-    file->setProductionIndexOpener(m_indexOpener);
-    file->Open(m_filePath + m_tableName, mode);
+    file->setProductionIndexOpener(m_indexOpener ? m_indexOpener : &m_indexLoader);
+    try {
+        file->Open(m_filePath + m_tableName, mode);
+    } catch (const EDbfError&) {
+        m_indexLoader.close();   // its key parsers refer to the table that failed
+        throw;
+    }
     m_file = std::move(file);
     m_tableLevel = tableLevelOf(m_file->family());
     buildFields();
@@ -79,6 +84,7 @@ void TDbf::Open()
 
 void TDbf::Close()
 {
+    m_indexLoader.close();
     m_fields.clear();
     m_file.reset();
     m_record.clear();

@@ -1,10 +1,12 @@
 // TDbf: the table data set as the import wizard uses it. Opens a table (modes from ReadOnly and Exclusive),
 // walks it in file order (ShowDeleted, RecordCount, RecNo, Eof), and gives each field's text by AsString,
 // decoded from the table's code page by the translation mode. Reading only: create, insert, edit, delete,
-// locks, filters, ranges, master/detail, bookmarks, locate and index selection are left out.
+// locks, filters, ranges, master/detail, bookmarks, locate and index selection are left out. A production
+// index is opened and checked with the table; a damaged one is left out of use and the table still reads.
 #pragma once
 
 #include "dbase/dbf_file.h"
+#include "dbase/production_index_loader.h"
 #include "dbase/text_translation.h"
 
 #include <QByteArray>
@@ -62,7 +64,11 @@ public:
     void setTableLevel(int level);
     int TableLevel() const { return m_tableLevel; }
     void setOnLanguageWarning(TDbfLanguageWarning handler) { m_onLanguageWarning = std::move(handler); }
+    // Without an opener of its own the data set opens the production index itself.
     void setProductionIndexOpener(ProductionIndexOpener* opener) { m_indexOpener = opener; }
+    // The production index in use (null when none) and why one found was left out (empty when none was).
+    const TIndexFile* productionIndex() const { return m_indexLoader.index(); }
+    const QString& productionIndexError() const { return m_indexLoader.errorString(); }
 
     // Throws EDbfError; the data set stays closed then.
     void Open();
@@ -100,6 +106,7 @@ private:
     int m_tableLevel = 4;
     TDbfLanguageWarning m_onLanguageWarning;
     ProductionIndexOpener* m_indexOpener = nullptr;
+    ProductionIndexLoader m_indexLoader;
 
     std::unique_ptr<TDbfFile> m_file;
     QList<TField> m_fields;

@@ -1,5 +1,6 @@
 // The list editor window: see list_editor_window.h.
 
+#include "lists/db_maker_window.h"
 #include "lists/list_editor_window.h"
 
 #include "core/dialogs/grid_export.h"
@@ -218,10 +219,19 @@ void T_EditAB::SpeedButton5Click()
     ExportToSpreadsheet(rows, msl->text(MsgNoSpreadsheet), msl->text(MsgAttention));
 }
 
-// DB Maker (shown) and Extract Data (unattended) are one extraction; until it is built, each says so.
+// DB Maker (shown) and Extract Data (unattended) run the project beside the list file (".cnd") and add the
+// rows it hands back.
 void T_EditAB::extractData(QPushButton* button)
 {
-    showNotAvailableYet(this, button->text());
+    const QString listFile = m_model.listFileName();
+    const qsizetype dot = listFile.lastIndexOf('.');
+    const QString project = (dot < 0 ? listFile : listFile.left(dot)) + QStringLiteral(".cnd");
+    QStringList rows;
+    int columnCount = 0;
+    if (!DbMakerExecute(project, rows, columnCount, /*unattended=*/button == SpeedButton2))
+        return;
+    m_model.takeExtractedLines(rows, columnCount);
+    showColumnSetting();
 }
 
 bool EditAddressBookExecute(StringGrid& grid, const QString& fileName, QString& delimiter, QWidget* parent)

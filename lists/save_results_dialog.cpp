@@ -4,7 +4,7 @@
 
 #include "core/dialogs/input_form.h"
 #include "core/language/msg_language.h"
-#include "core/dialogs/places.h"
+#include "core/dialogs/folder_places.h"
 #include "core/sending/result_rows.h"
 #include "core/base/text_helpers.h"
 #include "core/base/window_host.h"
@@ -88,7 +88,8 @@ T_SaveForm::T_SaveForm(QWidget* parent)
     lvLoc->setRootIsDecorated(false);
     lvLoc->setSortingEnabled(true);
     DriveComboBox2->setObjectName(QStringLiteral("DriveComboBox2"));
-    DriveComboBox2->addItems(filePlaces());
+    for (const FolderPlace& place : folderPlaces())
+        DriveComboBox2->addItem(place.label, place.path);
     FilterComboBox1->setObjectName(QStringLiteral("FilterComboBox1"));
     FilterComboBox1->addItem(QStringLiteral("*.*"));
     FilterComboBox1->setEditable(true);
@@ -108,7 +109,8 @@ T_SaveForm::T_SaveForm(QWidget* parent)
         connect(box, &QCheckBox::clicked, this, [this, rows = rows] { chooseRows(rows); });
     for (QCheckBox* box : {cbEmail, cbMail, cbMailStatus, cbAll})
         connect(box, &QCheckBox::clicked, this, [this, box] { chooseFormat(box); });
-    connect(DriveComboBox2, &QComboBox::textActivated, this, &T_SaveForm::setFolder);
+    connect(DriveComboBox2, &QComboBox::activated, this,
+            [this](int index) { setFolder(DriveComboBox2->itemData(index).toString()); });
     connect(dlbx, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { setFolder(QDir(m_folder).filePath(item->text())); });
     connect(SpeedButton4, &QPushButton::clicked, this, [this] {

@@ -30,6 +30,14 @@ QComboBox* makeDropDown(QWidget* parent, const char* name, bool editable)
     return box;
 }
 
+TExplorerButton* makeExplorerButton(QWidget* parent, const char* name, const QString& caption, const char* glyph)
+{
+    auto* button = named(new TExplorerButton(parent), name);
+    button->setCaption(caption);
+    button->setBitmap(QImage(QStringLiteral(":/images/%1.png").arg(QLatin1String(glyph))));
+    return button;
+}
+
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 {
     return named(new QLabel(text, parent), name);

@@ -1,6 +1,8 @@
 // The small widget factories every window uses: a widget under its component name (the objectName that
-// language files and tests find it by), push and tool buttons, edits, drop-down boxes and labels.
+// language files and tests find it by), push, tool and flat explorer buttons, edits, drop-down boxes and labels.
 #pragma once
+
+#include "controls/explorer_button.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -25,3 +27,6 @@ QLineEdit* makeEdit(QWidget* parent, const char* name);
 // A drop-down box as wide as its items.
 QComboBox* makeDropDown(QWidget* parent, const char* name, bool editable = false);
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
+// A flat explorer button (monochrome glyph until hot, bevel on hover) with the program's picture
+// ":/images/<glyph>.png" as its glyph.
+TExplorerButton* makeExplorerButton(QWidget* parent, const char* name, const QString& caption, const char* glyph);

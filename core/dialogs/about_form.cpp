@@ -1,5 +1,6 @@
 // About box and splash: see about_form.h.
 
+#include "core/base/widget_factory.h"
 #include "core/dialogs/about_form.h"
 
 #include "core/base/window_host.h"
@@ -15,13 +16,14 @@ TAboutForm::TAboutForm(QWidget* parent)
     : QDialog(parent),
       ProductName(new QLabel(QStringLiteral("Sorvanta"), this)),
       Version(new QLabel(tr("Version %1").arg(QLatin1String(SorvantaVersion)), this)),
-      OKButton(new QPushButton(tr("OK"), this))
+      OKButton(makeExplorerButton(this, "OKButton", tr("OK"), "ok"))
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(tr("About"));
     ProductName->setObjectName(QStringLiteral("ProductName"));
     Version->setObjectName(QStringLiteral("Version"));
-    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setOptions(boShowBevel);   // the glyph keeps its colours
+    OKButton->setShadingType(stDark);
 
     QFont big = ProductName->font();
     big.setPointSize(big.pointSize() * 2);
@@ -29,8 +31,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     ProductName->setFont(big);
     ProductName->setAlignment(Qt::AlignCenter);
     Version->setAlignment(Qt::AlignCenter);
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutForm::OKButtonClick);
+    connect(OKButton, &QAbstractButton::clicked, this, &TAboutForm::OKButtonClick);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(40, 24, 40, 16);

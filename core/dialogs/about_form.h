@@ -2,10 +2,11 @@
 // with its OK button; at start-up the same box serves as the splash, modeless and without OK.
 #pragma once
 
+#include "controls/explorer_button.h"
+
 #include <QDialog>
 
 class QLabel;
-class QPushButton;
 
 class TAboutForm : public QDialog {
     Q_OBJECT
@@ -15,7 +16,7 @@ public:
 
     QLabel* ProductName;
     QLabel* Version;
-    QPushButton* OKButton;
+    TExplorerButton* OKButton;
 
     void OKButtonClick();
 };

@@ -3,13 +3,14 @@
 #include "core/dialogs/grid_export.h"
 
 #include "core/base/window_host.h"
+#include "platform/clock.h"
 #include "platform/message_box_flags.h"
+#include "platform/program_folder.h"
 #include "platform/string_grid.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
 #include <QUrl>
 
 #include <xlsxwriter.h>
@@ -50,23 +51,31 @@ lxw_error writeSheet(lxw_workbook* workbook, const SheetRows& rows)
     return LXW_NO_ERROR;
 }
 
-QString temporaryWorkbookPath()
+// A new workbook beside the send logs ("logs/export_dd-mm-yy_hh-nn-ss.xlsx" in the program folder), where the
+// user finds it again when no program opens it; empty when the folder cannot be made.
+QString newWorkbookPath()
 {
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/sorvanta-XXXXXX.xlsx"));
-    file.setAutoRemove(false);
-    return file.open() ? file.fileName() : QString();
+    const QString folder = programFolderPath() + QStringLiteral("logs");
+    if (!QDir().mkpath(folder))
+        return QString();
+    const QString stem = folder + QStringLiteral("/export_")
+                         + Clock::instance().now().toString(QStringLiteral("dd-MM-yy_hh-mm-ss"));
+    QString path = stem + QStringLiteral(".xlsx");
+    for (int copy = 2; QFile::exists(path); ++copy)
+        path = stem + QStringLiteral("_%1.xlsx").arg(copy);
+    return path;
 }
 
 }  // namespace
 
 SheetRows sheetRowsOf(const QList<QStringList>& rows)
 {
-    return {int(rows.size()), [&rows](int row) { return rows.at(row); }};
+    return {int(rows.size()), [&rows](int row) { return rows.at(row); }, QString()};
 }
 
 SheetRows sheetRowsOf(const StringGrid& grid)
 {
-    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }};
+    return {grid.rowCount(), [&grid](int row) { return grid.rowCells(row); }, QString()};
 }
 
 bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error)
@@ -104,12 +113,14 @@ void setSpreadsheetOpener(SpreadsheetOpener opener)
 
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption)
 {
-    const QString path = temporaryWorkbookPath();
-    const bool opened = !path.isEmpty() && writeXlsxFile(path, rows) && spreadsheetOpener()(path);
-    if (!opened) {
-        if (!path.isEmpty())
-            QFile::remove(path);
+    const QString path = newWorkbookPath();
+    if (path.isEmpty() || !writeXlsxFile(path, rows, nullptr)) {
         ShowMessageBox(failureText, caption, MB_OK | MB_ICONWARNING);
+        return false;
     }
-    return opened;
+    if (spreadsheetOpener()(path))
+        return true;
+    ShowMessageBox(failureText + QStringLiteral("\n\nThe workbook was saved as %1").arg(path), caption,
+                   MB_OK | MB_ICONWARNING);
+    return false;
 }

@@ -1,6 +1,7 @@
-// Spreadsheet export in place of driving a spreadsheet program: the rows go into a new .xlsx workbook in the
-// temporary folder (first row the titles, the other cells stored as text), which the desktop then opens in
-// its spreadsheet program. When writing or opening fails, the caller's message is shown and nothing opens.
+// Spreadsheet export in place of driving a spreadsheet program: the rows go into a new .xlsx workbook beside
+// the send logs (first row the titles, the other cells stored as text), which the desktop then opens in its
+// spreadsheet program. When writing fails, the caller's message is shown; when no program opens the
+// workbook, the message also says where the workbook was saved.
 // At most 1,048,576 rows and 16,384 columns, 32,767 characters per cell, the format's own limits.
 #pragma once
 
@@ -23,7 +24,7 @@ SheetRows sheetRowsOf(const QList<QStringList>& rows);
 // Every row of grid, row 0 (the titles) first.
 SheetRows sheetRowsOf(const StringGrid& grid);
 
-// Writes the workbook to path; false with *error on failure.
+// Writes the workbook to path (its sheet named rows.sheetName); false with *error on failure.
 bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error = nullptr);
 
 // Opens a written workbook with the desktop's program; answers whether one was started.
@@ -31,6 +32,7 @@ using SpreadsheetOpener = std::function<bool(const QString& path)>;
 // Tests install their own opener; nullptr restores the desktop.
 void setSpreadsheetOpener(SpreadsheetOpener opener);
 
-// Writes rows to a new temporary workbook and opens it. On failure shows failureText with caption (the
-// window's own message texts) and answers false.
+// Writes rows to a new workbook in the program folder's "logs" and opens it. On failure shows failureText
+// with caption (the window's own message texts), followed by the workbook's path when it was written but
+// nothing opened it, and answers false.
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption);

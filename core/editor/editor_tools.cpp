@@ -21,6 +21,9 @@ ToolFollowUp FollowUpOfTool(ToolCode code, bool changed)
     ToolFollowUp followUp;
     switch (code) {
     case ToolImportAddressBook:
+        followUp.retitleList = changed;
+        followUp.emailColumnFirst = changed;
+        break;
     case ToolImportWizard:
         followUp.retitleList = changed;
         break;
@@ -36,6 +39,12 @@ ToolFollowUp FollowUpOfTool(ToolCode code, bool changed)
         followUp.markModified = changed;
         followUp.postRecordCount = true;
         break;
+    case ToolHtmlImportLoaded:
+    case ToolHtmlPageLoaded:
+    case ToolImportHtml:
+    case ToolSaveResults:
+    case ToolDeleteFromList:
+        break;   // not list tools of the editor: no follow-up
     }
     return followUp;
 }

@@ -7,6 +7,7 @@
 
 struct ToolFollowUp {
     bool retitleList = false;         // new titles and column boxes; marks the project modified
+    bool emailColumnFirst = false;    // the e-mail column becomes 0, where the import put the addresses
     bool listEditorWriteBack = false; // the list editor's delimiter, titles and boxes; marks it modified
     bool markModified = false;
     bool postRecordCount = false;

@@ -12,6 +12,7 @@
 #include "core/editor/edit_mask.h"
 #include "core/editor/editor_close_question.h"
 #include "core/editor/editor_tools.h"
+#include "core/editor/html_editor_page.h"
 #include "core/settings/ini_info.h"
 #include "core/project/list_file.h"
 #include "core/base/window_host.h"
@@ -42,7 +43,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -70,7 +70,6 @@ QStringList editorMessages()
 
 const QString kTextFormat = QStringLiteral("text");
 const QString kHtmlFormat = QStringLiteral("html");
-const QString kBlankHtmlDocument = QStringLiteral("<html>\n<head>\n</head>\n<body>\n</body>\n</html>\n");
 
 // A layout for owner without margins: the rows and parts of the window sit flush.
 template <class Layout>
@@ -177,7 +176,7 @@ QWidget* TNewMod2MessageForm::buildToolRow()
     SpeedButton9->setToolTip(tr("Filter Mailing List,  Remove Duplicates"));
     SpeedButton5 = addButton("SpeedButton5", tr("Verify List"), ToolVerifyList);
     SpeedButton8 = addButton("SpeedButton8", tr("Send Mailing List"));
-    ExplorerButton1 = addButton("ExplorerButton1", tr("Close"));
+    ExplorerButton1 = makeExplorerButton(this, "ExplorerButton1", tr("Close"), "close");
     for (QToolButton* button : {sbOpenAB, sbEditAB, SpeedButton9, SpeedButton5, SpeedButton8})
         layout->addWidget(button);
     layout->addStretch(1);
@@ -244,9 +243,9 @@ QWidget* TNewMod2MessageForm::buildPages()
     (new QVBoxLayout(tsMsg))->addWidget(Memo1);
     tsHtml = new QWidget;
     tsHtml->setObjectName(QStringLiteral("tsHtml"));
-    HtmlSource = new QPlainTextEdit;
-    HtmlSource->setObjectName(QStringLiteral("HtmlSource"));
-    (new QVBoxLayout(tsHtml))->addWidget(HtmlSource);
+    htmlPage = new HtmlEditorPage(this);
+    connect(htmlPage, &HtmlEditorPage::projectModified, this, [this] { setModified(true); });
+    (new QVBoxLayout(tsHtml))->addWidget(htmlPage);
     pcl->addTab(tsMsg, tr("Plain Text Editor"));
     pcl->addTab(tsHtml, tr("WYSIWYG HTML Editor"));
     pcl->tabBar()->setVisible(false);
@@ -297,7 +296,7 @@ void TNewMod2MessageForm::connectControls()
         connect(tool, &QToolButton::clicked, this,
                 [this, tool] { WindowMessage::send(this, WM_TOOLCOMMAND, 0, tool->property("Tag").toInt()); });
     connect(SpeedButton8, &QToolButton::clicked, this, &TNewMod2MessageForm::SpeedButton8Click);
-    connect(ExplorerButton1, &QToolButton::clicked, this, &TNewMod2MessageForm::ExplorerButton1Click);
+    connect(ExplorerButton1, &QAbstractButton::clicked, this, &TNewMod2MessageForm::ExplorerButton1Click);
     connect(SpeedButton7, &QToolButton::clicked, this, &TNewMod2MessageForm::SpeedButton7Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TNewMod2MessageForm::SpeedButton4Click);
     connect(SectionSymbol, &QComboBox::activated, this, &TNewMod2MessageForm::SectionSymbolChange);
@@ -358,11 +357,10 @@ void TNewMod2MessageForm::FillFromProject(bool isNew)
     Memo1->setFocus();
     Memo1->moveCursor(QTextCursor::Start);
     BoxTypeMes->setCurrentText(ProjectIniInfo.Html ? kHtmlFormat : kTextFormat);
-    m_htmlReady = false;
-    HtmlSource->clear();
+    htmlPage->resetForProject();
     BoxTypeMesChange();
     if (ProjectIniInfo.Html)
-        loadHtmlBody();
+        showHtmlPageFirstTime();
     WindowMessage::post(this, WM_ATTACHFILE);
     setWindowTitle(caption());
     setModified(isNew);
@@ -457,9 +455,12 @@ void TNewMod2MessageForm::WMToolCommand(qintptr code)
 {
     if (code >= ToolImportAddressBook && code <= ToolVerifyList)
         runListTool(ToolCode(code));
+    else if (code == ToolHtmlImportLoaded)
+        htmlPage->ImportLoaded();
+    else if (code == ToolHtmlPageLoaded)
+        htmlPage->PageLoaded();
     else if (code == ToolImportHtml)
-        showNotAvailableYet(this, tr("Import message from html file"));
-    // ToolHtmlImportLoaded and ToolHtmlPageLoaded follow the WYSIWYG page, which this editor does not have yet.
+        htmlPage->OpenCommand();
 }
 
 void TNewMod2MessageForm::WMListChanged()
@@ -525,6 +526,8 @@ bool TNewMod2MessageForm::runGuarded(ToolCode code, ToolRequest& request)
 
 void TNewMod2MessageForm::applyToolFollowUp(const ToolFollowUp& followUp, const QString& delimiter)
 {
+    if (followUp.emailColumnFirst)
+        ProjectIniInfo.Column = 0;
     if (followUp.retitleList)
         RetitleList();
     if (followUp.listEditorWriteBack)
@@ -591,30 +594,24 @@ void TNewMod2MessageForm::BoxTypeMesChange()
 void TNewMod2MessageForm::pclChange()
 {
     if (pcl->currentWidget() == tsHtml) {
-        loadHtmlBody();
-        HtmlSource->setFocus();
+        showHtmlPageFirstTime();
+        htmlPage->focusPage();
         return;
     }
     Memo1->setFocus();
     WindowMessage::post(WindowHost::mainWindow(), WM_TOOLCOMMAND, RequestImportHtmlMenuState, 0);
 }
 
-// ---- the HTML body, as source text ----
+// ---- the HTML body ----
 
-void TNewMod2MessageForm::loadHtmlBody()
+void TNewMod2MessageForm::showHtmlPageFirstTime()
 {
-    if (m_htmlReady)
-        return;
-    HtmlSource->setPlainText(ReadHtmlBody().value_or(kBlankHtmlDocument));
-    HtmlSource->document()->setModified(false);
-    m_htmlReady = true;
+    htmlPage->showFirstTime(Memo1->toPlainText().split(QLatin1Char('\n')).join(QStringLiteral("\r\n")));
 }
 
-// The ".htm" file is missing or the source was edited since it was loaded or saved.
-bool TNewMod2MessageForm::htmlBodyModified() const
+bool TNewMod2MessageForm::htmlBodyModified()
 {
-    return m_htmlReady
-           && (!QFileInfo(ProjectFilePath(htmlBodyExtension)).isFile() || HtmlSource->document()->isModified());
+    return htmlPage->HtmlModified();
 }
 
 // ---- placeholders ----
@@ -625,21 +622,15 @@ void TNewMod2MessageForm::SpeedButton7Click()
     focus.subjectFocused = SubjectEdt->hasFocus();
     focus.plainEditorFocused = Memo1->hasFocus();
     focus.plainPageShown = pcl->currentWidget() == tsMsg;
-    focus.htmlEditorFocused = HtmlSource->hasFocus();
+    focus.htmlEditorFocused = htmlPage->isAncestorOf(focusWidget());
     focus.htmlPageShown = pcl->currentWidget() == tsHtml;
     const QString placeholder = ChooserPlaceholder(ComboBox2->currentText());
     switch (ChooseInsertTarget(focus)) {
     case InsertTarget::Subject: SubjectEdt->insert(placeholder); break;
     case InsertTarget::PlainEditor: Memo1->insertPlainText(placeholder); break;
-    case InsertTarget::HtmlEditor: insertIntoHtml(placeholder); break;
+    case InsertTarget::HtmlEditor: htmlPage->insertPlaceholder(placeholder); break;
     case InsertTarget::None: break;
     }
-}
-
-void TNewMod2MessageForm::insertIntoHtml(const QString& text)
-{
-    loadHtmlBody();
-    HtmlSource->insertPlainText(text);
 }
 
 bool TNewMod2MessageForm::eventFilter(QObject* watched, QEvent* event)
@@ -735,10 +726,7 @@ bool TNewMod2MessageForm::SaveProject(bool saveAs)
     content.keepListFile = m_listUnread;
     content.plainBody = Memo1->toPlainText();
     content.htmlModified = htmlBodyModified();
-    const QString htmlSource = HtmlSource->toPlainText();
-    content.writeHtmlBody = [htmlSource](const QString& fileName, QString* error) {
-        return WriteHtmlBody(fileName, htmlSource, error);
-    };
+    content.writeHtmlBody = [this](const QString& fileName, QString*) { return htmlPage->SaveHtmlSource(fileName); };
     ProjectEditorState state{IsNew, modified()};
     const bool saved = SaveMailProject(saveAs, content, state, msl->items(),
                                        [this](const QString& title, const QString& fileName) -> std::optional<QString> {
@@ -754,8 +742,6 @@ bool TNewMod2MessageForm::SaveProject(bool saveAs)
     });
     IsNew = state.isNew;
     setModified(state.modified);
-    if (saved)
-        HtmlSource->document()->setModified(false);
     setWindowTitle(caption());
     return saved;
 }

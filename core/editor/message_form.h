@@ -1,9 +1,11 @@
 // TNewMod2MessageForm: the project editor, the one window in which a mailing project is edited (the list grid
 // sg1, subject, plain body, HTML body, merge placeholders, attachments and the list tools). A child of the main
 // window's MDI area; at most one exists, NewMod2MessageForm, made by OpenProject (core/project/project_files.h). The
-// main window sends it its Save, Edit and Tools commands as user messages. Until the WYSIWYG page arrives the
-// HTML page edits the HTML source as text. While the list loads, commands wait and the editor does not close.
+// main window sends it its Save, Edit and Tools commands as user messages. The HTML body is edited on the
+// page htmlPage (html_editor_page.h). While the list loads, commands wait and the editor does not close.
 #pragma once
+
+#include "controls/explorer_button.h"
 
 #include "core/base/tool_commands.h"
 #include "core/editor/list_loader.h"
@@ -17,10 +19,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QTabWidget;
 class QTextEdit;
 class QToolButton;
+class HtmlEditorPage;
 class StringGridView;
 class TMsgLanguage;
 struct ToolFollowUp;
@@ -37,7 +39,7 @@ public:
     QToolButton* SpeedButton9;    // "Unsubscribe", tool code 3
     QToolButton* SpeedButton5;    // "Verify List", tool code 4
     QToolButton* SpeedButton8;    // "Send Mailing List"
-    QToolButton* ExplorerButton1; // "Close"
+    TExplorerButton* ExplorerButton1; // "Close"
     StringGridView* sg1;
     QComboBox* SectionSymbol;     // field delimiter
     QComboBox* BoxTypeMes;        // message format: "text", "html"
@@ -50,7 +52,7 @@ public:
     QWidget* tsMsg;
     QWidget* tsHtml;
     QTextEdit* Memo1;             // the plain editor
-    QPlainTextEdit* HtmlSource;   // the HTML body as source text
+    HtmlEditorPage* htmlPage;     // the "WYSIWYG HTML Editor": toolbar pnlWBtools and the page WB
     QComboBox* cbAtt;             // attachment column, item 0 "None"
     QComboBox* AttachmentsLB;
     QToolButton* SpeedButton4;    // "...": the attachment chooser
@@ -131,17 +133,15 @@ private:
     void sendEditState();
     bool dropOnSubject(QEvent* event);
     bool dropOnPlainEditor(QEvent* event);
-    void insertIntoHtml(const QString& text);
 
-    void loadHtmlBody();
-    bool htmlBodyModified() const;
+    void showHtmlPageFirstTime();
+    bool htmlBodyModified();
     QStringList attachmentPaths() const;
     QString caption() const;
 
     StringGrid m_grid;
     ListLoader m_listLoader;   // the list load with its progress window; busy while it runs
     bool m_listUnread = false;  // the list file was not read whole: a save must not replace it with the grid
-    bool m_htmlReady = false;   // the HTML body is loaded into its page
     bool m_closed = false;      // FormClose ran
 };
 

@@ -1,5 +1,6 @@
 // The main window: see main_form.h.
 
+#include "core/base/widget_factory.h"
 #include "core/frame/main_form.h"
 
 #include "core/dialogs/about_form.h"
@@ -307,7 +308,9 @@ void TMainForm::buildToolBar()
     connect(addToolButton(bar, "sbOptions", tr("Default Options"), "options"), &QToolButton::clicked, this,
             &TMainForm::Preferences1Click);
     bar->addSeparator();
-    connect(addToolButton(bar, "ExplorerButton1", tr("Exit"), "exit"), &QToolButton::clicked, this, &QWidget::close);
+    auto* exitButton = makeExplorerButton(this, "ExplorerButton1", tr("Exit"), "exit");
+    bar->addWidget(exitButton);
+    connect(exitButton, &QAbstractButton::clicked, this, &QWidget::close);
 }
 
 // ---- the reopen list ----

@@ -1,5 +1,6 @@
 // The log viewer: see log_viewer.h.
 
+#include "core/base/widget_factory.h"
 #include "core/logs/log_viewer.h"
 
 #include "core/dialogs/grid_export.h"
@@ -79,7 +80,7 @@ T_logs::T_logs(const QString& fileName, const QString& okText, const QString& no
       msl(new TMsgLanguage(this, logMessages())),
       sg(new StringGridView(this)),
       sbXls(new QPushButton(QStringLiteral("Export to MS Excel"), this)),
-      ExplorerButton1(new QPushButton(QStringLiteral("Close"), this)),
+      ExplorerButton1(makeExplorerButton(this, "ExplorerButton1", QStringLiteral("Close"), "close")),
       m_list(fileName, okText, noText),
       m_grid(int(columnTitles().size()), 2)
 {
@@ -87,9 +88,8 @@ T_logs::T_logs(const QString& fileName, const QString& okText, const QString& no
     setWindowTitle(QStringLiteral("Log data"));
     sg->setObjectName(QStringLiteral("sg"));
     sbXls->setObjectName(QStringLiteral("sbXls"));
-    ExplorerButton1->setObjectName(QStringLiteral("ExplorerButton1"));
     connect(sbXls, &QPushButton::clicked, this, &T_logs::sbXlsClick);
-    connect(ExplorerButton1, &QPushButton::clicked, this, &T_logs::ExplorerButton1Click);
+    connect(ExplorerButton1, &QAbstractButton::clicked, this, &T_logs::ExplorerButton1Click);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(sbXls);
@@ -123,7 +123,8 @@ void T_logs::sbXlsClick()
     const QStringList titles{msl->text(2), msl->text(3), msl->text(4), msl->text(5)};
     const SheetRows rows{m_list.Count() + 1, [this, &titles](int row) {
                              return row == 0 ? titles : itemCells(*m_list.Items[row - 1]);
-                         }};
+                         },
+                         QString()};
     ExportToSpreadsheet(rows, msl->text(1), msl->text(0));
 }
 

@@ -3,6 +3,8 @@
 // columns to the desktop's spreadsheet program (core/dialogs/grid_export.h). ShowLog runs it modally.
 #pragma once
 
+#include "controls/explorer_button.h"
+
 #include "core/logs/log_list.h"
 #include "platform/string_grid.h"
 
@@ -38,7 +40,7 @@ public:
     TMsgLanguage* msl;
     StringGridView* sg;
     QPushButton* sbXls;             // "Export to MS Excel"
-    QPushButton* ExplorerButton1;   // "Close"
+    TExplorerButton* ExplorerButton1;   // "Close"
 
     const TLogListObj& logList() const { return m_list; }
     const StringGrid& grid() const { return m_grid; }

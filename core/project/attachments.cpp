@@ -2,6 +2,7 @@
 
 #include "core/project/attachments.h"
 
+#include "core/dialogs/folder_places.h"
 #include "core/project/attachment_icons.h"
 #include "core/language/language_properties.h"
 #include "core/base/window_host.h"
@@ -15,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStorageInfo>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,11 +48,6 @@ QStringList ancestorsAndSelf(const QString& folder)
         chain << path;
     }
     return chain;
-}
-
-bool isWithin(const QString& folder, const QString& place)
-{
-    return folder == place || place == QLatin1String("/") || folder.startsWith(place + QLatin1Char('/'));
 }
 
 }  // namespace
@@ -133,13 +128,7 @@ void TAttachmentForm::setRecords(const QList<AttachmentRecord>& records)
 void TAttachmentForm::setDirectory(const QString& folder)
 {
     m_directory = QDir::cleanPath(QDir(folder).absolutePath());
-    int place = 0;
-    for (int i = 0; i < DriveComboBox1->count(); ++i) {
-        const QString path = DriveComboBox1->itemData(i).toString();
-        if (isWithin(m_directory, path) && path.size() >= DriveComboBox1->itemData(place).toString().size())
-            place = i;
-    }
-    DriveComboBox1->setCurrentIndex(place);
+    DriveComboBox1->setCurrentIndex(placeOfFolder(m_places, m_directory));
     fillFolders();
     fillFiles();
 }
@@ -211,17 +200,9 @@ bool TAttachmentForm::eventFilter(QObject* watched, QEvent* event)
 
 void TAttachmentForm::fillPlaces()
 {
-    QStringList paths{QStringLiteral("/"), QDir::cleanPath(QDir::homePath())};
-    DriveComboBox1->addItem(paths[0], paths[0]);
-    DriveComboBox1->addItem(paths[1], paths[1]);
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString path = QDir::cleanPath(volume.rootPath());
-        if (!volume.isValid() || !volume.isReady() || paths.contains(path))
-            continue;
-        paths << path;
-        const QString name = volume.displayName();
-        DriveComboBox1->addItem(name == path ? path : name + QStringLiteral(" (") + path + QLatin1Char(')'), path);
-    }
+    m_places = folderPlaces();
+    for (const FolderPlace& place : std::as_const(m_places))
+        DriveComboBox1->addItem(place.label, place.path);
 }
 
 void TAttachmentForm::fillFolders()

@@ -5,6 +5,7 @@
 // list, "Cancel" leaves it as it was.
 #pragma once
 
+#include "core/dialogs/folder_places.h"
 #include "transport/mime/attachment_record.h"
 
 #include <QDialog>
@@ -59,6 +60,7 @@ private:
     void appendItem(const AttachmentRecord& record);
 
     QString m_directory;
+    QList<FolderPlace> m_places;   // the items of DriveComboBox1
     QList<AttachmentRecord> m_records;
 };
 

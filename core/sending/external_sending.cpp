@@ -97,6 +97,7 @@ void ExternalSending::pop3Login()
     m_reloginAt = -1;
     GetMail2.TimeoutArp = m_timeOutSeconds;
     GetMail2.TimeoutConnect = m_timeOutSeconds;
+    GetMail2.TimeoutReply = m_timeOutSeconds;
     GetMail2.setMail_Server(m_account.PopServer);
     GetMail2.Mail_Port = quint16(m_account.PopPort);
     GetMail2.User_ID = m_account.UserID;
@@ -197,6 +198,7 @@ void ExternalSending::setUpSender()
     SendMail1.HeloTxt = m_settings.TextHelo;
     SendMail1.TimeoutArp = m_timeOutSeconds;
     SendMail1.TimeoutConnect = m_timeOutSeconds;
+    SendMail1.TimeoutReply = m_timeOutSeconds;
     SendMail1.setSMTP_Server(m_account.SMTPServer);
     SendMail1.FROM_Address = m_account.ReturnAddress.isEmpty() ? m_account.UserID + u'@' + m_account.PopServer
                                                                : m_account.ReturnAddress;
@@ -212,7 +214,8 @@ void ExternalSending::setUpSender()
 void ExternalSending::setUpHeaders()
 {
     SendMail1.Headers.clear();
-    SendMail1.Headers << QStringLiteral("Date: ") + FormatMailDate(Clock::instance().now());
+    SendMail1.Headers << QStringLiteral("Date: ")
+                             + QString::fromLatin1(mailDateText(Clock::instance().now().toSecsSinceEpoch()));
     if (!m_account.ReturnAddress.isEmpty() && !m_account.ReplyTo.isEmpty())
         SendMail1.Headers << QStringLiteral("Reply-To: ") + m_account.ReplyTo;
     SendMail1.Headers << QStringLiteral("X-Mailer: Quarvel");

@@ -229,7 +229,7 @@ QWidget* T_PostSrv::buildButtons()
     sbDel = makeToolButton(bar, "sbDel", tr("Delete from list"));
     sbSchedule = makeToolButton(bar, "sbSchedule", tr("Schedule"));
     sbLog = makeToolButton(bar, "sbLog", tr("View log file"));
-    ExplorerButton1 = makeToolButton(bar, "ExplorerButton1", tr("Close"));
+    ExplorerButton1 = makeExplorerButton(bar, "ExplorerButton1", tr("Close"), "close");
     for (QToolButton* button : {StartButton, ResumeButton, StopButton, SpeedButton2, sbDel, sbSchedule, sbLog})
         row->addWidget(button);
     row->addStretch(1);
@@ -238,7 +238,7 @@ QWidget* T_PostSrv::buildButtons()
     connect(ResumeButton, &QToolButton::clicked, this, [this] { StartButtonClick(true); });
     connect(StopButton, &QToolButton::clicked, this, &T_PostSrv::StopButtonClick);
     connect(sbLog, &QToolButton::clicked, this, &T_PostSrv::sbLogClick);
-    connect(ExplorerButton1, &QToolButton::clicked, this, &T_PostSrv::ExplorerButton5Click);
+    connect(ExplorerButton1, &QAbstractButton::clicked, this, &T_PostSrv::ExplorerButton5Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &T_PostSrv::SpeedButton2Click);
     connect(sbDel, &QToolButton::clicked, this, &T_PostSrv::sbDelClick);
     connect(sbSchedule, &QToolButton::clicked, this, &T_PostSrv::sbScheduleClick);

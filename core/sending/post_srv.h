@@ -5,6 +5,8 @@
 // reads its widgets, calls them and shows the outcome. ShowSendWindow opens it (one at most).
 #pragma once
 
+#include "controls/explorer_button.h"
+
 #include "core/base/tool_commands.h"
 #include "core/sending/external_sending.h"
 #include "core/project/list_change_watch.h"
@@ -56,7 +58,7 @@ public:
     QToolButton* sbDel;
     QToolButton* sbSchedule;
     QToolButton* sbLog;
-    QToolButton* ExplorerButton1;
+    TExplorerButton* ExplorerButton1;
     QTimer TimerSch;
     QTimer TimerSer;
 

@@ -5,7 +5,7 @@
 #include "core/sending/mail_merge.h"
 #include "core/base/text_helpers.h"
 #include "platform/text_file.h"
-#include "transport/mime/mime_types.h"
+#include "transport/mime/part_content_type.h"
 
 #include <QFileInfo>
 
@@ -45,13 +45,13 @@ ProjectAttachmentFiles projectAttachmentFiles(const QList<AttachmentRecord>& att
     ProjectAttachmentFiles files;
     if (attachments.isEmpty())
         return files;
-    const TMimeManager mimeTypes(ProgramFolder() + QStringLiteral("mime.def"));
+    PartContentType mimeTypes;
     for (AttachmentRecord record : attachments) {
         if (!QFileInfo(record.filePath).isFile()) {
             files.missing << record.filePath;
             continue;
         }
-        record.mimeType = mimeTypes.TypeForFile(record.filePath).left(80);
+        record.mimeType = QString::fromLatin1(mimeTypes.forFile(record.filePath)).left(80);
         record.encoding = AttachmentEncoding::Choose;
         files.items << record.filePath + QStringLiteral("\t\t") + record.mimeType;
         files.records << record;

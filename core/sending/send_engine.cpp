@@ -6,6 +6,7 @@
 #include "core/logs/send_log.h"
 #include "core/base/text_helpers.h"
 #include "platform/string_grid.h"
+#include "transport/net/mail_address.h"
 
 #include <algorithm>
 
@@ -33,19 +34,21 @@ QStringList sendingWindowTexts()
         QStringLiteral("Delivered and available to the recipient!"), QStringLiteral("Failed"),
         QStringLiteral("DNS Server not responding"), QStringLiteral("Aborted by user"),
         QStringLiteral("Could not perform the command"),
-        QStringLiteral("Time Out - Recipient''s SMTP Server didn''t respond"), QStringLiteral("Invalid DNS"),
+        QStringLiteral("Time Out - Recipient's SMTP Server didn't respond"), QStringLiteral("Invalid DNS"),
         QStringLiteral("Mailbox unavailable"), QStringLiteral("User not local"),
         QStringLiteral("Exceeded storage allocation"), QStringLiteral("Transaction failed"),
-        QStringLiteral("Recipient''s  SMTP server returned error"), QStringLiteral("The process has been completed"),
+        QStringLiteral("Recipient's  SMTP server returned error"), QStringLiteral("The process has been completed"),
         QStringLiteral("Verification"), QStringLiteral("Schedule mailing"),
         QStringLiteral("Waiting for the next scheduled interval."),
         QStringLiteral("The list no longer matches the results row for row; no row was removed."),
     };
 }
 
+// Beyond the "@": nothing that could end or extend an SMTP command (a TAB before "NOTIFY=NEVER", a line
+// break, a bracket) may reach either path; such a row is a bad address.
 bool IsValidAddress(const QString& address)
 {
-    return address.contains(u'@');
+    return address.contains(u'@') && isCommandSafeAddress(address);
 }
 
 bool CodeInResendList(const StringGrid& results, int row, const QString& codes)

@@ -57,7 +57,8 @@ enum SendText {
 };
 
 
-// An address is taken when it holds "@"; nothing else is checked.
+// An address is taken when it holds "@" and nothing unsafe in a command (white space, a control
+// character, "<" or ">").
 bool IsValidAddress(const QString& address);
 // The row's code cell (trimmed) is one of the ";"-separated codes, compared without case.
 bool CodeInResendList(const StringGrid& results, int row, const QString& codes);

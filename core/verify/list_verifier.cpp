@@ -347,6 +347,14 @@ QString ListVerifier::domainKey(int row) const
     return m_grid.cell(VerifyDomainColumn, row).toLower();
 }
 
+// "No" that a DNS answer (or the bad-domain cache), a missing domain or the user gave. A query that ended in
+// an error of our side (no route, no DNS server, a socket error) says nothing about the address: a local
+// network fault must not empty the list.
+bool isUnavailable(const StringGrid& results, int row)
+{
+    return results.cell(VerifyStateColumn, row) == stateNo && results.rowStatus(row) != StatusQueryFailed;
+}
+
 int deleteUnavailableRows(StringGrid& source, StringGrid& results, const std::function<void(int row)>& step)
 {
     int kept = 0;
@@ -354,7 +362,7 @@ int deleteUnavailableRows(StringGrid& source, StringGrid& results, const std::fu
     int removed = 0;
     for (int row = 1; row < source.rowCount(); ++row) {
         const bool verified = row < results.rowCount();
-        if (verified && results.cell(VerifyStateColumn, row) == stateNo) {
+        if (verified && isUnavailable(results, row)) {
             ++removed;
         } else {
             ++kept;

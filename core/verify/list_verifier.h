@@ -154,7 +154,9 @@ private:
     bool m_running = false;
 };
 
-// Removes the rows whose state in results is "No" from both grids: the rows kept move up in order. Rows of
+// True when the row's state is "No" and its query did not end in an error of our side (StatusQueryFailed).
+bool isUnavailable(const StringGrid& results, int row);
+// Removes the rows isUnavailable names from both grids: the rows kept move up in order. Rows of
 // source beyond the results (a load that was stopped) were never verified and are kept. Each grid keeps at
 // least one row after the titles. step(row) is called for each source row. Answers the rows removed.
 int deleteUnavailableRows(StringGrid& source, StringGrid& results, const std::function<void(int row)>& step);

@@ -110,7 +110,7 @@ TVerifyForm::TVerifyForm(StringGrid& listGrid, int emailColumn, QWidget* parent)
       GetDnsButton(makeButton(this, "GetDnsButton", tr("Get DNS info"))),
       SpeedButton1(makeButton(this, "SpeedButton1", tr("Delete unavailable from list"))),
       SpeedButton2(makeButton(this, "SpeedButton2", tr("Save As"))),
-      ExplorerButton1(makeButton(this, "ExplorerButton1", tr("Close"))),
+      ExplorerButton1(makeExplorerButton(this, "ExplorerButton1", tr("Close"), "close")),
       SaveBadFile(new QFileDialog(this)),
       m_listGrid(listGrid),
       m_emailColumn(emailColumn),
@@ -140,7 +140,7 @@ TVerifyForm::TVerifyForm(StringGrid& listGrid, int emailColumn, QWidget* parent)
     connect(GetDnsButton, &QPushButton::clicked, this, &TVerifyForm::GetDnsButtonClick);
     connect(SpeedButton1, &QPushButton::clicked, this, &TVerifyForm::SpeedButton1Click);
     connect(SpeedButton2, &QPushButton::clicked, this, &TVerifyForm::SpeedButton2Click);
-    connect(ExplorerButton1, &QPushButton::clicked, this, &TVerifyForm::ExplorerButton1Click);
+    connect(ExplorerButton1, &QAbstractButton::clicked, this, &TVerifyForm::ExplorerButton1Click);
     connect(sgEm, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { sgEmDblClick(sgEm->gridModel()->gridRow(index.row())); });
     connect(&m_verifier, &ListVerifier::finished, this, &TVerifyForm::runFinished);

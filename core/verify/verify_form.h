@@ -4,6 +4,8 @@
 // on the project editor's list grid; registerVerifyListTool() makes it tool code 4 of the tool table.
 #pragma once
 
+#include "controls/explorer_button.h"
+
 #include "core/verify/list_verifier.h"
 #include "platform/string_grid.h"
 
@@ -37,7 +39,7 @@ public:
     QPushButton* GetDnsButton;
     QPushButton* SpeedButton1;     // "Delete unavailable from list"
     QPushButton* SpeedButton2;     // "Save As"
-    QPushButton* ExplorerButton1;  // "Close"
+    TExplorerButton* ExplorerButton1;  // "Close"
     QFileDialog* SaveBadFile;
 
     // Translation, the log, the fields from the project settings, and the rows from the list grid (with the

@@ -60,8 +60,9 @@ TEST_P(VersionByteTest, GivesFamilyOrError)
         return;
     const QString error = openError(twoRecords(c.version, c.language).bytes());
     EXPECT_EQ(error.isEmpty(), c.family.has_value()) << error.toStdString();
-    if (!c.family)
+    if (!c.family) {
         EXPECT_EQ(error, "Invalid DBF file.");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, VersionByteTest, ::testing::Values(

@@ -88,8 +88,9 @@ TEST_P(ListEditorFlagsTest, CloseWritesBackWhatIsModified)
     EXPECT_EQ(model.close(caller), GetParam().changed);
     EXPECT_EQ(rowsOfGrid(caller, 1) != before, GetParam().callerWritten);
     EXPECT_EQ(caller.cell(0, 0), "Column#1");   // its titles are its own
-    if (GetParam().changed)
+    if (GetParam().changed) {
         EXPECT_EQ(rowsOfGrid(caller, 1), rowsOfGrid(model.grid(), 1));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

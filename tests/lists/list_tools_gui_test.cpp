@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,7 +67,11 @@ TEST_F(ListToolsGuiTest, EditorAddsARecordAndWritesTheCopyBackOnClose)
 
 TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
 {
-    setSpreadsheetOpener([](const QString&) { return false; });
+    QString kept;
+    setSpreadsheetOpener([&kept](const QString& workbook) {
+        kept = workbook;
+        return false;
+    });
     QString delimiter = ";";
     onNextModal([](QWidget* window) {
         auto* editor = qobject_cast<T_EditAB*>(window);
@@ -74,7 +79,27 @@ TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
         editor->ExplorerButton1->click();
     });
     EXPECT_FALSE(EditAddressBookExecute(list, testHome() + "list.txt", delimiter));
-    EXPECT_EQ(boxes, QStringList{"Excel Not Found!"});
+    EXPECT_EQ(boxes, QStringList{"Excel Not Found!\n\nThe workbook was saved as " + kept});
+}
+
+// "Extract Data" runs the list's own project (".cnd" beside the list file) without showing DB Maker and adds
+// the rows it hands back after the list's own.
+TEST_F(ListToolsGuiTest, ExtractDataAddsTheRowsOfTheListsProject)
+{
+    const QString pages = testHome() + "pages";
+    QDir().mkpath(pages);
+    writeFileBytes(pages + "/a.txt", "Cy cy@three.org\n");
+    writeFileBytes(testHome() + "list.cnd", pages.toUtf8() + "|*.*\r\n|||1000000||1|1||;|||\r\nMail|^Find@||1|||||\r\n");
+    QString delimiter = ";";
+    onNextModal([](QWidget* window) {
+        auto* editor = qobject_cast<T_EditAB*>(window);
+        ASSERT_TRUE(editor);
+        editor->SpeedButton2->click();   // Extract Data
+        editor->ExplorerButton1->click();
+    });
+    EXPECT_TRUE(EditAddressBookExecute(list, testHome() + "list.txt", delimiter));
+    ASSERT_EQ(list.rowCount(), 4);
+    EXPECT_EQ(list.cell(0, 3), "cy@three.org");
 }
 
 TEST_F(ListToolsGuiTest, FilterRemovesMatchingRowsAndReportsTheChangeWhenTheFileIsCancelled)

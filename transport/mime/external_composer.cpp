@@ -5,6 +5,7 @@
 #include "transport/mime/external_composer.h"
 
 #include "transport/mime/base64.h"
+#include "transport/mime/html_meta_charset.h"
 #include "transport/mime/uuencode.h"
 
 #include <QFileInfo>
@@ -94,6 +95,15 @@ bool isPlainHeaderText(const QString& text)
     return std::all_of(text.begin(), text.end(), [](QChar c) {
         return c.unicode() < 128 && !isControlByte(uchar(c.unicode()));
     });
+}
+
+// A quoted display name that must be encoded loses its quotes: inside encoded words they would be shown as
+// part of the name. A plain name stays as it is, quotes and all.
+QString displayName(const QString& name)
+{
+    if (isPlainHeaderText(name) || name.size() < 2 || !name.startsWith(u'"') || !name.endsWith(u'"'))
+        return name;
+    return name.mid(1, name.size() - 2);
 }
 
 QByteArray wordPrefix(TMimeChar charset, THdrCoding coding)
@@ -203,7 +213,7 @@ void ExternalComposer::planMessage(const ExternalMessage& message, const Attachm
     if (m_flags & PicturesFlag)
         m_boundaries.append(MakeBoundary(random));
     m_textBody = bodyBytes(message.MailText, m_charset);
-    m_htmlBody = bodyBytes(message.HtmlText, m_charset);
+    m_htmlBody = bodyBytes(withMetaCharset(message.HtmlText, message.Charset), m_charset);
 
     planHeaders(message);
     if (m_events.feedData) {
@@ -222,7 +232,7 @@ void ExternalComposer::planMessage(const ExternalMessage& message, const Attachm
 
 void ExternalComposer::planHeaders(const ExternalMessage& message)
 {
-    addLine("From: " + headerText(message.FROM_Name, 6) + " <" + message.FROM_Address.toUtf8() + '>');
+    addLine("From: " + headerText(displayName(message.FROM_Name), 6) + " <" + message.FROM_Address.toUtf8() + '>');
     const auto addRecipients = [&](const QStringList& list, const QByteArray& field) {
         for (const QString& item : list) {
             const qsizetype bar = item.indexOf(u'|');
@@ -246,6 +256,8 @@ void ExternalComposer::planHeaders(const ExternalMessage& message)
         m_index = 0;
         addLine("Content-Type: multipart/" + type + ';');
         addLine(" boundary=" + quoted(m_boundaries[0]) + ';');
+        if (type == "related")
+            addLine(" type=\"text/html\";");               // RFC 2387 section 3.1: the root part's type
         addLine(" charset=" + quoted(m_charsetName));
     } else {
         addLine("Content-Type: " + message.Content_Type.toLatin1() + "; charset=" + quoted(m_charsetName));
@@ -288,6 +300,7 @@ void ExternalComposer::planHtmlPart(const ExternalMessage& message)
                 ++m_index;
             addLine("Content-Type: multipart/related;");
             addLine(" boundary=" + quoted(m_boundaries[m_index]) + ';');
+            addLine(" type=\"text/html\"");
             addLine({});
             addLine(boundaryLine());
         }

@@ -10,13 +10,6 @@ namespace {
 constexpr const char* DayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr const char* UpperMonthNames[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                           "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-
-QString twoDigits(int value)
-{
-    return QString::number(value).rightJustified(2, '0');
-}
 
 }  // namespace
 
@@ -52,8 +45,8 @@ QByteArray messageIdStamp(std::time_t when)
 {
     const std::tm t = mailLocalTime(when);
     char text[32];
-    const int length = std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d", t.tm_year + 1900, t.tm_mon + 1,
-                                     t.tm_mday, t.tm_hour, t.tm_min);
+    const int length = std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.tm_year + 1900,
+                                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return QByteArray(text, length);
 }
 
@@ -65,13 +58,4 @@ QString TimeZoneText(std::time_t moment)
 QString TimeZoneText()
 {
     return TimeZoneText(std::time(nullptr));
-}
-
-QString FormatMailDate(const QDateTime& dateTime)
-{
-    const std::tm fields = mailLocalTime(std::time_t(dateTime.toSecsSinceEpoch()));
-    return QString::number(fields.tm_mday) + ' ' + UpperMonthNames[fields.tm_mon] + ' '
-        + twoDigits((fields.tm_year + 1900) % 100) + ' ' + twoDigits(fields.tm_hour) + ':'
-        + twoDigits(fields.tm_min) + ':' + twoDigits(fields.tm_sec) + ' '
-        + QString::fromLatin1(zoneOffsetText(fields));
 }

@@ -1,11 +1,10 @@
 // Local-time texts of the message header: the Date value of RFC 5322 section 3.3 with English day and month
 // names and the zone offset in force at that moment (daylight saving included, "+0000" for UTC; a Date is
-// never written without its zone), the "yyyymmddhhnn" stamp inside our Message-IDs, and the external-server
-// path's Date text ("5 MAR 09 14:07:09 +0300"). The one place that turns a moment into header text.
+// never written without its zone), written alike by both composers, and the "yyyymmddhhnnss" stamp inside
+// our Message-IDs. The one place that turns a moment into header text.
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
 #include <ctime>
@@ -17,12 +16,9 @@ QByteArray zoneOffsetText(const std::tm& local);
 
 // "Thu, 3 Dec 2026 09:05:07 +0100"
 QByteArray mailDateText(std::time_t when);
-// "202612030905"
+// "20261203090507"
 QByteArray messageIdStamp(std::time_t when);
 
 // The UTC offset in force at moment (or now), as zoneOffsetText gives it.
 QString TimeZoneText(std::time_t moment);
 QString TimeZoneText();
-
-// The external-server path's Date text: "5 MAR 09 14:07:09 +0300", local time and the offset in force.
-QString FormatMailDate(const QDateTime& dateTime);

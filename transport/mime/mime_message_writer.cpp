@@ -132,12 +132,25 @@ bool isLineBreakOrNul(char c)
     return c == '\r' || c == '\n' || c == '\0';
 }
 
-// CR, LF and NUL become blanks: a header text never starts another header line.
+// CR LF, a blank, then a visible character: a fold (RFC 5322 section 2.2.3), which continues the line.
+bool isFoldAt(QByteArrayView text, qsizetype i)
+{
+    return i + 3 < text.size() && text[i] == '\r' && text[i + 1] == '\n' && isBlank(text[i + 2])
+           && !isBlank(text[i + 3]) && !isLineBreakOrNul(text[i + 3]);
+}
+
+// CR, LF and NUL become blanks: a header text never starts another header line. Folds between encoded
+// words stay, so each line keeps to RFC 2047's 76 characters.
 QByteArray singleLine(QByteArray text)
 {
     if (std::none_of(text.cbegin(), text.cend(), isLineBreakOrNul))
         return text;                                       // still shared: nothing copied
-    std::replace_if(text.begin(), text.end(), isLineBreakOrNul, ' ');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isFoldAt(text, i))
+            i += 2;
+        else if (isLineBreakOrNul(text[i]))
+            text[i] = ' ';
+    }
     return text;
 }
 
@@ -183,6 +196,14 @@ MimeMessageWriter::MimeMessageWriter(MimeMessageContent content) : m_content(std
         queueMultipartPreamble();
 }
 
+QByteArray MimeMessageWriter::messageId(std::time_t when, int messageNumber, const QByteArray& domain)
+{
+    static const QByteArray processPart =
+        QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0').toUpper();
+    return "<" + messageIdStamp(when) + ".mail." + QByteArray::number(messageNumber) + "." + processPart + "@"
+           + domain + ">";
+}
+
 QByteArray MimeMessageWriter::newBoundary()
 {
     QByteArray boundary(10, '-');
@@ -211,8 +232,7 @@ void MimeMessageWriter::queueHeader()
     if (!isMultipart() && (m_text8bit || m_html8bit))
         m_pending << transferEncoding(true);
     m_pending << "Date: " + mailDateText(c.date)
-              << "Message-ID: <" + messageIdStamp(c.date) + ".mail." + QByteArray::number(c.messageNumber) + "@"
-                     + c.mailDomain + ">"
+              << "Message-ID: " + messageId(c.date, c.messageNumber, c.mailDomain)
               << "";
     if (c.headerLineHook) {
         for (QByteArray& line : m_pending)
@@ -249,7 +269,9 @@ void MimeMessageWriter::queueHtmlStart()
     if (!m_alternativeBoundary.isEmpty())
         m_pending << "--" + m_alternativeBoundary;
     if (!m_relatedBoundary.isEmpty()) {
-        m_pending << "Content-Type: multipart/related;\r\n boundary=" + quoted(m_relatedBoundary) << "" << ""
+        // RFC 2387 section 3.1: the type parameter names the root part's type.
+        m_pending << "Content-Type: multipart/related; type=\"text/html\";\r\n boundary=" + quoted(m_relatedBoundary)
+                  << "" << ""
                   << "--" + m_relatedBoundary;
     }
     if (isMultipart())

@@ -3,7 +3,8 @@
 // an HTML part with related inline pictures and attachments, as multipart/mixed when more than one part is
 // needed. Files are read in 4095-byte chunks while writing (base64 in 45-byte groups: 60-character lines),
 // so a large attachment is never held whole. A file that cannot be read ends the writer with an error text.
-// CR, LF and NUL inside a header text become blanks, so no text can add a header line. No line goes on the
+// CR, LF and NUL inside a header text become blanks (a fold, CR LF before a blank, stays), so no text can
+// add a header line. No line goes on the
 // wire longer than 998 bytes, a doubled dot counted: text and HTML lines are split (after a blank, never
 // inside a UTF-8 character), never cut; header lines are folded before a blank. A part with bytes of 128 or
 // more is declared "8bit".
@@ -42,7 +43,7 @@ struct MimeMessageContent {
     QByteArray contentType; // of a single-part body: "text/plain", "text/html"
     QByteArray charset;
     std::time_t date = 0;
-    int messageNumber = 0;  // inside the Message-ID, with the date and the domain
+    int messageNumber = 0;  // inside the Message-ID, with the date, this process's random part and the domain
     QByteArray mailDomain;
     std::function<void(QByteArray& line)> headerLineHook;   // sees each header line before it is written
 
@@ -70,6 +71,9 @@ public:
     // Why writing failed, naming the file.
     QString errorString() const { return m_error; }
 
+    // "<yyyymmddhhnnss.mail.N.R@domain>": R is sixteen hexadecimal digits drawn once per process, so ids
+    // of two processes differ even when their moments and numbers agree.
+    static QByteArray messageId(std::time_t when, int messageNumber, const QByteArray& domain);
     // "----------" followed by twelve random numbers 0..254 in upper-case hexadecimal without leading zeros.
     static QByteArray newBoundary();
 

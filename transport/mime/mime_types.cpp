@@ -149,15 +149,21 @@ int TMimeManager::IndexOfType(const QString& mimeType) const
 
 QString TMimeManager::TypeForFile(const QString& fileName) const
 {
+    const QString listed = ListedTypeForFile(fileName);
+    return listed.isEmpty() ? kOctetStream : listed;
+}
+
+QString TMimeManager::ListedTypeForFile(const QString& fileName) const
+{
     const QString name = fileName.mid(fileName.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString extension = dot < 0 ? QString() : name.mid(dot + 1, 3);
     if (extension.isEmpty())
-        return kOctetStream;
+        return QString();
     for (const MimeTypeRecord& record : m_records)
         if (!record.extension.isEmpty() && record.extension.compare(extension, Qt::CaseInsensitive) == 0)
             return record.mimeType;
-    return kOctetStream;
+    return QString();
 }
 
 int TMimeManager::ViewerFlag(const QString& mimeType) const

@@ -33,6 +33,8 @@ public:
     // The type of a file by the first three characters of its extension; "application/octet-stream" when
     // nothing matches.
     QString TypeForFile(const QString& fileName) const;
+    // As TypeForFile, but empty when no record lists the extension.
+    QString ListedTypeForFile(const QString& fileName) const;
     // The record's flag; 0 for record 1 and for unknown types.
     int ViewerFlag(const QString& mimeType) const;
     // Starts the type's viewer (or the desktop's program for the file) with the file as its one argument.

@@ -6,6 +6,7 @@
 #include "transport/mime/mime_types.h"
 
 #include <QFileInfo>
+#include <QMimeDatabase>
 
 PartContentType::PartContentType() = default;
 
@@ -18,6 +19,17 @@ QByteArray PartContentType::forFile(const QString& path)
         return "image/jpeg";
     if (!m_table)
         m_table = std::make_unique<TMimeManager>(programFolderPath() + QStringLiteral("mime.def"));
-    const QString type = m_table->TypeForFile(path);
-    return type.isEmpty() ? QByteArray("application/octet-stream") : type.toLatin1();
+    const QString listed = m_table->ListedTypeForFile(path);
+    if (!listed.isEmpty())
+        return listed.toLatin1();
+    const QByteArray desktop = desktopTypeFor(path);
+    return desktop.isEmpty() ? QByteArray("application/octet-stream") : desktop;
+}
+
+QByteArray PartContentType::desktopTypeFor(const QString& path)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchDefault);
+    if (!type.isValid() || type.isDefault())
+        return QByteArray();
+    return type.name().toLatin1();
 }

@@ -1,6 +1,7 @@
 // PartContentType: the Content-Type the composers write for a picture or attachment file: "image/jpeg" for
 // ".jpg" and ".jpeg", else the type "mime.def" in the program folder gives its extension (the table is read
-// when first needed, and created when missing), "application/octet-stream" when it knows none.
+// when first needed, and created when missing), else the desktop's MIME database's type by name and content
+// (so a ".png" goes out as a picture), "application/octet-stream" when neither knows it.
 #pragma once
 
 #include <QByteArray>
@@ -17,6 +18,9 @@ public:
     Q_DISABLE_COPY_MOVE(PartContentType)
 
     QByteArray forFile(const QString& path);
+
+    // The desktop's MIME database's type by the file's name and content; empty when it knows none.
+    static QByteArray desktopTypeFor(const QString& path);
 
 private:
     std::unique_ptr<TMimeManager> m_table;

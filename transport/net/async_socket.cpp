@@ -3,6 +3,7 @@
 #include "transport/net/async_socket.h"
 
 #include "platform/winsock_error.h"
+#include "transport/net/helo_name.h"
 
 #include <QHash>
 #include <QPointer>
@@ -429,6 +430,11 @@ bool TWSocket::fire(const TNotifyEvent& event, int error)
     const TNotifyEvent handler = event;   // the handler may replace itself
     handler(this, error);
     return !alive.isNull();
+}
+
+QString TWSocket::LocalAddress() const
+{
+    return socketLocalAddress(m_socket.descriptor());
 }
 
 QString TWSocket::LocalHostName()

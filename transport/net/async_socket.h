@@ -104,6 +104,8 @@ public:
     void Abort();
 
     static QString LocalHostName();
+    // The dotted local address of the connection; empty when not connected.
+    QString LocalAddress() const;
 
 private:
     void setState(TSocketState state) { m_state = state; }

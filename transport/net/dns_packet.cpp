@@ -252,4 +252,13 @@ std::optional<Reply> parseReply(QByteArrayView packet)
     return reply;
 }
 
+bool isTruncatedResponse(QByteArrayView packet, quint16 id)
+{
+    if (packet.size() < HeaderSize)
+        return false;
+    const quint16 packetId = quint16((quint8(packet[0]) << 8) | quint8(packet[1]));
+    const quint8 flags = quint8(packet[2]);
+    return packetId == id && (flags & 0x80) != 0 && (flags & 0x02) != 0;
+}
+
 }  // namespace dns

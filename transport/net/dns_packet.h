@@ -69,6 +69,10 @@ struct Reply {
 // header, QR clear, or malformed anywhere in the question or answer sections).
 std::optional<Reply> parseReply(QByteArrayView packet);
 
+// A response to query id with the TC bit set: the answer did not fit the datagram and must be asked for
+// again over TCP (RFC 7766). Looks at the header only, since the sections of such a reply may be cut.
+bool isTruncatedResponse(QByteArrayView packet, quint16 id);
+
 // Decodes the name at offset (a compression pointer must land before the segment it sits in) and moves
 // offset behind it;
 // std::nullopt when it is malformed.

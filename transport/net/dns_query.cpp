@@ -6,9 +6,19 @@
 
 #include <QPointer>
 
-TDnsQuery::TDnsQuery(QObject* parent) : QObject(parent), m_socket(new TWSocket(this))
+namespace {
+
+// RFC 7766 section 8: each message over TCP goes behind its length in two bytes.
+constexpr qsizetype kTcpLengthSize = 2;
+
+}  // namespace
+
+TDnsQuery::TDnsQuery(QObject* parent) : QObject(parent), m_socket(new TWSocket(this)), m_tcp(new TWSocket(this))
 {
     m_socket->OnDataAvailable = [this](TWSocket*, int error) { onDataAvailable(error); };
+    m_tcp->OnSessionConnected = [this](TWSocket*, int error) { onTcpConnected(error); };
+    m_tcp->OnDataAvailable = [this](TWSocket*, int) { onTcpData(); };
+    m_tcp->OnSessionClosed = [this](TWSocket*, int error) { onTcpClosed(error); };
 }
 
 TDnsQuery::~TDnsQuery() = default;
@@ -20,6 +30,7 @@ int TDnsQuery::MXLookup(const QString& domain)
     m_waiting = false;
     m_socket->OnDnsLookupDone = nullptr;
     m_socket->Abort();
+    m_tcp->Abort();
     const auto query = dns::buildQuery(m_queryId, domain.toUtf8());
     if (!query) {
         postRequestDone(WSAEINVAL);
@@ -71,13 +82,90 @@ void TDnsQuery::onDataAvailable(int error)
     }
     if (length < dns::HeaderSize)
         return;
-    const auto reply = dns::parseReply(QByteArrayView(buffer, length));
+    const QByteArrayView packet(buffer, length);
+    if (dns::isTruncatedResponse(packet, m_queryId)) {
+        if (m_tcp->State() == wsClosed)
+            startTcpQuery();
+        return;
+    }
+    const auto reply = dns::parseReply(packet);
     if (!reply || reply->id != m_queryId)
         return;   // malformed, not a response, or meant for another query
+    acceptReply(*reply, length);
+}
+
+void TDnsQuery::acceptReply(const dns::Reply& reply, int length)
+{
     m_waiting = false;
-    m_reply = *reply;
+    m_reply = reply;
     m_responseLength = length;
     fireRequestDone(0);
+}
+
+// ---- the repeat over TCP of a truncated reply
+
+void TDnsQuery::startTcpQuery()
+{
+    m_tcpReply.clear();
+    try {
+        m_tcp->setProto(QStringLiteral("tcp"));
+        m_tcp->setPort(m_port);
+        m_tcp->setAddr(m_socket->DnsResult());
+        m_tcp->Connect();
+    } catch (const SocketException&) {
+        failTcpQuery(m_tcp->LastError() ? m_tcp->LastError() : WSAEINVAL);
+    }
+}
+
+void TDnsQuery::onTcpConnected(int error)
+{
+    if (!m_waiting)
+        return;
+    if (error != 0) {
+        failTcpQuery(error);
+        return;
+    }
+    const quint16 size = quint16(m_query.size());
+    QByteArray message;
+    message.append(char(size >> 8)).append(char(size & 0xff)).append(m_query);
+    m_tcp->Send(message);
+}
+
+void TDnsQuery::onTcpData()
+{
+    const QByteArray data = m_tcp->ReceiveStr();
+    if (!m_waiting)
+        return;
+    m_tcpReply += data;   // bounded: the reply is taken once its announced 65,535 bytes at most are in
+    if (m_tcpReply.size() < kTcpLengthSize)
+        return;
+    const qsizetype size = (quint8(m_tcpReply[0]) << 8) | quint8(m_tcpReply[1]);
+    if (m_tcpReply.size() < kTcpLengthSize + size)
+        return;
+    const QByteArrayView packet = QByteArrayView(m_tcpReply).sliced(kTcpLengthSize, size);
+    const auto reply = dns::parseReply(packet);
+    if (!reply || reply->id != m_queryId || reply->truncated) {
+        failTcpQuery(WSANO_RECOVERY);
+        return;
+    }
+    m_waiting = false;    // the close below is ours, not a failure
+    m_tcp->Abort();
+    acceptReply(*reply, int(size));
+}
+
+void TDnsQuery::onTcpClosed(int error)
+{
+    if (m_waiting)
+        failTcpQuery(error != 0 ? error : WSAECONNABORTED);   // closed before a whole reply
+}
+
+void TDnsQuery::failTcpQuery(int error)
+{
+    if (!m_waiting)
+        return;
+    m_waiting = false;
+    m_tcp->Abort();
+    fireRequestDone(error);
 }
 
 void TDnsQuery::postRequestDone(int error)

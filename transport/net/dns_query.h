@@ -1,11 +1,14 @@
 // TDnsQuery: one DNS MX query over UDP at a time and its reply kept in fixed arrays of 50 (transport/
-// dns_packet.h parses it). No retry and no time-out here: the owner's timer covers a missing reply.
+// dns_packet.h parses it). A reply with the TC bit is asked for again over TCP from the same server
+// (RFC 7766); when that fails the query ends with an error, never with the cut reply. No other retry and
+// no time-out here: the owner's timer covers a missing reply.
 // A name that is not a valid domain sends nothing and reports 10022; malformed replies, non-responses and
 // replies whose ID is not the query's are dropped without an event.
 //
 // Events are std::function members: OnRequestDone(sender, error) fires from the event loop, never inside
 // MXLookup, at most once per query: 0 when a reply was parsed, else a Winsock error (10022 invalid name,
-// an error of the socket or of the server address lookup). The handler may start the next MXLookup or
+// an error of the socket or of the server address lookup; over TCP also 10053 when the server closed
+// before a whole reply and 11003 for a reply that cannot be used). The handler may start the next MXLookup or
 // deleteLater() the query.
 #pragma once
 
@@ -51,6 +54,12 @@ public:
 private:
     void sendQuery();
     void onDataAvailable(int error);
+    void acceptReply(const dns::Reply& reply, int length);
+    void startTcpQuery();
+    void onTcpConnected(int error);
+    void onTcpData();
+    void onTcpClosed(int error);
+    void failTcpQuery(int error);
     void postRequestDone(int error);
     void fireRequestDone(int error);
 
@@ -62,4 +71,6 @@ private:
     bool m_waiting = false;          // a query is out and no reply was accepted yet
     dns::Reply m_reply;
     TWSocket* m_socket;              // owned (child)
+    TWSocket* m_tcp;                 // owned (child): the repeat of a truncated reply
+    QByteArray m_tcpReply;           // the two-byte length and what has come of the reply
 };

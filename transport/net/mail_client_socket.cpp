@@ -2,6 +2,8 @@
 
 #include "transport/net/mail_client_socket.h"
 
+#include "platform/winsock_error.h"
+
 namespace {
 
 constexpr int WM_MAILCLIENT_DONE = WM_USER + 2;
@@ -10,6 +12,8 @@ constexpr int WM_MAILCLIENT_DONE = WM_USER + 2;
 
 MailClientSocket::MailClientSocket(const ProgressInfo& info, QObject* parent) : TStarSocket(parent), m_info(info)
 {
+    m_replyTimer.setSingleShot(true);
+    connect(&m_replyTimer, &QTimer::timeout, this, &MailClientSocket::replyTimedOut);
 }
 
 MailClientSocket::~MailClientSocket() = default;
@@ -50,6 +54,7 @@ void MailClientSocket::cancel()
         return;
     onCancel();
     m_cancelled = true;
+    stopReplyWait();
     close();
     if (m_busy)
         postDone();
@@ -66,6 +71,7 @@ void MailClientSocket::onMessage(const WindowMessage& message)
 {
     if (message.msg != WM_MAILCLIENT_DONE || quint64(message.wParam) != m_run || !m_busy)
         return;
+    stopReplyWait();
     onRunFinished();
     m_busy = false;
     emit OnDone();
@@ -93,6 +99,28 @@ bool MailClientSocket::socketFailed()
     return true;
 }
 
+void MailClientSocket::awaitReply()
+{
+    if (TimeoutReply > 0 && m_busy && !m_cancelled)
+        m_replyTimer.start(TimeoutReply * countdownStepLength());
+}
+
+// A server that says nothing, or stops taking the message, would otherwise hold the run until the user
+// presses Stop. Once the message is accepted only the server's close was awaited: no error then.
+void MailClientSocket::replyTimedOut()
+{
+    if (!m_busy || m_cancelled)
+        return;
+    if (sessionComplete()) {
+        close();
+        postDone();
+        return;
+    }
+    const MailErrorText mapped = socketErrorText(WSAETIMEDOUT);
+    reportError(mapped.code, mapped.text);
+    cancel();
+}
+
 void MailClientSocket::onResolved()
 {
     if (socketFailed())
@@ -116,12 +144,14 @@ void MailClientSocket::onConnect()
         return;
     emit OnMailInfo(m_info.connected, addressText());
     clearReceiveBuffer();
+    awaitReply();                       // the greeting
 }
 
 void MailClientSocket::onDisconnect()
 {
     if (!m_busy || m_cancelled || socketFailed())
         return;
+    stopReplyWait();
     emit OnMailInfo(m_info.disconnected, QString());
     if (!sessionComplete())
         reportError(sendmail_error::PrematureDisconnect, QStringLiteral("Prematurely Disconnected"));

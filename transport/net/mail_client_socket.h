@@ -1,13 +1,15 @@
 // MailClientSocket: what SendMail and GetMail share on top of TStarSocket: one run at a time for the owner
 // (busy and cancel flags), the road from the host text to a connection with its progress infos, socket
 // errors mapped to codes and texts and reported through OnMailError, and exactly one OnDone per run,
-// raised later from the event loop, however often the run's end is posted.
+// raised later from the event loop, however often the run's end is posted. Once connected, every wait
+// for the server (a reply, the socket taking the message) is bounded by TimeoutReply.
 #pragma once
 
 #include "transport/net/send_mail_errors.h"
 #include "transport/net/timer_socket.h"
 
 #include <QString>
+#include <QTimer>
 
 class MailClientSocket : public TStarSocket {
     Q_OBJECT
@@ -15,6 +17,10 @@ class MailClientSocket : public TStarSocket {
 public:
     ~MailClientSocket() override;
     Q_DISABLE_COPY_MOVE(MailClientSocket)
+
+    // Seconds the server may take to answer (or to take our bytes) once connected; 0 = no bound. Its
+    // end is error 8 "timeout" and cancels the run, or only closes once the session is complete.
+    int TimeoutReply = 0;
 
     int lastErrorCode() const { return m_lastErrorCode; }
     const QString& lastErrorText() const { return m_lastErrorText; }
@@ -52,6 +58,9 @@ protected:
     // The check after every socket operation and notification: a socket error is reported and cancels
     // the run. True when the run is over (also when it was cancelled before).
     bool socketFailed();
+    // (Re)starts the bound on the wait for the server: after each command and each block of the message.
+    void awaitReply();
+    void stopReplyWait() { m_replyTimer.stop(); }
 
     // The code and text of a socket error; GetMail numbers "Host Unreachable" its own way.
     virtual MailErrorText socketErrorText(int winsockError) const { return mailErrorForSocketError(winsockError); }
@@ -68,7 +77,10 @@ protected:
     void onMessage(const WindowMessage& message) override;
 
 private:
+    void replyTimedOut();
+
     ProgressInfo m_info;
+    QTimer m_replyTimer;
     bool m_busy = false;
     bool m_cancelled = false;
     quint64 m_run = 0;                  // number of the current run; the end message carries it

@@ -6,11 +6,13 @@
 #include "platform/event_socket.h"
 #include "platform/host_lookup.h"
 #include "platform/winsock_error.h"
+#include "transport/net/helo_name.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QStringList>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <arpa/inet.h>
@@ -63,6 +65,11 @@ void TStarSocket::setHost(const QString& host)
 QString TStarSocket::localHostName()
 {
     return QHostInfo::localHostName();
+}
+
+QString TStarSocket::localAddress() const
+{
+    return m_socket->isOpen() ? socketLocalAddress(m_socket->descriptor()) : QString();
 }
 
 bool TStarSocket::hasSocket() const
@@ -232,10 +239,17 @@ void TStarSocket::bufferArrivedData()
     }
 }
 
+qsizetype TStarSocket::pendingInput()
+{
+    bufferArrivedData();
+    return m_receiveBuffer.size() - m_handedOn;
+}
+
 // Hands on every complete line of the buffer; false when the handler stopped or dropped the buffer.
 bool TStarSocket::handOnLines(const std::function<bool(const QByteArray& line)>& handleLine)
 {
     qsizetype start = 0;
+    const auto handedOn = qScopeGuard([this] { m_handedOn = 0; });
     for (;;) {
         qsizetype end = m_receiveBuffer.indexOf("\r\n", start);
         qsizetype next = end + 2;
@@ -245,6 +259,7 @@ bool TStarSocket::handOnLines(const std::function<bool(const QByteArray& line)>&
             break;
         const QByteArray line = m_receiveBuffer.sliced(start, end - start);
         start = next;
+        m_handedOn = start;
         const quint64 generation = m_receiveGeneration;
         const bool goOn = handleLine(line);
         if (generation != m_receiveGeneration)

@@ -43,9 +43,12 @@ public:
 
     // Length of one countdown step: a second in the program; tests shorten it so they need not wait.
     void setCountdownStep(std::chrono::milliseconds step) { m_countdownStep = step; }
+    std::chrono::milliseconds countdownStepLength() const { return m_countdownStep; }
 
     // The name of this machine (gethostname); empty when it cannot be had.
     static QString localHostName();
+    // The dotted local address of the connection; empty when there is none.
+    QString localAddress() const;
 
 protected:
     // Winsock number of the last operation or notification; 0 when it succeeded.
@@ -72,6 +75,11 @@ protected:
     // Starts a countdown of the given seconds (stopping a running one); 0 or less stops it only.
     void countdown(int seconds);
 
+    // Bytes that have arrived and wait in the receive buffer, not yet handed on as lines (a partial line
+    // included), after taking in what the socket holds now. Called while a line is being handled, it
+    // tells whether the server has said more than the reply being handled.
+    qsizetype pendingInput();
+
     // Reads everything that has arrived in blocks of up to 2048 bytes and hands each complete line, without
     // its CR LF, to handleLine; a partial line waits in the receive buffer (capped: an over-long line is
     // handed on in pieces). Stops when handleLine returns false. A call made while a line is being handled
@@ -80,6 +88,7 @@ protected:
     void clearReceiveBuffer()
     {
         m_receiveBuffer.clear();
+        m_handedOn = 0;
         ++m_receiveGeneration;
     }
     // Writes the whole of data, letting other events run while the socket cannot take more. Stops early
@@ -121,6 +130,7 @@ private:
     std::chrono::milliseconds m_countdownStep{1000};
     QByteArray m_receiveBuffer;
     quint64 m_receiveGeneration = 0;
+    qsizetype m_handedOn = 0;         // bytes of the receive buffer already handed on as lines
     bool m_readingLines = false;
     bool m_writable = false;
 };

@@ -88,12 +88,11 @@ bool GetMail::handleLine(const QByteArray& line)
     return !cancelled() && busy();
 }
 
-// Lines are told apart by their first character: "+" (+OK) or "-" (-ERR); others are ignored.
+// Only "+OK" goes on (RFC 1939 section 3): "-ERR", a line that is no POP3 status and an over-long line
+// are refusals, so a server of another protocol on the port never passes for a login.
 void GetMail::loginLine(const QByteArray& line)
 {
-    const bool positive = line.startsWith('+');
-    if (!positive && !line.startsWith('-'))
-        return;
+    const bool positive = line == "+OK" || line.startsWith("+OK ");
     switch (m_state) {
     case State::Greeting:
         if (!positive)
@@ -144,6 +143,7 @@ void GetMail::sendCommand(const QString& command)
     emit OnMailInfo(InfoSending, QString::fromUtf8(text));
     if (cancelled())
         return;
+    awaitReply();
     writeAll(text, [this] { return cancelled(); });
     socketFailed();
 }

@@ -1,7 +1,8 @@
 // GetMail: the POP3 login before sending (POP-before-SMTP). It connects (MailClientSocket), answers the
 // greeting with USER and PASS and reports "Access Granted" (info 10) or "Access Denied" (error 19); when
 // the owner does not end the run there, it sends QUIT. Message retrieval is not built. Never blocks; OnDone
-// fires exactly once per run, later, from the event loop. No reply time-out once connected.
+// fires exactly once per run, later, from the event loop. Only "+OK" counts as a yes; every wait for the
+// server is bounded by TimeoutReply (a time-out is error 8, so the login fails).
 #pragma once
 
 #include "transport/net/mail_client_socket.h"

@@ -4,7 +4,13 @@
 
 #include "transport/mime/base64.h"
 #include "transport/mime/sasl_digest.h"
+#include "transport/net/mail_address.h"
 #include "transport/net/send_mail_errors.h"
+#include "transport/net/helo_name.h"
+
+#include <QScopedValueRollback>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,21 +29,8 @@ constexpr unsigned kOfferLogin = 1;
 constexpr unsigned kOfferCramMd5 = 2;
 constexpr unsigned kOfferDigestMd5 = 4;
 
-bool isErrorReply(const QByteArray& line)
-{
-    return line.startsWith('-') || line.startsWith('4') || line.startsWith('5');
-}
-
-bool hasCode(const QByteArray& line, const char* code)
-{
-    return line.startsWith(code);
-}
-
-// The fourth character is "-": more lines of the same reply follow.
-bool isContinuation(const QByteArray& line)
-{
-    return line.size() > 3 && line[3] == '-';
-}
+// How much of an unexpected reply line the error text repeats: a 1 MB junk line stays out of the log.
+constexpr qsizetype kQuotedReply = 512;
 
 // "address|name" -> address (the whole item when it has no bar).
 QString addressOfItem(const QString& item)
@@ -87,12 +80,22 @@ void SendMail::startRun()
         cancel();
         return;
     }
+    if (const QString unsafe = unsafeAddress(); !unsafe.isNull()) {
+        // Nothing is sent: a line break would start a header line of its own, a TAB an ESMTP parameter.
+        reportError(sendmail_error::NoDestination,
+                    QStringLiteral("Mail Destination Error: invalid address '%1'").arg(printableAddress(unsafe)));
+        cancel();
+        return;
+    }
+    m_replies.reset();
+    m_spokeDuringData = false;
     if (connected()) {
         // Kept open from the previous message: no new greeting, no RSET.
         clearReceiveBuffer();
         sendMailFrom();
         return;
     }
+    m_expected = {220, 0};
     setState(State::Greeting);
     m_greetingStep = GreetingStep::Banner;
     m_greetingMode = GreetingMode::None;
@@ -119,6 +122,21 @@ void SendMail::takeFirstRecipient()
         m_toTakenFromList = true;
         return;
     }
+}
+
+// The first address of the run that may not go into a command or header; a null text when all may.
+QString SendMail::unsafeAddress() const
+{
+    QStringList addresses{FROM_Address, TO_Address};
+    for (const QStringList* list : {&ListTo, &Listcc, &ListBcc}) {
+        for (const QString& item : *list)
+            addresses << addressOfItem(item);
+    }
+    for (const QString& address : addresses) {
+        if (!isCommandSafeAddress(address))
+            return address;
+    }
+    return QString();
 }
 
 void SendMail::restoreRecipients()
@@ -172,6 +190,8 @@ void SendMail::onRead()
 {
     if (cancelled() && busy())
         return;
+    if (m_writingMessage)
+        m_spokeDuringData = true;       // no reply is due before the end of data: the message stops
     readLines([this](const QByteArray& line) { return handleReplyLine(line); });
 }
 
@@ -185,19 +205,20 @@ void SendMail::onDisconnect()
 void SendMail::dialogueStep(const QByteArray& line)
 {
     emit OnMailInfo(1, QString::fromUtf8(line));
-    if (cancelled() || m_state == State::QuitSent)
+    if (cancelled() || m_state == State::QuitSent || m_state == State::Failed)
         return;                         // the reply to QUIT is not examined: the message is accepted
-    if (isErrorReply(line)) {
-        // The owner decides what follows (the sending window cancels at once).
-        reportError(sendmail_error::UnexpectedResponse,
-                    QStringLiteral("Unexpected response: ") + QString::fromUtf8(line));
+    const std::optional<SmtpReplyLine> reply = m_replies.takeLine(line);
+    if (!reply || !isExpected(reply->code) || m_spokeDuringData) {
+        failReply(line);
         return;
     }
-    if (isContinuation(line) && m_state != State::Greeting)
+    const bool greetingCollects = m_state == State::Greeting
+                                  && (m_greetingStep == GreetingStep::Banner || m_greetingStep == GreetingStep::EhloReply);
+    if (reply->continuation && !greetingCollects)
         return;
     switch (m_state) {
     case State::Greeting:
-        greetingStep(line);
+        greetingStep(*reply);
         break;
     case State::MailFromDue:
         sendMailFrom();
@@ -216,58 +237,74 @@ void SendMail::dialogueStep(const QByteArray& line)
         break;
     case State::QuitSent:
     case State::KeptOpen:
+    case State::Failed:
         break;
     }
 }
 
-void SendMail::greetingStep(const QByteArray& line)
+bool SendMail::isExpected(int code) const
+{
+    return std::find(m_expected.begin(), m_expected.end(), code) != m_expected.end();
+}
+
+// An error reply, a code this step does not go on with, a line that is no SMTP reply, a reply over the
+// parser's limits, or anything said before the end of data: the message fails with the server's text
+// and nothing more is sent. The owner decides what follows (the sending window cancels at once).
+void SendMail::failReply(const QByteArray& line)
+{
+    setState(State::Failed);
+    stopReplyWait();
+    reportError(sendmail_error::UnexpectedResponse,
+                QStringLiteral("Unexpected response: ") + QString::fromUtf8(line.left(kQuotedReply)));
+}
+
+void SendMail::greetingStep(const SmtpReplyLine& reply)
 {
     switch (m_greetingStep) {
     case GreetingStep::Banner:
-        bannerLine(line);
+        bannerLine(reply);
         break;
     case GreetingStep::EhloReply:
-        ehloReplyLine(line);
+        ehloReplyLine(reply);
         break;
     case GreetingStep::FirstChallenge:
-        firstChallenge(line);
+        firstChallenge(reply);
         break;
     case GreetingStep::SecondChallenge:
-        secondChallenge(line);
-        break;
-    case GreetingStep::AuthResult:
-        authResult(line);
+        secondChallenge(reply);
         break;
     case GreetingStep::DigestProof:
-        digestProof(line);
+        digestProof(reply);
         break;
     }
 }
 
 // With SmtpAuth the first banner line decides: EHLO unless it says "HELLO" and not "ESMTP". Without
 // SmtpAuth HELO is always used (EHLO here always leads to AUTH).
-void SendMail::bannerLine(const QByteArray& line)
+void SendMail::bannerLine(const SmtpReplyLine& reply)
 {
+    const QByteArray& line = reply.text;
     if (m_greetingMode == GreetingMode::None && SmtpAuth) {
         m_greetingMode = line.contains("ESMTP")   ? GreetingMode::Esmtp
                          : line.contains("HELLO") ? GreetingMode::Helo
                                                   : GreetingMode::Esmtp;
     }
-    if (isContinuation(line))
+    if (reply.continuation)
         return;
-    const QString local = localHostName();
+    const QString local = defaultHeloName(localAddress());
     if (m_greetingMode == GreetingMode::Esmtp) {
         m_greetingStep = GreetingStep::EhloReply;
-        sendLine("EHLO " + (HeloDef ? local : HeloTxt).toUtf8());
+        sendCommand("EHLO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
         return;
     }
     setState(State::MailFromDue);
-    sendLine("HELO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8());
+    sendCommand("HELO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
 }
 
-void SendMail::ehloReplyLine(const QByteArray& line)
+void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
 {
-    if (hasCode(line, "250") && line.size() > 4 && line.mid(4, 4).toUpper() == "AUTH") {
+    const QByteArray& line = reply.text;
+    if (line.size() > 4 && line.mid(4, 4).toUpper() == "AUTH") {
         // "250-AUTH LOGIN PLAIN" or "250-AUTH=LOGIN": the words after "AUTH" and one separator.
         for (const QByteArray& word : line.mid(9).split(' ')) {
             const QByteArray mechanism = word.toUpper();
@@ -279,9 +316,7 @@ void SendMail::ehloReplyLine(const QByteArray& line)
                 m_offered |= kOfferDigestMd5;
         }
     }
-    // The last line has a blank after its code, or is the bare code.
-    const bool lastLine = line.size() == 3 || (line.size() > 3 && line[3] == ' ');
-    if (lastLine && !hasCode(line, "220"))
+    if (!reply.continuation)
         startAuth();
 }
 
@@ -290,34 +325,32 @@ void SendMail::startAuth()
     m_greetingStep = GreetingStep::FirstChallenge;
     if (m_offered & kOfferCramMd5) {
         m_mechanism = Mechanism::CramMd5;
-        sendLine("AUTH CRAM-MD5");
+        sendCommand("AUTH CRAM-MD5", {334, 235});
     } else if (m_offered & kOfferDigestMd5) {
         m_mechanism = Mechanism::DigestMd5;
-        sendLine("AUTH DIGEST-MD5");
+        sendCommand("AUTH DIGEST-MD5", {334, 235});
     } else {
         m_mechanism = Mechanism::Login;  // also when the server offered nothing
-        sendLine("AUTH LOGIN");
+        sendCommand("AUTH LOGIN", {334, 235});
     }
 }
 
-// A server that ends the exchange without a challenge (no "334", no error) has sent its last reply to
-// AUTH: MAIL FROM goes out at once, since waiting for a further reply would wait for ever.
-void SendMail::firstChallenge(const QByteArray& line)
+// A server that ends the exchange at once with 235 has authenticated us: MAIL FROM goes out.
+void SendMail::firstChallenge(const SmtpReplyLine& reply)
 {
-    if (!hasCode(line, "334")) {
+    if (reply.code == 235) {
         sendMailFrom();
         return;
     }
-    const QByteArray challenge = base64::decode(line.mid(4));
+    const QByteArray challenge = base64::decode(reply.text.mid(4));
     switch (m_mechanism) {
     case Mechanism::Login:
         m_greetingStep = GreetingStep::SecondChallenge;
-        sendLine(base64::encode(SmtpUser.toUtf8()));
+        sendCommand(base64::encode(SmtpUser.toUtf8()), {334, 235});
         break;
     case Mechanism::CramMd5:
-        // The server's next reply, whatever its code, triggers MAIL FROM unless it is an error.
         setState(State::MailFromDue);
-        sendLine(base64::encode(sasl::cramMd5Response(challenge, SmtpUser.toUtf8(), SmtpPsw.toUtf8())));
+        sendCommand(base64::encode(sasl::cramMd5Response(challenge, SmtpUser.toUtf8(), SmtpPsw.toUtf8())), {235});
         break;
     case Mechanism::DigestMd5:
         answerDigestChallenge(challenge);
@@ -332,13 +365,13 @@ void SendMail::answerDigestChallenge(const QByteArray& challenge)
     const std::optional<sasl::DigestChallenge> parsed = sasl::parseDigestChallenge(challenge);
     if (!parsed) {
         setState(State::MailFromDue);
-        sendLine("*");
+        sendCommand("*", {235});        // the server's refusal of the exchange fails the message
         return;
     }
     m_digestChallenge = *parsed;
     m_digestCredentials = digestCredentials(*parsed);
     m_greetingStep = GreetingStep::DigestProof;
-    sendLine(base64::encode(sasl::digestMd5Response(m_digestChallenge, m_digestCredentials)));
+    sendCommand(base64::encode(sasl::digestMd5Response(m_digestChallenge, m_digestCredentials)), {334, 235});
 }
 
 sasl::DigestCredentials SendMail::digestCredentials(const sasl::DigestChallenge& challenge) const
@@ -353,44 +386,32 @@ sasl::DigestCredentials SendMail::digestCredentials(const sasl::DigestChallenge&
 
 // The server proves it knows the password (rspauth) and we answer with an empty line; a wrong proof is
 // refused with "*". A server that accepts at once with 235 gets MAIL FROM.
-void SendMail::digestProof(const QByteArray& line)
+void SendMail::digestProof(const SmtpReplyLine& reply)
 {
-    if (hasCode(line, "235")) {
+    if (reply.code == 235) {
         sendMailFrom();
         return;
     }
     setState(State::MailFromDue);
-    if (!hasCode(line, "334"))
-        return;
-    const bool proved = sasl::digestMd5ServerProved(base64::decode(line.mid(4)), m_digestChallenge,
+    const bool proved = sasl::digestMd5ServerProved(base64::decode(reply.text.mid(4)), m_digestChallenge,
                                                     m_digestCredentials);
-    sendLine(proved ? QByteArray() : QByteArray("*"));
+    sendCommand(proved ? QByteArray() : QByteArray("*"), {235});
 }
 
-void SendMail::secondChallenge(const QByteArray& line)
+void SendMail::secondChallenge(const SmtpReplyLine& reply)
 {
-    if (!hasCode(line, "334")) {
-        sendMailFrom();
-        return;
-    }
-    m_greetingStep = GreetingStep::AuthResult;
-    sendLine(base64::encode(SmtpPsw.toUtf8()));
-}
-
-void SendMail::authResult(const QByteArray& line)
-{
-    if (hasCode(line, "235")) {
+    if (reply.code == 235) {
         sendMailFrom();
         return;
     }
     setState(State::MailFromDue);
-    sendLine("*");
+    sendCommand(base64::encode(SmtpPsw.toUtf8()), {235});
 }
 
 void SendMail::sendMailFrom()
 {
     setState(State::FirstRcptDue);
-    sendLine("MAIL FROM:<" + FROM_Address.toUtf8() + '>');
+    sendCommand("MAIL FROM:<" + FROM_Address.toUtf8() + '>', {250});
 }
 
 void SendMail::sendFirstRecipient()
@@ -407,7 +428,7 @@ void SendMail::sendFirstRecipient()
     }
     m_nextRecipient = 1;
     setState(State::FurtherRcpt);
-    if (sendLine("RCPT TO:<" + TO_Address.toUtf8() + '>'))
+    if (sendCommand("RCPT TO:<" + TO_Address.toUtf8() + '>', {250, 251}))
         emit OnMailInfo(9, TO_Address);
 }
 
@@ -415,11 +436,11 @@ void SendMail::sendNextRecipient()
 {
     if (m_nextRecipient >= m_recipients.size()) {
         setState(State::DataDue);
-        sendLine("DATA");
+        sendCommand("DATA", {354});
         return;
     }
     const QString address = m_recipients[m_nextRecipient++];
-    if (sendLine("RCPT TO:<" + address.toUtf8() + '>'))
+    if (sendCommand("RCPT TO:<" + address.toUtf8() + '>', {250, 251}))
         emit OnMailInfo(9, address);
 }
 
@@ -429,11 +450,21 @@ void SendMail::messageAccepted(const QByteArray& line)
     m_messageAccepted = true;
     if (KeepConnectionOpen) {
         setState(State::KeptOpen);
+        stopReplyWait();
         postDone();
         return;
     }
     setState(State::QuitSent);
-    sendLine("QUIT");
+    sendCommand("QUIT", {});            // bounded all the same: a server that never closes ends quietly
+}
+
+bool SendMail::sendCommand(const QByteArray& line, std::initializer_list<int> expected)
+{
+    Q_ASSERT(expected.size() <= m_expected.size());
+    m_expected.fill(0);
+    std::copy(expected.begin(), expected.end(), m_expected.begin());
+    awaitReply();
+    return sendLine(line);
 }
 
 // Writes a command and CR LF; OnMailInfo(2) first. A CR or LF inside an address or greeting text would
@@ -480,6 +511,7 @@ ExternalMessage SendMail::composerInput() const
 void SendMail::sendMessage()
 {
     setState(State::EndOfDataSent);
+    QScopedValueRollback writing(m_writingMessage, true);
     ComposerEvents events;
     events.mailInfo = [this](int info, const QString& addinfo) { emit OnMailInfo(info, addinfo); };
     events.feedData = OnFeedData;
@@ -493,17 +525,25 @@ void SendMail::sendMessage()
             return;
         block = std::move(next);
     }
-    if (cancelled())
+    if (cancelled() || m_spokeDuringData)
         return;
     if (composer.failed()) {
         reportError(kComposeFailed, composer.errorString());
         cancel();
         return;
     }
+    // A server that spoke while the message went out did not answer it: its words are reported, and
+    // without the "." it never takes the message.
+    if (pendingInput() > 0) {
+        m_spokeDuringData = true;
+        return;
+    }
     emit OnMailInfo(2, QString::fromUtf8(block));
     static const QByteArray endOfData = ".\r\n";
     emit OnMailInfo(2, QString::fromLatin1(endOfData));
     block += endOfData;
+    m_expected = {250, 0};
+    awaitReply();
     if (!cancelled())
         writeAndCheck(block);
 }
@@ -511,12 +551,14 @@ void SendMail::sendMessage()
 bool SendMail::sendData(const QByteArray& block)
 {
     emit OnMailInfo(2, QString::fromUtf8(block));
+    awaitReply();                       // the server is taking the message: the wait starts again
     return !cancelled() && writeAndCheck(block);
 }
 
-// Writes bytes, letting other events run while the socket cannot take more; false when the run ended.
+// Writes bytes, letting other events run while the socket cannot take more; false when the run ended or
+// the server spoke in the middle of the message.
 bool SendMail::writeAndCheck(const QByteArray& bytes)
 {
-    writeAll(bytes, [this] { return cancelled(); });
-    return !socketFailed();
+    writeAll(bytes, [this] { return cancelled() || m_spokeDuringData; });
+    return !socketFailed() && !m_spokeDuringData;
 }

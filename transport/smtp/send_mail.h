@@ -2,7 +2,10 @@
 // HELO or EHLO, authenticates with CRAM-MD5, DIGEST-MD5 or LOGIN when SmtpAuth is set, sends MAIL FROM, one
 // RCPT TO per recipient, DATA, the composed message and ".", then QUIT, or with KeepConnectionOpen keeps the
 // connection so the next message starts with MAIL FROM. Never blocks; progress and errors arrive as signals,
-// and OnDone fires exactly once per run, later, from the event loop. No reply time-out once connected.
+// and OnDone fires exactly once per run, later, from the event loop. Each step goes on only on the reply
+// code RFC 5321 gives it; any other reply, a line that is no SMTP reply or one over the parser's limits
+// is error 13 with the server's text, and the run sends nothing more. Replies are bounded by TimeoutReply.
+// Addresses holding white space, control characters or brackets are refused before anything is sent.
 #pragma once
 
 #include "transport/mime/attachment_record.h"
@@ -10,12 +13,15 @@
 #include "transport/mime/external_composer.h"
 #include "transport/mime/sasl_digest.h"
 #include "transport/net/mail_client_socket.h"
+#include "transport/smtp/smtp_reply_parser.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 enum class TMailAction { None, Send_Mail, Cancel_SendMail };
@@ -59,7 +65,7 @@ public:
     bool SmtpAuth = false;
     QString SmtpUser;
     QString SmtpPsw;
-    bool HeloDef = true;                // greet with the local host name
+    bool HeloDef = true;                // greet with defaultHeloName (helo_name.h)
     QString HeloTxt;                    // greeting argument when HeloDef is off
     bool KeepConnectionOpen = false;
 
@@ -98,13 +104,13 @@ private:
         EndOfDataSent,  // the reply to ".": the message is accepted
         QuitSent,       // waiting for the server to close
         KeptOpen,       // accepted; the connection waits for the next run
+        Failed,         // an unexpected reply was reported; nothing more is sent, the owner ends the run
     };
     enum class GreetingStep {
         Banner,         // the server's banner decides HELO or EHLO
         EhloReply,      // collecting the AUTH mechanisms offered
         FirstChallenge, // the first 334 of the AUTH exchange
         SecondChallenge,// LOGIN: the 334 asking for the password
-        AuthResult,     // LOGIN: 235 or a failure
         DigestProof,    // DIGEST-MD5: the server's rspauth, answered with an empty line
     };
     enum class GreetingMode { None, Esmtp, Helo };
@@ -115,18 +121,21 @@ private:
     void restoreRecipients();
     void dropIdleConnection();
 
+    QString unsafeAddress() const;
+
     bool handleReplyLine(const QByteArray& line);
     void dialogueStep(const QByteArray& line);
-    void greetingStep(const QByteArray& line);
-    void bannerLine(const QByteArray& line);
-    void ehloReplyLine(const QByteArray& line);
+    bool isExpected(int code) const;
+    void failReply(const QByteArray& line);
+    void greetingStep(const SmtpReplyLine& reply);
+    void bannerLine(const SmtpReplyLine& reply);
+    void ehloReplyLine(const SmtpReplyLine& reply);
     void startAuth();
-    void firstChallenge(const QByteArray& line);
+    void firstChallenge(const SmtpReplyLine& reply);
     void answerDigestChallenge(const QByteArray& challenge);
     sasl::DigestCredentials digestCredentials(const sasl::DigestChallenge& challenge) const;
-    void secondChallenge(const QByteArray& line);
-    void authResult(const QByteArray& line);
-    void digestProof(const QByteArray& line);
+    void secondChallenge(const SmtpReplyLine& reply);
+    void digestProof(const SmtpReplyLine& reply);
     void sendMailFrom();
     void sendFirstRecipient();
     void sendNextRecipient();
@@ -135,6 +144,8 @@ private:
     void messageAccepted(const QByteArray& line);
 
     ExternalMessage composerInput() const;
+    // Sends a command whose reply must carry one of the expected codes (none: the reply is not examined).
+    bool sendCommand(const QByteArray& line, std::initializer_list<int> expected);
     bool sendLine(const QByteArray& line);
     bool writeAndCheck(const QByteArray& bytes);
     void setState(State state) { m_state = state; }
@@ -145,6 +156,10 @@ private:
     GreetingMode m_greetingMode = GreetingMode::None;
     unsigned m_offered = 0;             // Mechanism bits offered by the EHLO reply
     Mechanism m_mechanism = Mechanism::Login;
+    SmtpReplyParser m_replies;          // the rules and limits every reply line is held to
+    std::array<int, 2> m_expected{};    // reply codes the step in progress goes on with
+    bool m_writingMessage = false;      // sendMessage is under way
+    bool m_spokeDuringData = false;     // the server sent something before the end of data was written
     sasl::DigestChallenge m_digestChallenge;        // DIGEST-MD5: kept to check the server's proof
     sasl::DigestCredentials m_digestCredentials;
     std::vector<QString> m_recipients;  // RCPT TO addresses of this run, in order

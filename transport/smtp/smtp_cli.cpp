@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "transport/net/async_socket.h"
+#include "transport/mime/external_composer.h"
 #include "transport/mime/smtp_data_stream.h"
 
 #include <QFileInfo>
@@ -93,9 +94,10 @@ QByteArray TSmtpCli::mimeText(QByteArray text)
     return text;
 }
 
+// A file name outside ASCII as one encoded word, as the external path writes it; ASCII names as they are.
 QByteArray TSmtpCli::partFileName(const QString& path)
 {
-    return mimeText(QFileInfo(path).fileName().toUtf8());
+    return mimeText(EncodeHeaderWord(QFileInfo(path).fileName(), CharsetFromName(CharSet), THdrCoding::hcQuotedPrn));
 }
 
 QList<QByteArray> TSmtpCli::readTextLines(bool& textPresent)
@@ -155,7 +157,9 @@ MimeMessageContent TSmtpCli::messageContent()
     }
     for (qsizetype i = 0; i < m_attachmentFiles.size(); ++i) {
         const QString& path = m_attachmentFiles[i];
-        content.attachments << MimeAttachment{path, m_attachmentTypes[i].toUtf8(), partFileName(path)};
+        const QByteArray type =
+            m_attachmentTypes[i].isEmpty() ? m_partTypes.forFile(path) : m_attachmentTypes[i].toUtf8();
+        content.attachments << MimeAttachment{path, type, partFileName(path)};
     }
     return content;
 }

@@ -83,5 +83,5 @@ private:
     QStringList m_attachmentTypes;
     int m_messageNumber = 0;
     std::unique_ptr<MimeMessageWriter> m_message;
-    PartContentType m_partTypes;        // inline pictures' types
+    PartContentType m_partTypes;        // types of inline pictures and of attachments given without one
 };

@@ -5,6 +5,8 @@
 #include "platform/window_message.h"
 #include "platform/winsock_error.h"
 #include "transport/net/async_socket.h"
+#include "transport/net/helo_name.h"
+#include "transport/net/mail_address.h"
 
 #include <QPointer>
 
@@ -29,6 +31,14 @@ void requireSingleLine(const QString& text, const QString& what)
         if (c == u'\r' || c == u'\n' || c == u'\0')
             throw SmtpException(QStringLiteral("CR, LF or NUL in %1 '%2'").arg(what, text));
     }
+}
+
+// An address inside "<...>": white space, a control character or a bracket would end it early or add an
+// ESMTP parameter ("RCPT TO:<a@b>\tNOTIFY=NEVER").
+void requireSafeAddress(const QString& address, const QString& what)
+{
+    if (!isCommandSafeAddress(address))
+        throw SmtpException(QStringLiteral("Invalid %1 '%2'").arg(what, printableAddress(address)));
 }
 
 }  // namespace
@@ -61,7 +71,7 @@ void TCustomSmtpClient::requireReadyAndConnected() const
 
 QByteArray TCustomSmtpClient::heloCommand() const
 {
-    const QString name = SignOn.isEmpty() ? TWSocket::LocalHostName() : SignOn;
+    const QString name = SignOn.isEmpty() ? defaultHeloName(m_socket->LocalAddress()) : SignOn;
     requireSingleLine(name, QStringLiteral("HELO text"));
     return "HELO " + name.toUtf8();
 }
@@ -69,7 +79,7 @@ QByteArray TCustomSmtpClient::heloCommand() const
 QByteArray TCustomSmtpClient::mailFromCommand() const
 {
     const QString sender = FromName.trimmed();
-    requireSingleLine(sender, QStringLiteral("sender"));
+    requireSafeAddress(sender, QStringLiteral("sender"));
     return "MAIL FROM:<" + sender.toUtf8() + ">";
 }
 
@@ -78,7 +88,7 @@ void TCustomSmtpClient::requireRecipients() const
     if (RcptName.isEmpty())
         throw SmtpException(QStringLiteral("RcptName list is empty"));
     for (const QString& recipient : RcptName)
-        requireSingleLine(recipient.trimmed(), QStringLiteral("recipient"));
+        requireSafeAddress(recipient.trimmed(), QStringLiteral("recipient"));
 }
 
 // ---- operations
@@ -376,12 +386,23 @@ void TCustomSmtpClient::onDataAvailable()
     if (count <= 0)
         return;
     m_parser.commit(count);
+    handleBufferedLines();
+}
+
+void TCustomSmtpClient::handleBufferedLines()
+{
     QPointer<TCustomSmtpClient> alive(this);
+    m_handlingLines = true;
     while (const auto line = m_parser.nextLine()) {
         handleLine(*line);
-        if (!alive || !m_connected)
-            return;                                        // a handler deleted the client or closed
+        if (!alive)
+            return;                                        // a handler deleted the client
+        if (!m_connected) {
+            m_handlingLines = false;
+            return;                                        // a handler closed
+        }
     }
+    m_handlingLines = false;
     if (m_parser.error() != SmtpReplyParser::Error::None)
         handleReplyFault();
 }
@@ -503,6 +524,12 @@ void TCustomSmtpClient::sendMessageBatch()
         abortMessage(failure);
         return;
     }
+    if (status == MessageText::Finished && serverSpokeDuringMessage()) {
+        // Still sending: the waiting line is handled as a reply in the middle of the text.
+        if (!m_handlingLines)
+            handleBufferedLines();
+        return;
+    }
     QByteArray batch = m_dataStream.take();
     if (status == MessageText::Finished) {
         // "." goes in the same write as the end of the text: a separate small write would wait for the
@@ -513,6 +540,17 @@ void TCustomSmtpClient::sendMessageBatch()
     }
     if (!batch.isEmpty())
         m_socket->Send(batch);
+}
+
+// No reply is due before the "." has gone out: a line the server sent already (a flood, a pipelined
+// junk reply) would otherwise pass for the reply to the end of data. What the socket holds now is taken
+// into the parser first.
+bool TCustomSmtpClient::serverSpokeDuringMessage()
+{
+    const int count = m_parser.freeSize() > 0 ? m_socket->Receive(m_parser.freeSpace(), int(m_parser.freeSize())) : 0;
+    if (count > 0)
+        m_parser.commit(count);
+    return m_parser.buffered() > 0;
 }
 
 void TCustomSmtpClient::abortMessage(const QString& failure)

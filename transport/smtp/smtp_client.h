@@ -5,9 +5,10 @@
 // a silent server. The message text after DATA comes from the derived class (TSmtpCli, smtp_cli.h).
 //
 // Programming errors raise SmtpException (not ready, not connected, no recipient, CR / LF / NUL inside a
-// command argument). Network and protocol failures never raise: the request ends with an error code, the
-// refusing reply code, a Winsock number, 10004 when the connection closed, or 500 for a failure that
-// LastResponse() describes (unreadable reply, unreadable file, exception while connecting).
+// command argument, white space, a control character or a bracket inside an address). Network and
+// protocol failures never raise: the request ends with an error code, the refusing reply code, a Winsock
+// number, 10004 when the connection closed, or 500 for a failure that LastResponse() describes
+// (unreadable reply, unreadable file, exception while connecting).
 #pragma once
 
 #include "transport/net/transport_exception.h"
@@ -55,7 +56,7 @@ public:
     // ---- properties, read when an operation starts
     QString Host;                          // server name or dotted address
     QString Port = QStringLiteral("smtp"); // service name or number
-    QString SignOn;                        // HELO argument; empty: the local host name
+    QString SignOn;                        // HELO argument; empty: defaultHeloName (helo_name.h)
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
     QByteArray HdrTo;                      // VRFY argument (and the To header of TSmtpCli)
@@ -136,6 +137,7 @@ private:
     void onDnsLookupDone(int error);
     void onSessionConnected(int error);
     void onDataAvailable();
+    void handleBufferedLines();
     void onDataSent();
     void onSessionClosed();
     void handleLine(const SmtpReplyLine& line);
@@ -147,6 +149,7 @@ private:
     void recipientAnswered();
     void dataAccepted();
     void sendMessageBatch();
+    bool serverSpokeDuringMessage();
     void abortMessage(const QString& failure);
 
     TWSocket* m_socket;
@@ -162,6 +165,7 @@ private:
     bool m_highLevel = false;
     QList<Step> m_steps;
     bool m_sendingMessage = false;
+    bool m_handlingLines = false;  // inside handleBufferedLines: it hands on what is added to the parser
     int m_recipientIndex = 0;
     int m_refusalCode = 0;         // first refused recipient of the current RCPT TO chain
     QString m_refusalLine;

@@ -5,6 +5,8 @@
 
 #include "platform/clock.h"
 #include "platform/name_servers.h"
+#include "transport/mime/html_meta_charset.h"
+#include "transport/mime/mailbox_header.h"
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include <QFileInfo>
@@ -138,7 +140,7 @@ void TSmtpRelayServer2::Send()
     m_encodedBody = encodeLines(body);
     m_busy = true;
     m_abort = false;
-    m_watchdog.start(int(m_timeOut * m_secondLength.count()));
+    m_watchdog.start(watchdogPeriod());
     startWorkers();
 }
 
@@ -172,14 +174,21 @@ void TSmtpRelayServer2::AbortAll()
     m_busy = false;
 }
 
-// A worker idle for more than TimeOut seconds is caught between TimeOut and twice TimeOut.
+// The watchdog looks four times a second (of the relay's second), so a worker is caught within a second
+// of TimeOut, not up to a whole TimeOut later.
+int TSmtpRelayServer2::watchdogPeriod() const
+{
+    return std::max(1, int(m_secondLength.count() / 4));
+}
+
+// A worker idle for TimeOut seconds is timed out at the watchdog's next look.
 void TSmtpRelayServer2::watchdogTimeout()
 {
     const qint64 now = Clock::instance().tickCount();
-    const qint64 second = std::max<qint64>(1, m_secondLength.count());
+    const qint64 limit = qint64(m_timeOut) * m_secondLength.count();
     for (size_t i = 0; i < m_workers.size(); ++i) {
         TSmtpThreadEx* worker = m_workers[i];
-        if (worker && (now - worker->lastActivity()) / second > m_timeOut)
+        if (worker && now - worker->lastActivity() >= limit)
             worker->timeOut();
     }
 }
@@ -231,11 +240,11 @@ std::optional<TSmtpRelayServer2::Recipient> TSmtpRelayServer2::claimRecipient()
             return std::nullopt;                         // the event stopped the run: nothing was started
         wrapLongLines(body);
         recipient.body = encodeLines(body);
-        recipient.htm = encodeLines(htm);
+        recipient.htm = encodeLines(withMetaCharset(htm, charSet));
         recipient.attachments = attach;
     }
-    recipient.headerTo = encodeInCharset(headerTo, m_charset);
-    recipient.subject = encodeInCharset(subject, m_charset);
+    recipient.headerTo = encodeMailboxHeader(headerTo, m_charset, 4);    // after "To: "
+    recipient.subject = encodeHeaderValue(subject, m_charset, 9);        // after "Subject: "
     return recipient;
 }
 

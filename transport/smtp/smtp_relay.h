@@ -2,7 +2,8 @@
 // domain, over up to Connections concurrent dialogues (TSmtpThreadEx workers, smtp_relay_worker.h) on the
 // GUI thread. Each worker claims the next recipient, asks the DNS servers for the domain's MX host and runs
 // the SMTP dialogue; every claimed recipient gets exactly one OnEMailProcessed and a run ends with exactly
-// one OnFinished. The only time-out is the watchdog: a worker idle for more than TimeOut seconds.
+// one OnFinished. The only time-out is the watchdog: a worker idle for TimeOut seconds is stopped within
+// a second after that.
 #pragma once
 
 #include "transport/net/transport_exception.h"
@@ -80,7 +81,7 @@ public:
     QString Dns() const { return m_dns; }
     void setDns(const QString& servers);
 
-    QString Signon;                     // HELO argument; empty: the local host name
+    QString Signon;                     // HELO argument; empty: defaultHeloName (helo_name.h)
     QString From;                       // envelope sender and Reply-To
     QString HeaderFrom;                 // From header
     QString charSet = QStringLiteral("iso-8859-1");   // charset of the texts, which are converted to it
@@ -109,7 +110,8 @@ public:
 private:
     friend class TSmtpThreadEx;
 
-    // What a worker sends to the recipient it claimed: texts already in the charset.
+    // What a worker sends to the recipient it claimed: texts already in the charset, header texts as
+    // encoded words where they are not plain ASCII.
     struct Recipient {
         int index = -1;
         QString address;
@@ -128,6 +130,7 @@ private:
     void checkAttachments() const;
     QList<QByteArray> encodeLines(const QStringList& lines) const;
     void startWorkers();
+    int watchdogPeriod() const;
     void watchdogTimeout();
     void completionTimeout();
 

@@ -4,7 +4,9 @@
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include "platform/clock.h"
+#include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
+#include "transport/net/mail_address.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->Port = relay.m_smtpPort;
     m_client->SignOn = relay.Signon;
     m_client->FromName = relay.From;
-    m_client->HdrFrom = encodeInCharset(relay.HeaderFrom, relay.m_charset);
+    m_client->HdrFrom = encodeMailboxHeader(relay.HeaderFrom, relay.m_charset, 6);   // after "From: "
     m_client->CharSet = relay.charSet;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain;
@@ -65,6 +67,11 @@ void TSmtpThreadEx::startDelivery()
         if (!claimNext()) {
             finish();
             return;
+        }
+        if (!isCommandSafeAddress(m_recipient.address.trimmed())) {
+            // Never looked up nor written into a command: it could carry an ESMTP parameter or a line break.
+            report(500, QStringLiteral("500 Invalid recipient address '%1'").arg(printableAddress(m_recipient.address)));
+            continue;
         }
         m_domain = domainOf(m_recipient.address);
         if (!m_domain.isEmpty()) {

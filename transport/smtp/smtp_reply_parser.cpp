@@ -54,9 +54,19 @@ std::optional<SmtpReplyLine> SmtpReplyParser::nextLine()
         return std::nullopt;
     }
     const qsizetype length = static_cast<const char*>(found) - m_buffer.data();
-    SmtpReplyLine line;
-    line.text = QByteArray(m_buffer.data(), length);
+    const QByteArray text(m_buffer.data(), length);
     consume(length + 2);
+    return takeLine(text);
+}
+
+std::optional<SmtpReplyLine> SmtpReplyParser::takeLine(QByteArrayView text)
+{
+    if (m_error != Error::None)
+        return std::nullopt;
+    if (text.size() > BufferSize - 2)
+        return fail(Error::LineTooLong, text);
+    SmtpReplyLine line;
+    line.text = text.toByteArray();
     if (!parseReplyLine(line.text, line.code, line.continuation))
         return fail(Error::MalformedLine, line.text);
     if (m_replyCode != 0 && line.code != m_replyCode)

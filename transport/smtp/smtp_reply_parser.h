@@ -31,7 +31,12 @@ public:
 
     // The next complete line, or nullopt when more bytes are needed or a fault stopped the parser.
     std::optional<SmtpReplyLine> nextLine();
+    // A line someone else cut from the stream (without CR LF), held to the same rules and limits as the
+    // lines of nextLine(); nullopt when it breaks one (or a fault stopped the parser before).
+    std::optional<SmtpReplyLine> takeLine(QByteArrayView text);
 
+    // Bytes taken in but not yet handed out as lines (a partial line included).
+    qsizetype buffered() const { return m_filled; }
     Error error() const { return m_error; }
     // What went wrong, naming the offending line where there is one; empty without a fault.
     QString errorString() const;

@@ -91,16 +91,24 @@ TEST(GridExport, ExportOpensTheWrittenWorkbook)
     QFile::remove(opener.opened[0]);
 }
 
-TEST(GridExport, NoProgramToOpenItShowsTheMessageAndLeavesNoFile)
+TEST(GridExport, NoProgramToOpenItKeepsTheWorkbookAndSaysWhere)
 {
     OpenerRecorder opener(false);
     MessageBoxRecorder boxes;
-    EXPECT_FALSE(ExportToSpreadsheet(sheetRowsOf({{"Time"}}), "MS Excel initialization error", "Attention"));
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "MS Excel initialization error");
-    EXPECT_EQ(boxes.boxes[0].caption, "Attention");
+    EXPECT_FALSE(ExportToSpreadsheet(sheetRowsOf({{"Time"}, {"x"}}), "MS Excel initialization error", "Attention"));
     ASSERT_EQ(opener.opened.size(), 1);
-    EXPECT_FALSE(QFile::exists(opener.opened[0]));
+    const QString path = opener.opened[0];
+    EXPECT_TRUE(path.startsWith(testHome() + "logs/export_")) << path.toStdString();
+    EXPECT_EQ(sheetCells(path), "A1=Time[General]\nA2=x[@]\n");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "MS Excel initialization error\n\nThe workbook was saved as " + path);
+    EXPECT_EQ(boxes.boxes[0].caption, "Attention");
+
+    // A second export in the same second gets a name of its own.
+    EXPECT_FALSE(ExportToSpreadsheet(sheetRowsOf({{"Time"}}), "MS Excel initialization error", "Attention"));
+    ASSERT_EQ(opener.opened.size(), 2);
+    EXPECT_NE(opener.opened[1], path);
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST(GridExport, WorkbookThatCannotBeWrittenShowsTheMessageAndOpensNothing)

@@ -22,6 +22,7 @@ struct FollowUpCase {
     bool writeBack;
     bool markModified;
     bool postCount;
+    bool emailColumnFirst = false;
 };
 
 class ToolFollowUpTest : public ::testing::TestWithParam<FollowUpCase> {};
@@ -34,12 +35,13 @@ TEST_P(ToolFollowUpTest, ByCodeAndReport)
     EXPECT_EQ(followUp.listEditorWriteBack, c.writeBack);
     EXPECT_EQ(followUp.markModified, c.markModified);
     EXPECT_EQ(followUp.postRecordCount, c.postCount);
+    EXPECT_EQ(followUp.emailColumnFirst, c.emailColumnFirst);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Codes, ToolFollowUpTest,
     ::testing::Values(
-        FollowUpCase{"address_book_import_changed", ToolImportAddressBook, true, true, false, false, false},
+        FollowUpCase{"address_book_import_changed", ToolImportAddressBook, true, true, false, false, false, true},
         FollowUpCase{"address_book_import_nothing", ToolImportAddressBook, false, false, false, false, false},
         FollowUpCase{"wizard_changed", ToolImportWizard, true, true, false, false, false},
         FollowUpCase{"wizard_nothing", ToolImportWizard, false, false, false, false, false},

@@ -6,6 +6,8 @@
 #include "core/editor/edit_mask.h"
 #include "core/settings/ini_info.h"
 #include "core/frame/main_form.h"
+#include "core/editor/html_editor_page.h"
+#include "core/editor/html_view.h"
 #include "core/editor/message_form.h"
 #include "core/editor/placeholder_drag.h"
 #include "core/dialogs/progress_window.h"
@@ -64,6 +66,7 @@ using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::onNextModal;
 using sorvanta::test::readFileBytes;
 using sorvanta::test::testHome;
+using sorvanta::test::waitUntil;
 using sorvanta::test::writeFileBytes;
 
 class MessageFormTest : public ::testing::Test {
@@ -215,10 +218,8 @@ TEST_F(MessageFormTest, ToolsNotBuiltYetAreAnnouncedAndChangeNothing)
 {
     TNewMod2MessageForm* editor = openProject();
     editor->sbOpenAB->click();
-    WindowMessage::send(editor, WM_TOOLCOMMAND, 0, 7);
-    ASSERT_EQ(boxes.boxes.size(), 2u);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "\"Import list\" is not available yet.");
-    EXPECT_EQ(boxes.boxes[1].text, "\"Import message from html file\" is not available yet.");
     EXPECT_FALSE(editor->modified());
 }
 
@@ -237,6 +238,33 @@ TEST_F(MessageFormTest, ImportThatChangedTheListRetitlesItAndRefillsTheBoxes)
     EXPECT_EQ(editor->ComboBox2->count(), 5);
     EXPECT_EQ(editor->cbAtt->count(), 6);
     EXPECT_EQ(editor->lblCount->text(), "2 records");
+}
+
+// The address-book import puts the e-mail addresses into column 0: the e-mail column follows them there,
+// while an import that wrote nothing, and the other import, keep the column chosen.
+TEST_F(MessageFormTest, AddressBookImportMakesTheFirstColumnTheEmailColumn)
+{
+    TNewMod2MessageForm* editor = openProject(4);
+    ASSERT_EQ(editor->ComboBox3->currentIndex(), 1);
+    bool wroteRows = false;
+    setToolFunction(ToolImportAddressBook, [&wroteRows](ToolRequest& request) {
+        if (wroteRows) {
+            request.listGrid->setColumnCount(54);
+            request.listGrid->setRowCount(3);
+        }
+        return wroteRows;
+    });
+    WindowMessage::send(editor, WM_TOOLCOMMAND, 0, ToolImportAddressBook);
+    EXPECT_EQ(editor->ComboBox3->currentIndex(), 1);
+    EXPECT_EQ(ProjectIniInfo.Column, 1);
+    wroteRows = true;
+    WindowMessage::send(editor, WM_TOOLCOMMAND, 0, ToolImportAddressBook);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ProjectIniInfo.Column, 0);
+    EXPECT_EQ(editor->ComboBox3->currentIndex(), 0);
+    EXPECT_EQ(editor->ComboBox2->currentIndex(), 0);
+    EXPECT_EQ(editor->ComboBox3->count(), 54);
+    EXPECT_TRUE(editor->modified());
 }
 
 TEST_F(MessageFormTest, ListEditorWriteBackTakesItsDelimiterAndKeepsTheChosenColumns)
@@ -493,18 +521,19 @@ TEST_F(MessageFormTest, NewProjectWhoseSaveDialogIsCancelledStaysOpen)
     EXPECT_EQ(NewMod2MessageForm, editor);
 }
 
-TEST_F(MessageFormTest, EditedHtmlSourceCountsAsAChange)
+TEST_F(MessageFormTest, EditedHtmlBodyCountsAsAChange)
 {
-    TNewMod2MessageForm* editor = open(writeProject(1, "HTML=1\r\n"));
     writeFileBytes(testHome() + "Mailing.htm", "<html><body>old</body></html>\r\n");
+    TNewMod2MessageForm* editor = open(writeProject(1, "HTML=1\r\n"));
     EXPECT_TRUE(editor->pcl->tabBar()->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
     editor->SaveProject(false);
-    editor->HtmlSource->selectAll();
-    editor->HtmlSource->insertPlainText("<html><body>new</body></html>");
+    editor->htmlPage->view()->execCommand("selectAll");
+    editor->htmlPage->view()->insertText("new");
     boxes.answerWith(IDYES);
     EXPECT_TRUE(closeEditor(editor));
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(readFileBytes(testHome() + "Mailing.htm"), "<html><body>new</body></html>\r\n");
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").startsWith("<html><head></head><body>new"));
 }
 
 TEST_F(MessageFormTest, ASendingWindowThatRefusesToCloseKeepsTheEditorOpen)
@@ -626,10 +655,15 @@ TEST_F(MessageFormTest, InsertWritesTheChosenFieldWhereTheFocusIs)
     editor->SpeedButton7->click();
     EXPECT_EQ(editor->SubjectEdt->text(), "[Column#3]");
 
-    editor->HtmlSource->setFocus();
-    editor->HtmlSource->moveCursor(QTextCursor::Start);
+    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
+    editor->htmlPage->focusPage();
+    ASSERT_TRUE(editor->htmlPage->view()
+                    ->runScript("var r = document.createRange(); r.selectNodeContents(document.body);"
+                                " r.collapse(false); getSelection().removeAllRanges(); getSelection().addRange(r); true")
+                    .value_or(false).toBool());
     editor->SpeedButton7->click();
-    EXPECT_TRUE(editor->HtmlSource->toPlainText().startsWith("[Column#3]<html>"));
+    const QString source = editor->htmlPage->view()->htmlSource().value_or("");
+    EXPECT_TRUE(source.contains("line two[Column#3]</body>")) << source.toStdString();
 
     editor->BoxTypeMes->setCurrentIndex(0);
     emit editor->BoxTypeMes->activated(0);

@@ -104,7 +104,7 @@ TEST(LogViewer, ExportHandsTheColumnsToTheSpreadsheet)
     setSpreadsheetOpener(nullptr);
     EXPECT_FALSE(exported.isEmpty());
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Fehler");
+    EXPECT_EQ(boxes.boxes[0].text, "Fehler\n\nThe workbook was saved as " + exported);   // kept for the user
     EXPECT_EQ(boxes.boxes[0].caption, "Achtung");
 }
 

@@ -3,6 +3,7 @@
 // the external path's walk and reply codes.
 
 #include "core/sending/send_engine.h"
+#include "transport/net/mail_address.h"
 
 #include "platform/string_grid.h"
 
@@ -221,20 +222,20 @@ INSTANTIATE_TEST_SUITE_P(
         RelayResultCase{"mail_from", -5, "", "-5", "Failed: Could not perform the command: MAILFROM"},
         RelayResultCase{"rcpt", -4, "", "-4", "Failed: Could not perform the command: RCPT"},
         RelayResultCase{"open", -3, "", "-3", "Failed: Could not perform the command: OPEN"},
-        RelayResultCase{"time_out", -2, "", "-2", "Failed: Time Out - Recipient''s SMTP Server didn''t respond"},
+        RelayResultCase{"time_out", -2, "", "-2", "Failed: Time Out - Recipient's SMTP Server didn't respond"},
         RelayResultCase{"invalid_dns", -1, "", "-1", "Failed: Invalid DNS"},
         RelayResultCase{"below_table", -12, "", "-12", "Failed: Error -12"},
         RelayResultCase{"mailbox", 550, "550 no such user", "550", "Failed: Mailbox unavailable"},
         RelayResultCase{"not_local", 551, "", "551", "Failed: User not local"},
         RelayResultCase{"storage", 552, "", "552", "Failed: Exceeded storage allocation"},
         RelayResultCase{"transaction", 554, "", "554", "Failed: Transaction failed"},
-        RelayResultCase{"other_reply", 421, "421 busy", "421", "Failed: Recipient''s  SMTP server returned error 421"},
+        RelayResultCase{"other_reply", 421, "421 busy", "421", "Failed: Recipient's  SMTP server returned error 421"},
         RelayResultCase{"winsock_with_reply", 10060, "500 syntax", "500",
-                        "Failed: Recipient''s  SMTP server returned error 10060"},
+                        "Failed: Recipient's  SMTP server returned error 10060"},
         RelayResultCase{"winsock_long_number", 10060, "5000 x", "10060",
-                        "Failed: Recipient''s  SMTP server returned error 10060"},
+                        "Failed: Recipient's  SMTP server returned error 10060"},
         RelayResultCase{"winsock_plain", 10061, "Connection refused", "10061",
-                        "Failed: Recipient''s  SMTP server returned error 10061"}),
+                        "Failed: Recipient's  SMTP server returned error 10061"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- what follows a relay run
@@ -342,6 +343,13 @@ TEST(SendEngineTest, AddressesNeedAnAt)
     EXPECT_TRUE(IsValidAddress("@"));
     EXPECT_FALSE(IsValidAddress("a.b"));
     EXPECT_FALSE(IsValidAddress(""));
+    // Nothing that could end or extend an SMTP command: such a row is a bad address on both paths.
+    for (const QString& unsafe : {QStringLiteral("a@b\tNOTIFY=NEVER"), QStringLiteral("a@b c"),
+                                  QStringLiteral("a@b\r\nBcc: x@y"), QStringLiteral("a@b\v"), QStringLiteral("a@b\f"),
+                                  QStringLiteral("a@b") + QChar(0), QStringLiteral("a@b") + QChar(0x85), QStringLiteral("<a@b"),
+                                  QStringLiteral("a@b>"), QStringLiteral("a@b") + QChar(0xA0) + QStringLiteral("c")})
+        EXPECT_FALSE(IsValidAddress(unsafe)) << printableAddress(unsafe).toStdString();
+    EXPECT_TRUE(IsValidAddress(QStringLiteral("jos\u00e9+tag@exa-mple.test")));
 }
 
 TEST(SendEngineTest, ResultGridFollowsTheList)

@@ -125,6 +125,14 @@ TEST_F(ListVerifierTest, RowsForEveryKindOfAnswer)
         EXPECT_EQ(results.rowStatus(r), statuses[std::size_t(r - 1)]) << r;
     EXPECT_TRUE(peer.datagrams().join().contains("\x05" "Empty"));   // asked as written, not lower-cased
     EXPECT_EQ(verifier.queriesInFlight(), 0);
+
+    // The delete takes the rows an answer called unavailable and the one without a domain; the row whose
+    // query failed on our side stays.
+    EXPECT_EQ(deleteUnavailableRows(source, results, nullptr), 3);
+    QStringList kept;
+    for (int r = 1; r < results.rowCount(); ++r)
+        kept << results.cell(VerifyEmailColumn, r);
+    EXPECT_EQ(kept, (QStringList{"a@good.test", "d@cname.test", "e@bad..test"}));
 }
 
 TEST_F(ListVerifierTest, RepeatedDomainsComeFromTheCaches)
@@ -283,10 +291,16 @@ TEST_F(ListVerifierTest, DoubleClickTogglesNoAndEmpty)
 
 // ---- deletion and the results file
 
+// One result row: its state text and the status the verification gave it.
+struct ResultRow {
+    const char* state;
+    VerifyStatus status;
+};
+
 struct DeleteCase {
     const char* name;
-    QStringList states;       // the loaded result rows
-    int listRows;             // rows of the list (more than states: a stopped load)
+    QList<ResultRow> results; // the loaded result rows
+    int listRows;             // rows of the list (more than results: a stopped load)
     QStringList keptList;     // column 0 of the list afterwards
     QStringList keptResults;  // the e-mail column of the results afterwards
     int removed;
@@ -298,12 +312,12 @@ TEST_P(DeleteUnavailableTest, CompactsBothGrids)
 {
     const DeleteCase& c = GetParam();
     StringGrid list(2, c.listRows + 1);
-    StringGrid results(VerifyColumnCount, int(c.states.size()) + 1);
+    StringGrid results(VerifyColumnCount, int(c.results.size()) + 1);
     for (int r = 1; r <= c.listRows; ++r)
         list.setRowCells(r, {QStringLiteral("r%1").arg(r), QStringLiteral("x")});
-    for (int r = 1; r <= c.states.size(); ++r) {
-        results.setRowCells(r, {QStringLiteral("r%1").arg(r), "", c.states[r - 1]});
-        results.setRowStatus(r, r);
+    for (int r = 1; r <= c.results.size(); ++r) {
+        results.setRowCells(r, {QStringLiteral("r%1").arg(r), "", c.results[r - 1].state});
+        results.setRowStatus(r, c.results[r - 1].status);
     }
     int steps = 0;
     EXPECT_EQ(deleteUnavailableRows(list, results, [&](int) { ++steps; }), c.removed);
@@ -315,19 +329,31 @@ TEST_P(DeleteUnavailableTest, CompactsBothGrids)
         resultColumn << results.cell(0, r);
     EXPECT_EQ(listColumn, c.keptList);
     EXPECT_EQ(resultColumn, c.keptResults);
-    if (!c.keptResults.first().isEmpty()) {
-        EXPECT_EQ(results.rowStatus(1), c.keptResults.first().mid(1).toInt());   // the status moved along
+    for (int r = 1; r < results.rowCount() && !c.keptResults.first().isEmpty(); ++r) {
+        const int original = c.keptResults[r - 1].mid(1).toInt();
+        EXPECT_EQ(results.rowStatus(r), c.results[original - 1].status);   // the status moved along
     }
 }
+
+constexpr ResultRow ok{"Ok", StatusAvailable};
+constexpr ResultRow noMailServer{"No", StatusUnavailable};
+constexpr ResultRow noDomain{"No", StatusNoDomain};
+constexpr ResultRow timedOut{"No Data", StatusNoAnswer};
+constexpr ResultRow localError{"No", StatusQueryFailed};     // "Error 10051": no route to the DNS server
+constexpr ResultRow markedByUser{"No", StatusNotVerified};
+constexpr ResultRow notVerified{"", StatusNotVerified};
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DeleteUnavailableTest,
     ::testing::Values(
-        DeleteCase{"mixed", {"Ok", "No", "No Data", "No", "Ok"}, 5, {"r1", "r3", "r5"}, {"r1", "r3", "r5"}, 2},
-        DeleteCase{"none_removed", {"Ok", "", "No Data"}, 3, {"r1", "r2", "r3"}, {"r1", "r2", "r3"}, 0},
-        DeleteCase{"all_removed", {"No", "No", "No"}, 3, {""}, {""}, 3},
-        DeleteCase{"stopped_load_keeps_the_rest", {"No", "Ok"}, 5, {"r2", "r3", "r4", "r5"}, {"r2"}, 1},
-        DeleteCase{"stopped_load_all_no", {"No"}, 3, {"r2", "r3"}, {""}, 1}),
+        DeleteCase{"mixed", {ok, noMailServer, timedOut, noDomain, ok, localError}, 6,
+                   {"r1", "r3", "r5", "r6"}, {"r1", "r3", "r5", "r6"}, 2},
+        DeleteCase{"none_removed", {ok, notVerified, timedOut}, 3, {"r1", "r2", "r3"}, {"r1", "r2", "r3"}, 0},
+        DeleteCase{"all_removed", {noMailServer, noDomain, markedByUser}, 3, {""}, {""}, 3},
+        DeleteCase{"dns_server_unreachable_keeps_every_row", {localError, localError, localError}, 3,
+                   {"r1", "r2", "r3"}, {"r1", "r2", "r3"}, 0},
+        DeleteCase{"stopped_load_keeps_the_rest", {noMailServer, ok}, 5, {"r2", "r3", "r4", "r5"}, {"r2"}, 1},
+        DeleteCase{"stopped_load_all_no", {noMailServer}, 3, {"r2", "r3"}, {""}, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerificationResultsFileTest, LinesAreEmailAndState)

@@ -91,6 +91,9 @@ TEST_P(ComposerCombinationTest, PythonReadsStructureAndPayloads)
     EXPECT_TRUE(view["defects"].toArray().isEmpty()) << QJsonDocument(view["defects"].toArray()).toJson().toStdString();
     EXPECT_EQ(view["subject"].toString().trimmed(), message.Subject);   // the line ends in two blanks
     EXPECT_EQ(view["to"].toArray().size(), 2);
+    EXPECT_EQ(view["related_types"].toArray().size(), c.pictures ? 1 : 0);
+    for (const QJsonValue type : view["related_types"].toArray())
+        EXPECT_EQ(type.toString(), "text/html");             // RFC 2387: the root part's type
 
     int leaf = 0;
     if (c.text) {
@@ -354,15 +357,51 @@ TEST(ComposerAttachmentTest, UuencodeLines)
     EXPECT_EQ(QByteArray::fromHex(python.readAllStandardOutput()), data);
 }
 
+// Types "mime.def" lists come from it; others from the desktop's MIME database by name and content (a text
+// file with an unknown extension is text/plain); binary bytes it cannot name stay application/octet-stream.
 TEST(ComposerAttachmentTest, ContentTypesFromMimeDef)
 {
     ExternalMessage message = basicMessage();
     message.MailText = {"body"};
-    message.Attachments = {writeTestFile("photo.jpeg", "j"), writeTestFile("anim.gif", "g"), writeTestFile("notes.xyz", "n"),
-                           writeTestFile("paper.pdf", "p")};
+    message.Attachments = {writeTestFile("photo.jpeg", "j"), writeTestFile("anim.gif", "g"),
+                           writeTestFile("blob.xyz", QByteArray("\0\x01\xff", 3)), writeTestFile("paper.pdf", "p"),
+                           writeTestFile("notes.xyz", "plain notes\r\n")};
     const QJsonObject view = pythonMimeView(compose(message));
-    EXPECT_EQ(view["tree"].toString(),
-              "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf)");
+    EXPECT_EQ(view["tree"].toString().toStdString(),
+              "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf,text/plain)");
+}
+
+// ".png" is not in "mime.def": the desktop's MIME database names it, so the picture shows in the message.
+TEST(ComposerAttachmentTest, PngInlineAndAttachedGoesAsPicture)
+{
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + patternBytes(200);
+    ExternalMessage message = basicMessage();
+    message.TypeContent = TTypeContent::tcHtml;
+    message.Content_Type = "text/html";
+    message.HtmlText = {"<p><img src=\"cid:logo\"></p>"};
+    message.HtmlFiles = {writeTestFile("logo.png", png)};
+    message.HtmlCids = {"logo"};
+    message.Attachments = {writeTestFile("chart.png", png), writeTestFile("blob.xyz", QByteArray("\0\x01\xff", 3))};
+    const QJsonObject view = pythonMimeView(compose(message));
+    EXPECT_EQ(view["tree"].toString().toStdString(),
+              "multipart/mixed(multipart/related(text/html,image/png),image/png,application/octet-stream)");
+    EXPECT_EQ(leafPayload(view, 1), png);
+    EXPECT_EQ(leafPayload(view, 2), png);
+}
+
+TEST(ComposerTest, HtmlDeclaresTheCharsetItIsSentIn)
+{
+    ExternalMessage message = basicMessage();
+    message.TypeContent = TTypeContent::tcHtml;
+    message.Content_Type = "text/html";
+    message.HtmlText = {"<html><head><meta charset=\"utf-8\">",
+                        "<META http-equiv=\"Content-Type\"", " content=\"text/html; charset=UTF-8\">",
+                        "</head><body>Gr\u00fc\u00dfe, charset=utf-8</body></html>"};
+    const QJsonObject view = pythonMimeView(compose(message));
+    EXPECT_EQ(leafPayload(view, 0).replace("\r\n", "\n").toStdString(),
+              "<html><head><meta charset=\"ISO-8859-1\">\n<META http-equiv=\"Content-Type\"\n"
+              " content=\"text/html; charset=ISO-8859-1\">\n"
+              "</head><body>Gr\xfc\xdf" "e, charset=utf-8</body></html>\n\n");
 }
 
 TEST(ComposerAttachmentTest, MissingFileFailsWithoutStream)

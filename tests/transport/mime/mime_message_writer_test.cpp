@@ -13,6 +13,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <ostream>
 #include <string>
@@ -24,6 +25,14 @@ using sorvanta::test::testHome;
 using sorvanta::test::writeTestFile;
 
 namespace {
+
+// The random part of this process's Message-IDs.
+QByteArray processPart()
+{
+    const QByteArray id = MimeMessageWriter::messageId(0, 0, "x");
+    const qsizetype start = id.indexOf(".mail.0.") + 8;
+    return id.mid(start, id.indexOf('@') - start);
+}
 
 // 2026-07-15 10:04:05 UTC, a Wednesday in northern summer.
 constexpr std::time_t SummerNoon = 1784109845;
@@ -188,7 +197,7 @@ TEST(MimeMessageWriterTest, PlainTextMessageIsTheGoldenHeaderAndTheLinesWithOneE
               "Mime-Version: 1.0\r\n"
               "Content-Type: text/plain; charset=\"iso-8859-1\"\r\n"
               "Date: Wed, 15 Jul 2026 10:04:05 +0000\r\n"
-              "Message-ID: <202607151004.mail.7@example.test>\r\n"
+              "Message-ID: <20260715100405.mail.7." + processPart() + "@example.test>\r\n"
               "\r\n"
               "one\r\n"
               "two\r\n"
@@ -267,16 +276,29 @@ TEST_P(MailDateTest, DateCarriesTheOffsetInForceAtThatMoment)
 }
 
 INSTANTIATE_TEST_SUITE_P(Zones, MailDateTest, ::testing::Values(
-    ZoneCase{"utc", "UTC0", SummerNoon, "Wed, 15 Jul 2026 10:04:05 +0000", "202607151004"},
-    ZoneCase{"moscow", "MSK-3", SummerNoon, "Wed, 15 Jul 2026 13:04:05 +0300", "202607151304"},
+    ZoneCase{"utc", "UTC0", SummerNoon, "Wed, 15 Jul 2026 10:04:05 +0000", "20260715100405"},
+    ZoneCase{"moscow", "MSK-3", SummerNoon, "Wed, 15 Jul 2026 13:04:05 +0300", "20260715130405"},
     ZoneCase{"new_york_summer", "EST5EDT,M3.2.0,M11.1.0", SummerNoon, "Wed, 15 Jul 2026 06:04:05 -0400",
-             "202607150604"},
+             "20260715060405"},
     ZoneCase{"new_york_winter", "EST5EDT,M3.2.0,M11.1.0", WinterNight, "Mon, 5 Jan 2026 18:30:00 -0500",
-             "202601051830"},
-    ZoneCase{"india_half_hour", "IST-5:30", WinterNight, "Tue, 6 Jan 2026 05:00:00 +0530", "202601060500"},
+             "20260105183000"},
+    ZoneCase{"india_half_hour", "IST-5:30", WinterNight, "Tue, 6 Jan 2026 05:00:00 +0530", "20260106050000"},
     ZoneCase{"newfoundland_summer", "NST3:30NDT,M3.2.0,M11.1.0", SummerNoon, "Wed, 15 Jul 2026 07:34:05 -0230",
-             "202607150734"}),
+             "20260715073405"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Two runs in one second differ by the message number; two processes by their random part, drawn once per
+// process so the ids of one process stay comparable.
+TEST(MimeMessageWriterTest, MessageIdHasSecondsNumberAndProcessPart)
+{
+    ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(MimeMessageWriter::messageId(SummerNoon, 12, "example.test"),
+              "<20260715100405.mail.12." + processPart() + "@example.test>");
+    EXPECT_TRUE(QRegularExpression("^[0-9A-F]{16}$").match(QString::fromLatin1(processPart())).hasMatch())
+        << processPart().toStdString();
+    EXPECT_NE(MimeMessageWriter::messageId(SummerNoon, 1, "example.test"),
+              MimeMessageWriter::messageId(SummerNoon + 1, 1, "example.test"));
+}
 
 TEST(MimeMessageWriterTest, HeaderTextsCannotAddHeaderLines)
 {
@@ -287,7 +309,8 @@ TEST(MimeMessageWriterTest, HeaderTextsCannotAddHeaderLines)
     const QList<QByteArray> lines = linesOf(writeAll(content));
     EXPECT_TRUE(lines.contains("Subject: Hi  Bcc: victim@example.test"));
     EXPECT_TRUE(lines.contains("To: <a@example.test> X-Evil: 1"));
-    EXPECT_TRUE(lines.contains("Message-ID: <" + messageIdStamp(content.date) + ".mail.7@example.test  >"));
+    EXPECT_TRUE(lines.contains("Message-ID: <" + messageIdStamp(content.date) + ".mail.7." + processPart()
+                               + "@example.test  >"));
 }
 
 TEST(MimeMessageWriterTest, HeaderLineHookSeesAndMayChangeEachLine)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 using namespace dns_fixtures;
@@ -155,3 +156,78 @@ TEST(DnsQueryTest, HandlerMayDeleteTheQuery)
 }
 
 }  // namespace
+
+// ---- a truncated reply is asked for again over TCP, from the same server and port (RFC 7766)
+
+namespace {
+
+QByteArray mxAnswerTo(const QByteArray& query, const QByteArray& exchange)
+{
+    return answering(query, reply(0, 0x8180, "example.com", {mx(pointerTo(12), 10, wireName(exchange))}));
+}
+
+// A TC reply whose sections were cut: only the header and the question.
+QByteArray truncatedAnswerTo(const QByteArray& query)
+{
+    return answering(query, header(0, 0x8380, 1, 3) + question("example.com"));
+}
+
+QByteArray overTcp(const QByteArray& message)
+{
+    return word(int(message.size())) + message;
+}
+
+}  // namespace
+
+TEST(DnsQueryTest, TruncatedReplyIsAnsweredOverTcp)
+{
+    QueryFixture f;
+    f.peer.expectData().respond(truncatedAnswerTo);
+    ASSERT_TRUE(f.start());
+    ScriptedPeer tcp;
+    const QByteArray query = *dns::buildQuery(1, "example.com");
+    tcp.expectBytes(int(query.size()) + 2).respond([](const QByteArray& framed) {
+        return overTcp(mxAnswerTo(framed.mid(2), "mx.example.com"));
+    });
+    ASSERT_TRUE(tcp.listen(f.peer.port()));
+    f.query.MXLookup(QStringLiteral("example.com"));
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(20);
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(tcp.received(0), overTcp(query));
+    EXPECT_EQ(f.query.AnswerType(0), 15);
+    EXPECT_EQ(f.query.MXExchange(f.query.AnswerTag(0)), "mx.example.com");
+}
+
+// When the repeat over TCP fails, the query ends with an error: the cut reply is never taken.
+TEST(DnsQueryTest, FailedTcpRepeatIsAnError)
+{
+    struct TcpCase {
+        const char* name;
+        std::function<void(ScriptedPeer&)> script;   // null: nothing listens on the port
+    };
+    const std::vector<TcpCase> cases = {
+        {"refused", nullptr},
+        {"closed_at_once", [](ScriptedPeer& p) { p.close(); }},
+        {"closed_mid_reply", [](ScriptedPeer& p) { p.expectBytes(10).send(word(200) + "abc").close(); }},
+        {"garbage", [](ScriptedPeer& p) { p.expectBytes(10).send(overTcp("not a dns reply at all")); }},
+        {"truncated_again", [](ScriptedPeer& p) {
+             p.expectBytes(31).respond([](const QByteArray& framed) { return overTcp(truncatedAnswerTo(framed.mid(2))); });
+         }},
+    };
+    for (const TcpCase& row : cases) {
+        QueryFixture f;
+        f.peer.expectData().respond(truncatedAnswerTo);
+        ASSERT_TRUE(f.start());
+        ScriptedPeer tcp;
+        if (row.script) {
+            row.script(tcp);
+            ASSERT_TRUE(tcp.listen(f.peer.port())) << row.name;
+        }
+        f.query.MXLookup(QStringLiteral("example.com"));
+        ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); })) << row.name;
+        pumpEvents(20);
+        ASSERT_EQ(f.results.size(), 1u) << row.name;
+        EXPECT_NE(f.results[0], 0) << row.name;
+    }
+}

@@ -10,6 +10,7 @@
 #include "tests/support/stalled_listener.h"
 #include "tests/support/wait_until.h"
 #include "transport/mime/base64.h"
+#include "transport/net/helo_name.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,8 @@ namespace {
 
 using Event = std::pair<int, QString>;
 
-const QByteArray kLocal = TStarSocket::localHostName().toUtf8();
+// The default greeting over loopback: the host name when it is dotted, else "[127.0.0.1]".
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
 
 std::vector<Event> only(int code, const QString& text)
 {
@@ -160,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         GreetingCase{"case_sensitive_search", "220 hello esmtp\r\n", true, true, "", "EHLO " + kLocal},
         GreetingCase{"own_helo_text", "220 mx\r\n", false, false, "client.example", "HELO client.example"},
         GreetingCase{"empty_helo_text_uses_local_name", "220 mx\r\n", false, false, "", "HELO " + kLocal},
-        GreetingCase{"empty_ehlo_text_stays_empty", "220 ESMTP\r\n", true, false, "", "EHLO "},
+        GreetingCase{"empty_ehlo_text_uses_default_name", "220 ESMTP\r\n", true, false, "", "EHLO " + kLocal},
         GreetingCase{"multiline_banner_first_line_decides", "220-HELLO\r\n220 ESMTP\r\n", true, true, "",
                      "HELO " + kLocal}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -429,6 +431,7 @@ TEST_F(SendMailTest, FirstRecipientComesFromTheListsWhenToAddressIsEmpty)
     EXPECT_TRUE(peer.received(0).endsWith("MAIL FROM:<sender@example.test>\r\nRCPT TO:<cc@example.test>\r\n"));
 }
 
+// Refused before anything is sent: not even the connection is made.
 TEST_F(SendMailTest, LineBreakInAnAddressCannotSmuggleInACommand)
 {
     mail.FROM_Address = "sender@example.test>\r\nRCPT TO:<victim@example.test";
@@ -437,7 +440,10 @@ TEST_F(SendMailTest, LineBreakInAnAddressCannotSmuggleInACommand)
     ASSERT_TRUE(peer.listen());
     start(peer);
     ASSERT_TRUE(waitDone());
-    EXPECT_EQ(peer.received(0), "HELO " + kLocal + "\r\nMAIL FROM:<sender@example.test>\r\n");
+    pumpEvents(20);
+    EXPECT_EQ(peer.connectionCount(), 0);
+    EXPECT_EQ(errors, only(18, "Mail Destination Error: invalid address "
+                               "'sender@example.test>\\x0d\\x0aRCPT TO:<victim@example.test'"));
 }
 
 TEST_F(SendMailTest, NoRecipientAtAllFailsWithoutConnecting)

@@ -103,8 +103,9 @@ TEST_F(SmtpCliTest, PlainMessageGoesOutByteForByte)
         "Mime-Version: 1.0\r\n"
         "Content-Type: text/plain; charset=\"iso-8859-1\"\r\n"
         "Date: Wed, 15 Jul 2026 13:04:05 +0300\r\n"
-        "Message-ID: <202607151304.mail." + QByteArray::number(client.HdrNMessage()) + "@"
-        + TWSocket::LocalHostName().toUtf8() + ">\r\n"   // no HdrMailDomain: the host name stands in
+        "Message-ID: "
+        + MimeMessageWriter::messageId(SummerNoon, client.HdrNMessage(), TWSocket::LocalHostName().toUtf8())
+        + "\r\n"   // no HdrMailDomain: the host name stands in
         "\r\n"
         "Hello,\r\n"
         "see you.\r\n"
@@ -114,6 +115,7 @@ TEST_F(SmtpCliTest, PlainMessageGoesOutByteForByte)
 
 TEST_F(SmtpCliTest, EveryMessageGetsItsOwnMessageId)
 {
+    ScopedManualClock clock(QDateTime::fromSecsSinceEpoch(SummerNoon, QTimeZone::utc()));
     client.HdrMailDomain = "example.test";
     peer.send("220 hi\r\n").expectLine().send("250 hello\r\n");
     for (int message = 0; message < 2; ++message) {
@@ -125,11 +127,17 @@ TEST_F(SmtpCliTest, EveryMessageGetsItsOwnMessageId)
                       [this] { client.MailFrom(); }, [this] { client.RcptTo(); }, [this] { client.Data(); }});
     ASSERT_TRUE(driver.waitForDone(7));
     EXPECT_EQ(driver.done.back(), (Done{smtpData, 0}));
-    const QRegularExpression id("Message-ID: <\\d{12}\\.mail\\.(\\d+)@example\\.test>\\r\\n");
+    // Both messages are composed in the same second of the test's clock.
+    const QRegularExpression id("Message-ID: <(\\d{14})\\.mail\\.(\\d+)\\.([0-9A-F]{16})@example\\.test>\\r\\n");
     QList<int> numbers;
-    for (auto match = id.globalMatch(QString::fromLatin1(peer.received(0))); match.hasNext();)
-        numbers << match.next().captured(1).toInt();
-    ASSERT_EQ(numbers.size(), 2);
+    QStringList stamps;
+    for (auto match = id.globalMatch(QString::fromLatin1(peer.received(0))); match.hasNext();) {
+        const QRegularExpressionMatch found = match.next();
+        stamps << found.captured(1);
+        numbers << found.captured(2).toInt();
+    }
+    ASSERT_EQ(numbers.size(), 2) << peer.received(0).toStdString();
+    EXPECT_EQ(stamps[0], stamps[1]);
     EXPECT_EQ(numbers[1], numbers[0] + 1);
     EXPECT_EQ(numbers[1], client.HdrNMessage());
 }

@@ -7,10 +7,15 @@
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
+#include "tests/transport/composer_test_support.h"
 #include "tests/transport/dns_fixtures.h"
+#include "transport/net/async_socket.h"
+#include "transport/net/helo_name.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +24,7 @@
 using namespace std::chrono_literals;
 using sorvanta::test::closedPort;
 using sorvanta::test::pumpEvents;
+using sorvanta::test::pythonMimeView;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::testHome;
 using sorvanta::test::waitUntil;
@@ -475,9 +481,99 @@ TEST_F(SmtpRelayTest, PerRecipientDataIsConvertedToTheCharset)
     ASSERT_EQ(resultOf(1), relayDelivered);
     const QByteArray all = smtp.receivedAll();
     EXPECT_TRUE(all.contains("To: Reader 1 <reader1@one.test>\r\n"));
-    EXPECT_TRUE(all.contains("Subject: \xCF\xF0\xE8\xE2\xE5\xF2\r\n"));
+    EXPECT_TRUE(all.contains("Subject: =?WINDOWS-1251?Q?=CF=F0=E8=E2=E5=F2?=\r\n")) << all.toStdString();
     EXPECT_TRUE(all.contains("Dear reader 0\r\n"));
     EXPECT_EQ(all.count("Content-Type: application/pdf;"), 2);
+}
+
+// The message of a session as sent after DATA (dot-stuffed, CR LF), without the closing "." line.
+QByteArray messageOf(const QByteArray& session)
+{
+    const qsizetype start = session.indexOf("DATA\r\n") + 6;
+    return session.mid(start, session.indexOf("\r\n.\r\n", start) + 2 - start);
+}
+
+QList<QByteArray> headerLines(const QByteArray& message)
+{
+    return message.left(message.indexOf("\r\n\r\n")).split('\n');
+}
+
+struct HeaderCase {
+    const char* name;
+    const char* charset;
+    QString headerFrom;
+    QString subject;
+    QList<QByteArray> lines;    // header lines as sent, CR included
+    QString readFrom;           // as Python's email package decodes them
+    QString readSubject;
+};
+
+class DirectHeaderTest : public SmtpRelayTest, public ::testing::WithParamInterface<HeaderCase> {};
+
+// Non-ASCII names and subjects go as RFC 2047 encoded words of the message's charset; control characters
+// from merge fields become blanks; ASCII headers go byte for byte as before.
+TEST_P(DirectHeaderTest, HeadersAreEncodedWordsOnlyWhereNeeded)
+{
+    const HeaderCase& c = GetParam();
+    startDns();
+    startSmtp();
+    relay.charSet = c.charset;
+    relay.HeaderFrom = c.headerFrom;
+    relay.setSubject(c.subject);
+    setRecipients({"reader@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered);
+    const QByteArray message = messageOf(smtp.received(0));
+    const QList<QByteArray> lines = headerLines(message);
+    for (const QByteArray& line : c.lines)
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString() << "\n" << message.toStdString();
+    for (const QByteArray& line : lines)
+        EXPECT_LE(line.size(), 78) << line.toStdString();
+    const QJsonObject view = pythonMimeView(message);
+    EXPECT_TRUE(view["defects"].toArray().isEmpty());
+    EXPECT_EQ(view["from"].toString(), c.readFrom);
+    EXPECT_EQ(view["subject"].toString(), c.readSubject);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, DirectHeaderTest,
+    ::testing::Values(
+        HeaderCase{"ascii_byte_for_byte", "iso-8859-1", "\"Ann Lee\" <ann@origin.test>", "Hello, (world) =?x?=",
+                   {"From: \"Ann Lee\" <ann@origin.test>\r", "Subject: Hello, (world) =?x?=\r"},
+                   "Ann Lee <ann@origin.test>", "Hello, (world) =?x?="},
+        HeaderCase{"latin1_name_and_subject", "iso-8859-1", "\"J\u00fcrgen M\u00fcller\" <j@origin.test>",
+                   "Gr\u00fc\u00dfe",
+                   {"From: =?ISO-8859-1?Q?J=FCrgen_M=FCller?= <j@origin.test>\r",
+                    "Subject: =?ISO-8859-1?Q?Gr=FC=DFe?=\r"},
+                   "J\u00fcrgen M\u00fcller <j@origin.test>", "Gr\u00fc\u00dfe"},
+        HeaderCase{"utf8_unquoted_name", "utf-8", "Zo\u00eb, Kim <z@origin.test>", "\u65e5\u672c",
+                   {"From: =?UTF-8?Q?Zo=C3=AB=2C_Kim?= <z@origin.test>\r", "Subject: =?UTF-8?Q?=E6=97=A5=E6=9C=AC?=\r"},
+                   "\"Zo\u00eb, Kim\" <z@origin.test>", "\u65e5\u672c"},
+        HeaderCase{"control_characters_become_blanks", "iso-8859-1", "Ann\tLee <ann@origin.test>",
+                   "A\tB\vC\fD\x1e" "E\u0085" "F\x7fG",
+                   {"From: Ann Lee <ann@origin.test>\r", "Subject: A B C D E F G\r"},
+                   "Ann Lee <ann@origin.test>", "A B C D E F G"},
+        HeaderCase{"long_subject_folds_between_words", "utf-8", "<s@origin.test>",
+                   QString(30, QChar(0x00e9)) + " " + QString(30, QChar(0x00fc)),
+                   {},
+                   "s@origin.test", QString(30, QChar(0x00e9)) + " " + QString(30, QChar(0x00fc))}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SmtpRelayTest, DefaultHeloIsDottedNameOrAddressLiteral)
+{
+    startDns();
+    startSmtp();
+    relay.Signon.clear();
+    setRecipients({"reader@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered);
+    const QString expected = heloNameFor(TWSocket::LocalHostName(), "127.0.0.1");
+    EXPECT_TRUE(smtp.received(0).startsWith("HELO " + expected.toUtf8() + "\r\n")) << smtp.received(0).toStdString();
+    if (!TWSocket::LocalHostName().contains('.')) {
+        EXPECT_EQ(expected, "[127.0.0.1]");
+    }
 }
 
 TEST_F(SmtpRelayTest, LongBodyLinesArriveWrapped)

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads one message from stdin (the DATA stream as sent: dot-stuffed, CR LF) and prints, as JSON, its
-MIME tree as Python's email package sees it, every defect it found, the decoded headers and, for every
-leaf part, its type, charset, file name, transfer encoding and decoded payload in hex."""
+MIME tree as Python's email package sees it, every defect it found, the decoded headers, the "type"
+parameter of every multipart/related part and, for every leaf part, its type, charset, file name, transfer
+encoding and decoded payload in hex."""
 import email
 import email.policy
 import json
@@ -21,8 +22,11 @@ def tree(part):
 
 defects = []
 leaves = []
+related_types = []
 for part in message.walk():
     defects += [type(d).__name__ for d in part.defects]
+    if part.get_content_type() == "multipart/related":
+        related_types.append(part.get_param("type") or "")
     if part.is_multipart():
         continue
     payload = part.get_payload(decode=True) or b""
@@ -42,5 +46,7 @@ print(json.dumps({
     "to": [str(v) for v in message.get_all("To", [])],
     "cc": [str(v) for v in message.get_all("cc", [])],
     "subject": str(message["Subject"] or ""),
+    "date": str(message["Date"] or ""),
+    "related_types": related_types,
     "leaves": leaves,
 }))

@@ -1,0 +1,95 @@
+// The project editor's "WYSIWYG HTML Editor" page: the toolbar pnlWBtools (each control runs the command of
+// its Tag) over the engine view WB (html_view.h). It loads the project's ".htm" or builds the page from the
+// plain body on its first showing, imports HTML files with their pictures, saves the page's source and opens
+// the preview in the default browser. The editor (message_form.h) owns it and gets tool codes 5 and 6 posted
+// when a page has loaded; every command that changes the page emits projectModified.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class HtmlView;
+class QComboBox;
+class QToolButton;
+class TFontComboBox;
+class TGoToWeb;
+
+class HtmlEditorPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // editor: the window that gets WM_TOOLCOMMAND 5 and 6 when a page has loaded.
+    explicit HtmlEditorPage(QWidget* editor, QWidget* parent = nullptr);
+
+    enum ToolbarTag {
+        TagOpen = 1, TagBold = 3, TagItalic, TagUnderline, TagFontColour, TagLeft, TagCenter, TagRight,
+        TagOutdent, TagIndent, TagImage, TagLink, TagTable, TagBackground, TagFontName, TagFontSize, TagPreview,
+    };
+
+    QWidget* pnlWBtools;
+    QToolButton* sbOpen;
+    TFontComboBox* cbFontName;
+    QComboBox* cbFontSize;
+    TGoToWeb* GoToWeb1;
+
+    // WB, made with the first page (the engine starts only when an HTML body is shown); null until then.
+    HtmlView* view() const { return m_view; }
+
+    // A project was filled in: HtmlShown, ImportPending and DocumentReady are cleared.
+    void resetForProject();
+    // The first showing for this project: the ".htm" file, else plainBody (or "Enter ... ") as HTML source.
+    void showFirstTime(const QString& plainBody);
+    bool HtmlShown() const { return m_shown; }
+    bool DocumentReady() const;
+
+    bool HtmlModified();
+    // The page's source into fileName; "Fail to save HTML source" when it cannot be had or written. A page
+    // that never loaded writes nothing and counts as saved.
+    bool SaveHtmlSource(const QString& fileName);
+    // The file or address path copied into the picture folder; path := the copy on success.
+    bool CopyImageToProject(QString& path);
+
+    void ToolbarCommand(int tag);
+    void ImportLoaded();    // tool code 5
+    void PageLoaded();      // tool code 6
+    void OpenCommand();     // tool code 7 and sbOpen
+    // A merge placeholder at the selection (Insert and the chooser's drop); nothing until a page is ready.
+    void insertPlaceholder(const QString& placeholder);
+    void focusPage();
+
+    // Dialog answers that tests give in place of the user.
+    struct Choosers {
+        std::function<QString(QWidget* parent)> htmlFile;      // odHtml: empty when cancelled
+        std::function<QString(QWidget* parent)> pictureFile;   // pictOD: empty when cancelled
+        std::function<bool(QString& address)> linkAddress;     // InputFormExecute for a link
+        std::function<std::optional<QString>(QWidget* parent)> table;   // T_Tables
+    };
+    void setChoosers(Choosers choosers);
+
+signals:
+    void projectModified();
+
+private:
+    void buildToolbar();
+    QToolButton* addToolButton(const char* name, const QString& caption, const QString& hint, int tag);
+    HtmlView* ensureView();
+    void documentCompleted();
+    void showLoadFailure(const QString& reason);
+    void followCaret();
+    void runCommand(int tag);
+    void chooseColourCommand(bool background);
+    void insertPicture();
+    void insertLink();
+    void insertTable();
+    void preview();
+    QString pictureFolder() const;
+
+    QWidget* m_editor;
+    HtmlView* m_view = nullptr;
+    Choosers m_choosers;
+    bool m_shown = false;           // HtmlShown
+    bool m_importPending = false;   // ImportPending
+};

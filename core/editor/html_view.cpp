@@ -1,0 +1,385 @@
+// The HTML page's engine: loading, design mode, editing commands with time-outs, the dirty flag, the Enter
+// swap and the placeholder drop.
+
+#include "core/editor/html_view.h"
+
+#include "core/editor/placeholder_drag.h"
+#include "platform/text_file.h"
+
+#include <QChildEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+
+#include <memory>
+
+namespace {
+
+// setHtml hands the page over as a percent-encoded data: address, which the engine takes only up to 2 MB;
+// bigger pages are opened as files (the engine then reads them as UTF-8, which is how the program writes them).
+constexpr qsizetype kLargestDataAddress = 1900 * 1000;
+
+// A text as a script string literal.
+QString literal(const QString& text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// Design mode, and a watch that marks the page dirty on every change of its tree, its attributes or its text.
+const char kPrepareScript[] = R"(
+(function () {
+  if (!window.sorvantaWatch) {
+    window.sorvantaDirty = false;
+    window.sorvantaWatch = new MutationObserver(function () { window.sorvantaDirty = true; });
+    window.sorvantaWatch.observe(document, {subtree: true, childList: true, attributes: true, characterData: true});
+  }
+  document.designMode = 'on';
+  return true;
+})())";
+
+const char kSourceScript[] = R"(
+(function () {
+  var type = document.doctype ? new XMLSerializer().serializeToString(document.doctype) + '\n' : '';
+  return type + document.documentElement.outerHTML;
+})())";
+
+const char kInsertHtmlScript[] = R"(
+(function (markup) {
+  var selection = window.getSelection();
+  if (!selection.rangeCount) {
+    var end = document.createRange();
+    end.selectNodeContents(document.body);
+    end.collapse(false);
+    selection.addRange(end);
+  }
+  var range = selection.getRangeAt(0);
+  var fragment = range.createContextualFragment(markup);
+  var last = fragment.lastChild;
+  range.deleteContents();
+  range.insertNode(fragment);
+  if (last) {
+    range.setStartAfter(last);
+    range.collapse(true);
+    selection.removeAllRanges();
+    selection.addRange(range);
+  }
+  return true;
+})(%1))";
+
+}  // namespace
+
+HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent)
+{
+    setObjectName(QStringLiteral("WB"));
+    QWebEngineSettings* options = settings();
+    options->setAttribute(QWebEngineSettings::JavascriptEnabled, false);   // page scripts never run
+    options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    options->setDefaultTextEncoding(QStringLiteral("UTF-8"));
+    setAcceptDrops(true);
+    m_loadTimer.setSingleShot(true);
+    connect(&m_loadTimer, &QTimer::timeout, this, &HtmlView::loadTimedOut);
+    connect(this, &QWebEngineView::loadStarted, this, [this] { m_ready = false; });
+    connect(this, &QWebEngineView::loadFinished, this, &HtmlView::pageLoadFinished);
+    connect(page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
+        m_ready = false;
+        m_loadTimer.stop();
+        emit loadFailed(tr("The HTML editor's engine stopped."));
+    });
+}
+
+// ---- loading ----
+
+bool HtmlView::loadHtmlFile(const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    const QUrl address = QUrl::fromLocalFile(info.absoluteFilePath());
+    std::optional<QString> text;
+    if (info.size() <= kLargestDataAddress) {
+        text = readTextFile(path, error);
+        if (!text)
+            return false;
+    }
+    startLoad();
+    m_documentPath = path;
+    if (text && text->toUtf8().toPercentEncoding().size() <= kLargestDataAddress)
+        setHtml(*text, address);
+    else
+        load(address);
+    return true;
+}
+
+void HtmlView::loadSource(const QString& baseFolder, const QString& source)
+{
+    startLoad();
+    m_documentPath.clear();
+    setHtml(source, QUrl::fromLocalFile(QDir(baseFolder).absolutePath() + u'/'));
+}
+
+void HtmlView::forgetDocument()
+{
+    m_ready = false;
+    m_dirty = false;
+    m_documentPath.clear();
+}
+
+void HtmlView::startLoad()
+{
+    m_ready = false;
+    m_dirty = false;
+    m_loadTimer.start(m_loadTimeoutMs);
+}
+
+void HtmlView::pageLoadFinished(bool ok)
+{
+    if (!m_loadTimer.isActive())
+        return;   // a late answer after the time-out, or a navigation that was not ours
+    m_loadTimer.stop();
+    if (!ok || !runScript(QString::fromLatin1(kPrepareScript)).value_or(false).toBool()) {
+        emit loadFailed(tr("The HTML page could not be loaded."));
+        return;
+    }
+    watchInputWidget();
+    m_ready = true;
+    emit documentCompleted();
+}
+
+void HtmlView::loadTimedOut()
+{
+    stop();
+    emit loadFailed(tr("The HTML page did not finish loading."));
+}
+
+// ---- the page's state ----
+
+bool HtmlView::dirty()
+{
+    if (m_dirty)
+        return true;
+    // An unanswered question counts as a change: better a needless save than a lost edit.
+    return runScript(QStringLiteral("window.sorvantaDirty === true")).value_or(true).toBool();
+}
+
+std::optional<QString> HtmlView::htmlSource()
+{
+    const std::optional<QVariant> source = runScript(QString::fromLatin1(kSourceScript));
+    if (!source || source->typeId() != QMetaType::QString)
+        return std::nullopt;
+    return source->toString();
+}
+
+void HtmlView::markSaved()
+{
+    m_dirty = false;
+    runScript(QStringLiteral("window.sorvantaWatch && window.sorvantaWatch.takeRecords(); "
+                             "window.sorvantaDirty = false; true"));
+}
+
+// ---- commands ----
+
+std::optional<QVariant> HtmlView::runScript(const QString& script, int timeoutMs)
+{
+    struct Answer {
+        bool arrived = false;
+        QVariant value;
+        QEventLoop loop;
+    };
+    auto answer = std::make_shared<Answer>();
+    std::weak_ptr<Answer> waiting = answer;
+    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [waiting](const QVariant& value) {
+        if (auto pending = waiting.lock()) {   // a late answer after the time-out is dropped
+            pending->arrived = true;
+            pending->value = value;
+            pending->loop.quit();
+        }
+    });
+    QPointer<HtmlView> self(this);
+    QTimer::singleShot(timeoutMs, &answer->loop, &QEventLoop::quit);
+    if (!answer->arrived)
+        answer->loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!self || !answer->arrived)
+        return std::nullopt;
+    return answer->value;
+}
+
+bool HtmlView::execCommand(const QString& name, const QString& value)
+{
+    if (!m_ready)
+        return false;
+    m_dirty = true;
+    // Without a selection (a page not clicked yet) the command works at the end of the body.
+    const QString script = QStringLiteral(
+        "(function () { var s = getSelection(); if (!s.rangeCount && document.body) { var r = document.createRange();"
+        " r.selectNodeContents(document.body); r.collapse(false); s.addRange(r); }"
+        " return document.execCommand(%1, false, %2); })()").arg(literal(name), literal(value));
+    return runScript(script).value_or(false).toBool();
+}
+
+QString HtmlView::queryCommandValue(const QString& name)
+{
+    if (!m_ready)
+        return {};
+    const QString script = QStringLiteral("String(document.queryCommandValue(%1))").arg(literal(name));
+    return runScript(script).value_or(QString()).toString();
+}
+
+void HtmlView::queryFontAtCaret(std::function<void(const QString& size, const QString& name)> answer)
+{
+    if (!m_ready)
+        return;
+    QPointer<HtmlView> self(this);
+    page()->runJavaScript(
+        QStringLiteral("[String(document.queryCommandValue('FontSize')), String(document.queryCommandValue('FontName'))]"),
+        QWebEngineScript::ApplicationWorld, [self, answer](const QVariant& value) {
+            const QStringList values = value.toStringList();
+            if (self && values.size() == 2)
+                answer(values[0], values[1]);
+        });
+}
+
+bool HtmlView::insertHtml(const QString& html)
+{
+    if (!m_ready)
+        return false;
+    m_dirty = true;
+    return runScript(QString::fromLatin1(kInsertHtmlScript).arg(literal(html))).value_or(false).toBool();
+}
+
+bool HtmlView::insertText(const QString& text)
+{
+    return execCommand(QStringLiteral("insertText"), text);
+}
+
+bool HtmlView::setBackgroundColour(const QString& colour)
+{
+    if (!m_ready)
+        return false;
+    m_dirty = true;
+    return runScript(QStringLiteral("document.body ? (document.body.bgColor = %1, true) : false").arg(literal(colour)))
+        .value_or(false).toBool();
+}
+
+std::optional<QStringList> HtmlView::pictureSources()
+{
+    const std::optional<QVariant> sources = runScript(
+        QStringLiteral("Array.prototype.map.call(document.images, function (i) { return i.src || ''; })"));
+    if (!sources)
+        return std::nullopt;
+    return sources->toStringList();
+}
+
+bool HtmlView::setPictureSources(const QStringList& sources)
+{
+    m_dirty = true;
+    const QString script = QStringLiteral(
+        "(function (s) { var p = document.images; for (var i = 0; i < p.length && i < s.length; ++i)"
+        " if (p[i].getAttribute('src') !== s[i]) p[i].setAttribute('src', s[i]); return true; })(%1)")
+        .arg(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(sources)).toJson(QJsonDocument::Compact)));
+    return runScript(script).value_or(false).toBool();
+}
+
+bool HtmlView::setTitle(const QString& title)
+{
+    m_dirty = true;
+    return runScript(QStringLiteral("document.title = %1; true").arg(literal(title))).value_or(false).toBool();
+}
+
+bool HtmlView::clearBodyStyleProperty(const QString& property)
+{
+    const QString script = QStringLiteral(
+        "(function (p) { if (!document.body) return false; var was = window.sorvantaDirty;"
+        " document.body.style.setProperty(p, ''); if (window.sorvantaWatch) window.sorvantaWatch.takeRecords();"
+        " window.sorvantaDirty = was; return true; })(%1)").arg(literal(property));
+    return runScript(script).value_or(false).toBool();
+}
+
+// ---- keys, mouse and drops inside the page ----
+
+// The engine takes input through a child widget that it makes (and may make again): watch each one.
+void HtmlView::watchInputWidget()
+{
+    if (QWidget* input = focusProxy())
+        input->installEventFilter(this);
+}
+
+bool HtmlView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished)
+        QTimer::singleShot(0, this, &HtmlView::watchInputWidget);
+    return QWebEngineView::event(event);
+}
+
+bool HtmlView::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (handleKeyPress(static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+        if (m_ready)
+            emit caretMayHaveMoved();
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return handleDrag(event);
+    default:
+        break;
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+// Enter inserts a line break, Shift+Enter a new paragraph. Any other typed key is a change of the page.
+bool HtmlView::handleKeyPress(QKeyEvent* event)
+{
+    if (!m_ready)
+        return false;
+    m_dirty = m_dirty || !event->text().isEmpty() || event->key() == Qt::Key_Delete
+              || event->key() == Qt::Key_Backspace;
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    execCommand(shift ? QStringLiteral("insertParagraph") : QStringLiteral("insertLineBreak"));
+    return true;
+}
+
+void HtmlView::dragEnterEvent(QDragEnterEvent* event)
+{
+    handleDrag(event);
+}
+
+void HtmlView::dragMoveEvent(QDragMoveEvent* event)
+{
+    handleDrag(event);
+}
+
+void HtmlView::dropEvent(QDropEvent* event)
+{
+    handleDrag(event);
+}
+
+// Only the merge-field chooser's placeholders are taken (other drags, files among them, would replace the
+// page); the placeholder goes in at the selection, the clipboard untouched.
+bool HtmlView::handleDrag(QEvent* event)
+{
+    const std::optional<QString> placeholder = acceptPlaceholderDrag(event, PlaceholderSource::MergeChooser);
+    if (!placeholder) {
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Drop)
+        emit placeholderDropped(*placeholder);
+    return true;
+}

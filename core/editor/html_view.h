@@ -1,0 +1,86 @@
+// The HTML page's engine: WB, a QWebEngineView whose page goes into design mode after every load. Page
+// scripts never run (JavaScript is off for the page); the editor's own commands run in a script world of the
+// application's own. Every call into the engine waits with a time-out and answers nullopt or false when none
+// came. The page accepts drags only of merge placeholders from the merge-field chooser; Enter inserts a line
+// break and Shift+Enter a new paragraph, as editing commands on the key press.
+#pragma once
+
+#include "core/editor/html_body_rules.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEngineView>
+
+#include <functional>
+#include <optional>
+
+class HtmlView : public QWebEngineView, public HtmlBodyDocument {
+    Q_OBJECT
+
+public:
+    explicit HtmlView(QWidget* parent = nullptr);
+
+    static constexpr int ScriptTimeoutMs = 5000;
+    static constexpr int LoadTimeoutMs = 30000;
+
+    // The ".htm" or imported file, decoded as every text file of the program, with its folder as the base.
+    bool loadHtmlFile(const QString& path, QString* error = nullptr);
+    // NewBlankDocument and the first showing: source as the whole page, with the folder baseFolder as its base.
+    void loadSource(const QString& baseFolder, const QString& source);
+    // Another project is in the editor: the page shown so far is no longer its body and is never saved.
+    void forgetDocument();
+    // The file the page came from, or empty for a blank page.
+    QString documentPath() const { return m_documentPath; }
+    void setLoadTimeout(int ms) { m_loadTimeoutMs = ms; }
+
+    bool documentReady() const override { return m_ready; }
+    bool dirty() override;
+    std::optional<QString> htmlSource() override;
+    void markSaved() override;
+    void markDirty() { m_dirty = true; }
+
+    std::optional<QVariant> runScript(const QString& script, int timeoutMs = ScriptTimeoutMs);
+    bool execCommand(const QString& name, const QString& value = QString());
+    QString queryCommandValue(const QString& name);
+    // The "FontSize" and "FontName" values at the caret, answered later without waiting (nothing when the
+    // page does not answer or is gone).
+    void queryFontAtCaret(std::function<void(const QString& size, const QString& name)> answer);
+    // Inserts markup as a parsed fragment at the selection, so its attributes stay as written.
+    bool insertHtml(const QString& html);
+    bool insertText(const QString& text);
+    bool setBackgroundColour(const QString& colour);
+    std::optional<QStringList> pictureSources();
+    bool setPictureSources(const QStringList& sources);   // by position in the picture collection
+    bool setTitle(const QString& title);
+    // Sets one inline style property of the body to empty, leaving the page as clean as it was.
+    bool clearBodyStyleProperty(const QString& property);
+
+signals:
+    void documentCompleted();              // loaded and in design mode
+    void loadFailed(const QString& reason);
+    void caretMayHaveMoved();              // a key or mouse release in the page: the toolbar follows
+    void placeholderDropped(const QString& placeholder);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void startLoad();
+    void pageLoadFinished(bool ok);
+    void loadTimedOut();
+    bool handleDrag(QEvent* event);
+    bool handleKeyPress(QKeyEvent* event);
+    void watchInputWidget();
+
+    QTimer m_loadTimer;
+    QString m_documentPath;
+    int m_loadTimeoutMs = LoadTimeoutMs;
+    bool m_ready = false;   // DocumentReady
+    bool m_dirty = false;   // changed through the editor (commands, keys, drops) since load or save
+};

@@ -1,0 +1,38 @@
+// How the import wizard cuts a text line into fields. Delimited: a field runs to the next character of the
+// delimiter set; quotes mean nothing and fields keep their blanks. Fixed width: a break mask of one character
+// per text column, "1" marking a break after that column. Pure functions: no files, no windows.
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// The delimiter bits the wizard keeps.
+enum DelimiterBit {
+    DelimiterSemicolon = 1,
+    DelimiterComma = 2,
+    DelimiterTab = 4,
+    DelimiterSpace = 8,
+    DelimiterOther = 16,
+    DelimiterConsecutiveAsOne = 32,
+};
+
+// The delimiter characters the bits choose: ";" "," tab " " and other (when set and not null).
+QString delimiterCharacters(int bits, QChar other);
+
+// The fields of line: after each field one delimiter is skipped, or with consecutiveAsOne every following
+// delimiter character. A delimiter that ends the line adds no field; one that starts it gives an empty
+// first field; an empty line has no field; an empty set leaves the line whole.
+QStringList splitDelimitedLine(QStringView line, QStringView delimiters, bool consecutiveAsOne);
+// The number of fields splitDelimitedLine gives, counted without building them.
+int delimitedFieldCount(QStringView line, QStringView delimiters, bool consecutiveAsOne);
+
+// The fields of line by mask: from each position p the field runs up to and including the next "1", or to
+// the end of the mask. A line shorter than the mask gives short or empty fields; text beyond it is dropped.
+QStringList splitFixedWidthLine(QStringView line, QStringView mask);
+
+// The mask cut or blank-padded to width characters (breaks within width survive).
+QString fitBreakMask(const QString& mask, int width);
+// The mask with the break after column (0-based) switched; a column outside the mask changes nothing.
+QString toggleBreak(const QString& mask, int column);

@@ -1,0 +1,173 @@
+// The import wizard's model: see import_wizard_model.h.
+
+#include "lists/import_wizard_model.h"
+
+#include "dbase/dbf_error.h"
+#include "lists/import_splitters.h"
+#include "lists/import_text_file.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Indexed by step - 1.
+constexpr ImportStepFacts StepTable[] = {
+    {ImportPage::File, " 1 / 4", false, true},
+    {ImportPage::Source, " 2 / 4", true, true},
+    {ImportPage::FixedWidth, " 3 / 4", true, true},
+    {ImportPage::Delimited, " 3 / 4", true, true},
+    {ImportPage::Import, " 4 / 4", true, false},
+};
+
+}  // namespace
+
+bool opensAsTable(const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix != QLatin1String("dbf") && suffix != QLatin1String("db"))
+        return false;
+    TDbf table;
+    table.setTableName(fileName);
+    table.setReadOnly(true);
+    try {
+        table.Open();
+    } catch (const EDbfError&) {
+        return false;
+    }
+    return true;
+}
+
+ImportStepFacts ImportWizardModel::facts() const
+{
+    return StepTable[m_step - 1];
+}
+
+void ImportWizardModel::setStep(int step)
+{
+    Q_ASSERT(step >= 1 && step <= 5);
+    m_step = step;
+}
+
+bool ImportWizardModel::chooseFile(const QString& typedName)
+{
+    closeTable();
+    if (typedName.isEmpty() || !QFileInfo(typedName).isFile())
+        return false;
+    m_fileName = typedName;
+    m_kind = ImportKind::Undecided;
+    setStep(2);
+    return true;
+}
+
+QString ImportWizardModel::enterSource()
+{
+    if (m_kind == ImportKind::Undecided)
+        m_kind = opensAsTable(m_fileName) ? ImportKind::Table : ImportKind::Delimited;
+    if (!isTable())
+        return readLines();
+    m_lines.clear();
+    closeTable();
+    m_previewTable.setTableName(m_fileName);
+    m_previewTable.setReadOnly(true);
+    try {
+        m_previewTable.Open();
+    } catch (const EDbfError& failure) {
+        return failure.message();
+    }
+    return QString();
+}
+
+QString ImportWizardModel::readLines()
+{
+    ImportTextFile file = readImportTextFile(m_fileName, m_dos);
+    m_lines = std::move(file.lines);
+    return file.ok ? QString() : file.error;
+}
+
+QString ImportWizardModel::setDos(bool dos)
+{
+    m_dos = dos;
+    return isTable() ? QString() : readLines();
+}
+
+int ImportWizardModel::startRowMaximum()
+{
+    if (!isTable())
+        return int(m_lines.size());
+    return int(std::clamp<qint64>(m_previewTable.RecordCount(), 1, std::numeric_limits<int>::max()));
+}
+
+void ImportWizardModel::leaveSource(bool delimited, int startRow)
+{
+    closeTable();
+    if (!isTable())
+        m_kind = delimited ? ImportKind::Delimited : ImportKind::FixedWidth;
+    m_startRow = std::max(startRow, 1);
+    setStep(isTable() ? 5 : m_kind == ImportKind::Delimited ? 4 : 3);
+}
+
+int ImportWizardModel::fixedWidth() const
+{
+    qsizetype width = 0;
+    for (const QString& line : m_lines)
+        width = std::max(width, line.size());
+    return int(width);
+}
+
+void ImportWizardModel::enterFixedWidth()
+{
+    m_mask = fitBreakMask(m_mask, fixedWidth());
+}
+
+void ImportWizardModel::toggleBreakAfter(int column)
+{
+    m_mask = toggleBreak(m_mask, column);
+}
+
+void ImportWizardModel::leaveFixedWidth()
+{
+    setStep(5);
+}
+
+int ImportWizardModel::shownDelimiterBits() const
+{
+    return m_delimiterBits == 0 ? int(DelimiterSemicolon) : m_delimiterBits;
+}
+
+void ImportWizardModel::leaveDelimiters(int bits, const QString& otherText)
+{
+    m_delimiterBits = bits;
+    if (!otherText.isEmpty())
+        m_other = otherText.front();
+    setStep(5);
+}
+
+LineSplitter ImportWizardModel::lineSplitter() const
+{
+    if (m_kind == ImportKind::FixedWidth)
+        return [mask = m_mask](const QString& line) { return splitFixedWidthLine(line, mask); };
+    return [delimiters = delimiterCharacters(m_delimiterBits, m_other),
+            consecutiveAsOne = (m_delimiterBits & DelimiterConsecutiveAsOne) != 0](const QString& line) {
+        return splitDelimitedLine(line, delimiters, consecutiveAsOne);
+    };
+}
+
+ImportResult ImportWizardModel::runImport(StringGrid& grid, const ImportProgress& progress)
+{
+    if (isTable())
+        return importTable(grid, m_fileName, m_startRow, progress);
+    return importTextLines(grid, m_lines, m_startRow, lineSplitter(), progress);
+}
+
+void ImportWizardModel::back()
+{
+    closeTable();
+    switch (m_step) {
+    case 1: return;
+    case 2: setStep(1); return;
+    case 3:
+    case 4: setStep(2); return;
+    case 5: setStep(isTable() ? 2 : m_kind == ImportKind::Delimited ? 4 : 3); return;
+    }
+    Q_UNREACHABLE();
+}

@@ -1,0 +1,43 @@
+// Writing imported records into the list grid: an empty list (two rows, row 1 blank) is filled from row 1,
+// any other list is appended to; new columns get the titles "Column#n", the old ones keep theirs. Rows go
+// through the grid's bulk append. An import that adds nothing, or fails part-way, leaves the list as it was.
+// No windows: the caller is told the rows written every few hundred rows and may pump events then.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class StringGrid;
+
+// Told the number of rows written so far.
+using ImportProgress = std::function<void(int rowsWritten)>;
+// The fields of one text line.
+using LineSplitter = std::function<QStringList(const QString& line)>;
+
+// Two rows whose row 1 is blank after trimming every cell.
+bool isEmptyList(const StringGrid& grid);
+
+// Where an import of count records starts and the row count it leaves; count 0 changes nothing.
+struct ImportPlacement {
+    int firstRow = 0;
+    int rowCount = 0;
+};
+ImportPlacement placeImport(const StringGrid& grid, int count);
+
+struct ImportResult {
+    bool ok = true;
+    QString error;      // why the import failed; the list is as it was
+    int rowsWritten = 0;
+};
+
+// Lines from startRow (1-based, 1 when below 2) to the last, one row each, empty lines as blank rows.
+// A start row past the last line writes nothing.
+ImportResult importTextLines(StringGrid& grid, const QStringList& lines, int startRow, const LineSplitter& split,
+                             const ImportProgress& progress = {});
+
+// The records of a table from startRow (1-based among the records shown, deleted ones left out), one row
+// each with the text of every field. The table is opened read-only; it never changes. A field that cannot be
+// read leaves its cell empty; a table that does not open, or fails part-way, imports nothing.
+ImportResult importTable(StringGrid& grid, const QString& fileName, int startRow, const ImportProgress& progress = {});

@@ -1,0 +1,392 @@
+// The HTML page on the web engine inside the project editor, each case checked on the saved ".htm": a new
+// html project's first showing, formatting a selection, an import with its pictures, a page script that must
+// not run, the Enter swap, a merge-field drop, a failed save and the preview in a fake browser.
+
+#include "controls/font_combo_box.h"
+#include "controls/go_to_web.h"
+#include "core/editor/html_editor_page.h"
+#include "core/editor/html_view.h"
+#include "core/editor/message_form.h"
+#include "core/editor/placeholder_drag.h"
+#include "core/frame/main_form.h"
+#include "core/base/tool_commands.h"
+#include "core/base/user_messages.h"
+#include "core/project/project_attachments.h"
+#include "core/project/project_files.h"
+#include "core/sending/html_images.h"
+#include "core/settings/ini_info.h"
+#include "tests/core/modal_dialogs.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_home.h"
+#include "tests/support/wait_until.h"
+#include "tests/support/web_engine_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using sorvanta::test::MessageBoxRecorder;
+using sorvanta::test::onNextModalOf;
+using sorvanta::test::readFileBytes;
+using sorvanta::test::testHome;
+using sorvanta::test::waitUntil;
+using sorvanta::test::writeFileBytes;
+
+const bool engineReady = (sorvanta::test::prepareWebEngineForTests(), true);
+
+constexpr int kPageWaitMs = 20000;
+
+class HtmlPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(engineReady);
+        savedDefaults = DefaultIniInfo;
+        DefaultIniInfo = DefaultIniInfoValues();
+        DefaultIniInfo.PathPro = testHome();
+        form = std::make_unique<TMainForm>();
+        form->show();
+    }
+    void TearDown() override
+    {
+        if (NewMod2MessageForm)
+            NewMod2MessageForm->cbModi->setChecked(false);
+        form.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        DefaultIniInfo = savedDefaults;
+        ProjectIniInfo = TIniInfo();
+        ProjectAttachments.clear();
+    }
+
+    // Opens "Mailing" as an html project; htm: its ".htm" file, none when empty.
+    TNewMod2MessageForm* openHtmlProject(const QByteArray& htm, const QByteArray& plainBody = "Dear [Column#1],\r\n")
+    {
+        writeFileBytes(testHome() + "Mailing.eml", "[Common]\r\nSubject=Hello\r\nHtml=1\r\n");
+        writeFileBytes(testHome() + "Mailing.txt", "Ann;ann@example.com\r\n");
+        writeFileBytes(testHome() + "Mailing.mml", plainBody);
+        if (!htm.isEmpty())
+            writeFileBytes(testHome() + "Mailing.htm", htm);
+        EXPECT_EQ(OpenProject(testHome() + "Mailing.eml", false), OpenProjectOutcome::Opened);
+        editor = NewMod2MessageForm;
+        EXPECT_TRUE(waitForPage());
+        return editor;
+    }
+
+    HtmlView* view() const { return editor->htmlPage->view(); }
+
+    // Waits until the page is ready and the editor has had its page-loaded follow-up.
+    bool waitForPage()
+    {
+        const bool ready = waitUntil([&] { return view() && view()->documentReady(); }, kPageWaitMs);
+        QCoreApplication::processEvents();
+        return ready;
+    }
+
+    QString source() { return view()->htmlSource().value_or("<no answer>"); }
+
+    void selectElementText(const QString& id)
+    {
+        ASSERT_TRUE(view()->runScript("var r = document.createRange(); r.selectNodeContents(document.getElementById('"
+                                      + id + "')); getSelection().removeAllRanges(); getSelection().addRange(r); true")
+                        .value_or(false).toBool());
+    }
+
+    void caretAtEndOf(const QString& id)
+    {
+        ASSERT_TRUE(view()->runScript("var r = document.createRange(); r.selectNodeContents(document.getElementById('"
+                                      + id + "')); r.collapse(false); getSelection().removeAllRanges();"
+                                      " getSelection().addRange(r); true").value_or(false).toBool());
+    }
+
+    QByteArray savedHtml()
+    {
+        EXPECT_TRUE(editor->SaveProject(false));
+        return readFileBytes(testHome() + "Mailing.htm");
+    }
+
+    MessageBoxRecorder boxes{IDOK};
+    std::unique_ptr<TMainForm> form;
+    TNewMod2MessageForm* editor = nullptr;
+    TIniInfo savedDefaults;
+};
+
+TEST_F(HtmlPageTest, FirstShowingTakesThePlainBodyAsSourceAndSavesIt)
+{
+    openHtmlProject({}, "<b>Dear</b> [Column#1] & co\r\n");
+    ASSERT_NE(view(), nullptr);
+    EXPECT_EQ(editor->pcl->currentWidget(), editor->tsHtml);
+    EXPECT_TRUE(editor->htmlPage->HtmlShown());
+    EXPECT_TRUE(editor->htmlPage->HtmlModified());   // no ".htm" yet
+    const QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("<b>Dear</b> [Column#1] &amp; co")) << saved.constData();
+    EXPECT_TRUE(saved.endsWith("</html>\r\n"));
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
+    EXPECT_FALSE(editor->cbModi->isChecked());
+}
+
+TEST_F(HtmlPageTest, NewProjectSwitchedToHtmlReadsEnter)
+{
+    ASSERT_EQ(OpenProject(testHome() + "*.eml", true), OpenProjectOutcome::Opened);
+    editor = NewMod2MessageForm;
+    editor->BoxTypeMes->setCurrentIndex(1);
+    emit editor->BoxTypeMes->activated(1);
+    ASSERT_TRUE(waitForPage());
+    EXPECT_TRUE(source().contains("<body>Enter ... </body>")) << source().toStdString();
+    EXPECT_TRUE(editor->cbModi->isChecked());
+}
+
+TEST_F(HtmlPageTest, BoldColourAndSizeApplyToTheSelection)
+{
+    openHtmlProject("<html><head></head><body><p id=\"t\">hello world</p></body></html>\r\n");
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
+    selectElementText("t");
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagBold);
+    onNextModalOf<QColorDialog>([](QColorDialog* dialog) {
+        dialog->setCurrentColor(QColor(255, 0, 0));
+        dialog->accept();
+    });
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagFontColour);
+    editor->htmlPage->cbFontSize->setCurrentIndex(6);
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagFontSize);
+    EXPECT_TRUE(editor->cbModi->isChecked());
+    EXPECT_TRUE(editor->htmlPage->HtmlModified());
+    const QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("<b>")) << saved.constData();
+    EXPECT_TRUE(saved.contains("color=\"#ff0000\"")) << saved.constData();
+    EXPECT_TRUE(saved.contains("size=\"7\"")) << saved.constData();
+    EXPECT_TRUE(saved.contains("hello world</font>") || saved.contains("hello world</b>")) << saved.constData();
+}
+
+TEST_F(HtmlPageTest, BackgroundColourIsAChangeAndKeepsCustomColours)
+{
+    openHtmlProject("<html><body><p>x</p></body></html>\r\n");
+    QColorDialog::setCustomColor(3, QColor(1, 2, 3));
+    onNextModalOf<QColorDialog>([](QColorDialog* dialog) {
+        dialog->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        dialog->accept();
+    });
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagBackground);
+    EXPECT_TRUE(editor->htmlPage->HtmlModified());
+    EXPECT_TRUE(savedHtml().contains("bgcolor=\"#123456\""));
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.hcr").contains("ColorD=030201\r\n"));
+}
+
+TEST_F(HtmlPageTest, ImportCopiesPicturesRewritesSourcesAndRunsNoScript)
+{
+    openHtmlProject("<html><body>old</body></html>\r\n");
+    const QString site = testHome() + "site dir/";
+    ASSERT_TRUE(QDir().mkpath(site + "img") && QDir().mkpath(testHome() + "other"));
+    const QByteArray inside("\x89PNG inside picture", 19);
+    const QByteArray outside("GIF89a outside", 14);
+    writeFileBytes(site + "img/a b.png", inside);
+    writeFileBytes(testHome() + "other/b.gif", outside);
+    writeFileBytes(site + "page.htm",
+                   "<html><head><title>Old</title></head><body><p>caf\xe9</p>"
+                   "<img src=\"img/a%20b.png\"><img src=\"../other/b.gif\"><img src=\"missing.png\">"
+                   "<img src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\">"
+                   "<script>document.body.setAttribute('data-ran', 'yes')</script></body></html>\r\n");
+    HtmlEditorPage::Choosers choosers;
+    choosers.htmlFile = [site](QWidget*) { return site + "page.htm"; };
+    editor->htmlPage->setChoosers(choosers);
+    editor->cbModi->setChecked(false);
+
+    WindowMessage::post(editor, WM_TOOLCOMMAND, 0, ToolImportHtml);
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(testHome() + "Mailing.htm").contains("Mailing/"); }, kPageWaitMs));
+    ASSERT_TRUE(waitForPage());
+
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing/img/a b.png"), inside);
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing/b.gif"), outside);
+    const QByteArray saved = readFileBytes(testHome() + "Mailing.htm");
+    const QByteArray pictures = QUrl::fromLocalFile(testHome() + "Mailing/").toEncoded();
+    EXPECT_TRUE(saved.contains("src=\"" + pictures + "img/a%20b.png\"")) << saved.constData();
+    EXPECT_TRUE(saved.contains("src=\"" + pictures + "b.gif\"")) << saved.constData();
+    EXPECT_TRUE(saved.contains("src=\"" + QUrl::fromLocalFile(site + "missing.png").toEncoded() + "\""));
+    EXPECT_TRUE(saved.contains("src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\""));
+    EXPECT_TRUE(saved.contains("<title>Mailing</title>"));
+    EXPECT_TRUE(saved.contains("caf\xc3\xa9"));   // a legacy byte read as Windows-1252, saved as UTF-8
+    EXPECT_FALSE(saved.contains("data-ran=\"yes\""));
+    EXPECT_TRUE(editor->cbModi->isChecked());
+
+    // The sending window embeds what the page saved.
+    QString html = QString::fromUtf8(saved);
+    QStringList files, ids;
+    EmbedHtmlImages(html, files, ids, {testHome(), QString(), "mail.example.com"});
+    EXPECT_EQ(files, QStringList({testHome() + "Mailing/img/a b.png", testHome() + "Mailing/b.gif"}));
+}
+
+TEST_F(HtmlPageTest, EnterBreaksTheLineAndShiftEnterStartsAParagraph)
+{
+    openHtmlProject("<html><body><p id=\"t\">one</p></body></html>\r\n");
+    caretAtEndOf("t");
+    QWidget* input = view()->focusProxy();
+    ASSERT_NE(input, nullptr);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QCoreApplication::sendEvent(input, &enter);
+    EXPECT_TRUE(source().contains("one<br>")) << source().toStdString();
+    QKeyEvent shiftEnter(QEvent::KeyPress, Qt::Key_Return, Qt::ShiftModifier, "\r");
+    QCoreApplication::sendEvent(input, &shiftEnter);
+    EXPECT_EQ(source().count("<p"), 2) << source().toStdString();
+    EXPECT_TRUE(editor->htmlPage->HtmlModified());
+}
+
+TEST_F(HtmlPageTest, MergeFieldDropInsertsAtTheSelectionWithoutTheClipboard)
+{
+    openHtmlProject("<html><body><p id=\"t\">Dear</p></body></html>\r\n");
+    caretAtEndOf("t");
+    QApplication::clipboard()->setText("kept");
+    const auto drop = [&](PlaceholderSource from, const QString& text) {
+        std::unique_ptr<QMimeData> data(placeholderMimeData(from, text));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view(), &enter);
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view(), &event);
+        return enter.isAccepted() && event.isAccepted();
+    };
+    EXPECT_FALSE(drop(PlaceholderSource::ListGrid, "[Column#9]"));
+    EXPECT_TRUE(drop(PlaceholderSource::MergeChooser, "[Column#2]"));
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    const QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("Dear[Column#2]</p>")) << saved.constData();
+    EXPECT_FALSE(saved.contains("Column#9"));
+}
+
+TEST_F(HtmlPageTest, TableKeepsItsAttributes)
+{
+    openHtmlProject("<html><body><p id=\"t\">x</p></body></html>\r\n");
+    caretAtEndOf("t");
+    HtmlEditorPage::Choosers choosers;
+    choosers.table = [](QWidget*) { return std::optional<QString>("<TABLE border=1 width=10 ><TR><TD width=10></TD></TR></Table>"); };
+    editor->htmlPage->setChoosers(choosers);
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagTable);
+    const QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("<table border=\"1\" width=\"10\">")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<td width=\"10\"></td>")) << saved.constData();
+}
+
+TEST_F(HtmlPageTest, FailedSaveKeepsTheProjectModified)
+{
+    openHtmlProject({});
+    ASSERT_TRUE(QDir().mkpath(testHome() + "Mailing.htm"));   // a folder where the file must go
+    editor->cbModi->setChecked(true);
+    EXPECT_FALSE(editor->SaveProject(false));
+    EXPECT_TRUE(editor->cbModi->isChecked());
+    ASSERT_FALSE(boxes.boxes.empty());
+    EXPECT_EQ(boxes.boxes[0].text, "Fail to save HTML source");
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+}
+
+TEST_F(HtmlPageTest, PreviewSavesAndStartsTheBrowserOnTheFile)
+{
+    openHtmlProject({});
+    const QString data = testHome() + "data/";
+    ASSERT_TRUE(QDir().mkpath(data + "applications"));
+    const QString log = testHome() + "browser.log";
+    writeFileBytes(testHome() + "browser.sh", "#!/bin/sh\nprintf '%s' \"$1\" > '" + log.toUtf8() + ".part' && mv '"
+                                                  + log.toUtf8() + ".part' '" + log.toUtf8() + "'\n");
+    QFile::setPermissions(testHome() + "browser.sh", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFileBytes(data + "applications/fake.desktop",
+                   "[Desktop Entry]\nType=Application\nName=Fake\nExec=" + (testHome() + "browser.sh").toUtf8() + " %u\n");
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    editor->htmlPage->GoToWeb1->setHandlerQuery([] { return QStringLiteral("fake.desktop"); });
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagPreview);
+    const bool started = waitUntil([&] { return QFile::exists(log); }, 10000);
+    qputenv("XDG_DATA_HOME", savedXdg);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(readFileBytes(log), (testHome() + "Mailing.htm").toUtf8());
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").contains("Dear [Column#1],"));
+}
+
+TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
+{
+    openHtmlProject("<html><body><p><font size=\"5\" face=\"DejaVu Serif\" id=\"t\">big</font></p></body></html>\r\n");
+    caretAtEndOf("t");
+    editor->cbModi->setChecked(false);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentIndex() == 4; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
+    EXPECT_FALSE(editor->cbModi->isChecked());
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
+}
+
+TEST_F(HtmlPageTest, LinkAsksForTheAddress)
+{
+    openHtmlProject("<html><body><p id=\"t\">site</p></body></html>\r\n");
+    selectElementText("t");
+    HtmlEditorPage::Choosers choosers;
+    choosers.linkAddress = [](QString& address) {
+        address = "https://example.com/a b";
+        return true;
+    };
+    editor->htmlPage->setChoosers(choosers);
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagLink);
+    EXPECT_TRUE(savedHtml().contains("<a href=\"https://example.com/a b\">site</a>"));
+}
+
+// A page whose frame never arrives (a pipe that nobody writes) never finishes loading: the wait ends with a
+// message, and the page that never loaded writes nothing over the ".htm".
+TEST(HtmlViewTest, PageThatNeverFinishesTimesOutAndWritesNothing)
+{
+    ASSERT_TRUE(engineReady);
+    const QString pipe = testHome() + "never.htm";
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString file = testHome() + "slow.htm";
+    const QByteArray body = "<html><body><iframe src=\"never.htm\"></iframe></body></html>\r\n";
+    writeFileBytes(file, body);
+    HtmlView view;
+    view.show();
+    view.setLoadTimeout(1500);
+    QStringList failures;
+    QObject::connect(&view, &HtmlView::loadFailed, [&](const QString& reason) { failures << reason; });
+    ASSERT_TRUE(view.loadHtmlFile(file));
+    const bool failed = waitUntil([&] { return !failures.isEmpty(); }, 10000);
+    const int writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);   // lets a reader go
+    if (writer >= 0)
+        ::close(writer);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failures, QStringList("The HTML page did not finish loading."));
+    EXPECT_FALSE(view.documentReady());
+    EXPECT_EQ(SaveHtmlBody(view, file), HtmlSaveResult::NotLoaded);
+    EXPECT_EQ(readFileBytes(file), body);
+}
+
+TEST_F(HtmlPageTest, PageHiddenBehindThePlainPageStillSaves)
+{
+    openHtmlProject("<html><body><p id=\"t\">one</p></body></html>\r\n");
+    editor->pcl->setCurrentWidget(editor->tsMsg);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(view()->isVisible());
+    EXPECT_TRUE(view()->insertText("two"));
+    EXPECT_TRUE(savedHtml().contains("two"));
+}
+
+TEST(HtmlViewTest, UnreadableFileIsReportedAndLoadsNothing)
+{
+    ASSERT_TRUE(engineReady);
+    HtmlView view;
+    QString error;
+    EXPECT_FALSE(view.loadHtmlFile(testHome() + "missing.htm", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(view.documentReady());
+}
+
+}  // namespace
