@@ -59,7 +59,9 @@ int main(int argc, char** argv)
 {
     allowHtmlEngineAsRoot();
     QApplication app(argc, argv);
-    LoadSettings();
+    const QString settingsNotice = unreadableSettingsMessage(LoadSettings());
+    if (!settingsNotice.isEmpty())
+        messageBox(nullptr, settingsNotice, QStringLiteral("Warning"), MB_OK | MB_ICONWARNING);
     registerListTools();
 
     std::unique_ptr<TAboutForm> splash(ShowSplash());

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 #include <optional>
@@ -156,35 +157,14 @@ DelimitedRule delimitedRule(const DbMakerSettings& settings)
     return settings.severalAsOne ? DelimitedRule::SeveralAsOne : DelimitedRule::Plain;
 }
 
-// Each line of bytes decoded by the program's text rule and split.
+// Each line of bytes decoded by the program's text rule (line by line) and split.
 QList<QStringList> delimitedRows(const QByteArray& bytes, QChar delimiter, DelimitedRule rule)
 {
     QList<QStringList> rows;
-    qsizetype bodyStart = 0;
-    const bool utf16 = textEncoding(bytes, &bodyStart) == TextEncoding::Utf16Le;
-    const QStringList lines = utf16 ? splitLines(decodeText(bytes)) : QStringList();
-    const auto addLine = [&](const QString& line) {
+    for (const QString& line : splitLines(decodeText(bytes))) {
         const QStringList values = splitDelimitedLine(line, delimiter, rule);
-        for (const QString& value : values)
-            if (!value.isEmpty()) {
-                rows << values;
-                return;
-            }
-    };
-    if (utf16) {
-        for (const QString& line : lines)
-            addLine(line);
-        return rows;
-    }
-    qsizetype position = bodyStart;
-    while (position < bytes.size()) {
-        qsizetype end = position;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        addLine(decodeText(bytes.mid(position, end - position)));
-        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n')
-            ++end;
-        position = end + 1;
+        if (std::any_of(values.begin(), values.end(), [](const QString& value) { return !value.isEmpty(); }))
+            rows << values;
     }
     return rows;
 }

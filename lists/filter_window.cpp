@@ -107,10 +107,9 @@ void TFilterForm1::buildLayout()
 
 void TFilterForm1::Opening()
 {
-    for (int column = 0; column < m_listGrid.columnCount(); ++column) {
-        const QString title = m_listGrid.cell(column, 0);
-        cbTo->addItem(title.isEmpty() ? QStringLiteral("Column#%1").arg(column + 1) : title);
-    }
+    const QStringList titles = m_listGrid.rowCells(0);   // one pass over row 0, not one per column
+    for (int column = 0; column < titles.size(); ++column)
+        cbTo->addItem(titles[column].isEmpty() ? QStringLiteral("Column#%1").arg(column + 1) : titles[column]);
     cbTo->setCurrentIndex(m_listGrid.columnCount() > 0 ? 0 : -1);
     m_keywordsChanged = false;
     m_keywordFile = ProgramFolder() + QStringLiteral("filter.txt");

@@ -51,8 +51,9 @@ std::size_t FoldedValueSet::findSlot(QByteArrayView folded, std::uint32_t hash) 
         const Slot& slot = m_slots[index];
         if (slot.length == kEmpty)
             return index;
+        // An empty value's view may have no data pointer, which memcmp must never get.
         if (slot.hash == hash && slot.length == std::size_t(folded.size())
-            && std::memcmp(m_arena.data() + slot.offset, folded.data(), slot.length) == 0)
+            && (slot.length == 0 || std::memcmp(m_arena.data() + slot.offset, folded.data(), slot.length) == 0))
             return index;
     }
 }

@@ -30,7 +30,7 @@ qsizetype longestLineBytes(QByteArrayView bytes)
 ImportTextFile decodeImportText(const QByteArray& bytes, bool dos)
 {
     ImportTextFile file;
-    const bool utf16 = !dos && textEncoding(bytes) == TextEncoding::Utf16Le;
+    const bool utf16 = !dos && bytes.startsWith("\xFF\xFE");
     if (!utf16 && std::memchr(bytes.constData(), '\0', std::size_t(bytes.size()))) {
         file.error = QStringLiteral("This is not a text file.");
         return file;

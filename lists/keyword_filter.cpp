@@ -2,6 +2,7 @@
 
 #include "lists/keyword_filter.h"
 
+#include "core/project/list_file.h"
 #include "lists/folded_value_set.h"
 #include "lists/substring_matcher.h"
 #include "platform/string_grid_delimited.h"
@@ -76,8 +77,7 @@ KeywordFileResult loadKeywordFile(StringGrid& keywords, const QString& fileName,
         appendDelimitedFileBytes(keywords, bytes, QStringView(&delimiter, 1));
         if (keywords.rowCount() < 2)
             keywords.setRowCount(2);
-        for (int column = 0; column < keywords.columnCount(); ++column)
-            keywords.setCell(column, 0, QStringLiteral("Column#%1").arg(column + 1));
+        TitleListColumns(keywords);
     });
     return result;
 }

@@ -74,8 +74,11 @@ void ListEditorModel::title(int count)
 {
     m_columnSetting = std::max(count, 1);
     m_grid.setColumnCount(m_columnSetting);
+    QStringList titles;   // row 0 set whole: cell by cell would re-encode the row once per column
+    titles.reserve(m_columnSetting);
     for (int column = 0; column < m_columnSetting; ++column)
-        m_grid.setCell(column, 0, QStringLiteral("Column %1").arg(column + 1));
+        titles.append(QStringLiteral("Column ") + QString::number(column + 1));
+    m_grid.setRowCells(0, titles);
 }
 
 void ListEditorModel::setColumnCount(int count)

@@ -3,7 +3,6 @@
 #include "lists/low_file.h"
 
 #include "lists/record_values.h"
-#include "platform/code_page.h"
 #include "platform/text_file.h"
 
 #include <QDir>
@@ -25,32 +24,11 @@ QString fullFileName(const QString& fileName)
     return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
 }
 
-// One legacy line as UTF-8 when it is valid UTF-8, else in the legacy code page.
-QString decodeLine(const QByteArray& line)
-{
-    return textEncoding(line) == TextEncoding::Utf8 ? QString::fromUtf8(line)
-                                                    : codepage::toUnicode(line, legacyCodePage());
-}
-
-// The file's lines (CR, LF or CR LF): UTF-16 after FF FE, else UTF-8, else decoded line by line, so one stray
-// byte spoils one line, not the whole file.
+// The file's lines (CR, LF or CR LF), decoded by the program's text rule: line by line, so one stray byte
+// spoils one line, not the whole file.
 QStringList decodeLines(const QByteArray& bytes)
 {
-    if (textEncoding(bytes) != TextEncoding::Legacy)
-        return splitLines(decodeText(bytes));
-    QStringList lines;
-    const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    qsizetype start = 0;
-    while (start < body.size()) {
-        qsizetype end = start;
-        while (end < body.size() && body[end] != '\r' && body[end] != '\n')
-            ++end;
-        lines.append(decodeLine(body.mid(start, end - start)));
-        if (end + 1 < body.size() && body[end] == '\r' && body[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-    }
-    return lines;
+    return splitLines(decodeText(bytes));
 }
 
 bool createEmptyFile(const QString& fileName, QString& error)

@@ -14,6 +14,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <mutex>
+#include <vector>
 
 namespace codepage {
 namespace {
@@ -94,13 +95,47 @@ constexpr LanguagePage kOemPages[] = {
     {"pl", 852}, {"cs", 852}, {"sk", 852}, {"hu", 852}, {"sl", 852}, {"hr", 852}, {"ro", 852},
 };
 
+// iconv_open looks the conversion up anew on every call, which costs more than converting a short line (a
+// file of mixed lines converts each legacy line apart): each thread keeps its open conversions.
+class ConverterCache {
+public:
+    ~ConverterCache()
+    {
+        for (const Entry& entry : m_entries)
+            iconv_close(entry.handle);
+    }
+    // An open conversion in its initial state, or iconv_t(-1).
+    iconv_t open(const char* to, const char* from)
+    {
+        for (const Entry& entry : m_entries) {
+            if (entry.to == to && entry.from == from) {
+                iconv(entry.handle, nullptr, nullptr, nullptr, nullptr);
+                return entry.handle;
+            }
+        }
+        const iconv_t handle = iconv_open(to, from);
+        if (handle != iconv_t(-1))
+            m_entries.push_back({to, from, handle});
+        return handle;
+    }
+
+private:
+    struct Entry {
+        QByteArray to;
+        QByteArray from;
+        iconv_t handle;
+    };
+    std::vector<Entry> m_entries;
+};
+
 // Runs iconv over the whole input; an input sequence the target cannot take is skipped by `inputStep` bytes
 // and replaced by substitute(its first byte), already encoded in the target.
 template <typename Substitute>
 QByteArray convert(const QByteArray& input, const char* from, const char* to, Substitute&& substitute,
                    size_t inputStep)
 {
-    iconv_t handle = iconv_open(to, from);
+    thread_local ConverterCache converters;
+    iconv_t handle = converters.open(to, from);
     if (handle == iconv_t(-1))
         return {};
     QByteArray output;
@@ -127,7 +162,6 @@ QByteArray convert(const QByteArray& input, const char* from, const char* to, Su
     size_t outLeft = sizeof buffer;
     iconv(handle, nullptr, nullptr, &out, &outLeft);
     output.append(buffer, out - buffer);
-    iconv_close(handle);
     return output;
 }
 

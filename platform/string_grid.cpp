@@ -5,6 +5,8 @@
 
 #include "platform/string_grid.h"
 
+#include "platform/text_file.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -203,7 +205,7 @@ void StringGrid::setFixedColumns(int count)
 
 QString StringGrid::cell(int column, int row) const
 {
-    return QString::fromUtf8(cellUtf8(column, row));
+    return textFromUtf8(cellUtf8(column, row));
 }
 
 QByteArrayView StringGrid::cellUtf8(int column, int row) const
@@ -237,10 +239,16 @@ void StringGrid::setCell(int column, int row, const QString& text)
 
 QStringList StringGrid::rowCells(int row) const
 {
+    // One pass over the row's bytes: reading cell by cell would walk the cell lengths once per column.
+    std::vector<QByteArrayView> utf8;
+    if (row >= 0 && row < rowCount())
+        rowUtf8(row, utf8);
     QStringList cells;
     cells.reserve(m_columnCount);
-    for (int column = 0; column < m_columnCount; ++column)
-        cells.append(cell(column, row));
+    for (const QByteArrayView cell : utf8)
+        cells.append(textFromUtf8(cell));
+    while (cells.size() < m_columnCount)
+        cells.append(QString());
     return cells;
 }
 

@@ -1,6 +1,6 @@
 // List text to grid rows and back: see string_grid_delimited.h. Reading walks the bytes once with memchr
-// for line ends and delimiters; text that is not UTF-8 is converted in pieces of about a megabyte that end
-// at a line end, so a large legacy file never exists as one whole QString.
+// for line ends and delimiters, in the UTF-8 pieces that the text-file decoding hands over, so a large
+// file never exists as one whole QString.
 
 #include "platform/string_grid_delimited.h"
 
@@ -126,33 +126,6 @@ private:
     int m_rowsAdded = 0;
 };
 
-// The end of the piece that starts at start: just after the first line end at or beyond kPieceSize.
-template <typename View>
-qsizetype pieceEnd(View text, qsizetype start)
-{
-    qsizetype end = start + kPieceSize;
-    if (end >= text.size())
-        return text.size();
-    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
-        ++end;
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-        ++end;
-    return std::min(end + 1, text.size());
-}
-
-// Feeds text to reader piece by piece, each piece converted to UTF-8 by toUtf8.
-template <typename View, typename ToUtf8>
-void readInPieces(RowReader& reader, View text, ToUtf8&& toUtf8)
-{
-    for (qsizetype start = 0; start < text.size();) {
-        const qsizetype end = pieceEnd(text, start);
-        if (!reader.read(toUtf8(text.sliced(start, end - start))))
-            return;
-        start = end;
-    }
-    reader.finish();
-}
-
 template <typename Sink>
 bool forEachLineBlock(const StringGrid& grid, QStringView delimiter, int firstRow, Sink&& sink)
 {
@@ -160,6 +133,7 @@ bool forEachLineBlock(const StringGrid& grid, QStringView delimiter, int firstRo
     std::vector<QByteArrayView> cells;
     QByteArray block;
     block.reserve(kPieceSize + 4096);
+    bool firstLine = true;
     for (int row = std::max(firstRow, 0); row < grid.rowCount(); ++row) {
         grid.rowUtf8(row, cells);
         for (int column = 0; column < grid.columnCount(); ++column) {
@@ -168,6 +142,11 @@ bool forEachLineBlock(const StringGrid& grid, QStringView delimiter, int firstRo
             if (std::size_t(column) < cells.size())
                 block.append(cells[std::size_t(column)]);
         }
+        // A first cell that starts with U+FEFF would read back as a byte-order mark and be dropped: a mark
+        // before it keeps it.
+        if (firstLine && block.startsWith("\xEF\xBB\xBF"))
+            block.prepend("\xEF\xBB\xBF");
+        firstLine = false;
         block.append("\r\n", 2);
         if (block.size() >= kPieceSize) {
             if (!sink(QByteArrayView(block)))
@@ -200,22 +179,12 @@ int appendDelimitedText(StringGrid& grid, QByteArrayView utf8, QStringView delim
 int appendDelimitedFileBytes(StringGrid& grid, const QByteArray& bytes, QStringView delimiter,
                              const ReadProgress& progress)
 {
-    qsizetype start = 0;
-    const TextEncoding encoding = textEncoding(bytes, &start);
-    if (encoding == TextEncoding::Utf8)
-        return appendDelimitedText(grid, QByteArrayView(bytes).sliced(start), delimiter, progress);
     RowReader reader(grid, delimiter, progress);
     grid.bulkChange([&] {
-        if (encoding == TextEncoding::Utf16Le) {
-            const QStringView text(reinterpret_cast<const QChar*>(bytes.constData() + start),
-                                   (bytes.size() - start) / 2);
-            readInPieces(reader, text, [](QStringView piece) { return piece.toUtf8(); });
-        } else {
-            const int codePage = legacyCodePage();
-            readInPieces(reader, QByteArrayView(bytes), [codePage](QByteArrayView piece) {
-                return codepage::toUnicode(piece.toByteArray(), codePage).toUtf8();
-            });
-        }
+        bool goOn = true;
+        decodeTextPieces(bytes, [&](QByteArrayView utf8) { return goOn = reader.read(utf8); });
+        if (goOn)
+            reader.finish();
     });
     return reader.rowsAdded();
 }

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
@@ -45,6 +46,65 @@ bool isValidUtf8(QByteArrayView bytes)
     return true;
 }
 
+constexpr qsizetype kPieceSize = 1 << 20;
+
+// The end of the line that starts at start: just after its CR LF, CR or LF, or the end of text.
+template <typename View>
+qsizetype lineEnd(View text, qsizetype start)
+{
+    qsizetype end = start;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    if (end < text.size()) {
+        if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+            ++end;
+        ++end;
+    }
+    return end;
+}
+
+// UTF-16 text as UTF-8 pieces that end at line ends (never inside a surrogate pair).
+void decodeUtf16Pieces(QStringView text, const Utf8PieceSink& sink)
+{
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && end - start < kPieceSize)
+            end = lineEnd(text, end);
+        if (!sink(text.sliced(start, end - start).toUtf8()))
+            return;
+        start = end;
+    }
+}
+
+bool emitRun(QByteArrayView run, bool utf8, const Utf8PieceSink& sink)
+{
+    if (utf8)
+        return sink(run);
+    return sink(codepage::toUnicode(QByteArray::fromRawData(run.data(), run.size()), legacyCodePage()).toUtf8());
+}
+
+// Lines grouped into runs of one kind (valid UTF-8 or legacy) of about kPieceSize bytes each.
+void decodeLinePieces(QByteArrayView body, const Utf8PieceSink& sink)
+{
+    qsizetype runStart = 0;
+    bool runIsUtf8 = true;
+    for (qsizetype start = 0; start < body.size();) {
+        const qsizetype end = lineEnd(body, start);
+        const bool lineIsUtf8 = isValidUtf8(body.sliced(start, end - start));
+        if (start == runStart) {
+            runIsUtf8 = lineIsUtf8;
+        } else if (lineIsUtf8 != runIsUtf8 || end - runStart > kPieceSize) {
+            if (!emitRun(body.sliced(runStart, start - runStart), runIsUtf8, sink))
+                return;
+            runStart = start;
+            runIsUtf8 = lineIsUtf8;
+        }
+        start = end;
+    }
+    if (runStart < body.size())
+        emitRun(body.sliced(runStart), runIsUtf8, sink);
+}
+
 }  // namespace
 
 int legacyCodePage()
@@ -53,39 +113,35 @@ int legacyCodePage()
     return named != 0 && codepage::isSupported(named) ? named : 1252;
 }
 
-TextEncoding textEncoding(QByteArrayView bytes, qsizetype* bodyStart)
+void decodeTextPieces(QByteArrayView bytes, const Utf8PieceSink& sink)
 {
-    qsizetype start = 0;
-    TextEncoding encoding = TextEncoding::Legacy;
     if (bytes.startsWith("\xFF\xFE")) {
-        start = 2;
-        encoding = TextEncoding::Utf16Le;
-    } else {
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            start = 3;
-        if (isValidUtf8(bytes.sliced(start)))
-            encoding = TextEncoding::Utf8;
-        else
-            start = 0;
+        const QByteArrayView body = bytes.sliced(2);
+        decodeUtf16Pieces(QStringView(reinterpret_cast<const QChar*>(body.data()), body.size() / 2), sink);
+        return;
     }
-    if (bodyStart)
-        *bodyStart = start;
-    return encoding;
+    decodeLinePieces(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes, sink);
 }
 
-QString decodeText(const QByteArray& bytes)
+QString decodeText(QByteArrayView bytes)
 {
-    qsizetype start = 0;
-    const QByteArrayView body(bytes);
-    switch (textEncoding(body, &start)) {
-    case TextEncoding::Utf16Le:
-        return QString(reinterpret_cast<const QChar*>(body.data() + start), (body.size() - start) / 2);
-    case TextEncoding::Utf8:
-        return QString::fromUtf8(body.sliced(start));
-    case TextEncoding::Legacy:
-        return codepage::toUnicode(bytes, legacyCodePage());
-    }
-    Q_UNREACHABLE();
+    if (bytes.startsWith("\xFF\xFE"))
+        return QString(reinterpret_cast<const QChar*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    QString text;
+    decodeTextPieces(bytes, [&](QByteArrayView utf8) {
+        text.append(textFromUtf8(utf8));
+        return true;
+    });
+    return text;
+}
+
+QString textFromUtf8(QByteArrayView utf8)
+{
+    if (!utf8.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
 }
 
 QStringList splitLines(const QString& text)
@@ -111,7 +167,9 @@ QByteArray encodeLines(const QStringList& lines)
     qsizetype size = 0;
     for (const QString& line : lines)
         size += line.size() + 2;
-    bytes.reserve(size);
+    bytes.reserve(size + 3);
+    if (!lines.isEmpty() && lines.first().startsWith(QChar(0xFEFF)))
+        bytes.append("\xEF\xBB\xBF");
     for (const QString& line : lines) {
         bytes.append(line.toUtf8());
         bytes.append("\r\n", 2);

@@ -1,6 +1,7 @@
-// Reading and writing the program's text files. Reading decodes UTF-16 LE when the bytes start with FF FE,
-// UTF-8 (a BOM dropped) when the bytes are valid UTF-8, else the legacy code page: Windows-1252, or the one
-// named by $SORVANTA_CODEPAGE. Writing produces UTF-8 without BOM, CR LF after every line (the last
+// Reading and writing the program's text files. Reading decodes UTF-16 LE when the bytes start with FF FE;
+// otherwise line by line (a UTF-8 BOM at the start dropped): a line that is valid UTF-8 is UTF-8, any other
+// line is in the legacy code page, Windows-1252 or the one named by $SORVANTA_CODEPAGE. So one stray byte
+// spoils its own line, not the whole file. Writing produces UTF-8 without BOM, CR LF after every line (the last
 // included), atomically through QSaveFile; a failed write leaves the old file and reports why.
 #pragma once
 
@@ -9,19 +10,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
-QString decodeText(const QByteArray& bytes);
-
-// The rule decodeText applies to bytes, for readers that decode large files piece by piece. *bodyStart is
-// where the text begins (after FF FE or a UTF-8 byte-order mark).
-enum class TextEncoding { Utf16Le, Utf8, Legacy };
-TextEncoding textEncoding(QByteArrayView bytes, qsizetype* bodyStart = nullptr);
+// The one decoding of every reader: the text of bytes as UTF-8, handed to sink in pieces of about a megabyte
+// that end at line ends (a longer line is a piece of its own), so a large file never exists decoded whole.
+// A piece that is valid UTF-8 in the file is a view into bytes. sink answers false to stop.
+using Utf8PieceSink = std::function<bool(QByteArrayView utf8)>;
+void decodeTextPieces(QByteArrayView bytes, const Utf8PieceSink& sink);
+QString decodeText(QByteArrayView bytes);
+// UTF-8 bytes as text with a leading U+FEFF kept: QString::fromUtf8 drops it as a byte-order mark, but inside a
+// file or a cell it is the text's own character.
+QString textFromUtf8(QByteArrayView utf8);
 // The code page of legacy files: $SORVANTA_CODEPAGE when it names one iconv knows, else 1252.
 int legacyCodePage();
 // Lines split at CR LF, CR or LF; a final line end adds no empty line.
 QStringList splitLines(const QString& text);
-// lines joined with CR LF after every line, as UTF-8.
+// lines joined with CR LF after every line, as UTF-8. Text that starts with U+FEFF gets a byte-order mark
+// before it, so that reading it back (which drops one mark) keeps the character.
 QByteArray encodeLines(const QStringList& lines);
 
 // The whole file decoded, or nullopt when it cannot be read (*error says why).

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QStyle>
 
+#include <array>
+
 AttachmentIconKind attachmentIconKind(const QString& contentType)
 {
     const QString major = contentType.section(QLatin1Char('/'), 0, 0).toLower();
@@ -21,10 +23,12 @@ AttachmentIconKind attachmentIconKind(const QString& contentType)
     return AttachmentIconKind::Default;   // "text" too
 }
 
-QIcon attachmentIcon(const QString& contentType)
+namespace {
+
+QIcon makeAttachmentIcon(AttachmentIconKind kind)
 {
     const QIcon fallback = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-    switch (attachmentIconKind(contentType)) {
+    switch (kind) {
     case AttachmentIconKind::Image: return QIcon::fromTheme(QStringLiteral("image-x-generic"), fallback);
     case AttachmentIconKind::Audio: return QIcon::fromTheme(QStringLiteral("audio-x-generic"), fallback);
     case AttachmentIconKind::Video: return QIcon::fromTheme(QStringLiteral("video-x-generic"), fallback);
@@ -34,4 +38,21 @@ QIcon attachmentIcon(const QString& contentType)
     case AttachmentIconKind::Default: return QIcon::fromTheme(QStringLiteral("text-x-generic"), fallback);
     }
     Q_UNREACHABLE();
+}
+
+}  // namespace
+
+QIcon attachmentIcon(const QString& contentType)
+{
+    // One icon per kind, shared by every item (a QIcon copy shares its data): an icon made per attachment
+    // costs tens of kilobytes each. The icons go with the application object.
+    static std::array<QIcon, kAttachmentIconKinds> icons;
+    static const QMetaObject::Connection releaseWithApplication =
+        QObject::connect(qApp, &QObject::destroyed, [] { icons = {}; });
+    Q_UNUSED(releaseWithApplication);
+    const AttachmentIconKind kind = attachmentIconKind(contentType);
+    QIcon& icon = icons[std::size_t(kind)];
+    if (icon.isNull())
+        icon = makeAttachmentIcon(kind);
+    return icon;
 }

@@ -145,18 +145,19 @@ ListLoadResult ReadListFile(StringGrid& grid, const QString& fileName, const QSt
     return FillListGrid(grid, ReadListBytes(fileName), delimiter, progress);
 }
 
+// Both write and read row 0 whole: cell by cell would re-encode or re-walk the row once per column.
 void TitleListColumns(StringGrid& grid)
 {
+    QStringList titles;
+    titles.reserve(grid.columnCount());
     for (int column = 0; column < grid.columnCount(); ++column)
-        grid.setCell(column, 0, QStringLiteral("Column#%1").arg(column + 1));
+        titles.append(QStringLiteral("Column#") + QString::number(column + 1));
+    grid.setRowCells(0, titles);
 }
 
 QStringList ListColumnTitles(const StringGrid& grid)
 {
-    QStringList titles;
-    for (int column = 0; column < grid.columnCount(); ++column)
-        titles.append(grid.cell(column, 0));
-    return titles;
+    return grid.rowCells(0);
 }
 
 void ClampColumnChoices(int columnCount, int& column, int& columnA)

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace {
@@ -103,22 +104,21 @@ void copyLegacyList(const IniFile& ini)
         QFile::copy(path, listFile);   // a failed copy leaves an empty list, as a missing file does
 }
 
-// Keys "0" .. Count-1 in index order. "Count" is only a claim: the keys the section really has are walked, so
-// a huge Count costs nothing.
+// Keys "0" .. Count-1 in index order, the first entry of an index counting. "Count" is only a claim: the
+// section is walked once, so neither a huge Count nor a huge section costs more than its lines.
 void readAttachments(const IniFile& ini)
 {
     const int count = ini.readInteger(kAttachment, kCount, 0);
-    std::vector<int> indexes;
-    for (const QString& key : ini.sectionKeys(kAttachment)) {
+    std::map<int, QString> paths;
+    for (const QString& entry : ini.sectionValues(kAttachment)) {
+        const qsizetype equals = entry.indexOf(QLatin1Char('='));
+        const QString key = entry.left(equals);
         bool isNumber = false;
         const int index = key.toInt(&isNumber);
         if (isNumber && index >= 0 && index < count && key == QString::number(index))
-            indexes.push_back(index);
+            paths.try_emplace(index, entry.mid(equals + 1).trimmed());
     }
-    std::sort(indexes.begin(), indexes.end());
-    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-    for (const int index : indexes) {
-        const QString path = ini.readString(kAttachment, QString::number(index), QString()).trimmed();
+    for (const auto& [index, path] : paths) {
         if (!path.isEmpty())
             ProjectAttachments.append(attachmentForFile(path));
     }

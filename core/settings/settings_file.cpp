@@ -106,11 +106,13 @@ bool readBlockLayout(const QStringList& lines)
 }
 
 // A file in no known layout, or read only in part, would be replaced at exit: keep a copy of it first.
-void keepUnrecognisedFile(const QString& path)
+SettingsLoadResult keepUnrecognisedFile(const QString& path)
 {
-    const QString backup = path + QStringLiteral(".bak");
-    QFile::remove(backup);
-    QFile::copy(path, backup);
+    SettingsLoadResult kept;
+    kept.keptCopy = path + QStringLiteral(".bak");
+    QFile::remove(kept.keptCopy);
+    kept.copied = QFile::copy(path, kept.keptCopy);
+    return kept;
 }
 
 void readAccountsSection(const IniFile& ini)
@@ -170,21 +172,37 @@ void ReadIniSettings(const QString& path)
     keepPathProIfMissing(DefaultIniInfo, earlierPathPro);
 }
 
-void LoadSettings()
+SettingsLoadResult LoadSettings()
 {
     DefaultIniInfo = DefaultIniInfoValues();
     Accounts.Clear();
     StatusCodes.clear();
+    SettingsLoadResult result;
     const QString path = settingsFilePath();
     const QStringList lines = splitLines(readTextFile(path).value_or(QString()));
     if (!lines.isEmpty()) {
         if (lines[0] == QLatin1String("[User]"))
             ReadIniSettings(path);
         else if (!isBlockLayout(lines) || !readBlockLayout(lines))
-            keepUnrecognisedFile(path);
+            result = keepUnrecognisedFile(path);
     }
     if (Accounts.Count() == 0)
         Accounts.Add(std::make_unique<tAccountObj>(true));
+    return result;
+}
+
+QString unreadableSettingsMessage(const SettingsLoadResult& load)
+{
+    if (load.keptCopy.isEmpty())
+        return QString();
+    const QString file = QDir::toNativeSeparators(settingsFilePath());
+    if (!load.copied)
+        return QStringLiteral("The settings file \"%1\" could not be read, and no copy of it could be kept as \"%2\"."
+                              " The default settings are used; the file is replaced at exit.")
+            .arg(file, load.keptCopy);
+    return QStringLiteral("The settings file \"%1\" could not be read. It was kept as \"%2\"; the default settings"
+                          " are used until you enter your accounts again.")
+        .arg(file, load.keptCopy);
 }
 
 QStringList settingsFileLines(const TIniInfo& settings)

@@ -12,9 +12,19 @@ struct TIniInfo;
 
 QString settingsFilePath();   // ProgramFolder() + "setupkrn.ini"
 
+// What LoadSettings did with a file it could not read whole: keptCopy names the copy ("setupkrn.ini.bak"),
+// empty when the file was read; copied is false when the copy could not be made.
+struct SettingsLoadResult {
+    QString keptCopy;
+    bool copied = false;
+};
+
 // Fills DefaultIniInfo with the defaults, empties Accounts and StatusCodes, reads the settings file and adds a
-// placeholder account when it gave none. Any failure to read leaves the defaults; it is never reported.
-void LoadSettings();
+// placeholder account when it gave none. A failure to read leaves the defaults; the caller tells the user
+// once (unreadableSettingsMessage), because the accounts seem gone.
+SettingsLoadResult LoadSettings();
+// The message for a settings file that could not be read, naming the kept copy; empty when there is none.
+QString unreadableSettingsMessage(const SettingsLoadResult& load);
 // Writes DefaultIniInfo, Accounts and StatusCodes in the block layout, atomically and readable by the owner
 // only (the file holds passwords). On failure answers false, keeps the old file and sets *error.
 bool SaveSettings(QString* error = nullptr);

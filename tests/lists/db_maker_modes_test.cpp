@@ -203,7 +203,7 @@ TEST(DbMakerRun, TableAndDelimitedModesWalkTheSameFolder)
     const QString root = testHome() + "modes";
     QDir().mkpath(root);
     writeFileBytes(root + "/page.htm", "<table><tr><td>x</td><td>y</td></tr></table>");
-    writeFileBytes(root + "/list.txt", "\xFF\xFE" + QByteArray("a\0;\0b\0\r\0\n\0", 12));
+    writeFileBytes(root + "/list.txt", "\xFF\xFE" + QByteArray("a\0;\0b\0\r\0\n\0", 10));
     writeFileBytes(root + "/p.cnd", "skip;me");
     DbMakerSettings settings;
     settings.folder = root;

@@ -45,9 +45,52 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"overlong_utf8_is_1252", "\xC0\xAF", QString::fromUtf8("À¯")},
                       DecodeCase{"encoded_surrogate_is_1252", "\xED\xA0\x80", QString::fromUtf8("í €")},
                       DecodeCase{"beyond_unicode_is_1252", "\xF4\x90\x80\x80", QString::fromUtf8("ô€€")},
-                      DecodeCase{"bom_then_invalid_keeps_bom_bytes", "\xEF\xBB\xBF\xE9", QString::fromUtf8("ï»¿é")},
+                      DecodeCase{"bom_then_invalid_line", "\xEF\xBB\xBF\xE9", QString::fromUtf8("é")},
+                      DecodeCase{"second_bom_is_text", "\xEF\xBB\xBF\xEF\xBB\xBFx", QChar(0xFEFF) + QString("x")},
+                      DecodeCase{"one_bad_line_spoils_only_itself",
+                                 "caf\xC3\xA9\r\ncaf\xE9\ncaf\xC3\xA9\rcaf\xE9",
+                                 QString::fromUtf8("café\r\ncafé\ncafé\rcafé")},
+                      DecodeCase{"utf8_line_after_legacy_line", "\x80\n\xE2\x82\xAC", QString::fromUtf8("€\n€")},
                       DecodeCase{"empty", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Readers that stream (the list reader) get UTF-8 pieces that end at line ends; together they are the text.
+TEST(TextFileTest, PiecesEndAtLineEndsAndMakeTheText)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 60000; ++i)
+        bytes.append(i % 3 ? "line caf\xC3\xA9 " : "line caf\xE9 ").append(QByteArray::number(i)).append("\r\n");
+    bytes.append(QByteArray(3 << 20, 'x'));   // a last line longer than a piece
+    QByteArray joined;
+    int pieces = 0;
+    decodeTextPieces(bytes, [&](QByteArrayView piece) {
+        if (joined.size() + piece.size() < 3 << 20) {
+            EXPECT_TRUE(piece.endsWith('\n')) << pieces;
+        }
+        joined.append(piece);
+        ++pieces;
+        return true;
+    });
+    EXPECT_GT(pieces, 2);
+    EXPECT_EQ(QString::fromUtf8(joined), decodeText(bytes));
+    EXPECT_EQ(splitLines(decodeText(bytes))[1], QString::fromUtf8("line café 1"));
+    EXPECT_EQ(splitLines(decodeText(bytes))[3], QString::fromUtf8("line café 3"));
+
+    int calls = 0;
+    decodeTextPieces(bytes, [&](QByteArrayView) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2);   // false stops
+}
+
+// A text that starts with U+FEFF is written with a byte-order mark before it, so it reads back whole.
+TEST(TextFileTest, LeadingByteOrderMarkCharacterSurvives)
+{
+    const QString path = testHome() + "mark.txt";
+    const QStringList lines = {QString(QChar(0xFEFF)) + "a", "b"};
+    ASSERT_TRUE(writeTextLines(path, lines));
+    EXPECT_EQ(readFileBytes(path), "\xEF\xBB\xBF\xEF\xBB\xBF" "a\r\nb\r\n");
+    EXPECT_EQ(splitLines(readTextFile(path).value()), lines);
+    EXPECT_EQ(encodeLines({"a"}), "a\r\n");   // otherwise no mark
+}
 
 TEST(TextFileTest, LegacyCodePageFromTheEnvironment)
 {

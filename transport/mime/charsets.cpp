@@ -630,8 +630,21 @@ void encodeUtf8(const std::u32string& codePoints, QByteArray& out)
     }
 }
 
+// A character as big-endian UTF-16: one unit, or a surrogate pair above U+FFFF.
+void appendUtf16(QByteArray& out, char32_t c)
+{
+    if (c > 0x10FFFF || isSurrogate(c)) {
+        appendUnit(out, kSubstitute);
+    } else if (c > 0xFFFF) {
+        appendUnit(out, 0xD800 + ((c - 0x10000) >> 10));
+        appendUnit(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        appendUnit(out, c);
+    }
+}
+
 // ASCII is written directly ("+" as "+-"); every run of other characters as "+", the base64 of its
-// big-endian units without padding, and "-". UTF-7 is a 7-bit encoding, so nothing else goes direct.
+// big-endian UTF-16 units without padding, and "-". UTF-7 is a 7-bit encoding, so nothing else goes direct.
 void encodeUtf7(const std::u32string& codePoints, QByteArray& out)
 {
     size_t i = 0;
@@ -644,7 +657,7 @@ void encodeUtf7(const std::u32string& codePoints, QByteArray& out)
         }
         QByteArray units;
         for (; i < codePoints.size() && codePoints[i] >= 0x80; ++i)
-            appendUnit(units, codePoints[i]);
+            appendUtf16(units, codePoints[i]);
         QByteArray run = base64::encode(units);
         const qsizetype padding = run.indexOf('=');
         if (padding >= 0)

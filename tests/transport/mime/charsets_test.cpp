@@ -132,12 +132,20 @@ TEST(Charsets, Utf7EncodingOfTwoCyrillicLettersIsSixBase64Characters)
 TEST(Charsets, UnicodeTextRoundTripsThroughEveryUnicodeCharset)
 {
     const QString text = QStringLiteral("plain + caf\u00E9 \u20AC \u0416 \U0001F600 end");
-    for (const TMimeChar charset : {TMimeChar::UTF_8, TMimeChar::UCS_4})
+    for (const TMimeChar charset : {TMimeChar::UTF_8, TMimeChar::UCS_4, TMimeChar::UTF_7})
         EXPECT_EQ(decodeFromCharset(encodeInCharset(text, charset), charset), text) << CharsetName(charset).toStdString();
     EXPECT_EQ(encodeInCharset(text, TMimeChar::UTF_8), text.toUtf8());
+    // UCS-2 holds the basic plane only.
     const QString basic = QStringLiteral("plain + caf\u00E9 \u20AC \u0416 _ end");
-    for (const TMimeChar charset : {TMimeChar::UCS_2, TMimeChar::UTF_7})
-        EXPECT_EQ(decodeFromCharset(encodeInCharset(text, charset), charset), basic) << CharsetName(charset).toStdString();
+    EXPECT_EQ(decodeFromCharset(encodeInCharset(text, TMimeChar::UCS_2), TMimeChar::UCS_2), basic);
+}
+
+// Above U+FFFF, UTF-7 writes the UTF-16 surrogate pair in base64 (RFC 2152): U+1F600 is D83D DE00.
+TEST(Charsets, Utf7EncodesCharactersBeyondTheBasicPlaneAsSurrogatePairs)
+{
+    EXPECT_EQ(encodeInCharset(QStringLiteral("\U0001F600"), TMimeChar::UTF_7), "+2D3eAA-");
+    EXPECT_EQ(encodeInCharset(QStringLiteral("a\u00E9\U00010348b"), TMimeChar::UTF_7), "a+AOnYAN9I-b");
+    EXPECT_EQ(decodeFromCharset("+2D3eAA-", TMimeChar::UTF_7), QStringLiteral("\U0001F600"));
 }
 
 struct NameCase {
