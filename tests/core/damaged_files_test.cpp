@@ -23,10 +23,14 @@ namespace {
 
 using namespace sorvanta::test;
 
+// Time bounds are the cost on a quiet machine; a loaded one (ctest runs eight programs at once) gets three
+// times as long, still far below the cost of the faults these tests hold off.
+constexpr double kLoadAllowance = 3.0;
+
 void expectWithin(const ResourceUse& use, double seconds, qint64 megabytes)
 {
     std::printf("    cost: %.2f s, peak memory +%lld MB\n", use.seconds, use.peakGrowthBytes / kMegabyte);
-    EXPECT_LT(use.seconds, seconds * sanitizerAllowance());
+    EXPECT_LT(use.seconds, seconds * kLoadAllowance * sanitizerAllowance());
     EXPECT_LT(use.peakGrowthBytes, qint64(double(megabytes * kMegabyte) * sanitizerAllowance()));
 }
 
