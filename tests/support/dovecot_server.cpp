@@ -45,16 +45,8 @@ DovecotServer::~DovecotServer()
 
 bool DovecotServer::canRun(QString* why)
 {
-    if (geteuid() != 0) {
-        *why = QStringLiteral("dovecot needs root to switch to its own users");
+    if (!canSwitchUsers(QStringLiteral("dovecot"), why))
         return false;
-    }
-    QFile setgroups(QStringLiteral("/proc/self/setgroups"));
-    if (setgroups.open(QIODevice::ReadOnly) && setgroups.readAll().trimmed() == "deny") {
-        *why = QStringLiteral("inside a user namespace (unshare -r) dovecot may not call setgroups(); run the "
-                              "test in a network namespace of real root (unshare -n)");
-        return false;
-    }
     if (!QFile::exists(QStringLiteral("/usr/sbin/dovecot"))) {
         *why = QStringLiteral("/usr/sbin/dovecot is missing (package dovecot-pop3d)");
         return false;

@@ -63,15 +63,8 @@ SubmissionServer::~SubmissionServer()
 
 bool SubmissionServer::canRun(QString* why)
 {
-    if (geteuid() != 0) {
-        *why = QStringLiteral("postfix needs root to switch to its own users");
+    if (!canSwitchUsers(QStringLiteral("postfix and dovecot"), why))
         return false;
-    }
-    QFile setgroups(QStringLiteral("/proc/self/setgroups"));
-    if (setgroups.open(QIODevice::ReadOnly) && setgroups.readAll().trimmed() == "deny") {
-        *why = QStringLiteral("inside a user namespace postfix and dovecot may not call setgroups()");
-        return false;
-    }
     if (!QFile::exists(kMaster) || !QFile::exists(kDovecot) || !getpwnam("postfix") || !getgrnam("postdrop")) {
         *why = QStringLiteral("postfix or dovecot is not installed (packages postfix, dovecot-pop3d)");
         return false;
