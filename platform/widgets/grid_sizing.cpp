@@ -31,19 +31,18 @@ void GridSizing::watchModel()
         disconnect(connection);
     m_modelConnections.clear();
     m_widths.clear();
-    m_model = m_view->model();
-    if (m_model) {
+    if (QAbstractItemModel* model = m_view->model()) {
         const auto restart = [this] {
             m_widths.clear();
             scheduleFit();
         };
         m_modelConnections = {
-            connect(m_model, &QAbstractItemModel::modelReset, this, restart),
-            connect(m_model, &QAbstractItemModel::layoutChanged, this, &GridSizing::scheduleFit),
-            connect(m_model, &QAbstractItemModel::rowsInserted, this, &GridSizing::scheduleFit),
-            connect(m_model, &QAbstractItemModel::columnsInserted, this, restart),
-            connect(m_model, &QAbstractItemModel::headerDataChanged, this, &GridSizing::scheduleFit),
-            connect(m_model, &QAbstractItemModel::dataChanged, this, &GridSizing::scheduleFit),
+            connect(model, &QAbstractItemModel::modelReset, this, restart),
+            connect(model, &QAbstractItemModel::layoutChanged, this, &GridSizing::scheduleFit),
+            connect(model, &QAbstractItemModel::rowsInserted, this, &GridSizing::scheduleFit),
+            connect(model, &QAbstractItemModel::columnsInserted, this, restart),
+            connect(model, &QAbstractItemModel::headerDataChanged, this, &GridSizing::scheduleFit),
+            connect(model, &QAbstractItemModel::dataChanged, this, &GridSizing::scheduleFit),
         };
     }
     scheduleFit();

@@ -7,9 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 
-class QAbstractItemModel;
 class QTableView;
 
 class GridSizing : public QObject {
@@ -44,7 +42,6 @@ private:
     int m_stretch;
     QHash<int, int> m_widths;                // the widest sample seen per fitted column since the reset
     QList<int> m_userSized;                  // columns the user resized by hand
-    QPointer<QAbstractItemModel> m_model;
     QList<QMetaObject::Connection> m_modelConnections;
     bool m_fitPending = false;
     bool m_fitting = false;                  // our own resizes are not the user's
