@@ -31,7 +31,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -163,7 +162,7 @@ void T_PostSrv::buildWidgets()
     sgR->setRowSelect(true);
     sgR->setGrid(&m_run.results);
     sgR->setItemDelegate(new SendStatusDelegate(sgR));
-    sgR->horizontalHeader()->setStretchLastSection(true);
+    sgR->setFittedColumns({colEmail, colState, colResult, colCode}, colComment);
     layout->addWidget(sgR, 1);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

@@ -128,6 +128,9 @@ TVerifyForm::TVerifyForm(StringGrid& listGrid, int emailColumn, QWidget* parent)
     sgEm->setGrid(&m_results);
     sgEm->setRowSelect(true);
     sgEm->setItemDelegate(new StatusColourDelegate(sgEm));
+    sgEm->setFittedColumns({VerifyEmailColumn, VerifyDomainColumn, VerifyStateColumn, VerifyCodeColumn,
+                            VerifyTimeColumn},
+                           VerifyCommentColumn);
     SaveBadFile->setObjectName(QStringLiteral("SaveBadFile"));
     SaveBadFile->setAcceptMode(QFileDialog::AcceptSave);
     GetDnsButton->setToolTip(tr("Get DNS from your ISP"));

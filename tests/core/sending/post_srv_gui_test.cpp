@@ -9,6 +9,7 @@
 #include "core/settings/accounts.h"
 #include "core/settings/ini_info.h"
 #include "core/base/user_messages.h"
+#include "tests/core/result_grid_checks.h"
 #include "tests/core/scripted_smtp.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
@@ -125,6 +126,9 @@ TEST_F(PostSrvTest, ResultRowsFollowTheListWhenItChanged)
     EXPECT_EQ(results.cell(colEmail, 3), "bob@example.test");
     EXPECT_EQ(results.cell(colResult, 0), "result");
     EXPECT_EQ(panel(1), "Total: 3");
+    const auto* grid = child<StringGridView>("sgR");
+    sorvanta::test::expectResultGridLayout(*grid, colEmail, "bob@example.test", colComment);
+    EXPECT_GE(grid->columnWidth(colState), 36);   // room for the status picture 20 pixels in
 
     list.removeRows(1);              // the editor deleted Ann's row
     list.setCell(0, 1, "carl@example.test");
