@@ -23,8 +23,8 @@ namespace {
 
 using namespace sorvanta::test;
 
-// Time bounds are the cost on a quiet machine; a loaded one (ctest runs eight programs at once) gets three
-// times as long, still far below the cost of the faults these tests hold off.
+// Time bounds are CPU seconds on a quiet machine; a loaded one (ctest runs eight programs at once, sharing caches
+// and memory bandwidth) gets three times as much, still far below the cost of the faults these tests hold off.
 constexpr double kLoadAllowance = 3.0;
 
 void expectWithin(const ResourceUse& use, double seconds, qint64 megabytes)

@@ -2,10 +2,10 @@
 
 #include "tests/support/resource_meter.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <malloc.h>
+#include <time.h>
 
 namespace sorvanta::test {
 namespace {
@@ -20,6 +20,14 @@ qint64 statusBytes(const char* field)
         if (line.startsWith(field))
             return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLongLong() * 1024;
     return 0;
+}
+
+// CPU seconds the process has used, all threads: unlike wall time, it does not grow with the machine's load.
+double processCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 // Resets the kernel's peak resident size (VmHWM) to the current size.
@@ -37,11 +45,10 @@ ResourceUse measureResources(const std::function<void()>& work)
     malloc_trim(0);
     resetPeak();
     const qint64 before = statusBytes("VmRSS:");
-    QElapsedTimer timer;
-    timer.start();
+    const double start = processCpuSeconds();
     work();
     ResourceUse use;
-    use.seconds = double(timer.nsecsElapsed()) / 1e9;
+    use.seconds = processCpuSeconds() - start;
     use.peakGrowthBytes = std::max<qint64>(statusBytes("VmHWM:") - before, 0);
     return use;
 }

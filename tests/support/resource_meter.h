@@ -1,4 +1,4 @@
-// What a piece of work costs: its wall time and how far the process's resident memory rose above where it
+// What a piece of work costs: the CPU time the process spent on it and how far the process's resident memory rose above where it
 // stood before (the kernel's peak counter is reset first, so the peak is the work's own). For tests that
 // bound the cost of damaged or huge input. Sanitizer builds run slower and hold freed memory a while, so
 // bounds are scaled by sanitizerAllowance().
@@ -11,7 +11,7 @@
 namespace sorvanta::test {
 
 struct ResourceUse {
-    double seconds = 0;
+    double seconds = 0;   // CPU seconds
     qint64 peakGrowthBytes = 0;
 };
 
