@@ -2,8 +2,8 @@
 
 #include "transport/mime/composer_part_cache.h"
 
-#include "transport/mime/external_composer.h"
 #include "transport/mime/html_meta_charset.h"
+#include "transport/mime/quoted_printable.h"
 
 std::shared_ptr<ComposedBody> composeBody(const QStringList& lines, TMimeChar charset, bool html,
                                           const QString& charsetName)

@@ -161,21 +161,6 @@ QByteArray MakeBoundary(QRandomGenerator& random)
     return boundary;
 }
 
-bool BodyNeedsEncoding(QByteArrayView body)
-{
-    qsizetype lineLength = 0;
-    for (const char c : body) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\r' || byte == '\n') {
-            lineLength = 0;
-            continue;
-        }
-        if (byte < 32 || byte >= 127 || ++lineLength > kMaxLineLength)
-            return true;
-    }
-    return false;
-}
-
 ExternalComposer::ExternalComposer(const ExternalMessage& message, const AttachmentSlots& attachmentSlots,
                                    ComposerEvents events, std::optional<quint32> seed, ComposerPartCache* cache)
     : m_events(std::move(events)),

@@ -73,9 +73,6 @@ QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding c
 QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding);
 // "----------" and twelve random values 0..254 in upper-case hexadecimal.
 QByteArray MakeBoundary(QRandomGenerator& random);
-// True when a body must go quoted-printable: a control byte other than CR and LF, a byte of 127 or
-// more, or a line longer than 998 bytes.
-bool BodyNeedsEncoding(QByteArrayView body);
 
 class ExternalComposer {
 public:
