@@ -66,6 +66,7 @@ bool ExternalSending::event(QEvent* event)
 
 void ExternalSending::start(bool login)
 {
+    readMailTimeZone();
     m_running = true;
     m_messageState = 0;
     WindowMessage::send(this, login ? WM_POP3LOGIN : WM_SENDNEXTMESSAGE);
@@ -75,6 +76,7 @@ void ExternalSending::resend()
 {
     // The relay run counted its failed rows; the re-send gives each a new result that is counted instead.
     m_run.Bad = std::max(0, m_run.Bad - badRowsFrom(m_run.results, m_run.CurrentRow + 1));
+    readMailTimeZone();
     m_running = true;
     m_messageState = 0;
     WindowMessage::post(this, WM_POP3LOGIN);

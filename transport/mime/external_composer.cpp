@@ -5,7 +5,6 @@
 #include "transport/mime/external_composer.h"
 
 #include "transport/mime/base64.h"
-#include "transport/mime/html_meta_charset.h"
 #include "transport/mime/uuencode.h"
 
 #include <QFileInfo>
@@ -28,15 +27,6 @@ enum PartFlag { TextFlag = 1, AttachmentsFlag = 2, HtmlFlag = 4, PicturesFlag = 
 QByteArray quoted(const QByteArray& text) { return '"' + text + '"'; }
 
 bool isControlByte(unsigned char c) { return c < 32 || c == 127; }
-
-// A string list's text: every line followed by CR LF, converted as a copy.
-QByteArray bodyBytes(const QStringList& lines, TMimeChar charset)
-{
-    QString text;
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-    return encodeInCharset(text, charset);
-}
 
 // What a file's bytes allow: text as it is, text through quoted-printable, or base64 only.
 struct FileScan {
@@ -171,27 +161,13 @@ QByteArray MakeBoundary(QRandomGenerator& random)
     return boundary;
 }
 
-bool BodyNeedsEncoding(QByteArrayView body)
-{
-    qsizetype lineLength = 0;
-    for (const char c : body) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\r' || byte == '\n') {
-            lineLength = 0;
-            continue;
-        }
-        if (byte < 32 || byte >= 127 || ++lineLength > kMaxLineLength)
-            return true;
-    }
-    return false;
-}
-
 ExternalComposer::ExternalComposer(const ExternalMessage& message, const AttachmentSlots& attachmentSlots,
-                                   ComposerEvents events, quint32 seed)
+                                   ComposerEvents events, std::optional<quint32> seed, ComposerPartCache* cache)
     : m_events(std::move(events)),
       m_charset(message.MimeChar),
       m_coding(message.HdrCoding),
-      m_charsetName(message.Charset.toLatin1())
+      m_charsetName(message.Charset.toLatin1()),
+      m_cache(cache)
 {
     planMessage(message, attachmentSlots, seed);
     if (failed())
@@ -200,20 +176,15 @@ ExternalComposer::ExternalComposer(const ExternalMessage& message, const Attachm
 
 ExternalComposer::~ExternalComposer() = default;
 
-void ExternalComposer::planMessage(const ExternalMessage& message, const AttachmentSlots& attachmentSlots, quint32 seed)
+void ExternalComposer::planMessage(const ExternalMessage& message, const AttachmentSlots& attachmentSlots,
+                                   std::optional<quint32> seed)
 {
     const bool html = message.TypeContent == TTypeContent::tcHtml;
     m_flags = (message.MailText.isEmpty() ? 0 : TextFlag) | (message.Attachments.isEmpty() ? 0 : AttachmentsFlag)
               | (html ? HtmlFlag : 0) | (html && !message.HtmlFiles.isEmpty() ? PicturesFlag : 0);
-    QRandomGenerator random(seed);
-    if (m_flags & AttachmentsFlag)
-        m_boundaries.append(MakeBoundary(random));
-    if ((m_flags & TextFlag) && (m_flags & HtmlFlag))
-        m_boundaries.append(MakeBoundary(random));
-    if (m_flags & PicturesFlag)
-        m_boundaries.append(MakeBoundary(random));
-    m_textBody = bodyBytes(message.MailText, m_charset);
-    m_htmlBody = bodyBytes(withMetaCharset(message.HtmlText, message.Charset), m_charset);
+    planBoundaries(seed);
+    m_textBody = body(message.MailText, false, message.Charset);
+    m_htmlBody = body(message.HtmlText, true, message.Charset);
 
     planHeaders(message);
     if (m_events.feedData) {
@@ -228,6 +199,29 @@ void ExternalComposer::planMessage(const ExternalMessage& message, const Attachm
         planAttachments(message, attachmentSlots);
     if (m_index >= 0)
         closeBoundary();
+}
+
+// A single-part message has no boundary and needs no random values at all.
+void ExternalComposer::planBoundaries(std::optional<quint32> seed)
+{
+    const bool text = m_flags & TextFlag;
+    const bool html = m_flags & HtmlFlag;
+    if (!(m_flags & (AttachmentsFlag | PicturesFlag)) && !(text && html))
+        return;
+    QRandomGenerator random(seed ? *seed : QRandomGenerator::system()->generate());
+    if (m_flags & AttachmentsFlag)
+        m_boundaries.append(MakeBoundary(random));
+    if (text && html)
+        m_boundaries.append(MakeBoundary(random));
+    if (m_flags & PicturesFlag)
+        m_boundaries.append(MakeBoundary(random));
+}
+
+std::shared_ptr<ComposedBody> ExternalComposer::body(const QStringList& lines, bool html,
+                                                     const QString& charsetName) const
+{
+    return m_cache ? m_cache->body(lines, m_charset, html, charsetName)
+                   : composeBody(lines, m_charset, html, charsetName);
 }
 
 void ExternalComposer::planHeaders(const ExternalMessage& message)
@@ -261,7 +255,7 @@ void ExternalComposer::planHeaders(const ExternalMessage& message)
         addLine(" charset=" + quoted(m_charsetName));
     } else {
         addLine("Content-Type: " + message.Content_Type.toLatin1() + "; charset=" + quoted(m_charsetName));
-        if (BodyNeedsEncoding((m_flags & HtmlFlag) ? m_htmlBody : m_textBody))
+        if (((m_flags & HtmlFlag) ? m_htmlBody : m_textBody)->encoded)
             addLine("Content-Transfer-Encoding: quoted-printable");
     }
     addLine({});
@@ -269,7 +263,7 @@ void ExternalComposer::planHeaders(const ExternalMessage& message)
 
 void ExternalComposer::planTextPart()
 {
-    const bool encoded = BodyNeedsEncoding(m_textBody);
+    const bool encoded = m_textBody->encoded;
     if (!m_boundaries.isEmpty())
         addLine(boundaryLine());
     if ((m_flags & AttachmentsFlag) && (m_flags & HtmlFlag) && m_index + 1 < m_boundaries.size()) {
@@ -285,13 +279,13 @@ void ExternalComposer::planTextPart()
             addLine("Content-Transfer-Encoding: quoted-printable");
         addLine({});
     }
-    addBody(m_textBody, encoded);
+    addBody(m_textBody);
     addLine({});
 }
 
 void ExternalComposer::planHtmlPart(const ExternalMessage& message)
 {
-    const bool encoded = BodyNeedsEncoding(m_htmlBody);
+    const bool encoded = m_htmlBody->encoded;
     if (m_flags != HtmlFlag) {
         addLine(boundaryLine());
         const bool furtherBoundary = m_index + 1 < m_boundaries.size();
@@ -308,7 +302,7 @@ void ExternalComposer::planHtmlPart(const ExternalMessage& message)
         addLine(encoded ? "Content-Transfer-Encoding: Quoted-Printable" : "Content-Transfer-Encoding: 7bit");
         addLine({});
     }
-    addBody(m_htmlBody, encoded);
+    addBody(m_htmlBody);
     addLine({});
     if (m_flags & PicturesFlag) {
         for (qsizetype j = 0; j < message.HtmlFiles.size() && !failed(); ++j)
@@ -434,14 +428,19 @@ void ExternalComposer::addLine(const QByteArray& line)
     m_steps.push_back(line + "\r\n");
 }
 
-void ExternalComposer::addBody(const QByteArray& bytes, bool encoded)
+void ExternalComposer::addBody(const std::shared_ptr<ComposedBody>& body)
 {
-    m_steps.push_back(Body{bytes, encoded, -1, {}});
+    Body step;
+    step.part = body;
+    m_steps.push_back(std::move(step));
 }
 
 void ExternalComposer::addFile(const QString& path, FileCoding coding)
 {
-    m_steps.push_back(FilePart{path, coding, nullptr, 0, {}});
+    FilePart step;
+    step.path = path;
+    step.coding = coding;
+    m_steps.push_back(std::move(step));
 }
 
 QByteArray ExternalComposer::boundaryLine() const
@@ -505,25 +504,65 @@ bool ExternalComposer::runStep(Step& step)
     return runFile(std::get<FilePart>(step));
 }
 
+// Kept blocks were written from the start of a line; anywhere else the part is built as new.
+bool ExternalComposer::startReplay(Replay& replay, bool kept)
+{
+    const bool atLineStart = m_stream.state() == SmtpDataStream::State{};
+    replay.replaying = kept && atLineStart;
+    replay.recording = m_cache && !kept && atLineStart;
+    return replay.replaying;
+}
+
+// A file too large to keep is not recorded either.
+bool ExternalComposer::startFileReplay(FilePart& part)
+{
+    const bool replaying = startReplay(part.replay, part.kept != nullptr);
+    part.replay.recording = part.replay.recording && part.key.worthKeeping();
+    return replaying;
+}
+
+void ExternalComposer::record(Replay& replay, qsizetype from, qsizetype source)
+{
+    if (replay.recording)
+        replay.recorded.append({m_stream.writtenSince(from).toByteArray(), m_stream.state(), source});
+}
+
 bool ExternalComposer::runBody(Body& body)
 {
+    ComposedBody& part = *body.part;
     if (body.done < 0) {
-        info(InfoBodySize, QString::number(body.bytes.size()));
+        info(InfoBodySize, QString::number(part.bytes.size()));
         body.done = 0;
+        startReplay(body.replay, part.streamed);
     }
-    if (body.done >= body.bytes.size())
+    if (body.done >= part.bytes.size())
         return true;
-    const QByteArrayView block = QByteArrayView(body.bytes).sliced(body.done, qMin(kBodyBlock, body.bytes.size() - body.done));
-    if (body.encoded) {
-        QByteArray out;
-        body.encoder.encode(block, out);
-        m_stream.append(out);
+    if (body.replay.replaying) {
+        const ComposedBlock& block = part.blocks[body.replay.next++];
+        m_stream.appendWire(block.wire, block.after);
+        body.done += block.source;
     } else {
-        m_stream.append(block);
+        const QByteArrayView block =
+            QByteArrayView(part.bytes).sliced(body.done, qMin(kBodyBlock, part.bytes.size() - body.done));
+        const qsizetype from = m_stream.size();
+        if (part.encoded) {
+            QByteArray out;
+            body.encoder.encode(block, out);
+            m_stream.append(out);
+        } else {
+            m_stream.append(block);
+        }
+        record(body.replay, from, block.size());
+        body.done += block.size();
     }
-    body.done += block.size();
     info(InfoBodyDone, QString::number(body.done));
-    return body.done >= body.bytes.size();
+    if (body.done < part.bytes.size())
+        return false;
+    if (body.replay.recording) {
+        part.blocks = std::move(body.replay.recorded);
+        part.streamed = true;
+    }
+    return true;
 }
 
 bool ExternalComposer::runFeed(Feed& feed)
@@ -539,15 +578,52 @@ bool ExternalComposer::runFeed(Feed& feed)
 
 bool ExternalComposer::runFile(FilePart& part)
 {
-    if (!part.file) {
+    if (!part.started && !startFile(part))
+        return true;
+    if (nextFileBlock(part))
+        return false;
+    if (failed())
+        return true;
+    finishFile(part);
+    return true;
+}
+
+// A kept file is not opened again: its key says the file is still what was written before.
+bool ExternalComposer::startFile(FilePart& part)
+{
+    part.started = true;
+    if (m_cache) {
+        part.key = FileKey::of(part.path, int(part.coding));
+        part.kept = m_cache->files().find(part.key);
+    }
+    qint64 size = 0;
+    if (!startFileReplay(part)) {
+        part.kept.reset();
         part.file = std::make_shared<QFile>(part.path);
         if (!part.file->open(QIODevice::ReadOnly)) {
             fail(QStringLiteral("Cannot read the attachment ") + part.path);
-            return true;
+            return false;
         }
-        info(InfoFileStarts, part.path);
-        if (part.coding == FileCoding::Base64Attachment)
-            info(InfoBase64FileSize, QString::number(part.file->size()));
+        size = part.file->size();
+    } else {
+        size = part.kept->size;
+    }
+    info(InfoFileStarts, part.path);
+    if (part.coding == FileCoding::Base64Attachment)
+        info(InfoBase64FileSize, QString::number(size));
+    return true;
+}
+
+// Writes the file's next block; false at its end or when it could not be read.
+bool ExternalComposer::nextFileBlock(FilePart& part)
+{
+    if (part.replay.replaying) {
+        if (part.replay.next == part.kept->blocks.size())
+            return false;
+        const ComposedBlock& block = part.kept->blocks[part.replay.next++];
+        countFileBlock(part, block.source);
+        m_stream.appendWire(block.wire, block.after);
+        return true;
     }
     const qsizetype blockSize = part.coding == FileCoding::Base64Attachment ? kBase64FileBlock
                                 : part.coding == FileCoding::Base64Picture || part.coding == FileCoding::Uuencode
@@ -555,13 +631,19 @@ bool ExternalComposer::runFile(FilePart& part)
                                     : kBodyBlock;
     const QByteArray data = part.file->read(blockSize);
     if (!data.isEmpty()) {
+        countFileBlock(part, data.size());
+        const qsizetype from = m_stream.size();
         encodeFileBlock(part, data);
-        return false;
-    }
-    if (part.file->error() != QFileDevice::NoError) {
-        fail(QStringLiteral("Cannot read the attachment ") + part.path);
+        record(part.replay, from, data.size());
         return true;
     }
+    if (part.file->error() != QFileDevice::NoError)
+        fail(QStringLiteral("Cannot read the attachment ") + part.path);
+    return false;
+}
+
+void ExternalComposer::finishFile(FilePart& part)
+{
     if (part.coding == FileCoding::Base64Attachment)
         info(InfoBase64FileDone, QString::number(part.done));
     if (part.coding == FileCoding::PlainText)
@@ -569,8 +651,22 @@ bool ExternalComposer::runFile(FilePart& part)
     // A soft break ends the encoded file: a hard one would add a line end to the file's content.
     if (part.coding == FileCoding::QuotedPrintable)
         m_stream.append("=\r\n");
+    if (part.replay.recording)
+        m_cache->files().keep(part.key, {part.done, std::move(part.replay.recorded)});
     part.file.reset();
-    return true;
+}
+
+// The progress a block of the file brings: a base64 attachment reports after every line.
+void ExternalComposer::countFileBlock(FilePart& part, qsizetype size)
+{
+    if (part.coding != FileCoding::Base64Attachment) {
+        part.done += size;
+        return;
+    }
+    for (qsizetype start = 0; start < size; start += kBase64LineBytes) {
+        part.done += qMin(kBase64LineBytes, size - start);
+        info(InfoBase64FileDone, QString::number(part.done));
+    }
 }
 
 void ExternalComposer::encodeFileBlock(FilePart& part, const QByteArray& data)
@@ -578,12 +674,7 @@ void ExternalComposer::encodeFileBlock(FilePart& part, const QByteArray& data)
     QByteArray out;
     switch (part.coding) {
     case FileCoding::Base64Attachment:
-        for (qsizetype start = 0; start < data.size(); start += kBase64LineBytes) {
-            const qsizetype length = qMin(kBase64LineBytes, data.size() - start);
-            base64::appendEncodedLines(out, QByteArrayView(data).sliced(start, length), kBase64LineBytes);
-            part.done += length;
-            info(InfoBase64FileDone, QString::number(part.done));
-        }
+        base64::appendEncodedLines(out, data, kBase64LineBytes);
         break;
     case FileCoding::Base64Picture:
         base64::appendEncodedLines(out, data, kPictureLineBytes);
@@ -598,8 +689,6 @@ void ExternalComposer::encodeFileBlock(FilePart& part, const QByteArray& data)
         uuencode::appendLines(out, data);
         break;
     }
-    if (part.coding != FileCoding::Base64Attachment)
-        part.done += data.size();
     m_stream.append(out);
 }
 

@@ -6,6 +6,7 @@
 
 #include "transport/mime/attachment_record.h"
 #include "transport/mime/charsets.h"
+#include "transport/mime/composer_part_cache.h"
 #include "transport/mime/part_content_type.h"
 #include "transport/mime/quoted_printable.h"
 #include "transport/mime/smtp_data_stream.h"
@@ -19,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <variant>
 
 enum class TTypeContent { tcPlain, tcHtml };
@@ -71,15 +73,13 @@ QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding c
 QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding);
 // "----------" and twelve random values 0..254 in upper-case hexadecimal.
 QByteArray MakeBoundary(QRandomGenerator& random);
-// True when a body must go quoted-printable: a control byte other than CR and LF, a byte of 127 or
-// more, or a line longer than 998 bytes.
-bool BodyNeedsEncoding(QByteArrayView body);
 
 class ExternalComposer {
 public:
-    // seed drives the boundaries; the callbacks must not destroy the composer.
+    // seed drives the boundaries (drawn from the system only when the message has any); the callbacks must
+    // not destroy the composer. With a cache, unchanged bodies and files come from it and new ones go in.
     ExternalComposer(const ExternalMessage& message, const AttachmentSlots& attachmentSlots, ComposerEvents events,
-                     quint32 seed = QRandomGenerator::system()->generate());
+                     std::optional<quint32> seed = std::nullopt, ComposerPartCache* cache = nullptr);
     ~ExternalComposer();
     Q_DISABLE_COPY_MOVE(ExternalComposer)
 
@@ -95,11 +95,18 @@ public:
 
 private:
     enum class FileCoding { Base64Attachment, Base64Picture, QuotedPrintable, PlainText, Uuencode };
+    // A kept part is replayed block by block; a new one is recorded for the cache while it is written.
+    struct Replay {
+        bool replaying = false;
+        bool recording = false;
+        qsizetype next = 0;             // the next kept block
+        QList<ComposedBlock> recorded;
+    };
     struct Body {
-        QByteArray bytes;
-        bool encoded = false;
+        std::shared_ptr<ComposedBody> part;
         qsizetype done = -1;            // -1 until the part's size was announced
         QuotedPrintableEncoder encoder;
+        Replay replay;
     };
     struct Feed {
         qint64 total = 0;
@@ -107,13 +114,20 @@ private:
     struct FilePart {
         QString path;
         FileCoding coding = FileCoding::PlainText;
-        std::shared_ptr<QFile> file;    // opened when the part is reached
+        std::shared_ptr<QFile> file;    // opened when the part is reached, unless it is kept
+        bool started = false;
         qint64 done = 0;
         QuotedPrintableEncoder encoder;
+        FileKey key;
+        std::shared_ptr<const ComposedFile> kept;
+        Replay replay;
     };
     using Step = std::variant<QByteArray, Body, Feed, FilePart>;
 
-    void planMessage(const ExternalMessage& message, const AttachmentSlots& attachmentSlots, quint32 seed);
+    void planMessage(const ExternalMessage& message, const AttachmentSlots& attachmentSlots,
+                     std::optional<quint32> seed);
+    void planBoundaries(std::optional<quint32> seed);
+    std::shared_ptr<ComposedBody> body(const QStringList& lines, bool html, const QString& charsetName) const;
     void planHeaders(const ExternalMessage& message);
     void planTextPart();
     void planHtmlPart(const ExternalMessage& message);
@@ -123,7 +137,7 @@ private:
     void planPicture(const QString& path, const QString& cid);
     bool checkReadable(const QString& path);
     void addLine(const QByteArray& line);
-    void addBody(const QByteArray& bytes, bool encoded);
+    void addBody(const std::shared_ptr<ComposedBody>& body);
     void addFile(const QString& path, FileCoding coding);
     void addDispositionAndDescription(const QString& disposition, const QString& fileName,
                                       const QString& description);
@@ -136,7 +150,14 @@ private:
     bool runBody(Body& body);
     bool runFeed(Feed& feed);
     bool runFile(FilePart& part);
+    bool startFile(FilePart& part);
+    bool nextFileBlock(FilePart& part);
+    void finishFile(FilePart& part);
+    void countFileBlock(FilePart& part, qsizetype size);
     void encodeFileBlock(FilePart& part, const QByteArray& data);
+    bool startReplay(Replay& replay, bool kept);
+    bool startFileReplay(FilePart& part);
+    void record(Replay& replay, qsizetype from, qsizetype source);
     void info(int code, const QString& text);
     void fail(const QString& text);
 
@@ -147,8 +168,9 @@ private:
     int m_flags = 0;
     QList<QByteArray> m_boundaries;
     int m_index = -1;
-    QByteArray m_textBody;
-    QByteArray m_htmlBody;
+    ComposerPartCache* m_cache;
+    std::shared_ptr<ComposedBody> m_textBody;
+    std::shared_ptr<ComposedBody> m_htmlBody;
     PartContentType m_partTypes;
     std::deque<Step> m_steps;
     SmtpDataStream m_stream;

@@ -13,9 +13,13 @@ constexpr const char* MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 
 }  // namespace
 
+void readMailTimeZone()
+{
+    tzset();
+}
+
 std::tm mailLocalTime(std::time_t when)
 {
-    tzset();   // follow a TZ changed since the last call, as the C library does for localtime()
     std::tm local{};
     localtime_r(&when, &local);
     return local;

@@ -9,7 +9,10 @@
 
 #include <ctime>
 
-// The local time at that moment, following a TZ changed since the last call.
+// Reads the zone in force now (TZ, else the system's zone file). A sending run calls it once when it
+// starts; the texts below then use that zone, so no message pays for looking at the zone again.
+void readMailTimeZone();
+// The local time at that moment in the zone last read (the C library reads it once on first use).
 std::tm mailLocalTime(std::time_t when);
 // "+0100", "-0530": the UTC offset in force at that local time (tm_gmtoff), "+0000" for UTC.
 QByteArray zoneOffsetText(const std::tm& local);

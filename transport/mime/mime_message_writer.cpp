@@ -11,6 +11,7 @@
 
 #include "transport/mime/base64.h"
 #include "transport/mime/mail_date.h"
+#include "transport/mime/mime_part_cache.h"
 #include "transport/mime/smtp_data_stream.h"
 
 #include <QRandomGenerator>
@@ -22,6 +23,8 @@ namespace {
 constexpr qsizetype Base64GroupBytes = 45;   // 60 characters a line
 // RFC 5321 section 4.5.3.1.6: at most 998 bytes before the CR LF; servers refuse longer lines.
 constexpr qsizetype MaxWireLineLength = 998;
+// Bytes of a kept text or HTML part written per step; a wire line is at most MaxWireLineLength + 2.
+constexpr qsizetype KeptPieceBytes = 8192;
 
 bool isUtf8Continuation(char c)
 {
@@ -174,13 +177,18 @@ QByteArray transferEncoding(bool eightBit)
 
 }  // namespace
 
-MimeMessageWriter::MimeMessageWriter(MimeMessageContent content) : m_content(std::move(content))
+MimeMessageWriter::MimeMessageWriter(MimeMessageContent content, MimePartCache* cache)
+    : m_content(std::move(content)), m_cache(cache)
 {
     for (QByteArray* text : {&m_content.from, &m_content.to, &m_content.replyTo, &m_content.subject,
                              &m_content.contentType, &m_content.charset, &m_content.mailDomain})
         *text = singleLine(*text);
-    m_text8bit = m_content.textPresent && has8bitBytes(m_content.textLines);
-    m_html8bit = m_content.htmlPresent && has8bitBytes(m_content.htmlLines);
+    if (m_cache && m_content.textPresent)
+        m_keptText = keptLines(m_content.textLines, false);
+    if (m_cache && m_content.htmlPresent)
+        m_keptHtml = keptLines(m_content.htmlLines, true);
+    m_text8bit = m_content.textPresent && (m_keptText ? m_keptText->eightBit : has8bitBytes(m_content.textLines));
+    m_html8bit = m_content.htmlPresent && (m_keptHtml ? m_keptHtml->eightBit : has8bitBytes(m_content.htmlLines));
     m_phase = m_content.textPresent ? Phase::Text : m_content.htmlPresent ? Phase::HtmlStart : closingPhase();
     const bool multipart = !m_content.attachments.isEmpty() || (m_content.textPresent && m_content.htmlPresent)
                            || !m_content.images.isEmpty();
@@ -194,6 +202,19 @@ MimeMessageWriter::MimeMessageWriter(MimeMessageContent content) : m_content(std
     queueHeader();
     if (multipart)
         queueMultipartPreamble();
+}
+
+// The part as the message before wrote it, or written now (from the start of a line) and kept.
+std::shared_ptr<const WrittenLines> MimeMessageWriter::keptLines(const QList<QByteArray>& lines, bool html)
+{
+    if (std::shared_ptr<const WrittenLines> kept = m_cache->lines(lines, html))
+        return kept;
+    SmtpDataStream stream;
+    for (const QByteArray& line : lines)
+        appendWireLines(stream, line, appendBodyPieces);
+    auto written = std::make_shared<WrittenLines>(WrittenLines{lines, stream.take(), has8bitBytes(lines)});
+    m_cache->keepLines(html, written);
+    return written;
 }
 
 QByteArray MimeMessageWriter::messageId(std::time_t when, int messageNumber, const QByteArray& domain)
@@ -319,7 +340,7 @@ void MimeMessageWriter::writeStep(SmtpDataStream& out)
     }
     switch (m_phase) {
     case Phase::Text:
-        if (!writeNextLine(out, m_content.textLines))
+        if (!(m_keptText ? writeNextKeptPiece(out, *m_keptText) : writeNextLine(out, m_content.textLines)))
             m_phase = m_content.htmlPresent ? Phase::HtmlStart : closingPhase();
         return;
     case Phase::HtmlStart:
@@ -327,7 +348,7 @@ void MimeMessageWriter::writeStep(SmtpDataStream& out)
         m_phase = Phase::Html;
         return;
     case Phase::Html:
-        if (writeNextLine(out, m_content.htmlLines))
+        if (m_keptHtml ? writeNextKeptPiece(out, *m_keptHtml) : writeNextLine(out, m_content.htmlLines))
             return;
         if (m_relatedBoundary.isEmpty())
             queueHtmlEnd();
@@ -355,6 +376,23 @@ void MimeMessageWriter::writeStep(SmtpDataStream& out)
     case Phase::Done:
         return;
     }
+}
+
+// Kept lines go in pieces that end with a line, so the batches stay as small as line by line. They were
+// written from the start of a line, where every part begins.
+bool MimeMessageWriter::writeNextKeptPiece(SmtpDataStream& out, const WrittenLines& part)
+{
+    const qsizetype left = part.wire.size() - m_keptOffset;
+    if (left == 0) {
+        m_keptOffset = 0;
+        return false;
+    }
+    Q_ASSERT(m_keptOffset > 0 || out.state() == SmtpDataStream::State{});
+    const qsizetype lineEnd = part.wire.lastIndexOf('\n', m_keptOffset + KeptPieceBytes - 1);
+    const qsizetype piece = left > KeptPieceBytes && lineEnd >= m_keptOffset ? lineEnd + 1 - m_keptOffset : left;
+    out.appendWire(QByteArrayView(part.wire).sliced(m_keptOffset, piece), {});
+    m_keptOffset += piece;
+    return true;
 }
 
 bool MimeMessageWriter::writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines)
@@ -385,6 +423,10 @@ bool MimeMessageWriter::writeFilePart(SmtpDataStream& out, const QList<Part>& pa
 
 bool MimeMessageWriter::writeFileChunk(SmtpDataStream& out, const QString& path)
 {
+    if (!m_file.isOpen() && !m_keptFile)
+        startKeptFile(out, path);
+    if (m_keptFile)
+        return writeKeptChunk(out);
     if (!m_file.isOpen()) {
         m_file.setFileName(path);
         m_fileHadData = false;
@@ -401,15 +443,64 @@ bool MimeMessageWriter::writeFileChunk(SmtpDataStream& out, const QString& path)
     if (count > 0) {
         m_encoded.resize(0);
         base64::appendEncodedLines(m_encoded, QByteArrayView(m_chunk.data(), count), Base64GroupBytes);
+        const qsizetype from = out.size();
         out.append(m_encoded);
+        recordChunk(out, from, count);
         m_fileHadData = true;
         return false;
     }
-    if (!m_fileHadData)
+    if (!m_fileHadData) {
+        const qsizetype from = out.size();
         out.appendLine({});                                // an empty file gives one empty line
-    m_file.close();
+        recordChunk(out, from, 0);
+    }
+    endFile();
+    return true;
+}
+
+// A file is kept under its path, size and time, so one changed during the run is read again.
+void MimeMessageWriter::startKeptFile(const SmtpDataStream& out, const QString& path)
+{
+    m_recording = false;
+    if (!m_cache || out.state() != SmtpDataStream::State{})
+        return;
+    m_fileKey = FileKey::of(path, 0);
+    m_keptFile = m_cache->files().find(m_fileKey);
+    m_keptNext = 0;
+    m_recording = !m_keptFile && m_fileKey.worthKeeping();
+    m_recorded.clear();
+    m_recordedSize = 0;
+}
+
+// One kept chunk per call, as the file would have been read, so the batches stay as small.
+bool MimeMessageWriter::writeKeptChunk(SmtpDataStream& out)
+{
+    if (m_keptNext < m_keptFile->blocks.size()) {
+        const ComposedBlock& block = m_keptFile->blocks[m_keptNext++];
+        out.appendWire(block.wire, block.after);
+        return false;
+    }
+    m_keptFile.reset();
     m_fileStarted = false;
     return true;
+}
+
+void MimeMessageWriter::recordChunk(const SmtpDataStream& out, qsizetype from, qsizetype source)
+{
+    if (!m_recording)
+        return;
+    m_recorded.append({out.writtenSince(from).toByteArray(), out.state(), source});
+    m_recordedSize += source;
+}
+
+void MimeMessageWriter::endFile()
+{
+    if (m_recording)
+        m_cache->files().keep(m_fileKey, {m_recordedSize, std::move(m_recorded)});
+    m_recording = false;
+    m_recorded.clear();
+    m_file.close();
+    m_fileStarted = false;
 }
 
 void MimeMessageWriter::setFailed(const QString& path, const QString& reason)

@@ -7,8 +7,11 @@
 // add a header line. No line goes on the
 // wire longer than 998 bytes, a doubled dot counted: text and HTML lines are split (after a blank, never
 // inside a UTF-8 character), never cut; header lines are folded before a blank. A part with bytes of 128 or
-// more is declared "8bit".
+// more is declared "8bit". With a MimePartCache (mime_part_cache.h) the text and HTML parts and the files
+// that the message before carried too are put back as they were written then, the same bytes.
 #pragma once
+
+#include "transport/mime/kept_files.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -18,8 +21,11 @@
 #include <array>
 #include <ctime>
 #include <functional>
+#include <memory>
 
+class MimePartCache;
 class SmtpDataStream;
+struct WrittenLines;
 
 struct MimeInlineImage {
     QString path;
@@ -59,8 +65,8 @@ class MimeMessageWriter {
 public:
     enum class Status { More, Finished, Failed };
 
-    // Chooses the boundaries; nothing is read yet.
-    explicit MimeMessageWriter(MimeMessageContent content);
+    // Chooses the boundaries; nothing is read yet. The cache, when given, must outlive the writer.
+    explicit MimeMessageWriter(MimeMessageContent content, MimePartCache* cache = nullptr);
     Q_DISABLE_COPY_MOVE(MimeMessageWriter)
 
     // True when the message is multipart/mixed; mixedBoundary() is then its boundary.
@@ -106,10 +112,21 @@ private:
                        void (MimeMessageWriter::*queuePartHeader)(const Part&));
     // Starts or continues the open file; returns true when the file is complete.
     bool writeFileChunk(SmtpDataStream& out, const QString& path);
+    // With a cache: takes the file as kept, or prepares to record it while it is read as usual.
+    void startKeptFile(const SmtpDataStream& out, const QString& path);
+    bool writeKeptChunk(SmtpDataStream& out);
+    void recordChunk(const SmtpDataStream& out, qsizetype from, qsizetype source);
+    void endFile();
+    std::shared_ptr<const WrittenLines> keptLines(const QList<QByteArray>& lines, bool html);
+    // Writes the next piece of a kept text or HTML part; false when none is left (the offset starts over).
+    bool writeNextKeptPiece(SmtpDataStream& out, const WrittenLines& part);
     Phase closingPhase() const;   // after the text and HTML parts
     void setFailed(const QString& path, const QString& reason);
 
     MimeMessageContent m_content;
+    MimePartCache* m_cache;
+    std::shared_ptr<const WrittenLines> m_keptText;
+    std::shared_ptr<const WrittenLines> m_keptHtml;
     QByteArray m_mixedBoundary;         // B0
     QByteArray m_alternativeBoundary;   // B1: text and HTML
     QByteArray m_relatedBoundary;       // B2: HTML with inline pictures
@@ -120,12 +137,19 @@ private:
     qsizetype m_pendingNext = 0;
     Phase m_phase = Phase::Text;
     qsizetype m_lineIndex = 0;          // into the text or HTML lines
+    qsizetype m_keptOffset = 0;         // into the wire of a kept text or HTML part
     qsizetype m_fileIndex = 0;          // into the images or attachments
     bool m_fileStarted = false;      // the current file's part header is queued
     bool m_fileHadData = false;
     QFile m_file;
     std::array<char, 4095> m_chunk{};   // 91 groups of 45 bytes
     QByteArray m_encoded;               // base64 lines of the chunk
+    FileKey m_fileKey;                  // of the file being read, when it is recorded for the cache
+    bool m_recording = false;
+    QList<ComposedBlock> m_recorded;
+    qint64 m_recordedSize = 0;
+    std::shared_ptr<const ComposedFile> m_keptFile;     // the file being put back from the cache
+    qsizetype m_keptNext = 0;
     QString m_error;
     bool m_failed = false;
 };

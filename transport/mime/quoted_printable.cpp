@@ -6,6 +6,7 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr int kSoftBreakColumn = 70;
+constexpr qsizetype kMaxLineLength = 998;       // RFC 5322 section 2.1.1, without CR LF
 
 void appendEscaped(QByteArray& out, unsigned char byte)
 {
@@ -55,4 +56,19 @@ QByteArray qEncodeWord(QByteArrayView data)
             appendEscaped(out, byte);
     }
     return out;
+}
+
+bool BodyNeedsEncoding(QByteArrayView body)
+{
+    qsizetype lineLength = 0;
+    for (const char c : body) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\r' || byte == '\n') {
+            lineLength = 0;
+            continue;
+        }
+        if (byte < 32 || byte >= 127 || ++lineLength > kMaxLineLength)
+            return true;
+    }
+    return false;
 }

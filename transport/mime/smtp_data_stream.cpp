@@ -44,6 +44,13 @@ void SmtpDataStream::appendLine(QByteArrayView line)
     append("\r\n");
 }
 
+void SmtpDataStream::appendWire(QByteArrayView wire, State after)
+{
+    m_out.append(wire);
+    m_atLineStart = after.atLineStart;
+    m_afterCr = after.afterCr;
+}
+
 void SmtpDataStream::finish()
 {
     if (!m_atLineStart)

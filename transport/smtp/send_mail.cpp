@@ -555,7 +555,7 @@ void SendMail::sendMessage()
     ComposerEvents events;
     events.mailInfo = [this](int info, const QString& addinfo) { emit OnMailInfo(info, addinfo); };
     events.feedData = OnFeedData;
-    ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events));
+    ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events), std::nullopt, &m_partCache);
     QByteArray block;
     while (!composer.atEnd() && !cancelled()) {
         QByteArray next = composer.nextBlock();

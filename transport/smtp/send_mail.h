@@ -172,4 +172,5 @@ private:
     QString m_insertedTo;               // the item put in front of ListTo for this run, if any
     bool m_toTakenFromList = false;
     AttachmentSlots m_attachmentSlots;  // kept across runs until ClearAttachments
+    ComposerPartCache m_partCache;      // bodies and files that the next message may send again
 };

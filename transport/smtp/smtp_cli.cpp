@@ -65,7 +65,7 @@ void TSmtpCli::Data()
 {
     requireReadyAndConnected();
     m_messageNumber = nextMessageNumber();
-    m_message = std::make_unique<MimeMessageWriter>(messageContent());
+    m_message = std::make_unique<MimeMessageWriter>(messageContent(), m_partCache.get());
     TCustomSmtpClient::Data();
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "transport/mime/mime_message_writer.h"
+#include "transport/mime/mime_part_cache.h"
 #include "transport/mime/part_content_type.h"
 #include "transport/smtp/smtp_client.h"
 
@@ -65,6 +66,9 @@ public:
     // of one sequence shared by all clients, so no two messages of a run share a Message-ID.
     int HdrNMessage() const { return m_messageNumber; }
 
+    // Parts shared with the other clients of a run: a part the message before carried is not built again.
+    void setPartCache(std::shared_ptr<MimePartCache> cache) { m_partCache = std::move(cache); }
+
     // Prepares the message (asks OnGetData for the text lines, drops inline pictures that are missing or
     // have no Content-ID), then runs DATA; the message text follows the 354 reply.
     void Data() override;
@@ -83,5 +87,6 @@ private:
     QStringList m_attachmentTypes;
     int m_messageNumber = 0;
     std::unique_ptr<MimeMessageWriter> m_message;
+    std::shared_ptr<MimePartCache> m_partCache;
     PartContentType m_partTypes;        // types of inline pictures and of attachments given without one
 };

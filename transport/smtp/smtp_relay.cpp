@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/name_servers.h"
 #include "transport/mime/html_meta_charset.h"
+#include "transport/mime/mail_date.h"
 #include "transport/mime/mailbox_header.h"
 #include "transport/smtp/smtp_relay_worker.h"
 
@@ -138,6 +139,8 @@ void TSmtpRelayServer2::Send()
     QStringList body = m_body;
     wrapLongLines(body);
     m_encodedBody = encodeLines(body);
+    readMailTimeZone();
+    m_partCache = std::make_shared<MimePartCache>();
     m_busy = true;
     m_abort = false;
     m_watchdog.start(watchdogPeriod());

@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -157,6 +158,7 @@ private:
     QStringList m_dnsServers;
     TMimeChar m_charset = TMimeChar::ISO_8859_1;
     QList<QByteArray> m_encodedBody;     // Body wrapped and converted once per run
+    std::shared_ptr<MimePartCache> m_partCache;  // the parts the run's messages share, built once
     std::vector<TSmtpThreadEx*> m_workers;   // a slot becomes null when its worker ends
     QTimer m_watchdog;
     QTimer m_completion;

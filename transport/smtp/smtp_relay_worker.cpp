@@ -37,6 +37,7 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
+    m_client->setPartCache(relay.m_partCache);
     m_client->OnResponse = [this](TCustomSmtpClient*, const QString&) { touch(); };
     m_client->OnMessageProgress = [this](TCustomSmtpClient*) { touch(); };   // a long message still moving
     m_client->OnRequestDone = [this](TCustomSmtpClient*, TSmtpRequest request, int error) {
