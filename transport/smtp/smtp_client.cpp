@@ -71,7 +71,11 @@ void TCustomSmtpClient::requireReadyAndConnected() const
 
 QByteArray TCustomSmtpClient::heloCommand() const
 {
-    const QString name = SignOn.isEmpty() ? defaultHeloName(m_socket->LocalAddress()) : SignOn;
+    QString name = SignOn;
+    if (name.isEmpty()) {
+        const QString address = m_socket->LocalAddress();
+        name = LocalHostName.isEmpty() ? defaultHeloName(address) : heloNameFor(LocalHostName, address);
+    }
     requireSingleLine(name, QStringLiteral("HELO text"));
     return "HELO " + name.toUtf8();
 }
