@@ -2,8 +2,6 @@
 
 #include "transport/smtp/mx_cache.h"
 
-#include "transport/smtp/smtp_relay_worker.h"
-
 void MxCache::clear()
 {
     m_answers.clear();
@@ -31,7 +29,7 @@ void MxCache::startLookup(const QString& domain)
     m_lookups.insert(keyOf(domain), {});
 }
 
-void MxCache::addWaiter(const QString& domain, TSmtpThreadEx* worker)
+void MxCache::addWaiter(const QString& domain, const QPointer<TSmtpThreadEx>& worker)
 {
     m_lookups[keyOf(domain)].append(worker);
 }

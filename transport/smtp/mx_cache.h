@@ -32,7 +32,7 @@ public:
 
     bool lookupUnderWay(const QString& domain) const;
     void startLookup(const QString& domain);
-    void addWaiter(const QString& domain, TSmtpThreadEx* worker);
+    void addWaiter(const QString& domain, const QPointer<TSmtpThreadEx>& worker);
     // Ends the lookup, answered or not, and hands back the workers that waited for it.
     Waiters endLookup(const QString& domain);
 

@@ -115,7 +115,7 @@ bool TSmtpThreadEx::resolveDomain()
     touch();
     if (cache.lookupUnderWay(m_domain)) {
         setState(State::Waiting);
-        cache.addWaiter(m_domain, this);
+        cache.addWaiter(m_domain, QPointer<TSmtpThreadEx>(this));
         return true;
     }
     cache.startLookup(m_domain);
