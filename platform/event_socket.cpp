@@ -2,6 +2,7 @@
 
 #include "platform/event_socket.h"
 
+#include "platform/deferred_calls.h"
 #include "platform/winsock_error.h"
 
 #include <QPointer>
@@ -150,14 +151,10 @@ int EventSocket::setReceiveBufferSize(int bytes)
 
 void EventSocket::postEvent(int event, int error)
 {
-    const quint64 generation = m_generation;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, event, error] {
-            if (generation == m_generation && m_fd >= 0)
-                deliver(event, error);
-        },
-        Qt::QueuedConnection);
+    DeferredCalls::post(this, [this, generation = m_generation, event, error] {
+        if (generation == m_generation && m_fd >= 0)
+            deliver(event, error);
+    });
 }
 
 void EventSocket::close()

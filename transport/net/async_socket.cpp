@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int discardChunk = 1024;
+// Replies of mail and DNS servers are short; a longer stream takes several rounds.
+constexpr int readAheadSize = 1024;
 // FD_READ rounds per notification: a peer that never pauses must not keep the loop from other sockets.
 constexpr int maxReadRounds = 64;
 // Many DNS queries may be in flight at once; the default UDP receive buffer drops replies then.
@@ -283,6 +285,8 @@ bool TWSocket::fillReadAhead()
     if (m_socket.type() == EventSocket::Type::Udp || m_readAheadBegin < m_readAheadEnd)
         return true;
     m_readAheadBegin = m_readAheadEnd = 0;
+    if (m_readAhead.isEmpty())
+        m_readAhead.resize(readAheadSize);              // only sockets that read TCP data need it
     const qint64 got = m_socket.receive(m_readAhead.data(), qint64(m_readAhead.size()));
     if (got <= 0) {
         if (got < 0)
@@ -392,7 +396,7 @@ int TWSocket::Receive(char* buffer, int length)
         const int count = std::min(length, m_readAheadEnd - m_readAheadBegin);
         if (count <= 0)
             return 0;
-        std::memcpy(buffer, m_readAhead.data() + m_readAheadBegin, size_t(count));
+        std::memcpy(buffer, m_readAhead.constData() + m_readAheadBegin, size_t(count));
         m_readAheadBegin += count;
         m_readCount += count;
         return count;

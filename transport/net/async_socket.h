@@ -33,7 +33,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -141,7 +140,7 @@ private:
     bool m_dataSentPosted = false;     // one posted FD_WRITE at a time
     int m_deferredSendError = 0;       // a fatal error met inside Send, reported at the next FD_WRITE
     SendQueue m_sendQueue;
-    std::array<char, 4096> m_readAhead;   // TCP: what the last read brought, handed out by Receive
+    QByteArray m_readAhead;                // TCP: what the last read brought, handed out by Receive
     int m_readAheadBegin = 0;
     int m_readAheadEnd = 0;
     EventSocket m_socket;

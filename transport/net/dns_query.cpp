@@ -3,6 +3,7 @@
 
 #include "transport/net/dns_query.h"
 
+#include "platform/deferred_calls.h"
 #include "platform/winsock_error.h"
 
 #include <QPointer>
@@ -209,13 +210,10 @@ void TDnsQuery::failTcpQuery(int error)
 
 void TDnsQuery::postRequestDone(int error)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, error, id = m_queryId] {
-            if (id == m_queryId)
-                fireRequestDone(error);
-        },
-        Qt::QueuedConnection);
+    DeferredCalls::post(this, [this, error, id = m_queryId] {
+        if (id == m_queryId)
+            fireRequestDone(error);
+    });
 }
 
 void TDnsQuery::fireRequestDone(int error)

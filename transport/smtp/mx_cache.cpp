@@ -16,6 +16,8 @@ const MxAnswer* MxCache::answer(const QString& domain) const
 
 void MxCache::storeAnswer(const QString& domain, const MxAnswer& answer)
 {
+    if (m_answers.size() >= kMaxAnswers)
+        return;
     m_answers.insert(keyOf(domain), answer);
 }
 

@@ -1,6 +1,7 @@
 // The relay's memory of MX answers for one run, by domain (compared without letter case), and of the lookups
 // under way, so that recipients of a domain share one query. Only answers are kept: a DNS error or a silent
-// server leaves nothing behind, so the next recipient of that domain asks again.
+// server leaves nothing behind, so the next recipient of that domain asks again. Memory is bounded: past
+// kMaxAnswers domains, further answers are used but not kept.
 #pragma once
 
 #include <QHash>
@@ -24,6 +25,7 @@ struct MxAnswer {
 class MxCache {
 public:
     using Waiters = QList<QPointer<TSmtpThreadEx>>;
+    static constexpr qsizetype kMaxAnswers = 20000;   // about 3 MB
 
     void clear();
 

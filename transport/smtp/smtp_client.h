@@ -1,7 +1,7 @@
 // TCustomSmtpClient: the asynchronous SMTP client dialogue over one TWSocket. Each operation (connect,
 // HELO, MAIL FROM, RCPT TO, DATA, QUIT, RSET, VRFY, and Open / Mail, which chain several) sends one command,
-// reads the reply lines through SmtpReplyParser and ends with OnRequestDone, always posted as window message
-// WM_USER+1, never fired inside the socket event that ended the request. It has no timer: the owner detects
+// reads the reply lines through SmtpReplyParser and ends with OnRequestDone, always posted (a deferred call,
+// platform/deferred_calls.h), never fired inside the socket event that ended the request. It has no timer: the owner detects
 // a silent server. The message text after DATA comes from the derived class (TSmtpCli, smtp_cli.h).
 //
 // Programming errors raise SmtpException (not ready, not connected, no recipient, CR / LF / NUL inside a
@@ -99,8 +99,6 @@ protected:
 
     // SmtpException "SMTP component not ready" / "SMTP component not connected".
     void requireReadyAndConnected() const;
-
-    bool event(QEvent* event) override;
 
 private:
     // Dialogue state; the values are the component's.

@@ -4,6 +4,7 @@
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include "platform/clock.h"
+#include "platform/deferred_calls.h"
 #include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
@@ -178,8 +179,8 @@ void TSmtpThreadEx::rotateDnsServer()
 void TSmtpThreadEx::endLookup()
 {
     for (const QPointer<TSmtpThreadEx>& waiter : m_relay.m_mxCache.endLookup(m_domain)) {
-        if (waiter)
-            QMetaObject::invokeMethod(waiter, &TSmtpThreadEx::sharedLookupEnded, Qt::QueuedConnection);
+        if (TSmtpThreadEx* worker = waiter.data())
+            DeferredCalls::post(worker, [worker] { worker->sharedLookupEnded(); });
     }
 }
 
