@@ -226,14 +226,17 @@ QWidget* TfFas::buildSettings()
     eEnd = named(new QLineEdit(panel), "eEnd");
     cbL = named(new QCheckBox("Maximal Record Length (bytes)", panel), "cbL");
     eL = named(new QLineEdit("1000000", panel), "eL");
+    setWidthInCharacters(eMask, 20);
+    setWidthInCharacters(eL, 10);
+    markers->setColumnStretch(1, 1);
     markers->addWidget(named(new QLabel("File mask", panel), "lbMask"), 0, 0);
-    markers->addWidget(eMask, 0, 1);
+    markers->addWidget(eMask, 0, 1, Qt::AlignLeft);
     markers->addWidget(named(new QLabel("Record begin", panel), "lbBegin"), 1, 0);
     markers->addWidget(eBegin, 1, 1);
     markers->addWidget(named(new QLabel("Record end", panel), "lbEnd"), 2, 0);
     markers->addWidget(eEnd, 2, 1);
     markers->addWidget(cbL, 3, 0);
-    markers->addWidget(eL, 3, 1);
+    markers->addWidget(eL, 3, 1, Qt::AlignLeft);
     eL->hide();
     connect(cbL, &QCheckBox::toggled, eL, &QWidget::setVisible);
     layout->addLayout(markers);
@@ -251,6 +254,9 @@ QWidget* TfFas::buildSettings()
     rbSplit = named(new QCheckBox("Do not split fields if there are symbols in \"..\"", pnlIn), "rbSplit");
     rbSplit->hide();
     rbT->setChecked(true);
+    setWidthInCharacters(eT, 5);
+    setWidthInCharacters(eD, 3);
+    table->setColumnStretch(2, 1);   // the short values keep short boxes
     table->addWidget(rbT, 0, 0);
     table->addWidget(eT, 0, 1);
     table->addWidget(rbD, 1, 0);

@@ -187,6 +187,7 @@ QWidget* T_ImpVznLoad::buildSourcePage()
     options->addWidget(udLine, 1, 1);
     options->addWidget(new QLabel(tr("File origin"), page), 2, 0);
     options->addWidget(cbFF, 2, 1);
+    options->setColumnStretch(3, 1);   // the room the window has beyond the options stays empty
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(lFileName);
     layout->addLayout(options);
@@ -206,6 +207,7 @@ QWidget* T_ImpVznLoad::buildFixedWidthPage()
 QWidget* T_ImpVznLoad::buildDelimitedPage()
 {
     auto* page = named(new QWidget(this), "tsRzd");
+    setWidthInCharacters(eS, 3);   // one character
     auto* boxes = new QHBoxLayout;
     for (QWidget* box : std::initializer_list<QWidget*>{cbDC, cbC, cbTab, cbSpace, cbOther, eS})
         boxes->addWidget(box);

@@ -3,6 +3,7 @@
 #include "lists/db_maker_window.h"
 #include "lists/list_editor_window.h"
 
+#include "core/base/widget_factory.h"
 #include "core/dialogs/grid_export.h"
 #include "core/language/msg_language.h"
 #include "core/dialogs/progress_window.h"
@@ -97,12 +98,18 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
 
 void T_EditAB::buildLayout()
 {
-    auto* tools = new QHBoxLayout;
-    for (QWidget* button : {sbNew, sbOpen, sbsave, sbSaveAs, SpeedButton3, SpeedButton1, SpeedButton10, SpeedButton9,
-                            SpeedButton4, SpeedButton2, SpeedButton11, SpeedButton5})
-        tools->addWidget(button);
-    tools->addStretch();
-    tools->addWidget(ExplorerButton1);
+    // Two rows of commands, the file and the records above, the list tools below: one row of all twelve is
+    // wider than the screen at 120 DPI.
+    auto* fileTools = new QHBoxLayout;
+    for (QWidget* button : {sbNew, sbOpen, sbsave, sbSaveAs, SpeedButton3, SpeedButton1})
+        fileTools->addWidget(button);
+    fileTools->addStretch();
+    fileTools->addWidget(ExplorerButton1);
+    auto* listTools = new QHBoxLayout;
+    for (QWidget* button : {SpeedButton10, SpeedButton9, SpeedButton4, SpeedButton2, SpeedButton11, SpeedButton5})
+        listTools->addWidget(button);
+    listTools->addStretch();
+    setWidthInCharacters(eRz, 4);
     auto* settings = new QHBoxLayout;
     settings->addWidget(new QLabel(tr("Field delimiter"), this));
     settings->addWidget(eRz);
@@ -110,7 +117,8 @@ void T_EditAB::buildLayout()
     settings->addWidget(udCol);
     settings->addStretch();
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(tools);
+    layout->addLayout(fileTools);
+    layout->addLayout(listTools);
     layout->addLayout(settings);
     layout->addWidget(sg);
 }

@@ -66,16 +66,61 @@ IniFile::IniFile(const QString& fileName)
     for (const QString& line : splitLines(*text)) {
         QString name;
         if (parseHeading(line, name)) {
-            m_sections.push_back(Section{name, {}, line, true});
+            m_sections.push_back(Section{name, {}, line, true, {}});
             continue;
         }
         const qsizetype equals = line.indexOf('=');
         const QString key = equals < 0 ? QString() : line.left(equals).trimmed();
         if (key.isEmpty() || line.trimmed().startsWith(';'))
-            m_sections.back().entries.push_back(Entry{QString(), QString(), line});
+            m_sections.back().append(Entry{QString(), QString(), line});
         else
-            m_sections.back().entries.push_back(Entry{key, line.mid(equals + 1).trimmed(), line});
+            m_sections.back().append(Entry{key, line.mid(equals + 1).trimmed(), line});
     }
+}
+
+void IniFile::Section::append(Entry entry)
+{
+    if (!entry.key.isEmpty())
+        indexFirst(entry.key, entries.size());
+    entries.push_back(std::move(entry));
+}
+
+void IniFile::Section::indexFirst(const QString& key, size_t position)
+{
+    const QString folded = key.toCaseFolded();
+    if (!keyIndex.contains(folded))
+        keyIndex.insert(folded, position);
+}
+
+const IniFile::Entry* IniFile::Section::find(const QString& key) const
+{
+    const auto found = keyIndex.constFind(key.toCaseFolded());
+    return found == keyIndex.cend() ? nullptr : &entries[*found];
+}
+
+IniFile::Entry* IniFile::Section::find(const QString& key)
+{
+    return const_cast<Entry*>(std::as_const(*this).find(key));
+}
+
+// A new key goes after the section's last key, so blank lines and comments that end it stay where they were;
+// only keyless lines follow the place, so the index of every key stays valid.
+void IniFile::Section::insertKey(const QString& key, const QString& value)
+{
+    auto place = entries.end();
+    while (place != entries.begin() && std::prev(place)->key.isEmpty())
+        --place;
+    keyIndex.insert(key.toCaseFolded(), size_t(place - entries.begin()));
+    entries.insert(place, Entry{key, value, key + '=' + value});
+}
+
+void IniFile::Section::removeKey(const QString& key)
+{
+    std::erase_if(entries, [&](const Entry& entry) { return !entry.key.isEmpty() && sameName(entry.key, key); });
+    keyIndex.clear();
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (!entries[i].key.isEmpty())
+            indexFirst(entries[i].key, i);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
@@ -101,21 +146,15 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
 {
     Section* target = findSection(section);
     if (!target) {
-        m_sections.push_back(Section{section, {}, '[' + section + ']', true});
+        m_sections.push_back(Section{section, {}, '[' + section + ']', true, {}});
         target = &m_sections.back();
     }
-    for (Entry& entry : target->entries) {
-        if (!entry.key.isEmpty() && sameName(entry.key, key)) {
-            entry.value = value;
-            entry.raw = entry.key + '=' + value;
-            return;
-        }
+    if (Entry* entry = target->find(key)) {
+        entry->value = value;
+        entry->raw = entry->key + '=' + value;
+        return;
     }
-    // After the last key of the section, so blank lines and comments that end it stay where they were.
-    auto place = target->entries.end();
-    while (place != target->entries.begin() && std::prev(place)->key.isEmpty())
-        --place;
-    target->entries.insert(place, Entry{key, value, key + '=' + value});
+    target->insertKey(key, value);
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -175,8 +214,7 @@ void IniFile::eraseSection(const QString& section)
 void IniFile::deleteKey(const QString& section, const QString& key)
 {
     if (Section* found = findSection(section))
-        std::erase_if(found->entries,
-                      [&](const Entry& entry) { return !entry.key.isEmpty() && sameName(entry.key, key); });
+        found->removeKey(key);
 }
 
 bool IniFile::updateFile(QString* error) const
@@ -211,9 +249,6 @@ IniFile::Section* IniFile::findSection(const QString& name)
 
 const IniFile::Entry* IniFile::findEntry(const QString& section, const QString& key) const
 {
-    if (const Section* found = findSection(section))
-        for (const Entry& entry : found->entries)
-            if (!entry.key.isEmpty() && sameName(entry.key, key))
-                return &entry;
-    return nullptr;
+    const Section* found = findSection(section);
+    return found ? found->find(key) : nullptr;
 }

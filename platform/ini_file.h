@@ -5,6 +5,7 @@
 // Changes stay in memory until updateFile(), which writes the whole file atomically (CR LF line ends).
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -48,6 +49,14 @@ private:
         std::vector<Entry> entries;
         QString heading;           // the "[name]" line as written
         bool hasHeading = false;   // false only for the lines before the first heading
+        QHash<QString, size_t> keyIndex;   // case-folded key -> its first entry, so a big section stays linear
+
+        void append(Entry entry);
+        const Entry* find(const QString& key) const;
+        Entry* find(const QString& key);
+        void insertKey(const QString& key, const QString& value);
+        void removeKey(const QString& key);
+        void indexFirst(const QString& key, size_t position);
     };
 
     const Section* findSection(const QString& name) const;

@@ -45,6 +45,11 @@ QVariant StringGridModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return m_grid->cell(index.column(), row);
+    case Qt::ToolTipRole: {
+        // The whole text, for cells too narrow to show it.
+        const QString text = m_grid->cell(index.column(), row);
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     case RowStatusRole:
         return m_grid->rowStatus(row);
     case ObjectRole:

@@ -1,7 +1,8 @@
 // StringGridModel: shows a StringGrid in Qt's item views. The first fixed row (row 0, the titles) becomes
 // the horizontal header; the grid's other rows are the model's rows, so model row r is grid row r + 1 (or
-// r when the grid has no fixed row). Cells of fixed rows and columns are not editable. The model follows
-// every change of the grid; the grid must outlive the model or tell it (StringGridObserver::gridDestroyed).
+// r when the grid has no fixed row). Cells of fixed rows and columns are not editable; a cell's tooltip is
+// its whole text. The model follows every change of the grid; the grid must outlive the model or tell it
+// (StringGridObserver::gridDestroyed).
 #pragma once
 
 #include "platform/string_grid.h"

@@ -42,3 +42,11 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 {
     return named(new QLabel(text, parent), name);
 }
+
+void setWidthInCharacters(QLineEdit* edit, int characters)
+{
+    // The edit's own size hint is 17 "x" wide plus its frame and margins: keep those, change the count.
+    const int x = edit->fontMetrics().horizontalAdvance(QLatin1Char('x'));
+    const int frame = edit->sizeHint().width() - 17 * x;
+    edit->setFixedWidth(frame + characters * x);
+}

@@ -27,6 +27,9 @@ QLineEdit* makeEdit(QWidget* parent, const char* name);
 // A drop-down box as wide as its items.
 QComboBox* makeDropDown(QWidget* parent, const char* name, bool editable = false);
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
+// Fixes edit's width to about characters characters of its font (frame and margins included), so that a form's
+// short values keep short boxes however wide the window grows. Call it once the edit has its font.
+void setWidthInCharacters(QLineEdit* edit, int characters);
 // A flat explorer button (monochrome glyph until hot, bevel on hover) with the program's picture
 // ":/images/<glyph>.png" as its glyph.
 TExplorerButton* makeExplorerButton(QWidget* parent, const char* name, const QString& caption, const char* glyph);

@@ -120,50 +120,59 @@ void HtmlEditorPage::setChoosers(Choosers choosers)
 
 // ---- the toolbar ----
 
-QToolButton* HtmlEditorPage::addToolButton(const char* name, const QString& caption, const QString& hint, int tag)
+QToolButton* HtmlEditorPage::addToolButton(QBoxLayout* row, const char* name, const QString& caption,
+                                           const QString& hint, int tag)
 {
     auto* button = makeToolButton(pnlWBtools, name, caption);
     button->setToolTip(hint);
     button->setProperty("Tag", tag);
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QToolButton::clicked, this, [this, tag] { ToolbarCommand(tag); });
-    pnlWBtools->layout()->addWidget(button);
+    row->addWidget(button);
     return button;
 }
 
+// Two rows, text formatting above, insertions and the font below: in one row the toolbar alone would be wider
+// than a maximised editor at 120 DPI.
 void HtmlEditorPage::buildToolbar()
 {
     pnlWBtools = new QWidget;
     pnlWBtools->setObjectName(QStringLiteral("pnlWBtools"));
-    auto* row = new QHBoxLayout(pnlWBtools);
-    row->setContentsMargins(0, 0, 0, 0);
-    sbOpen = addToolButton("sbOpen", tr("Open"), tr("Import message from html file"), TagOpen);
-    addToolButton("sbBold", tr("B"), tr("Bold"), TagBold);
-    addToolButton("sbItalic", tr("I"), tr("Italic"), TagItalic);
-    addToolButton("sbUnderline", tr("U"), tr("Underlined"), TagUnderline);
-    addToolButton("sbColor", tr("Colour"), tr("Font colors"), TagFontColour);
-    addToolButton("SpeedButton6", tr("Left"), tr("Left"), TagLeft);
-    addToolButton("SpeedButton3", tr("Center"), tr("Center"), TagCenter);
-    addToolButton("SpeedButton1", tr("Right"), tr("Right"), TagRight);
-    addToolButton("SpeedButton10", tr("Outdent"), QString(), TagOutdent);
-    addToolButton("SpeedButton11", tr("Indent"), QString(), TagIndent);
-    addToolButton("SpeedButton12", tr("Image"), tr("Insert image"), TagImage);
-    addToolButton("SpeedButton13", tr("Link"), tr("Insert link"), TagLink);
-    addToolButton("SpeedButton14", tr("Table"), tr("Insert table"), TagTable);
-    addToolButton("SpeedButton15", tr("Background"), tr("Fill background"), TagBackground);
+    auto* rows = new QVBoxLayout(pnlWBtools);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* format = new QHBoxLayout;
+    auto* insert = new QHBoxLayout;
+    rows->addLayout(format);
+    rows->addLayout(insert);
+    sbOpen = addToolButton(format, "sbOpen", tr("Open"), tr("Import message from html file"), TagOpen);
+    addToolButton(format, "sbBold", tr("B"), tr("Bold"), TagBold);
+    addToolButton(format, "sbItalic", tr("I"), tr("Italic"), TagItalic);
+    addToolButton(format, "sbUnderline", tr("U"), tr("Underlined"), TagUnderline);
+    addToolButton(format, "sbColor", tr("Colour"), tr("Font colors"), TagFontColour);
+    addToolButton(format, "SpeedButton6", tr("Left"), tr("Left"), TagLeft);
+    addToolButton(format, "SpeedButton3", tr("Center"), tr("Center"), TagCenter);
+    addToolButton(format, "SpeedButton1", tr("Right"), tr("Right"), TagRight);
+    addToolButton(format, "SpeedButton10", tr("Outdent"), QString(), TagOutdent);
+    addToolButton(format, "SpeedButton11", tr("Indent"), QString(), TagIndent);
+    format->addStretch(1);
+    addToolButton(insert, "SpeedButton12", tr("Image"), tr("Insert image"), TagImage);
+    addToolButton(insert, "SpeedButton13", tr("Link"), tr("Insert link"), TagLink);
+    addToolButton(insert, "SpeedButton14", tr("Table"), tr("Insert table"), TagTable);
+    addToolButton(insert, "SpeedButton15", tr("Background"), tr("Fill background"), TagBackground);
     cbFontName = named(new TFontComboBox(pnlWBtools), "cbFontName");
     cbFontName->setToolTip(tr("Fonts"));
     cbFontName->setProperty("Tag", int(TagFontName));
     connect(cbFontName, &TFontComboBox::OnChange, this, [this] { ToolbarCommand(TagFontName); });
-    row->addWidget(cbFontName);
+    insert->addWidget(cbFontName);
     cbFontSize = makeDropDown(pnlWBtools, "cbFontSize");
     cbFontSize->setToolTip(tr("Font Size"));
     cbFontSize->setProperty("Tag", int(TagFontSize));
     cbFontSize->addItems(kFontSizes);
     connect(cbFontSize, &QComboBox::activated, this, [this] { ToolbarCommand(TagFontSize); });
-    row->addWidget(cbFontSize);
-    addToolButton("SpeedButton16", tr("Preview"), tr("Open in browser"), TagPreview);
-    row->addStretch(1);
+    insert->addWidget(cbFontSize);
+    addToolButton(insert, "SpeedButton16", tr("Preview"), tr("Open in browser"), TagPreview);
+    insert->addStretch(1);
 }
 
 // ---- the page and its loading ----

@@ -12,6 +12,7 @@
 #include <optional>
 
 class HtmlView;
+class QBoxLayout;
 class QComboBox;
 class QToolButton;
 class TFontComboBox;
@@ -74,7 +75,7 @@ signals:
 
 private:
     void buildToolbar();
-    QToolButton* addToolButton(const char* name, const QString& caption, const QString& hint, int tag);
+    QToolButton* addToolButton(QBoxLayout* row, const char* name, const QString& caption, const QString& hint, int tag);
     HtmlView* ensureView();
     void documentCompleted();
     void showLoadFailure(const QString& reason);

@@ -24,6 +24,7 @@
 #include "core/project/project_editor_messages.h"
 #include "core/project/project_files.h"
 #include "core/base/user_messages.h"
+#include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/string_grid_view.h"
 #include "platform/text_file.h"
@@ -284,6 +285,7 @@ void TNewMod2MessageForm::buildMemoMenu()
         *item.action = puMemo->addAction(item.caption);
         (*item.action)->setObjectName(QLatin1String(item.name));
         (*item.action)->setData(item.tag);
+        (*item.action)->setShortcuts(FocusedEditor::standardKey(FocusedEditor::Command(item.tag)));
         connect(*item.action, &QAction::triggered, this,
                 [this, tag = item.tag] { WindowMessage::post(this, WM_EDITCOMMAND, tag); });
     }

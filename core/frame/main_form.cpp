@@ -18,8 +18,10 @@
 #include "core/base/window_host.h"
 #include "core/base/tool_commands.h"
 #include "core/base/user_messages.h"
+#include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -130,11 +132,14 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
 
     WindowMessage::post(this, WM_UPDATEMENUS);
     WindowMessage::post(this, WM_EDITSTATE, 0);
+    connect(qApp, &QApplication::focusChanged, this, &TMainForm::updateEditItems);
     BuildLanguageMenu(findChild<QMenu*>(QStringLiteral("miLang")), this);
 }
 
 TMainForm::~TMainForm()
 {
+    // Closing the children below moves the focus; the edit items are gone by then.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     if (MainForm == this)
         MainForm = nullptr;
     WindowHost::unregisterMainWindow(this);
@@ -147,6 +152,14 @@ QAction* TMainForm::addItem(QMenu* menu, const char* name, const QString& captio
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     action->setShortcut(shortcut);
+    return action;
+}
+
+// An item with the desktop's key sequences for key (all of them: a platform may bind more than one).
+QAction* TMainForm::addItem(QMenu* menu, const char* name, const QString& caption, QKeySequence::StandardKey key)
+{
+    QAction* action = addItem(menu, name, caption);
+    action->setShortcuts(key);
     return action;
 }
 
@@ -169,15 +182,15 @@ void TMainForm::buildFileMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&File"));
     menu->setObjectName(QStringLiteral("File1"));
-    connect(addItem(menu, "NewMessagesimple1", tr("New Project")), &QAction::triggered, this,
+    connect(addItem(menu, "NewMessagesimple1", tr("New Project"), QKeySequence::New), &QAction::triggered, this,
             &TMainForm::NewMessagesimple1Click);
-    connect(addItem(menu, "OpenMailMergeProject1", tr("Open Project")), &QAction::triggered, this,
-            &TMainForm::OpenMailMergeProject1Click);
+    connect(addItem(menu, "OpenMailMergeProject1", tr("Open Project"), QKeySequence::Open), &QAction::triggered,
+            this, &TMainForm::OpenMailMergeProject1Click);
     m_reopenMenu = menu->addMenu(tr("Reopen"));
     m_reopenMenu->setObjectName(QStringLiteral("Reopen1"));
-    m_miSave = addItem(menu, "miSave", tr("Save Project"));
+    m_miSave = addItem(menu, "miSave", tr("Save Project"), QKeySequence::Save);
     connect(m_miSave, &QAction::triggered, this, [this] { miSaveClick(0); });
-    m_miSaveAs = addItem(menu, "miSaveAs", tr("Save Project As"));
+    m_miSaveAs = addItem(menu, "miSaveAs", tr("Save Project As"), QKeySequence::SaveAs);
     connect(m_miSaveAs, &QAction::triggered, this, [this] { miSaveClick(1); });
     m_miClose = addItem(menu, "miClose", tr("Close Project"));
     connect(m_miClose, &QAction::triggered, this, &TMainForm::miCloseClick);
@@ -196,17 +209,20 @@ void TMainForm::buildEditMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Edit"));
     menu->setObjectName(QStringLiteral("Edit1"));
-    struct Item { const char* name; QString caption; int tag; QKeySequence shortcut; };
+    // Keys named for the program stay; Delete and Redo take the desktop's.
+    struct Item { const char* name; QString caption; int tag; QList<QKeySequence> shortcuts; };
     const Item items[] = {
-        {"Cut1", tr("Cut"), EditCut, QKeySequence(tr("Ctrl+X"))},
-        {"Copy1", tr("Copy"), EditCopy, QKeySequence(tr("Ctrl+C"))},
-        {"Paste1", tr("Paste"), EditPaste, QKeySequence(tr("Ctrl+V"))},
-        {"Delete1", tr("Delete"), EditDelete, {}},
-        {"Undo1", tr("Undo"), EditUndo, QKeySequence(tr("Ctrl+Z"))},
-        {"Redo1", tr("Redo"), EditRedo, {}},
+        {"Cut1", tr("Cut"), EditCut, {QKeySequence(tr("Ctrl+X"))}},
+        {"Copy1", tr("Copy"), EditCopy, {QKeySequence(tr("Ctrl+C"))}},
+        {"Paste1", tr("Paste"), EditPaste, {QKeySequence(tr("Ctrl+V"))}},
+        {"Delete1", tr("Delete"), EditDelete, QKeySequence::keyBindings(QKeySequence::Delete)},
+        {"Undo1", tr("Undo"), EditUndo, {QKeySequence(tr("Ctrl+Z"))}},
+        {"Redo1", tr("Redo"), EditRedo, QKeySequence::keyBindings(QKeySequence::Redo)},
     };
+    connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateEditItems);
     for (const Item& item : items) {
-        QAction* action = addItem(menu, item.name, item.caption, item.shortcut);
+        QAction* action = addItem(menu, item.name, item.caption);
+        action->setShortcuts(item.shortcuts);
         action->setData(item.tag);
         connect(action, &QAction::triggered, this, [this, tag = item.tag] { EditItemClick(tag); });
         m_editItems << action;
@@ -273,7 +289,8 @@ void TMainForm::buildAboutMenu()
     QMenu* menu = menuBar()->addMenu(tr("&About"));
     menu->setObjectName(QStringLiteral("About1"));
     connect(addItem(menu, "About2", tr("&About")), &QAction::triggered, this, &TMainForm::About2Click);
-    connect(addItem(menu, "Help1", tr("Help")), &QAction::triggered, this, &TMainForm::Help1Click);
+    connect(addItem(menu, "Help1", tr("Help"), QKeySequence::HelpContents), &QAction::triggered, this,
+            &TMainForm::Help1Click);
     menu->addMenu(tr("Language"))->setObjectName(QStringLiteral("miLang"));   // filled by BuildLanguageMenu
 }
 
@@ -415,6 +432,13 @@ void TMainForm::WMEditState(int mask)
         action->setEnabled(editItemEnabled(mask, action->data().toInt()));
 }
 
+// The edit items follow the text field that has the focus (none enabled without one): refreshed when the
+// focus moves and before the menu opens, as selection and clipboard change in between.
+void TMainForm::updateEditItems()
+{
+    WMEditState(FocusedEditor::commandMask(QApplication::focusWidget()));
+}
+
 // ---- MDI children ----
 
 QWidget* TMainForm::activeChildWidget() const
@@ -500,9 +524,14 @@ void TMainForm::OpenAttachment1Click()
     WindowMessage::post(activeProjectEditor(), WM_ATTACHFILE);
 }
 
+// A command acts on the text field that has the focus, wherever it is; without one it goes to the editor, which
+// acts on its own focused text.
 void TMainForm::EditItemClick(int tag)
 {
-    WindowMessage::post(activeProjectEditor(), WM_EDITCOMMAND, tag);
+    if (FocusedEditor::perform(QApplication::focusWidget(), tag))
+        updateEditItems();
+    else
+        WindowMessage::post(activeProjectEditor(), WM_EDITCOMMAND, tag);
 }
 
 void TMainForm::miImporthtmlClick()

@@ -76,7 +76,9 @@ private:
     void buildAboutMenu();
     void buildToolBar();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, QKeySequence::StandardKey key);
     void addHiddenItem(QMenu* menu, const char* name, const QString& caption);
+    void updateEditItems();
     QToolButton* addToolButton(QToolBar* bar, const char* name, const QString& caption, const char* icon);
     void rebuildReopenMenu();
 

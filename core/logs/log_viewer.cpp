@@ -108,6 +108,7 @@ T_logs::T_logs(const QString& fileName, const QString& okText, const QString& no
     sg->setItemDelegate(new LogCellDelegate(sg));
     sg->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     sg->setGrid(&m_grid);
+    sg->setFittedColumns({0, 1, 2}, 3);   // time, address and status fit; the comment takes the rest
 }
 
 void T_logs::fillGrid()

@@ -159,7 +159,10 @@ QWidget* TFPref::buildGeneralPage()
         profileButtons->addWidget(button);
     profileButtons->addStretch();
 
+    setWidthInCharacters(ePathPro, 48);
+    setWidthInCharacters(eHelo, 36);
     auto* fields = new QGridLayout;
+    fields->setColumnStretch(3, 1);   // the room the dialog has beyond the fields stays empty
     fields->addWidget(cbAutoCommit, 0, 0);
     auto* autoCommit = new QHBoxLayout;
     autoCommit->addWidget(eAutoCommit);
@@ -170,9 +173,9 @@ QWidget* TFPref::buildGeneralPage()
     fields->addWidget(ePathPro, 1, 1);
     fields->addWidget(Button1, 1, 2);
     fields->addWidget(named(new QLabel(tr("Select charset"), page), "lCSet"), 2, 0);
-    fields->addWidget(cbCSet, 2, 1);
+    fields->addWidget(cbCSet, 2, 1, Qt::AlignLeft);
     fields->addWidget(cbHelo, 3, 0);
-    fields->addWidget(eHelo, 3, 1);
+    fields->addWidget(eHelo, 3, 1, Qt::AlignLeft);
     fields->addWidget(cbPop3, 4, 0, 1, 3);
     fields->addWidget(cbExternalSmtp, 5, 0, 1, 3);
 
@@ -188,9 +191,16 @@ QWidget* TFPref::buildAccountFields()
 {
     auto* box = named(new QWidget(this), "AccountPanel");
     auto* grid = new QGridLayout(box);
+    for (QLineEdit* edit : {NameEdit, UserEdit, RetAddEdit, eReplyTo, eMailDomain, SMTPServerEdit, POP3ServerEdit, eUN})
+        setWidthInCharacters(edit, 28);
+    for (QLineEdit* edit : {POP3PasswordEdit, eUNP})
+        setWidthInCharacters(edit, 20);
+    for (QLineEdit* edit : {SMTPPortEdit, POP3PortEdit})
+        setWidthInCharacters(edit, 6);
+    grid->setColumnStretch(5, 1);   // the room the dialog has beyond the fields stays empty
     const auto addField = [&](int row, int column, const char* labelName, const QString& caption, QWidget* field) {
         grid->addWidget(named(new QLabel(caption, box), labelName), row, column * 2);
-        grid->addWidget(field, row, column * 2 + 1);
+        grid->addWidget(field, row, column * 2 + 1, Qt::AlignLeft);
     };
     addField(0, 0, "lName", tr("Name"), NameEdit);
     addField(1, 0, "lUser", tr("User ID"), UserEdit);
@@ -205,9 +215,9 @@ QWidget* TFPref::buildAccountFields()
     grid->addWidget(cbMaskPop3, 4, 4);
     grid->addWidget(cbSMTPAuth, 5, 0, 1, 2);
     grid->addWidget(lUN, 6, 0);
-    grid->addWidget(eUN, 6, 1);
+    grid->addWidget(eUN, 6, 1, Qt::AlignLeft);
     grid->addWidget(lUNP, 6, 2);
-    grid->addWidget(eUNP, 6, 3);
+    grid->addWidget(eUNP, 6, 3, Qt::AlignLeft);
     grid->addWidget(cbMaskSMTP, 6, 4);
     return box;
 }
@@ -215,10 +225,12 @@ QWidget* TFPref::buildAccountFields()
 QWidget* TFPref::buildDnsPage()
 {
     auto* page = named(new QWidget(this), "TabSheet2");
+    setWidthInCharacters(DnsEdit, 24);
     auto* fields = new QGridLayout;
+    fields->setColumnStretch(3, 1);   // the room the dialog has beyond the fields stays empty
     fields->addWidget(named(new QLabel(tr("DNS: "), page), "lDns"), 0, 0);
-    fields->addWidget(DnsEdit, 0, 1);
-    fields->addWidget(SpeedButton6, 0, 2);
+    fields->addWidget(DnsEdit, 0, 1, Qt::AlignLeft);
+    fields->addWidget(SpeedButton6, 0, 2, Qt::AlignLeft);
     fields->addWidget(Ncon, 1, 0);
     fields->addWidget(named(new QLabel(tr("Number of connection"), page), "lNcon"), 1, 1);
     fields->addWidget(eTimeOut, 2, 0);

@@ -31,7 +31,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -48,27 +47,11 @@ namespace {
 
 constexpr int kStatusPanels = 6;
 
-// An up-down control tied to its edit: each follows the other while the edit holds a number in range.
-QSpinBox* newUpDown(QWidget* parent, const char* name, QLineEdit* buddy, int minimum, int maximum)
+QSpinBox* newSpinBox(QWidget* parent, const char* name, int minimum, int maximum)
 {
-    auto* upDown = new QSpinBox(parent);
-    upDown->setObjectName(QLatin1String(name));
-    upDown->setRange(minimum, maximum);
-    // Only the arrows show: the edit beside it holds the number, which a narrow box would show cut off.
-    if (auto* number = upDown->findChild<QLineEdit*>())
-        number->hide();
-    upDown->setFixedWidth(upDown->sizeHint().height());
-    QObject::connect(upDown, &QSpinBox::valueChanged, buddy, [buddy](int value) {
-        if (buddy->text() != QString::number(value))
-            buddy->setText(QString::number(value));
-    });
-    QObject::connect(buddy, &QLineEdit::textEdited, upDown, [upDown](const QString& text) {
-        bool ok = false;
-        const int value = text.trimmed().toInt(&ok);
-        if (ok && value >= upDown->minimum() && value <= upDown->maximum())
-            upDown->setValue(value);
-    });
-    return upDown;
+    auto* spin = named(new QSpinBox(parent), name);
+    spin->setRange(minimum, maximum);
+    return spin;
 }
 
 void setEditEnabled(QLineEdit* edit, bool on)
@@ -163,7 +146,7 @@ void T_PostSrv::buildWidgets()
     sgR->setRowSelect(true);
     sgR->setGrid(&m_run.results);
     sgR->setItemDelegate(new SendStatusDelegate(sgR));
-    sgR->horizontalHeader()->setStretchLastSection(true);
+    sgR->setFittedColumns({colEmail, colState, colResult, colCode}, colComment);
     layout->addWidget(sgR, 1);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -185,23 +168,28 @@ QWidget* T_PostSrv::buildSenderFields()
     eEMail = makeEdit(box, "eEMail");
     eDomain = makeEdit(box, "eDomain");
     DNSEdit = makeEdit(box, "DNSEdit");
-    NumConnect = makeEdit(box, "NumConnect");
-    udC = newUpDown(box, "udC", NumConnect, 1, 9999);
-    eTimeOut = makeEdit(box, "eTimeOut");
-    udTimeOut = newUpDown(box, "udTimeOut", eTimeOut, 1, 32767);
+    NumConnect = newSpinBox(box, "NumConnect", 1, 9999);
+    eTimeOut = newSpinBox(box, "eTimeOut", 1, 32767);
     GetDnsButton = makeToolButton(box, "GetDnsButton", tr("Get DNS"));
-    const auto row = [&](int at, const QString& caption, QWidget* field, QWidget* extra = nullptr) {
+    for (QLineEdit* edit : {eName, eEMail, eDomain})
+        setWidthInCharacters(edit, 36);
+    setWidthInCharacters(DNSEdit, 24);
+    grid->setColumnStretch(2, 1);   // the room the window has beyond the fields stays empty
+    const auto row = [&](int at, const QString& caption, QWidget* field) {
         grid->addWidget(new QLabel(caption, box), at, 0);
-        grid->addWidget(field, at, 1);
-        if (extra)
-            grid->addWidget(extra, at, 2);
+        grid->addWidget(field, at, 1, Qt::AlignLeft);
     };
     row(0, tr("Sender name"), eName);
     row(1, tr("Sender e-mail"), eEMail);
     row(2, tr("Domain"), eDomain);
-    row(3, tr("DNS server"), DNSEdit, GetDnsButton);
-    row(4, tr("Connections"), NumConnect, udC);
-    row(5, tr("Time-out (seconds)"), eTimeOut, udTimeOut);
+    grid->addWidget(new QLabel(tr("DNS server"), box), 3, 0);
+    auto* dns = new QHBoxLayout;
+    dns->addWidget(DNSEdit);
+    dns->addWidget(GetDnsButton);
+    dns->addStretch();
+    grid->addLayout(dns, 3, 1);
+    row(4, tr("Connections"), NumConnect);
+    row(5, tr("Time-out (seconds)"), eTimeOut);
     cbIspD = new QCheckBox(tr("Send mail through external smtp mail server only (through ISP)"), box);
     cbIspD->setObjectName(QStringLiteral("cbIspD"));
     cbIsp = new QCheckBox(tr("Automatically send undelivered messages through ISP server"), box);
@@ -307,11 +295,9 @@ void T_PostSrv::setRowStatusFromMenu(int status)
 
 void T_PostSrv::FormShow()
 {
-    NumConnect->setText(QString::number(ProjectIniInfo.NumberConnect));
-    udC->setValue(ProjectIniInfo.NumberConnect);
+    NumConnect->setValue(ProjectIniInfo.NumberConnect);
     DNSEdit->setText(ProjectIniInfo.DnsIP);
-    udTimeOut->setValue(ProjectIniInfo.TimeOut);
-    eTimeOut->setText(QString::number(udTimeOut->value()));
+    eTimeOut->setValue(ProjectIniInfo.TimeOut);
 }
 
 // ---- handlers
@@ -345,7 +331,7 @@ void T_PostSrv::cbIspDClick()
 {
     ProjectIniInfo.ExternalSmtp = cbIspD->isChecked();
     const bool relay = !cbIspD->isChecked();
-    for (QWidget* control : std::initializer_list<QWidget*>{DNSEdit, NumConnect, udC, cbIsp, GetDnsButton})
+    for (QWidget* control : std::initializer_list<QWidget*>{DNSEdit, NumConnect, cbIsp, GetDnsButton})
         control->setEnabled(relay);
 }
 
@@ -500,7 +486,7 @@ void T_PostSrv::startExternal(bool resume)
     prepareExternalRows(m_run.results, startRow, resume, ProjectIniInfo.Codes);
     m_run.CurrentRow = startRow - 1;
     m_external.setAccount(accountInUse(ProjectIniInfo));
-    m_external.setTimeOutSeconds(udTimeOut->value());
+    m_external.setTimeOutSeconds(eTimeOut->value());
     m_external.setAttachments(ProjectAttachments);
     m_content.images = {ProjectIniInfo.PathPro, ProjectIniInfo.BaseUrl, eDomain->text()};
     m_external.start(ProjectIniInfo.Pop3Identify);
@@ -515,8 +501,8 @@ RelaySending::Sender T_PostSrv::relaySender() const
     sender.dns = DNSEdit->text();
     sender.charset = CharsetPart(ProjectIniInfo.CharSet);
     sender.signon = ProjectIniInfo.DefaultHelo ? QString() : ProjectIniInfo.TextHelo;
-    sender.connections = udC->value();
-    sender.timeOutSeconds = udTimeOut->value();
+    sender.connections = NumConnect->value();
+    sender.timeOutSeconds = eTimeOut->value();
     sender.attachments = projectAttachmentFiles(ProjectAttachments).items;
     return sender;
 }
@@ -557,7 +543,7 @@ void T_PostSrv::Srv1Finished()
         m_resending = true;
         EnableSendControls(0, false);
         m_external.setAccount(accountInUse(ProjectIniInfo));
-        m_external.setTimeOutSeconds(udTimeOut->value());
+        m_external.setTimeOutSeconds(eTimeOut->value());
         m_external.setAttachments(ProjectAttachments);
         m_external.resend();
         return;
@@ -660,11 +646,10 @@ bool T_PostSrv::FormCloseQuery()
 {
     if (m_relay.busy())
         m_relay.abort();
-    if (const std::optional<int> connections = parseConnectionCount(NumConnect->text()))
-        ProjectIniInfo.NumberConnect = *connections;   // a text that is no number keeps the old value
+    ProjectIniInfo.NumberConnect = NumConnect->value();
     accountInUse(ProjectIniInfo).MailDomain = eDomain->text().left(shortStringLength);
     ProjectIniInfo.DnsIP = DNSEdit->text().left(shortStringLength);
-    ProjectIniInfo.TimeOut = udTimeOut->value();
+    ProjectIniInfo.TimeOut = eTimeOut->value();
     return true;
 }
 

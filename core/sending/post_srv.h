@@ -40,10 +40,8 @@ public:
     StringGridView* sgR;
     QStatusBar* StatusBar1;
     QLineEdit* DNSEdit;
-    QLineEdit* NumConnect;
-    QSpinBox* udC;
-    QLineEdit* eTimeOut;
-    QSpinBox* udTimeOut;
+    QSpinBox* NumConnect;        // 1 .. 9999
+    QSpinBox* eTimeOut;          // 1 .. 32767 seconds
     QLineEdit* eDomain;
     QLineEdit* eName;
     QLineEdit* eEMail;

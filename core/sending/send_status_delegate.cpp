@@ -11,6 +11,9 @@
 
 namespace {
 
+constexpr int pictureLeft = 20;
+constexpr int pictureSize = 16;
+
 QIcon statusIcon(int status)
 {
     QStyle* style = QApplication::style();
@@ -32,7 +35,16 @@ void SendStatusDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QIcon icon = statusIcon(index.data(StringGridModel::RowStatusRole).toInt());
     if (icon.isNull())
         return;
-    const int size = qMin(16, option.rect.height());
-    const QRect target(option.rect.left() + 20, option.rect.top() + (option.rect.height() - size) / 2, size, size);
+    const int size = qMin(pictureSize, option.rect.height());
+    const QRect target(option.rect.left() + pictureLeft, option.rect.top() + (option.rect.height() - size) / 2, size,
+                       size);
     icon.paint(painter, target);
+}
+
+QSize SendStatusDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (index.column() == colState)
+        size.setWidth(qMax(size.width(), pictureLeft + pictureSize + 2));
+    return size;
 }

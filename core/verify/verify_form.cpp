@@ -128,6 +128,9 @@ TVerifyForm::TVerifyForm(StringGrid& listGrid, int emailColumn, QWidget* parent)
     sgEm->setGrid(&m_results);
     sgEm->setRowSelect(true);
     sgEm->setItemDelegate(new StatusColourDelegate(sgEm));
+    sgEm->setFittedColumns({VerifyEmailColumn, VerifyDomainColumn, VerifyStateColumn, VerifyCodeColumn,
+                            VerifyTimeColumn},
+                           VerifyCommentColumn);
     SaveBadFile->setObjectName(QStringLiteral("SaveBadFile"));
     SaveBadFile->setAcceptMode(QFileDialog::AcceptSave);
     GetDnsButton->setToolTip(tr("Get DNS from your ISP"));
@@ -153,19 +156,29 @@ TVerifyForm::~TVerifyForm()
 
 void TVerifyForm::buildLayout()
 {
+    setWidthInCharacters(SmtpEdit, 36);
+    setWidthInCharacters(DNSEdit, 24);
+    setWidthInCharacters(NumConnect, 6);
+    auto* dns = new QHBoxLayout;   // the button right beside the DNS edit
+    dns->addWidget(DNSEdit);
+    dns->addWidget(GetDnsButton);
+    dns->addStretch();
     auto* fields = new QGridLayout;
-    const auto addField = [&](int row, const char* name, const QString& caption, QWidget* field) {
+    const auto addField = [&](int row, const char* name, const QString& caption, QWidget* field, QLayout* place) {
         auto* label = new QLabel(caption, this);
         label->setObjectName(QLatin1String(name));
         label->setBuddy(field);
         fields->addWidget(label, row, 0);
-        fields->addWidget(field, row, 1);
+        if (place)
+            fields->addLayout(place, row, 1);
+        else
+            fields->addWidget(field, row, 1, Qt::AlignLeft);
     };
-    addField(0, "Label1", tr("Mail Server"), SmtpEdit);
-    addField(1, "Label2", tr("DNS"), DNSEdit);
-    fields->addWidget(GetDnsButton, 1, 2);
-    addField(2, "Label3", tr("Number of Connections = "), NumConnect);
-    addField(3, "Label4", tr("TimeOut:"), eTimeOut);
+    addField(0, "Label1", tr("Mail Server"), SmtpEdit, nullptr);
+    addField(1, "Label2", tr("DNS"), DNSEdit, dns);
+    addField(2, "Label3", tr("Number of Connections = "), NumConnect, nullptr);
+    addField(3, "Label4", tr("TimeOut:"), eTimeOut, nullptr);
+    fields->setColumnStretch(2, 1);   // the room the window has beyond the fields stays empty
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {StartButton, ResumeButton, StopButton, SpeedButton1, SpeedButton2})

@@ -2,6 +2,8 @@
 
 #include "platform/widgets/string_grid_view.h"
 
+#include "platform/widgets/grid_sizing.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
@@ -33,6 +35,8 @@ void StringGridView::setGrid(StringGrid* grid)
                 emit cellSelected(current.column(), m_model->gridRow(current.row()));
         });
     delete oldModel;
+    if (m_sizing)
+        m_sizing->watchModel();
 }
 
 StringGrid* StringGridView::grid() const
@@ -67,6 +71,12 @@ void StringGridView::setDefaultRowHeight(int height)
 {
     verticalHeader()->setMinimumSectionSize(std::min(height, verticalHeader()->minimumSectionSize()));
     verticalHeader()->setDefaultSectionSize(height);
+}
+
+void StringGridView::setFittedColumns(const QList<int>& fittedColumns, int stretchColumn)
+{
+    delete m_sizing;
+    m_sizing = new GridSizing(this, fittedColumns, stretchColumn);
 }
 
 int StringGridView::currentRow() const

@@ -8,6 +8,8 @@
 
 #include <QTableView>
 
+class GridSizing;
+
 // The class library's TGridRect: columns left..right, rows top..bottom.
 struct GridRect {
     int left = -1;
@@ -35,6 +37,10 @@ public:
     void setRangeSelect(bool on);
     void setDefaultColumnWidth(int width);
     void setDefaultRowHeight(int height);
+    // Result-list sizing (see grid_sizing.h): fitted columns as wide as their texts, the stretch column
+    // taking the rest, rows one line of the font high.
+    void setFittedColumns(const QList<int>& fittedColumns, int stretchColumn);
+    GridSizing* sizing() const { return m_sizing; }
 
     // Row and Col: the current cell, -1 when there is none.
     int currentRow() const;
@@ -60,5 +66,6 @@ private:
     QModelIndex indexOf(int column, int row) const;
 
     StringGridModel* m_model = nullptr;
+    GridSizing* m_sizing = nullptr;
     bool m_editing = false;
 };

@@ -186,6 +186,17 @@ TEST(DamagedFilesTest, ProjectWithOneHundredThousandAttachmentEntries)
     expectWithin(measureResources([] { LoadMailProject(); }), 5, 100);
     ASSERT_EQ(ProjectAttachments.size(), 100000);
     EXPECT_EQ(ProjectAttachments.last().filePath, "/data/files/attachment99999.pdf");
+
+    // Saving writes every entry back in order, in time linear in their number.
+    QStringList paths;
+    for (const auto& attachment : ProjectAttachments)
+        paths.append(attachment.filePath);
+    QString error;
+    bool written = false;
+    expectWithin(measureResources([&] { written = WriteMailProjectFile(paths, &error); }), 5, 100);
+    ASSERT_TRUE(written) << error.toStdString();
+    const QByteArray saved = readFileBytes(ProjectFilePath(projectExtension));
+    EXPECT_TRUE(saved.contains("\r\n99999=/data/files/attachment99999.pdf\r\nCount=100000\r\n"));
     ProjectAttachments.clear();
     ProjectIniInfo = DefaultIniInfoValues();
 }

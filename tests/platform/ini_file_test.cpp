@@ -124,6 +124,25 @@ TEST(IniFileTest, SectionsKeysAndErasing)
     EXPECT_EQ(ini.sections(), (QStringList{"Other"}));
 }
 
+// The first of two keys that differ only in case is the one read and written; deleting a key removes both and
+// leaves every other key found where it is.
+TEST(IniFileTest, DuplicateKeysAndDeletionKeepLookupsRight)
+{
+    IniFile ini(writeFile("[S]\r\na=1\r\nKey=first\r\nb=2\r\nKEY=second\r\nc=3\r\n; end\r\n"));
+    EXPECT_EQ(ini.readString("s", "key", ""), "first");
+    ini.writeString("S", "kEy", "changed");
+    EXPECT_EQ(ini.sectionValues("S"), (QStringList{"a=1", "Key=changed", "b=2", "KEY=second", "c=3"}));
+    ini.deleteKey("S", "a");
+    ini.deleteKey("S", "key");
+    EXPECT_EQ(ini.readString("S", "c", ""), "3");
+    EXPECT_EQ(ini.readString("S", "B", ""), "2");
+    EXPECT_FALSE(ini.valueExists("S", "key"));
+    ini.writeString("S", "d", "4");
+    ini.writeString("S", "KEY", "new");
+    EXPECT_EQ(ini.sectionValues("S"), (QStringList{"b=2", "c=3", "d=4", "KEY=new"}));
+    EXPECT_EQ(ini.readString("S", "c", ""), "3");
+}
+
 TEST(IniFileTest, MissingFileStartsEmptyAndIsCreated)
 {
     const QString path = testHome() + "new.ini";

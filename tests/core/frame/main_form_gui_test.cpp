@@ -5,6 +5,7 @@
 #include "core/frame/main_form.h"
 #include "core/base/user_messages.h"
 #include "core/project/project_files.h"
+#include "platform/widgets/string_grid_view.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -22,6 +25,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <memory>
 #include <tuple>
@@ -260,6 +264,107 @@ TEST_F(MainFormTest, EditStateEnablesEachItemByItsBit)
     EXPECT_FALSE(action("Delete1")->isEnabled());
     EXPECT_FALSE(action("Undo1")->isEnabled());
     EXPECT_TRUE(action("Redo1")->isEnabled());
+}
+
+TEST_F(MainFormTest, MenuItemsCarryTheDesktopKeysWhereNoOtherIsNamed)
+{
+    createForm();
+    using K = QKeySequence;
+    const struct {
+        const char* item;
+        QList<QKeySequence> keys;
+    } cases[] = {
+        {"NewMessagesimple1", K::keyBindings(K::New)},
+        {"OpenMailMergeProject1", K::keyBindings(K::Open)},
+        {"miSave", K::keyBindings(K::Save)},
+        {"miSaveAs", K::keyBindings(K::SaveAs)},
+        {"Help1", K::keyBindings(K::HelpContents)},
+        {"Delete1", K::keyBindings(K::Delete)},
+        {"Redo1", K::keyBindings(K::Redo)},
+        // The keys named for the program stay as they are.
+        {"Exit1", {K("Ctrl+Q")}},
+        {"OpenAttachment1", {K("Ctrl+A")}},
+        {"Cut1", {K("Ctrl+X")}},
+        {"Copy1", {K("Ctrl+C")}},
+        {"Paste1", {K("Ctrl+V")}},
+        {"Undo1", {K("Ctrl+Z")}},
+        {"Findagain1", {K(Qt::Key_F3)}},
+        {"Next1", {K(Qt::Key_F6)}},
+        {"Previous1", {K(Qt::SHIFT | Qt::Key_F6)}},
+        // No desktop key for these.
+        {"miClose", {}},
+        {"About2", {}},
+        {"miVerify", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(action(c.item)->shortcuts(), c.keys) << c.item;
+    for (K::StandardKey key : {K::New, K::Open, K::Save, K::Delete})
+        EXPECT_FALSE(K::keyBindings(key).isEmpty()) << "the platform binds standard key " << key;
+
+    QHash<QKeySequence, QString> owners;   // no two items answer one key
+    for (const QAction* item : form->findChildren<QAction*>()) {
+        for (const QKeySequence& key : item->shortcuts()) {
+            EXPECT_FALSE(owners.contains(key)) << key.toString().toStdString() << ": "
+                                               << item->objectName().toStdString() << " and "
+                                               << owners.value(key).toStdString();
+            owners.insert(key, item->objectName());
+        }
+    }
+}
+
+// A child window with a line edit and an editable grid, as the project editor has.
+class FieldsChild : public QWidget {
+public:
+    FieldsChild() : line(new QLineEdit("hello world", this)), view(new StringGridView(this)), grid(2, 3)
+    {
+        grid.setRowCells(0, {"email", "name"});
+        view->setEditing(true);
+        view->setGrid(&grid);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(line);
+        layout->addWidget(view);
+    }
+    ~FieldsChild() override { view->setGrid(nullptr); }
+    QLineEdit* line;
+    StringGridView* view;
+    StringGrid grid;
+};
+
+TEST_F(MainFormTest, EditCommandsActOnTheFocusedField)
+{
+    createForm();
+    form->activateWindow();
+    auto* child = addChild<FieldsChild>();
+    QMenu* editMenu = form->findChild<QMenu*>(QStringLiteral("Edit1"));
+    const auto focus = [&](QWidget* widget) {
+        widget->setFocus();
+        QCoreApplication::processEvents();
+        emit editMenu->aboutToShow();
+    };
+
+    child->line->setSelection(0, 5);
+    focus(child->line);
+    ASSERT_EQ(QApplication::focusWidget(), child->line);
+    EXPECT_TRUE(action("Cut1")->isEnabled());
+    EXPECT_FALSE(action("Undo1")->isEnabled());
+    action("Cut1")->trigger();
+    EXPECT_EQ(child->line->text(), " world");
+    EXPECT_EQ(QApplication::clipboard()->text(), "hello");
+    EXPECT_TRUE(action("Undo1")->isEnabled());
+
+    child->view->setCurrentCell(1, 1);
+    focus(child->view);
+    EXPECT_FALSE(action("Paste1")->isEnabled());   // the grid itself is no text field
+    child->view->edit(child->view->currentIndex());
+    QCoreApplication::processEvents();
+    auto* cellEditor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(cellEditor, nullptr);
+    ASSERT_TRUE(child->view->isAncestorOf(cellEditor));
+    emit editMenu->aboutToShow();
+    ASSERT_TRUE(action("Paste1")->isEnabled());
+    action("Paste1")->trigger();
+    EXPECT_EQ(cellEditor->text(), "hello");
+    EXPECT_EQ(child->line->text(), " world");   // the line edit is left alone
 }
 
 TEST_F(MainFormTest, ToolCommandRequests)

@@ -6,6 +6,7 @@
 #include "core/dialogs/grid_export.h"
 #include "core/language/msg_language.h"
 #include "platform/widgets/string_grid_view.h"
+#include "tests/core/result_grid_checks.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
@@ -75,8 +76,10 @@ TEST(LogViewer, ShowsTheLogInTheGrid)
     EXPECT_EQ(grid.rowCells(2), (QStringList{"09:05:05", "b@x.org", "No", "Failed: Invalid DNS"}));
     EXPECT_EQ(grid.rowCells(3), (QStringList{"00:00:00", "c@x.org", "", "x"}));
     EXPECT_EQ(window.sg->grid(), &grid);
+    window.show();
+    sorvanta::test::expectResultGridLayout(*window.sg, 1, "b@x.org", 3);
 
-    window.sg->setColumnWidth(3, 40);   // the comment no longer fits: drawn shortened
+    window.resize(240, window.height());   // the comment no longer fits: drawn shortened
     window.sg->setCurrentCell(1, 2);
     window.show();
     EXPECT_FALSE(window.sg->grab().isNull());

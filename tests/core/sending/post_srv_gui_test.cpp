@@ -9,6 +9,7 @@
 #include "core/settings/accounts.h"
 #include "core/settings/ini_info.h"
 #include "core/base/user_messages.h"
+#include "tests/core/result_grid_checks.h"
 #include "tests/core/scripted_smtp.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
@@ -125,6 +126,9 @@ TEST_F(PostSrvTest, ResultRowsFollowTheListWhenItChanged)
     EXPECT_EQ(results.cell(colEmail, 3), "bob@example.test");
     EXPECT_EQ(results.cell(colResult, 0), "result");
     EXPECT_EQ(panel(1), "Total: 3");
+    const auto* grid = child<StringGridView>("sgR");
+    sorvanta::test::expectResultGridLayout(*grid, colEmail, "bob@example.test", colComment);
+    EXPECT_GE(grid->columnWidth(colState), 36);   // room for the status picture 20 pixels in
 
     list.removeRows(1);              // the editor deleted Ann's row
     list.setCell(0, 1, "carl@example.test");
@@ -215,31 +219,37 @@ TEST_F(PostSrvTest, ALogThatCannotBeWrittenIsReportedOnceWhenTheSenderHasReturne
     EXPECT_TRUE(boxes[0].startsWith("The send log cannot be written")) << boxes[0].toStdString();
 }
 
-TEST_F(PostSrvTest, SettingsAreStoredOnCloseAndABadNumberKeepsTheOldValue)
+TEST_F(PostSrvTest, SettingsAreStoredOnClose)
 {
     ProjectIniInfo.NumberConnect = 7;
     open();
-    EXPECT_EQ(window->udC->value(), 7);
-    window->NumConnect->setText("many");
+    EXPECT_EQ(window->NumConnect->value(), 7);
+    window->NumConnect->setValue(12);
     window->DNSEdit->setText("192.0.2.53");
     window->eDomain->setText("relay.origin.test");
-    window->udTimeOut->setValue(42);
+    window->eTimeOut->setValue(42);
     EXPECT_TRUE(window->close());
-    EXPECT_EQ(ProjectIniInfo.NumberConnect, 7);
+    EXPECT_EQ(ProjectIniInfo.NumberConnect, 12);
     EXPECT_EQ(ProjectIniInfo.DnsIP, "192.0.2.53");
     EXPECT_EQ(ProjectIniInfo.TimeOut, 42);
     EXPECT_EQ(accountInUse(ProjectIniInfo).MailDomain, "relay.origin.test");
 }
 
-TEST_F(PostSrvTest, TheUpDownsShowOnlyArrowsAndStepTheirEdits)
+// Connections and time-out are one spin box each, under the names of the edits they replace; a stored value
+// out of range shows (and is used) as the nearest value in range.
+TEST_F(PostSrvTest, TheSpinBoxesHoldTheNumbersWithinTheirRanges)
 {
     ProjectIniInfo.TimeOut = 10;
+    ProjectIniInfo.NumberConnect = 20000;
     open();
-    window->udTimeOut->stepUp();
-    EXPECT_EQ(window->eTimeOut->text(), "11");
-    for (QSpinBox* upDown : {window->udC, window->udTimeOut})
-        for (QLineEdit* number : upDown->findChildren<QLineEdit*>())
-            EXPECT_FALSE(number->isVisibleTo(upDown)) << upDown->objectName().toStdString();
+    EXPECT_EQ(child<QSpinBox>("eTimeOut"), window->eTimeOut);
+    EXPECT_EQ(child<QSpinBox>("NumConnect"), window->NumConnect);
+    window->eTimeOut->stepUp();
+    EXPECT_EQ(window->eTimeOut->value(), 11);
+    EXPECT_EQ(window->NumConnect->value(), 9999);
+    window->eTimeOut->setValue(0);
+    EXPECT_EQ(window->eTimeOut->value(), 1);
+    EXPECT_EQ(window->eTimeOut->maximum(), 32767);
 }
 
 TEST_F(PostSrvTest, ARunThroughTheUsersServerEndsWithTheControlsIdle)

@@ -11,6 +11,7 @@
 #include "core/base/tool_window_exit.h"
 #include "platform/clock.h"
 #include "platform/widgets/string_grid_view.h"
+#include "tests/core/result_grid_checks.h"
 #include "tests/core/dns_table.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/scripted_peer.h"
@@ -106,6 +107,7 @@ TEST_F(VerifyFormTest, OpeningTakesTheSettingsTheListAndEmptiesTheLog)
     EXPECT_EQ(form->results().cell(0, 0), "EMail");
     EXPECT_EQ(form->results().cell(0, 1), "a@good.test");
     EXPECT_EQ(form->results().cell(2, 2), "No");
+    sorvanta::test::expectResultGridLayout(*form->sgEm, VerifyEmailColumn, "a@good.test", VerifyCommentColumn);
     EXPECT_EQ(QFile(logPath).size(), 0);
     EXPECT_TRUE(form->StartButton->isEnabled());
     EXPECT_FALSE(form->StopButton->isEnabled());

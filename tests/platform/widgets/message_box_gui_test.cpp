@@ -1,5 +1,5 @@
 // The message-box adaptor shown for real: the buttons, icon and default button each flag value asks for, and
-// the ID answered for a click and for Escape.
+// the ID answered for a click and for Escape, and the style's own pictures for the icons.
 
 #include "platform/widgets/message_box.h"
 
@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include <functional>
@@ -23,6 +24,7 @@ struct ShownBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString text;
     QString caption;
+    QImage iconImage;
 };
 
 // Shows a box with flags; once it runs, records what it shows and lets act answer it.
@@ -35,7 +37,7 @@ int showBox(unsigned flags, const std::function<void(QMessageBox*)>& act, ShownB
             return;
         poll.stop();
         *shown = {box->standardButtons(), box->standardButton(box->defaultButton()), box->icon(), box->text(),
-                  box->windowTitle()};
+                  box->windowTitle(), box->iconPixmap().toImage()};
         act(box);
     });
     poll.start(5);
@@ -104,6 +106,32 @@ TEST(MessageBoxTest, AClickedButtonGivesItsId)
         const int answer = showBox(c.flags, [&](QMessageBox* box) { box->button(c.click)->click(); }, &shown);
         EXPECT_EQ(answer, c.answer) << "flags " << c.flags << ", button " << c.click;
     }
+}
+
+TEST(MessageBoxTest, IconsAreTheStylesStandardPictures)
+{
+    const struct {
+        const char* name;
+        unsigned flags;
+        QStyle::StandardPixmap picture;
+    } cases[] = {
+        {"error", MB_OK | MB_ICONERROR, QStyle::SP_MessageBoxCritical},
+        {"question", MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL, QStyle::SP_MessageBoxQuestion},
+        {"warning", MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2, QStyle::SP_MessageBoxWarning},
+        {"information", MB_ICONINFORMATION, QStyle::SP_MessageBoxInformation},
+    };
+    QStyle* style = QApplication::style();
+    const int size = style->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    for (const auto& c : cases) {
+        ShownBox shown;
+        showBox(c.flags, pressEscape, &shown);
+        const QImage expected = style->standardIcon(c.picture).pixmap(QSize(size, size)).toImage();
+        EXPECT_FALSE(expected.isNull()) << c.name;
+        EXPECT_EQ(shown.iconImage, expected) << c.name;
+    }
+    ShownBox plain;
+    showBox(MB_OK, pressEscape, &plain);
+    EXPECT_TRUE(plain.iconImage.isNull());
 }
 
 TEST(MessageBoxTest, AResponderAnswersInsteadOfTheBox)
