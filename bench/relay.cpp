@@ -1,9 +1,11 @@
 // Relay throughput against postfix's smtp-sink, compared with postfix's smtp-source on the same sink.
 // Runs itself in a private network namespace (unshare, loopback up), where dnsmasq on 127.0.0.1:53 gives
-// 2,000 generated domains the MX host 127.0.0.1 and smtp-sink listens on 127.0.0.1:25. The relay delivers
-// 20,000 recipients (about 2 KB each) over 50 connections, then smtp-source sends 20,000 messages of
-// 2,048 bytes over 50 sessions. Prints both rates, their ratio and the relay's peak memory; exits 1 when a
-// recipient is not reported exactly once as delivered or the relay reaches less than half the rate.
+// 2,000 generated domains the MX host 127.0.0.1 and smtp-sink listens on 127.0.0.1:25. For each number of
+// connections (the arguments; 10, 50 and 200 without any) the relay delivers 20,000 recipients (about 2 KB
+// each), then smtp-source sends 20,000 messages of 2,048 bytes over as many sessions. Prints both rates, both
+// CPU times per message (the relay's own process; smtp-source as a reaped child), the ratios and the relay's
+// peak memory; exits 1 when a recipient is not reported exactly once as delivered or the relay reaches less
+// than half the rate. Usage: bench_relay [connections ...]
 // Needs dnsmasq-base and postfix; run it as root (smtp-sink then drops to "nobody").
 
 #include "transport/smtp/smtp_relay.h"
@@ -16,8 +18,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
+#include <iterator>
+
 #include <cstdio>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,7 +31,7 @@ namespace {
 
 constexpr int kDomains = 2000;
 constexpr int kRecipients = 20000;
-constexpr int kConnections = 50;
+constexpr int kDefaultConnections[] = {10, 50, 200};
 constexpr const char* kInsideVariable = "SORVANTA_BENCH_IN_NETNS";
 
 // Re-executes the program inside a fresh network namespace with loopback up; returns only on failure.
@@ -102,21 +108,31 @@ qint64 peakMemoryKilobytes()
     return -1;
 }
 
+// CPU seconds, user and system, of this process or of its reaped children.
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct RelayRun {
     double seconds = 0;
+    double cpuSeconds = 0;
     int delivered = 0;
     int otherResults = 0;
     int duplicateReports = 0;
     int unreported = 0;
 };
 
-RelayRun runRelay()
+RelayRun runRelay(int connections)
 {
     TSmtpRelayServer2 relay;
     relay.From = "sender@origin.test";
     relay.HeaderFrom = "Sender <sender@origin.test>";
     relay.setDns("127.0.0.1");
-    relay.setConnections(kConnections);
+    relay.setConnections(connections);
     relay.setTimeOut(60);
     relay.setSubject("Benchmark message");
     relay.setBody(messageBody());
@@ -140,27 +156,71 @@ RelayRun runRelay()
         run.seconds = double(clock.nsecsElapsed()) / 1e9;   // the last report ends the run
     };
     relay.OnFinished = [&](TSmtpRelayServer2*, bool) { finished = true; };
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     clock.start();
     relay.Send();
     while (!finished)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    run.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore;
     for (const int count : reports)
         run.unreported += count == 0 ? 1 : 0;
     return run;
 }
 
-double runSmtpSource()
+struct SourceRun {
+    double seconds = -1;
+    double cpuSeconds = 0;
+};
+
+SourceRun runSmtpSource(int connections)
 {
     QProcess source;
     source.setProcessChannelMode(QProcess::ForwardedChannels);
     QElapsedTimer clock;
+    const double childCpuBefore = cpuSeconds(RUSAGE_CHILDREN);   // dnsmasq and smtp-sink are not reaped yet
     clock.start();
-    source.start("smtp-source", {"-s", QString::number(kConnections), "-m", QString::number(kRecipients), "-l",
+    source.start("smtp-source", {"-s", QString::number(connections), "-m", QString::number(kRecipients), "-l",
                                  "2048", "-f", "sender@origin.test", "-t", "user@" + domainName(0),
                                  "127.0.0.1:25"});
     if (!source.waitForFinished(-1) || source.exitCode() != 0)
-        return -1;
-    return double(clock.nsecsElapsed()) / 1e9;
+        return {};
+    return {double(clock.nsecsElapsed()) / 1e9, cpuSeconds(RUSAGE_CHILDREN) - childCpuBefore};
+}
+
+double microsecondsPerMessage(double seconds)
+{
+    return seconds * 1e6 / kRecipients;
+}
+
+// One relay run and one smtp-source run with the same number of connections; false when the relay did not
+// report every recipient once as delivered or reached less than half smtp-source's rate.
+bool compareAt(int connections)
+{
+    const qint64 before = peakMemoryKilobytes();
+    const RelayRun relay = runRelay(connections);
+    const qint64 peak = peakMemoryKilobytes();
+    const SourceRun source = runSmtpSource(connections);
+    if (source.seconds <= 0) {
+        std::fprintf(stderr, "smtp-source failed\n");
+        return false;
+    }
+    const double relayRate = kRecipients / relay.seconds;
+    const double sourceRate = kRecipients / source.seconds;
+    const double relayCpu = microsecondsPerMessage(relay.cpuSeconds);
+    const double sourceCpu = microsecondsPerMessage(source.cpuSeconds);
+    std::printf("relay:       %d recipients over %d connections in %.2f s = %.0f messages/s, CPU %.0f us/message\n",
+                kRecipients, connections, relay.seconds, relayRate, relayCpu);
+    std::printf("             delivered %d, other results %d, reported twice %d, never reported %d\n",
+                relay.delivered, relay.otherResults, relay.duplicateReports, relay.unreported);
+    std::printf("             peak memory %lld KB (%lld KB before the run)\n", static_cast<long long>(peak),
+                static_cast<long long>(before));
+    std::printf("smtp-source: %d messages over %d sessions in %.2f s = %.0f messages/s, CPU %.0f us/message\n",
+                kRecipients, connections, source.seconds, sourceRate, sourceCpu);
+    std::printf("ratio relay / smtp-source at %d connections: rate %.2f, CPU per message %.2f\n", connections,
+                relayRate / sourceRate, relayCpu / sourceCpu);
+    std::fflush(stdout);
+    const bool everyOnce = relay.delivered == kRecipients && relay.duplicateReports == 0 && relay.unreported == 0;
+    return everyOnce && relayRate >= sourceRate / 2;
 }
 
 }  // namespace
@@ -180,30 +240,17 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const qint64 before = peakMemoryKilobytes();
-    const RelayRun relay = runRelay();
-    const qint64 peak = peakMemoryKilobytes();
-    const double sourceSeconds = runSmtpSource();
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::max(1, std::atoi(argv[i])));
+    if (counts.empty())
+        counts.assign(std::begin(kDefaultConnections), std::end(kDefaultConnections));
+    bool good = true;
+    for (const int connections : counts)
+        good = compareAt(connections) && good;
     sink.terminate();
     dnsmasq.terminate();
     sink.waitForFinished(2000);
     dnsmasq.waitForFinished(2000);
-    if (sourceSeconds <= 0) {
-        std::fprintf(stderr, "smtp-source failed\n");
-        return 2;
-    }
-
-    const double relayRate = kRecipients / relay.seconds;
-    const double sourceRate = kRecipients / sourceSeconds;
-    std::printf("relay:       %d recipients over %d connections in %.2f s = %.0f messages/s\n", kRecipients,
-                kConnections, relay.seconds, relayRate);
-    std::printf("             delivered %d, other results %d, reported twice %d, never reported %d\n",
-                relay.delivered, relay.otherResults, relay.duplicateReports, relay.unreported);
-    std::printf("             peak memory %lld KB (%lld KB before the run)\n", static_cast<long long>(peak),
-                static_cast<long long>(before));
-    std::printf("smtp-source: %d messages over %d sessions in %.2f s = %.0f messages/s\n", kRecipients,
-                kConnections, sourceSeconds, sourceRate);
-    std::printf("ratio relay / smtp-source: %.2f\n", relayRate / sourceRate);
-    const bool everyOnce = relay.delivered == kRecipients && relay.duplicateReports == 0 && relay.unreported == 0;
-    return everyOnce && relayRate >= sourceRate / 2 ? 0 : 1;
+    return good ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/event_socket.h"
 
+#include "platform/deferred_calls.h"
 #include "platform/winsock_error.h"
 
 #include <QPointer>
@@ -17,11 +18,21 @@
 
 #include <cerrno>
 
-EventSocket::EventSocket(QObject* parent) : QObject(parent) {}
+EventSocket::EventSocket(QObject* parent)
+    : QObject(parent),
+      m_readNotifier(std::make_unique<QSocketNotifier>(QSocketNotifier::Read)),
+      m_writeNotifier(std::make_unique<QSocketNotifier>(QSocketNotifier::Write))
+{
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onReadable);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onWritable);
+}
 
 EventSocket::~EventSocket()
 {
     close();
+    // A handler may delete the socket inside a notifier's activation: let the loop free the notifiers.
+    for (auto* notifier : {&m_readNotifier, &m_writeNotifier})
+        notifier->release()->deleteLater();
 }
 
 int EventSocket::open(Type type)
@@ -40,12 +51,8 @@ int EventSocket::open(Type type)
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
-    m_readNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    m_readNotifier->setEnabled(false);
-    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onReadable);
-    m_writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &EventSocket::onWritable);
+    m_readNotifier->setSocket(fd);                        // leaves it disabled until connected
+    m_writeNotifier->setSocket(fd);
     return 0;
 }
 
@@ -103,9 +110,19 @@ qint64 EventSocket::receive(char* data, qint64 length)
         return -1;
     }
     const ssize_t got = ::recv(m_fd, data, size_t(length), 0);
+    const int error = got < 0 ? errno : 0;
+    ++m_receiveCount;
+    if (m_type == Type::Udp) {
+        m_moreToRead = got >= 0;                        // a datagram, empty or not: another may follow
+    } else {
+        m_moreToRead = got > 0 && got == length;
+        const bool wouldBlock = error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+        if ((got == 0 && length > 0) || (got < 0 && !wouldBlock))
+            m_endError = winsockErrorFromErrno(error);   // reported as FD_CLOSE once the handler returns
+    }
     if (got >= 0)
         return got;
-    fail(errno == EINTR ? EAGAIN : errno);
+    fail(error == EINTR ? EAGAIN : error);
     return -1;
 }
 
@@ -134,14 +151,10 @@ int EventSocket::setReceiveBufferSize(int bytes)
 
 void EventSocket::postEvent(int event, int error)
 {
-    const quint64 generation = m_generation;
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, event, error] {
-            if (generation == m_generation && m_fd >= 0)
-                deliver(event, error);
-        },
-        Qt::QueuedConnection);
+    DeferredCalls::post(this, [this, generation = m_generation, event, error] {
+        if (generation == m_generation && m_fd >= 0)
+            deliver(event, error);
+    });
 }
 
 void EventSocket::close()
@@ -150,13 +163,10 @@ void EventSocket::close()
     m_connecting = false;
     m_connected = false;
     m_closeReported = false;
-    // The notifier may be the one whose activation is running now: let the loop free it.
-    for (auto* notifier : {&m_readNotifier, &m_writeNotifier}) {
-        if (*notifier) {
-            (*notifier)->setEnabled(false);
-            notifier->release()->deleteLater();
-        }
-    }
+    m_moreToRead = false;
+    m_endError = -1;
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -169,22 +179,38 @@ void EventSocket::onReadable()
         deliver(FD_READ, 0);
         return;
     }
-    // Peek one byte to tell data from the end of the stream or a failed connection.
+    QPointer<EventSocket> alive(this);
+    const quint64 generation = m_generation;
+    const quint64 receivesBefore = m_receiveCount;
+    if (m_endError < 0)
+        deliver(FD_READ, 0);
+    if (!alive || generation != m_generation || m_closeReported)
+        return;                                         // deleted, closed or reopened by the handler
+    if (m_endError < 0 && m_receiveCount == receivesBefore)
+        lookForEnd();
+    if (m_endError >= 0)
+        reportClose();
+}
+
+// The handler left the bytes where they were: peek, to tell waiting data from an end or a failure.
+void EventSocket::lookForEnd()
+{
     char probe;
     const ssize_t got = ::recv(m_fd, &probe, 1, MSG_PEEK);
-    if (got > 0) {
-        deliver(FD_READ, 0);
-        return;
-    }
+    if (got > 0)
+        return;                                         // data: FD_READ comes again
     const int error = got == 0 ? 0 : errno;
     if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR)
         return;
-    if (m_closeReported)
-        return;
+    m_endError = winsockErrorFromErrno(error);
+}
+
+void EventSocket::reportClose()
+{
     m_closeReported = true;
     m_readNotifier->setEnabled(false);
     setWriteWatch(false);
-    deliver(FD_CLOSE, winsockErrorFromErrno(error));
+    deliver(FD_CLOSE, m_endError);
 }
 
 void EventSocket::onWritable()
@@ -233,6 +259,6 @@ int EventSocket::fail(int errnoValue)
 
 void EventSocket::setWriteWatch(bool on)
 {
-    if (m_writeNotifier)
+    if (m_fd >= 0 && m_writeNotifier->isEnabled() != on)
         m_writeNotifier->setEnabled(on);
 }

@@ -7,13 +7,17 @@
 //   FD_CONNECT(error)  TCP only: the outcome of connectTo() (writability + SO_ERROR; a connect that fails at
 //                      once is reported this way too, posted). On success FD_WRITE(0) is posted after it,
 //                      as Winsock posts it on connection.
-//   FD_READ(0)         data (or a datagram, or a UDP error) is waiting; level-triggered: it comes again while
-//                      data stays unread.
+//   FD_READ(0)         data (or a datagram, or a UDP error) is waiting, or (TCP) the stream ended or failed;
+//                      level-triggered: it comes again while data stays unread. Nothing is peeked first: the
+//                      handler's receive() meets the end (0) or the failure (-1), and FD_CLOSE follows when
+//                      the handler returns (a handler that read nothing has the socket looked at for it).
 //   FD_WRITE(0)        room to send again after send() answered WSAEWOULDBLOCK; also whatever postEvent() queues.
 //   FD_CLOSE(error)    TCP: the peer closed (0) or the connection failed (e.g. 10054); reported once, after the
 //                      data that arrived before it has been offered as FD_READ.
 // The handler may call send(), close() or even delete the socket (deleteLater is kinder): the core checks
 // after each call. Events queued for a descriptor that was closed or replaced meanwhile are dropped.
+// The two notifiers live as long as the object and follow each new descriptor: opening and closing a
+// connection re-arms them rather than creating and destroying them.
 #pragma once
 
 #include <QObject>
@@ -58,6 +62,9 @@ public:
     qint64 send(const char* data, qint64 length);
     // Reads up to length bytes: the count read, 0 at an orderly end, or -1 with lastError() (10035 = none).
     qint64 receive(char* data, qint64 length);
+    // After the last receive(): more may be waiting (TCP: it filled the whole buffer; UDP: it took a
+    // datagram). False after a short read, the end, an error or 10035: read again at the next FD_READ.
+    bool mayHaveMoreToRead() const { return m_moreToRead; }
     // Bytes waiting to be read (FIONREAD); 0 on error.
     qint64 bytesAvailable() const;
 
@@ -77,6 +84,8 @@ public:
 
 private:
     void onReadable();
+    void lookForEnd();
+    void reportClose();
     void onWritable();
     void finishConnect();
     void deliver(int event, int error);
@@ -88,6 +97,9 @@ private:
     bool m_connecting = false;
     bool m_connected = false;
     bool m_closeReported = false;
+    bool m_moreToRead = false;
+    int m_endError = -1;        // TCP: the Winsock error (0 for an orderly end) a read met; -1 none yet
+    quint64 m_receiveCount = 0; // receive() calls, to see whether an FD_READ handler read anything
     int m_lastError = 0;
     quint64 m_generation = 0;   // changes whenever the descriptor is closed, to drop stale posted events
     std::unique_ptr<QSocketNotifier> m_readNotifier;

@@ -13,11 +13,15 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
 constexpr int discardChunk = 1024;
+// Replies of mail and DNS servers are short; a longer stream takes several rounds.
+constexpr int readAheadSize = 1024;
 // FD_READ rounds per notification: a peer that never pauses must not keep the loop from other sockets.
 constexpr int maxReadRounds = 64;
 // Many DNS queries may be in flight at once; the default UDP receive buffer drops replies then.
@@ -198,6 +202,7 @@ void TWSocket::Connect()
     m_dataSentPosted = false;
     m_deferredSendError = 0;
     m_readCount = 0;
+    m_readAheadBegin = m_readAheadEnd = 0;
     if (type == EventSocket::Type::Udp) {
         m_socket.setReceiveBufferSize(udpReceiveBuffer);   // best effort: the kernel caps it
         if (const int error = m_socket.connectTo(address, port)) {
@@ -253,25 +258,53 @@ void TWSocket::onReadEvent()
     drainIncoming();
 }
 
+// One read per round: TCP into the read-ahead block, so that OnDataAvailable fires only for data (the end of
+// the stream comes as FD_CLOSE after it) and no peek or FIONREAD precedes the read; UDP datagrams are the
+// handler's to take. Rounds go on while a read filled its whole buffer.
 bool TWSocket::drainIncoming()
 {
     const quint64 connection = m_connection;
     for (int round = 0; round < maxReadRounds; ++round) {
+        if (!fillReadAhead())
+            return true;
         const qint64 before = m_readCount;
         if (!fire(OnDataAvailable, 0))
             return false;
         if (m_state == wsClosed || connection != m_connection)
             return false;   // the handler closed the socket, perhaps to connect it anew
-        if (m_readCount == before) {
-            // The handler took nothing: drop a chunk so the same bytes do not come back forever.
-            char discard[discardChunk];
-            if (m_socket.receive(discard, sizeof discard) <= 0)
-                return true;
-        }
-        if (m_socket.bytesAvailable() <= 0)
-            return true;
+        if (m_readCount == before && !discardUnread())
+            return true;    // the handler took nothing: a chunk is dropped so the bytes do not come back forever
+        if (m_readAheadEnd == m_readAheadBegin && !m_socket.mayHaveMoreToRead())
+            return true;    // FD_READ comes again when more arrives
     }
     return true;
+}
+
+bool TWSocket::fillReadAhead()
+{
+    if (m_socket.type() == EventSocket::Type::Udp || m_readAheadBegin < m_readAheadEnd)
+        return true;
+    m_readAheadBegin = m_readAheadEnd = 0;
+    if (m_readAhead.isEmpty())
+        m_readAhead.resize(readAheadSize);              // only sockets that read TCP data need it
+    const qint64 got = m_socket.receive(m_readAhead.data(), qint64(m_readAhead.size()));
+    if (got <= 0) {
+        if (got < 0)
+            m_lastError = m_socket.lastError();
+        return false;       // nothing yet, or the end or a failure, which FD_CLOSE reports
+    }
+    m_readAheadEnd = int(got);
+    return true;
+}
+
+bool TWSocket::discardUnread()
+{
+    if (m_readAheadBegin < m_readAheadEnd) {
+        m_readAheadBegin = std::min(m_readAheadEnd, m_readAheadBegin + discardChunk);
+        return true;
+    }
+    char discard[discardChunk];
+    return m_socket.receive(discard, sizeof discard) > 0;
 }
 
 void TWSocket::onWriteEvent()
@@ -298,7 +331,7 @@ void TWSocket::onCloseEvent(int error)
     if (m_state == wsConnecting)
         return;
     const quint64 connection = m_connection;
-    if (m_socket.bytesAvailable() > 0 && !drainIncoming())
+    if ((m_readAheadBegin < m_readAheadEnd || m_socket.bytesAvailable() > 0) && !drainIncoming())
         return;
     if (connection != m_connection)
         return;
@@ -359,6 +392,15 @@ void TWSocket::postDataSent()
 
 int TWSocket::Receive(char* buffer, int length)
 {
+    if (m_readAheadBegin < m_readAheadEnd) {
+        const int count = std::min(length, m_readAheadEnd - m_readAheadBegin);
+        if (count <= 0)
+            return 0;
+        std::memcpy(buffer, m_readAhead.constData() + m_readAheadBegin, size_t(count));
+        m_readAheadBegin += count;
+        m_readCount += count;
+        return count;
+    }
     const qint64 got = m_socket.receive(buffer, length);
     if (got < 0) {
         m_lastError = m_socket.lastError();
@@ -370,6 +412,11 @@ int TWSocket::Receive(char* buffer, int length)
 
 QByteArray TWSocket::ReceiveStr()
 {
+    if (m_readAheadBegin < m_readAheadEnd) {
+        QByteArray text(m_readAheadEnd - m_readAheadBegin, Qt::Uninitialized);
+        Receive(text.data(), int(text.size()));
+        return text;
+    }
     const qint64 available = m_socket.bytesAvailable();
     if (available <= 0)
         return {};
@@ -403,6 +450,7 @@ void TWSocket::internalClose(int error)
     }
     m_socket.close();
     m_sendQueue.clear();
+    m_readAheadBegin = m_readAheadEnd = 0;
     setState(wsClosed);
     if (!m_closeInvoked) {
         m_closeInvoked = true;

@@ -118,6 +118,8 @@ private:
     void finishLookup(int error, const QStringList& addresses);
     void fireLookupDone(int error);
     bool drainIncoming();   // false when a handler closed, reconnected or deleted the socket
+    bool fillReadAhead();   // false when no byte came (would block, end, failure)
+    bool discardUnread();   // false when nothing was left to drop
     int tryToSend();        // 0, 10035 (wait for FD_WRITE) or the fatal Winsock error
     void postDataSent();
     void reportError(int error, const QString& operation);
@@ -138,6 +140,9 @@ private:
     bool m_dataSentPosted = false;     // one posted FD_WRITE at a time
     int m_deferredSendError = 0;       // a fatal error met inside Send, reported at the next FD_WRITE
     SendQueue m_sendQueue;
+    QByteArray m_readAhead;                // TCP: what the last read brought, handed out by Receive
+    int m_readAheadBegin = 0;
+    int m_readAheadEnd = 0;
     EventSocket m_socket;
     HostLookup m_lookup;
 };

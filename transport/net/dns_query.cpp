@@ -1,15 +1,29 @@
-// TDnsQuery: a fresh connected UDP socket per query, the reply checked and parsed by dns_packet.
+// TDnsQuery: one connected UDP socket kept for as long as the server stays the same, the reply checked and
+// parsed by dns_packet.
 
 #include "transport/net/dns_query.h"
 
+#include "platform/deferred_calls.h"
 #include "platform/winsock_error.h"
 
 #include <QPointer>
+#include <QRandomGenerator>
 
 namespace {
 
 // RFC 7766 section 8: each message over TCP goes behind its length in two bytes.
 constexpr qsizetype kTcpLengthSize = 2;
+// A flood of datagrams must not keep the event loop from the other sockets.
+constexpr int kMaxDatagramsPerEvent = 64;
+
+// RFC 5452: with the source port kept between queries, the ID is what a forged reply has to guess.
+quint16 nextQueryId(quint16 previous)
+{
+    quint16 id = previous;
+    while (id == previous)
+        id = quint16(QRandomGenerator::global()->generate());
+    return id;
+}
 
 }  // namespace
 
@@ -25,11 +39,10 @@ TDnsQuery::~TDnsQuery() = default;
 
 int TDnsQuery::MXLookup(const QString& domain)
 {
-    ++m_queryId;
+    m_queryId = nextQueryId(m_queryId);
     m_responseLength = -1;
     m_waiting = false;
     m_socket->OnDnsLookupDone = nullptr;
-    m_socket->Abort();
     m_tcp->Abort();
     const auto query = dns::buildQuery(m_queryId, domain.toUtf8());
     if (!query) {
@@ -37,7 +50,13 @@ int TDnsQuery::MXLookup(const QString& domain)
         return m_queryId;
     }
     m_query = *query;
+    m_queryName = domain.endsWith(u'.') ? domain.chopped(1) : domain;
     m_waiting = true;
+    if (connectedTo(m_addr, m_port)) {
+        m_socket->Send(m_query);                         // the same server as last time: same socket
+        return m_queryId;
+    }
+    m_socket->Abort();
     m_socket->OnDnsLookupDone = [this, id = m_queryId](TWSocket* socket, int error) {
         socket->OnDnsLookupDone = nullptr;
         if (id != m_queryId)
@@ -47,14 +66,19 @@ int TDnsQuery::MXLookup(const QString& domain)
             postRequestDone(error);
             return;
         }
-        sendQuery();
+        connectAndSend();
     };
     // A dotted server address is answered inside this call; a host name is looked up first.
     m_socket->DnsLookup(m_addr);
     return m_queryId;
 }
 
-void TDnsQuery::sendQuery()
+bool TDnsQuery::connectedTo(const QString& addr, const QString& port) const
+{
+    return m_socket->State() == wsConnected && m_socketAddr == addr && m_socketPort == port;
+}
+
+void TDnsQuery::connectAndSend()
 {
     try {
         m_socket->setProto(QStringLiteral("udp"));
@@ -66,32 +90,48 @@ void TDnsQuery::sendQuery()
         postRequestDone(m_socket->LastError() ? m_socket->LastError() : WSAEINVAL);
         return;
     }
+    m_socketAddr = m_addr;
+    m_socketPort = m_port;
     m_socket->Send(m_query);
 }
 
+// The ID says which query a reply is for; the question, where the reply repeats it, must be ours too.
+bool TDnsQuery::answersQuery(const dns::Reply& reply) const
+{
+    if (reply.id != m_queryId)
+        return false;
+    return reply.qdCount == 0 || reply.questionName.compare(m_queryName, Qt::CaseInsensitive) == 0;
+}
+
+// Takes datagrams until the socket would block: late or foreign replies are dropped on the way.
 void TDnsQuery::onDataAvailable(int error)
 {
-    char buffer[dns::MaxDatagramSize];
-    const int length = m_socket->Receive(buffer, sizeof buffer);
-    if (!m_waiting)
-        return;   // the reply to this query was accepted already
-    if (error != 0) {
-        m_waiting = false;
-        fireRequestDone(error);
-        return;
+    for (int round = 0; round < kMaxDatagramsPerEvent; ++round) {
+        char buffer[dns::MaxDatagramSize];
+        const int length = m_socket->Receive(buffer, sizeof buffer);
+        if (length < 0)
+            return;
+        if (!m_waiting)
+            continue;   // the reply to this query was accepted already
+        if (error != 0) {
+            m_waiting = false;
+            fireRequestDone(error);
+            return;
+        }
+        if (length < dns::HeaderSize)
+            continue;
+        const QByteArrayView packet(buffer, length);
+        if (dns::isTruncatedResponse(packet, m_queryId)) {
+            if (m_tcp->State() == wsClosed)
+                startTcpQuery();
+            continue;
+        }
+        const auto reply = dns::parseReply(packet);
+        if (!reply || !answersQuery(*reply))
+            continue;   // malformed, not a response, or meant for another query
+        acceptReply(*reply, length);
+        return;         // the handler may have started the next query or deleted this one
     }
-    if (length < dns::HeaderSize)
-        return;
-    const QByteArrayView packet(buffer, length);
-    if (dns::isTruncatedResponse(packet, m_queryId)) {
-        if (m_tcp->State() == wsClosed)
-            startTcpQuery();
-        return;
-    }
-    const auto reply = dns::parseReply(packet);
-    if (!reply || reply->id != m_queryId)
-        return;   // malformed, not a response, or meant for another query
-    acceptReply(*reply, length);
 }
 
 void TDnsQuery::acceptReply(const dns::Reply& reply, int length)
@@ -144,7 +184,7 @@ void TDnsQuery::onTcpData()
         return;
     const QByteArrayView packet = QByteArrayView(m_tcpReply).sliced(kTcpLengthSize, size);
     const auto reply = dns::parseReply(packet);
-    if (!reply || reply->id != m_queryId || reply->truncated) {
+    if (!reply || !answersQuery(*reply) || reply->truncated) {
         failTcpQuery(WSANO_RECOVERY);
         return;
     }
@@ -170,13 +210,10 @@ void TDnsQuery::failTcpQuery(int error)
 
 void TDnsQuery::postRequestDone(int error)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, error, id = m_queryId] {
-            if (id == m_queryId)
-                fireRequestDone(error);
-        },
-        Qt::QueuedConnection);
+    DeferredCalls::post(this, [this, error, id = m_queryId] {
+        if (id == m_queryId)
+            fireRequestDone(error);
+    });
 }
 
 void TDnsQuery::fireRequestDone(int error)

@@ -1,9 +1,10 @@
 // TDnsQuery: one DNS MX query over UDP at a time and its reply kept in fixed arrays of 50 (transport/
-// dns_packet.h parses it). A reply with the TC bit is asked for again over TCP from the same server
+// dns_packet.h parses it). The UDP socket stays connected to the server between queries while Addr and Port
+// stay the same; each query gets a random ID, and only a reply with that ID and the query's question counts. A reply with the TC bit is asked for again over TCP from the same server
 // (RFC 7766); when that fails the query ends with an error, never with the cut reply. No other retry and
 // no time-out here: the owner's timer covers a missing reply.
 // A name that is not a valid domain sends nothing and reports 10022; malformed replies, non-responses and
-// replies whose ID is not the query's are dropped without an event.
+// replies whose ID or question is not the query's are dropped without an event.
 //
 // Events are std::function members: OnRequestDone(sender, error) fires from the event loop, never inside
 // MXLookup, at most once per query: 0 when a reply was parsed, else a Winsock error (10022 invalid name,
@@ -36,8 +37,8 @@ public:
     QString Addr() const { return m_addr; }        // the DNS server: dotted address or host name
     void setAddr(const QString& addr) { m_addr = addr; }
 
-    // Sends an MX query for domain to Addr:Port and returns the query ID used; a query still under way
-    // is abandoned (its reply, should it come, is dropped).
+    // Sends an MX query for domain to Addr:Port and returns the query ID used (random, never the last
+    // one's); a query still under way is abandoned (its reply, should it come, is dropped).
     int MXLookup(const QString& domain);
 
     // MX record i and answer i of the last reply; neutral values ("", 0) outside what was stored (0..49).
@@ -52,7 +53,9 @@ public:
     quint16 QueryId() const { return m_queryId; }
 
 private:
-    void sendQuery();
+    void connectAndSend();
+    bool connectedTo(const QString& addr, const QString& port) const;
+    bool answersQuery(const dns::Reply& reply) const;
     void onDataAvailable(int error);
     void acceptReply(const dns::Reply& reply, int length);
     void startTcpQuery();
@@ -66,7 +69,10 @@ private:
     QString m_port = QStringLiteral("53");
     QString m_addr;
     quint16 m_queryId = 0;
+    QString m_queryName;             // the domain asked for, without a trailing dot
     QByteArray m_query;
+    QString m_socketAddr;            // the server the UDP socket is connected to, as Addr and Port said
+    QString m_socketPort;
     int m_responseLength = -1;
     bool m_waiting = false;          // a query is out and no reply was accepted yet
     dns::Reply m_reply;

@@ -2,7 +2,7 @@
 
 #include "transport/smtp/smtp_client.h"
 
-#include "platform/window_message.h"
+#include "platform/deferred_calls.h"
 #include "platform/winsock_error.h"
 #include "transport/net/async_socket.h"
 #include "transport/net/helo_name.h"
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int RequestDoneMessage = WM_USER + 1;
 // Message text handed to the socket per "all sent" event: big enough for a whole ordinary message, small
 // enough that a large attachment streams through memory.
 constexpr qsizetype MessageBatchBytes = 16 * 1024;
@@ -71,7 +70,11 @@ void TCustomSmtpClient::requireReadyAndConnected() const
 
 QByteArray TCustomSmtpClient::heloCommand() const
 {
-    const QString name = SignOn.isEmpty() ? defaultHeloName(m_socket->LocalAddress()) : SignOn;
+    QString name = SignOn;
+    if (name.isEmpty()) {
+        const QString address = m_socket->LocalAddress();
+        name = LocalHostName.isEmpty() ? defaultHeloName(address) : heloNameFor(LocalHostName, address);
+    }
     requireSingleLine(name, QStringLiteral("HELO text"));
     return "HELO " + name.toUtf8();
 }
@@ -331,18 +334,10 @@ void TCustomSmtpClient::triggerRequestDone(int error)
     setState(State::Ready);
     m_highLevel = false;
     m_steps.clear();
-    const qintptr notification = (qintptr(m_generation) << 32) | quint32(error);
-    WindowMessage::post(this, RequestDoneMessage, m_requestType, notification);
-}
-
-bool TCustomSmtpClient::event(QEvent* event)
-{
-    WindowMessage* message = WindowMessage::from(event);
-    if (!message || message->msg != RequestDoneMessage)
-        return QObject::event(event);
-    if (quint32(quint64(message->lParam) >> 32) == m_generation && OnRequestDone)
-        OnRequestDone(this, TSmtpRequest(message->wParam), int(quint32(message->lParam)));
-    return true;
+    DeferredCalls::post(this, [this, generation = m_generation, request = m_requestType, error] {
+        if (generation == m_generation && OnRequestDone)
+            OnRequestDone(this, request, error);
+    });
 }
 
 // ---- socket events

@@ -1,7 +1,7 @@
 // TCustomSmtpClient: the asynchronous SMTP client dialogue over one TWSocket. Each operation (connect,
 // HELO, MAIL FROM, RCPT TO, DATA, QUIT, RSET, VRFY, and Open / Mail, which chain several) sends one command,
-// reads the reply lines through SmtpReplyParser and ends with OnRequestDone, always posted as window message
-// WM_USER+1, never fired inside the socket event that ended the request. It has no timer: the owner detects
+// reads the reply lines through SmtpReplyParser and ends with OnRequestDone, always posted (a deferred call,
+// platform/deferred_calls.h), never fired inside the socket event that ended the request. It has no timer: the owner detects
 // a silent server. The message text after DATA comes from the derived class (TSmtpCli, smtp_cli.h).
 //
 // Programming errors raise SmtpException (not ready, not connected, no recipient, CR / LF / NUL inside a
@@ -57,6 +57,7 @@ public:
     QString Host;                          // server name or dotted address
     QString Port = QStringLiteral("smtp"); // service name or number
     QString SignOn;                        // HELO argument; empty: defaultHeloName (helo_name.h)
+    QString LocalHostName;                 // this machine's name for that default; empty: asked each time
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
     QByteArray HdrTo;                      // VRFY argument (and the To header of TSmtpCli)
@@ -98,8 +99,6 @@ protected:
 
     // SmtpException "SMTP component not ready" / "SMTP component not connected".
     void requireReadyAndConnected() const;
-
-    bool event(QEvent* event) override;
 
 private:
     // Dialogue state; the values are the component's.

@@ -8,6 +8,7 @@
 #include "transport/mime/html_meta_charset.h"
 #include "transport/mime/mail_date.h"
 #include "transport/mime/mailbox_header.h"
+#include "transport/net/async_socket.h"
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include <QFileInfo>
@@ -135,6 +136,12 @@ void TSmtpRelayServer2::Send()
     checkAttachments();
 
     m_dnsServers = std::move(servers);
+    m_mxCache.clear();
+    try {
+        m_hostName = TWSocket::LocalHostName();
+    } catch (const SocketException&) {
+        m_hostName.clear();                              // each message asks again, as it would without it
+    }
     m_charset = CharsetFromName(charSet);
     QStringList body = m_body;
     wrapLongLines(body);

@@ -10,6 +10,7 @@
 
 #include "platform/string_list.h"
 #include "transport/mime/charsets.h"
+#include "transport/smtp/mx_cache.h"
 #include "transport/smtp/smtp_cli.h"
 
 #include <QObject>
@@ -156,6 +157,8 @@ private:
     int m_running = 0;
     int m_nextRecipient = 0;
     QStringList m_dnsServers;
+    MxCache m_mxCache;                   // MX answers of this run
+    QString m_hostName;                  // this machine's name, read once per run
     TMimeChar m_charset = TMimeChar::ISO_8859_1;
     QList<QByteArray> m_encodedBody;     // Body wrapped and converted once per run
     std::shared_ptr<MimePartCache> m_partCache;  // the parts the run's messages share, built once

@@ -4,6 +4,7 @@
 #include "transport/smtp/smtp_relay_worker.h"
 
 #include "platform/clock.h"
+#include "platform/deferred_calls.h"
 #include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr int kMxType = 15;
+constexpr int kNoError = 0;      // DNS response codes (RFC 1035 section 4.1.1)
+constexpr int kNameError = 3;
 
 // The text after the first at sign; the whole address when it has none.
 QString domainOf(const QString& address)
@@ -31,11 +34,12 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
 {
     m_client->Port = relay.m_smtpPort;
     m_client->SignOn = relay.Signon;
+    m_client->LocalHostName = relay.m_hostName;
     m_client->FromName = relay.From;
     m_client->HdrFrom = encodeMailboxHeader(relay.HeaderFrom, relay.m_charset, 6);   // after "From: "
     m_client->CharSet = relay.charSet;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
-    m_client->HdrMailDomain = relay.HdrMailDomain;
+    m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
     m_client->setPartCache(relay.m_partCache);
     m_client->OnResponse = [this](TCustomSmtpClient*, const QString&) { touch(); };
@@ -63,23 +67,16 @@ void TSmtpThreadEx::touch()
 
 void TSmtpThreadEx::startDelivery()
 {
+    // A loop, not a recursion: recipients that end at once (a bad address, a cached domain without a mail
+    // host) must not deepen the stack one call each.
     while (m_state != State::Finished) {
         setState(State::Idle);
         if (!claimNext()) {
             finish();
             return;
         }
-        if (!isCommandSafeAddress(m_recipient.address.trimmed())) {
-            // Never looked up nor written into a command: it could carry an ESMTP parameter or a line break.
-            report(500, QStringLiteral("500 Invalid recipient address '%1'").arg(printableAddress(m_recipient.address)));
-            continue;
-        }
-        m_domain = domainOf(m_recipient.address);
-        if (!m_domain.isEmpty()) {
-            startLookup();
-            return;
-        }
-        report(relayNoMailHost, QString());              // nothing to look up: reported at once
+        if (startRecipient())
+            return;                                      // under way; its end calls startDelivery again
     }
 }
 
@@ -93,14 +90,46 @@ bool TSmtpThreadEx::claimNext()
     return true;
 }
 
+// False when the recipient was reported at once.
+bool TSmtpThreadEx::startRecipient()
+{
+    if (!isCommandSafeAddress(m_recipient.address.trimmed())) {
+        // Never looked up nor written into a command: it could carry an ESMTP parameter or a line break.
+        report(500, QStringLiteral("500 Invalid recipient address '%1'").arg(printableAddress(m_recipient.address)));
+        return false;
+    }
+    m_domain = domainOf(m_recipient.address);
+    if (m_domain.isEmpty()) {
+        report(relayNoMailHost, QString());              // nothing to look up
+        return false;
+    }
+    return resolveDomain();
+}
+
 // ---- DNS phase
 
-void TSmtpThreadEx::startLookup()
+// False when the recipient was reported at once.
+bool TSmtpThreadEx::resolveDomain()
 {
-    setState(State::Resolving);
-    m_dnsIndex = 0;                                      // every recipient starts with the first server
-    m_dnsAttempts = 0;
+    MxCache& cache = m_relay.m_mxCache;
+    if (const MxAnswer* answer = cache.answer(m_domain))
+        return beginSmtpPhase(hostFor(*answer), false);
     touch();
+    if (cache.lookupUnderWay(m_domain)) {
+        setState(State::Waiting);
+        cache.addWaiter(m_domain, QPointer<TSmtpThreadEx>(this));
+        return true;
+    }
+    cache.startLookup(m_domain);
+    setState(State::Resolving);
+    m_dnsIndex = 0;                                      // every lookup starts with the first server
+    m_dnsAttempts = 0;
+    sendLookup();
+    return true;
+}
+
+void TSmtpThreadEx::sendLookup()
+{
     m_dns->setAddr(m_relay.m_dnsServers.at(m_dnsIndex));
     try {
         m_dns->MXLookup(m_domain);
@@ -116,11 +145,18 @@ void TSmtpThreadEx::onDnsDone(int error)
     touch();
     QString host;
     if (error == 0) {
+        MxAnswer answer;
         if (m_dns->Response().anCount == 0)
-            host = m_domain;                             // no MX records: the domain itself
+            answer.kind = MxAnswer::Kind::DomainItself;
         else if (m_dns->AnswerTag(0) >= 0 && m_dns->AnswerType(0) == kMxType)
-            host = m_dns->MXExchange(m_dns->AnswerTag(0));
+            answer = {MxAnswer::Kind::Exchange, m_dns->MXExchange(m_dns->AnswerTag(0))};
+        // Answers and "no such domain" are kept for the run; a server's failure (SERVFAIL, REFUSED) is not.
+        const int code = m_dns->Response().responseCode;
+        if (code == kNoError || code == kNameError)
+            m_relay.m_mxCache.storeAnswer(m_domain, answer);
+        host = hostFor(answer);
     }
+    endLookup();
     startSmtpPhase(host, false);
 }
 
@@ -131,25 +167,60 @@ void TSmtpThreadEx::rotateDnsServer()
     m_dnsIndex = (m_dnsIndex + 1) % int(servers.size());
     ++m_dnsAttempts;
     if (m_dnsAttempts > servers.size() - 1) {
+        endLookup();
         startSmtpPhase(QString(), true);
         return;
     }
     touch();
-    m_dns->setAddr(servers.at(m_dnsIndex));
-    try {
-        m_dns->MXLookup(m_domain);
-    } catch (const std::exception&) {
+    sendLookup();
+}
+
+// The workers that waited for this query go on from the event loop, each finding the answer in the cache
+// or, when there is none, asking for the domain again themselves.
+void TSmtpThreadEx::endLookup()
+{
+    for (const QPointer<TSmtpThreadEx>& waiter : m_relay.m_mxCache.endLookup(m_domain)) {
+        if (TSmtpThreadEx* worker = waiter.data())
+            DeferredCalls::post(worker, [worker] { worker->sharedLookupEnded(); });
     }
+}
+
+void TSmtpThreadEx::sharedLookupEnded()
+{
+    if (m_state != State::Waiting)
+        return;
+    if (!resolveDomain() && m_state != State::Finished)
+        startDelivery();
+}
+
+QString TSmtpThreadEx::hostFor(const MxAnswer& answer) const
+{
+    switch (answer.kind) {
+    case MxAnswer::Kind::Exchange:
+        return answer.exchange;
+    case MxAnswer::Kind::DomainItself:
+        return m_domain;
+    case MxAnswer::Kind::NoMailHost:
+        return QString();
+    }
+    Q_UNREACHABLE();
 }
 
 // ---- SMTP phase
 
 void TSmtpThreadEx::startSmtpPhase(const QString& host, bool exhausted)
 {
+    if (!beginSmtpPhase(host, exhausted) && m_state != State::Finished)
+        startDelivery();
+}
+
+// False when the recipient was reported at once.
+bool TSmtpThreadEx::beginSmtpPhase(const QString& host, bool exhausted)
+{
     setState(State::Delivering);
     if (host.isEmpty()) {
-        failAndContinue(exhausted ? relayNoDnsServer : relayNoMailHost, QString());
-        return;
+        fail(exhausted ? relayNoDnsServer : relayNoMailHost, QString());
+        return false;
     }
     m_client->HdrTo = m_recipient.headerTo;
     m_client->HdrSubject = m_recipient.subject;
@@ -161,14 +232,16 @@ void TSmtpThreadEx::startSmtpPhase(const QString& host, bool exhausted)
     try {
         m_client->setEmailFiles(m_recipient.attachments);
     } catch (const SmtpException& exception) {
-        failAndContinue(500, exception.text());          // a file of this recipient went missing
-        return;
+        fail(500, exception.text());                     // a file of this recipient went missing
+        return false;
     }
     try {
         m_client->Open();
     } catch (const std::exception& exception) {
-        failAndContinue(relayConnectFailed, exceptionText(exception));
+        fail(relayConnectFailed, exceptionText(exception));
+        return false;
     }
+    return true;
 }
 
 void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
@@ -176,6 +249,7 @@ void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
     switch (m_state) {
     case State::Idle:
     case State::Resolving:
+    case State::Waiting:
     case State::Finished:
         return;                                          // nothing of ours waits for it
     case State::Quitting:
@@ -249,10 +323,15 @@ void TSmtpThreadEx::report(int err, const QString& comment)
     m_relay.reportResult(m_recipient.index, err, comment);
 }
 
-void TSmtpThreadEx::failAndContinue(int err, const QString& comment)
+void TSmtpThreadEx::fail(int err, const QString& comment)
 {
     m_client->Abort();
     report(err, comment);
+}
+
+void TSmtpThreadEx::failAndContinue(int err, const QString& comment)
+{
+    fail(err, comment);
     if (m_state == State::Finished)
         return;
     startDelivery();
@@ -273,6 +352,9 @@ void TSmtpThreadEx::timeOut()
     case State::Resolving:
         rotateDnsServer();
         return;
+    case State::Waiting:
+        touch();                                         // the query's owner times out and wakes us
+        return;
     case State::Delivering:
         failAndContinue(relayTimedOut, m_client->LastResponse());
         return;
@@ -286,7 +368,8 @@ void TSmtpThreadEx::abortByUser()
 {
     if (m_state == State::Finished)
         return;
-    const bool inProgress = m_state == State::Resolving || m_state == State::Delivering;
+    const bool inProgress =
+        m_state == State::Resolving || m_state == State::Waiting || m_state == State::Delivering;
     const QString comment = m_state == State::Delivering ? m_client->LastResponse() : QString();
     m_client->Abort();
     if (inProgress)
@@ -298,6 +381,8 @@ void TSmtpThreadEx::finish()
 {
     if (m_state == State::Finished)
         return;
+    if (m_state == State::Resolving)
+        endLookup();                                     // waiters are woken (stopped too, when aborted)
     setState(State::Finished);
     m_client->Abort();
     m_relay.workerFinished(this);

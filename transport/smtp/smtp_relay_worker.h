@@ -1,9 +1,11 @@
 // TSmtpThreadEx: one worker of TSmtpRelayServer2. It claims recipients one after another from its relay and,
-// for each, asks the DNS servers for the domain's MX host (rotating servers on the watchdog's time-out),
+// for each, takes the domain's MX host from the run's cache or asks the DNS servers for it (rotating servers
+// on the watchdog's time-out; while another worker's query for the domain is out it waits for that one),
 // runs the SMTP dialogue on its own TSmtpCli and reports exactly one result. Driven by socket events and
 // the relay's watchdog on the GUI thread; it never pumps the event loop and is deleted deferred.
 #pragma once
 
+#include "transport/smtp/mx_cache.h"
 #include "transport/smtp/smtp_relay.h"
 
 #include <QObject>
@@ -24,6 +26,8 @@ public:
     void timeOut();
     // AbortAll: a recipient in progress is reported relayStopped, then the worker finishes.
     void abortByUser();
+    // The query another worker made for the domain this one waits for has ended, answered or not.
+    void sharedLookupEnded();
 
     qint64 lastActivity() const { return m_lastActivity; }
     bool finished() const { return m_state == State::Finished; }
@@ -32,6 +36,7 @@ private:
     enum class State {
         Idle,         // no recipient in hand (between recipients, or not started)
         Resolving,    // MX query out to m_dnsIndex's server
+        Waiting,      // another worker's MX query for the same domain is out
         Delivering,   // SMTP dialogue from connect up to the reply to "."
         Quitting,     // recipient reported; QUIT out, closed at its reply or at the watchdog's time-out
         Finished,     // no recipient left or stopped; the relay no longer knows the worker
@@ -40,14 +45,20 @@ private:
     void setState(State state) { m_state = state; }
     void touch();                         // activity: a reply line, a DNS answer, message text leaving
     bool claimNext();
-    void startLookup();
+    bool startRecipient();
+    bool resolveDomain();
+    void sendLookup();
     void onDnsDone(int error);
     void rotateDnsServer();
+    void endLookup();
+    QString hostFor(const MxAnswer& answer) const;
     void startSmtpPhase(const QString& host, bool exhausted);
+    bool beginSmtpPhase(const QString& host, bool exhausted);
     void onClientDone(TSmtpRequest request, int error);
     void runNextStep(TSmtpRequest finished);
     void messageDelivered();
     void report(int err, const QString& comment);
+    void fail(int err, const QString& comment);
     void failAndContinue(int err, const QString& comment);
     void closeAndContinue();
     void finish();

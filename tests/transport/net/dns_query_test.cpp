@@ -50,11 +50,11 @@ TEST(DnsQueryTest, SendsTheQueryAndParsesTheReply)
     });
     ASSERT_TRUE(f.start());
     const int id = f.query.MXLookup(QStringLiteral("example.com"));
-    EXPECT_EQ(id, 1);
+    EXPECT_EQ(id, f.query.QueryId());
     EXPECT_EQ(f.query.ResponseLength(), -1);
     ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
     EXPECT_EQ(f.results, std::vector<int>{0});
-    EXPECT_EQ(f.peer.datagrams(), QList<QByteArray>{*dns::buildQuery(1, "example.com")});
+    EXPECT_EQ(f.peer.datagrams(), QList<QByteArray>{*dns::buildQuery(quint16(id), "example.com")});
     EXPECT_EQ(f.query.AnswerType(0), 15);
     EXPECT_EQ(f.query.AnswerTag(0), 0);
     EXPECT_EQ(f.query.MXExchange(f.query.AnswerTag(0)), "mx.example.com");
@@ -116,10 +116,10 @@ TEST(DnsQueryTest, NewLookupAbandonsTheOldOne)
         return answering(q, reply(0, 0x8180, "second.test", {mx(pointerTo(12), 2, label("two") + root())}));
     });
     ASSERT_TRUE(f.start());
-    f.query.MXLookup(QStringLiteral("first.test"));
+    const int first = f.query.MXLookup(QStringLiteral("first.test"));
     ASSERT_TRUE(waitUntil([&] { return f.peer.datagrams().size() == 1; }));
     const int second = f.query.MXLookup(QStringLiteral("second.test"));
-    EXPECT_EQ(second, 2);
+    EXPECT_NE(second, first);
     ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
     pumpEvents(30);
     EXPECT_EQ(f.results, std::vector<int>{0});
@@ -155,6 +155,40 @@ TEST(DnsQueryTest, HandlerMayDeleteTheQuery)
     pumpEvents(20);
 }
 
+// One socket serves query after query, so a late reply to an earlier query arrives on it: it is dropped
+// by its ID, as is one whose ID matches but whose question is another domain's.
+TEST(DnsQueryTest, LateAndMismatchedRepliesOnTheKeptSocketAreDropped)
+{
+    QueryFixture f;
+    f.peer.expectData().expectData()
+        .respond([&f](const QByteArray&) {   // the first query's answer, late
+            return answering(f.peer.datagrams().at(0), reply(0, 0x8180, "first.test", {mx(pointerTo(12), 1, label("one") + root())}));
+        })
+        .respond([](const QByteArray& q) {   // the second query's ID on another question
+            return answering(q, reply(0, 0x8180, "other.test", {mx(pointerTo(12), 3, label("three") + root())}));
+        })
+        .respond([](const QByteArray& q) {
+            return answering(q, reply(0, 0x8180, "second.test", {mx(pointerTo(12), 2, label("two") + root())}));
+        })
+        .expectData()
+        .respond([](const QByteArray& q) {
+            return answering(q, reply(0, 0x8180, "third.test", {mx(pointerTo(12), 4, label("four") + root())}));
+        });
+    ASSERT_TRUE(f.start());
+    const int first = f.query.MXLookup(QStringLiteral("first.test"));
+    ASSERT_TRUE(waitUntil([&] { return f.peer.datagrams().size() == 1; }));
+    const int second = f.query.MXLookup(QStringLiteral("second.test"));
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(30);
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(f.query.MXExchange(0), "two");
+    f.query.MXLookup(QStringLiteral("third.test"));
+    ASSERT_TRUE(waitUntil([&] { return f.results.size() == 2; }));
+    EXPECT_EQ(f.query.MXExchange(0), "four");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(f.peer.datagrams().size(), 3);
+}
+
 }  // namespace
 
 // ---- a truncated reply is asked for again over TCP, from the same server and port (RFC 7766)
@@ -185,12 +219,12 @@ TEST(DnsQueryTest, TruncatedReplyIsAnsweredOverTcp)
     f.peer.expectData().respond(truncatedAnswerTo);
     ASSERT_TRUE(f.start());
     ScriptedPeer tcp;
-    const QByteArray query = *dns::buildQuery(1, "example.com");
-    tcp.expectBytes(int(query.size()) + 2).respond([](const QByteArray& framed) {
+    const qsizetype querySize = dns::buildQuery(1, "example.com")->size();
+    tcp.expectBytes(int(querySize) + 2).respond([](const QByteArray& framed) {
         return overTcp(mxAnswerTo(framed.mid(2), "mx.example.com"));
     });
     ASSERT_TRUE(tcp.listen(f.peer.port()));
-    f.query.MXLookup(QStringLiteral("example.com"));
+    const QByteArray query = *dns::buildQuery(quint16(f.query.MXLookup(QStringLiteral("example.com"))), "example.com");
     ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
     pumpEvents(20);
     EXPECT_EQ(f.results, std::vector<int>{0});

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -187,7 +188,7 @@ TEST_F(SmtpRelayTest, EveryRecipientIsReportedOnceOverSeveralConnections)
     for (int i = 0; i < 23; ++i)
         EXPECT_EQ(resultOf(i), relayDelivered) << i;
     EXPECT_EQ(smtp.connectionCount(), 23);
-    EXPECT_EQ(dns.datagrams().size(), 23);
+    EXPECT_EQ(dns.datagrams().size(), 3);               // one MX query per domain
     const QByteArray all = smtp.receivedAll();
     for (const QString& address : addresses)
         EXPECT_EQ(all.count("RCPT TO:<" + address.toUtf8() + ">\r\n"), 1) << address.toStdString();
@@ -301,6 +302,123 @@ TEST_F(SmtpRelayTest, SilentDnsServersAreRotatedThenReported)
     EXPECT_EQ(resultOf(0), relayNoDnsServer);
     EXPECT_EQ(reportCount, 1);
     EXPECT_EQ(dns.datagrams().size(), 3);               // one query per server
+}
+
+// ---- MX answers are kept for the run, by domain
+
+QMap<QByteArray, int> queriesByName(const QList<QByteArray>& datagrams)
+{
+    QMap<QByteArray, int> counts;
+    for (const QByteArray& query : datagrams)
+        ++counts[queriedName(query)];
+    return counts;
+}
+
+TEST_F(SmtpRelayTest, EachDomainIsAskedForOnceWhileEveryRecipientGetsItsResult)
+{
+    startDns();
+    startSmtp();
+    QStringList addresses;
+    for (int i = 0; i < 200; ++i)
+        addresses << QStringLiteral("user%1@Domain%2.test").arg(i).arg(i % 20);
+    addresses[27] = "user27@DOMAIN7.TEST";              // letter case makes no other domain
+    setRecipients(addresses);
+    relay.setConnections(10);
+    runToEnd(30000);
+
+    EXPECT_EQ(finishedCount, 1);
+    EXPECT_EQ(reportCount, 200);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_EQ(resultOf(i), relayDelivered) << i;
+    EXPECT_LE(dns.datagrams().size(), 20);
+    const QMap<QByteArray, int> queries = queriesByName(dns.datagrams());
+    EXPECT_EQ(queries.size(), 20);
+    const QByteArray all = smtp.receivedAll();
+    for (const QString& address : addresses)
+        EXPECT_EQ(all.count("RCPT TO:<" + address.toUtf8() + ">\r\n"), 1) << address.toStdString();
+}
+
+// Answers without a mail host are kept too: each recipient gets the result the first one got.
+TEST_F(SmtpRelayTest, AnswersWithoutMxRecordsAreKeptToo)
+{
+    struct AnswerCase {
+        const char* domain;
+        int result;
+    };
+    const AnswerCase cases[] = {
+        {"127.0.0.1", relayDelivered},                  // no answers: the domain itself is the mail host
+        {"cname.test", relayNoMailHost},                // the first answer is not an MX record
+    };
+    startSmtp();
+    for (const AnswerCase& row : cases) {
+        SCOPED_TRACE(row.domain);
+        ScriptedPeer dnsPeer{ScriptedPeer::Protocol::Udp};
+        dnsPeer.expectData().respond(answerQuery).repeat();
+        ASSERT_TRUE(dnsPeer.listen());
+        relay.setDns(dnsPeer.address());
+        relay.setDnsPort(QString::number(dnsPeer.port()));
+        setRecipients({QStringLiteral("a@") + row.domain, QStringLiteral("b@") + row.domain,
+                       QStringLiteral("c@") + row.domain});
+        relay.setConnections(2);
+        results.clear();
+        finishedCount = 0;
+        runToEnd();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(resultOf(i), row.result) << i;
+        EXPECT_EQ(dnsPeer.datagrams().size(), 1);
+    }
+}
+
+// A query that timed out leaves nothing behind: the next recipient of the domain asks again, whether it
+// came after the time-out or waited for that query meanwhile.
+TEST_F(SmtpRelayTest, DomainWhoseQueryTimedOutIsAskedForAgain)
+{
+    startSmtp();
+    for (const int connections : {1, 2}) {
+        SCOPED_TRACE(connections);
+        ScriptedPeer dnsPeer{ScriptedPeer::Protocol::Udp};
+        int slowQueries = 0;
+        dnsPeer.expectData()
+            .respond([&slowQueries](const QByteArray& query) {
+                if (queriedName(query) == "slow.test" && ++slowQueries == 1)
+                    return QByteArray();                // the first query for it goes unanswered
+                return answerQuery(query);
+            })
+            .repeat();
+        ASSERT_TRUE(dnsPeer.listen());
+        relay.setDns(dnsPeer.address());
+        relay.setDnsPort(QString::number(dnsPeer.port()));
+        relay.setTimeOut(5);                            // 100 ms
+        setRecipients({"a@slow.test", "b@slow.test", "c@slow.test"});
+        relay.setConnections(connections);
+        results.clear();
+        reportCount = 0;
+        finishedCount = 0;
+        runToEnd();
+
+        EXPECT_EQ(reportCount, 3);
+        EXPECT_EQ(resultOf(0), relayNoDnsServer);
+        EXPECT_EQ(resultOf(1), relayDelivered);
+        EXPECT_EQ(resultOf(2), relayDelivered);
+        EXPECT_EQ(dnsPeer.datagrams().size(), 2);       // the lost query and one answered for b and c
+    }
+}
+
+// A server failure is no answer: the recipient goes on as before (to the domain itself), and the next
+// recipient of the domain asks again.
+TEST_F(SmtpRelayTest, ServerFailureIsNotKept)
+{
+    int queries = 0;
+    startDns([&queries](const QByteArray& query) {
+        return ++queries == 1 ? dns_fixtures::reply(queryId(query), 0x8182, queriedName(query), {}) : answerQuery(query);
+    });
+    startSmtp();
+    setRecipients({"a@127.0.0.1", "b@127.0.0.1", "c@127.0.0.1"});
+    runToEnd();
+
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(resultOf(i), relayDelivered) << i;
+    EXPECT_EQ(dns.datagrams().size(), 2);
 }
 
 TEST_F(SmtpRelayTest, AbortAllReportsEveryRecipientInProgressOnce)
