@@ -3,6 +3,7 @@
 #include "dbase/dbf_table_model.h"
 
 #include "dbase/dbf.h"
+#include "dbase/dbf_error.h"
 
 DbfTableModel::DbfTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -12,10 +13,15 @@ void DbfTableModel::setDataSet(TDbf* dataSet)
     m_dataSet = dataSet && dataSet->Active() ? dataSet : nullptr;
     m_titles.clear();
     m_rows.clear();
+    m_readError.clear();
     if (m_dataSet) {
         for (int i = 0; i < m_dataSet->FieldCount(); ++i)
             m_titles.append(m_dataSet->Fields(i).FieldName());
-        m_dataSet->First();
+        try {
+            m_dataSet->First();
+        } catch (const EDbfError& failure) {
+            m_readError = failure.message();
+        }
     }
     endResetModel();
     if (canFetchMore({}))
@@ -51,7 +57,7 @@ QVariant DbfTableModel::headerData(int section, Qt::Orientation orientation, int
 
 bool DbfTableModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && m_dataSet && m_dataSet->Active() && !m_dataSet->Eof();
+    return !parent.isValid() && m_readError.isEmpty() && m_dataSet && m_dataSet->Active() && !m_dataSet->Eof();
 }
 
 void DbfTableModel::fetchMore(const QModelIndex& parent)
@@ -59,13 +65,19 @@ void DbfTableModel::fetchMore(const QModelIndex& parent)
     if (!canFetchMore(parent))
         return;
     QList<QStringList> batch;
-    while (batch.size() < BatchSize && !m_dataSet->Eof()) {
-        QStringList row;
-        for (int i = 0; i < m_dataSet->FieldCount(); ++i)
-            row.append(m_dataSet->Fields(i).AsString());
-        batch.append(row);
-        m_dataSet->Next();
+    try {
+        while (batch.size() < BatchSize && !m_dataSet->Eof()) {
+            QStringList row;
+            for (int i = 0; i < m_dataSet->FieldCount(); ++i)
+                row.append(m_dataSet->Fields(i).AsString());
+            batch.append(row);
+            m_dataSet->Next();
+        }
+    } catch (const EDbfError& failure) {
+        m_readError = failure.message();   // the rows read so far stay; nothing more is fetched
     }
+    if (batch.isEmpty())
+        return;
     beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + batch.size() - 1));
     m_rows.append(batch);
     endInsertRows();

@@ -24,9 +24,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
+    // Why reading stopped early (the file could not be read), or empty.
+    const QString& readError() const { return m_readError; }
 
 private:
     TDbf* m_dataSet = nullptr;
     QStringList m_titles;
     QList<QStringList> m_rows;
+    QString m_readError;
 };

@@ -65,7 +65,10 @@ qint64 TPagedFile::readBlock(qint64 offset, char* buffer, qint64 length) const
         const ssize_t got = ::pread(m_fd, buffer + done, size_t(length - done), off_t(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got < 0)   // a failing disk or file system: not the end of the file, whose records would look complete
+            throw EDbfError(QString::fromLatin1(dbftext::CannotReadFile)
+                                .arg(m_fileName, QString::fromLocal8Bit(std::strerror(errno))));
+        if (got == 0)
             break;
         done += got;
     }

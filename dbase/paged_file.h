@@ -31,7 +31,8 @@ public:
 
     // Size of the file now (re-read for shared files) and as last seen.
     qint64 fileSize();
-    // Reads up to length bytes at offset; bytes past the end are not read. Returns the bytes read.
+    // Reads up to length bytes at offset; bytes past the end are not read. Returns the bytes read; a read that
+    // fails throws EDbfError ("Cannot read ...") with the system's reason.
     qint64 readBlock(qint64 offset, char* buffer, qint64 length) const;
 
     // Record layout: records start at headerSize and are recordSize bytes long.

@@ -160,9 +160,9 @@ ImportResult importTable(StringGrid& grid, const QString& fileName, int startRow
     }
     if (table.RecordCount() == 0)
         return {};
-    for (int skipped = 1; skipped < startRow && !table.Eof(); ++skipped)
-        table.Next();
     return appendToList(grid, [&](ListAppender& appender) {
+        for (int skipped = 1; skipped < startRow && !table.Eof(); ++skipped)   // a read error here is caught too
+            table.Next();
         QStringList fields;
         for (; !table.Eof(); table.Next()) {
             fields.clear();

@@ -1,5 +1,5 @@
 // The data set: reading in file order with ShowDeleted, an end of file that sticks, an empty table, repeated
-// field names, code pages and AsString, and the preview model (headless).
+// field names, code pages and AsString, the preview model (headless), and a read that fails part-way.
 
 #include "dbase/dbf.h"
 #include "dbase/dbf_error.h"
@@ -10,6 +10,12 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace dbftest;
 using sorvanta::test::writeTestFile;
@@ -181,6 +187,53 @@ TEST_F(DbfTest, PreviewModelShowsFieldsAndFetchesInBatches)
     model.setDataSet(nullptr);
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.columnCount(), 0);
+}
+
+// Makes every later read of the open file fail as a failing disk would: its descriptor now names a folder, so
+// pread answers EISDIR. Answers false when the descriptor was not found.
+bool breakOpenFile(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString& entry : descriptors.entryList(QDir::Files | QDir::System)) {
+        if (QFileInfo(descriptors.filePath(entry)).symLinkTarget() != target)
+            continue;
+        const int folder = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool broken = folder >= 0 && ::dup2(folder, entry.toInt()) >= 0;
+        ::close(folder);
+        return broken;
+    }
+    return false;
+}
+
+// A read error part-way through is an error, never the end of the table: the preview keeps the rows it read
+// and says why it stopped; walking the data set throws.
+TEST_F(DbfTest, ReadErrorPartWayIsReportedNotTakenAsTheEnd)
+{
+    TableBuilder table(0x03, {{"NAME", 'C', 199}});
+    for (int i = 1; i <= 1000; ++i)
+        table.record({"row" + QByteArray::number(i)});   // 200-byte records: 200 KB, beyond one read-ahead
+    const QString path = writeTestFile("failing.dbf", table.bytes());
+    dbf.setTableName(path);
+    dbf.setExclusive(true);   // the size is taken once, so the broken descriptor does not shorten the table
+    dbf.Open();
+    DbfTableModel model;
+    model.setDataSet(&dbf);
+    ASSERT_EQ(model.rowCount(), DbfTableModel::BatchSize);
+    ASSERT_TRUE(breakOpenFile(path));
+
+    while (model.canFetchMore({}))
+        model.fetchMore({});
+    EXPECT_GT(model.rowCount(), DbfTableModel::BatchSize);   // what the read-ahead already held
+    EXPECT_LT(model.rowCount(), 1000);
+    EXPECT_TRUE(model.readError().startsWith("Cannot read \"" + path + "\"")) << model.readError().toStdString();
+
+    EXPECT_THROW(
+        {
+            for (dbf.First(); !dbf.Eof(); dbf.Next()) {
+            }
+        },
+        EDbfError);
 }
 
 }  // namespace
