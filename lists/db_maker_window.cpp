@@ -43,6 +43,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 enum Message {
@@ -270,8 +272,11 @@ QWidget* TfFas::buildSettings()
     sgItem = named(new QTableWidget(0, DbMakerFieldCells, pnlF), "sgItem");
     for (int column = 0; column < DbMakerFieldCells; ++column) {
         sgItem->setHorizontalHeaderItem(column, new QTableWidgetItem(msl->text(MsgFieldName + column)));
-        sgItem->setColumnWidth(column, FieldColumnWidths[column]);
     }
+    // The form's widths, widened where a title needs more (a larger font, a longer translation).
+    for (int column = 0; column < DbMakerFieldCells; ++column)
+        sgItem->setColumnWidth(column,
+                               std::max(FieldColumnWidths[column], sgItem->horizontalHeader()->sectionSizeHint(column)));
     sgItem->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(sgItem, &QTableWidget::cellDoubleClicked, this, &TfFas::sgItemToggleUnique);
     buildFieldMenu();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -178,6 +179,8 @@ TEST(DbMakerWindow, FieldGridToggleAndKeywordMenu)
 {
     MessageBoxRecorder boxes(IDNO);
     TfFas window;
+    for (int column = 0; column < window.sgItem->columnCount(); ++column)   // no title cut short
+        EXPECT_GE(window.sgItem->columnWidth(column), window.sgItem->horizontalHeader()->sectionSizeHint(column));
     window.sbAddRowClick();
     EXPECT_EQ(window.sgItem->rowCount(), 1);
     EXPECT_EQ(window.sgItem->item(0, 0)->text(), QStringLiteral("Column 1"));
