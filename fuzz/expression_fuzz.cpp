@@ -9,9 +9,8 @@
 #include "dbase/dbf_error.h"
 #include "dbase/dbf_file.h"
 #include "dbase/dbf_parser.h"
+#include "fuzz/fuzz_files.h"
 
-#include <QDir>
-#include <QFile>
 
 #include <cstddef>
 #include <cstdint>
@@ -40,12 +39,7 @@ QString tablePath()
         }
         table[32 + 160] = 0x0D;
         table += " Smith        42  -12.5019690720T\x1A";
-        const QString file = QDir::tempPath() + "/expression_fuzz.dbf";
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
-            std::abort();
-        out.write(table);
-        return file;
+        return fuzzfiles::writeScratchFile(QStringLiteral("expression_fuzz.dbf"), table);
     }();
     return path;
 }

@@ -9,9 +9,8 @@
 #include "dbase/dbf_file.h"
 #include "dbase/index_cursor.h"
 #include "dbase/index_file.h"
+#include "fuzz/fuzz_files.h"
 
-#include <QDir>
-#include <QFile>
 
 #include <cstddef>
 #include <cstdint>
@@ -38,12 +37,7 @@ QString tablePath()
         }
         table[32 + 64] = 0x0D;
         table += " Smith        42\x1A";
-        const QString file = QDir::tempPath() + "/index_file_fuzz.dbf";
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
-            std::abort();
-        out.write(table);
-        return file;
+        return fuzzfiles::writeScratchFile(QStringLiteral("index_file_fuzz.dbf"), table);
     }();
     return path;
 }
@@ -55,12 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TDbfFile table;
     table.Open(tablePath(), TPagedFileMode::pfReadOnly);
     const bool multiple = size > 0 && (data[0] == 2 || data[0] == 3);
-    const QString indexPath = QDir::tempPath() + (multiple ? "/index_file_fuzz.mdx" : "/index_file_fuzz.ndx");
-    QFile out(indexPath);
-    if (!out.open(QIODevice::WriteOnly))
-        std::abort();
-    out.write(reinterpret_cast<const char*>(data), qint64(size));
-    out.close();
+    const QString indexPath = fuzzfiles::writeScratchFile(
+        multiple ? QStringLiteral("index_file_fuzz.mdx") : QStringLiteral("index_file_fuzz.ndx"),
+        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     TIndexFile index;
     if (!index.Open(indexPath, table)) {
         if (index.errorString().isEmpty())
