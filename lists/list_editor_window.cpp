@@ -57,7 +57,7 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
       SpeedButton2(makeButton("SpeedButton2", tr("Extract Data"))),
       SpeedButton11(makeButton("SpeedButton11", tr("Remove duplicates"))),
       SpeedButton5(makeButton("SpeedButton5", tr("Export to MS Excel"))),
-      ExplorerButton1(makeButton("ExplorerButton1", tr("Close"))),
+      ExplorerButton1(makeExplorerButton(this, "ExplorerButton1", tr("Close"), "close")),
       OpDlg(makeFileDialog(this, "OpDlg", tr("Open"), QFileDialog::AcceptOpen, QStringLiteral("ALL (*)"))),
       sd(makeFileDialog(this, "sd", tr("Save Address Book As"), QFileDialog::AcceptSave, QStringLiteral("ALL (*)"))),
       m_caller(caller),
@@ -93,7 +93,7 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
     connect(SpeedButton5, &QPushButton::clicked, this, &T_EditAB::SpeedButton5Click);
     connect(SpeedButton4, &QPushButton::clicked, this, [this] { extractData(SpeedButton4); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { extractData(SpeedButton2); });
-    connect(ExplorerButton1, &QPushButton::clicked, this, &T_EditAB::close);
+    connect(ExplorerButton1, &TExplorerButton::clicked, this, &T_EditAB::close);
 }
 
 void T_EditAB::buildLayout()

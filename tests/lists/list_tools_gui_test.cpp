@@ -68,7 +68,7 @@ TEST_F(ListToolsGuiTest, EditorAddsARecordAndWritesTheCopyBackOnClose)
 TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
 {
     QString kept;
-    setSpreadsheetOpener([&kept](const QString& workbook) {
+    setSpreadsheetOpener([&kept](const QString& workbook, const auto&) {
         kept = workbook;
         return false;
     });

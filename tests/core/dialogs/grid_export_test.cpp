@@ -33,7 +33,7 @@ class OpenerRecorder {
 public:
     explicit OpenerRecorder(bool answer)
     {
-        setSpreadsheetOpener([this, answer](const QString& path) {
+        setSpreadsheetOpener([this, answer](const QString& path, const auto&) {
             opened << path;
             return answer;
         });
