@@ -4,6 +4,7 @@
 
 #include "core/dialogs/grid_export.h"
 #include "core/base/tool_commands.h"
+#include "core/base/window_host.h"
 #include "lists/filter_window.h"
 #include "lists/list_editor_window.h"
 #include "platform/message_box_flags.h"
@@ -16,6 +17,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -117,6 +119,35 @@ TEST_F(ListToolsGuiTest, FilterRemovesMatchingRowsAndReportsTheChangeWhenTheFile
     });
     EXPECT_TRUE(runTool(ToolFilterList, request));
     EXPECT_EQ(rowsOfGrid(list, 1), (std::vector<QStringList>{{"b@x", "Bob"}}));
+}
+
+// The removed rows are saved from the project's folder (the main window's open-dialog file name), not from the
+// keyword file's, which lies beside the program.
+TEST_F(ListToolsGuiTest, RemovedRowsDialogStartsInTheProjectsFolder)
+{
+    const QString projects = testHome() + "projects/";
+    QDir().mkpath(projects);
+    QWidget mainWindow;
+    const QString openFileName = projects + "Mailing.eml";
+    WindowHost::registerMainWindow(&mainWindow, nullptr, nullptr, &openFileName);
+    QString startFolder;
+    onNextModal([&](QWidget* window) {
+        auto* filter = qobject_cast<TFilterForm1*>(window);
+        ASSERT_TRUE(filter);
+        filter->keywords().setCell(0, 1, "a@x");
+        onNextModalOf<QFileDialog>([&](QFileDialog* save) {
+            startFolder = save->directory().absolutePath() + "/";
+            // The file-name edit has the focus, so selectFile() would leave it alone.
+            save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(projects + "removed");
+            static_cast<QDialog*>(save)->accept();
+        });
+        filter->SpeedButton5->click();
+        filter->ExplorerButton1->click();
+    });
+    EXPECT_TRUE(FilterListExecute(list));
+    WindowHost::unregisterMainWindow(&mainWindow);
+    EXPECT_EQ(startFolder, projects);
+    EXPECT_EQ(readFileBytes(projects + "removed.del"), "a@x;Ann;\r\n");
 }
 
 TEST_F(ListToolsGuiTest, FilterWithNoMatchLeavesTheListAndAsksForNoFile)
