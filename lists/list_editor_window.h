@@ -44,6 +44,7 @@ public:
     // After the window closed: the copy written back when it is still modified; answers Changed.
     bool finish();
 
+    void eColChange(int count);
     void sbNewClick();
     void sbOpenClick();
     void sbsaveClick();

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 namespace {
 
@@ -66,6 +67,50 @@ TEST_F(ListToolsGuiTest, EditorAddsARecordAndWritesTheCopyBackOnClose)
     EXPECT_EQ(list.cell(0, 3), "c@x");
     EXPECT_EQ(list.cell(0, 0), "Column#1");
 }
+
+struct ColumnsCase {
+    const char* name;
+    int lowerTo;
+    int answer;
+    const char* question;   // empty: none asked
+    int columnsAfter;
+};
+
+class EditorColumnsTest : public ListToolsGuiTest, public ::testing::WithParamInterface<ColumnsCase> {};
+
+// Lowering "Columns" over columns that hold data asks first; No leaves the count and the cells as they were.
+TEST_P(EditorColumnsTest, LoweringOverDataAsksFirst)
+{
+    const ColumnsCase& c = GetParam();
+    StringGrid wide = gridOfRows({{"Column#1", "Column#2", "Column#3", "Column#4"},
+                                  {"a@x", "Ann", "", ""},
+                                  {"b@x", "Bob", "Oslo", ""}});
+    MessageBoxRecorder answers(c.answer);
+    T_EditAB editor(wide, testHome() + "list.txt", ";");
+    editor.udCol->setValue(c.lowerTo);
+    ASSERT_EQ(answers.boxes.size(), *c.question ? 1u : 0u);
+    if (*c.question) {
+        EXPECT_EQ(answers.boxes[0].text.toStdString(), c.question);
+        EXPECT_EQ(answers.boxes[0].caption, "Attention");
+        EXPECT_EQ(answers.boxes[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
+    }
+    EXPECT_EQ(editor.udCol->value(), c.columnsAfter);
+    EXPECT_EQ(editor.model().grid().columnCount(), c.columnsAfter);
+    EXPECT_EQ(editor.model().grid().cell(0, 2), "b@x");
+    EXPECT_EQ(editor.model().grid().cell(2, 2), c.columnsAfter >= 3 ? "Oslo" : "");
+    editor.close();
+    EXPECT_EQ(editor.finish(), c.columnsAfter != 4);   // a count left as it was changes nothing
+    EXPECT_EQ(wide.columnCount(), c.columnsAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, EditorColumnsTest,
+    ::testing::Values(ColumnsCase{"over_two_columns_no", 1, IDNO, "Columns 2-3 hold data; remove them?", 4},
+                      ColumnsCase{"over_two_columns_yes", 1, IDYES, "Columns 2-3 hold data; remove them?", 1},
+                      ColumnsCase{"over_one_column_no", 2, IDNO, "Column 3 holds data; remove it?", 4},
+                      ColumnsCase{"over_one_column_yes", 2, IDYES, "Column 3 holds data; remove it?", 2},
+                      ColumnsCase{"only_empty_columns", 3, IDNO, "", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
 {
