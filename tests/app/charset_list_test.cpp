@@ -7,11 +7,12 @@
 #include "core/settings/ini_info.h"
 #include "platform/string_list.h"
 #include "platform/text_file.h"
+#include "tests/core/dns_table.h"
+#include "tests/core/scripted_smtp.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
-#include "tests/transport/dns_fixtures.h"
 #include "transport/mime/charsets.h"
 #include "transport/mime/external_composer.h"
 #include "transport/mime/mail_date.h"
@@ -138,27 +139,12 @@ QByteArray externalMessage(const QString& charsetName, TMimeChar charset, const 
     return unstuffed(stream);
 }
 
+// An MX record naming 127.0.0.1, where the SMTP peer listens, for every query.
 QByteArray mxReply(const QByteArray& query)
 {
     using namespace dns_fixtures;
-    QByteArray name;
-    for (qsizetype p = 12; p < query.size() && query[p] != 0; p += 1 + quint8(query[p]))
-        name += (name.isEmpty() ? "" : ".") + query.mid(p + 1, quint8(query[p]));
     const int id = (quint8(query[0]) << 8) | quint8(query[1]);
-    return reply(id, 0x8180, name, {mx(pointerTo(12), 10, wireName("127.0.0.1"))});
-}
-
-QByteArray smtpAnswer(const QByteArray& line)
-{
-    if (line.startsWith("HELO ") || line.startsWith("MAIL FROM:") || line.startsWith("RCPT TO:"))
-        return "250 ok\r\n";
-    if (line == "DATA\r\n")
-        return "354 go ahead\r\n";
-    if (line == ".\r\n")
-        return "250 queued\r\n";
-    if (line == "QUIT\r\n")
-        return "221 bye\r\n";
-    return {};
+    return reply(id, 0x8180, sorvanta::test::questionName(query), {mx(pointerTo(12), 10, wireName("127.0.0.1"))});
 }
 
 // The message the relay delivers to a loopback MX for one reader.
@@ -167,9 +153,7 @@ QByteArray relayMessage(const QString& charsetName, const QString& sample)
     ScriptedPeer dns(ScriptedPeer::Protocol::Udp);
     dns.expectData().respond(mxReply).repeat();
     ScriptedPeer smtp;
-    smtp.send("220 server ready\r\n");
-    for (int i = 0; i < 20; ++i)
-        smtp.expectLine().respond(smtpAnswer);
+    sorvanta::test::scriptSmtp(smtp);
     EXPECT_TRUE(dns.listen() && smtp.listen());
 
     TSmtpRelayServer2 relay;
