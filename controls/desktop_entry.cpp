@@ -42,13 +42,36 @@ bool isDesktopFileId(const QString& id)
         && !id.contains(QLatin1Char('/'));
 }
 
+namespace {
+
+// The entry whose id, relative to folder, is id: "vendor-name.desktop" may be "vendor/name.desktop" (each
+// "/" of the path becomes "-" in the id). A file of the whole name comes first, then sub-folders from the
+// shortest prefix; only folders that exist are entered, so the search ends within the id's length.
+QString findEntryUnder(const QString& folder, const QString& id)
+{
+    const QString path = folder + QLatin1Char('/') + id;
+    if (QFileInfo(path).isFile())
+        return path;
+    for (qsizetype dash = id.indexOf(QLatin1Char('-')); dash > 0; dash = id.indexOf(QLatin1Char('-'), dash + 1)) {
+        const QString subfolder = folder + QLatin1Char('/') + id.left(dash);
+        if (!isDesktopFileId(id.mid(dash + 1)) || !QFileInfo(subfolder).isDir())
+            continue;
+        const QString found = findEntryUnder(subfolder, id.mid(dash + 1));
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
+}
+
+}  // namespace
+
 QString findDesktopEntry(const QString& id)
 {
     if (!isDesktopFileId(id))
         return {};
     for (const QString& folder : applicationFolders()) {
-        const QString path = folder + QLatin1Char('/') + id;
-        if (QFileInfo(path).isFile())
+        const QString path = findEntryUnder(folder, id);
+        if (!path.isEmpty())
             return path;
     }
     return {};

@@ -13,7 +13,8 @@ QStringList applicationFolders();
 // A desktop file name as the desktop names handlers ("name.desktop"): no folder part, nothing hidden.
 bool isDesktopFileId(const QString& id);
 
-// The path of the first entry named id in the applications folders, or empty.
+// The path of the entry of desktop-file id in the first applications folder that holds it, or empty. An id
+// names a file of that name or one in a vendor sub-folder ("vendor-name.desktop" for "vendor/name.desktop").
 QString findDesktopEntry(const QString& id);
 
 struct DesktopEntryExec {

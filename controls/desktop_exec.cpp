@@ -17,13 +17,34 @@ bool isQuotedEscape(QChar c)
     return c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\');
 }
 
-// One argument being read: its text so far, and whether anything but field codes made it.
+// One argument being read: its text so far, and whether anything but dropped field codes made it.
 struct Word {
     QString text;
-    bool started = false;   // a quote or a character (not a field code) belongs to it
+    bool started = false;       // a quote, a character or the target's field code belongs to it
     bool hadFieldCode = false;
+    qsizetype targetOffset = -1;
     bool empty() const { return !started && !hadFieldCode; }
 };
+
+// The field codes that stand for the file or the address.
+bool isTargetCode(QChar c)
+{
+    return c == QLatin1Char('f') || c == QLatin1Char('F') || c == QLatin1Char('u') || c == QLatin1Char('U');
+}
+
+// The field code "%" + code within word: "%%" is one "%", the first target code marks the target's place.
+void addFieldCode(Word& word, QChar code, bool targetPlaced)
+{
+    if (code == QLatin1Char('%')) {
+        word.text += QLatin1Char('%');
+        word.started = true;
+    } else if (isTargetCode(code) && !targetPlaced && word.targetOffset < 0) {
+        word.targetOffset = word.text.size();
+        word.started = true;
+    } else {
+        word.hadFieldCode = true;   // %i, %c, %k, the deprecated codes and any further target code
+    }
+}
 
 QString tr(const char* text)
 {
@@ -54,14 +75,31 @@ QString unescapeDesktopValue(QStringView value)
     return plain;
 }
 
-BrowserCommand splitBrowserCommand(QStringView exec)
+QStringList ExecCommand::argumentsFor(const QString& target) const
 {
-    QStringList arguments;
+    QStringList result = arguments;
+    if (targetArgument < 0 || targetArgument >= result.size())
+        result += target;
+    else
+        result[targetArgument].insert(targetOffset, target);
+    return result;
+}
+
+ExecCommand splitExecLine(QStringView exec)
+{
+    QStringList words;
+    int targetWord = -1;
+    qsizetype targetOffset = 0;
     Word word;
     bool quoted = false;
     const auto endWord = [&] {
-        if (word.started)
-            arguments += word.text;   // an argument that was only field codes is dropped
+        if (word.started) {   // an argument made only of dropped field codes is dropped
+            if (word.targetOffset >= 0) {
+                targetWord = int(words.size());
+                targetOffset = word.targetOffset;
+            }
+            words += word.text;
+        }
         word = Word();
     };
 
@@ -76,25 +114,21 @@ BrowserCommand splitBrowserCommand(QStringView exec)
             if (!word.empty())
                 endWord();
         } else if (c == QLatin1Char('%')) {
-            if (i + 1 < exec.size() && exec[i + 1] == QLatin1Char('%')) {
-                word.text += QLatin1Char('%');
-                word.started = true;
+            addFieldCode(word, i + 1 < exec.size() ? exec[i + 1] : QChar(), targetWord >= 0);
+            if (i + 1 < exec.size())
                 ++i;
-            } else {
-                word.hadFieldCode = true;   // %u, %U, %f, %F and the others: the address goes last instead
-                if (i + 1 < exec.size())
-                    ++i;
-            }
         } else {
             word.text += c;
             word.started = true;
         }
     }
     if (quoted)
-        return {{}, {}, tr("The browser's command line has a quote that is not closed.")};
+        return {{}, {}, -1, 0, tr("The command line has a quote that is not closed.")};
     endWord();
-    if (arguments.isEmpty() || arguments.first().isEmpty())
-        return {{}, {}, tr("The browser's command line names no program.")};
-    const QString program = arguments.takeFirst();
-    return {program, arguments, {}};
+    if (words.isEmpty() || words.first().isEmpty())
+        return {{}, {}, -1, 0, tr("The command line names no program.")};
+    const QString program = words.takeFirst();
+    if (targetWord == 0)   // a field code inside the program's name: the target goes last
+        targetWord = -1;
+    return {program, words, targetWord < 0 ? -1 : targetWord - 1, targetWord < 0 ? 0 : targetOffset, {}};
 }

@@ -2,13 +2,10 @@
 
 #include "controls/go_to_web.h"
 
-#include "controls/desktop_entry.h"
-#include "controls/desktop_exec.h"
 #include "controls/mime_handler_query.h"
 
 #include <QDesktopServices>
 #include <QDir>
-#include <QProcess>
 #include <QUrl>
 
 TGoToWeb::TGoToWeb(QObject* parent)
@@ -36,43 +33,44 @@ bool TGoToWeb::GoToUrl()
         m_error = tr("There is no address to open.");
         return false;
     }
-    // The address follows the browser's options, so one starting with "-" would be read as an option.
+    // The address is an argument of its own, so one starting with "-" would be read as an option.
     if (Url.startsWith(QLatin1Char('-'))) {
         m_error = tr("The address \"%1\" cannot be opened: it starts with \"-\".").arg(Url);
         return false;
     }
     QString exec;
     switch (lookUpBrowserCommand(exec)) {
-    case Lookup::Found:
+    case HandlerLookup::Found:
         return startBrowser(exec);
-    case Lookup::NoHandler:
+    case HandlerLookup::NoHandler:
         return openWithDesktop();
-    case Lookup::Broken:
+    case HandlerLookup::Broken:
         return false;
     }
     Q_UNREACHABLE();
 }
 
-TGoToWeb::Lookup TGoToWeb::lookUpBrowserCommand(QString& exec)
+HandlerLookup TGoToWeb::lookUpBrowserCommand(QString& exec)
 {
     m_error.clear();
     const QString id = m_handlerQuery ? m_handlerQuery() : QString();
     if (id.isEmpty()) {
         m_error = tr("No web browser is set for HTML files.");
-        return Lookup::NoHandler;
+        return HandlerLookup::NoHandler;
     }
-    const QString path = findDesktopEntry(id);
-    if (path.isEmpty()) {
+    const HandlerCommand command = handlerCommand(id);
+    switch (command.lookup) {
+    case HandlerLookup::Found:
+        exec = command.exec;
+        break;
+    case HandlerLookup::NoHandler:
         m_error = tr("The web browser's desktop entry %1 is not installed.").arg(id);
-        return Lookup::NoHandler;
+        break;
+    case HandlerLookup::Broken:
+        m_error = command.error;
+        break;
     }
-    const DesktopEntryExec entry = readDesktopEntryExec(path);
-    if (!entry.error.isEmpty()) {
-        m_error = entry.error;
-        return Lookup::Broken;
-    }
-    exec = entry.exec;
-    return Lookup::Found;
+    return command.lookup;
 }
 
 bool TGoToWeb::openWithDesktop()
@@ -88,14 +86,10 @@ bool TGoToWeb::openWithDesktop()
 
 bool TGoToWeb::startBrowser(const QString& exec)
 {
-    const BrowserCommand command = splitBrowserCommand(exec);
-    if (!command.ok()) {
-        m_error = command.error;
-        return false;
-    }
-    if (!QProcess::startDetached(command.program, command.options + QStringList{Url})) {
-        m_error = tr("The web browser %1 could not be started.").arg(command.program);
-        return false;
-    }
-    return true;
+    const HandlerStart start = startHandler(exec, Url);
+    if (!start.error.isEmpty())
+        m_error = start.error;
+    else if (!start.started)
+        m_error = tr("The web browser %1 could not be started.").arg(start.program);
+    return start.started;
 }

@@ -1,8 +1,11 @@
 // TGoToWeb: opens Url in the user's default web browser, the desktop's handler of text/html. The program of
-// the handler's Exec line is started with its options and then Url as one more argument, never through a
-// shell, so an address or a path with blanks arrives whole. Without a handler the desktop opens Url instead.
+// the handler's Exec line is started with its options and Url as one argument where the field code stands
+// (last when there is none), never through a shell, so an address or a path with blanks arrives whole.
+// Without a handler the desktop opens Url instead.
 // A window size cannot be asked of another program, so there is no choice of a maximised browser window.
 #pragma once
+
+#include "controls/desktop_handler.h"
 
 #include <QObject>
 #include <QString>
@@ -28,12 +31,7 @@ public:
     void setHandlerQuery(HandlerQuery query);
 
 private:
-    enum class Lookup {
-        Found,      // an Exec line was read
-        NoHandler,  // no handler is set, or its desktop entry is not installed
-        Broken,     // the entry cannot be read or has no Exec line
-    };
-    Lookup lookUpBrowserCommand(QString& exec);
+    HandlerLookup lookUpBrowserCommand(QString& exec);
     bool openWithDesktop();
     bool startBrowser(const QString& exec);
 

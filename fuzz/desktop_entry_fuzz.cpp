@@ -1,5 +1,6 @@
 // libFuzzer target for desktop entries and their Exec lines: any bytes must give an Exec value or an error,
-// and splitting that value must give a program or an error, never both, never a crash or a read past it.
+// and splitting that value must give a program or an error, never both, never a crash or a read past it; the
+// target's place lies inside the arguments.
 // Build and run (clang, from the source root):
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/desktop_entry_fuzz.cpp \
 //       controls/desktop_entry.cpp controls/desktop_exec.cpp $(pkg-config --cflags --libs Qt6Core) \
@@ -23,12 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The Exec value, and the raw bytes as one, both go through the splitter.
     for (const QString& exec : {entry.exec, QString::fromUtf8(contents)}) {
-        const BrowserCommand command = splitBrowserCommand(exec);
+        const ExecCommand command = splitExecLine(exec);
         if (command.ok() == command.program.isEmpty())
             std::abort();
-        if (!command.ok() && !command.options.isEmpty())
+        if (!command.ok() && !command.arguments.isEmpty())
             std::abort();
-        if (command.options.size() > exec.size())
+        if (command.arguments.size() > exec.size())
+            std::abort();
+        if (command.targetArgument >= command.arguments.size())
+            std::abort();
+        if (command.targetArgument >= 0 && command.targetOffset > command.arguments[command.targetArgument].size())
+            std::abort();
+        if (command.ok() && !command.argumentsFor(QStringLiteral("target")).join(QString()).contains("target"))
             std::abort();
     }
     return 0;

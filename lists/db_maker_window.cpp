@@ -3,6 +3,7 @@
 
 #include "lists/db_maker_window.h"
 
+#include "controls/desktop_handler.h"
 #include "core/dialogs/folder_places.h"
 #include "core/base/widget_factory.h"
 #include "core/base/window_host.h"
@@ -70,6 +71,7 @@ enum Message {
     MsgExcelNotFound = 27,
     MsgCannotStore = 28,
     MsgReplaceFile = 29,
+    MsgNoTextViewer = 30,
 };
 
 QStringList dbMakerMessages()
@@ -82,7 +84,8 @@ QStringList dbMakerMessages()
             "Enter new directory name", "Cannot remove directory", "Rename", "Enter new name",
             "Are you sure you want to delete", "Excel Not Found!",
             "These values cannot be kept as they are in the project file (a \"|\" is left out, blanks are lost):",
-            "The file %s already exists. Replace it?"};
+            "The file %s already exists. Replace it?",
+            "No program is set to show text files (text/plain), so the file cannot be viewed."};
 }
 
 constexpr unsigned InformationFlags = MB_TASKMODAL | MB_ICONINFORMATION;   // 8256
@@ -334,7 +337,7 @@ QWidget* TfFas::buildResults()
     sbLoadProject = makeButton(panel, "sbLoadProject", "Load project");
     sbSaveProject = makeButton(panel, "sbSaveProject", "Save project as...");
     sbSaveResults = makeButton(panel, "sbSaveResults", "Save results");
-    ExplorerButton1 = makeButton(panel, "ExplorerButton1", "Close");
+    ExplorerButton1 = makeExplorerButton(panel, "ExplorerButton1", "Close", "close");
     eRz = named(new QLineEdit(";", panel), "eRz");
     eRz->setMaxLength(1);
     eRz->setFixedWidth(30);
@@ -345,7 +348,7 @@ QWidget* TfFas::buildResults()
     connect(sbLoadProject, &QPushButton::clicked, this, &TfFas::sbLoadProjectClick);
     connect(sbSaveProject, &QPushButton::clicked, this, &TfFas::sbSaveProjectClick);
     connect(sbSaveResults, &QPushButton::clicked, this, &TfFas::sbSaveResultsClick);
-    connect(ExplorerButton1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ExplorerButton1, &TExplorerButton::clicked, this, &QDialog::reject);
     for (QWidget* widget : QList<QWidget*>{sbFas, sbStop, sbExcel, sbApply, sbLoadProject, sbSaveProject,
                                            sbSaveResults, eRz, ExplorerButton1})
         buttons->addWidget(widget);
@@ -821,9 +824,23 @@ void TfFas::sbDeleteClick()
     listFolder();
 }
 
+// The file as text, in the desktop's program for text/plain: an .html file shows its source.
 void TfFas::sbViewClick()
 {
-    sbRunClick();
+    const QStringList chosen = chosenEntries();
+    if (chosen.isEmpty())
+        return;
+    const HandlerOpenResult opened = openWithDefaultHandler(QStringLiteral("text/plain"), chosen.first());
+    switch (opened.result) {
+    case HandlerOpen::Opened:
+        return;
+    case HandlerOpen::NoHandler:
+        ShowMessageBox(msl->text(MsgNoTextViewer), msl->text(MsgAttention), MB_OK | MB_ICONWARNING);
+        return;
+    case HandlerOpen::Failed:
+        ShowMessageBox(opened.error, msl->text(MsgAttention), MB_OK | MB_ICONWARNING);
+        return;
+    }
 }
 
 void TfFas::sbRunClick()

@@ -3,6 +3,7 @@
 // sgItem, below the result list lvRes. DbMakerExecute opens it for the list editor, shown or unattended.
 #pragma once
 
+#include "controls/explorer_button.h"
 #include "lists/db_maker_engine.h"
 #include "lists/db_maker_project.h"
 
@@ -71,7 +72,7 @@ public:
     QPushButton* sbStop;
     QPushButton* sbExcel;
     QPushButton* sbApply;
-    QPushButton* ExplorerButton1;     // "Close"
+    TExplorerButton* ExplorerButton1; // "Close"
     QPushButton* sbLoadProject;
     QPushButton* sbSaveProject;
     QPushButton* sbSaveResults;
@@ -118,7 +119,7 @@ public:
     // Files chosen by the user: tests answer instead of a dialog. save tells a save dialog from an open one.
     using FileChooser = std::function<QString(bool save, const QString& start, const QString& filter)>;
     static void setFileChooser(FileChooser chooser);   // nullptr restores the dialogs
-    // Opens a file with the desktop (View, Run); tests record instead.
+    // Opens a file with the desktop (Run); tests record instead.
     using FileOpener = std::function<void(const QString& path)>;
     static void setFileOpener(FileOpener opener);
 

@@ -2,10 +2,12 @@
 
 #include "lists/filter_window.h"
 
+#include "core/base/widget_factory.h"
 #include "core/language/msg_language.h"
 #include "core/dialogs/progress_window.h"
 #include "core/base/text_helpers.h"
 #include "core/base/tool_commands.h"
+#include "core/base/window_host.h"
 #include "lists/keyword_filter.h"
 #include "lists/tool_widgets.h"
 #include "platform/widgets/string_grid_view.h"
@@ -31,6 +33,15 @@ QStringList filterMessages()
             "Filtered...Please enter file name to save removed addresses"};
 }
 
+// The project's folder: that of the main window's open-dialog file name (a project, or a folder's "*.eml"),
+// the program folder when there is none or it has gone.
+QString removedRowsFolder()
+{
+    const QString openFileName = WindowHost::openFileName();
+    const QString folder = openFileName.left(openFileName.lastIndexOf(u'/') + 1);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : ProgramFolder();
+}
+
 }  // namespace
 
 TFilterForm1::TFilterForm1(StringGrid& listGrid, QWidget* parent)
@@ -49,7 +60,7 @@ TFilterForm1::TFilterForm1(StringGrid& listGrid, QWidget* parent)
       SpeedButton5(makeButton("SpeedButton5", tr("Apply filter"))),
       SpeedButton2(makeButton("SpeedButton2", tr("Add  Keyword"))),
       SpeedButton4(makeButton("SpeedButton4", tr("Delete Keyword"))),
-      ExplorerButton1(makeButton("ExplorerButton1", tr("Close"))),
+      ExplorerButton1(makeExplorerButton(this, "ExplorerButton1", tr("Close"), "close")),
       m_listGrid(listGrid)
 {
     setObjectName(QStringLiteral("FilterForm1"));
@@ -78,7 +89,7 @@ TFilterForm1::TFilterForm1(StringGrid& listGrid, QWidget* parent)
     connect(SpeedButton5, &QPushButton::clicked, this, &TFilterForm1::Apply);
     connect(SpeedButton2, &QPushButton::clicked, this, &TFilterForm1::SpeedButton2Click);
     connect(SpeedButton4, &QPushButton::clicked, this, &TFilterForm1::SpeedButton4Click);
-    connect(ExplorerButton1, &QPushButton::clicked, this, &TFilterForm1::close);
+    connect(ExplorerButton1, &TExplorerButton::clicked, this, &TFilterForm1::close);
 }
 
 void TFilterForm1::buildLayout()
@@ -218,7 +229,7 @@ void TFilterForm1::Apply()
 void TFilterForm1::saveRemovedRows(const StringGrid& removed)
 {
     SaveFilter->setWindowTitle(msl->text(MsgSaveRemoved));
-    SaveFilter->setDirectory(QFileInfo(m_keywordFile).absolutePath());
+    SaveFilter->setDirectory(removedRowsFolder());
     const QString chosen = runFileDialog(SaveFilter);
     if (chosen.isEmpty())
         return;

@@ -4,6 +4,7 @@
 // registerFilterListTool() makes it tool code 3 of the tool table.
 #pragma once
 
+#include "controls/explorer_button.h"
 #include "lists/tool_dialog.h"
 #include "platform/string_grid.h"
 
@@ -33,7 +34,7 @@ public:
     QPushButton* SpeedButton5;     // "Apply filter"
     QPushButton* SpeedButton2;     // "Add  Keyword"
     QPushButton* SpeedButton4;     // "Delete Keyword"
-    QPushButton* ExplorerButton1;  // "Close"
+    TExplorerButton* ExplorerButton1;  // "Close"
 
     StringGrid& keywords() { return m_keywords; }
     const QString& keywordFile() const { return m_keywordFile; }

@@ -14,19 +14,17 @@ namespace {
 
 constexpr int kProgressRows = 4096;
 
-QString asciiLower(const QString& text)
+// Case folding as Remove duplicates does it. It keeps the length of every character, so a place found in the
+// folded text is the same place in the text itself.
+QString folded(const QString& text)
 {
-    QString lower = text;
-    for (QChar& c : lower)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() - u'A' + u'a');
-    return lower;
+    return text.toCaseFolded();
 }
 
 // The pair once over cell, left to right, each search after the text just inserted.
 QString replaceOnce(const QString& cell, const QString& oldKey, const QString& newValue, bool caseSensitive)
 {
-    const QString searched = caseSensitive ? cell : asciiLower(cell);
+    const QString searched = caseSensitive ? cell : folded(cell);
     QString result;
     qsizetype from = 0;
     for (qsizetype found; (found = searched.indexOf(oldKey, from)) >= 0; from = found + oldKey.size()) {
@@ -43,9 +41,9 @@ std::optional<QString> replaceRestarting(const QString& cell, const QString& old
 {
     const qsizetype maxSteps = 2 * cell.size() + 16;
     const qsizetype maxLength = 4 * cell.size() + 1024;
-    const QString newKey = caseSensitive ? newValue : asciiLower(newValue);
+    const QString newKey = caseSensitive ? newValue : folded(newValue);
     QString text = cell;
-    QString searched = caseSensitive ? cell : asciiLower(cell);
+    QString searched = caseSensitive ? cell : folded(cell);
     for (qsizetype steps = 0;; ++steps) {
         const qsizetype found = searched.indexOf(oldKey);
         if (found < 0)
@@ -63,8 +61,8 @@ QString replaceInCell(const QString& cell, const std::vector<ReplacePair>& pairs
 {
     QString text = cell;
     for (const ReplacePair& pair : pairs) {
-        const QString oldKey = caseSensitive ? pair.oldValue : asciiLower(pair.oldValue);
-        const QString newKey = caseSensitive ? pair.newValue : asciiLower(pair.newValue);
+        const QString oldKey = caseSensitive ? pair.oldValue : folded(pair.oldValue);
+        const QString newKey = caseSensitive ? pair.newValue : folded(pair.newValue);
         if (oldKey.isEmpty() || oldKey == newKey)
             continue;
         if (std::optional<QString> replaced = replaceRestarting(text, oldKey, pair.newValue, caseSensitive))

@@ -17,8 +17,9 @@ struct ReplacePair {
     QString newValue;
 };
 
-// cell with every pair applied in order. Without caseSensitive, old values match without regard to the case
-// of the ASCII letters; a pair whose values are equal under that rule, or whose old value is empty, is skipped.
+// cell with every pair applied in order. Without caseSensitive, old values match without regard to letter
+// case (Unicode case folding, as Remove duplicates compares); a pair whose values are equal under that rule, or
+// whose old value is empty, is skipped.
 QString replaceInCell(const QString& cell, const std::vector<ReplacePair>& pairs, bool caseSensitive);
 
 // The pairs of the pair grid's rows 1 .. RowCount-1 (columns 0 and 1).

@@ -12,6 +12,44 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+bool nameLess(const FolderEntry& a, const FolderEntry& b)
+{
+    const int order = a.name.compare(b.name, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : a.name < b.name;
+}
+
+// The value column orders by, when the entry has one there.
+template <typename Value>
+bool valueLess(const FolderEntry& a, const FolderEntry& b, const Value& valueOf)
+{
+    const auto valueA = valueOf(a);
+    const auto valueB = valueOf(b);
+    if (valueA != valueB)
+        return valueA < valueB;
+    return nameLess(a, b);
+}
+
+}  // namespace
+
+bool folderEntryLess(const FolderEntry& a, const FolderEntry& b, FolderEntryColumn column)
+{
+    if (a.folder || b.folder)
+        return nameLess(a, b);
+    switch (column) {
+    case FolderEntryColumn::Name:
+        return nameLess(a, b);
+    case FolderEntryColumn::Size:
+        return valueLess(a, b, [](const FolderEntry& e) { return e.size; });
+    case FolderEntryColumn::Date:
+        return valueLess(a, b, [](const FolderEntry& e) { return e.modified.toMSecsSinceEpoch(); });
+    case FolderEntryColumn::Time:
+        return valueLess(a, b, [](const FolderEntry& e) { return e.modified.time().msecsSinceStartOfDay(); });
+    }
+    Q_UNREACHABLE();
+}
+
 std::vector<FolderEntry> folderEntries(const QString& folder, const QString& mask)
 {
     std::vector<FolderEntry> folders, files;
@@ -27,9 +65,8 @@ std::vector<FolderEntry> folderEntries(const QString& folder, const QString& mas
             files.push_back({name, false, info.isFile() ? info.size() : 0, info.lastModified()});
         }
     }
-    const auto byName = [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; };
-    std::sort(folders.begin(), folders.end(), byName);
-    std::sort(files.begin(), files.end(), byName);
+    std::sort(folders.begin(), folders.end(), nameLess);
+    std::sort(files.begin(), files.end(), nameLess);
     folders.insert(folders.end(), files.begin(), files.end());
     return folders;
 }

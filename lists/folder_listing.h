@@ -16,6 +16,14 @@ struct FolderEntry {
     QDateTime modified;
 };
 
+// The file list's columns, in order.
+enum class FolderEntryColumn { Name, Size, Date, Time };
+
+// Whether a comes before b in ascending order of column: names without regard to case (then with it, so no two
+// names tie), size by value, date by the moment modified, time by the time of day; equal values by name.
+// Folders, which have no size or date, go by name in every column; that folders come first is the caller's.
+bool folderEntryLess(const FolderEntry& a, const FolderEntry& b, FolderEntryColumn column);
+
 // Sub-folders (every one) then the files matching mask, each group by name.
 std::vector<FolderEntry> folderEntries(const QString& folder, const QString& mask);
 // The numbers of files and folders paths hold (a folder's contents counted, links not followed).

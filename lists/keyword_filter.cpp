@@ -36,7 +36,7 @@ KeywordMatcher::KeywordMatcher(const StringGrid& keywords, int keywordColumn, Ke
     : m_mode(mode)
 {
     if (mode == KeywordMatch::Exact)
-        m_exact = std::make_unique<FoldedValueSet>(CaseFolding::Ascii);
+        m_exact = std::make_unique<FoldedValueSet>(CaseFolding::Full);
     else
         m_contains = std::make_unique<SubstringMatcher>();
     for (int row = 1; row < keywords.rowCount(); ++row) {

@@ -1,7 +1,8 @@
 // The keyword filter without its window: keyword files (one keyword record a line, cut at the window's
 // delimiter, written with ";" after every cell), matching a list column against the keywords ("Is equal
-// exactly": equal but for the case of ASCII letters, one hash look-up per row; "Contains keywords": one pass
-// per cell over a multi-pattern matcher), splitting the list into kept and removed rows, and the ".del" file.
+// exactly": equal but for letter case, folded as Remove duplicates folds it ("Ä" equals "ä"), one hash
+// look-up per row; "Contains keywords": letters compared exactly, one pass per cell over a multi-pattern
+// matcher), splitting the list into kept and removed rows, and the ".del" file.
 #pragma once
 
 #include "platform/string_grid.h"

@@ -87,6 +87,22 @@ void ListEditorModel::setColumnCount(int count)
     m_modified = true;
 }
 
+int ListEditorModel::columnsHoldingData() const
+{
+    int columns = 0;
+    std::vector<QByteArrayView> cells;
+    for (int row = 1; row < m_grid.rowCount() && columns < m_grid.columnCount(); ++row) {
+        m_grid.rowUtf8(row, cells);
+        for (int column = int(cells.size()); column > columns; --column) {
+            if (!cells[std::size_t(column) - 1].isEmpty()) {
+                columns = column;
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
 void ListEditorModel::newList()
 {
     m_grid.bulkChange([&] {

@@ -39,6 +39,9 @@ public:
 
     // The column-count rule: count columns titled "Column 1" ..; marks the copy modified.
     void setColumnCount(int count);
+    // The columns from the first up to the last that holds a non-empty cell in a record row (0 for none):
+    // a column count below it would drop data.
+    int columnsHoldingData() const;
     // An empty list of the set column count: row 0 and row 1 blank.
     void newList();
     // Loads fileName (a missing file is New); Modified is then set exactly when fileName is not the list file.

@@ -9,6 +9,7 @@
 #include "core/dialogs/progress_window.h"
 #include "core/base/text_helpers.h"
 #include "core/base/tool_commands.h"
+#include "core/base/window_host.h"
 #include "lists/filter_window.h"
 #include "lists/remove_duplicates_window.h"
 #include "lists/replace_window.h"
@@ -29,12 +30,13 @@
 
 namespace {
 
-enum EditorText { MsgEdit = 0, MsgLoad = 1, MsgSave = 2, MsgNew = 3, MsgNoSpreadsheet = 4, MsgAttention = 5 };
+enum EditorText { MsgEdit = 0, MsgLoad = 1, MsgSave = 2, MsgNew = 3, MsgNoSpreadsheet = 4, MsgAttention = 5,
+                  MsgColumnsHoldData = 6, MsgColumnHoldsData = 7 };
 
 QStringList editorMessages()
 {
     return {"Edit Address Book", "Load Address Book", "Save Address Book", "New Address Book", "Excel Not Found!",
-            "Attention"};
+            "Attention", "Columns %1-%2 hold data; remove them?", "Column %1 holds data; remove it?"};
 }
 
 }  // namespace
@@ -57,7 +59,7 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
       SpeedButton2(makeButton("SpeedButton2", tr("Extract Data"))),
       SpeedButton11(makeButton("SpeedButton11", tr("Remove duplicates"))),
       SpeedButton5(makeButton("SpeedButton5", tr("Export to MS Excel"))),
-      ExplorerButton1(makeButton("ExplorerButton1", tr("Close"))),
+      ExplorerButton1(makeExplorerButton(this, "ExplorerButton1", tr("Close"), "close")),
       OpDlg(makeFileDialog(this, "OpDlg", tr("Open"), QFileDialog::AcceptOpen, QStringLiteral("ALL (*)"))),
       sd(makeFileDialog(this, "sd", tr("Save Address Book As"), QFileDialog::AcceptSave, QStringLiteral("ALL (*)"))),
       m_caller(caller),
@@ -68,6 +70,7 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
     eRz->setMaxLength(1);
     udCol->setObjectName(QStringLiteral("eCol"));
     udCol->setRange(1, 16384);
+    udCol->setKeyboardTracking(false);   // a count typed digit by digit is taken whole, not "1" on the way to "12"
     sg->setObjectName(QStringLiteral("sg"));
     sg->setEditing(true);
     sg->setDefaultColumnWidth(200);
@@ -78,7 +81,7 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
     sg->setGrid(&m_model.grid());
     showColumnSetting();
 
-    connect(udCol, &QSpinBox::valueChanged, this, [this](int count) { m_model.setColumnCount(count); });
+    connect(udCol, &QSpinBox::valueChanged, this, &T_EditAB::eColChange);
     connect(eRz, &QLineEdit::textChanged, this, [this](const QString& text) { m_model.setDelimiter(text); });
     connect(sg, &StringGridView::editStarted, this, [this] { m_model.markModified(); });
     connect(sbNew, &QPushButton::clicked, this, &T_EditAB::sbNewClick);
@@ -93,7 +96,7 @@ T_EditAB::T_EditAB(StringGrid& caller, const QString& fileName, const QString& d
     connect(SpeedButton5, &QPushButton::clicked, this, &T_EditAB::SpeedButton5Click);
     connect(SpeedButton4, &QPushButton::clicked, this, [this] { extractData(SpeedButton4); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { extractData(SpeedButton2); });
-    connect(ExplorerButton1, &QPushButton::clicked, this, &T_EditAB::close);
+    connect(ExplorerButton1, &TExplorerButton::clicked, this, &T_EditAB::close);
 }
 
 void T_EditAB::buildLayout()
@@ -129,6 +132,23 @@ void T_EditAB::showColumnSetting()
     const QSignalBlocker blocker(udCol);
     udCol->setValue(m_model.columnSetting());
     sg->setColumnWidth(0, 232);
+}
+
+// The column-count rule, after asking when the new count would drop columns that hold data; No keeps the
+// count in force.
+void T_EditAB::eColChange(int count)
+{
+    const int holding = m_model.columnsHoldingData();
+    if (count < holding) {
+        const QString question = count + 1 == holding
+                                     ? msl->text(MsgColumnHoldsData).arg(holding)
+                                     : msl->text(MsgColumnsHoldData).arg(count + 1).arg(holding);
+        if (ShowMessageBox(question, msl->text(MsgAttention), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            showColumnSetting();
+            return;
+        }
+    }
+    m_model.setColumnCount(count);
 }
 
 bool T_EditAB::finish()

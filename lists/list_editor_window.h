@@ -4,6 +4,7 @@
 // registerListEditorTool() makes it tool code 2 of the tool table.
 #pragma once
 
+#include "controls/explorer_button.h"
 #include "lists/list_editor_model.h"
 #include "lists/tool_dialog.h"
 
@@ -35,7 +36,7 @@ public:
     QPushButton* SpeedButton2;   // "Extract Data"
     QPushButton* SpeedButton11;  // "Remove duplicates"
     QPushButton* SpeedButton5;   // "Export to MS Excel"
-    QPushButton* ExplorerButton1;
+    TExplorerButton* ExplorerButton1;  // "Close"
     QFileDialog* OpDlg;
     QFileDialog* sd;
 
@@ -43,6 +44,7 @@ public:
     // After the window closed: the copy written back when it is still modified; answers Changed.
     bool finish();
 
+    void eColChange(int count);
     void sbNewClick();
     void sbOpenClick();
     void sbsaveClick();

@@ -2,6 +2,7 @@
 
 #include "lists/replace_window.h"
 
+#include "core/base/widget_factory.h"
 #include "core/language/msg_language.h"
 #include "core/base/text_helpers.h"
 #include "core/base/window_host.h"
@@ -44,7 +45,7 @@ T_Replace::T_Replace(StringGrid& grid, QWidget* parent)
       SpeedButton5(makeButton("SpeedButton5", tr("Apply replace"))),
       SpeedButton2(makeButton("SpeedButton2", tr("Add  Keyword"))),
       SpeedButton4(makeButton("SpeedButton4", tr("Delete Keyword"))),
-      ExplorerButton5(makeButton("ExplorerButton5", tr("Close"))),
+      ExplorerButton5(makeExplorerButton(this, "ExplorerButton5", tr("Close"), "close")),
       OpenDialog(makeFileDialog(this, "OpenDialog", QString(), QFileDialog::AcceptOpen, QStringLiteral("All (*)"))),
       SaveDialog(makeFileDialog(this, "SaveDialog", QString(), QFileDialog::AcceptSave, QStringLiteral("All (*)"))),
       m_grid(grid)
@@ -71,7 +72,7 @@ T_Replace::T_Replace(StringGrid& grid, QWidget* parent)
     connect(SpeedButton5, &QPushButton::clicked, this, &T_Replace::SpeedButton5Click);
     connect(SpeedButton2, &QPushButton::clicked, this, &T_Replace::SpeedButton2Click);
     connect(SpeedButton4, &QPushButton::clicked, this, &T_Replace::SpeedButton4Click);
-    connect(ExplorerButton5, &QPushButton::clicked, this, &T_Replace::close);
+    connect(ExplorerButton5, &TExplorerButton::clicked, this, &T_Replace::close);
 }
 
 void T_Replace::buildLayout()

@@ -2,6 +2,7 @@
 // (lists/find_replace.h), and loads and saves pair files. ReplaceDataExecute runs it modally on a grid.
 #pragma once
 
+#include "controls/explorer_button.h"
 #include "lists/tool_dialog.h"
 #include "platform/string_grid.h"
 
@@ -29,7 +30,7 @@ public:
     QPushButton* SpeedButton5;     // "Apply replace"
     QPushButton* SpeedButton2;     // "Add  Keyword"
     QPushButton* SpeedButton4;     // "Delete Keyword"
-    QPushButton* ExplorerButton5;  // "Close"
+    TExplorerButton* ExplorerButton5;  // "Close"
     QFileDialog* OpenDialog;
     QFileDialog* SaveDialog;
 

@@ -9,6 +9,7 @@
 #include "core/base/text_helpers.h"
 #include "core/base/window_host.h"
 #include "core/base/tool_commands.h"
+#include "lists/folder_entry_item.h"
 #include "lists/folder_listing.h"
 #include "lists/tool_widgets.h"
 #include "platform/message_box_flags.h"
@@ -87,6 +88,7 @@ T_SaveForm::T_SaveForm(QWidget* parent)
     lvLoc->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvLoc->setRootIsDecorated(false);
     lvLoc->setSortingEnabled(true);
+    lvLoc->sortByColumn(0, Qt::AscendingOrder);   // the header's own default is descending
     DriveComboBox2->setObjectName(QStringLiteral("DriveComboBox2"));
     for (const FolderPlace& place : folderPlaces())
         DriveComboBox2->addItem(place.label, place.path);
@@ -226,24 +228,18 @@ void T_SaveForm::setFolder(const QString& folder)
 void T_SaveForm::fillFiles()
 {
     lvLoc->clear();
-    for (const FolderEntry& entry : folderEntries(m_folder, FilterComboBox1->currentText())) {
-        auto* item = new QTreeWidgetItem(lvLoc);
-        item->setText(0, entry.name);
-        item->setData(0, Qt::UserRole, entry.folder);
-        item->setIcon(0, style()->standardIcon(entry.folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
-        if (!entry.folder) {
-            item->setText(1, QString::number(entry.size));
-            item->setText(2, entry.modified.toString(QStringLiteral("dd/MM/yyyy")));
-            item->setText(3, entry.modified.toString(QStringLiteral("hh:mm")));
-        }
-    }
+    lvLoc->setSortingEnabled(false);   // one sort after the last item, not one per item
+    for (const FolderEntry& entry : folderEntries(m_folder, FilterComboBox1->currentText()))
+        new FolderEntryItem(lvLoc, entry);
+    lvLoc->setSortingEnabled(true);
     selectionChanged();
 }
 
 void T_SaveForm::selectionChanged()
 {
     QTreeWidgetItem* current = lvLoc->currentItem();
-    const bool file = current && current->isSelected() && !current->data(0, Qt::UserRole).toBool();
+    const auto* entry = dynamic_cast<const FolderEntryItem*>(current);
+    const bool file = entry && entry->isSelected() && !entry->entry().folder;
     for (QPushButton* button : {sbRen1, sbDel1, sbView, sbRun})
         button->setEnabled(file);
     if (file)

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 QString programFolderPath()
 {
@@ -15,4 +16,14 @@ QString programFolderPath()
     if (!folder.endsWith('/'))
         folder += '/';
     return folder;
+}
+
+QString shippedFilePath(const QString& name)
+{
+    for (const QString& folder : {programFolderPath(), QCoreApplication::applicationDirPath() + u'/'}) {
+        const QString path = folder + name;
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
 }

@@ -5,3 +5,8 @@
 #include <QString>
 
 QString programFolderPath();
+
+// A file the program ships beside its executable ("charset.txt"): the program folder's copy when there is
+// one ($SORVANTA_HOME first, so a user's own list wins), else the one beside the executable; empty when
+// neither exists.
+QString shippedFilePath(const QString& name);

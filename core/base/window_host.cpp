@@ -16,6 +16,7 @@ struct Host {
     QPointer<QWidget> mainWindow;
     QPointer<QMdiArea> area;
     const CommandLineRequest* commandLine = nullptr;
+    const QString* openFileName = nullptr;
 };
 
 Host& host()
@@ -28,9 +29,10 @@ Host& host()
 
 namespace WindowHost {
 
-void registerMainWindow(QWidget* mainWindow, QMdiArea* area, const CommandLineRequest* commandLine)
+void registerMainWindow(QWidget* mainWindow, QMdiArea* area, const CommandLineRequest* commandLine,
+                        const QString* openFileName)
 {
-    host() = Host{mainWindow, area, commandLine};
+    host() = Host{mainWindow, area, commandLine, openFileName};
 }
 
 void unregisterMainWindow(const QWidget* mainWindow)
@@ -53,6 +55,11 @@ const CommandLineRequest& commandLine()
 {
     static const CommandLineRequest none;
     return host().mainWindow && host().commandLine ? *host().commandLine : none;
+}
+
+QString openFileName()
+{
+    return host().mainWindow && host().openFileName ? *host().openFileName : QString();
 }
 
 void requestTranslation(QWidget* window)

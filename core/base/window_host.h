@@ -15,8 +15,10 @@ class QWidget;
 
 namespace WindowHost {
 
-// Called by the main window when it is built and when it goes; the area and command line live as long as it.
-void registerMainWindow(QWidget* mainWindow, QMdiArea* area, const CommandLineRequest* commandLine);
+// Called by the main window when it is built and when it goes; the area, the command line and the open
+// dialog's file name live as long as it.
+void registerMainWindow(QWidget* mainWindow, QMdiArea* area, const CommandLineRequest* commandLine,
+                        const QString* openFileName);
 void unregisterMainWindow(const QWidget* mainWindow);
 
 // The main window, or nullptr: parent of modal tools and target of the user messages (core/base/user_messages.h).
@@ -25,6 +27,9 @@ QWidget* mainWindow();
 QMdiArea* mdiArea();
 // The command line the program was started with (empty without a main window).
 const CommandLineRequest& commandLine();
+// The main window's open-dialog file name: the project last opened, or the folder pattern of the last New
+// (empty without a main window).
+QString openFileName();
 
 // Asks the main window to translate window (WM_TRANSLATE 0); every window sends it when it is created.
 void requestTranslation(QWidget* window);

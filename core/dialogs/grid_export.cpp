@@ -8,18 +8,37 @@
 #include "platform/program_folder.h"
 #include "platform/string_grid.h"
 
-#include <QDesktopServices>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QUrl>
+#include <QProcess>
 
 #include <xlsxwriter.h>
 
 namespace {
 
-bool openWithDesktop(const QString& path)
+// xdg-open waits for the program it starts and ends with a failure when it finds none or that program fails,
+// so its exit status tells whether the workbook was opened. Its output goes nowhere: a spreadsheet program
+// that outlives this one must not write into a closed pipe.
+bool openWithDesktop(const QString& path, const std::function<void()>& failedLater)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    auto* opener = new QProcess(QCoreApplication::instance());
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(opener, &QProcess::finished, opener, [opener, failedLater](int code, QProcess::ExitStatus status) {
+        opener->deleteLater();
+        if (status != QProcess::NormalExit || code != 0)
+            failedLater();
+    });
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failedLater](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;   // a crash also ends in finished()
+        opener->deleteLater();
+        failedLater();
+    });
+    opener->start(QStringLiteral("xdg-open"), {path});
+    return true;
 }
 
 SpreadsheetOpener& spreadsheetOpener()
@@ -115,12 +134,15 @@ bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, cons
 {
     const QString path = newWorkbookPath();
     if (path.isEmpty() || !writeXlsxFile(path, rows, nullptr)) {
-        ShowMessageBox(failureText, caption, MB_OK | MB_ICONWARNING);
+        ShowMessageBox(failureText, caption, MB_OK | MB_ICONERROR);
         return false;
     }
-    if (spreadsheetOpener()(path))
+    const auto notOpened = [failureText, caption, path] {
+        ShowMessageBox(failureText + QStringLiteral("\n\nThe workbook was saved as %1").arg(path), caption,
+                       MB_OK | MB_ICONERROR);
+    };
+    if (spreadsheetOpener()(path, notOpened))
         return true;
-    ShowMessageBox(failureText + QStringLiteral("\n\nThe workbook was saved as %1").arg(path), caption,
-                   MB_OK | MB_ICONWARNING);
+    notOpened();
     return false;
 }

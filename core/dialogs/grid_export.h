@@ -1,7 +1,7 @@
 // Spreadsheet export in place of driving a spreadsheet program: the rows go into a new .xlsx workbook beside
 // the send logs (first row the titles, the other cells stored as text), which the desktop then opens in its
 // spreadsheet program. When writing fails, the caller's message is shown; when no program opens the
-// workbook, the message also says where the workbook was saved.
+// workbook (xdg-open cannot start, or ends with a failure), the message also says where it was saved.
 // At most 1,048,576 rows and 16,384 columns, 32,767 characters per cell, the format's own limits.
 #pragma once
 
@@ -27,12 +27,14 @@ SheetRows sheetRowsOf(const StringGrid& grid);
 // Writes the workbook to path (its sheet named rows.sheetName); false with *error on failure.
 bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error = nullptr);
 
-// Opens a written workbook with the desktop's program; answers whether one was started.
-using SpreadsheetOpener = std::function<bool(const QString& path)>;
-// Tests install their own opener; nullptr restores the desktop.
+// Opens a written workbook with the desktop's program. Answers false when nothing could be started; when the
+// opener started but then fails, failedLater is called once, from the event loop.
+using SpreadsheetOpener = std::function<bool(const QString& path, const std::function<void()>& failedLater)>;
+// Tests install their own opener; nullptr restores the desktop's (xdg-open, failing on its exit status).
 void setSpreadsheetOpener(SpreadsheetOpener opener);
 
-// Writes rows to a new workbook in the program folder's "logs" and opens it. On failure shows failureText
-// with caption (the window's own message texts), followed by the workbook's path when it was written but
-// nothing opened it, and answers false.
+// Writes rows to a new workbook in the program folder's "logs" and opens it. When writing fails, shows
+// failureText with caption (the window's own message texts) and an error icon; when nothing opens the
+// workbook, now or later, the same message followed by the workbook's path. Answers whether the workbook was
+// written and its opener started.
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption);

@@ -105,7 +105,7 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
       m_commandLine(commandLine)
 {
     MainForm = this;
-    WindowHost::registerMainWindow(this, m_mdiArea, &m_commandLine);
+    WindowHost::registerMainWindow(this, m_mdiArea, &m_commandLine, &m_openFileName);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Sorvanta"));
     resize(900, 640);

@@ -8,10 +8,10 @@
 #include "core/base/text_helpers.h"
 #include "core/settings/status_codes.h"
 
+#include "platform/program_folder.h"
 #include "platform/string_list.h"
 #include "platform/text_file.h"
 
-#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -98,8 +98,8 @@ QStringList fontCharsetNames()
 QStringList charsetChoices(SettingsScope scope)
 {
     QStringList items;
-    const QString path = ProgramFolder() + QStringLiteral("charset.txt");
-    if (QFileInfo::exists(path)) {
+    const QString path = shippedFilePath(QStringLiteral("charset.txt"));
+    if (!path.isEmpty()) {
         for (const QString& line : splitLines(readTextFile(path).value_or(QString())))   // unreadable: none
             if (!trimBlanks(line).isEmpty())
                 items.append(line);

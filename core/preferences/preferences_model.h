@@ -1,6 +1,6 @@
 // The preferences dialog's work without a window: it takes a copy of the settings of its scope (the program's
 // DefaultIniInfo or the open project's ProjectIniInfo), lays Accounts out as a grid of 15 text cells a row,
-// offers the charset choices ("charset.txt" in the program folder) and the status-code check list, and on
+// offers the charset choices ("charset.txt", shipped beside the program) and the status-code check list, and on
 // confirmation writes accounts, settings and "setupkrn.ini" back. Nothing global changes before confirm(),
 // except that an empty StatusCodes list takes the 21 standard lines when the model is made.
 #pragma once
@@ -48,8 +48,9 @@ std::unique_ptr<tAccountObj> accountFromCells(const QStringList& cells);
 
 // The 18 font character-set names offered when no "charset.txt" gives choices in the default scope.
 QStringList fontCharsetNames();
-// The charset choices: the non-empty lines of program folder + "charset.txt"; when that gives none, the font
-// character-set names in the default scope and nothing in the project scope.
+// The charset choices: the non-empty lines of "charset.txt", the program folder's or else the one shipped
+// beside the executable; when that gives none, the font character-set names in the default scope and
+// nothing in the project scope.
 QStringList charsetChoices(SettingsScope scope);
 
 // The check list's items: StatusCodes' non-empty lines without a leading "+" or "-", sorted without case.

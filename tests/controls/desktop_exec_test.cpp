@@ -17,38 +17,46 @@ struct ExecCase {
     const char* exec;
     bool ok;
     const char* program;
-    QStringList options;
+    QStringList arguments;   // for the target "T"
 };
 
-class SplitBrowserCommandTest : public ::testing::TestWithParam<ExecCase> {};
+class SplitExecLineTest : public ::testing::TestWithParam<ExecCase> {};
 
-TEST_P(SplitBrowserCommandTest, SplitsOrRejects)
+TEST_P(SplitExecLineTest, SplitsOrRejects)
 {
     const ExecCase& c = GetParam();
-    const BrowserCommand command = splitBrowserCommand(QString::fromUtf8(c.exec));
+    const ExecCommand command = splitExecLine(QString::fromUtf8(c.exec));
     EXPECT_EQ(command.ok(), c.ok) << command.error.toStdString();
     EXPECT_EQ(command.program, QString::fromUtf8(c.program));
-    EXPECT_EQ(command.options, c.options);
-    EXPECT_EQ(command.error.isEmpty(), c.ok);
+    if (c.ok)
+        EXPECT_EQ(command.argumentsFor("T"), c.arguments);
+    else
+        EXPECT_TRUE(command.arguments.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(ExecLines, SplitBrowserCommandTest, ::testing::Values(
-    ExecCase{"program_and_url_code", "browser %u", true, "browser", {}},
-    ExecCase{"options_kept_codes_dropped", "/usr/bin/browser --new-window %U", true, "/usr/bin/browser",
-             {"--new-window"}},
-    ExecCase{"code_between_options", "browser -a %F -b", true, "browser", {"-a", "-b"}},
-    ExecCase{"every_code_dropped", "browser %f %F %u %U %i %c %k %d %D %n %N %v %m", true, "browser", {}},
-    ExecCase{"double_percent_is_literal", "browser --zoom=50%%", true, "browser", {"--zoom=50%"}},
-    ExecCase{"code_inside_option_leaves_rest", "browser --app=%u", true, "browser", {"--app="}},
-    ExecCase{"percent_at_end_dropped", "browser x%", true, "browser", {"x"}},
+INSTANTIATE_TEST_SUITE_P(ExecLines, SplitExecLineTest, ::testing::Values(
+    ExecCase{"program_and_url_code", "browser %u", true, "browser", {"T"}},
+    ExecCase{"options_kept_code_last", "/usr/bin/browser --new-window %U", true, "/usr/bin/browser",
+             {"--new-window", "T"}},
+    ExecCase{"target_where_the_code_stands", "browser --new-window %u --flag", true, "browser",
+             {"--new-window", "T", "--flag"}},
+    ExecCase{"file_code_between_options", "editor -a %F -b", true, "editor", {"-a", "T", "-b"}},
+    ExecCase{"no_code_target_last", "editor --text", true, "editor", {"--text", "T"}},
+    ExecCase{"first_target_code_only", "browser %f %F %u %U %i %c %k %d %D %n %N %v %m", true, "browser", {"T"}},
+    ExecCase{"other_codes_dropped_target_last", "browser %i --x %c", true, "browser", {"--x", "T"}},
+    ExecCase{"double_percent_is_literal", "browser --zoom=50%% %u", true, "browser", {"--zoom=50%", "T"}},
+    ExecCase{"code_inside_option", "browser --app=%u --x", true, "browser", {"--app=T", "--x"}},
+    ExecCase{"code_inside_quoted_option", "browser \"--open=%f here\"", true, "browser", {"--open=T here"}},
+    ExecCase{"percent_at_end_dropped", "browser x%", true, "browser", {"x", "T"}},
+    ExecCase{"code_in_program_name_goes_last", "brow%user -x", true, "browser", {"-x", "T"}},
     ExecCase{"quoted_program_with_blanks", "\"/opt/My Browser/run\" --private %u", true, "/opt/My Browser/run",
-             {"--private"}},
-    ExecCase{"quoted_escapes", R"(browser "a \"b\" \$c \`d\` e\\f")", true, "browser", {R"(a "b" $c `d` e\f)"}},
-    ExecCase{"backslash_before_other_kept", R"(browser "a\qb")", true, "browser", {R"(a\qb)"}},
-    ExecCase{"empty_quoted_argument_kept", "browser \"\" %u", true, "browser", {""}},
-    ExecCase{"tabs_and_repeated_blanks", "  browser\t -x   -y  ", true, "browser", {"-x", "-y"}},
+             {"--private", "T"}},
+    ExecCase{"quoted_escapes", R"(browser "a \"b\" \$c \`d\` e\\f")", true, "browser", {R"(a "b" $c `d` e\f)", "T"}},
+    ExecCase{"backslash_before_other_kept", R"(browser "a\qb")", true, "browser", {R"(a\qb)", "T"}},
+    ExecCase{"empty_quoted_argument_kept", "browser \"\" %u", true, "browser", {"", "T"}},
+    ExecCase{"tabs_and_repeated_blanks", "  browser\t -x   -y  ", true, "browser", {"-x", "-y", "T"}},
     ExecCase{"no_shell_meaning", "browser ; rm -rf $HOME | cat", true, "browser",
-             {";", "rm", "-rf", "$HOME", "|", "cat"}},
+             {";", "rm", "-rf", "$HOME", "|", "cat", "T"}},
     ExecCase{"unbalanced_quote", "\"/opt/browser --new-window %u", false, "", {}},
     ExecCase{"escaped_closing_quote_leaves_it_open", R"(browser "abc\")", false, "", {}},
     ExecCase{"only_field_codes", "%u %F", false, "", {}},
@@ -61,7 +69,7 @@ TEST(UnescapeDesktopValue, UndoesStringEscapes)
 {
     EXPECT_EQ(unescapeDesktopValue(uR"(a\sb\tc\nd\re\\f\qg\)"), QString::fromUtf8("a b\tc\nd\re\\f\\qg\\"));
     // A backslash doubled in the file becomes one backslash of the Exec quoting rules.
-    EXPECT_EQ(splitBrowserCommand(unescapeDesktopValue(uR"(b "x\\\\y")")).options, QStringList{"x\\y"});
+    EXPECT_EQ(splitExecLine(unescapeDesktopValue(uR"(b "x\\\\y")")).arguments, QStringList{"x\\y"});
 }
 
 struct EntryCase {

@@ -1,11 +1,12 @@
 // The browser link against a desktop laid out in the test's folder: xdg-mime finds the text/html handler
 // in a mimeapps.list written there, and the handler's Exec runs a script that logs its arguments.
 
+#include "controls/desktop_entry.h"
 #include "controls/go_to_web.h"
 #include "controls/mime_handler_query.h"
 
+#include "tests/support/desktop_sandbox.h"
 #include "tests/support/test_files.h"
-#include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
@@ -15,45 +16,10 @@
 #include <QFile>
 #include <QUrl>
 
-#include <optional>
-#include <vector>
-
 namespace {
 
-using sorvanta::test::testHome;
-using sorvanta::test::waitUntil;
+using sorvanta::test::DesktopSandbox;
 using sorvanta::test::writeFileBytes;
-
-// Sets environment variables for one test and puts the old values back afterwards.
-class EnvironmentScope {
-public:
-    void set(const char* name, const QString& value)
-    {
-        remember(name);
-        qputenv(name, value.toUtf8());
-    }
-    void unset(const char* name)
-    {
-        remember(name);
-        qunsetenv(name);
-    }
-    ~EnvironmentScope()
-    {
-        for (const auto& [name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
-    }
-
-private:
-    void remember(const char* name)
-    {
-        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-    }
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
-};
 
 // Receives what the desktop is asked to open in place of it.
 class DesktopOpener : public QObject {
@@ -70,18 +36,7 @@ class GoToWebTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = testHome();
-        for (const char* folder : {"home", "config", "etc", "data/applications", "system/applications"})
-            ASSERT_TRUE(QDir().mkpath(root + folder));
-        environment.set("HOME", root + "home");
-        environment.set("XDG_CONFIG_HOME", root + "config");
-        environment.set("XDG_CONFIG_DIRS", root + "etc");
-        environment.set("XDG_DATA_HOME", root + "data");
-        environment.set("XDG_DATA_DIRS", root + "system");
-        // Keep xdg-mime on its generic path, whatever desktop the tests run under.
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "XDG_MENU_PREFIX", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID", "DBUS_SESSION_BUS_ADDRESS"})
-            environment.unset(name);
+        root = sandbox.root();
         for (const char* scheme : {"file", "http", "https"})
             QDesktopServices::setUrlHandler(scheme, &desktop, "open");
     }
@@ -92,44 +47,17 @@ protected:
             QDesktopServices::unsetUrlHandler(scheme);
     }
 
-    // An executable script that writes its arguments, each ended by a NUL, to the log file.
-    QString writeLoggingBrowser(const QString& name)
-    {
-        const QString path = root + name;
-        writeFileBytes(path, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + logPath().toUtf8() + ".part' && mv '"
-                                 + logPath().toUtf8() + ".part' '" + logPath().toUtf8() + "'\n");
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path;
-    }
-
+    QString writeLoggingBrowser(const QString& name) { return sandbox.writeLoggingProgram(name); }
     void writeEntry(const QString& folder, const QString& id, const QByteArray& exec)
     {
-        writeFileBytes(root + folder + "/applications/" + id,
-                       "[Desktop Entry]\nType=Application\nName=Test Browser\nMimeType=text/html;\nExec=" + exec
-                           + "\n");
+        sandbox.writeEntry(folder, id, exec);
     }
+    void setDefaultBrowser(const QString& id) { sandbox.setDefault("text/html", id); }
+    QString logPath() const { return sandbox.logPath(); }
+    QStringList loggedArguments() { return sandbox.loggedArguments(); }
 
-    void setDefaultBrowser(const QString& id)
-    {
-        writeFileBytes(root + "config/mimeapps.list", "[Default Applications]\ntext/html=" + id.toUtf8() + "\n");
-    }
-
-    QString logPath() const { return root + "arguments.log"; }
-
-    // The arguments the browser script was started with, once it has written them.
-    QStringList loggedArguments()
-    {
-        if (!waitUntil([&] { return QFile::exists(logPath()); }))
-            return {"<not started>"};
-        QStringList arguments;
-        for (const QByteArray& argument : sorvanta::test::readFileBytes(logPath()).split('\0'))
-            arguments += QString::fromUtf8(argument);
-        arguments.removeLast();  // after the last NUL
-        return arguments;
-    }
-
+    DesktopSandbox sandbox;
     QString root;
-    EnvironmentScope environment;
     DesktopOpener desktop;
 };
 
@@ -167,6 +95,40 @@ TEST_F(GoToWebTest, EntryIsFoundInTheSystemFoldersToo)
     link.Url = "http://127.0.0.1/index.html";
     ASSERT_TRUE(link.GoToUrl()) << link.errorString().toStdString();
     EXPECT_EQ(loggedArguments(), QStringList{link.Url});
+}
+
+// A desktop-file id names a file in a vendor sub-folder too ("vendor-name.desktop" for "vendor/name.desktop"),
+// and the address stands where the field code does.
+TEST_F(GoToWebTest, VendorSubFolderEntryIsFoundAndTheAddressTakesTheFieldCodesPlace)
+{
+    const QString script = writeLoggingBrowser("browser.sh");
+    writeEntry("system", "acme/browser.desktop", script.toUtf8() + " --new-window %u --flag");
+    setDefaultBrowser("acme-browser.desktop");
+
+    TGoToWeb link;
+    link.Url = root + "my preview.htm";
+    ASSERT_TRUE(link.GoToUrl()) << link.errorString().toStdString();
+    EXPECT_EQ(loggedArguments(), QStringList({"--new-window", link.Url, "--flag"}));
+    EXPECT_TRUE(desktop.opened.isEmpty());
+}
+
+TEST(DesktopEntryLookup, ResolvesVendorSubFoldersUserFolderFirst)
+{
+    DesktopSandbox sandbox;
+    sandbox.writeEntry("system", "acme/tools/view.desktop", "system-nested");
+    sandbox.writeEntry("system", "kde-apps/edit.desktop", "system-dashed-folder");
+    sandbox.writeEntry("data", "org/acme.web.desktop", "user-vendor");
+    sandbox.writeEntry("system", "org.acme.web.desktop", "system-flat");
+    sandbox.writeEntry("system", "plain.desktop", "system-plain");
+    const QString system = sandbox.root() + "system/applications/";
+    EXPECT_EQ(findDesktopEntry("acme-tools-view.desktop"), system + "acme/tools/view.desktop");
+    EXPECT_EQ(findDesktopEntry("kde-apps-edit.desktop"), system + "kde-apps/edit.desktop");
+    EXPECT_EQ(findDesktopEntry("org-acme.web.desktop"), sandbox.root() + "data/applications/org/acme.web.desktop");
+    EXPECT_EQ(findDesktopEntry("plain.desktop"), system + "plain.desktop");
+    QDir().mkpath(system + "acme");   // a folder that holds no such entry is left again
+    EXPECT_EQ(findDesktopEntry("acme-missing.desktop"), QString());
+    EXPECT_EQ(findDesktopEntry("acme-.desktop"), QString());
+    EXPECT_EQ(findDesktopEntry("acme-tools-view"), QString());
 }
 
 TEST_F(GoToWebTest, QuotedProgramPathWithBlanksIsStarted)

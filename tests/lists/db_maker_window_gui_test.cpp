@@ -7,6 +7,7 @@
 #include "lists/db_maker_project.h"
 #include "lists/db_maker_window.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/desktop_sandbox.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 
 namespace {
 
+using sorvanta::test::DesktopSandbox;
 using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::onNextModal;
 using sorvanta::test::readExistingFileBytes;
@@ -206,7 +208,7 @@ TEST(DbMakerWindow, ExportWritesSheetResultsOrSaysExcelNotFound)
 {
     const QString project = makeProject("Mail|^Find@||1|||||\r\n");
     QString written;
-    setSpreadsheetOpener([&](const QString& path) {
+    setSpreadsheetOpener([&](const QString& path, const auto&) {
         written = path;
         return true;
     });
@@ -226,7 +228,7 @@ TEST(DbMakerWindow, ExportWritesSheetResultsOrSaysExcelNotFound)
     EXPECT_TRUE(boxes.boxes.empty());
 
     QString kept;
-    setSpreadsheetOpener([&kept](const QString& workbook) {
+    setSpreadsheetOpener([&kept](const QString& workbook, const auto&) {
         kept = workbook;
         return false;
     });
@@ -328,6 +330,36 @@ TEST(DbMakerWindow, FileManagerMakesRenamesAndDeletesWithoutOverwriting)
     window.sbRunClick();
     TfFas::setFileOpener(nullptr);
     EXPECT_EQ(opened, folder + "/three.txt");
+}
+
+// "View" shows the file as text: the desktop's program for text/plain gets the path as one argument (an
+// .html page too, which "Run" would give to the browser); with no such program a message says so.
+TEST(DbMakerWindow, ViewOpensTheFileWithTheTextHandler)
+{
+    DesktopSandbox desktop;
+    const QString folder = testHome() + "my pages";
+    QDir().mkpath(folder);
+    const QString page = folder + "/page one; $(touch pwned).html";
+    writeFileBytes(page, "<p>x</p>");
+    MessageBoxRecorder boxes;
+    TfFas window;
+    window.setFolder(folder);
+    TfFas::setFileOpener([&](const QString& path) { ADD_FAILURE() << "Run's opener used for " << path.toStdString(); });
+
+    selectEntry(window, "page one; $(touch pwned).html");
+    window.sbViewClick();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.toStdString(),
+              "No program is set to show text files (text/plain), so the file cannot be viewed.");
+
+    const QString editor = desktop.writeLoggingProgram("editor.sh");
+    desktop.writeEntry("system", "acme/texteditor.desktop", editor.toUtf8() + " --new %F --wait", "text/plain;");
+    desktop.setDefault("text/plain", "acme-texteditor.desktop");
+    window.sbViewClick();
+    EXPECT_EQ(desktop.loggedArguments(), QStringList({"--new", page, "--wait"}));
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + "/pwned"));
+    TfFas::setFileOpener(nullptr);
 }
 
 }  // namespace

@@ -41,11 +41,33 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplaceCase{"empty_new_deletes", "a-b-c", "-", "", false, "abc"},
                       ReplaceCase{"new_holds_old_replaced_once", "xax", "a", "aa", false, "xaax"},
                       ReplaceCase{"growth_without_old_in_new_ends", "aab", "ab", "bbaa", false, "abbaa"},
-                      ReplaceCase{"non_ascii_letters_compared_exactly", QString::fromUtf8("Müller müller"),
-                                  QString::fromUtf8("MÜLLER"), "M", false, QString::fromUtf8("Müller müller")},
+                      ReplaceCase{"non_ascii_capitals_match_without_case", u"M\u00fcller m\u00fcller"_qs,
+                                  u"M\u00dcLLER"_qs, "M", false, "M M"},
+                      ReplaceCase{"non_ascii_case_kept_with_case", u"M\u00fcller M\u00dcLLER"_qs,
+                                  u"M\u00dcLLER"_qs, "M", true, u"M\u00fcller M"_qs},
+                      ReplaceCase{"cyrillic_capitals_match_without_case",
+                                  u"\u0443\u043b. \u041f\u0443\u0448\u043a\u0438\u043d\u0430"_qs,
+                                  u"\u0423\u041b."_qs, u"\u0443\u043b\u0438\u0446\u0430"_qs, false,
+                                  u"\u0443\u043b\u0438\u0446\u0430 \u041f\u0443\u0448\u043a\u0438\u043d\u0430"_qs},
+                      ReplaceCase{"non_ascii_case_only_pair_skipped", u"\u00c9cole"_qs, u"\u00e9cole"_qs,
+                                  u"\u00c9COLE"_qs, false, u"\u00c9cole"_qs},
+                      ReplaceCase{"astral_capitals_match_without_case", u"\U00010400x"_qs, u"\U00010428"_qs,
+                                  "y", false, "yx"},
                       ReplaceCase{"non_ascii_text_replaced", QString::fromUtf8("Straße 1"),
                                   QString::fromUtf8("straße"), "Weg", false, "Weg 1"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The search runs over the case-folded cell and replaces at the same places in the cell itself, which holds
+// because folding keeps the length of every character.
+TEST(ReplaceInCellTest, CaseFoldingKeepsTheLengthOfEveryCharacter)
+{
+    for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        const QString character = QString::fromUcs4(&c, 1);
+        ASSERT_EQ(character.toCaseFolded().size(), character.size()) << std::hex << unsigned(c);
+    }
+}
 
 TEST(ReplaceInCellTest, PairsThatNeverEndByRestartingStillEnd)
 {

@@ -1,6 +1,7 @@
 // Keyword filter model: keyword files read and written, save names, both matching modes (with an empty
 // keyword), rows split into kept and removed, the ".del" bytes, and "Contains" against a naive scan.
 
+#include "lists/folded_value_set.h"
 #include "lists/keyword_filter.h"
 
 #include "tests/lists/list_grids.h"
@@ -79,8 +80,19 @@ INSTANTIATE_TEST_SUITE_P(
                       MatchCase{"contains_empty_never", KeywordMatch::Contains, "", "", false},
                       MatchCase{"exact_ignores_ascii_case", KeywordMatch::Exact, "abc", "ABC", true},
                       MatchCase{"exact_not_longer", KeywordMatch::Exact, "abc", "abcd", false},
-                      MatchCase{"exact_non_ascii_case_counts", KeywordMatch::Exact, QString::fromUtf8("ü"),
-                                QString::fromUtf8("Ü"), false},
+                      MatchCase{"exact_folds_non_ascii_capitals", KeywordMatch::Exact,
+                                u"USER01478@EX\u00c4MPLE.DE"_qs, u"user01478@ex\u00e4mple.de"_qs, true},
+                      MatchCase{"exact_folds_cyrillic_and_polish", KeywordMatch::Exact,
+                                u"\u041e\u041b\u042f@\u0141\u00d3D\u0179.PL"_qs,
+                                u"\u043e\u043b\u044f@\u0142\u00f3d\u017a.pl"_qs, true},
+                      MatchCase{"exact_folds_greek_final_sigma", KeywordMatch::Exact, u"\u039f\u03a3"_qs,
+                                u"\u03bf\u03c2"_qs, true},
+                      MatchCase{"exact_other_letter_differs", KeywordMatch::Exact, u"m\u00fcller"_qs,
+                                u"MULLER"_qs, false},
+                      MatchCase{"contains_non_ascii_case_counts", KeywordMatch::Contains, u"\u00e4mple"_qs,
+                                u"user@EX\u00c4MPLE.de"_qs, false},
+                      MatchCase{"contains_non_ascii_exact_letters", KeywordMatch::Contains, u"\u00c4MPLE"_qs,
+                                u"user@EX\u00c4MPLE.de"_qs, true},
                       MatchCase{"exact_empty_matches_empty", KeywordMatch::Exact, "", "", true},
                       MatchCase{"exact_empty_not_text", KeywordMatch::Exact, "", "a", false}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -93,6 +105,26 @@ TEST(KeywordFilterTest, MatchedRowsMoveToTheRemovedRowsInOrder)
     const StringGrid removed = takeMarkedRows(list, marked);
     EXPECT_EQ(rowsOfGrid(list), (std::vector<QStringList>{{"Column#1", "Column#2"}, {"b@x", "2"}}));
     EXPECT_EQ(removedRowsBytes(removed), "a@x;1;\r\nA@X;3;\r\nc@x;;\r\n");
+}
+
+// An unsubscribe key is equal exactly when Remove duplicates would take the two values for duplicates.
+TEST(KeywordFilterTest, ExactMatchFoldsCaseAsRemoveDuplicatesDoes)
+{
+    const QStringList values{u"USER01478@EX\u00c4MPLE.DE"_qs, u"\u00c9LODIE@CAF\u00c9.FR"_qs,
+                             u"\u0421\u0415\u0420\u0413\u0415\u0419@\u041f\u041e\u0427\u0422\u0410.RU"_qs,
+                             u"ZO\u00cb@\u65e5\u672c.JP"_qs, u"\u1E9E@x"_qs, u"\U00010400@x"_qs};
+    StringGrid keys = gridOfRows({{"Column#1"}});
+    keys.setRowCount(values.size() + 1);
+    for (qsizetype i = 0; i < values.size(); ++i)
+        keys.setCell(0, int(i) + 1, values[i]);
+    const KeywordMatcher matcher(keys, 0, KeywordMatch::Exact);
+    for (const QString& value : values) {
+        const QString lower = value.toLower();
+        FoldedValueSet duplicates;
+        duplicates.insert(value.toUtf8());
+        EXPECT_FALSE(duplicates.insert(lower.toUtf8())) << lower.toStdString();
+        EXPECT_TRUE(matcher.matches(lower.toUtf8())) << lower.toStdString();
+    }
 }
 
 TEST(KeywordFilterTest, AllRowsMatchingLeaveOneBlankRowAndNoneLeaveTheListAlone)

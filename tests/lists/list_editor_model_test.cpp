@@ -119,6 +119,22 @@ TEST(ListEditorModelTest, NewAndMissingFileBlankRowOneToo)
     EXPECT_EQ(rowsOfGrid(model.grid(), 1), (std::vector<QStringList>{{"", ""}}));
 }
 
+// The titles of row 0 are not data; a cell set and emptied again is none either.
+TEST(ListEditorModelTest, ColumnsHoldingDataReachTheLastNonEmptyCellOfAnyRecord)
+{
+    ListEditorModel model("list.txt", ";");
+    model.copyIn(gridOfRows({{"Column#1", "Column#2", "Column#3", "Column#4"},
+                             {"a@x", "", "", ""},
+                             {"b@x", "", "Oslo", ""},
+                             {"", "", "", ""}}));
+    EXPECT_EQ(model.columnsHoldingData(), 3);
+    model.grid().setCell(2, 2, "");
+    EXPECT_EQ(model.columnsHoldingData(), 1);
+    model.newList();
+    model.grid().setCell(0, 1, "");
+    EXPECT_EQ(model.columnsHoldingData(), 0);
+}
+
 TEST(ListEditorModelTest, SaveAsWritesTheRecordsWithTheDelimiter)
 {
     ListEditorModel model("list.txt", "|");

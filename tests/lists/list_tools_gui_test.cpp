@@ -4,6 +4,7 @@
 
 #include "core/dialogs/grid_export.h"
 #include "core/base/tool_commands.h"
+#include "core/base/window_host.h"
 #include "lists/filter_window.h"
 #include "lists/list_editor_window.h"
 #include "platform/message_box_flags.h"
@@ -16,8 +17,10 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 namespace {
 
@@ -65,10 +68,54 @@ TEST_F(ListToolsGuiTest, EditorAddsARecordAndWritesTheCopyBackOnClose)
     EXPECT_EQ(list.cell(0, 0), "Column#1");
 }
 
+struct ColumnsCase {
+    const char* name;
+    int lowerTo;
+    int answer;
+    const char* question;   // empty: none asked
+    int columnsAfter;
+};
+
+class EditorColumnsTest : public ListToolsGuiTest, public ::testing::WithParamInterface<ColumnsCase> {};
+
+// Lowering "Columns" over columns that hold data asks first; No leaves the count and the cells as they were.
+TEST_P(EditorColumnsTest, LoweringOverDataAsksFirst)
+{
+    const ColumnsCase& c = GetParam();
+    StringGrid wide = gridOfRows({{"Column#1", "Column#2", "Column#3", "Column#4"},
+                                  {"a@x", "Ann", "", ""},
+                                  {"b@x", "Bob", "Oslo", ""}});
+    MessageBoxRecorder answers(c.answer);
+    T_EditAB editor(wide, testHome() + "list.txt", ";");
+    editor.udCol->setValue(c.lowerTo);
+    ASSERT_EQ(answers.boxes.size(), *c.question ? 1u : 0u);
+    if (*c.question) {
+        EXPECT_EQ(answers.boxes[0].text.toStdString(), c.question);
+        EXPECT_EQ(answers.boxes[0].caption, "Attention");
+        EXPECT_EQ(answers.boxes[0].flags, unsigned(MB_YESNO | MB_ICONQUESTION));
+    }
+    EXPECT_EQ(editor.udCol->value(), c.columnsAfter);
+    EXPECT_EQ(editor.model().grid().columnCount(), c.columnsAfter);
+    EXPECT_EQ(editor.model().grid().cell(0, 2), "b@x");
+    EXPECT_EQ(editor.model().grid().cell(2, 2), c.columnsAfter >= 3 ? "Oslo" : "");
+    editor.close();
+    EXPECT_EQ(editor.finish(), c.columnsAfter != 4);   // a count left as it was changes nothing
+    EXPECT_EQ(wide.columnCount(), c.columnsAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, EditorColumnsTest,
+    ::testing::Values(ColumnsCase{"over_two_columns_no", 1, IDNO, "Columns 2-3 hold data; remove them?", 4},
+                      ColumnsCase{"over_two_columns_yes", 1, IDYES, "Columns 2-3 hold data; remove them?", 1},
+                      ColumnsCase{"over_one_column_no", 2, IDNO, "Column 3 holds data; remove it?", 4},
+                      ColumnsCase{"over_one_column_yes", 2, IDYES, "Column 3 holds data; remove it?", 2},
+                      ColumnsCase{"only_empty_columns", 3, IDNO, "", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ListToolsGuiTest, EditorExportNamesTheSheetAndReportsAFailure)
 {
     QString kept;
-    setSpreadsheetOpener([&kept](const QString& workbook) {
+    setSpreadsheetOpener([&kept](const QString& workbook, const auto&) {
         kept = workbook;
         return false;
     });
@@ -117,6 +164,35 @@ TEST_F(ListToolsGuiTest, FilterRemovesMatchingRowsAndReportsTheChangeWhenTheFile
     });
     EXPECT_TRUE(runTool(ToolFilterList, request));
     EXPECT_EQ(rowsOfGrid(list, 1), (std::vector<QStringList>{{"b@x", "Bob"}}));
+}
+
+// The removed rows are saved from the project's folder (the main window's open-dialog file name), not from the
+// keyword file's, which lies beside the program.
+TEST_F(ListToolsGuiTest, RemovedRowsDialogStartsInTheProjectsFolder)
+{
+    const QString projects = testHome() + "projects/";
+    QDir().mkpath(projects);
+    QWidget mainWindow;
+    const QString openFileName = projects + "Mailing.eml";
+    WindowHost::registerMainWindow(&mainWindow, nullptr, nullptr, &openFileName);
+    QString startFolder;
+    onNextModal([&](QWidget* window) {
+        auto* filter = qobject_cast<TFilterForm1*>(window);
+        ASSERT_TRUE(filter);
+        filter->keywords().setCell(0, 1, "a@x");
+        onNextModalOf<QFileDialog>([&](QFileDialog* save) {
+            startFolder = save->directory().absolutePath() + "/";
+            // The file-name edit has the focus, so selectFile() would leave it alone.
+            save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(projects + "removed");
+            static_cast<QDialog*>(save)->accept();
+        });
+        filter->SpeedButton5->click();
+        filter->ExplorerButton1->click();
+    });
+    EXPECT_TRUE(FilterListExecute(list));
+    WindowHost::unregisterMainWindow(&mainWindow);
+    EXPECT_EQ(startFolder, projects);
+    EXPECT_EQ(readFileBytes(projects + "removed.del"), "a@x;Ann;\r\n");
 }
 
 TEST_F(ListToolsGuiTest, FilterWithNoMatchLeavesTheListAndAsksForNoFile)

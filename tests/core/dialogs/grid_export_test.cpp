@@ -1,19 +1,26 @@
 // Spreadsheet export: the workbook holds the titles and every cell as text, as a spreadsheet program reads it
-// (checked with Python's zipfile and XML readers); writing or opening failures show the caller's message.
+// (checked with Python's zipfile and XML readers); writing or opening failures, also those that come after the
+// opener started, show the caller's message with an error icon.
 
 #include "core/dialogs/grid_export.h"
 
 #include "platform/string_grid.h"
+#include "platform/message_box_flags.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/desktop_sandbox.h"
 #include "tests/support/test_home.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QProcess>
 
 namespace {
 
+using sorvanta::test::DesktopSandbox;
+using sorvanta::test::EnvironmentScope;
 using sorvanta::test::MessageBoxRecorder;
 using sorvanta::test::sourcePath;
 using sorvanta::test::testHome;
@@ -33,13 +40,15 @@ class OpenerRecorder {
 public:
     explicit OpenerRecorder(bool answer)
     {
-        setSpreadsheetOpener([this, answer](const QString& path) {
+        setSpreadsheetOpener([this, answer](const QString& path, const std::function<void()>& failedLater) {
             opened << path;
+            this->failedLater = failedLater;
             return answer;
         });
     }
     ~OpenerRecorder() { setSpreadsheetOpener(nullptr); }
     QStringList opened;
+    std::function<void()> failedLater;
 };
 
 TEST(GridExport, WorkbookHoldsTitlesAndTextCells)
@@ -103,6 +112,7 @@ TEST(GridExport, NoProgramToOpenItKeepsTheWorkbookAndSaysWhere)
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "MS Excel initialization error\n\nThe workbook was saved as " + path);
     EXPECT_EQ(boxes.boxes[0].caption, "Attention");
+    EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
 
     // A second export in the same second gets a name of its own.
     EXPECT_FALSE(ExportToSpreadsheet(sheetRowsOf({{"Time"}}), "MS Excel initialization error", "Attention"));
@@ -120,6 +130,74 @@ TEST(GridExport, WorkbookThatCannotBeWrittenShowsTheMessageAndOpensNothing)
     EXPECT_TRUE(opener.opened.isEmpty());
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "failed");
+    EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
 }
+
+// An opener that started and fails afterwards gets the same message, with the workbook's path.
+TEST(GridExport, OpenerThatFailsAfterStartingShowsTheMessageWithThePath)
+{
+    OpenerRecorder opener(true);
+    MessageBoxRecorder boxes;
+    EXPECT_TRUE(ExportToSpreadsheet(sheetRowsOf({{"Time"}}), "Excel Not Found!", "Attention"));
+    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_TRUE(opener.failedLater);
+    opener.failedLater();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Excel Not Found!\n\nThe workbook was saved as " + opener.opened[0]);
+    EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
+}
+
+struct DesktopCase {
+    const char* name;
+    int handlerExit;        // -1: no handler for the workbook's type
+    bool withoutXdgOpen;    // xdg-open is not on PATH
+    bool reported;
+};
+
+class DesktopOpenerTest : public ::testing::TestWithParam<DesktopCase> {};
+
+// The desktop's opener (xdg-open, generic mode, in a desktop laid out in the test's folder): a workbook that
+// nothing opens, or whose program fails, is reported once; one that opens is not.
+TEST_P(DesktopOpenerTest, FailureIsReportedOnceWhateverStepFails)
+{
+    const DesktopCase& c = GetParam();
+    DesktopSandbox desktop;
+    EnvironmentScope environment;
+    environment.set("DISPLAY", ":99");        // xdg-open asks for the default program only with a display
+    environment.set("BROWSER", "/bin/false"); // and falls back to no browser of this machine
+    if (c.withoutXdgOpen)
+        environment.set("PATH", desktop.root());
+    const QString workbook = testHome() + "probe.xlsx";
+    ASSERT_TRUE(writeXlsxFile(workbook, sheetRowsOf({{"Time"}})));
+    if (c.handlerExit >= 0) {
+        QProcess query;
+        query.start("xdg-mime", {"query", "filetype", workbook});
+        ASSERT_TRUE(query.waitForFinished(10000));
+        const QByteArray type = query.readAllStandardOutput().trimmed();
+        if (type.isEmpty())
+            GTEST_SKIP() << "xdg-mime names no type for a workbook here";
+        const QString sheets = desktop.writeLoggingProgram("sheets.sh", c.handlerExit);
+        desktop.writeEntry("data", "sheets.desktop", sheets.toUtf8() + " %f", type + ";");
+        desktop.setDefault(QString::fromUtf8(type), "sheets.desktop");
+    }
+    MessageBoxRecorder boxes;
+    ExportToSpreadsheet(sheetRowsOf({{"Time"}, {"09:00"}}), "Excel Not Found!", "Attention");
+    ASSERT_TRUE(sorvanta::test::waitUntil([] { return qApp->findChildren<QProcess*>().isEmpty(); }, 20000));
+    ASSERT_EQ(boxes.boxes.size(), c.reported ? 1u : 0u);
+    if (c.reported)
+        EXPECT_TRUE(boxes.boxes[0].text.startsWith("Excel Not Found!\n\nThe workbook was saved as " + testHome()));
+    if (c.handlerExit >= 0) {
+        const QStringList arguments = desktop.loggedArguments();
+        ASSERT_EQ(arguments.size(), 1);
+        EXPECT_TRUE(arguments[0].endsWith(".xlsx")) << arguments[0].toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, DesktopOpenerTest, ::testing::Values(
+    DesktopCase{"program_opens_it", 0, false, false},
+    DesktopCase{"program_fails", 1, false, true},
+    DesktopCase{"no_program_for_the_type", -1, false, true},
+    DesktopCase{"no_xdg_open", -1, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

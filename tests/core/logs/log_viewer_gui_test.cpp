@@ -96,7 +96,7 @@ TEST(LogViewer, ExportHandsTheColumnsToTheSpreadsheet)
 {
     const QString path = writeLog("09:05:04;a@x.org;Ok\r\n");
     QString exported;
-    setSpreadsheetOpener([&exported](const QString& workbook) {
+    setSpreadsheetOpener([&exported](const QString& workbook, const auto&) {
         exported = workbook;
         return false;   // no spreadsheet program: the viewer's own message
     });
@@ -115,7 +115,7 @@ TEST(LogViewer, ExportedWorkbookHoldsTheTitlesAndTheItems)
 {
     const QString path = writeLog("09:05:04;a@x.org;No;Failed\r\n");
     const QString copy = testHome() + "copy.xlsx";
-    setSpreadsheetOpener([&copy](const QString& workbook) {
+    setSpreadsheetOpener([&copy](const QString& workbook, const auto&) {
         const bool copied = QFile::copy(workbook, copy);
         QFile::remove(workbook);   // the stand-in opener keeps no workbook in the temporary folder
         return copied;
