@@ -19,6 +19,9 @@
 using Utf8PieceSink = std::function<bool(QByteArrayView utf8)>;
 void decodeTextPieces(QByteArrayView bytes, const Utf8PieceSink& sink);
 QString decodeText(QByteArrayView bytes);
+// Well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF): the per-line rule of the readers
+// takes such a line as UTF-8 and any other in the legacy code page.
+bool isValidUtf8(QByteArrayView bytes);
 // UTF-8 bytes as text with a leading U+FEFF kept: QString::fromUtf8 drops it as a byte-order mark, but inside a
 // file or a cell it is the text's own character.
 QString textFromUtf8(QByteArrayView utf8);

@@ -489,6 +489,7 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
     request.parent = this;
     request.listGrid = &m_grid;
     QString delimiter = ProjectIniInfo.SectionSymbol;
+    request.delimiter = &delimiter;
     if (code == ToolVerifyList) {
         request.emailColumn = ComboBox3->currentIndex();
         if (!EmailColumnDefined(request.emailColumn, m_grid.columnCount())) {
@@ -497,7 +498,6 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
         }
     } else if (code == ToolEditList) {
         request.listFileName = ProjectFilePath(listExtension);
-        request.delimiter = &delimiter;
     }
     const bool changed = runGuarded(code, request);
     if (changed)

@@ -2,7 +2,7 @@
 // a list of records (appended to), from a start row; new columns titled, and an import that writes nothing
 // or fails leaving the list as it was. Tables are read and never written, write-protected ones included.
 
-#include "lists/import_splitters.h"
+#include "lists/import_text_file.h"
 #include "lists/list_import.h"
 #include "platform/code_page.h"
 #include "tests/dbase/dbf_builder.h"
@@ -28,9 +28,14 @@ StringGrid listOfFive()
     return gridOfRows({{"Column#1", "Column#2"}, {"r1", "a"}, {"r2", "b"}, {"r3", "c"}, {"r4", "d"}, {"r5", "e"}});
 }
 
-QStringList semicolonSplit(const QString& line)
+// The lines as a file's text, cut at semicolons.
+ImportResult importLines(StringGrid& grid, const QStringList& lines, int startRow, const ImportProgress& progress = {})
 {
-    return splitDelimitedLine(line, u";", false);
+    const ImportTextFile file = decodeImportText(lines.join("\r\n").toUtf8(), false);
+    EXPECT_TRUE(file.ok);
+    TextCut cut;
+    cut.delimiters = ";";
+    return importText(grid, *file.text, startRow, cut, progress);
 }
 
 struct TextImportCase {
@@ -47,7 +52,7 @@ TEST_P(TextImportTest, FillsOrAppendsFromTheStartRow)
 {
     const TextImportCase& c = GetParam();
     StringGrid grid = c.listEmpty ? emptyList() : listOfFive();
-    const ImportResult result = importTextLines(grid, c.lines, c.startRow, semicolonSplit);
+    const ImportResult result = importLines(grid, c.lines, c.startRow);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(rowsOfGrid(grid), c.expectedRows);
 }
@@ -105,7 +110,7 @@ TEST(TextImportProgressTest, ReportsEveryFewHundredRows)
     for (int i = 0; i < 600; ++i)
         lines << QString::number(i);
     std::vector<int> told;
-    importTextLines(grid, lines, 1, semicolonSplit, [&](int rows) { told.push_back(rows); });
+    importLines(grid, lines, 1, [&](int rows) { told.push_back(rows); });
     EXPECT_EQ(told, (std::vector<int>{256, 512}));
     EXPECT_EQ(grid.rowCount(), 601);
     EXPECT_EQ(grid.cell(0, 600), "599");
