@@ -2,6 +2,7 @@
 
 #include "lists/import_wizard.h"
 
+#include "core/base/text_helpers.h"
 #include "core/base/tool_commands.h"
 #include "core/base/widget_factory.h"
 #include "core/base/window_host.h"
@@ -39,7 +40,7 @@ enum WizardText { MsgStep = 0, MsgCaption = 1, MsgImported = 2, MsgCellsFlattene
 QStringList wizardMessages()
 {
     return {"Import Wizard:  Step", "Import Wizard", "%1 records imported.",
-            "%1 cells held line breaks or the list's delimiter: blanks stand in their place."};
+            FlattenedCellsImportedText};
 }
 
 QTableView* makeGridView(QWidget* parent, const char* name)

@@ -29,12 +29,21 @@
 
 namespace {
 
-enum EditorText { MsgEdit = 0, MsgLoad = 1, MsgSave = 2, MsgNew = 3, MsgNoSpreadsheet = 4, MsgAttention = 5 };
+enum EditorText {
+    MsgEdit = 0,
+    MsgLoad = 1,
+    MsgSave = 2,
+    MsgNew = 3,
+    MsgNoSpreadsheet = 4,
+    MsgAttention = 5,
+    MsgCellsTaken = 6,   // extracted values flattened for the list
+    MsgCellsSaved = 7,   // a save that wrote cells flattened
+};
 
 QStringList editorMessages()
 {
     return {"Edit Address Book", "Load Address Book", "Save Address Book", "New Address Book", "Excel Not Found!",
-            "Attention"};
+            "Attention", FlattenedCellsImportedText, FlattenedCellsSavedText};
 }
 
 }  // namespace
@@ -187,7 +196,10 @@ void T_EditAB::sbSaveAsClick()
     const QString fileName = chosenFile(sd);
     if (fileName.isEmpty())
         return;
-    runBusy([&] { reportFileError(fileName, m_model.saveAs(fileName), MsgSave); });
+    ListFileOutcome outcome;
+    runBusy([&] { outcome = m_model.saveAs(fileName); });
+    reportFileError(fileName, outcome, MsgSave);
+    reportFlattenedCells(outcome.cellsChanged, msl->text(MsgCellsSaved), msl->text(MsgAttention));
 }
 
 void T_EditAB::SpeedButton3Click()
@@ -238,8 +250,9 @@ void T_EditAB::extractData(QPushButton* button)
     int columnCount = 0;
     if (!DbMakerExecute(project, rows, columnCount, /*unattended=*/button == SpeedButton2))
         return;
-    m_model.takeExtractedLines(rows, columnCount);
+    const int cellsChanged = m_model.takeExtractedLines(rows, columnCount);
     showColumnSetting();
+    reportFlattenedCells(cellsChanged, msl->text(MsgCellsTaken), msl->text(MsgAttention));
 }
 
 bool EditAddressBookExecute(StringGrid& grid, const QString& fileName, QString& delimiter, QWidget* parent)

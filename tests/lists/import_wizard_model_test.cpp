@@ -2,6 +2,8 @@
 // caption and buttons of each step, the kind decided from the file, a missing file at step 1, and the start
 // row and splitting that the import then uses.
 
+#include "core/project/list_file.h"
+#include "lists/import_preview_models.h"
 #include "lists/import_splitters.h"
 #include "lists/import_wizard_model.h"
 #include "tests/dbase/dbf_builder.h"
@@ -194,6 +196,25 @@ TEST(WizardImportTest, QuotedFieldsOfACsvExport)
                                        {"\"never closed", "d@x.test", ""},
                                        {"last", "e@x.test", ""},
                                    }));
+    EXPECT_EQ(model.runImport(grid).cellsChanged, 3);   // two line breaks, one list delimiter
+
+    DelimitedPreviewModel preview;
+    preview.setSource(model.sharedText(), 1, ",", false, ";");
+    std::vector<QStringList> shown;
+    for (int row = 0; row < preview.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < preview.columnCount(); ++column)
+            cells << preview.index(row, column).data().toString();
+        shown.push_back(cells);
+    }
+    EXPECT_EQ(shown, rowsOfGrid(grid, 1));   // the preview shows the cells the import wrote
+
+    const QString saved = testHome() + "saved.txt";
+    ASSERT_TRUE(SaveListFile(grid, saved, ";"));
+    StringGrid loaded;
+    ReadListFile(loaded, saved, ";");
+    EXPECT_EQ(loaded.rowCount(), grid.rowCount());
+    EXPECT_EQ(loaded.cell(0, 3), "Line one Line two");
 }
 
 // Without quotes the comma split is the old one: fields keep their blanks, an empty field between two
@@ -209,6 +230,32 @@ TEST(WizardImportTest, UnquotedCsvImportsAsBefore)
     ASSERT_TRUE(model.runImport(grid).ok);
     EXPECT_EQ(rowsOfGrid(grid, 1),
               (std::vector<QStringList>{{"a", "", " b ", "c"}, {"", "", "", ""}, {"x", "", "", ""}}));
+}
+
+// A preview reads records a batch at a time as its view asks for more, its columns growing with the widest
+// record read so far, so a large file is never split whole to be shown.
+TEST(WizardPreviewTest, DelimitedPreviewReadsOnlyWhatItShows)
+{
+    QByteArray bytes;
+    for (int line = 0; line < 1000; ++line)
+        bytes += line == 600 ? "a;b;c;d;e\r\n" : (line % 10 == 9 ? "\r\n" : "x;y\r\n");
+    const ImportTextFile file = decodeImportText(bytes, false);
+    DelimitedPreviewModel preview;
+    preview.setSource(file.text, 1, ";", false, ";");
+    EXPECT_EQ(preview.rowCount(), DelimitedPreviewModel::FetchRecords);
+    EXPECT_EQ(preview.columnCount(), 2);
+    EXPECT_TRUE(preview.canFetchMore(QModelIndex()));
+    while (preview.canFetchMore(QModelIndex()))
+        preview.fetchMore(QModelIndex());
+    EXPECT_EQ(preview.rowCount(), 900);   // the empty lines are left out
+    EXPECT_EQ(preview.columnCount(), 5);
+    EXPECT_EQ(preview.index(540, 4).data().toString(), "e");
+
+    TextLinesModel lines;
+    lines.setText(file.text);
+    EXPECT_EQ(lines.rowCount(), 1000);
+    EXPECT_EQ(lines.index(600, 1).data().toString(), "a;b;c;d;e");
+    EXPECT_EQ(lines.index(600, 0).data().toInt(), 601);
 }
 
 // Other is taken when its box is set and the edit holds a character; an emptied edit keeps the last one.

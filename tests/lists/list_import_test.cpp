@@ -2,6 +2,7 @@
 // a list of records (appended to), from a start row; new columns titled, and an import that writes nothing
 // or fails leaving the list as it was. Tables are read and never written, write-protected ones included.
 
+#include "core/project/list_file.h"
 #include "lists/import_text_file.h"
 #include "lists/list_import.h"
 #include "platform/code_page.h"
@@ -188,6 +189,33 @@ TEST_F(TableImportTest, MemosAndCodePagesArriveAsText)
     StringGrid grid = emptyList();
     ASSERT_TRUE(importTable(grid, write(table, "memo.dbf"), 1).ok);
     EXPECT_EQ(rowsOfGrid(grid, 1), (std::vector<QStringList>{{word, "first note"}, {"plain", "second"}}));
+}
+
+// Memos and fields with CR LF, LF or the list's delimiter arrive as one cell each, with blanks in their place,
+// and the list saved and loaded again keeps one record per table record.
+TEST_F(TableImportTest, LineBreaksAndDelimitersInFieldsStayInTheirCell)
+{
+    const dbftest::MemoFile memo =
+        dbftest::buildMemoFile(dbftest::MemoKind::DbaseIII, 512, {"Line one\r\nLine two", "one\ntwo"});
+    writeTestFile("notes.dbt", memo.bytes);
+    TableBuilder table(0x83, {{"NAME", 'C', 20}, {"NOTE", 'M', 10}});
+    table.record({"Zo\xC3\xAB O'Neil; Jr.", dbftest::blockField(memo.blocks[0])})
+        .record({"Bob", dbftest::blockField(memo.blocks[1])});
+    StringGrid grid = emptyList();
+    const ImportResult result = importTable(grid, write(table, "notes.dbf"), 1, {}, ";");
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(result.cellsChanged, 3);
+    const std::vector<QStringList> rows = rowsOfGrid(grid, 1);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1], "Line one Line two");
+    EXPECT_EQ(rows[1], (QStringList{"Bob", "one two"}));
+    EXPECT_TRUE(rows[0][0].endsWith(" O'Neil  Jr.")) << rows[0][0].toStdString();
+
+    const QString saved = testHome() + "saved.txt";
+    ASSERT_TRUE(SaveListFile(grid, saved, ";"));
+    StringGrid loaded;
+    ReadListFile(loaded, saved, ";");
+    EXPECT_EQ(rowsOfGrid(loaded, 1), rows);
 }
 
 // The production index is never needed to read in file order: present, missing or damaged, the rows come.
