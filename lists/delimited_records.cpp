@@ -14,6 +14,8 @@ DelimiterSet::DelimiterSet(QStringView characters)
         if (utf8.size() > 1)
             m_multiByte.push_back(utf8);
     }
+    if (characters.size() == 1 && m_multiByte.empty())
+        m_single = static_cast<unsigned char>(characters.front().toLatin1());
 }
 
 qsizetype DelimiterSet::matchAt(QByteArrayView text, qsizetype at) const
@@ -30,6 +32,10 @@ qsizetype DelimiterSet::matchAt(QByteArrayView text, qsizetype at) const
 
 qsizetype DelimiterSet::find(QByteArrayView text, qsizetype from) const
 {
+    if (m_single >= 0) {
+        const void* found = std::memchr(text.data() + from, m_single, std::size_t(text.size() - from));
+        return found ? static_cast<const char*>(found) - text.data() : text.size();
+    }
     for (qsizetype at = from; at < text.size(); ++at)
         if (contains(text[at]) && matchAt(text, at) > 0)
             return at;
@@ -46,76 +52,88 @@ DelimitedRecordReader::DelimitedRecordReader(const ImportText& text, QStringView
 
 int DelimitedRecordReader::read(int first)
 {
-    m_record.resize(0);
-    m_record.append(m_text.lineUtf8(first, m_scratch));
-    m_cellBytes.resize(0);
-    m_cellEnds.clear();
+    m_view = m_text.lineUtf8(first, m_scratch);
+    m_quotedBytes.resize(0);
+    m_spans.clear();
     int lines = 1;
     qsizetype at = 0;
-    while (at < m_record.size()) {
-        if (m_quoting && m_record[at] == '"')
+    while (at < m_view.size()) {
+        if (m_quoting && m_view[at] == '"') {
             at = readQuoted(at, first, lines);
-        else
-            at = readPlain(at);
-        m_cellEnds.push_back(m_cellBytes.size());
-        if (at < m_record.size())
-            at += m_delimiters.matchAt(m_record, at);   // the delimiter after the field
+        } else {
+            const qsizetype end = plainEnd(at);
+            m_spans.push_back({false, at, end - at});
+            at = end;
+        }
+        if (at < m_view.size())
+            at += m_delimiters.matchAt(m_view, at);   // the delimiter after the field
         if (m_consecutiveAsOne)
-            while (at < m_record.size() && m_delimiters.matchAt(m_record, at) > 0)
-                at += m_delimiters.matchAt(m_record, at);
+            while (at < m_view.size() && m_delimiters.matchAt(m_view, at) > 0)
+                at += m_delimiters.matchAt(m_view, at);
     }
     m_cells.clear();
-    qsizetype start = 0;
-    for (const qsizetype end : m_cellEnds) {
-        m_cells.push_back(QByteArrayView(m_cellBytes).sliced(start, end - start));
-        start = end;
-    }
+    for (const CellSpan& span : m_spans)
+        m_cells.push_back((span.quoted ? QByteArrayView(m_quotedBytes) : m_view).sliced(span.start, span.size));
     return lines;
 }
 
-// A field up to the next delimiter, as it stands.
-qsizetype DelimitedRecordReader::readPlain(qsizetype at)
+// Appends line next to the record's text (which becomes m_record); false when there is none, or the record
+// would grow past MaxLineBytes.
+bool DelimitedRecordReader::joinNextLine(int next)
 {
-    const qsizetype end = m_delimiters.find(m_record, at);
-    m_cellBytes.append(QByteArrayView(m_record).sliced(at, end - at));
-    return end;
+    if (next >= m_text.lineCount())
+        return false;
+    if (m_view.data() != m_record.constData()) {
+        m_record = m_view.toByteArray();   // before the next line reuses the scratch the view may lie in
+        m_view = m_record;
+    }
+    const QByteArrayView line = m_text.lineUtf8(next, m_scratch);
+    if (m_record.size() + 1 + line.size() > MaxLineBytes)
+        return false;
+    m_record.append('\n');
+    m_record.append(line);
+    m_view = m_record;
+    return true;
 }
 
 // A quoted field from its opening quote at at, taking further lines while it is open; then the text after
-// its closing quote. When it never closes, the lines it took are given back and it is an ordinary field.
+// its closing quote up to the next delimiter. When it never closes, the lines it took are given back and it
+// is an ordinary field.
 qsizetype DelimitedRecordReader::readQuoted(qsizetype at, int first, int& lines)
 {
-    const qsizetype recordSize = m_record.size();
-    const qsizetype cellStart = m_cellBytes.size();
+    const qsizetype textSize = m_view.size();
+    const qsizetype cellStart = m_quotedBytes.size();
     const int linesBefore = lines;
     for (qsizetype from = at + 1;;) {
-        const char* data = m_record.constData();
-        const void* found = std::memchr(data + from, '"', std::size_t(m_record.size() - from));
+        const char* data = m_view.data();
+        const void* found = std::memchr(data + from, '"', std::size_t(m_view.size() - from));
         if (found) {
             const qsizetype quote = static_cast<const char*>(found) - data;
-            m_cellBytes.append(data + from, quote - from);
-            if (quote + 1 < m_record.size() && m_record[quote + 1] == '"') {
-                m_cellBytes.append('"');
+            m_quotedBytes.append(data + from, quote - from);
+            if (quote + 1 < m_view.size() && m_view[quote + 1] == '"') {
+                m_quotedBytes.append('"');
                 from = quote + 2;
                 continue;
             }
-            return readPlain(quote + 1);
+            const qsizetype end = plainEnd(quote + 1);
+            m_quotedBytes.append(m_view.sliced(quote + 1, end - quote - 1));
+            m_spans.push_back({true, cellStart, m_quotedBytes.size() - cellStart});
+            return end;
         }
-        m_cellBytes.append(data + from, m_record.size() - from);
-        const int next = first + lines;
-        if (next >= m_text.lineCount())
+        m_quotedBytes.append(data + from, m_view.size() - from);
+        from = m_view.size() + 1;
+        if (!joinNextLine(first + lines))
             break;
-        const QByteArrayView line = m_text.lineUtf8(next, m_scratch);
-        if (m_record.size() + 1 + line.size() > MaxLineBytes)
-            break;
-        from = m_record.size() + 1;
-        m_record.append('\n');
-        m_record.append(line);
-        m_cellBytes.append('\n');
+        m_quotedBytes.append('\n');
         ++lines;
     }
-    m_record.truncate(recordSize);
-    m_cellBytes.truncate(cellStart);
+    if (m_view.data() == m_record.constData()) {
+        m_record.truncate(textSize);
+        m_view = m_record;
+    }
+    m_quotedBytes.truncate(cellStart);
     lines = linesBefore;
-    return readPlain(at);
+    const qsizetype end = plainEnd(at);
+    m_spans.push_back({false, at, end - at});
+    return end;
 }

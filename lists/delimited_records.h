@@ -28,6 +28,7 @@ public:
 private:
     std::array<bool, 256> m_firstBytes{};
     std::vector<QByteArray> m_multiByte;   // delimiters beyond ASCII
+    int m_single = -1;                     // the byte when the set is one ASCII delimiter: found with memchr
 };
 
 class DelimitedRecordReader {
@@ -42,16 +43,25 @@ public:
     const std::vector<QByteArrayView>& cells() const { return m_cells; }
 
 private:
+    // Where a cell's text lies: in the record's text, or (a quoted cell) in m_quotedBytes.
+    struct CellSpan {
+        bool quoted;
+        qsizetype start;
+        qsizetype size;
+    };
+
     qsizetype readQuoted(qsizetype at, int first, int& lines);
-    qsizetype readPlain(qsizetype at);
+    qsizetype plainEnd(qsizetype at) const { return m_delimiters.find(m_view, at); }
+    bool joinNextLine(int next);
 
     const ImportText& m_text;
     const DelimiterSet m_delimiters;
     const bool m_consecutiveAsOne;
     const bool m_quoting;             // false when the quote is itself a delimiter
-    QByteArray m_record;              // the record's lines, joined by LF
+    QByteArrayView m_view;            // the record's text: its one line, or m_record once lines are joined
+    QByteArray m_record;              // the record's lines joined by LF, when a quoted field needs more than one
     QByteArray m_scratch;
-    QByteArray m_cellBytes;           // every cell's text, one after the other
-    std::vector<qsizetype> m_cellEnds;
+    QByteArray m_quotedBytes;         // the text of the quoted cells, one after the other
+    std::vector<CellSpan> m_spans;
     std::vector<QByteArrayView> m_cells;
 };

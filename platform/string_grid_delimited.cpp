@@ -130,7 +130,7 @@ private:
 // the cell for the usual one-byte delimiter, since every cell of every save goes through here.
 bool needsFlattening(QByteArrayView cell, QByteArrayView delimiter)
 {
-    const bool blankDelimiter = delimiter.isEmpty() || delimiter == " ";
+    const bool blankDelimiter = delimiter.isEmpty() || (delimiter.size() == 1 && delimiter[0] == ' ');
     const char single = delimiter.size() == 1 && !blankDelimiter ? delimiter[0] : '\n';
     for (const char c : cell)
         if (c == '\n' || c == '\r' || c == single)
@@ -214,7 +214,7 @@ bool flattenListCell(QByteArrayView cell, QByteArrayView delimiter, QByteArray& 
 {
     if (!needsFlattening(cell, delimiter))
         return false;
-    const bool blankDelimiter = delimiter.isEmpty() || delimiter == " ";
+    const bool blankDelimiter = delimiter.isEmpty() || (delimiter.size() == 1 && delimiter[0] == ' ');
     out.resize(0);
     out.reserve(cell.size());
     for (qsizetype at = 0; at < cell.size();) {
