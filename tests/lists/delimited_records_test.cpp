@@ -77,6 +77,42 @@ INSTANTIATE_TEST_SUITE_P(
                    {{{"M\u00FCller, Jan", "a@x"}, 1}, {{"1\n2", "b"}, 2}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Lines without a quote at a field's start are cut as the wizard always cut them: at every delimiter
+// character, blanks kept, a delimiter at the end adding no field.
+struct PlainCase {
+    const char* name;
+    QByteArray line;
+    QString delimiters;
+    bool consecutiveAsOne;
+    QStringList fields;
+};
+
+class PlainLineTest : public ::testing::TestWithParam<PlainCase> {};
+
+TEST_P(PlainLineTest, CutsAtEveryDelimiterCharacter)
+{
+    const PlainCase& c = GetParam();
+    EXPECT_EQ(recordsOf(c.line, c.delimiters, c.consecutiveAsOne), (std::vector<Record>{{c.fields, 1}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, PlainLineTest,
+    ::testing::Values(
+        PlainCase{"repeated", "a;;b", ";", false, {"a", "", "b"}},
+        PlainCase{"repeated_as_one", "a;;b", ";", true, {"a", "b"}},
+        PlainCase{"mixed_run_as_one", "a;, ;b", ";, ", true, {"a", "b"}},
+        PlainCase{"leading", ";a", ";", false, {"", "a"}},
+        PlainCase{"leading_as_one", ";;a", ";", true, {"", "a"}},
+        PlainCase{"trailing_adds_no_field", "a;b;", ";", false, {"a", "b"}},
+        PlainCase{"two_trailing", "a;;", ";", false, {"a", ""}},
+        PlainCase{"two_trailing_as_one", "a;;", ";", true, {"a"}},
+        PlainCase{"only_a_delimiter", ";", ";", false, {""}},
+        PlainCase{"several_characters", "a,b\tc;d e", ";,\t ", false, {"a", "b", "c", "d", "e"}},
+        PlainCase{"blanks_kept", " a ; b ", ";", false, {" a ", " b "}},
+        PlainCase{"quotes_inside_fields_kept", "a\"x;y\";z", ";", false, {"a\"x", "y\"", "z"}},
+        PlainCase{"no_delimiter_chosen", "a;b", "", false, {"a;b"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A quoted field that would grow past MaxLineBytes is taken as unquoted: its line alone, the next lines
 // read as records of their own.
 TEST(DelimitedRecordsLimitTest, RunawayQuoteGivesItsLinesBack)
