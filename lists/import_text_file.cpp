@@ -35,30 +35,16 @@ qsizetype indexLines(View text, std::vector<qsizetype>& starts)
     return longest;
 }
 
-// The same for bytes, with memchr, as every list-sized file goes through here.
+// The same for bytes.
 qsizetype indexByteLines(QByteArrayView text, std::vector<qsizetype>& starts)
 {
-    const char* data = text.data();
-    const qsizetype size = text.size();
     qsizetype longest = 0;
-    qsizetype nextCr = -1;
-    for (qsizetype start = 0; start < size;) {
+    forEachByteLine(text, [&](qsizetype start, qsizetype end) {
         starts.push_back(start);
-        const void* lf = std::memchr(data + start, '\n', std::size_t(size - start));
-        qsizetype end = lf ? static_cast<const char*>(lf) - data : size;
-        if (nextCr < start) {
-            const void* cr = std::memchr(data + start, '\r', std::size_t(size - start));
-            nextCr = cr ? static_cast<const char*>(cr) - data : size;
-        }
-        qsizetype next = end + 1;
-        if (nextCr < end) {
-            end = nextCr;
-            next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
-        }
         longest = std::max(longest, end - start);
-        start = next;
-    }
-    starts.push_back(size);
+        return true;
+    });
+    starts.push_back(text.size());
     return longest;
 }
 

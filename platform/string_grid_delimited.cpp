@@ -79,27 +79,7 @@ public:
     // false when progress asked to stop.
     bool read(QByteArrayView text)
     {
-        const char* data = text.data();
-        const qsizetype size = text.size();
-        qsizetype start = 0;
-        qsizetype nextCr = -1;   // position of the next CR at or after start, or size
-        while (start < size) {
-            const void* lf = std::memchr(data + start, '\n', std::size_t(size - start));
-            qsizetype end = lf ? static_cast<const char*>(lf) - data : size;
-            if (nextCr < start) {
-                const void* cr = std::memchr(data + start, '\r', std::size_t(size - start));
-                nextCr = cr ? static_cast<const char*>(cr) - data : size;
-            }
-            qsizetype next = end + 1;
-            if (nextCr < end) {
-                end = nextCr;
-                next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
-            }
-            if (!addLine(text.sliced(start, end - start)))
-                return false;
-            start = next;
-        }
-        return true;
+        return forEachByteLine(text, [&](qsizetype start, qsizetype end) { return addLine(text.sliced(start, end - start)); });
     }
 
     bool finish() { return !m_progress || m_progress(m_lineCount); }
