@@ -56,6 +56,12 @@ TEST(ImportTextFileTest, FixedWidthColumnsCountDecodedCharacters)
     ASSERT_TRUE(utf8.ok);
     EXPECT_EQ(splitFixedWidthLine(utf8.text->line(0), u"  1      "), (QStringList{QString::fromUtf8("Zoë"), "  Rome"}));
 
+    // The widest line in UTF-16 units, as the grid's columns count them: five emoji are ten, not 20 bytes.
+    const QByteArray emoji = "\xF0\x9F\x98\x80";
+    const ImportTextFile mixed = decodeImportText("Zo\xC3\xAB  Rome\r\n" + emoji.repeated(5) + "\r\nM\xFCller\r\n", false);
+    EXPECT_EQ(mixed.text->longestLine(), 10);
+    EXPECT_EQ(mixed.text->line(1).size(), 10);
+
     const ImportTextFile dos = decodeImportText("M\x81ller Bonn\r\n", true);
     ASSERT_TRUE(dos.ok);
     const QStringList fields = splitFixedWidthLine(dos.text->line(0), u"     1     ");

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,7 +63,7 @@ protected:
 
 TEST_F(ImportWizardGuiTest, DelimitedTextGoesThroughEveryStepAndExitAnswersTrue)
 {
-    const QString file = writeTestFile("people.csv", "Ann,a@x,Rome\r\nBob,b@x\r\n");
+    const QString file = writeTestFile("people.csv", "Ann,a@x,Rome\r\n\"Bob; Jr.\",b@x\r\n");
     const bool changed = runWizard([&](T_ImpVznLoad* wizard) {
         EXPECT_EQ(wizard->windowTitle(), "Import Wizard:  Step 1 / 4");
         EXPECT_EQ(page(wizard), "tsFile");
@@ -92,19 +93,22 @@ TEST_F(ImportWizardGuiTest, DelimitedTextGoesThroughEveryStepAndExitAnswersTrue)
         EXPECT_EQ(wizard->sgRzd->model()->columnCount(), 1);
         wizard->cbC->setChecked(true);
         EXPECT_EQ(wizard->sgRzd->model()->index(1, 1).data().toString(), "b@x");
+        EXPECT_EQ(wizard->sgRzd->model()->index(1, 0).data().toString(), "Bob  Jr.");   // as the import writes it
 
         click(wizard->bbNext);
         EXPECT_EQ(wizard->windowTitle(), "Import Wizard:  Step 4 / 4");
         EXPECT_EQ(page(wizard), "tsImport");
         EXPECT_FALSE(wizard->bbBack->isEnabled());   // the import ran: going back could only import again
         EXPECT_FALSE(wizard->bbNext->isEnabled());
+        EXPECT_EQ(wizard->lResult->text(), "2 records imported.\n1 cells held line breaks or the list's delimiter: "
+                                           "blanks stand in their place.");
         wizard->bbExit->click();
     });
     EXPECT_TRUE(changed);
     EXPECT_EQ(rowsOfGrid(list), (std::vector<QStringList>{{"Column#1", "Column#2", "Column#3"},
                                                           {"r1", "a", ""},
                                                           {"Ann", "a@x", "Rome"},
-                                                          {"Bob", "b@x", ""}}));
+                                                          {"Bob  Jr.", "b@x", ""}}));
 }
 
 TEST_F(ImportWizardGuiTest, BrowseFillsTheNameAndFixedWidthBreaksFollowClicks)
