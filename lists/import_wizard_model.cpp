@@ -97,7 +97,7 @@ QString ImportWizardModel::setDos(bool dos)
 int ImportWizardModel::startRowMaximum()
 {
     if (!isTable())
-        return m_text ? m_text->lineCount() : 0;
+        return m_text->lineCount();
     return int(std::clamp<qint64>(m_previewTable.RecordCount(), 1, std::numeric_limits<int>::max()));
 }
 
@@ -117,7 +117,7 @@ void ImportWizardModel::leaveSource(bool delimited, int startRow)
 
 int ImportWizardModel::fixedWidth() const
 {
-    return m_text ? m_text->longestLine() : 0;
+    return m_text->longestLine();
 }
 
 void ImportWizardModel::enterFixedWidth()
