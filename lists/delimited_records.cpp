@@ -32,9 +32,12 @@ qsizetype DelimiterSet::matchAt(QByteArrayView text, qsizetype at) const
 
 qsizetype DelimiterSet::find(QByteArrayView text, qsizetype from) const
 {
-    if (m_single >= 0) {
-        const void* found = std::memchr(text.data() + from, m_single, std::size_t(text.size() - from));
-        return found ? static_cast<const char*>(found) - text.data() : text.size();
+    if (m_single >= 0) {   // fields are short: a plain loop beats a library call per field
+        const char single = char(m_single);
+        qsizetype at = from;
+        while (at < text.size() && text[at] != single)
+            ++at;
+        return at;
     }
     for (qsizetype at = from; at < text.size(); ++at)
         if (contains(text[at]) && matchAt(text, at) > 0)

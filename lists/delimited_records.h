@@ -28,7 +28,7 @@ public:
 private:
     std::array<bool, 256> m_firstBytes{};
     std::vector<QByteArray> m_multiByte;   // delimiters beyond ASCII
-    int m_single = -1;                     // the byte when the set is one ASCII delimiter: found with memchr
+    int m_single = -1;                     // the byte when the set is one ASCII delimiter
 };
 
 class DelimitedRecordReader {
