@@ -1,17 +1,46 @@
-// libFuzzer target for the import wizard's text path: any bytes must decode (or be refused with a reason),
-// and every decoded line must split, delimited and by a break mask, into fields that lie within the line.
-// The first byte picks "Dos", the delimiter bits and a break column. Build and run (clang, from the root):
-//   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/import_text_fuzz.cpp \
-//       lists/import_text_file.cpp lists/import_splitters.cpp platform/text_file.cpp platform/code_page.cpp \
-//       $(pkg-config --cflags --libs Qt6Core) -o /tmp/import_text_fuzz
-//   /tmp/import_text_fuzz -max_len=4096 -max_total_time=60 fuzz/corpus/import_text_fuzz
+// libFuzzer target for the import wizard's text path: any bytes must decode (or be refused with a reason);
+// every line must split by a break mask into fields that make up the line; the delimited records must take
+// every line exactly once, each at least one line, with cells that fit the text they came from; and the
+// cells flattened for a list must hold no line break and no list delimiter. The first byte picks "Dos", the
+// delimiter bits and a break column.
 
+#include "lists/delimited_records.h"
 #include "lists/import_splitters.h"
 #include "lists/import_text_file.h"
+#include "platform/string_grid_delimited.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+
+namespace {
+
+void checkRecords(const ImportText& text, const QString& delimiters, bool consecutiveAsOne)
+{
+    DelimitedRecordReader reader(text, delimiters, consecutiveAsOne);
+    QByteArray scratch;
+    QByteArray flattened;
+    for (int line = 0; line < text.lineCount();) {
+        const int taken = reader.read(line);
+        if (taken < 1 || line + taken > text.lineCount())
+            std::abort();
+        qsizetype recordBytes = taken - 1;   // the line feeds between its lines
+        for (int i = line; i < line + taken; ++i)
+            recordBytes += text.lineUtf8(i, scratch).size();
+        qsizetype cellBytes = 0;
+        for (const QByteArrayView cell : reader.cells()) {
+            cellBytes += cell.size();
+            const QByteArrayView flat = flattenListCell(cell, ";", flattened) ? QByteArrayView(flattened) : cell;
+            if (flat.contains('\r') || flat.contains('\n') || flat.contains(';'))
+                std::abort();
+        }
+        if (cellBytes > recordBytes)
+            std::abort();
+        line += taken;
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -22,19 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         decodeImportText(QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)), choice & 1);
     if (file.ok != file.error.isEmpty())
         std::abort();   // a refusal always says why
-    const QString delimiters = delimiterCharacters(choice >> 1, u'|');
-    for (const QString& line : file.lines) {
-        qsizetype total = 0;
-        for (const QString& field : splitDelimitedLine(line, delimiters, choice & 64))
-            total += field.size();
-        if (total > line.size())
+    const ImportText& text = *file.text;
+    for (int index = 0; index < text.lineCount(); ++index) {
+        const QString line = text.line(index);
+        if (line.size() > text.longestLine())
             std::abort();
         const QString mask = toggleBreak(fitBreakMask(QString(), int(line.size())), choice % 17);
-        total = 0;
+        qsizetype total = 0;
         for (const QString& field : splitFixedWidthLine(line, mask))
             total += field.size();
         if (total != line.size())
             std::abort();
     }
+    checkRecords(text, delimiterCharacters(choice >> 1, u'|'), choice & 64);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "lists/address_book_file.h"
 #include "lists/book_list_file.h"
 #include "platform/string_grid.h"
+#include "platform/string_grid_delimited.h"
 #include "platform/string_list.h"
 
 #include <QFileInfo>
@@ -14,17 +15,25 @@
 
 namespace {
 
-// Appends the current contact as a row of the catalogue's columns.
-void appendContact(StringGrid& grid, const TAbook& record)
+// Appends the current contact as a row of the catalogue's columns, flattened for the list; answers the
+// number of cells that had to be.
+int appendContact(StringGrid& grid, const TAbook& record, const QByteArray& listDelimiter)
 {
     const QStringList cells = abookCatalogueRow(record);
     std::vector<QByteArray> utf8(cells.size());
     std::vector<QByteArrayView> views(cells.size());
+    int changed = 0;
+    QByteArray flattened;
     for (qsizetype i = 0; i < cells.size(); ++i) {
         utf8[i] = cells.at(i).toUtf8();
+        if (flattenListCell(utf8[i], listDelimiter, flattened)) {
+            utf8[i] = flattened;
+            ++changed;
+        }
         views[i] = utf8[i];
     }
     grid.appendRowUtf8(views);
+    return changed;
 }
 
 }  // namespace
@@ -49,8 +58,9 @@ std::optional<QList<BookEntry>> readBookEntries(const QString& folder, QString* 
 }
 
 BookImportResult importAddressBook(StringGrid& grid, const QString& folder, int bookId,
-                                   const ImportProgress& progress)
+                                   const ImportProgress& progress, const QString& listDelimiter)
 {
+    const QByteArray delimiter = listDelimiter.toUtf8();
     BookImportResult result;
     TABookFile book(folder, bookId);
     result.bookFile = book.Store->FileName;
@@ -72,7 +82,7 @@ BookImportResult importAddressBook(StringGrid& grid, const QString& folder, int 
         grid.setRowCount(1);
         grid.setColumnCount(std::max(grid.columnCount(), AbookColumnCount));
         while (!book.Eof()) {
-            appendContact(grid, book.Record);
+            result.cellsChanged += appendContact(grid, book.Record, delimiter);
             ++result.rowsWritten;
             book.Next();
             if (!goOn() && !book.Eof()) {

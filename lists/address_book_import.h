@@ -2,7 +2,8 @@
 // the copy of one book into a list grid, one row per contact and one column per catalogue column. The grid
 // changes only once a row is written: an empty book, or a stop before the first row, leaves it as it was.
 // Written rows replace the grid's rows from row 1 (row 0, the titles, stays); the grid keeps at least 54
-// columns, and in every written row the columns beyond the 54th are empty.
+// columns, and in every written row the columns beyond the 54th are empty. Cells are flattened for the list's
+// delimiter (line breaks and delimiters become blanks), so the saved list keeps each contact on its line.
 #pragma once
 
 #include <QList>
@@ -28,6 +29,7 @@ struct BookImportResult {
     bool stopped = false;  // the progress asked to stop before the last contact
     QString bookFile;      // the book's full file name
     QString readError;     // the book could be neither read nor created
+    int cellsChanged = 0;  // cells whose line breaks or list delimiters became blanks
 };
 
 // Told the rows written so far and the contacts in the book: once before the first row (0) and after every row.
@@ -36,4 +38,5 @@ using ImportProgress = std::function<bool(int rowsWritten, int bookLines)>;
 
 // Copies book bookId of folder (0 or an unknown id: "Default") into grid.
 BookImportResult importAddressBook(StringGrid& grid, const QString& folder, int bookId,
-                                   const ImportProgress& progress = {});
+                                   const ImportProgress& progress = {},
+                                   const QString& listDelimiter = QStringLiteral(";"));

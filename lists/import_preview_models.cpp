@@ -2,7 +2,9 @@
 
 #include "lists/import_preview_models.h"
 
-#include "lists/import_splitters.h"
+#include "lists/import_text_file.h"
+#include "platform/string_grid_delimited.h"
+#include "platform/text_file.h"
 
 namespace {
 
@@ -11,18 +13,23 @@ QString shownText(const QString& text)
     return text.size() > PreviewCellLimit ? text.left(PreviewCellLimit) + QStringLiteral("...") : text;
 }
 
+int lineCountOf(const std::shared_ptr<const ImportText>& text)
+{
+    return text ? text->lineCount() : 0;
+}
+
 }  // namespace
 
-void TextLinesModel::setLines(const QStringList& lines)
+void TextLinesModel::setText(std::shared_ptr<const ImportText> text)
 {
     beginResetModel();
-    m_lines = lines;
+    m_text = std::move(text);
     endResetModel();
 }
 
 int TextLinesModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_lines.size());
+    return parent.isValid() ? 0 : lineCountOf(m_text);
 }
 
 int TextLinesModel::columnCount(const QModelIndex& parent) const
@@ -32,35 +39,66 @@ int TextLinesModel::columnCount(const QModelIndex& parent) const
 
 QVariant TextLinesModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_lines.size())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
     if (index.column() == 0)
         return index.row() + 1;
-    return shownText(m_lines[index.row()]);
+    return shownText(m_text->line(index.row()));
 }
 
-void DelimitedPreviewModel::setSource(const QStringList& lines, int startRow, const QString& delimiters,
-                                      bool consecutiveAsOne)
+void DelimitedPreviewModel::setSource(std::shared_ptr<const ImportText> text, int startRow, const QString& delimiters,
+                                      bool consecutiveAsOne, const QString& listDelimiter)
 {
     beginResetModel();
-    m_lines = lines;
-    m_delimiters = delimiters;
-    m_consecutiveAsOne = consecutiveAsOne;
-    m_rowLines.clear();
+    m_reader.reset();
+    m_text = std::move(text);
+    if (m_text)
+        m_reader = std::make_unique<DelimitedRecordReader>(*m_text, delimiters, consecutiveAsOne);
+    m_listDelimiter = listDelimiter.toUtf8();
+    m_recordLines.clear();
+    m_nextLine = std::max(startRow, 1) - 1;
     m_columnCount = 0;
-    m_cachedRow = -1;
-    for (qsizetype line = std::max(startRow, 1) - 1; line < m_lines.size(); ++line) {
-        if (m_lines[line].isEmpty())
-            continue;
-        m_rowLines.push_back(int(line));
-        m_columnCount = std::max(m_columnCount, delimitedFieldCount(m_lines[line], m_delimiters, m_consecutiveAsOne));
-    }
+    m_cache.fill({});
     endResetModel();
+    fetchMore(QModelIndex());
+}
+
+bool DelimitedPreviewModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_reader && m_nextLine < lineCountOf(m_text);
+}
+
+// Reads on to the next FetchRecords records; the columns grow to the widest record read.
+void DelimitedPreviewModel::fetchMore(const QModelIndex& parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    std::vector<int> lines;
+    int widest = m_columnCount;
+    while (m_nextLine < m_text->lineCount() && lines.size() < std::size_t(FetchRecords)) {
+        const int first = m_nextLine;
+        m_nextLine += m_reader->read(first);
+        if (m_reader->cells().empty())
+            continue;   // an empty line
+        lines.push_back(first);
+        widest = std::max(widest, int(m_reader->cells().size()));
+    }
+    if (widest > m_columnCount) {
+        beginInsertColumns(QModelIndex(), m_columnCount, widest - 1);
+        m_columnCount = widest;
+        endInsertColumns();
+    }
+    if (lines.empty())
+        return;
+    const int firstRow = int(m_recordLines.size());
+    beginInsertRows(QModelIndex(), firstRow, firstRow + int(lines.size()) - 1);
+    m_recordLines.insert(m_recordLines.end(), lines.begin(), lines.end());
+    endInsertRows();
 }
 
 int DelimitedPreviewModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rowLines.size());
+    return parent.isValid() ? 0 : int(m_recordLines.size());
 }
 
 int DelimitedPreviewModel::columnCount(const QModelIndex& parent) const
@@ -68,26 +106,32 @@ int DelimitedPreviewModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : m_columnCount;
 }
 
-const QStringList& DelimitedPreviewModel::fieldsOfRow(int row) const
+// The record of a row read again, flattened as the import flattens it; the last rows asked for are kept.
+const QStringList& DelimitedPreviewModel::cellsOfRow(int row) const
 {
-    if (row != m_cachedRow) {
-        m_cachedFields = splitDelimitedLine(m_lines[m_rowLines[std::size_t(row)]], m_delimiters, m_consecutiveAsOne);
-        m_cachedRow = row;
-    }
-    return m_cachedFields;
+    auto& cached = m_cache[std::size_t(row) % m_cache.size()];
+    if (cached.first == row + 1)
+        return cached.second;
+    m_reader->read(m_recordLines[std::size_t(row)]);
+    QStringList cells;
+    QByteArray flattened;
+    for (const QByteArrayView cell : m_reader->cells())
+        cells.append(textFromUtf8(flattenListCell(cell, m_listDelimiter, flattened) ? QByteArrayView(flattened) : cell));
+    cached = {row + 1, cells};
+    return cached.second;
 }
 
 QVariant DelimitedPreviewModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
-    return shownText(fieldsOfRow(index.row()).value(index.column()));
+    return shownText(cellsOfRow(index.row()).value(index.column()));
 }
 
-void FixedWidthModel::setSource(const QStringList& lines, int width, const QString& mask)
+void FixedWidthModel::setSource(std::shared_ptr<const ImportText> text, int width, const QString& mask)
 {
     beginResetModel();
-    m_lines = lines;
+    m_text = std::move(text);
     m_width = width;
     m_mask = mask;
     endResetModel();
@@ -102,7 +146,7 @@ void FixedWidthModel::setMask(const QString& mask)
 
 int FixedWidthModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_lines.size()) + 1;
+    return parent.isValid() ? 0 : lineCountOf(m_text) + 1;
 }
 
 int FixedWidthModel::columnCount(const QModelIndex& parent) const
@@ -112,7 +156,7 @@ int FixedWidthModel::columnCount(const QModelIndex& parent) const
 
 QVariant FixedWidthModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() > m_lines.size() || index.column() >= m_width)
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= m_width)
         return {};
     const int column = index.column();
     if (role == BreakRole)
@@ -121,6 +165,6 @@ QVariant FixedWidthModel::data(const QModelIndex& index, int role) const
         return {};
     if (index.row() == 0)
         return (column + 1) % 10 == 0 ? QVariant(column + 1) : QVariant();
-    const QString& line = m_lines[index.row() - 1];
+    const QString line = m_text->line(index.row() - 1);
     return column < line.size() ? QVariant(QString(line[column])) : QVariant();
 }

@@ -1,13 +1,20 @@
-// The import wizard's previews as table models over the text's lines, so a file of a million lines makes
-// no item per line or per character: the numbered lines, the delimited fields (cut when a row is shown) and
-// the fixed-width ruler (one column per text column, row 0 the ruler). A shown cell is cut to
-// PreviewCellLimit characters, so a long line never stalls the drawing.
+// The import wizard's previews as table models over the file's text, so a file of a million lines makes no
+// item per line or per character, and only the lines a view shows are decoded: the numbered lines, the
+// delimited records (read a batch at a time as the view scrolls, with the cells the import writes) and the
+// fixed-width ruler (one column per text column, row 0 the ruler). A shown cell is cut to PreviewCellLimit
+// characters, so a long line never stalls the drawing. Each model keeps the text it shows alive.
 #pragma once
+
+#include "lists/delimited_records.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <array>
+#include <memory>
 #include <vector>
+
+class ImportText;
 
 inline constexpr int PreviewCellLimit = 1000;
 
@@ -16,37 +23,43 @@ class TextLinesModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    void setLines(const QStringList& lines);
+    void setText(std::shared_ptr<const ImportText> text);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    QStringList m_lines;
+    std::shared_ptr<const ImportText> m_text;
 };
 
-// sgRzd: one row per non-empty line from the start row on, as many columns as the most fields of a line.
+// sgRzd: one row per record from the start row on (empty lines left out), as many columns as the most cells
+// of a record read so far; each cell as the import writes it into a list of listDelimiter.
 class DelimitedPreviewModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr int FetchRecords = 256;
+
     using QAbstractTableModel::QAbstractTableModel;
-    void setSource(const QStringList& lines, int startRow, const QString& delimiters, bool consecutiveAsOne);
+    void setSource(std::shared_ptr<const ImportText> text, int startRow, const QString& delimiters,
+                   bool consecutiveAsOne, const QString& listDelimiter);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
 private:
-    const QStringList& fieldsOfRow(int row) const;
+    const QStringList& cellsOfRow(int row) const;
 
-    QStringList m_lines;
-    std::vector<int> m_rowLines;   // the line shown in each row
-    QString m_delimiters;
-    bool m_consecutiveAsOne = false;
+    std::shared_ptr<const ImportText> m_text;
+    std::unique_ptr<DelimitedRecordReader> m_reader;
+    QByteArray m_listDelimiter;
+    std::vector<int> m_recordLines;   // the first line of each row's record
+    int m_nextLine = 0;               // where the next fetch reads on
     int m_columnCount = 0;
-    mutable int m_cachedRow = -1;
-    mutable QStringList m_cachedFields;
+    mutable std::array<std::pair<int, QStringList>, 64> m_cache{};
 };
 
 // sgFix: row 0 the ruler (the column number above every tenth column), then one row per line with one
@@ -57,7 +70,7 @@ public:
     static constexpr int BreakRole = Qt::UserRole + 1;
 
     using QAbstractTableModel::QAbstractTableModel;
-    void setSource(const QStringList& lines, int width, const QString& mask);
+    void setSource(std::shared_ptr<const ImportText> text, int width, const QString& mask);
     void setMask(const QString& mask);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -65,7 +78,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    QStringList m_lines;
+    std::shared_ptr<const ImportText> m_text;
     int m_width = 0;
     QString m_mask;
 };

@@ -6,26 +6,6 @@ namespace {
 
 constexpr QChar BreakMark = u'1';
 
-// Calls add(start, length) for each field of line.
-template <typename Add>
-void forEachDelimitedField(QStringView line, QStringView delimiters, bool consecutiveAsOne, Add&& add)
-{
-    const qsizetype size = line.size();
-    qsizetype start = 0;
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && !delimiters.contains(line[end]))
-            ++end;
-        add(start, end - start);
-        if (end < size)
-            ++end;   // the delimiter after the field
-        if (consecutiveAsOne)
-            while (end < size && delimiters.contains(line[end]))
-                ++end;
-        start = end;
-    }
-}
-
 }  // namespace
 
 QString delimiterCharacters(int bits, QChar other)
@@ -42,21 +22,6 @@ QString delimiterCharacters(int bits, QChar other)
     if ((bits & DelimiterOther) && !other.isNull())
         characters += other;
     return characters;
-}
-
-QStringList splitDelimitedLine(QStringView line, QStringView delimiters, bool consecutiveAsOne)
-{
-    QStringList fields;
-    forEachDelimitedField(line, delimiters, consecutiveAsOne,
-                          [&](qsizetype start, qsizetype length) { fields.append(line.sliced(start, length).toString()); });
-    return fields;
-}
-
-int delimitedFieldCount(QStringView line, QStringView delimiters, bool consecutiveAsOne)
-{
-    int count = 0;
-    forEachDelimitedField(line, delimiters, consecutiveAsOne, [&](qsizetype, qsizetype) { ++count; });
-    return count;
 }
 
 QStringList splitFixedWidthLine(QStringView line, QStringView mask)

@@ -1,6 +1,6 @@
-// How the import wizard cuts a text line into fields. Delimited: a field runs to the next character of the
-// delimiter set; quotes mean nothing and fields keep their blanks. Fixed width: a break mask of one character
-// per text column, "1" marking a break after that column. Pure functions: no files, no windows.
+// How the import wizard cuts text into fields: the delimiter characters its bits choose (the records are read
+// by lists/delimited_records.h), and fixed width: a break mask of one character per text column, "1" marking
+// a break after that column. Pure functions: no files, no windows.
 #pragma once
 
 #include <QChar>
@@ -20,13 +20,6 @@ enum DelimiterBit {
 
 // The delimiter characters the bits choose: ";" "," tab " " and other (when set and not null).
 QString delimiterCharacters(int bits, QChar other);
-
-// The fields of line: after each field one delimiter is skipped, or with consecutiveAsOne every following
-// delimiter character. A delimiter that ends the line adds no field; one that starts it gives an empty
-// first field; an empty line has no field; an empty set leaves the line whole.
-QStringList splitDelimitedLine(QStringView line, QStringView delimiters, bool consecutiveAsOne);
-// The number of fields splitDelimitedLine gives, counted without building them.
-int delimitedFieldCount(QStringView line, QStringView delimiters, bool consecutiveAsOne);
 
 // The fields of line by mask: from each position p the field runs up to and including the next "1", or to
 // the end of the mask. A line shorter than the mask gives short or empty fields; text beyond it is dropped.

@@ -2,6 +2,7 @@
 
 #include "lists/import_wizard.h"
 
+#include "core/base/text_helpers.h"
 #include "core/base/tool_commands.h"
 #include "core/base/widget_factory.h"
 #include "core/base/window_host.h"
@@ -34,11 +35,12 @@
 
 namespace {
 
-enum WizardText { MsgStep = 0, MsgCaption = 1, MsgImported = 2 };
+enum WizardText { MsgStep = 0, MsgCaption = 1, MsgImported = 2, MsgCellsFlattened = 3 };
 
 QStringList wizardMessages()
 {
-    return {"Import Wizard:  Step", "Import Wizard", "%1 records imported."};
+    return {"Import Wizard:  Step", "Import Wizard", "%1 records imported.",
+            FlattenedCellsImportedText};
 }
 
 QTableView* makeGridView(QWidget* parent, const char* name)
@@ -67,7 +69,7 @@ QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& 
 
 }  // namespace
 
-T_ImpVznLoad::T_ImpVznLoad(StringGrid& grid, QWidget* parent)
+T_ImpVznLoad::T_ImpVznLoad(StringGrid& grid, const QString& listDelimiter, QWidget* parent)
     : ToolDialog(parent),
       msl(new TMsgLanguage(this, wizardMessages())),
       pcWizard(new QStackedWidget(this)),
@@ -103,6 +105,7 @@ T_ImpVznLoad::T_ImpVznLoad(StringGrid& grid, QWidget* parent)
       m_delimitedModel(new DelimitedPreviewModel(this))
 {
     setObjectName(QStringLiteral("ImpVznLoad"));
+    m_model.setListDelimiter(listDelimiter);
     setWindowTitle(tr("Addressbook Import Wizard"));
     opDlg->setNameFilters({tr("All files (*)"), tr("Text files (*.txt)"), tr("CSV files (*.csv)"),
                            tr("DBase files (*.dbf)"), tr("Address book files (*.abk)")});
@@ -311,6 +314,10 @@ void T_ImpVznLoad::bbNextClick()
 void T_ImpVznLoad::bbBackClick()
 {
     detachPreviewTable();
+    if (m_model.step() == 2)
+        m_model.keepSourceChoices(rbRzd->isChecked(), udLine->value());
+    else if (m_model.step() == 4)
+        m_model.keepDelimiters(checkedDelimiterBits(), eS->text());
     m_model.back();
     postStep();
 }
@@ -320,9 +327,18 @@ void T_ImpVznLoad::detachPreviewTable()
     m_tableModel->setDataSet(nullptr);
 }
 
+// The previews let go of the text before it is read again, so two copies of a large file never meet.
+void T_ImpVznLoad::detachPreviewText()
+{
+    m_linesModel->setText(nullptr);
+    m_fixedModel->setSource(nullptr, 0, QString());
+    m_delimitedModel->setSource(nullptr, 1, QString(), false, QString());
+}
+
 void T_ImpVznLoad::showSource()
 {
     lFileName->setText(m_model.fileName());
+    detachPreviewText();
     const QString error = m_model.enterSource();
     if (!error.isEmpty()) {
         reportProblem(error);
@@ -352,7 +368,7 @@ void T_ImpVznLoad::showSource()
 
 void T_ImpVznLoad::showTextSource()
 {
-    m_linesModel->setLines(m_model.lines());
+    m_linesModel->setText(m_model.sharedText());
     pcPreview->setCurrentWidget(sg1);
     const int lineCount = m_model.startRowMaximum();
     udLine->setRange(lineCount > 0 ? 1 : 0, lineCount);
@@ -362,6 +378,7 @@ void T_ImpVznLoad::showTextSource()
 
 void T_ImpVznLoad::cbFFChange()
 {
+    detachPreviewText();
     const QString error = m_model.setDos(cbFF->currentIndex() != 0);
     if (!error.isEmpty())
         reportProblem(error);
@@ -372,7 +389,7 @@ void T_ImpVznLoad::cbFFChange()
 void T_ImpVznLoad::showFixedWidth()
 {
     m_model.enterFixedWidth();
-    m_fixedModel->setSource(m_model.lines(), m_model.fixedWidth(), m_model.breakMask());
+    m_fixedModel->setSource(m_model.sharedText(), m_model.fixedWidth(), m_model.breakMask());
 }
 
 void T_ImpVznLoad::sgFixClick(int column)
@@ -416,8 +433,8 @@ void T_ImpVznLoad::DelimiterChange()
     QString delimiters = delimiterCharacters(bits & ~DelimiterOther, QChar());
     if (bits & DelimiterOther)
         delimiters += eS->text();
-    m_delimitedModel->setSource(m_model.lines(), m_model.startRow(), delimiters,
-                                (bits & DelimiterConsecutiveAsOne) != 0);
+    m_delimitedModel->setSource(m_model.sharedText(), m_model.startRow(), delimiters,
+                                (bits & DelimiterConsecutiveAsOne) != 0, m_model.listDelimiter());
     sgRzd->resizeColumnsToContents();
 }
 
@@ -428,20 +445,23 @@ void T_ImpVznLoad::runImport()
         result = m_model.runImport(m_grid, [this](int) { pumpEvents(); });
     });
     showButtons();   // the busy guard enabled every button again
-    lResult->setText(msl->text(MsgImported).arg(result.rowsWritten));
+    QString report = msl->text(MsgImported).arg(result.rowsWritten);
+    if (result.cellsChanged > 0)
+        report += u'\n' + msl->text(MsgCellsFlattened).arg(result.cellsChanged);
+    lResult->setText(report);
     if (!result.ok)
         reportProblem(result.error);
 }
 
-bool ImportWizardExecute(StringGrid& grid, QWidget* parent)
+bool ImportWizardExecute(StringGrid& grid, const QString& listDelimiter, QWidget* parent)
 {
-    T_ImpVznLoad window(grid, toolParent(parent));
+    T_ImpVznLoad window(grid, listDelimiter, toolParent(parent));
     return window.Run() == QDialog::Accepted;
 }
 
 void registerImportWizardTool()
 {
     setToolFunction(ToolImportWizard, [](ToolRequest& request) {
-        return request.listGrid && ImportWizardExecute(*request.listGrid, request.parent);
+        return request.listGrid && ImportWizardExecute(*request.listGrid, listDelimiterOf(request), request.parent);
     });
 }

@@ -1,7 +1,8 @@
 // T_ImpVznLoad ("Addressbook Import Wizard"): the import wizard's window over ImportWizardModel. Five steps in
 // a stacked widget (file, source and preview, fixed-width breaks, delimiters, import); each change of step
 // posts the step message to the window itself, whose handler shows the step's page. ImportWizardExecute runs
-// it modally on the list grid; registerImportWizardTool() makes it tool code 1 of the tool table.
+// it modally on the list grid, whose delimiter the imported cells are flattened for; registerImportWizardTool()
+// makes it tool code 1 of the tool table.
 #pragma once
 
 #include "lists/import_wizard_model.h"
@@ -30,7 +31,7 @@ class T_ImpVznLoad : public ToolDialog {
     Q_OBJECT
 
 public:
-    explicit T_ImpVznLoad(StringGrid& grid, QWidget* parent = nullptr);
+    T_ImpVznLoad(StringGrid& grid, const QString& listDelimiter, QWidget* parent = nullptr);
     ~T_ImpVznLoad() override;
 
     TMsgLanguage* msl;
@@ -97,6 +98,7 @@ private:
     void runImport();
     int checkedDelimiterBits() const;
     void detachPreviewTable();
+    void detachPreviewText();
     void reportProblem(const QString& reason);
 
     StringGrid& m_grid;
@@ -107,5 +109,5 @@ private:
     DelimitedPreviewModel* m_delimitedModel;
 };
 
-bool ImportWizardExecute(StringGrid& grid, QWidget* parent = nullptr);
+bool ImportWizardExecute(StringGrid& grid, const QString& listDelimiter, QWidget* parent = nullptr);
 void registerImportWizardTool();

@@ -39,7 +39,9 @@ bool opensAsTable(const QString& fileName)
 
 ImportStepFacts ImportWizardModel::facts() const
 {
-    return StepTable[m_step - 1];
+    ImportStepFacts facts = StepTable[m_step - 1];
+    facts.backEnabled = facts.backEnabled && !m_imported;
+    return facts;
 }
 
 void ImportWizardModel::setStep(int step)
@@ -53,8 +55,9 @@ bool ImportWizardModel::chooseFile(const QString& typedName)
     closeTable();
     if (typedName.isEmpty() || !QFileInfo(typedName).isFile())
         return false;
+    if (typedName != m_fileName)
+        m_kind = ImportKind::Undecided;
     m_fileName = typedName;
-    m_kind = ImportKind::Undecided;
     setStep(2);
     return true;
 }
@@ -64,8 +67,8 @@ QString ImportWizardModel::enterSource()
     if (m_kind == ImportKind::Undecided)
         m_kind = opensAsTable(m_fileName) ? ImportKind::Table : ImportKind::Delimited;
     if (!isTable())
-        return readLines();
-    m_lines.clear();
+        return readText();
+    m_text = std::make_shared<ImportText>();
     closeTable();
     m_previewTable.setTableName(m_fileName);
     m_previewTable.setReadOnly(true);
@@ -77,41 +80,44 @@ QString ImportWizardModel::enterSource()
     return QString();
 }
 
-QString ImportWizardModel::readLines()
+QString ImportWizardModel::readText()
 {
+    m_text.reset();   // the old text goes before the new one is read
     ImportTextFile file = readImportTextFile(m_fileName, m_dos);
-    m_lines = std::move(file.lines);
+    m_text = std::move(file.text);
     return file.ok ? QString() : file.error;
 }
 
 QString ImportWizardModel::setDos(bool dos)
 {
     m_dos = dos;
-    return isTable() ? QString() : readLines();
+    return isTable() ? QString() : readText();
 }
 
 int ImportWizardModel::startRowMaximum()
 {
     if (!isTable())
-        return int(m_lines.size());
+        return m_text->lineCount();
     return int(std::clamp<qint64>(m_previewTable.RecordCount(), 1, std::numeric_limits<int>::max()));
+}
+
+void ImportWizardModel::keepSourceChoices(bool delimited, int startRow)
+{
+    if (!isTable())
+        m_kind = delimited ? ImportKind::Delimited : ImportKind::FixedWidth;
+    m_startRow = std::max(startRow, 1);
 }
 
 void ImportWizardModel::leaveSource(bool delimited, int startRow)
 {
     closeTable();
-    if (!isTable())
-        m_kind = delimited ? ImportKind::Delimited : ImportKind::FixedWidth;
-    m_startRow = std::max(startRow, 1);
+    keepSourceChoices(delimited, startRow);
     setStep(isTable() ? 5 : m_kind == ImportKind::Delimited ? 4 : 3);
 }
 
 int ImportWizardModel::fixedWidth() const
 {
-    qsizetype width = 0;
-    for (const QString& line : m_lines)
-        width = std::max(width, line.size());
-    return int(width);
+    return m_text->longestLine();
 }
 
 void ImportWizardModel::enterFixedWidth()
@@ -131,36 +137,51 @@ void ImportWizardModel::leaveFixedWidth()
 
 int ImportWizardModel::shownDelimiterBits() const
 {
-    return m_delimiterBits == 0 ? int(DelimiterSemicolon) : m_delimiterBits;
+    if (m_delimiterBits != 0)
+        return m_delimiterBits;
+    const bool csv = QFileInfo(m_fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    return csv ? int(DelimiterComma) : int(DelimiterSemicolon);
 }
 
-void ImportWizardModel::leaveDelimiters(int bits, const QString& otherText)
+void ImportWizardModel::keepDelimiters(int bits, const QString& otherText)
 {
     m_delimiterBits = bits;
     if (!otherText.isEmpty())
         m_other = otherText.front();
+}
+
+void ImportWizardModel::leaveDelimiters(int bits, const QString& otherText)
+{
+    keepDelimiters(bits, otherText);
     setStep(5);
 }
 
-LineSplitter ImportWizardModel::lineSplitter() const
+TextCut ImportWizardModel::textCut() const
 {
-    if (m_kind == ImportKind::FixedWidth)
-        return [mask = m_mask](const QString& line) { return splitFixedWidthLine(line, mask); };
-    return [delimiters = delimiterCharacters(m_delimiterBits, m_other),
-            consecutiveAsOne = (m_delimiterBits & DelimiterConsecutiveAsOne) != 0](const QString& line) {
-        return splitDelimitedLine(line, delimiters, consecutiveAsOne);
-    };
+    TextCut cut;
+    cut.fixedWidth = m_kind == ImportKind::FixedWidth;
+    cut.delimiters = delimiterCharacters(m_delimiterBits, m_other);
+    cut.consecutiveAsOne = (m_delimiterBits & DelimiterConsecutiveAsOne) != 0;
+    cut.mask = m_mask;
+    return cut;
 }
 
 ImportResult ImportWizardModel::runImport(StringGrid& grid, const ImportProgress& progress)
 {
+    if (m_imported)
+        return m_result;
+    m_imported = true;
     if (isTable())
-        return importTable(grid, m_fileName, m_startRow, progress);
-    return importTextLines(grid, m_lines, m_startRow, lineSplitter(), progress);
+        m_result = importTable(grid, m_fileName, m_startRow, progress, m_listDelimiter);
+    else
+        m_result = importText(grid, text(), m_startRow, textCut(), progress, m_listDelimiter);
+    return m_result;
 }
 
 void ImportWizardModel::back()
 {
+    if (m_imported)
+        return;
     closeTable();
     switch (m_step) {
     case 1: return;

@@ -1,15 +1,18 @@
 // The import wizard without its window: the step (1 file, 2 source and preview, 3 fixed-width breaks,
-// 4 delimiters, 5 import), the source kind, the "Dos" flag, the start row, the text lines, the break mask and
-// the delimiter bits. Each step's page, caption and buttons come from one table. Tables are opened read-only
+// 4 delimiters, 5 import), the source kind, the "Dos" flag, the start row, the text, the break mask and
+// the delimiter bits. Each step's page, caption and buttons come from one table. Going back keeps every
+// choice, and the import runs once: after it, Back and Next change nothing. Tables are opened read-only
 // for the preview and for the import, so the user's file is never written.
 #pragma once
 
 #include "dbase/dbf.h"
+#include "lists/import_text_file.h"
 #include "lists/list_import.h"
 
 #include <QChar>
 #include <QString>
-#include <QStringList>
+
+#include <memory>
 
 class StringGrid;
 
@@ -38,8 +41,12 @@ public:
     int step() const { return m_step; }
     ImportStepFacts facts() const;
 
-    // Step 1, Next: an existing file becomes the source (kind undecided) and the wizard goes to step 2; a
-    // missing one keeps it at step 1. Answers whether it moved.
+    // The list's delimiter, which imported cells are flattened for (";" unless set).
+    void setListDelimiter(const QString& delimiter) { m_listDelimiter = delimiter; }
+    const QString& listDelimiter() const { return m_listDelimiter; }
+
+    // Step 1, Next: an existing file becomes the source and the wizard goes to step 2 (the kind is decided
+    // anew for another file, kept for the same one); a missing one keeps it at step 1. Answers whether it moved.
     bool chooseFile(const QString& typedName);
     const QString& fileName() const { return m_fileName; }
 
@@ -54,12 +61,16 @@ public:
     bool dos() const { return m_dos; }
     // Decodes the text again with or without the OEM page; answers an error text as enterSource does.
     QString setDos(bool dos);
-    const QStringList& lines() const { return m_lines; }
+    // The text of a text source (empty for a table); previews may keep it beyond the next reading.
+    const ImportText& text() const { return *m_text; }
+    std::shared_ptr<const ImportText> sharedText() const { return m_text; }
     int startRow() const { return m_startRow; }
     // The start row's range: 1 to the line (or record) count, 0..0 for an empty text.
     int startRowMaximum();
 
-    // Step 2, Next: the kind after the choice, the start row; steps to 5 (table), 4 (delimited) or 3.
+    // Step 2: the kind after the choice and the start row are kept (also when going back); Next then steps
+    // to 5 (table), 4 (delimited) or 3.
+    void keepSourceChoices(bool delimited, int startRow);
     void leaveSource(bool delimited, int startRow);
 
     // Step 3: the width of the longest line, the mask fitted to it, a click's toggle; Next steps to 5.
@@ -69,22 +80,26 @@ public:
     void toggleBreakAfter(int column);
     void leaveFixedWidth();
 
-    // Step 4: the bits as the boxes show them (semicolon when none is set), the delimiter set they make.
+    // Step 4: the bits as the boxes show them (when none is set, comma for a ".csv" file, else semicolon);
+    // the choice is kept (also when going back), and Next steps to 5.
     int shownDelimiterBits() const;
     int delimiterBits() const { return m_delimiterBits; }
     QChar otherDelimiter() const { return m_other; }
+    void keepDelimiters(int bits, const QString& otherText);
     void leaveDelimiters(int bits, const QString& otherText);
 
-    // Step 5: what cuts a line into fields for the chosen kind.
-    LineSplitter lineSplitter() const;
+    // Step 5: how the text is cut for the chosen kind; the import, which runs once (a second call answers the
+    // first result and changes nothing).
+    TextCut textCut() const;
     ImportResult runImport(StringGrid& grid, const ImportProgress& progress = {});
+    bool imported() const { return m_imported; }
 
-    // Back: 2 to 1, 3 and 4 to 2, 5 to 4, 3 or 2 by kind.
+    // Back: 2 to 1, 3 and 4 to 2, 5 to 4, 3 or 2 by kind; nothing once the import ran.
     void back();
 
 private:
     void setStep(int step);
-    QString readLines();
+    QString readText();
     void closeTable() { m_previewTable.Close(); }
 
     int m_step = 1;
@@ -92,10 +107,13 @@ private:
     ImportKind m_kind = ImportKind::Undecided;
     bool m_dos = false;
     int m_startRow = 1;
-    QStringList m_lines;
+    std::shared_ptr<const ImportText> m_text = std::make_shared<ImportText>();
     QString m_mask;
     int m_delimiterBits = 0;
     QChar m_other;
+    QString m_listDelimiter = QStringLiteral(";");
+    bool m_imported = false;
+    ImportResult m_result;
     TDbf m_previewTable;
 };
 

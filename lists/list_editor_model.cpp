@@ -144,10 +144,9 @@ ListFileOutcome ListEditorModel::open(const QString& fileName, const ReadProgres
 
 ListFileOutcome ListEditorModel::saveAs(const QString& fileName) const
 {
-    QString error;
-    if (!SaveListFile(m_grid, fileName, m_delimiter, &error))
-        return {false, error, false};
-    return {};
+    ListFileOutcome outcome;
+    outcome.ok = SaveListFile(m_grid, fileName, m_delimiter, &outcome.error, &outcome.cellsChanged);
+    return outcome;
 }
 
 int ListEditorModel::addRecord()
@@ -176,8 +175,9 @@ bool ListEditorModel::isEmptyList() const
     return true;
 }
 
-void ListEditorModel::takeExtractedLines(const QStringList& lines, int columnCount)
+int ListEditorModel::takeExtractedLines(const QStringList& lines, int columnCount)
 {
+    int cellsChanged = 0;
     if (columnCount > m_grid.columnCount())
         title(columnCount);
     bool fillFirstRow = isEmptyList();
@@ -191,9 +191,12 @@ void ListEditorModel::takeExtractedLines(const QStringList& lines, int columnCou
         if (items.count() > m_grid.columnCount())
             title(items.count());
         QStringList cells;
-        for (int i = 0; i < items.count(); ++i)
+        for (int i = 0; i < items.count(); ++i) {
             cells.append(items[i]);
+            cellsChanged += flattenListCell(cells.back(), m_delimiter);
+        }
         m_grid.setRowCells(row, cells);
     }
     m_modified = true;
+    return cellsChanged;
 }

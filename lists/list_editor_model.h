@@ -14,6 +14,7 @@ struct ListFileOutcome {
     bool ok = true;
     QString error;          // why the file could not be read or written
     bool stopped = false;   // the load was stopped; the rows read so far stay
+    int cellsChanged = 0;   // a save: cells written with blanks for their line breaks or delimiters
 };
 
 class ListEditorModel {
@@ -47,7 +48,7 @@ public:
     // Loads fileName (a missing file is New); Modified is then set exactly when fileName is not the list file.
     // A file that cannot be read leaves the copy as it was.
     ListFileOutcome open(const QString& fileName, const ReadProgress& progress = {});
-    // Writes rows 1 .. RowCount-1 joined by the delimiter; Modified stays as it is.
+    // Writes rows 1 .. RowCount-1 joined by the delimiter, cells flattened; Modified stays as it is.
     ListFileOutcome saveAs(const QString& fileName) const;
 
     // Add Record: a blank row at the end; answers its index.
@@ -57,8 +58,9 @@ public:
     void markModified() { m_modified = true; }
 
     // Result lines of an extraction, each read as comma text: the first fills row 1 of an empty list, every
-    // other line adds a row; the grid widens to columnCount and to the widest line.
-    void takeExtractedLines(const QStringList& lines, int columnCount);
+    // other line adds a row; the grid widens to columnCount and to the widest line. Values are flattened for
+    // the delimiter; answers the number of cells that had to be.
+    int takeExtractedLines(const QStringList& lines, int columnCount);
 
 private:
     void title(int count);

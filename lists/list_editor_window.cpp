@@ -30,13 +30,24 @@
 
 namespace {
 
-enum EditorText { MsgEdit = 0, MsgLoad = 1, MsgSave = 2, MsgNew = 3, MsgNoSpreadsheet = 4, MsgAttention = 5,
-                  MsgColumnsHoldData = 6, MsgColumnHoldsData = 7 };
+enum EditorText {
+    MsgEdit = 0,
+    MsgLoad = 1,
+    MsgSave = 2,
+    MsgNew = 3,
+    MsgNoSpreadsheet = 4,
+    MsgAttention = 5,
+    MsgColumnsHoldData = 6,
+    MsgColumnHoldsData = 7,
+    MsgCellsTaken = 8,   // extracted values flattened for the list
+    MsgCellsSaved = 9,   // a save that wrote cells flattened
+};
 
 QStringList editorMessages()
 {
     return {"Edit Address Book", "Load Address Book", "Save Address Book", "New Address Book", "Excel Not Found!",
-            "Attention", "Columns %1-%2 hold data; remove them?", "Column %1 holds data; remove it?"};
+            "Attention", "Columns %1-%2 hold data; remove them?", "Column %1 holds data; remove it?",
+            FlattenedCellsImportedText, FlattenedCellsSavedText};
 }
 
 }  // namespace
@@ -207,7 +218,10 @@ void T_EditAB::sbSaveAsClick()
     const QString fileName = chosenFile(sd);
     if (fileName.isEmpty())
         return;
-    runBusy([&] { reportFileError(fileName, m_model.saveAs(fileName), MsgSave); });
+    ListFileOutcome outcome;
+    runBusy([&] { outcome = m_model.saveAs(fileName); });
+    reportFileError(fileName, outcome, MsgSave);
+    reportFlattenedCells(outcome.cellsChanged, msl->text(MsgCellsSaved), msl->text(MsgAttention));
 }
 
 void T_EditAB::SpeedButton3Click()
@@ -258,8 +272,9 @@ void T_EditAB::extractData(QPushButton* button)
     int columnCount = 0;
     if (!DbMakerExecute(project, rows, columnCount, /*unattended=*/button == SpeedButton2))
         return;
-    m_model.takeExtractedLines(rows, columnCount);
+    const int cellsChanged = m_model.takeExtractedLines(rows, columnCount);
     showColumnSetting();
+    reportFlattenedCells(cellsChanged, msl->text(MsgCellsTaken), msl->text(MsgAttention));
 }
 
 bool EditAddressBookExecute(StringGrid& grid, const QString& fileName, QString& delimiter, QWidget* parent)

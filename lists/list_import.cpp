@@ -5,7 +5,11 @@
 #include "core/base/text_helpers.h"
 #include "dbase/dbf.h"
 #include "dbase/dbf_error.h"
+#include "lists/delimited_records.h"
+#include "lists/import_splitters.h"
+#include "lists/import_text_file.h"
 #include "platform/string_grid.h"
+#include "platform/string_grid_delimited.h"
 
 #include <new>
 #include <vector>
@@ -15,11 +19,13 @@ namespace {
 constexpr int ProgressRows = 256;
 
 // Appends rows to a list and puts it back as it was when the import writes nothing or fails: an empty list
-// loses its blank row 1 to the first record, and keeps it when no record comes.
+// loses its blank row 1 to the first record, and keeps it when no record comes. Cells are flattened for the
+// list's delimiter on the way.
 class ListAppender {
 public:
-    explicit ListAppender(StringGrid& grid)
+    ListAppender(StringGrid& grid, const QString& listDelimiter)
         : m_grid(grid)
+        , m_listDelimiter(listDelimiter.toUtf8())
         , m_oldRowCount(grid.rowCount())
         , m_oldColumnCount(grid.columnCount())
         , m_wasEmpty(isEmptyList(grid))
@@ -33,16 +39,32 @@ public:
     void append(const QStringList& fields)
     {
         m_utf8.clear();
-        m_cells.clear();
+        m_fieldViews.clear();
         for (const QString& field : fields)
             m_utf8.push_back(field.toUtf8());
         for (const QByteArray& bytes : m_utf8)
-            m_cells.emplace_back(bytes);
+            m_fieldViews.emplace_back(bytes);
+        appendUtf8(m_fieldViews);
+    }
+
+    void appendUtf8(const std::vector<QByteArrayView>& fields)
+    {
+        m_flattened.resize(std::max(m_flattened.size(), fields.size()));
+        m_cells.clear();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (flattenListCell(fields[i], m_listDelimiter, m_flattened[i])) {
+                m_cells.emplace_back(m_flattened[i]);
+                ++m_cellsChanged;
+            } else {
+                m_cells.push_back(fields[i]);
+            }
+        }
         m_grid.appendRowUtf8(m_cells);
         ++m_rowsWritten;
     }
 
     int rowsWritten() const { return m_rowsWritten; }
+    int cellsChanged() const { return m_cellsChanged; }
 
     // Titles the new columns; a list that got no row is put back.
     void finish()
@@ -62,16 +84,21 @@ public:
         if (m_wasEmpty)
             m_grid.setRowCells(1, m_oldFirstRow);
         m_rowsWritten = 0;
+        m_cellsChanged = 0;
     }
 
 private:
     StringGrid& m_grid;
+    const QByteArray m_listDelimiter;
     const int m_oldRowCount;
     const int m_oldColumnCount;
     const bool m_wasEmpty;
     QStringList m_oldFirstRow;
     int m_rowsWritten = 0;
+    int m_cellsChanged = 0;
     std::vector<QByteArray> m_utf8;
+    std::vector<QByteArrayView> m_fieldViews;
+    std::vector<QByteArray> m_flattened;
     std::vector<QByteArrayView> m_cells;
 };
 
@@ -84,10 +111,10 @@ void reportProgress(const ImportProgress& progress, int rowsWritten)
 // Runs fill with an appender inside one bulk change of the grid; a failure puts the list back and becomes
 // the result's error.
 template <typename Fill>
-ImportResult appendToList(StringGrid& grid, Fill&& fill)
+ImportResult appendToList(StringGrid& grid, const QString& listDelimiter, Fill&& fill)
 {
     ImportResult result;
-    ListAppender appender(grid);
+    ListAppender appender(grid, listDelimiter);
     try {
         grid.bulkChange([&] { fill(appender); });
         appender.finish();
@@ -101,7 +128,30 @@ ImportResult appendToList(StringGrid& grid, Fill&& fill)
     if (!result.ok)
         grid.bulkChange([&] { appender.restore(); });
     result.rowsWritten = appender.rowsWritten();
+    result.cellsChanged = appender.cellsChanged();
     return result;
+}
+
+// Delimited lines from first on: one row per record.
+void appendDelimited(ListAppender& appender, const ImportText& text, int first, const TextCut& cut,
+                     const ImportProgress& progress)
+{
+    DelimitedRecordReader reader(text, cut.delimiters, cut.consecutiveAsOne);
+    for (int line = first; line < text.lineCount();) {
+        line += reader.read(line);
+        appender.appendUtf8(reader.cells());
+        reportProgress(progress, appender.rowsWritten());
+    }
+}
+
+void appendFixedWidth(ListAppender& appender, const ImportText& text, int first, const QString& mask,
+                      const ImportProgress& progress)
+{
+    for (int line = first; line < text.lineCount(); ++line) {
+        const QString lineText = text.line(line);
+        appender.append(lineText.isEmpty() ? QStringList() : splitFixedWidthLine(lineText, mask));
+        reportProgress(progress, appender.rowsWritten());
+    }
 }
 
 // The field's text; a field that cannot be read gives an empty cell.
@@ -134,21 +184,22 @@ ImportPlacement placeImport(const StringGrid& grid, int count)
     return {firstRow, firstRow + count};
 }
 
-ImportResult importTextLines(StringGrid& grid, const QStringList& lines, int startRow, const LineSplitter& split,
-                             const ImportProgress& progress)
+ImportResult importText(StringGrid& grid, const ImportText& text, int startRow, const TextCut& cut,
+                        const ImportProgress& progress, const QString& listDelimiter)
 {
-    const qsizetype first = std::max(startRow, 1) - 1;
-    if (first >= lines.size())
+    const int first = std::max(startRow, 1) - 1;
+    if (first >= text.lineCount())
         return {};
-    return appendToList(grid, [&](ListAppender& appender) {
-        for (qsizetype line = first; line < lines.size(); ++line) {
-            appender.append(lines[line].isEmpty() ? QStringList() : split(lines[line]));
-            reportProgress(progress, appender.rowsWritten());
-        }
+    return appendToList(grid, listDelimiter, [&](ListAppender& appender) {
+        if (cut.fixedWidth)
+            appendFixedWidth(appender, text, first, cut.mask, progress);
+        else
+            appendDelimited(appender, text, first, cut, progress);
     });
 }
 
-ImportResult importTable(StringGrid& grid, const QString& fileName, int startRow, const ImportProgress& progress)
+ImportResult importTable(StringGrid& grid, const QString& fileName, int startRow, const ImportProgress& progress,
+                         const QString& listDelimiter)
 {
     TDbf table;
     table.setTableName(fileName);
@@ -156,11 +207,11 @@ ImportResult importTable(StringGrid& grid, const QString& fileName, int startRow
     try {
         table.Open();
     } catch (const EDbfError& failure) {
-        return {false, failure.message(), 0};
+        return {false, failure.message(), 0, 0};
     }
     if (table.RecordCount() == 0)
         return {};
-    return appendToList(grid, [&](ListAppender& appender) {
+    return appendToList(grid, listDelimiter, [&](ListAppender& appender) {
         for (int skipped = 1; skipped < startRow && !table.Eof(); ++skipped)   // a read error here is caught too
             table.Next();
         QStringList fields;

@@ -7,10 +7,12 @@
 #include "core/language/language_properties.h"
 #include "core/language/msg_language.h"
 #include "core/dialogs/progress_window.h"
+#include "core/base/text_helpers.h"
 #include "core/base/widget_factory.h"
 #include "core/base/window_host.h"
 #include "core/base/tool_commands.h"
 #include "lists/address_book_import.h"
+#include "lists/tool_widgets.h"
 #include "platform/widgets/message_box.h"
 #include "platform/string_grid.h"
 
@@ -30,7 +32,7 @@
 
 namespace {
 
-enum QuarvelMessage { MsgDefault = 0, MsgAttention = 1, MsgLoading = 2, MsgImporting = 3 };
+enum QuarvelMessage { MsgDefault = 0, MsgAttention = 1, MsgLoading = 2, MsgImporting = 3, MsgCellsFlattened = 4 };
 
 // How often the import lets the progress window answer (Stop, repaint).
 constexpr qint64 kPumpIntervalMilliseconds = 5;
@@ -47,7 +49,7 @@ QString startFolder()
 T_Quarvel::T_Quarvel(QWidget* parent)
     : QDialog(parent),
       msl(new TMsgLanguage(this, {QStringLiteral("Default"), QStringLiteral("Attention"), QStringLiteral("Loading"),
-                                  QStringLiteral("Importing")})),
+                                  QStringLiteral("Importing"), QString::fromLatin1(FlattenedCellsImportedText)})),
       cbDriver(makeDropDown(this, "cbDriver")),
       lbdir(named(new QTreeView(this), "lbdir")),
       tlBox(named(new TTreeList(this), "tlBox")),
@@ -168,7 +170,7 @@ void T_Quarvel::bbImport2Click()
             sincePump.restart();
         }
         return !progress->Stopped;
-    });
+    }, m_listDelimiter);
     CloseProgressWindow(progress);
     setEnabled(true);
     m_importing = false;
@@ -177,6 +179,7 @@ void T_Quarvel::bbImport2Click()
     if (!result.readError.isEmpty())
         ShowMessageBox(result.bookFile + QStringLiteral(" : ") + result.readError,
                        msl->text(MsgAttention), MB_OK | MB_ICONWARNING);
+    reportFlattenedCells(result.cellsChanged, msl->text(MsgCellsFlattened), msl->text(MsgAttention));
 }
 
 void T_Quarvel::bbCloseClick()
@@ -185,10 +188,11 @@ void T_Quarvel::bbCloseClick()
         accept();
 }
 
-bool QuarvelImportExecute(QWidget* parent, StringGrid& grid)
+bool QuarvelImportExecute(QWidget* parent, StringGrid& grid, const QString& listDelimiter)
 {
     T_Quarvel window(parent ? parent : WindowHost::mainWindow());
     window.setTargetGrid(&grid);
+    window.setListDelimiter(listDelimiter);
     window.exec();
     return window.Imported;
 }
@@ -196,6 +200,6 @@ bool QuarvelImportExecute(QWidget* parent, StringGrid& grid)
 void registerAddressBookImportTool()
 {
     setToolFunction(ToolImportAddressBook, [](ToolRequest& request) {
-        return request.listGrid && QuarvelImportExecute(request.parent, *request.listGrid);
+        return request.listGrid && QuarvelImportExecute(request.parent, *request.listGrid, listDelimiterOf(request));
     });
 }

@@ -35,6 +35,8 @@ public:
 
     // The grid the import writes into (not owned).
     void setTargetGrid(StringGrid* grid) { m_grid = grid; }
+    // The delimiter of the target list, which imported cells are flattened for.
+    void setListDelimiter(const QString& delimiter) { m_listDelimiter = delimiter; }
     // Shows folder: its place, the folder in the tree, its books.
     void setFolder(const QString& folder);
     QString folder() const { return m_folder; }
@@ -53,10 +55,11 @@ private:
     QList<FolderPlace> m_places;
     QString m_folder;
     StringGrid* m_grid = nullptr;
+    QString m_listDelimiter = QStringLiteral(";");
     bool m_importing = false;
 };
 
 // Runs the window modally on grid; true when at least one row was imported.
-bool QuarvelImportExecute(QWidget* parent, StringGrid& grid);
+bool QuarvelImportExecute(QWidget* parent, StringGrid& grid, const QString& listDelimiter = QStringLiteral(";"));
 
 void registerAddressBookImportTool();

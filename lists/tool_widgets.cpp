@@ -49,3 +49,9 @@ void reportFileProblem(const QString& fileName, const QString& reason, const QSt
 {
     ShowMessageBox(fileName + QStringLiteral(" : ") + reason, caption, MB_ICONWARNING);
 }
+
+void reportFlattenedCells(int count, const QString& text, const QString& caption)
+{
+    if (count > 0)
+        ShowMessageBox(text.arg(count), caption, MB_OK | MB_ICONINFORMATION);
+}

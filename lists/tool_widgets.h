@@ -18,3 +18,5 @@ QFileDialog* makeFileDialog(QWidget* parent, const char* name, const QString& ti
 QString runFileDialog(QFileDialog* dialog, const QString& startFile = QString());
 
 void reportFileProblem(const QString& fileName, const QString& reason, const QString& caption);
+// When count cells were flattened for the list file, tells so once: text with %1 for the count.
+void reportFlattenedCells(int count, const QString& text, const QString& caption);

@@ -79,27 +79,7 @@ public:
     // false when progress asked to stop.
     bool read(QByteArrayView text)
     {
-        const char* data = text.data();
-        const qsizetype size = text.size();
-        qsizetype start = 0;
-        qsizetype nextCr = -1;   // position of the next CR at or after start, or size
-        while (start < size) {
-            const void* lf = std::memchr(data + start, '\n', std::size_t(size - start));
-            qsizetype end = lf ? static_cast<const char*>(lf) - data : size;
-            if (nextCr < start) {
-                const void* cr = std::memchr(data + start, '\r', std::size_t(size - start));
-                nextCr = cr ? static_cast<const char*>(cr) - data : size;
-            }
-            qsizetype next = end + 1;
-            if (nextCr < end) {
-                end = nextCr;
-                next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
-            }
-            if (!addLine(text.sliced(start, end - start)))
-                return false;
-            start = next;
-        }
-        return true;
+        return forEachByteLine(text, [&](qsizetype start, qsizetype end) { return addLine(text.sliced(start, end - start)); });
     }
 
     bool finish() { return !m_progress || m_progress(m_lineCount); }
@@ -126,21 +106,42 @@ private:
     int m_rowsAdded = 0;
 };
 
+// Whether a cell needs flattening: it holds CR, LF or the delimiter (unless that is a blank). One pass over
+// the cell for the usual one-byte delimiter, since every cell of every save goes through here.
+bool needsFlattening(QByteArrayView cell, QByteArrayView delimiter)
+{
+    const bool blankDelimiter = delimiter.isEmpty() || (delimiter.size() == 1 && delimiter[0] == ' ');
+    const char single = delimiter.size() == 1 && !blankDelimiter ? delimiter[0] : '\n';
+    for (const char c : cell)
+        if (c == '\n' || c == '\r' || c == single)
+            return true;
+    return delimiter.size() > 1 && cell.indexOf(delimiter) >= 0;
+}
+
 template <typename Sink>
-bool forEachLineBlock(const StringGrid& grid, QStringView delimiter, int firstRow, Sink&& sink)
+bool forEachLineBlock(const StringGrid& grid, QStringView delimiter, int firstRow, int& cellsChanged, Sink&& sink)
 {
     const QByteArray separator = delimiter.toUtf8();
     std::vector<QByteArrayView> cells;
     QByteArray block;
+    QByteArray flattened;
     block.reserve(kPieceSize + 4096);
     bool firstLine = true;
+    cellsChanged = 0;
     for (int row = std::max(firstRow, 0); row < grid.rowCount(); ++row) {
         grid.rowUtf8(row, cells);
         for (int column = 0; column < grid.columnCount(); ++column) {
             if (column > 0)
                 block.append(separator);
-            if (std::size_t(column) < cells.size())
-                block.append(cells[std::size_t(column)]);
+            if (std::size_t(column) >= cells.size())
+                continue;
+            const QByteArrayView cell = cells[std::size_t(column)];
+            if (flattenListCell(cell, separator, flattened)) {
+                block.append(flattened);
+                ++cellsChanged;
+            } else {
+                block.append(cell);
+            }
         }
         // A first cell that starts with U+FEFF would read back as a byte-order mark and be dropped: a mark
         // before it keeps it.
@@ -189,18 +190,58 @@ int appendDelimitedFileBytes(StringGrid& grid, const QByteArray& bytes, QStringV
     return reader.rowsAdded();
 }
 
-QByteArray delimitedLines(const StringGrid& grid, QStringView delimiter, int firstRow)
+bool flattenListCell(QByteArrayView cell, QByteArrayView delimiter, QByteArray& out)
+{
+    if (!needsFlattening(cell, delimiter))
+        return false;
+    const bool blankDelimiter = delimiter.isEmpty() || (delimiter.size() == 1 && delimiter[0] == ' ');
+    out.resize(0);
+    out.reserve(cell.size());
+    for (qsizetype at = 0; at < cell.size();) {
+        if (cell[at] == '\r' || cell[at] == '\n') {
+            at += cell[at] == '\r' && at + 1 < cell.size() && cell[at + 1] == '\n' ? 2 : 1;
+            out.append(' ');
+        } else if (!blankDelimiter && cell.sliced(at).startsWith(delimiter)) {
+            at += delimiter.size();
+            out.append(' ');
+        } else {
+            out.append(cell[at++]);
+        }
+    }
+    return true;
+}
+
+bool flattenListCell(QString& cell, QStringView delimiter)
+{
+    const QByteArray utf8 = cell.toUtf8();
+    QByteArray flattened;
+    if (!flattenListCell(utf8, delimiter.toUtf8(), flattened))
+        return false;
+    cell = textFromUtf8(flattened);
+    return true;
+}
+
+QByteArray delimitedLines(const StringGrid& grid, QStringView delimiter, int firstRow, int* cellsChanged)
 {
     QByteArray bytes;
-    forEachLineBlock(grid, delimiter, firstRow, [&](QByteArrayView block) {
+    int changed = 0;
+    forEachLineBlock(grid, delimiter, firstRow, changed, [&](QByteArrayView block) {
         bytes.append(block);
         return true;
     });
+    if (cellsChanged)
+        *cellsChanged = changed;
     return bytes;
 }
 
-bool writeDelimitedLines(QIODevice& device, const StringGrid& grid, QStringView delimiter, int firstRow)
+bool writeDelimitedLines(QIODevice& device, const StringGrid& grid, QStringView delimiter, int firstRow,
+                         int* cellsChanged)
 {
-    return forEachLineBlock(grid, delimiter, firstRow,
-                            [&](QByteArrayView block) { return device.write(block.data(), block.size()) == block.size(); });
+    int changed = 0;
+    const bool written = forEachLineBlock(grid, delimiter, firstRow, changed, [&](QByteArrayView block) {
+        return device.write(block.data(), block.size()) == block.size();
+    });
+    if (cellsChanged)
+        *cellsChanged = changed;
+    return written;
 }

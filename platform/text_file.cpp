@@ -8,10 +8,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
-namespace {
-
-// Well-formed UTF-8 as the Unicode standard defines it (no overlong forms, surrogates or values above
-// U+10FFFF), checked without building the decoded text.
+// Checked without building the decoded text.
 bool isValidUtf8(QByteArrayView bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -45,6 +42,8 @@ bool isValidUtf8(QByteArrayView bytes)
     }
     return true;
 }
+
+namespace {
 
 constexpr qsizetype kPieceSize = 1 << 20;
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -19,6 +20,9 @@
 using Utf8PieceSink = std::function<bool(QByteArrayView utf8)>;
 void decodeTextPieces(QByteArrayView bytes, const Utf8PieceSink& sink);
 QString decodeText(QByteArrayView bytes);
+// Well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF): the per-line rule of the readers
+// takes such a line as UTF-8 and any other in the legacy code page.
+bool isValidUtf8(QByteArrayView bytes);
 // UTF-8 bytes as text with a leading U+FEFF kept: QString::fromUtf8 drops it as a byte-order mark, but inside a
 // file or a cell it is the text's own character.
 QString textFromUtf8(QByteArrayView utf8);
@@ -26,6 +30,33 @@ QString textFromUtf8(QByteArrayView utf8);
 int legacyCodePage();
 // Lines split at CR LF, CR or LF; a final line end adds no empty line.
 QStringList splitLines(const QString& text);
+// The same for bytes, without copying: calls line(start, end) for each line, end before its line end;
+// line answers false to stop, and so does this function. Walks the bytes with memchr, as list-sized files
+// go through here.
+template <typename Line>
+bool forEachByteLine(QByteArrayView text, Line&& line)
+{
+    const char* data = text.data();
+    const qsizetype size = text.size();
+    qsizetype nextCr = -1;   // position of the next CR at or after start, or size
+    for (qsizetype start = 0; start < size;) {
+        const void* lf = std::memchr(data + start, '\n', std::size_t(size - start));
+        qsizetype end = lf ? static_cast<const char*>(lf) - data : size;
+        if (nextCr < start) {
+            const void* cr = std::memchr(data + start, '\r', std::size_t(size - start));
+            nextCr = cr ? static_cast<const char*>(cr) - data : size;
+        }
+        qsizetype next = end + 1;
+        if (nextCr < end) {
+            end = nextCr;
+            next = end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
+        }
+        if (!line(start, end))
+            return false;
+        start = next;
+    }
+    return true;
+}
 // lines joined with CR LF after every line, as UTF-8. Text that starts with U+FEFF gets a byte-order mark
 // before it, so that reading it back (which drops one mark) keeps the character.
 QByteArray encodeLines(const QStringList& lines);

@@ -10,6 +10,13 @@
 
 class StringList;
 
+// The English texts of the windows' notes on list cells flattened for the list file (their line breaks and
+// delimiters made blanks): after an import that wrote such cells, and after a save that wrote them so.
+inline const char* const FlattenedCellsImportedText =
+    "%1 cells held line breaks or the list's delimiter: blanks stand in their place.";
+inline const char* const FlattenedCellsSavedText =
+    "%1 cells held line breaks or the list's delimiter: the list file has blanks in their place.";
+
 // Removes leading and trailing blanks and control characters (every character up to U+0020).
 QString trimBlanks(const QString& text);
 

@@ -42,6 +42,11 @@ bool validCode(ToolCode code)
 
 }  // namespace
 
+QString listDelimiterOf(const ToolRequest& request)
+{
+    return request.delimiter && !request.delimiter->isEmpty() ? *request.delimiter : QStringLiteral(";");
+}
+
 void setToolFunction(ToolCode code, ToolFunction tool)
 {
     if (validCode(code))

@@ -31,12 +31,15 @@ struct ToolRequest {
     QWidget* parent = nullptr;       // the window that opens the tool
     StringGrid* listGrid = nullptr;  // the list grid the tool works on
     QString listFileName;            // list editor: the project's list file
-    QString* delimiter = nullptr;    // list editor: the list delimiter, by reference
+    QString* delimiter = nullptr;    // the list delimiter, by reference (the list editor may change it)
     int emailColumn = 0;             // verification: 0-based e-mail column
     int resultChoice = 0;            // save dialog: its option bits; delete dialog: its mode
     QString resultFileName;          // save dialog: the result file
     QString resultCodes;             // delete dialog: ";" and each chosen reply code
 };
+
+// The delimiter of the list a tool writes cells into: the request's, else the default ";".
+QString listDelimiterOf(const ToolRequest& request);
 
 // A tool runs modally and answers whether it changed the list (a dialog: whether the user confirmed it).
 using ToolFunction = std::function<bool(ToolRequest& request)>;

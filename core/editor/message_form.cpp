@@ -57,18 +57,6 @@ TNewMod2MessageForm* NewMod2MessageForm = nullptr;
 
 namespace {
 
-// The editor's own texts after the project-file ones (project_editor_messages.h).
-enum EditorMessage {
-    MsgDefineEmailColumn = MsgReloadListQuestion + 1,
-    MsgInfo,
-};
-
-QStringList editorMessages()
-{
-    return ProjectEditorMessages() << QStringLiteral("Define Email Column") << QStringLiteral("Info");
-}
-
-
 const QString kTextFormat = QStringLiteral("text");
 const QString kHtmlFormat = QStringLiteral("html");
 
@@ -101,7 +89,7 @@ void refillBox(QComboBox* box, const QStringList& items, int index)
 }  // namespace
 
 TNewMod2MessageForm::TNewMod2MessageForm(QWidget* parent)
-    : QWidget(parent), msl(new TMsgLanguage(this, editorMessages())), m_grid(6, 9)
+    : QWidget(parent), msl(new TMsgLanguage(this, ProjectEditorMessages())), m_grid(6, 9)
 {
     setObjectName(QStringLiteral("NewMod2MessageForm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -489,6 +477,7 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
     request.parent = this;
     request.listGrid = &m_grid;
     QString delimiter = ProjectIniInfo.SectionSymbol;
+    request.delimiter = &delimiter;
     if (code == ToolVerifyList) {
         request.emailColumn = ComboBox3->currentIndex();
         if (!EmailColumnDefined(request.emailColumn, m_grid.columnCount())) {
@@ -497,7 +486,6 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
         }
     } else if (code == ToolEditList) {
         request.listFileName = ProjectFilePath(listExtension);
-        request.delimiter = &delimiter;
     }
     const bool changed = runGuarded(code, request);
     if (changed)

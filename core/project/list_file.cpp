@@ -168,10 +168,11 @@ void ClampColumnChoices(int columnCount, int& column, int& columnA)
         columnA = 0;
 }
 
-bool SaveListFile(const StringGrid& grid, const QString& fileName, const QString& delimiter, QString* error)
+bool SaveListFile(const StringGrid& grid, const QString& fileName, const QString& delimiter, QString* error,
+                  int* cellsChanged)
 {
     QSaveFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly) && writeDelimitedLines(file, grid, delimiter)
+    const bool written = file.open(QIODevice::WriteOnly) && writeDelimitedLines(file, grid, delimiter, 1, cellsChanged)
                          && file.commit();
     if (!written) {
         if (error)

@@ -73,9 +73,11 @@ QStringList ListColumnTitles(const StringGrid& grid);
 void ClampColumnChoices(int columnCount, int& column, int& columnA);
 
 // Rows 1 .. RowCount-1, each row's cells joined with delimiter, CR LF after every line, UTF-8, written
-// atomically. On failure answers false, keeps the old file and sets *error.
+// atomically. A cell's line breaks and delimiters are written as blanks (the grid keeps them), so the file
+// reads back with every record on its line; *cellsChanged, when given, tells how many cells were changed so.
+// On failure answers false, keeps the old file and sets *error.
 bool SaveListFile(const StringGrid& grid, const QString& fileName, const QString& delimiter,
-                  QString* error = nullptr);
+                  QString* error = nullptr, int* cellsChanged = nullptr);
 
 // An address cell made bare: the first "<", the first ">" and the first two double quotes removed, then, while
 // a blank is left, the words before the address or after it cut off. A text without "@" is returned as it is.

@@ -1,7 +1,9 @@
 // The project editor's run-time texts (its translatable msl list), by index, shared by the editor and the
-// project-file code that speaks for it. Texts 9 and 10 were added after the first nine; language files that
+// project-file code that speaks for it. Texts 9 to 13 were added after the first nine; language files that
 // know only nine keep the English ones.
 #pragma once
+
+#include "core/base/text_helpers.h"
 
 #include <QStringList>
 
@@ -17,6 +19,9 @@ enum ProjectEditorMessage {
     MsgOpenQuarvelAddressBook = 8,
     MsgFileSaveError = 9,      // a project file other than the list could not be written
     MsgReloadListQuestion = 10,
+    MsgDefineEmailColumn = 11,    // the editor's own texts
+    MsgInfo = 12,
+    MsgListCellsFlattened = 13,   // the list was saved with blanks for cells' line breaks or delimiters
 };
 
 inline QStringList ProjectEditorMessages()
@@ -33,5 +38,8 @@ inline QStringList ProjectEditorMessages()
         QStringLiteral("Open Quarvel Address Book"),
         QStringLiteral("File Save Error"),
         QStringLiteral("The list will be loaded again from its file and its unsaved changes lost. Continue?"),
+        QStringLiteral("Define Email Column"),
+        QStringLiteral("Info"),
+        QString::fromLatin1(FlattenedCellsSavedText),
     };
 }

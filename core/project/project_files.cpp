@@ -202,8 +202,13 @@ bool writeListFile(const StringGrid* list, const QStringList& messages)
     const QString listFile = ProjectFilePath(listExtension);
     const StringGrid emptyList;
     const QString delimiter = DelimiterFromName(ProjectIniInfo.SectionSymbol);
-    if (SaveListFile(list ? *list : emptyList, listFile, delimiter))
+    int cellsChanged = 0;
+    if (SaveListFile(list ? *list : emptyList, listFile, delimiter, nullptr, &cellsChanged)) {
+        if (cellsChanged > 0)
+            ShowMessageBox(messages.value(MsgListCellsFlattened).arg(cellsChanged), messages.value(MsgAttention),
+                           MB_ICONINFORMATION);
         return true;
+    }
     reportSaveError(messages, MsgAddressBookSaveError, listFile);
     return false;
 }

@@ -237,7 +237,7 @@ TEST_F(WindowWalkAtOneDpi, ListTools)
     checkDialog(std::make_unique<T_SaveForm>(), "save_results");
     checkDialog(std::make_unique<T_DeleteForm>(), "delete_from_list");
     checkDialog(std::make_unique<T_Quarvel>(), "address_book_import");
-    checkDialog(std::make_unique<T_ImpVznLoad>(list), "import_wizard");
+    checkDialog(std::make_unique<T_ImpVznLoad>(list, QStringLiteral(";")), "import_wizard");
     checkDialog(std::make_unique<TfFas>(), "db_maker");
 }
 

@@ -112,6 +112,19 @@ TEST(AddressBookImport, RowFollowsTheCatalogue)
         EXPECT_EQ(grid.cell(column, 1), QString()) << column;
 }
 
+// A contact's value that holds the list's delimiter reaches the list with a blank in its place.
+TEST(AddressBookImport, ListDelimiterInAValueBecomesABlank)
+{
+    const QString dir = bookFolder(1);
+    writeLines(dir, "Default.abk",
+               {contactLine(1, {{"HOMEEMAIL", "d@example.com"}, {"LASTNAME", "Lee; Jr."}, {"COMMENTS", "a,b"}})});
+    StringGrid grid;
+    const BookImportResult result = importAddressBook(grid, dir, 0, {}, ";");
+    EXPECT_EQ(result.cellsChanged, 1);
+    EXPECT_EQ(grid.cell(2, 1), QStringLiteral("Lee  Jr."));
+    EXPECT_EQ(grid.cell(33, 1), QStringLiteral("a,b"));
+}
+
 TEST(AddressBookImport, UnknownBookOpensDefault)
 {
     const QString dir = bookFolder(2);

@@ -1,47 +1,11 @@
-// The import wizard's line splitters: delimited lines by a set of characters (no quotes, no trimming,
-// consecutive delimiters as one on request) and fixed-width lines by a break mask.
+// The import wizard's line splitters: the delimiter characters the bits choose, and fixed-width lines by a
+// break mask.
 
 #include "lists/import_splitters.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct DelimitedCase {
-    const char* name;
-    QString line;
-    QString delimiters;
-    bool consecutiveAsOne;
-    QStringList fields;
-};
-
-class DelimitedSplitTest : public ::testing::TestWithParam<DelimitedCase> {};
-
-TEST_P(DelimitedSplitTest, CutsAtEveryDelimiterCharacter)
-{
-    const DelimitedCase& c = GetParam();
-    EXPECT_EQ(splitDelimitedLine(c.line, c.delimiters, c.consecutiveAsOne), c.fields);
-    EXPECT_EQ(delimitedFieldCount(c.line, c.delimiters, c.consecutiveAsOne), c.fields.size());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, DelimitedSplitTest,
-    ::testing::Values(
-        DelimitedCase{"repeated", "a;;b", ";", false, {"a", "", "b"}},
-        DelimitedCase{"repeated_as_one", "a;;b", ";", true, {"a", "b"}},
-        DelimitedCase{"mixed_run_as_one", "a;, ;b", ";, ", true, {"a", "b"}},
-        DelimitedCase{"leading", ";a", ";", false, {"", "a"}},
-        DelimitedCase{"leading_as_one", ";;a", ";", true, {"", "a"}},
-        DelimitedCase{"trailing_adds_no_field", "a;b;", ";", false, {"a", "b"}},
-        DelimitedCase{"two_trailing", "a;;", ";", false, {"a", ""}},
-        DelimitedCase{"two_trailing_as_one", "a;;", ";", true, {"a"}},
-        DelimitedCase{"only_a_delimiter", ";", ";", false, {""}},
-        DelimitedCase{"several_characters", "a,b\tc;d e", ";,\t ", false, {"a", "b", "c", "d", "e"}},
-        DelimitedCase{"blanks_kept", " a ; b ", ";", false, {" a ", " b "}},
-        DelimitedCase{"quotes_as_they_stand", "\"x;y\";z", ";", false, {"\"x", "y\"", "z"}},
-        DelimitedCase{"no_delimiter_chosen", "a;b", "", false, {"a;b"}},
-        DelimitedCase{"empty_line", "", ";", false, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DelimiterCharactersTest, BitsChooseTheCharactersAndOtherOnlyWhenSet)
 {

@@ -15,19 +15,27 @@ namespace {
 
 using namespace sorvanta::test;
 
+QStringList linesOf(const ImportTextFile& file)
+{
+    QStringList lines;
+    for (int line = 0; line < file.text->lineCount(); ++line)
+        lines.append(file.text->line(line));
+    return lines;
+}
+
 TEST(ImportTextFileTest, DosDecodesFromTheOemPage)
 {
     const QByteArray bytes("M\x81ller;Z\x81rich\r\n\xE1" "a\r\n");   // CP437: u-umlaut, sharp s
     const ImportTextFile dos = decodeImportText(bytes, true);
     ASSERT_TRUE(dos.ok);
-    EXPECT_EQ(dos.lines, splitLines(codepage::toUnicode(bytes, codepage::oemCodePage())));
+    EXPECT_EQ(linesOf(dos), splitLines(codepage::toUnicode(bytes, codepage::oemCodePage())));
     if (codepage::oemCodePage() == 437) {
-        EXPECT_EQ(dos.lines, (QStringList{QString::fromUtf8("Müller;Zürich"), QString::fromUtf8("ßa")}));
+        EXPECT_EQ(linesOf(dos), (QStringList{QString::fromUtf8("Müller;Zürich"), QString::fromUtf8("ßa")}));
     }
 
     const ImportTextFile windows = decodeImportText(bytes, false);   // not UTF-8: the legacy page
     ASSERT_TRUE(windows.ok);
-    EXPECT_EQ(windows.lines.first(), codepage::toUnicode("M\x81ller;Z\x81rich", legacyCodePage()));
+    EXPECT_EQ(windows.text->line(0), codepage::toUnicode("M\x81ller;Z\x81rich", legacyCodePage()));
 }
 
 TEST(ImportTextFileTest, Cp866TextDecodesByThatPage)
@@ -36,9 +44,9 @@ TEST(ImportTextFileTest, Cp866TextDecodesByThatPage)
     const QByteArray bytes = codepage::fromUnicode(word, 866) + "\r\n";
     const ImportTextFile file = decodeImportText(bytes, true);
     ASSERT_TRUE(file.ok);
-    EXPECT_EQ(file.lines.first(), codepage::toUnicode(codepage::fromUnicode(word, 866), codepage::oemCodePage()));
+    EXPECT_EQ(file.text->line(0), codepage::toUnicode(codepage::fromUnicode(word, 866), codepage::oemCodePage()));
     if (codepage::oemCodePage() == 866) {
-        EXPECT_EQ(file.lines.first(), word);
+        EXPECT_EQ(file.text->line(0), word);
     }
 }
 
@@ -46,11 +54,17 @@ TEST(ImportTextFileTest, FixedWidthColumnsCountDecodedCharacters)
 {
     const ImportTextFile utf8 = decodeImportText("Zo\xC3\xAB  Rome\r\n", false);
     ASSERT_TRUE(utf8.ok);
-    EXPECT_EQ(splitFixedWidthLine(utf8.lines.first(), u"  1      "), (QStringList{QString::fromUtf8("Zoë"), "  Rome"}));
+    EXPECT_EQ(splitFixedWidthLine(utf8.text->line(0), u"  1      "), (QStringList{QString::fromUtf8("Zoë"), "  Rome"}));
+
+    // The widest line in UTF-16 units, as the grid's columns count them: five emoji are ten, not 20 bytes.
+    const QByteArray emoji = "\xF0\x9F\x98\x80";
+    const ImportTextFile mixed = decodeImportText("Zo\xC3\xAB  Rome\r\n" + emoji.repeated(5) + "\r\nM\xFCller\r\n", false);
+    EXPECT_EQ(mixed.text->longestLine(), 10);
+    EXPECT_EQ(mixed.text->line(1).size(), 10);
 
     const ImportTextFile dos = decodeImportText("M\x81ller Bonn\r\n", true);
     ASSERT_TRUE(dos.ok);
-    const QStringList fields = splitFixedWidthLine(dos.lines.first(), u"     1     ");
+    const QStringList fields = splitFixedWidthLine(dos.text->line(0), u"     1     ");
     ASSERT_EQ(fields.size(), 2);
     EXPECT_EQ(fields[0].size(), 6);
     EXPECT_EQ(fields[1], " Bonn");
@@ -63,7 +77,7 @@ TEST(ImportTextFileTest, Utf16WithItsMarkIsText)
         bytes += QByteArray(1, c) + QByteArray(1, '\0');
     const ImportTextFile file = decodeImportText(bytes, false);
     ASSERT_TRUE(file.ok) << file.error.toStdString();
-    EXPECT_EQ(file.lines, (QStringList{"a;b", "c"}));
+    EXPECT_EQ(linesOf(file), (QStringList{"a;b", "c"}));
 }
 
 struct RefusedCase {
@@ -79,7 +93,7 @@ TEST_P(RefusedTextTest, GivesAMessageAndNoLines)
     const ImportTextFile file = decodeImportText(GetParam().bytes, GetParam().dos);
     EXPECT_FALSE(file.ok);
     EXPECT_FALSE(file.error.isEmpty());
-    EXPECT_TRUE(file.lines.isEmpty());
+    EXPECT_TRUE((file.text->lineCount() == 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,7 +109,7 @@ TEST(ImportTextFileTest, EmptyFileHasNoLinesAndUnreadableFileSaysWhy)
 {
     const ImportTextFile empty = readImportTextFile(writeTestFile("empty.txt", ""), false);
     EXPECT_TRUE(empty.ok);
-    EXPECT_TRUE(empty.lines.isEmpty());
+    EXPECT_TRUE((empty.text->lineCount() == 0));
 
     for (const QString& path : {testHome() + "missing.txt", unreadableFilePath()}) {
         const ImportTextFile file = readImportTextFile(path, false);

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,7 +63,7 @@ protected:
 
 TEST_F(ImportWizardGuiTest, DelimitedTextGoesThroughEveryStepAndExitAnswersTrue)
 {
-    const QString file = writeTestFile("people.csv", "Ann,a@x,Rome\r\nBob,b@x\r\n");
+    const QString file = writeTestFile("people.csv", "Ann,a@x,Rome\r\n\"Bob; Jr.\",b@x\r\n");
     const bool changed = runWizard([&](T_ImpVznLoad* wizard) {
         EXPECT_EQ(wizard->windowTitle(), "Import Wizard:  Step 1 / 4");
         EXPECT_EQ(page(wizard), "tsFile");
@@ -84,25 +85,30 @@ TEST_F(ImportWizardGuiTest, DelimitedTextGoesThroughEveryStepAndExitAnswersTrue)
         click(wizard->bbNext);
         EXPECT_EQ(wizard->windowTitle(), "Import Wizard:  Step 3 / 4");
         EXPECT_EQ(page(wizard), "tsRzd");
-        EXPECT_TRUE(wizard->cbDC->isChecked());   // no bit chosen yet: semicolon
+        EXPECT_TRUE(wizard->cbC->isChecked());   // no bit chosen yet: comma for a ".csv" file
+        EXPECT_FALSE(wizard->cbDC->isChecked());
         EXPECT_FALSE(wizard->cbSpace->isChecked());
+        EXPECT_EQ(wizard->sgRzd->model()->columnCount(), 3);
+        wizard->cbC->setChecked(false);
         EXPECT_EQ(wizard->sgRzd->model()->columnCount(), 1);
         wizard->cbC->setChecked(true);
-        EXPECT_EQ(wizard->sgRzd->model()->columnCount(), 3);
         EXPECT_EQ(wizard->sgRzd->model()->index(1, 1).data().toString(), "b@x");
+        EXPECT_EQ(wizard->sgRzd->model()->index(1, 0).data().toString(), "Bob  Jr.");   // as the import writes it
 
         click(wizard->bbNext);
         EXPECT_EQ(wizard->windowTitle(), "Import Wizard:  Step 4 / 4");
         EXPECT_EQ(page(wizard), "tsImport");
-        EXPECT_TRUE(wizard->bbBack->isEnabled());
+        EXPECT_FALSE(wizard->bbBack->isEnabled());   // the import ran: going back could only import again
         EXPECT_FALSE(wizard->bbNext->isEnabled());
+        EXPECT_EQ(wizard->lResult->text(), "2 records imported.\n1 cells held line breaks or the list's delimiter: "
+                                           "blanks stand in their place.");
         wizard->bbExit->click();
     });
     EXPECT_TRUE(changed);
     EXPECT_EQ(rowsOfGrid(list), (std::vector<QStringList>{{"Column#1", "Column#2", "Column#3"},
                                                           {"r1", "a", ""},
                                                           {"Ann", "a@x", "Rome"},
-                                                          {"Bob", "b@x", ""}}));
+                                                          {"Bob  Jr.", "b@x", ""}}));
 }
 
 TEST_F(ImportWizardGuiTest, BrowseFillsTheNameAndFixedWidthBreaksFollowClicks)
@@ -128,10 +134,11 @@ TEST_F(ImportWizardGuiTest, BrowseFillsTheNameAndFixedWidthBreaksFollowClicks)
         wizard->sgFixClick(5);
         EXPECT_TRUE(wizard->sgFix->model()->index(1, 2).data(FixedWidthModel::BreakRole).toBool());
         EXPECT_EQ(wizard->sgFix->model()->index(1, 2).data().toString(), "c");
+        click(wizard->bbBack);
+        click(wizard->bbNext);
+        EXPECT_TRUE(wizard->sgFix->model()->index(1, 5).data(FixedWidthModel::BreakRole).toBool());
         click(wizard->bbNext);
         EXPECT_EQ(page(wizard), "tsImport");
-        click(wizard->bbBack);
-        EXPECT_EQ(page(wizard), "tsFix");
         wizard->bbExit->click();
     });
     EXPECT_EQ(rowsOfGrid(list, 2), (std::vector<QStringList>{{"abc", "def", "gh"}}));
@@ -152,12 +159,62 @@ TEST_F(ImportWizardGuiTest, TableIsPreviewedAndImportedFromTheStartRow)
         wizard->udLine->setValue(2);
         click(wizard->bbNext);
         EXPECT_EQ(wizard->windowTitle(), "Import Wizard:  Step 4 / 4");
-        click(wizard->bbBack);
-        EXPECT_EQ(page(wizard), "ts2");
         wizard->close();
     });
     EXPECT_FALSE(changed);   // closed without Exit
     EXPECT_EQ(rowsOfGrid(list, 1), (std::vector<QStringList>{{"r1", "a"}, {"Bob", "b@x"}, {"Cid", "c@x"}}));
+}
+
+// Back and Next keep what each step shows; once the import ran, neither Back nor Next imports again.
+TEST_F(ImportWizardGuiTest, BackAndNextKeepTheChoicesAndTheImportRunsOnce)
+{
+    const QString file = writeTestFile("people.txt", "skip\r\nAnn,,a@x\r\nBob,,b@x\r\n");
+    runWizard([&](T_ImpVznLoad* wizard) {
+        wizard->eFile->setText(file);
+        click(wizard->bbNext);
+        wizard->rbFix->setChecked(true);
+        wizard->udLine->setValue(2);
+        click(wizard->bbBack);
+        EXPECT_EQ(page(wizard), "tsFile");
+        click(wizard->bbNext);
+        EXPECT_TRUE(wizard->rbFix->isChecked());
+        EXPECT_EQ(wizard->udLine->value(), 2);
+
+        click(wizard->bbNext);
+        EXPECT_EQ(page(wizard), "tsFix");
+        wizard->sgFixClick(2);
+        click(wizard->bbBack);
+        click(wizard->bbNext);
+        EXPECT_TRUE(wizard->sgFix->model()->index(1, 2).data(FixedWidthModel::BreakRole).toBool());
+
+        click(wizard->bbBack);
+        wizard->rbRzd->setChecked(true);
+        click(wizard->bbNext);
+        EXPECT_EQ(page(wizard), "tsRzd");
+        wizard->cbDC->setChecked(false);
+        wizard->cbC->setChecked(true);
+        wizard->cbOne->setChecked(true);
+        click(wizard->bbBack);
+        EXPECT_EQ(page(wizard), "ts2");
+        EXPECT_TRUE(wizard->rbRzd->isChecked());
+        click(wizard->bbNext);
+        EXPECT_FALSE(wizard->cbDC->isChecked());
+        EXPECT_TRUE(wizard->cbC->isChecked());
+        EXPECT_TRUE(wizard->cbOne->isChecked());
+
+        click(wizard->bbNext);
+        EXPECT_EQ(page(wizard), "tsImport");
+        EXPECT_EQ(list.rowCount(), 4);
+        EXPECT_FALSE(wizard->bbBack->isEnabled());
+        EXPECT_FALSE(wizard->bbNext->isEnabled());
+        wizard->bbBackClick();   // as a click that came before the buttons were disabled
+        QCoreApplication::processEvents();
+        wizard->bbNextClick();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(page(wizard), "tsImport");
+        wizard->bbExit->click();
+    });
+    EXPECT_EQ(rowsOfGrid(list, 1), (std::vector<QStringList>{{"r1", "a"}, {"Ann", "a@x"}, {"Bob", "b@x"}}));
 }
 
 TEST_F(ImportWizardGuiTest, FileThatIsNotTextIsReportedAndStepOneShownAgain)

@@ -2,6 +2,8 @@
 // caption and buttons of each step, the kind decided from the file, a missing file at step 1, and the start
 // row and splitting that the import then uses.
 
+#include "core/project/list_file.h"
+#include "lists/import_preview_models.h"
 #include "lists/import_splitters.h"
 #include "lists/import_wizard_model.h"
 #include "tests/dbase/dbf_builder.h"
@@ -131,7 +133,7 @@ TEST(WizardFileTest, BinaryFileIsReportedAtStepTwo)
     ImportWizardModel model;
     ASSERT_TRUE(model.chooseFile(writeTestFile("picture.png", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16))));
     EXPECT_FALSE(model.enterSource().isEmpty());
-    EXPECT_TRUE(model.lines().isEmpty());
+    EXPECT_EQ(model.text().lineCount(), 0);
 }
 
 TEST(WizardImportTest, DelimitedAndFixedWidthImportFromTheStartRow)
@@ -157,7 +159,103 @@ TEST(WizardImportTest, DelimitedAndFixedWidthImportFromTheStartRow)
     fixed.leaveFixedWidth();
     StringGrid fixedGrid(1, 2);
     ASSERT_TRUE(fixed.runImport(fixedGrid).ok);
-    EXPECT_EQ(rowsOfGrid(fixedGrid, 1), (std::vector<QStringList>{{"Ann  ", "a@x", ";;1"}, {"Bob  ", "b@x", ";;2"}}));
+    // The list's own delimiter inside a field becomes a blank, so the saved list keeps the columns.
+    EXPECT_EQ(rowsOfGrid(fixedGrid, 1), (std::vector<QStringList>{{"Ann  ", "a@x", "  1"}, {"Bob  ", "b@x", "  2"}}));
+    EXPECT_EQ(fixed.runImport(fixedGrid).cellsChanged, 2);
+}
+
+// A spreadsheet's CSV export: a field that starts with a quote runs to the next unpaired quote, "" is one
+// quote, delimiters and line breaks inside belong to the field (a line break reaches the list as one
+// blank); any other field is read as before, quotes and blanks kept. A quote that never closes leaves its
+// line as it was read before.
+TEST(WizardImportTest, QuotedFieldsOfACsvExport)
+{
+    const QByteArray csv = "\xEF\xBB\xBF\"Name\",Mail,City\r\n"
+                           "\"O'Brien, Pat\",user12@x.test,Oslo\r\n"
+                           "\"Line one\r\nLine two\",b@x.test,\"Lyon\nRh\xC3\xB4ne\"\r\n"
+                           "\"say \"\"hi\"\"\",c@x.test,\"\"\r\n"
+                           "O\"Neil,\"ab\"cd, spaced ,\r\n"
+                           "\"\",,\"Zo\xC3\xAB; Jr.\"\r\n"
+                           "\"never closed,d@x.test\r\n"
+                           "last,e@x.test\r\n";
+    ImportWizardModel model;
+    ASSERT_TRUE(model.chooseFile(writeTestFile("export.csv", csv)));
+    ASSERT_EQ(model.enterSource(), "");
+    model.leaveSource(true, 1);
+    EXPECT_EQ(model.shownDelimiterBits(), int(DelimiterComma));
+    model.leaveDelimiters(DelimiterComma, QString());
+    StringGrid grid(1, 2);
+    ASSERT_TRUE(model.runImport(grid).ok);
+    EXPECT_EQ(rowsOfGrid(grid, 1), (std::vector<QStringList>{
+                                       {"Name", "Mail", "City"},
+                                       {"O'Brien, Pat", "user12@x.test", "Oslo"},
+                                       {"Line one Line two", "b@x.test", "Lyon Rh\u00F4ne"},
+                                       {"say \"hi\"", "c@x.test", ""},
+                                       {"O\"Neil", "abcd", " spaced "},
+                                       {"", "", "Zo\u00EB  Jr."},
+                                       {"\"never closed", "d@x.test", ""},
+                                       {"last", "e@x.test", ""},
+                                   }));
+    EXPECT_EQ(model.runImport(grid).cellsChanged, 3);   // two line breaks, one list delimiter
+
+    DelimitedPreviewModel preview;
+    preview.setSource(model.sharedText(), 1, ",", false, ";");
+    std::vector<QStringList> shown;
+    for (int row = 0; row < preview.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < preview.columnCount(); ++column)
+            cells << preview.index(row, column).data().toString();
+        shown.push_back(cells);
+    }
+    EXPECT_EQ(shown, rowsOfGrid(grid, 1));   // the preview shows the cells the import wrote
+
+    const QString saved = testHome() + "saved.txt";
+    ASSERT_TRUE(SaveListFile(grid, saved, ";"));
+    StringGrid loaded;
+    ReadListFile(loaded, saved, ";");
+    EXPECT_EQ(loaded.rowCount(), grid.rowCount());
+    EXPECT_EQ(loaded.cell(0, 3), "Line one Line two");
+}
+
+// Without quotes the comma split is the old one: fields keep their blanks, an empty field between two
+// commas stays, a comma at the end adds none.
+TEST(WizardImportTest, UnquotedCsvImportsAsBefore)
+{
+    ImportWizardModel model;
+    ASSERT_TRUE(model.chooseFile(writeTestFile("plain.csv", "a,, b ,c,\r\n\r\nx\r\n")));
+    model.enterSource();
+    model.leaveSource(true, 1);
+    model.leaveDelimiters(DelimiterComma, QString());
+    StringGrid grid(1, 2);
+    ASSERT_TRUE(model.runImport(grid).ok);
+    EXPECT_EQ(rowsOfGrid(grid, 1),
+              (std::vector<QStringList>{{"a", "", " b ", "c"}, {"", "", "", ""}, {"x", "", "", ""}}));
+}
+
+// A preview reads records a batch at a time as its view asks for more, its columns growing with the widest
+// record read so far, so a large file is never split whole to be shown.
+TEST(WizardPreviewTest, DelimitedPreviewReadsOnlyWhatItShows)
+{
+    QByteArray bytes;
+    for (int line = 0; line < 1000; ++line)
+        bytes += line == 600 ? "a;b;c;d;e\r\n" : (line % 10 == 9 ? "\r\n" : "x;y\r\n");
+    const ImportTextFile file = decodeImportText(bytes, false);
+    DelimitedPreviewModel preview;
+    preview.setSource(file.text, 1, ";", false, ";");
+    EXPECT_EQ(preview.rowCount(), DelimitedPreviewModel::FetchRecords);
+    EXPECT_EQ(preview.columnCount(), 2);
+    EXPECT_TRUE(preview.canFetchMore(QModelIndex()));
+    while (preview.canFetchMore(QModelIndex()))
+        preview.fetchMore(QModelIndex());
+    EXPECT_EQ(preview.rowCount(), 900);   // the empty lines are left out
+    EXPECT_EQ(preview.columnCount(), 5);
+    EXPECT_EQ(preview.index(540, 4).data().toString(), "e");
+
+    TextLinesModel lines;
+    lines.setText(file.text);
+    EXPECT_EQ(lines.rowCount(), 1000);
+    EXPECT_EQ(lines.index(600, 1).data().toString(), "a;b;c;d;e");
+    EXPECT_EQ(lines.index(600, 0).data().toInt(), 601);
 }
 
 // Other is taken when its box is set and the edit holds a character; an emptied edit keeps the last one.
@@ -172,7 +270,7 @@ TEST(WizardImportTest, OtherDelimiterIsTheEditsFirstCharacter)
     model.back();
     model.leaveDelimiters(DelimiterOther, "");
     EXPECT_EQ(model.otherDelimiter(), u'|');
-    EXPECT_EQ(model.lineSplitter()("a|b"), (QStringList{"a", "b"}));
+    EXPECT_EQ(model.textCut().delimiters, "|");
 }
 
 }  // namespace

@@ -171,6 +171,10 @@ TEST(ListEditorModelTest, ExtractedLinesAreCommaTextFillingAnEmptyListFirst)
     model.takeExtractedLines({"c@x"}, 0);   // a list with records: the line adds a row
     EXPECT_EQ(model.grid().rowCount(), 4);
     EXPECT_TRUE(model.modified());
+
+    // Extracted values with a line break or the editor's delimiter keep their record on one line.
+    EXPECT_EQ(model.takeExtractedLines({"\"Line one\r\nLine two\",\"Lee; Jr.\",\"x\ny\""}, 0), 3);
+    EXPECT_EQ(model.grid().rowCells(4), (QStringList{"Line one Line two", "Lee  Jr.", "x y", ""}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <ostream>
 #include <vector>
 
 namespace sorvanta::test {
@@ -36,3 +37,9 @@ inline std::vector<QStringList> rowsOfGrid(const StringGrid& grid, int firstRow 
 }
 
 }  // namespace sorvanta::test
+
+// Cells print as their text in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}

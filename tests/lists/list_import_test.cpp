@@ -2,7 +2,8 @@
 // a list of records (appended to), from a start row; new columns titled, and an import that writes nothing
 // or fails leaving the list as it was. Tables are read and never written, write-protected ones included.
 
-#include "lists/import_splitters.h"
+#include "core/project/list_file.h"
+#include "lists/import_text_file.h"
 #include "lists/list_import.h"
 #include "platform/code_page.h"
 #include "tests/dbase/dbf_builder.h"
@@ -28,9 +29,14 @@ StringGrid listOfFive()
     return gridOfRows({{"Column#1", "Column#2"}, {"r1", "a"}, {"r2", "b"}, {"r3", "c"}, {"r4", "d"}, {"r5", "e"}});
 }
 
-QStringList semicolonSplit(const QString& line)
+// The lines as a file's text, cut at semicolons.
+ImportResult importLines(StringGrid& grid, const QStringList& lines, int startRow, const ImportProgress& progress = {})
 {
-    return splitDelimitedLine(line, u";", false);
+    const ImportTextFile file = decodeImportText(lines.join("\r\n").toUtf8(), false);
+    EXPECT_TRUE(file.ok);
+    TextCut cut;
+    cut.delimiters = ";";
+    return importText(grid, *file.text, startRow, cut, progress);
 }
 
 struct TextImportCase {
@@ -47,7 +53,7 @@ TEST_P(TextImportTest, FillsOrAppendsFromTheStartRow)
 {
     const TextImportCase& c = GetParam();
     StringGrid grid = c.listEmpty ? emptyList() : listOfFive();
-    const ImportResult result = importTextLines(grid, c.lines, c.startRow, semicolonSplit);
+    const ImportResult result = importLines(grid, c.lines, c.startRow);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(rowsOfGrid(grid), c.expectedRows);
 }
@@ -105,7 +111,7 @@ TEST(TextImportProgressTest, ReportsEveryFewHundredRows)
     for (int i = 0; i < 600; ++i)
         lines << QString::number(i);
     std::vector<int> told;
-    importTextLines(grid, lines, 1, semicolonSplit, [&](int rows) { told.push_back(rows); });
+    importLines(grid, lines, 1, [&](int rows) { told.push_back(rows); });
     EXPECT_EQ(told, (std::vector<int>{256, 512}));
     EXPECT_EQ(grid.rowCount(), 601);
     EXPECT_EQ(grid.cell(0, 600), "599");
@@ -183,6 +189,33 @@ TEST_F(TableImportTest, MemosAndCodePagesArriveAsText)
     StringGrid grid = emptyList();
     ASSERT_TRUE(importTable(grid, write(table, "memo.dbf"), 1).ok);
     EXPECT_EQ(rowsOfGrid(grid, 1), (std::vector<QStringList>{{word, "first note"}, {"plain", "second"}}));
+}
+
+// Memos and fields with CR LF, LF or the list's delimiter arrive as one cell each, with blanks in their place,
+// and the list saved and loaded again keeps one record per table record.
+TEST_F(TableImportTest, LineBreaksAndDelimitersInFieldsStayInTheirCell)
+{
+    const dbftest::MemoFile memo =
+        dbftest::buildMemoFile(dbftest::MemoKind::DbaseIII, 512, {"Line one\r\nLine two", "one\ntwo"});
+    writeTestFile("notes.dbt", memo.bytes);
+    TableBuilder table(0x83, {{"NAME", 'C', 20}, {"NOTE", 'M', 10}});
+    table.record({"Zo\xC3\xAB O'Neil; Jr.", dbftest::blockField(memo.blocks[0])})
+        .record({"Bob", dbftest::blockField(memo.blocks[1])});
+    StringGrid grid = emptyList();
+    const ImportResult result = importTable(grid, write(table, "notes.dbf"), 1, {}, ";");
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(result.cellsChanged, 3);
+    const std::vector<QStringList> rows = rowsOfGrid(grid, 1);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1], "Line one Line two");
+    EXPECT_EQ(rows[1], (QStringList{"Bob", "one two"}));
+    EXPECT_TRUE(rows[0][0].endsWith(" O'Neil  Jr.")) << rows[0][0].toStdString();
+
+    const QString saved = testHome() + "saved.txt";
+    ASSERT_TRUE(SaveListFile(grid, saved, ";"));
+    StringGrid loaded;
+    ReadListFile(loaded, saved, ";");
+    EXPECT_EQ(rowsOfGrid(loaded, 1), rows);
 }
 
 // The production index is never needed to read in file order: present, missing or damaged, the rows come.

@@ -241,6 +241,43 @@ TEST(SaveListFile, SavedFileReloadsToTheSameBytes)
     EXPECT_EQ(readFileBytes(copy), bytes);
 }
 
+// A cell holding a line break or the delimiter (typed in the list editor, or from an older import) is written
+// with a blank in its place, so the reloaded list has the same records in the same columns.
+struct FlattenCase {
+    const char* name;
+    QString delimiter;
+    Rows records;
+    QByteArray bytes;
+    int cellsChanged;
+};
+
+class FlattenedSaveTest : public ::testing::TestWithParam<FlattenCase> {};
+
+TEST_P(FlattenedSaveTest, KeepsEveryRecordOnItsLine)
+{
+    const FlattenCase& c = GetParam();
+    StringGrid grid = gridOf(c.records);
+    const QString path = testHome() + "list.txt";
+    int cellsChanged = -1;
+    ASSERT_TRUE(SaveListFile(grid, path, c.delimiter, nullptr, &cellsChanged));
+    EXPECT_EQ(readFileBytes(path), c.bytes);
+    EXPECT_EQ(cellsChanged, c.cellsChanged);
+    StringGrid loaded;
+    ReadListFile(loaded, path, c.delimiter);
+    EXPECT_EQ(loaded.rowCount(), grid.rowCount());
+    EXPECT_EQ(loaded.columnCount(), grid.columnCount());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, FlattenedSaveTest,
+    ::testing::Values(
+        FlattenCase{"line_breaks_and_delimiter", ";",
+                    {{"Line one\r\nLine two", "a@x.org", "Zo\u00EB O'Neil; Jr."}, {"x\ny", "b@x.org", "cr\ronly"}},
+                    "Line one Line two;a@x.org;Zo\xC3\xAB O'Neil  Jr.\r\nx y;b@x.org;cr only\r\n", 4},
+        FlattenCase{"tab_delimiter", "\t", {{"a\tb", "c;d"}}, "a b\tc;d\r\n", 1},
+        FlattenCase{"clean_cells_untouched", ";", {{"a@x.org", "M\u00FCller"}}, "a@x.org;M\xC3\xBCller\r\n", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(SaveListFile, FailedWriteAnswersFalseWithTheReason)
 {
     const QString notAFolder = testHome() + "plain_file";

@@ -545,6 +545,22 @@ TEST_F(SaveProject, WritesThatFailAreReportedAndKeepTheProjectModified)
                                   "Attention | File Save Error : " + folder + "Offer.mml | 64"}));
 }
 
+// Cells that would split their record are saved with blanks, and the save says so once for all of them.
+TEST_F(SaveProject, CellsWithLineBreaksOrTheDelimiterAreToldOnce)
+{
+    startNewProject();
+    ProjectIniInfo.SectionSymbol = ";";
+    list.setCell(1, 1, "Ann\r\nBerlin");
+    list.setRowCount(3);
+    list.setCell(0, 2, "b@x.org");
+    list.setCell(1, 2, "Bob; Jr.");
+    EXPECT_TRUE(SaveMailProject(false, content, state, ProjectEditorMessages(), dialog(testHome() + "Offer.eml")));
+    EXPECT_EQ(readFileBytes(testHome() + "Offer.txt"), "a@x.org;Ann Berlin\r\nb@x.org;Bob  Jr.\r\n");
+    EXPECT_EQ(shown, QStringList({"Attention | 2 cells held line breaks or the list's delimiter: the list file has "
+                                  "blanks in their place. | 64"}));
+    EXPECT_EQ(list.cell(1, 1), "Ann\r\nBerlin");   // the grid keeps what the user typed
+}
+
 TEST_F(SaveProject, ExistingProjectThatCannotBeWrittenIsNotSaved)
 {
     touch(testHome() + "plain_file");
