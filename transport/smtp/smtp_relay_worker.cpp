@@ -5,8 +5,8 @@
 
 #include "platform/clock.h"
 #include "platform/deferred_calls.h"
-#include "transport/mime/mailbox_header.h"
 #include "platform/winsock_error.h"
+#include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
 
@@ -251,13 +251,19 @@ bool TSmtpThreadEx::connectToHost()
     return true;
 }
 
+// Connects to the current host; when that fails at once, the worker goes on with the next recipient.
+void TSmtpThreadEx::connectOrGoOn()
+{
+    if (!connectToHost() && m_state != State::Finished)
+        startDelivery();
+}
+
 // A host that failed before its greeting, or greeted 4xx, gives way to the next; otherwise the failure
 // is the recipient's result.
 void TSmtpThreadEx::hostFailed(int error)
 {
     if (m_hosts.mayGiveWay() && m_hosts.advance()) {
-        if (!connectToHost() && m_state != State::Finished)
-            startDelivery();
+        connectOrGoOn();
         return;
     }
     const DeliveryHosts::Failure failure = m_hosts.failure(error, m_client->LastResponse());
@@ -377,8 +383,7 @@ void TSmtpThreadEx::timeOut()
         return;
     case State::Delivering:
         if (!m_hosts.greeted() && m_hosts.advance()) {   // silent until now: the next host
-            if (!connectToHost() && m_state != State::Finished)
-                startDelivery();
+            connectOrGoOn();
             return;
         }
         failAndContinue(relayTimedOut, m_client->LastResponse());

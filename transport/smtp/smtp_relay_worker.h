@@ -56,6 +56,7 @@ private:
     void startSmtpPhase(const dns::MailExchangers& exchangers);
     bool beginSmtpPhase(const dns::MailExchangers& exchangers);
     bool connectToHost();
+    void connectOrGoOn();
     void hostFailed(int error);
     void onClientDone(TSmtpRequest request, int error);
     void runNextStep(TSmtpRequest finished);
