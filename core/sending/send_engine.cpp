@@ -142,8 +142,17 @@ int relayResultCode(int err, const QString& comment)
     return ok && code >= 1 && code <= 999 ? code : err;
 }
 
-QString relayFailureText(int err, const QStringList& texts)
+bool isLocalRelayFailure(int err, const QString& comment)
 {
+    if (comment.isEmpty())
+        return false;
+    return err == -9 || (err > 1000 && relayResultCode(err, comment) == err);
+}
+
+QString relayFailureText(int err, const QString& comment, const QStringList& texts)
+{
+    if (isLocalRelayFailure(err, comment))
+        return texts.value(textFailed) + ": " + comment;
     const auto command = [&](const char* name) { return texts.value(textCommandFailed) + ": " + name; };
     QString reason;
     switch (err) {
@@ -180,7 +189,7 @@ RelayOutcome applyRelayResult(StringGrid& results, int row, int err, const QStri
         results.setCell(colComment, row, comment);
         results.setRowStatus(row, rowBad);
         results.setCell(colState, row, texts.value(textNo));
-        results.setCell(colResult, row, relayFailureText(err, texts));
+        results.setCell(colResult, row, relayFailureText(err, comment, texts));
     }
     outcome.logText = relayResultLogText(results.cell(colEmail, row), results.cell(colState, row),
                                          results.cell(colResult, row));

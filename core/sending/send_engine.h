@@ -90,8 +90,12 @@ RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const 
 
 // The code a relay result shows: err, or for a Winsock error above 1000 the SMTP code that begins its comment.
 int relayResultCode(int err, const QString& comment);
-// "Failed: " and the reason for a relay result other than 0, from the window's texts.
-QString relayFailureText(int err, const QStringList& texts);
+// A failure on our side that the relay worded itself ("No DNS answer for <domain>", "Host <name> not found",
+// "Cannot reach <host>: <reason>"): -9, or a Winsock number whose comment is not a server's reply line.
+bool isLocalRelayFailure(int err, const QString& comment);
+// "Failed: " and the reason for a relay result other than 0: the relay's words for a local failure, else
+// the window's text for the code.
+QString relayFailureText(int err, const QString& comment, const QStringList& texts);
 
 // One relay result written into its row; the text after the time for the send log is answered.
 struct RelayOutcome {

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/string_grid.h"
 #include "transport/net/dns_query.h"
+#include "transport/net/mail_exchangers.h"
 
 #include <algorithm>
 
@@ -69,6 +70,9 @@ QStringList verifyMessages()
         QStringLiteral("All files"),
         QStringLiteral("Deleting unavailable from list"),
         QStringLiteral("The number of connections must be a whole number of at least 1"),
+        QStringLiteral("The domain accepts no mail (null MX)"),
+        QStringLiteral("No MX record: mail goes to the domain's own address"),
+        QStringLiteral("The DNS server could not answer"),
     };
 }
 
@@ -211,10 +215,10 @@ bool ListVerifier::skipsRow(int row) const
 bool ListVerifier::fillFromCache(int row)
 {
     const QString domain = domainKey(row);
-    if (m_goodDomains.contains(domain))
-        setResult(row, StatusAvailable, stateOk, m_messages.text(MsgAvailable));
-    else if (m_badDomains.contains(domain))
-        setResult(row, StatusUnavailable, stateNo, m_messages.text(MsgNotAvailable));
+    if (const auto good = m_goodDomains.constFind(domain); good != m_goodDomains.cend())
+        setResult(row, StatusAvailable, stateOk, *good);
+    else if (const auto bad = m_badDomains.constFind(domain); bad != m_badDomains.cend())
+        setResult(row, StatusUnavailable, stateNo, *bad);
     else
         return false;
     return true;
@@ -237,28 +241,78 @@ void ListVerifier::answerArrived(int row, int error)
     const auto found = m_queries.find(row);
     if (found == m_queries.end())
         return;   // the query ended already (time-out or finish)
+    PendingQuery& pending = found->second;
     if (error != 0)
         setResult(row, StatusQueryFailed, stateNo, m_messages.text(MsgError) + ' ' + QString::number(error));
-    else
-        showAnswer(row, *found->second.query);
+    else if (pending.askingAddress)
+        showAddressAnswer(row, *pending.query);
+    else if (!showMxAnswer(row, pending))
+        return;   // the A query is out, on the time-out of the MX query
     endQuery(row);
 }
 
-void ListVerifier::showAnswer(int row, const TDnsQuery& query)
+// False when the answer needs the domain's address first.
+bool ListVerifier::showMxAnswer(int row, PendingQuery& pending)
 {
-    const dns::Reply& reply = query.Response();
-    if (reply.mxRecords.isEmpty()) {
-        m_badDomains.insert(domainKey(row));
-        setResult(row, StatusUnavailable, stateNo, m_messages.text(MsgNotAvailable));
-        return;
+    const TDnsQuery& query = *pending.query;
+    const dns::MailExchangers exchangers = dns::mailExchangersOf(query.Response());
+    switch (exchangers.route) {
+    case dns::MailRoute::Exchangers:
+        break;
+    case dns::MailRoute::NoMxRecords:
+        pending.askingAddress = true;
+        pending.query->Lookup(domainOf(m_grid.cell(VerifyEmailColumn, row)), dns::TypeA);
+        return false;
+    case dns::MailRoute::NullMx:
+        setCachedResult(row, StatusUnavailable, stateNo, m_messages.text(MsgNullMx));
+        return true;
+    case dns::MailRoute::NoSuchDomain:
+        setCachedResult(row, StatusUnavailable, stateNo, m_messages.text(MsgNotAvailable));
+        return true;
+    case dns::MailRoute::ServerFailure:
+        showServerFailure(row, exchangers.responseCode);
+        return true;
     }
-    QStringList exchanges;
-    for (const dns::MxRecord& record : reply.mxRecords)
-        exchanges << record.exchange;
+    QStringList names;
+    for (const dns::MxRecord& record : query.Response().mxRecords) {
+        if (!record.exchange.isEmpty())
+            names << record.exchange;   // in the reply's order, the root of a stray null MX left out
+    }
     if (query.AnswerType(0) == dns::TypeMx)
         m_grid.setCell(VerifyCodeColumn, row, query.MXExchange(query.AnswerTag(0)));
-    m_goodDomains.insert(domainKey(row));
-    setResult(row, StatusAvailable, stateOk, exchanges.join(QStringLiteral(" , ")));
+    m_goodDomains.insert(domainKey(row), m_messages.text(MsgAvailable));
+    setResult(row, StatusAvailable, stateOk, names.join(QStringLiteral(" , ")));
+    return true;
+}
+
+void ListVerifier::showAddressAnswer(int row, const TDnsQuery& query)
+{
+    switch (dns::addressAnswerOf(query.Response())) {
+    case dns::AddressAnswer::Found:
+        setCachedResult(row, StatusAvailable, stateOk, m_messages.text(MsgImplicitMx));
+        return;
+    case dns::AddressAnswer::None:
+        setCachedResult(row, StatusUnavailable, stateNo, m_messages.text(MsgNotAvailable));
+        return;
+    case dns::AddressAnswer::ServerFailure:
+        showServerFailure(row, query.Response().responseCode);
+        return;
+    }
+}
+
+// An error code of the DNS server says nothing of the domain: never cached, never deleted, checked again
+// on Resume.
+void ListVerifier::showServerFailure(int row, int responseCode)
+{
+    setResult(row, StatusQueryFailed, stateNo,
+              m_messages.text(MsgServerFailure) + " (" + dns::responseCodeName(responseCode) + ')');
+}
+
+// A result the domain's later rows take from the cache, with the same comment.
+void ListVerifier::setCachedResult(int row, int status, const QString& state, const QString& comment)
+{
+    (status == StatusAvailable ? m_goodDomains : m_badDomains).insert(domainKey(row), comment);
+    setResult(row, status, state, comment);
 }
 
 void ListVerifier::watchTick()

@@ -1,14 +1,17 @@
 // ListVerifier: the list verification without a window. It fills the result grid from a list's e-mail column,
 // asks a DNS server for the MX records of each address's domain (TDnsQuery), several queries at a time, one
-// new query per pacing tick, and answers repeated domains from caches of good and bad domains. Time-outs are
-// measured on Clock::instance() and written to the verification log. Also the deletion of unavailable rows
-// from the list and the lines of the results file. No retry and no second DNS server.
+// new query per pacing tick, and answers repeated domains from caches of good and bad domains. An answer
+// means what it means to the relay (transport/net/mail_exchangers.h): a domain without MX records is asked
+// for its address (implicit MX), a null MX takes no mail, and an error code of the server says nothing of
+// the domain. Time-outs are measured on Clock::instance() and written to the verification log. Also the
+// deletion of unavailable rows from the list and the lines of the results file. No retry and no second DNS
+// server.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
-#include <QSet>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -35,10 +38,10 @@ enum VerifyColumn {
 enum VerifyStatus {
     StatusNotVerified = 0,
     StatusNoDomain = 1,       // no "@" or nothing after it: "No" from the start, never queried
-    StatusAvailable = 2,      // the domain has MX records (answer or good cache)
-    StatusUnavailable = 3,    // the domain has no MX record (answer or bad cache)
+    StatusAvailable = 2,      // the domain has MX records, or an address (answer or good cache)
+    StatusUnavailable = 3,    // no such domain, no MX record nor address, or a null MX (answer or bad cache)
     StatusNoAnswer = 4,       // no answer within the time-out
-    StatusQueryFailed = 5,    // the query failed with a socket error
+    StatusQueryFailed = 5,    // an error on our side: a socket error, or the server answered an error code
 };
 
 // Indexes into the verification window's message list (verifyMessages()).
@@ -56,6 +59,9 @@ enum VerifyMessage {
     MsgAllFiles = 16,
     MsgDeleting = 17,
     MsgBadConnections = 18,
+    MsgNullMx = 19,
+    MsgImplicitMx = 20,
+    MsgServerFailure = 21,
 };
 
 // The English texts of the verification window's message list.
@@ -118,6 +124,7 @@ private:
         TDnsQuery* query = nullptr;
         qint64 startTick = 0;
         int secondsShown = 0;
+        bool askingAddress = false;   // the MX answer had no MX record: the A query is out
     };
 
     void schedulePaceTick();
@@ -127,7 +134,10 @@ private:
     bool fillFromCache(int row);
     void startQuery(int row);
     void answerArrived(int row, int error);
-    void showAnswer(int row, const TDnsQuery& query);
+    bool showMxAnswer(int row, PendingQuery& pending);
+    void showAddressAnswer(int row, const TDnsQuery& query);
+    void showServerFailure(int row, int responseCode);
+    void setCachedResult(int row, int status, const QString& state, const QString& comment);
     void watchTick();
     void timeOut(int row);
     void endQuery(int row);
@@ -138,8 +148,8 @@ private:
     StringGrid& m_grid;
     const TMsgLanguage& m_messages;
     VerifySettings m_settings;
-    QSet<QString> m_goodDomains;    // lower-cased
-    QSet<QString> m_badDomains;
+    QHash<QString, QString> m_goodDomains;   // lower-cased domain -> the comment its later rows get
+    QHash<QString, QString> m_badDomains;
     std::map<int, PendingQuery> m_queries;   // by row
     QTimer m_paceTimer;             // one launch a tick (single shot, re-armed by schedulePaceTick)
     QElapsedTimer m_paceClock;      // since the run started; tick k is due at k pacing intervals

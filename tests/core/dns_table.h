@@ -1,6 +1,7 @@
 // A small DNS server for the verification tests, played by the scripted UDP peer: each domain answers as its
-// table entry says (MX records, an empty answer, NXDOMAIN, a CNAME first, silence), and the queries per domain
-// are counted. Unknown names get NXDOMAIN.
+// table entry says (MX records, an empty answer, an address without MX records, a null MX, NXDOMAIN, a CNAME
+// first, an error code, silence), and the queries per domain are counted. An A query gets the address only
+// for Implicit (and ImplicitAddressFails answers it SERVFAIL). Unknown names get NXDOMAIN.
 //
 //   DnsTable dns;
 //   dns.set("good.test", DnsTable::Kind::Mx);
@@ -25,7 +26,10 @@ inline QByteArray questionName(const QByteArray& query)
 
 class DnsTable {
 public:
-    enum class Kind { Mx, Empty, NameError, Cname, Silent, SilentOnce };
+    enum class Kind {
+        Mx, Empty, Implicit, ImplicitAddressFails, NullMx, NameError, Cname, Silent, SilentOnce,
+        FormErr, ServFail, NotImp, Refused,
+    };
 
     void set(const QByteArray& domain, Kind kind) { m_kinds[domain] = kind; }
     int queriesFor(const QByteArray& domain) const { return m_counts.value(domain); }
@@ -36,27 +40,37 @@ public:
         using namespace dns_fixtures;
         const QByteArray domain = questionName(query);
         const int count = ++m_counts[domain];
+        const QByteArray questionSection = query.mid(dns::HeaderSize);   // name, type and class, as asked
+        const bool addressQuery = questionSection.endsWith(word(dns::TypeA) + word(dns::ClassIn));
         const QByteArray owner = pointerTo(12);
-        QByteArray packet;
+        const auto packet = [&](int flags, const QList<QByteArray>& answers) {
+            QByteArray bytes = query.left(2) + word(flags) + word(1) + word(int(answers.size())) + word(0) + word(0)
+                               + questionSection;
+            for (const QByteArray& record : answers)
+                bytes += record;
+            return bytes;
+        };
         switch (m_kinds.value(domain, Kind::NameError)) {
         case Kind::Mx:
-            packet = reply(0, 0x8180, domain,
-                           {mx(owner, 10, label("mx1") + owner), mx(owner, 20, label("mx2") + owner)});
-            break;
-        case Kind::Empty: packet = reply(0, 0x8180, domain, {}); break;
-        case Kind::NameError: packet = reply(0, 0x8183, domain, {}); break;
+            return packet(0x8180, {mx(owner, 10, label("mx1") + owner), mx(owner, 20, label("mx2") + owner)});
+        case Kind::Empty: return packet(0x8180, {});
+        case Kind::Implicit: return packet(0x8180, addressQuery ? QList{a(owner, "\x7f\x00\x00\x01")} : QList<QByteArray>{});
+        case Kind::ImplicitAddressFails: return packet(addressQuery ? 0x8182 : 0x8180, {});
+        case Kind::NullMx: return packet(0x8180, {mx(owner, 0, root())});
+        case Kind::NameError: return packet(0x8183, {});
         case Kind::Cname:
-            packet = reply(0, 0x8180, domain,
-                           {record(owner, dns::TypeCname, label("alias") + owner), mx(owner, 5, label("mx") + owner)});
-            break;
+            return packet(0x8180, {record(owner, dns::TypeCname, label("alias") + owner), mx(owner, 5, label("mx") + owner)});
         case Kind::Silent: return {};
         case Kind::SilentOnce:
             if (count == 1)
                 return {};
-            packet = reply(0, 0x8180, domain, {mx(owner, 10, label("mx1") + owner)});
-            break;
+            return packet(0x8180, {mx(owner, 10, label("mx1") + owner)});
+        case Kind::FormErr: return packet(0x8181, {});
+        case Kind::ServFail: return packet(0x8182, {});
+        case Kind::NotImp: return packet(0x8184, {});
+        case Kind::Refused: return packet(0x8185, {});
         }
-        return query.left(2) + packet.mid(2);
+        return {};
     }
 
 private:

@@ -300,6 +300,7 @@ void ScriptedPeer::readUdp()
         QNetworkDatagram datagram = m_udp->receiveDatagram();
         session.all += datagram.data();
         m_datagrams.append(datagram.data());
+        m_datagramPorts.append(quint16(datagram.senderPort()));
         session.pending.append(std::move(datagram));
     }
     advance(session);

@@ -76,6 +76,7 @@ public:
     QByteArray wireBytes(int connection) const;  // TCP: that connection's bytes as they came, TLS records too
     bool tlsEstablished(int connection) const;   // that connection's TLS handshake completed
     QList<QByteArray> datagrams() const { return m_datagrams; }   // UDP: every datagram received
+    QList<quint16> datagramPorts() const { return m_datagramPorts; }   // UDP: the source port of each
 
 private:
     struct Step;
@@ -98,6 +99,7 @@ private:
     std::vector<Step> m_steps;
     std::vector<std::unique_ptr<Session>> m_sessions;
     QList<QByteArray> m_datagrams;
+    QList<quint16> m_datagramPorts;
     QTcpServer* m_server = nullptr;
     QUdpSocket* m_udp = nullptr;
 };

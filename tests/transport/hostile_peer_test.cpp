@@ -358,11 +358,11 @@ TEST(RelayTruncatedDnsTest, RepeatOverTcpFindsTheMailExchanger)
     EXPECT_EQ(run.smtp.connectionCount(), 1);
 }
 
-TEST(RelayTruncatedDnsTest, FailedRepeatIsADnsErrorNotTheDomainItself)
+TEST(RelayTruncatedDnsTest, FailedRepeatIsNoDnsAnswerNotTheDomainItself)
 {
     TruncatedDnsRun run;
     run.run(false);
-    EXPECT_EQ(run.results, std::vector<int>{relayNoMailHost});
+    EXPECT_EQ(run.results, std::vector<int>{relayNoDnsServer});
     EXPECT_EQ(run.smtp.connectionCount(), 0);
 }
 

@@ -1,5 +1,4 @@
-// TDnsQuery: one connected UDP socket kept for as long as the server stays the same, the reply checked and
-// parsed by dns_packet.
+// TDnsQuery: a fresh connected UDP socket per query, the reply checked and parsed by dns_packet.
 
 #include "transport/net/dns_query.h"
 
@@ -16,7 +15,7 @@ constexpr qsizetype kTcpLengthSize = 2;
 // A flood of datagrams must not keep the event loop from the other sockets.
 constexpr int kMaxDatagramsPerEvent = 64;
 
-// RFC 5452: with the source port kept between queries, the ID is what a forged reply has to guess.
+// RFC 5452: the ID is half of what a forged reply has to guess, the source port the other half.
 quint16 nextQueryId(quint16 previous)
 {
     quint16 id = previous;
@@ -37,26 +36,23 @@ TDnsQuery::TDnsQuery(QObject* parent) : QObject(parent), m_socket(new TWSocket(t
 
 TDnsQuery::~TDnsQuery() = default;
 
-int TDnsQuery::MXLookup(const QString& domain)
+int TDnsQuery::Lookup(const QString& domain, quint16 queryType)
 {
     m_queryId = nextQueryId(m_queryId);
     m_responseLength = -1;
     m_waiting = false;
     m_socket->OnDnsLookupDone = nullptr;
     m_tcp->Abort();
-    const auto query = dns::buildQuery(m_queryId, domain.toUtf8());
+    const auto query = dns::buildQuery(m_queryId, domain.toUtf8(), queryType);
     if (!query) {
         postRequestDone(WSAEINVAL);
         return m_queryId;
     }
     m_query = *query;
     m_queryName = domain.endsWith(u'.') ? domain.chopped(1) : domain;
+    m_queryType = queryType;
     m_waiting = true;
-    if (connectedTo(m_addr, m_port)) {
-        m_socket->Send(m_query);                         // the same server as last time: same socket
-        return m_queryId;
-    }
-    m_socket->Abort();
+    m_socket->Abort();                                   // a new socket, a new source port
     m_socket->OnDnsLookupDone = [this, id = m_queryId](TWSocket* socket, int error) {
         socket->OnDnsLookupDone = nullptr;
         if (id != m_queryId)
@@ -73,11 +69,6 @@ int TDnsQuery::MXLookup(const QString& domain)
     return m_queryId;
 }
 
-bool TDnsQuery::connectedTo(const QString& addr, const QString& port) const
-{
-    return m_socket->State() == wsConnected && m_socketAddr == addr && m_socketPort == port;
-}
-
 void TDnsQuery::connectAndSend()
 {
     try {
@@ -90,8 +81,6 @@ void TDnsQuery::connectAndSend()
         postRequestDone(m_socket->LastError() ? m_socket->LastError() : WSAEINVAL);
         return;
     }
-    m_socketAddr = m_addr;
-    m_socketPort = m_port;
     m_socket->Send(m_query);
 }
 
@@ -100,7 +89,9 @@ bool TDnsQuery::answersQuery(const dns::Reply& reply) const
 {
     if (reply.id != m_queryId)
         return false;
-    return reply.qdCount == 0 || reply.questionName.compare(m_queryName, Qt::CaseInsensitive) == 0;
+    return reply.qdCount == 0
+           || (reply.questionType == m_queryType
+               && reply.questionName.compare(m_queryName, Qt::CaseInsensitive) == 0);
 }
 
 // Takes datagrams until the socket would block: late or foreign replies are dropped on the way.

@@ -1,8 +1,9 @@
-// TDnsQuery: one DNS MX query over UDP at a time and its reply kept in fixed arrays of 50 (transport/
-// dns_packet.h parses it). The UDP socket stays connected to the server between queries while Addr and Port
-// stay the same; each query gets a random ID, and only a reply with that ID and the query's question counts. A reply with the TC bit is asked for again over TCP from the same server
-// (RFC 7766); when that fails the query ends with an error, never with the cut reply. No other retry and
-// no time-out here: the owner's timer covers a missing reply.
+// TDnsQuery: one DNS query (MX, or A for a domain without MX records) over UDP at a time and its reply kept
+// in fixed arrays of 50 (transport/dns_packet.h parses it). Each query goes from a fresh UDP socket, so from
+// a source port the system picks at random, with a random ID (RFC 5452 section 9.2: a forger must guess
+// both), and only a reply with that ID and the query's question counts. A reply with the TC bit is asked for
+// again over TCP from the same server (RFC 7766); when that fails the query ends with an error, never with
+// the cut reply. No other retry and no time-out here: the owner's timer covers a missing reply.
 // A name that is not a valid domain sends nothing and reports 10022; malformed replies, non-responses and
 // replies whose ID or question is not the query's are dropped without an event.
 //
@@ -39,7 +40,9 @@ public:
 
     // Sends an MX query for domain to Addr:Port and returns the query ID used (random, never the last
     // one's); a query still under way is abandoned (its reply, should it come, is dropped).
-    int MXLookup(const QString& domain);
+    int MXLookup(const QString& domain) { return Lookup(domain, dns::TypeMx); }
+    // The same for a query of another type (dns::TypeA).
+    int Lookup(const QString& domain, quint16 queryType);
 
     // MX record i and answer i of the last reply; neutral values ("", 0) outside what was stored (0..49).
     // The exchange of the first answer is MXExchange(AnswerTag(0)) when AnswerType(0) is 15.
@@ -54,7 +57,6 @@ public:
 
 private:
     void connectAndSend();
-    bool connectedTo(const QString& addr, const QString& port) const;
     bool answersQuery(const dns::Reply& reply) const;
     void onDataAvailable(int error);
     void acceptReply(const dns::Reply& reply, int length);
@@ -70,9 +72,8 @@ private:
     QString m_addr;
     quint16 m_queryId = 0;
     QString m_queryName;             // the domain asked for, without a trailing dot
+    quint16 m_queryType = dns::TypeMx;
     QByteArray m_query;
-    QString m_socketAddr;            // the server the UDP socket is connected to, as Addr and Port said
-    QString m_socketPort;
     int m_responseLength = -1;
     bool m_waiting = false;          // a query is out and no reply was accepted yet
     dns::Reply m_reply;

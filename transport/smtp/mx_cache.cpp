@@ -8,13 +8,13 @@ void MxCache::clear()
     m_lookups.clear();
 }
 
-const MxAnswer* MxCache::answer(const QString& domain) const
+const dns::MailExchangers* MxCache::answer(const QString& domain) const
 {
     const auto found = m_answers.constFind(keyOf(domain));
     return found == m_answers.cend() ? nullptr : &*found;
 }
 
-void MxCache::storeAnswer(const QString& domain, const MxAnswer& answer)
+void MxCache::storeAnswer(const QString& domain, const dns::MailExchangers& answer)
 {
     if (m_answers.size() >= kMaxAnswers)
         return;

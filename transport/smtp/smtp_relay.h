@@ -1,9 +1,9 @@
 // TSmtpRelayServer2: direct delivery of one message per recipient to the mail exchanger of the recipient's
 // domain, over up to Connections concurrent dialogues (TSmtpThreadEx workers, smtp_relay_worker.h) on the
-// GUI thread. Each worker claims the next recipient, asks the DNS servers for the domain's MX host and runs
-// the SMTP dialogue; every claimed recipient gets exactly one OnEMailProcessed and a run ends with exactly
-// one OnFinished. The only time-out is the watchdog: a worker idle for TimeOut seconds is stopped within
-// a second after that.
+// GUI thread. Each worker claims the next recipient, asks the DNS servers for the domain's MX hosts and runs
+// the SMTP dialogue with them in preference order; every claimed recipient gets exactly one OnEMailProcessed
+// and a run ends with exactly one OnFinished. The only time-out is the watchdog: a worker idle for TimeOut
+// seconds is stopped (or, before a host greeted, moved to the next host) within a second after that.
 #pragma once
 
 #include "transport/net/transport_exception.h"
@@ -27,11 +27,14 @@
 
 class TSmtpThreadEx;
 
-// The Err of OnEMailProcessed; a positive value is the refusing SMTP reply code, a Winsock error number,
-// 500 for a failure the comment describes, or 10004 when the server closed the connection.
+// The Err of OnEMailProcessed; a positive value is the refusing SMTP reply code, 500 for a failure the
+// comment describes, 10004 when the server closed the connection (the comment then holds its last reply
+// line), or the Winsock number of a failure on our side before any mail host greeted: 11001..11004 with
+// "Host <name> not found" (11001 also when the recipient's domain does not exist), any other number with
+// "Cannot reach <host>: <reason>". Such a comment never begins with a reply code.
 enum TRelayResult {
     relayDelivered = 0,         // the server took the message ("." answered 250)
-    relayNoMailHost = -1,       // empty domain, first DNS answer not an MX record, or a DNS socket error
+    relayNoMailHost = -1,       // empty domain, or a null MX: the domain accepts no mail
     relayTimedOut = -2,         // no activity in the SMTP phase for more than TimeOut seconds
     relayConnectFailed = -3,    // exception while opening the connection
     relayRcptToFailed = -4,     // exception while starting RCPT TO
@@ -39,7 +42,7 @@ enum TRelayResult {
     relayQuitFailed = -6,       // exception while starting QUIT (no longer reported: the message is delivered)
     relayDataFailed = -7,       // exception while starting DATA
     relayStopped = -8,          // AbortAll
-    relayNoDnsServer = -9,      // no DNS server answered
+    relayNoDnsServer = -9,      // "No DNS answer for <domain>": servers silent, failing or answering an error
 };
 
 enum TContentType { ctHTML, ctPlainText };

@@ -5,15 +5,14 @@
 
 #include "platform/clock.h"
 #include "platform/deferred_calls.h"
+#include "platform/winsock_error.h"
 #include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
 
-namespace {
+#include <QRandomGenerator>
 
-constexpr int kMxType = 15;
-constexpr int kNoError = 0;      // DNS response codes (RFC 1035 section 4.1.1)
-constexpr int kNameError = 3;
+namespace {
 
 // The text after the first at sign; the whole address when it has none.
 QString domainOf(const QString& address)
@@ -42,7 +41,10 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
     m_client->setPartCache(relay.m_partCache);
-    m_client->OnResponse = [this](TCustomSmtpClient*, const QString&) { touch(); };
+    m_client->OnResponse = [this](TCustomSmtpClient*, const QString& line) {
+        touch();
+        m_hosts.lineHeard(line);
+    };
     m_client->OnMessageProgress = [this](TCustomSmtpClient*) { touch(); };   // a long message still moving
     m_client->OnRequestDone = [this](TCustomSmtpClient*, TSmtpRequest request, int error) {
         onClientDone(request, error);
@@ -112,8 +114,8 @@ bool TSmtpThreadEx::startRecipient()
 bool TSmtpThreadEx::resolveDomain()
 {
     MxCache& cache = m_relay.m_mxCache;
-    if (const MxAnswer* answer = cache.answer(m_domain))
-        return beginSmtpPhase(hostFor(*answer), false);
+    if (const dns::MailExchangers* known = cache.answer(m_domain))
+        return beginSmtpPhase(*known);
     touch();
     if (cache.lookupUnderWay(m_domain)) {
         setState(State::Waiting);
@@ -143,24 +145,19 @@ void TSmtpThreadEx::onDnsDone(int error)
     if (m_state != State::Resolving)
         return;                                          // a reply after a time-out or a stop
     touch();
-    QString host;
-    if (error == 0) {
-        MxAnswer answer;
-        if (m_dns->Response().anCount == 0)
-            answer.kind = MxAnswer::Kind::DomainItself;
-        else if (m_dns->AnswerTag(0) >= 0 && m_dns->AnswerType(0) == kMxType)
-            answer = {MxAnswer::Kind::Exchange, m_dns->MXExchange(m_dns->AnswerTag(0))};
-        // Answers and "no such domain" are kept for the run; a server's failure (SERVFAIL, REFUSED) is not.
-        const int code = m_dns->Response().responseCode;
-        if (code == kNoError || code == kNameError)
-            m_relay.m_mxCache.storeAnswer(m_domain, answer);
-        host = hostFor(answer);
+    const dns::MailExchangers exchangers =
+        error == 0 ? dns::mailExchangersOf(m_dns->Response()) : dns::MailExchangers{};
+    if (exchangers.route == dns::MailRoute::ServerFailure) {
+        rotateDnsServer();                               // a socket error or SERVFAIL, REFUSED ...: no answer
+        return;
     }
+    // Answers and "no such domain" are kept for the run; a server's failure is not.
+    m_relay.m_mxCache.storeAnswer(m_domain, exchangers);
     endLookup();
-    startSmtpPhase(host, false);
+    startSmtpPhase(exchangers);
 }
 
-// A silent server: the next one gets a whole period; after the last, the recipient is reported.
+// A silent or failing server: the next one gets a whole period; after the last, the recipient is reported.
 void TSmtpThreadEx::rotateDnsServer()
 {
     const QStringList& servers = m_relay.m_dnsServers;
@@ -168,7 +165,8 @@ void TSmtpThreadEx::rotateDnsServer()
     ++m_dnsAttempts;
     if (m_dnsAttempts > servers.size() - 1) {
         endLookup();
-        startSmtpPhase(QString(), true);
+        setState(State::Delivering);
+        failAndContinue(relayNoDnsServer, noDnsAnswerText(m_domain));
         return;
     }
     touch();
@@ -193,33 +191,33 @@ void TSmtpThreadEx::sharedLookupEnded()
         startDelivery();
 }
 
-QString TSmtpThreadEx::hostFor(const MxAnswer& answer) const
-{
-    switch (answer.kind) {
-    case MxAnswer::Kind::Exchange:
-        return answer.exchange;
-    case MxAnswer::Kind::DomainItself:
-        return m_domain;
-    case MxAnswer::Kind::NoMailHost:
-        return QString();
-    }
-    Q_UNREACHABLE();
-}
-
 // ---- SMTP phase
 
-void TSmtpThreadEx::startSmtpPhase(const QString& host, bool exhausted)
+void TSmtpThreadEx::startSmtpPhase(const dns::MailExchangers& exchangers)
 {
-    if (!beginSmtpPhase(host, exhausted) && m_state != State::Finished)
+    if (!beginSmtpPhase(exchangers) && m_state != State::Finished)
         startDelivery();
 }
 
 // False when the recipient was reported at once.
-bool TSmtpThreadEx::beginSmtpPhase(const QString& host, bool exhausted)
+bool TSmtpThreadEx::beginSmtpPhase(const dns::MailExchangers& exchangers)
 {
     setState(State::Delivering);
-    if (host.isEmpty()) {
-        fail(exhausted ? relayNoDnsServer : relayNoMailHost, QString());
+    switch (exchangers.route) {
+    case dns::MailRoute::Exchangers:
+        m_hosts.reset(dns::deliveryOrder(exchangers.hosts, DeliveryHosts::kMaxHosts, *QRandomGenerator::global()));
+        break;
+    case dns::MailRoute::NoMxRecords:
+        m_hosts.reset({m_domain});                       // implicit MX: the domain's own address
+        break;
+    case dns::MailRoute::NullMx:
+        fail(relayNoMailHost, QStringLiteral("%1 accepts no mail (null MX)").arg(m_domain));
+        return false;
+    case dns::MailRoute::NoSuchDomain:
+        fail(WSAHOST_NOT_FOUND, hostNotFoundText(m_domain));
+        return false;
+    case dns::MailRoute::ServerFailure:
+        fail(relayNoDnsServer, noDnsAnswerText(m_domain));   // never kept, so never met here
         return false;
     }
     m_client->HdrTo = m_recipient.headerTo;
@@ -227,7 +225,6 @@ bool TSmtpThreadEx::beginSmtpPhase(const QString& host, bool exhausted)
     m_client->Htm = m_recipient.htm;
     m_client->HtmFiles = m_recipient.htmFiles;
     m_client->HtmCids = m_recipient.htmCids;
-    m_client->Host = host;
     m_client->RcptName = QStringList{m_recipient.address};
     try {
         m_client->setEmailFiles(m_recipient.attachments);
@@ -235,6 +232,16 @@ bool TSmtpThreadEx::beginSmtpPhase(const QString& host, bool exhausted)
         fail(500, exception.text());                     // a file of this recipient went missing
         return false;
     }
+    return connectToHost();
+}
+
+// False when the recipient was reported at once.
+bool TSmtpThreadEx::connectToHost()
+{
+    m_client->Abort();
+    m_client->Host = m_hosts.current();
+    m_hosts.startConnection();
+    touch();                                             // each host gets a whole period to greet
     try {
         m_client->Open();
     } catch (const std::exception& exception) {
@@ -242,6 +249,25 @@ bool TSmtpThreadEx::beginSmtpPhase(const QString& host, bool exhausted)
         return false;
     }
     return true;
+}
+
+// Connects to the current host; when that fails at once, the worker goes on with the next recipient.
+void TSmtpThreadEx::connectOrGoOn()
+{
+    if (!connectToHost() && m_state != State::Finished)
+        startDelivery();
+}
+
+// A host that failed before its greeting, or greeted 4xx, gives way to the next; otherwise the failure
+// is the recipient's result.
+void TSmtpThreadEx::hostFailed(int error)
+{
+    if (m_hosts.mayGiveWay() && m_hosts.advance()) {
+        connectOrGoOn();
+        return;
+    }
+    const DeliveryHosts::Failure failure = m_hosts.failure(error, m_client->LastResponse());
+    failAndContinue(failure.err, failure.comment);
 }
 
 void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
@@ -260,7 +286,7 @@ void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
     }
     touch();
     if (error != 0) {
-        failAndContinue(error, m_client->LastResponse());
+        hostFailed(error);
         return;
     }
     runNextStep(request);
@@ -356,6 +382,10 @@ void TSmtpThreadEx::timeOut()
         touch();                                         // the query's owner times out and wakes us
         return;
     case State::Delivering:
+        if (!m_hosts.greeted() && m_hosts.advance()) {   // silent until now: the next host
+            connectOrGoOn();
+            return;
+        }
         failAndContinue(relayTimedOut, m_client->LastResponse());
         return;
     case State::Quitting:

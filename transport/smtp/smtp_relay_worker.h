@@ -1,10 +1,12 @@
 // TSmtpThreadEx: one worker of TSmtpRelayServer2. It claims recipients one after another from its relay and,
-// for each, takes the domain's MX host from the run's cache or asks the DNS servers for it (rotating servers
-// on the watchdog's time-out; while another worker's query for the domain is out it waits for that one),
-// runs the SMTP dialogue on its own TSmtpCli and reports exactly one result. Driven by socket events and
-// the relay's watchdog on the GUI thread; it never pumps the event loop and is deleted deferred.
+// for each, takes the domain's MX hosts from the run's cache or asks the DNS servers for them (moving to the
+// next server on the watchdog's time-out, an error or a failure answer; while another worker's query for the
+// domain is out it waits for that one), runs the SMTP dialogue on its own TSmtpCli with the hosts in
+// preference order until one greets (delivery_hosts.h) and reports exactly one result. Driven by socket
+// events and the relay's watchdog on the GUI thread; it never pumps the event loop and is deleted deferred.
 #pragma once
 
+#include "transport/smtp/delivery_hosts.h"
 #include "transport/smtp/mx_cache.h"
 #include "transport/smtp/smtp_relay.h"
 
@@ -37,7 +39,7 @@ private:
         Idle,         // no recipient in hand (between recipients, or not started)
         Resolving,    // MX query out to m_dnsIndex's server
         Waiting,      // another worker's MX query for the same domain is out
-        Delivering,   // SMTP dialogue from connect up to the reply to "."
+        Delivering,   // SMTP dialogue from connect (to one host after another) up to the reply to "."
         Quitting,     // recipient reported; QUIT out, closed at its reply or at the watchdog's time-out
         Finished,     // no recipient left or stopped; the relay no longer knows the worker
     };
@@ -51,9 +53,11 @@ private:
     void onDnsDone(int error);
     void rotateDnsServer();
     void endLookup();
-    QString hostFor(const MxAnswer& answer) const;
-    void startSmtpPhase(const QString& host, bool exhausted);
-    bool beginSmtpPhase(const QString& host, bool exhausted);
+    void startSmtpPhase(const dns::MailExchangers& exchangers);
+    bool beginSmtpPhase(const dns::MailExchangers& exchangers);
+    bool connectToHost();
+    void connectOrGoOn();
+    void hostFailed(int error);
     void onClientDone(TSmtpRequest request, int error);
     void runNextStep(TSmtpRequest finished);
     void messageDelivered();
@@ -69,6 +73,7 @@ private:
     State m_state = State::Idle;
     TSmtpRelayServer2::Recipient m_recipient;
     QString m_domain;
+    DeliveryHosts m_hosts;               // the recipient's mail hosts, in the order they are tried
     bool m_reported = true;              // the recipient in hand has had its one report
     int m_dnsIndex = 0;
     int m_dnsAttempts = 0;

@@ -232,10 +232,17 @@ INSTANTIATE_TEST_SUITE_P(
         RelayResultCase{"other_reply", 421, "421 busy", "421", "Failed: Recipient's  SMTP server returned error 421"},
         RelayResultCase{"winsock_with_reply", 10060, "500 syntax", "500",
                         "Failed: Recipient's  SMTP server returned error 10060"},
-        RelayResultCase{"winsock_long_number", 10060, "5000 x", "10060",
-                        "Failed: Recipient's  SMTP server returned error 10060"},
-        RelayResultCase{"winsock_plain", 10061, "Connection refused", "10061",
-                        "Failed: Recipient's  SMTP server returned error 10061"}),
+        RelayResultCase{"closed_after_a_4xx_greeting", 10004, "421 4.3.2 busy", "421",
+                        "Failed: Recipient's  SMTP server returned error 10004"},
+        RelayResultCase{"closed_without_a_word", 10004, "", "10004",
+                        "Failed: Recipient's  SMTP server returned error 10004"},
+        // Failures on our side, worded by the relay: their codes are no server's reply code.
+        RelayResultCase{"no_dns_answer", -9, "No DNS answer for example.test", "-9",
+                        "Failed: No DNS answer for example.test"},
+        RelayResultCase{"host_not_found", 11001, "Host mx.example.test not found", "11001",
+                        "Failed: Host mx.example.test not found"},
+        RelayResultCase{"cannot_reach", 10061, "Cannot reach mx.example.test: Connection refused", "10061",
+                        "Failed: Cannot reach mx.example.test: Connection refused"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- what follows a relay run

@@ -79,7 +79,9 @@ protected:
     {
         QString error;
         DnsmasqServer::Options dnsOptions;
-        dnsOptions.mxHosts = QStringList{"alpha.test,127.0.0.1,10"};
+        // pref.test's preferred host and down.test's only one are down: nothing listens on 127.0.0.3.
+        dnsOptions.mxHosts = QStringList{"alpha.test,127.0.0.1,10", "pref.test,127.0.0.3,10", "pref.test,127.0.0.1,20",
+                                         "down.test,127.0.0.3,10", "nullmx.test,.,0"};
         dns = std::make_unique<DnsmasqServer>(dnsOptions);
         ASSERT_TRUE(dns->start(&error)) << error.toStdString();
         AiosmtpdServer::Options smtpOptions;
@@ -283,6 +285,44 @@ TEST_F(SendingInteropTest, RowsTheRelayCouldNotDeliverGoAgainThroughTheUsersServ
     EXPECT_EQ(lines.filter(";refused3@alpha.test;No;Failed: Mailbox unavailable").size(), 1);
     EXPECT_EQ(lines.filter(QRegularExpression(";refused3@alpha.test;Ok$")).size(), 1);
     EXPECT_EQ(lines.size(), kRows + 2);
+}
+
+// Failures on our side of the wire show their own texts and codes that no server reply has, so a re-send
+// list of server codes (here 500, the code they used to show) leaves them alone; a domain whose preferred
+// host is down is delivered through the next one.
+TEST_F(SendingInteropTest, LocalFailuresAreToldApartFromServerReplies)
+{
+    list.setCell(0, 2, "reader2@pref.test");
+    list.setCell(0, 5, "reader5@down.test");
+    list.setCell(0, 9, "reader9@gone.test");
+    list.setCell(0, 12, "reader12@nullmx.test");
+    ProjectIniInfo.Codes = "500;550";
+    window = std::make_unique<T_PostSrv>(&list, ListColumnTitles(list));
+    window->cbIsp->setChecked(true);
+    send(false);
+
+    const StringGrid& results = window->run().results;
+    EXPECT_EQ(results.cell(colResult, 2), "Delivered and available to the recipient!");
+    const struct {
+        int row;
+        const char* code;
+        const char* result;
+    } failures[] = {
+        {5, "10061", "Failed: Cannot reach 127.0.0.3: Connection refused"},
+        {9, "11001", "Failed: Host gone.test not found"},
+        {12, "-1", "Failed: Invalid DNS"},
+    };
+    const QStringList lines = logLines();
+    for (const auto& f : failures) {
+        EXPECT_EQ(results.rowStatus(f.row), rowBad) << f.row;
+        EXPECT_EQ(results.cell(colCode, f.row), f.code) << f.row;
+        EXPECT_EQ(results.cell(colResult, f.row), f.result) << f.row;
+        EXPECT_EQ(lines.filter(";" + results.cell(colEmail, f.row) + ";No;" + f.result).size(), 1) << f.row;
+    }
+    EXPECT_EQ(results.cell(colComment, 12), "nullmx.test accepts no mail (null MX)");
+    EXPECT_TRUE(own->messages().isEmpty());            // nothing was re-sent through the user's server
+    EXPECT_EQ(direct->messages().size(), kRows - 3);
+    EXPECT_EQ(window->run().Bad, 3);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // List verification against dnsmasq on 127.0.0.1:53 in the private network namespace: domains with MX
-// records, a missing domain (NXDOMAIN), a domain whose upstream server never answers, the good cache, and
-// the time-out written to "verifylog.txt".
+// records, a missing domain (NXDOMAIN), a null MX, a domain with only an address (implicit MX), a domain
+// dnsmasq refuses (no upstream server for it), a domain whose upstream server never answers, the good cache,
+// the time-out written to "verifylog.txt", and which rows "Delete unavailable" takes.
 
 #include "core/verify/list_verifier.h"
 
@@ -29,16 +30,17 @@ TEST(ListVerifierInteropTest, VerifiesAListAgainstDnsmasq)
     QUdpSocket silentUpstream;
     ASSERT_TRUE(silentUpstream.bind(QHostAddress::LocalHost, SilentUpstreamPort));
     DnsmasqServer::Options options;
-    options.mxHosts = {"good.test,mx.good.test,10", "two.test,mx1.two.test,10", "two.test,mx2.two.test,20"};
-    options.hostRecords = {"mx.good.test,127.0.0.1"};
+    options.mxHosts = {"good.test,mx.good.test,10", "two.test,mx1.two.test,10", "two.test,mx2.two.test,20",
+                       "nullmx.test,.,0"};
+    options.hostRecords = {"mx.good.test,127.0.0.1", "implicit.test,127.0.0.1"};
     options.extraLines = {QStringLiteral("server=/silent.example/127.0.0.1#%1").arg(SilentUpstreamPort)};
     DnsmasqServer dns(options);
     QString error;
     ASSERT_TRUE(dns.start(&error)) << error.toStdString();
 
-    StringGrid list(1, 7);
     const QStringList addresses{"a@good.test", "b@Good.Test", "c@missing.test", "d@silent.example", "e@two.test",
-                                "no address"};
+                                "no address", "f@nullmx.test", "g@implicit.test", "h@refused.example"};
+    StringGrid list(1, int(addresses.size()) + 1);
     for (int row = 1; row <= addresses.size(); ++row)
         list.setCell(0, row, addresses[row - 1]);
     StringGrid results;
@@ -69,16 +71,31 @@ TEST(ListVerifierInteropTest, VerifiesAListAgainstDnsmasq)
         << comment.toStdString();
     EXPECT_TRUE(comment.startsWith(results.cell(VerifyCodeColumn, 5))) << comment.toStdString();
     EXPECT_EQ(results.cell(VerifyStateColumn, 6), "No");
-    const std::vector<int> statuses{StatusAvailable, StatusAvailable, StatusUnavailable, StatusNoAnswer,
-                                    StatusAvailable, StatusNoDomain};
-    for (int row = 1; row <= 6; ++row)
+    EXPECT_EQ(results.rowCells(7),
+              (QStringList{"f@nullmx.test", "nullmx.test", "No", "", "", "The domain accepts no mail (null MX)"}));
+    EXPECT_EQ(results.rowCells(8), (QStringList{"g@implicit.test", "implicit.test", "Ok", "", "",
+                                                "No MX record: mail goes to the domain's own address"}));
+    EXPECT_EQ(results.rowCells(9), (QStringList{"h@refused.example", "refused.example", "No", "", "",
+                                                "The DNS server could not answer (REFUSED)"}));
+    const std::vector<int> statuses{StatusAvailable, StatusAvailable,   StatusUnavailable, StatusNoAnswer,
+                                    StatusAvailable, StatusNoDomain,    StatusUnavailable, StatusAvailable,
+                                    StatusQueryFailed};
+    for (int row = 1; row <= 9; ++row)
         EXPECT_EQ(results.rowStatus(row), statuses[std::size_t(row - 1)]) << row;
-    EXPECT_EQ(verifier.queriesStarted(), 4);
+    EXPECT_EQ(verifier.queriesStarted(), 7);
     EXPECT_TRUE(silentUpstream.hasPendingDatagrams());   // the silent domain was asked upstream
 
     QFile log(logPath);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll(), "d@silent.example;TimeOut\r\n");
+
+    // The missing domain, the null MX and the row without an address go; the refused domain stays.
+    EXPECT_EQ(deleteUnavailableRows(list, results, nullptr), 3);
+    QStringList kept;
+    for (int row = 1; row < list.rowCount(); ++row)
+        kept << list.cell(0, row);
+    EXPECT_EQ(kept, (QStringList{"a@good.test", "b@Good.Test", "d@silent.example", "e@two.test", "g@implicit.test",
+                                 "h@refused.example"}));
 }
 
 }  // namespace

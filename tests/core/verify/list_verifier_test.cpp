@@ -1,6 +1,7 @@
-// ListVerifier against a scripted UDP DNS peer: the rows for MX answers, empty answers, name errors, failed
-// queries and silence; the domain caches; the time cell, time-outs and the log; Resume; the deletion of
-// unavailable rows; the results file lines; the connection count and the pacing interval.
+// ListVerifier against a scripted UDP DNS peer: the rows for MX answers, empty answers, name errors, null and
+// implicit MX, the server's error codes, failed queries and silence; the domain caches; the time cell,
+// time-outs and the log; Resume; the deletion of unavailable rows; the results file lines; the connection
+// count and the pacing interval.
 
 #include "core/verify/list_verifier.h"
 
@@ -135,13 +136,75 @@ TEST_F(ListVerifierTest, RowsForEveryKindOfAnswer)
     EXPECT_EQ(kept, (QStringList{"a@good.test", "d@cname.test", "e@bad..test"}));
 }
 
+// A null MX takes no mail and a domain without MX records but with an address takes it itself (RFC 7505,
+// RFC 5321 section 5.1): the same reading the relay has. Both are kept for the domain's later rows.
+TEST_F(ListVerifierTest, NullAndImplicitMxAsTheRelayReadsThem)
+{
+    dns.set("nullmx.test", DnsTable::Kind::NullMx);
+    dns.set("implicit.test", DnsTable::Kind::Implicit);
+    settings.connections = 1;   // each answer is in before the next row is reached
+    load({"a@nullmx.test", "a@implicit.test", "b@nullmx.test", "b@Implicit.test"});
+    ASSERT_TRUE(run());
+    const QString nullMx = "The domain accepts no mail (null MX)";
+    const QString implicit = "No MX record: mail goes to the domain's own address";
+    EXPECT_EQ(row(1), (QStringList{"a@nullmx.test", "nullmx.test", "No", "", "", nullMx}));
+    EXPECT_EQ(row(2), (QStringList{"a@implicit.test", "implicit.test", "Ok", "", "", implicit}));
+    EXPECT_EQ(row(3), (QStringList{"b@nullmx.test", "nullmx.test", "No", "", "", nullMx}));
+    EXPECT_EQ(row(4), (QStringList{"b@Implicit.test", "Implicit.test", "Ok", "", "", implicit}));
+    const std::vector<int> statuses{StatusUnavailable, StatusAvailable, StatusUnavailable, StatusAvailable};
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_EQ(results.rowStatus(r), statuses[std::size_t(r - 1)]) << r;
+    EXPECT_EQ(dns.queriesFor("nullmx.test"), 1);
+    EXPECT_EQ(dns.queriesFor("implicit.test"), 2);   // MX, then A
+    EXPECT_EQ(deleteUnavailableRows(source, results, nullptr), 2);
+    EXPECT_EQ(results.cell(VerifyEmailColumn, 1), "a@implicit.test");
+}
+
+// FORMERR, SERVFAIL, NOTIMP and REFUSED say nothing of the domain (a resolver that does not serve us, a
+// DNSSEC failure): an error on our side, not a bad domain. Nothing is cached, so Resume asks again, and
+// "Delete unavailable" removes no row.
+TEST_F(ListVerifierTest, ErrorCodesOfTheServerAreOursNeitherCachedNorDeletable)
+{
+    const struct {
+        const char* domain;
+        DnsTable::Kind kind;
+        const char* code;
+        int queriesPerRun;
+    } cases[] = {
+        {"formerr.test", DnsTable::Kind::FormErr, "FORMERR", 1},
+        {"servfail.test", DnsTable::Kind::ServFail, "SERVFAIL", 1},
+        {"notimp.test", DnsTable::Kind::NotImp, "NOTIMP", 1},
+        {"refused.test", DnsTable::Kind::Refused, "REFUSED", 1},
+        {"addressfails.test", DnsTable::Kind::ImplicitAddressFails, "SERVFAIL", 2},   // no MX; the A query fails
+    };
+    QStringList addresses;
+    for (const auto& c : cases) {
+        dns.set(c.domain, c.kind);
+        addresses << QStringLiteral("a@%1").arg(c.domain);
+    }
+    load(addresses);
+    for (const bool resume : {false, true}) {
+        SCOPED_TRACE(resume ? "resume" : "start");
+        ASSERT_TRUE(run(resume));
+        for (int r = 1; r <= int(std::size(cases)); ++r) {
+            const auto& c = cases[r - 1];
+            EXPECT_EQ(row(r)[2], "No") << c.domain;
+            EXPECT_EQ(row(r)[5], QStringLiteral("The DNS server could not answer (%1)").arg(c.code)) << c.domain;
+            EXPECT_EQ(results.rowStatus(r), StatusQueryFailed) << c.domain;
+            EXPECT_EQ(dns.queriesFor(c.domain), c.queriesPerRun * (resume ? 2 : 1)) << c.domain;
+        }
+    }
+    EXPECT_EQ(deleteUnavailableRows(source, results, nullptr), 0);
+    EXPECT_EQ(results.rowCount(), int(std::size(cases)) + 1);
+}
+
 TEST_F(ListVerifierTest, RepeatedDomainsComeFromTheCaches)
 {
     settings.connections = 1;   // one query at a time: each answer is in before the next row is reached
     load({"a@good.test", "b@GOOD.test", "c@empty.test", "d@empty.test", "e@good.test"});
     ASSERT_TRUE(run());
     EXPECT_EQ(dns.queriesFor("good.test"), 1);
-    EXPECT_EQ(dns.queriesFor("empty.test"), 1);
+    EXPECT_EQ(dns.queriesFor("empty.test"), 2);   // MX, then A
     EXPECT_EQ(row(2), (QStringList{"b@GOOD.test", "GOOD.test", "Ok", "", "", "Mail server is available"}));
     EXPECT_EQ(row(4), (QStringList{"d@empty.test", "empty.test", "No", "", "", "Mail server is not available"}));
     EXPECT_EQ(row(5)[2], "Ok");
@@ -219,7 +282,7 @@ TEST_F(ListVerifierTest, ResumeVerifiesOnlyEmptyAndNoRowsAndKeepsTheCaches)
     EXPECT_EQ(row(1), (QStringList{"a@good.test", "good.test", "Ok", "mx1.good.test", "", "Mail server is available"}));
     EXPECT_EQ(dns.queriesFor("silent.test"), 2);
     EXPECT_EQ(row(2)[2], "Ok");
-    EXPECT_EQ(dns.queriesFor("empty.test"), 1);    // from the bad cache
+    EXPECT_EQ(dns.queriesFor("empty.test"), 2);    // MX and A once, then from the bad cache
     EXPECT_EQ(row(3)[2], "No");
     EXPECT_EQ(row(4)[2], "No");
     EXPECT_EQ(row(5)[5], "Error 10022");           // asked again: failures are not cached

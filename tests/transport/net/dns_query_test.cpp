@@ -8,6 +8,9 @@
 #include "tests/support/wait_until.h"
 #include "tests/transport/dns_fixtures.h"
 
+#include <QSet>
+#include <QtEndian>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -155,9 +158,9 @@ TEST(DnsQueryTest, HandlerMayDeleteTheQuery)
     pumpEvents(20);
 }
 
-// One socket serves query after query, so a late reply to an earlier query arrives on it: it is dropped
-// by its ID, as is one whose ID matches but whose question is another domain's.
-TEST(DnsQueryTest, LateAndMismatchedRepliesOnTheKeptSocketAreDropped)
+// A late reply to an earlier query, sent to the new query's port, is dropped by its ID, as is one whose ID
+// matches but whose question is another domain's.
+TEST(DnsQueryTest, LateAndMismatchedRepliesAreDropped)
 {
     QueryFixture f;
     f.peer.expectData().expectData()
@@ -187,6 +190,45 @@ TEST(DnsQueryTest, LateAndMismatchedRepliesOnTheKeptSocketAreDropped)
     EXPECT_EQ(f.query.MXExchange(0), "four");
     EXPECT_NE(first, second);
     EXPECT_EQ(f.peer.datagrams().size(), 3);
+}
+
+// RFC 5452 section 9.2: every query leaves from a socket of its own, so a forged reply must hit the source
+// port the system chose at random as well as the ID.
+TEST(DnsQueryTest, EachQueryLeavesFromAFreshSourcePort)
+{
+    constexpr int kQueries = 50;
+    QueryFixture f;
+    f.peer.expectData()
+        .respond([](const QByteArray& q) { return answering(q, reply(0, 0x8180, "example.com", {})); })
+        .repeat();
+    ASSERT_TRUE(f.start());
+    for (int i = 0; i < kQueries; ++i) {
+        f.query.MXLookup(QStringLiteral("example.com"));
+        ASSERT_TRUE(waitUntil([&] { return int(f.results.size()) == i + 1; })) << i;
+    }
+    const QList<quint16> ports = f.peer.datagramPorts();
+    ASSERT_EQ(ports.size(), kQueries);
+    EXPECT_GE(QSet<quint16>(ports.cbegin(), ports.cend()).size(), 45);
+    EXPECT_EQ(f.results, std::vector<int>(kQueries, 0));
+}
+
+// The address query of a domain without MX records: type A on the wire, and only a reply to that question.
+TEST(DnsQueryTest, AddressLookupTakesOnlyTheAnswerToItsQuestion)
+{
+    const QByteArray addressQuestion = wireName("host.test") + word(dns::TypeA) + word(dns::ClassIn);
+    QueryFixture f;
+    f.peer.expectData()
+        .respond([](const QByteArray& q) { return answering(q, reply(0, 0x8180, "host.test", {})); })   // MX
+        .respond([&](const QByteArray& q) {
+            return answering(q, header(0, 0x8180, 1, 1) + addressQuestion + a(pointerTo(12), "\x7f\x00\x00\x02"));
+        });
+    ASSERT_TRUE(f.start());
+    const int id = f.query.Lookup(QStringLiteral("host.test"), dns::TypeA);
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(30);
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(f.peer.datagrams(), QList<QByteArray>{*dns::buildQuery(quint16(id), "host.test", dns::TypeA)});
+    EXPECT_EQ(f.query.Response().addresses, QList<quint32>{qToBigEndian<quint32>(0x7f000002)});
 }
 
 }  // namespace

@@ -111,4 +111,49 @@ TEST(SmtpRelayInteropTest, DeliversToEachDomainsMailExchanger)
         EXPECT_EQ(count, 1) << address.toStdString();
 }
 
+// The answers of a real DNS server: the preferred host of pref.test is down (nothing on 127.0.0.3), so its
+// mail goes through MX 20; a null MX and a missing domain get no connection at all.
+TEST(SmtpRelayInteropTest, TriesTheMailHostsInPreferenceOrder)
+{
+    DnsmasqServer::Options dnsOptions;
+    dnsOptions.mxHosts = QStringList{"pref.test,127.0.0.3,10", "pref.test,127.0.0.1,20", "nullmx.test,.,0"};
+    DnsmasqServer dns(dnsOptions);
+    QString error;
+    ASSERT_TRUE(dns.start(&error)) << error.toStdString();
+    AiosmtpdServer::Options smtpOptions;
+    smtpOptions.listen = QStringList{"127.0.0.1:25"};
+    AiosmtpdServer smtp(smtpOptions);
+    ASSERT_TRUE(smtp.start(&error)) << error.toStdString();
+
+    TSmtpRelayServer2 relay;
+    relay.From = "sender@origin.test";
+    relay.setDns("127.0.0.1");
+    relay.setConnections(2);
+    relay.setTimeOut(30);
+    relay.setBody({"Hello"});
+    const QStringList addresses{"a@pref.test", "b@pref.test", "c@nullmx.test", "d@missing.test"};
+    StringList recipients;
+    for (qsizetype i = 0; i < addresses.size(); ++i)
+        recipients.add(addresses[i], int(i));
+    relay.setRecipients(recipients);
+    std::map<int, std::pair<int, QString>> results;
+    int finished = 0;
+    relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int index, int err, const QString& comment) {
+        results[index] = {err, comment};
+    };
+    relay.OnFinished = [&](TSmtpRelayServer2*, bool) { ++finished; };
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return finished > 0; }, 60000));
+
+    EXPECT_EQ(results[0].first, 0) << results[0].second.toStdString();
+    EXPECT_EQ(results[1].first, 0) << results[1].second.toStdString();
+    EXPECT_EQ(results[2], std::make_pair(int(relayNoMailHost), QString("nullmx.test accepts no mail (null MX)")));
+    EXPECT_EQ(results[3], std::make_pair(11001, QString("Host missing.test not found")));
+    QStringList delivered;
+    for (const AiosmtpdServer::Message& message : smtp.messages())
+        delivered << message.to;
+    delivered.sort();
+    EXPECT_EQ(delivered, (QStringList{"a@pref.test", "b@pref.test"}));
+}
+
 }  // namespace

@@ -17,10 +17,13 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+#include <vector>
 
 using namespace std::chrono_literals;
 using sorvanta::test::closedPort;
@@ -58,21 +61,36 @@ QByteArray emptyReply(const QByteArray& query)
     return dns_fixtures::reply(queryId(query), 0x8180, queriedName(query), {});
 }
 
+// A recursive server's answer for an alias: the CNAME, then the MX record of the name it points to.
 QByteArray cnameReply(const QByteArray& query)
 {
     using namespace dns_fixtures;
-    return reply(queryId(query), 0x8180, queriedName(query), {record(pointerTo(12), 5, wireName("alias.test"))});
+    return reply(queryId(query), 0x8180, queriedName(query),
+                 {record(pointerTo(12), 5, wireName("alias.test")), mx(wireName("alias.test"), 10, wireName("127.0.0.1"))});
 }
 
-// Domains: "*.test" get an MX record naming 127.0.0.1, "cname.test" a CNAME, "silent.test" no reply,
-// anything else (such as "127.0.0.1") a reply without answers.
+QByteArray codeReply(const QByteArray& query, int responseCode)
+{
+    return dns_fixtures::reply(queryId(query), 0x8180 | responseCode, queriedName(query), {});
+}
+
+// Domains: "*.test" get an MX record naming 127.0.0.1, "cname.test" a CNAME first, "nullmx.test" a null MX,
+// "missing.test" NXDOMAIN, "servfail.test" SERVFAIL, "silent.test" no reply, anything else (such as
+// "127.0.0.1") a reply without answers.
 QByteArray answerQuery(const QByteArray& query)
 {
+    using namespace dns_fixtures;
     const QByteArray name = queriedName(query);
     if (name == "silent.test")
         return {};
     if (name == "cname.test")
         return cnameReply(query);
+    if (name == "nullmx.test")
+        return reply(queryId(query), 0x8180, name, {mx(pointerTo(12), 0, root())});
+    if (name == "missing.test")
+        return codeReply(query, 3);
+    if (name == "servfail.test")
+        return codeReply(query, 2);
     if (name.endsWith(".test"))
         return mxReply(query, "127.0.0.1");
     return emptyReply(query);
@@ -105,6 +123,15 @@ struct Result {
     int err;
     QString comment;
 };
+
+// count addresses, pattern's "%1" numbered from 0.
+QStringList numbered(const char* pattern, int count)
+{
+    QStringList addresses;
+    for (int i = 0; i < count; ++i)
+        addresses << QString::fromLatin1(pattern).arg(i);
+    return addresses;
+}
 
 class SmtpRelayTest : public ::testing::Test {
 protected:
@@ -219,6 +246,7 @@ struct CodeCase {
     SmtpBehaviour smtp;
     int err;
     const char* comment;
+    bool connects = true;       // the first recipient got a connection
 };
 
 class SmtpRelayCodeTest : public SmtpRelayTest, public ::testing::WithParamInterface<CodeCase> {};
@@ -235,6 +263,7 @@ TEST_P(SmtpRelayCodeTest, ReportsTheCode)
     EXPECT_EQ(results[0].comment, GetParam().comment);
     EXPECT_EQ(resultOf(1), GetParam().smtp.banner ? relayDelivered : relayTimedOut);   // the worker goes on
     EXPECT_EQ(finishedCount, 1);
+    EXPECT_EQ(smtp.connectionCount(), GetParam().connects ? 2 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -242,8 +271,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CodeCase{"delivered", "user@one.test", {}, relayDelivered, "250 queued"},
         CodeCase{"no_answer_goes_to_the_domain_itself", "user@127.0.0.1", {}, relayDelivered, "250 queued"},
-        CodeCase{"cname_first", "user@cname.test", {}, relayNoMailHost, ""},
-        CodeCase{"empty_domain", "user@", {}, relayNoMailHost, ""},
+        CodeCase{"mx_behind_a_cname", "user@cname.test", {}, relayDelivered, "250 queued"},
+        CodeCase{"null_mx", "user@nullmx.test", {}, relayNoMailHost, "nullmx.test accepts no mail (null MX)", false},
+        CodeCase{"no_such_domain", "user@missing.test", {}, 11001, "Host missing.test not found", false},
+        CodeCase{"server_failure", "user@servfail.test", {}, relayNoDnsServer, "No DNS answer for servfail.test", false},
+        CodeCase{"empty_domain", "user@", {}, relayNoMailHost, "", false},
         CodeCase{"rcpt_refused", "refused@one.test", {}, 550, "550 5.1.1 no such user"},
         CodeCase{"silent_server", "user@one.test", {.banner = false}, relayTimedOut, ""},
         CodeCase{"quit_refused_after_delivery", "user@one.test", {.quitReply = "500 no\r\n"}, relayDelivered,
@@ -280,13 +312,143 @@ TEST_F(SmtpRelayTest, MessageStillArrivingAfterTheTimeOutIsDelivered)
     EXPECT_EQ(smtp.received(0).count(QByteArray(900, 'x') + "\r\n"), lineCount);
 }
 
-TEST_F(SmtpRelayTest, RefusedConnectionReportsTheSocketError)
+TEST_F(SmtpRelayTest, RefusedConnectionIsALocalFailureWithTheSocketError)
 {
     startDns();
     relay.setSmtpPort(QString::number(closedPort()));
     setRecipients({"user@one.test"});
     runToEnd();
     EXPECT_EQ(resultOf(0), 10061);
+    EXPECT_EQ(results[0].comment, "Cannot reach 127.0.0.1: Connection refused");
+}
+
+// RFC 5452 section 9.2: the run's queries leave from source ports the system picks at random, so a forged
+// answer has to hit the port as well as the ID.
+TEST_F(SmtpRelayTest, EachMxQueryLeavesFromAFreshSourcePort)
+{
+    startDns();
+    startSmtp();
+    setRecipients(numbered("user@domain%1.test", 50));
+    relay.setConnections(5);
+    runToEnd();
+
+    EXPECT_EQ(reportCount, 50);
+    const QList<quint16> ports = dns.datagramPorts();
+    ASSERT_EQ(ports.size(), 50);
+    EXPECT_GE(QSet<quint16>(ports.cbegin(), ports.cend()).size(), 45);
+}
+
+// ---- several MX hosts: tried in preference order until one greets
+
+QByteArray mxHostsReply(const QByteArray& query, const QList<std::pair<int, QByteArray>>& hosts)
+{
+    using namespace dns_fixtures;
+    QList<QByteArray> answers;
+    for (const auto& [preference, host] : hosts)
+        answers << mx(pointerTo(12), preference, wireName(host));
+    return reply(queryId(query), 0x8180, queriedName(query), answers);
+}
+
+// What the preferred host does: MX 10 on 127.0.0.2, answered after MX 20 (127.0.0.1, the fixture's server).
+struct PreferredHostCase {
+    const char* name;
+    std::function<void(ScriptedPeer&)> script;   // null: nothing listens there
+    int err;
+    const char* comment;
+    bool backupUsed;
+};
+
+class MxPreferenceTest : public SmtpRelayTest, public ::testing::WithParamInterface<PreferredHostCase> {};
+
+TEST_P(MxPreferenceTest, PreferredHostFirstThenTheNextUntilOneGreets)
+{
+    const PreferredHostCase& c = GetParam();
+    startDns([](const QByteArray& query) { return mxHostsReply(query, {{20, "127.0.0.1"}, {10, "127.0.0.2"}}); });
+    startSmtp();
+    ScriptedPeer preferred;
+    if (c.script) {
+        c.script(preferred);
+        ASSERT_TRUE(preferred.listen(smtp.port(), QHostAddress("127.0.0.2")));
+    }
+    setRecipients({"a@pref.test", "b@pref.test"});      // the second takes the hosts from the run's cache
+    runToEnd();
+
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(resultOf(i), c.err) << i;
+        EXPECT_EQ(results[i].comment, c.comment) << i;
+    }
+    EXPECT_EQ(dns.datagrams().size(), 1);
+    EXPECT_EQ(preferred.connectionCount(), c.script ? 2 : 0);
+    EXPECT_EQ(smtp.connectionCount(), c.backupUsed ? 2 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hosts, MxPreferenceTest,
+    ::testing::Values(
+        PreferredHostCase{"down", nullptr, relayDelivered, "250 queued", true},
+        PreferredHostCase{"closes_before_greeting", [](ScriptedPeer& p) { p.close(); }, relayDelivered, "250 queued",
+                          true},
+        PreferredHostCase{"silent_until_the_time_out", [](ScriptedPeer& p) { p.expectLine(); }, relayDelivered,
+                          "250 queued", true},
+        PreferredHostCase{"greets_4xx", [](ScriptedPeer& p) { p.send("421 4.3.2 try later\r\n").expectLine(); },
+                          relayDelivered, "250 queued", true},
+        // A 5xx greeting and a refused recipient come from a host that answered: final.
+        PreferredHostCase{"greets_5xx", [](ScriptedPeer& p) { p.send("554 5.3.2 no service\r\n").expectLine(); },
+                          10004, "554 5.3.2 no service", false},
+        PreferredHostCase{"refuses_the_recipient",
+                          [](ScriptedPeer& p) {
+                              p.send("220 mx10\r\n").expectLine().send("250 hi\r\n").expectLine().send("250 ok\r\n");
+                              p.expectLine().send("550 5.1.1 unknown\r\n").expectLine();
+                          },
+                          550, "550 5.1.1 unknown", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Six hosts that each close before greeting: five are tried in preference order, the sixth never; the
+// result is the last one's failure, in our words.
+TEST_F(SmtpRelayTest, AtMostFiveHostsAreTriedAndTheLastFailureReported)
+{
+    startDns([](const QByteArray& query) {
+        return mxHostsReply(query, {{60, "127.0.0.16"}, {50, "127.0.0.15"}, {40, "127.0.0.14"}, {30, "127.0.0.13"},
+                                    {20, "127.0.0.12"}, {10, "127.0.0.11"}});
+    });
+    startSmtp();
+    std::vector<std::unique_ptr<ScriptedPeer>> hosts;
+    for (int i = 1; i <= 6; ++i) {
+        hosts.push_back(std::make_unique<ScriptedPeer>());
+        hosts.back()->close();
+        ASSERT_TRUE(hosts.back()->listen(smtp.port(), QHostAddress(QStringLiteral("127.0.0.1%1").arg(i))));
+    }
+    setRecipients({"user@six.test"});
+    runToEnd();
+
+    EXPECT_EQ(resultOf(0), 10004);
+    EXPECT_EQ(results[0].comment, "Cannot reach 127.0.0.15: closed before the greeting");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(hosts[std::size_t(i)]->connectionCount(), 1) << i;
+    EXPECT_EQ(hosts[5]->connectionCount(), 0);
+    EXPECT_EQ(smtp.connectionCount(), 0);
+}
+
+// RFC 5321 section 5.1: hosts of equal preference share the load.
+TEST_F(SmtpRelayTest, HostsOfEqualPreferenceShareTheRecipients)
+{
+    startDns([](const QByteArray& query) { return mxHostsReply(query, {{10, "127.0.0.1"}, {10, "127.0.0.3"}}); });
+    startSmtp();
+    ScriptedPeer twin;
+    twin.send("220 twin ready\r\n");
+    for (int i = 0; i < 200; ++i)
+        twin.expectLine().respond([](const QByteArray& line) { return answerLine({}, line); });
+    ASSERT_TRUE(twin.listen(smtp.port(), QHostAddress("127.0.0.3")));
+    setRecipients(numbered("user%1@tie.test", 40));
+    relay.setConnections(4);
+    runToEnd();
+
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(resultOf(i), relayDelivered) << i;
+    EXPECT_EQ(dns.datagrams().size(), 1);
+    EXPECT_EQ(smtp.connectionCount() + twin.connectionCount(), 40);
+    EXPECT_GE(smtp.connectionCount(), 8);               // about 20 each; fewer than 8 is a one in 10^5 chance
+    EXPECT_GE(twin.connectionCount(), 8);
 }
 
 TEST_F(SmtpRelayTest, SilentDnsServersAreRotatedThenReported)
@@ -300,6 +462,7 @@ TEST_F(SmtpRelayTest, SilentDnsServersAreRotatedThenReported)
     runToEnd();
 
     EXPECT_EQ(resultOf(0), relayNoDnsServer);
+    EXPECT_EQ(results[0].comment, "No DNS answer for one.test");
     EXPECT_EQ(reportCount, 1);
     EXPECT_EQ(dns.datagrams().size(), 3);               // one query per server
 }
@@ -347,7 +510,8 @@ TEST_F(SmtpRelayTest, AnswersWithoutMxRecordsAreKeptToo)
     };
     const AnswerCase cases[] = {
         {"127.0.0.1", relayDelivered},                  // no answers: the domain itself is the mail host
-        {"cname.test", relayNoMailHost},                // the first answer is not an MX record
+        {"nullmx.test", relayNoMailHost},
+        {"missing.test", 11001},
     };
     startSmtp();
     for (const AnswerCase& row : cases) {
@@ -404,21 +568,28 @@ TEST_F(SmtpRelayTest, DomainWhoseQueryTimedOutIsAskedForAgain)
     }
 }
 
-// A server failure is no answer: the recipient goes on as before (to the domain itself), and the next
-// recipient of the domain asks again.
-TEST_F(SmtpRelayTest, ServerFailureIsNotKept)
+// An error code of the server (SERVFAIL, REFUSED, ...) is no answer: never the domain itself, never kept.
+// The next DNS server is asked at once; after the last the recipient is reported, and the next recipient of
+// the domain asks again.
+TEST_F(SmtpRelayTest, ServerFailureIsNoAnswerAndNotKept)
 {
     int queries = 0;
     startDns([&queries](const QByteArray& query) {
-        return ++queries == 1 ? dns_fixtures::reply(queryId(query), 0x8182, queriedName(query), {}) : answerQuery(query);
+        static const int codes[] = {2, 5, 1, 4};        // SERVFAIL, REFUSED, FORMERR, NOTIMP
+        return ++queries <= 4 ? codeReply(query, codes[queries - 1]) : answerQuery(query);
     });
     startSmtp();
+    relay.setDns(dns.address() + " " + dns.address());
+    relay.setTimeOut(1000);                             // no time-out takes part
     setRecipients({"a@127.0.0.1", "b@127.0.0.1", "c@127.0.0.1"});
     runToEnd();
 
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(resultOf(i), relayDelivered) << i;
-    EXPECT_EQ(dns.datagrams().size(), 2);
+    EXPECT_EQ(resultOf(0), relayNoDnsServer);           // both servers failed
+    EXPECT_EQ(results[0].comment, "No DNS answer for 127.0.0.1");
+    EXPECT_EQ(resultOf(1), relayNoDnsServer);           // both failed again
+    EXPECT_EQ(resultOf(2), relayDelivered);
+    EXPECT_EQ(dns.datagrams().size(), 5);
+    EXPECT_EQ(smtp.connectionCount(), 1);
 }
 
 TEST_F(SmtpRelayTest, AbortAllReportsEveryRecipientInProgressOnce)
