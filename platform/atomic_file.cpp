@@ -234,10 +234,11 @@ bool writeFileAtomically(const QString& path, QByteArrayView bytes, QString* err
     return written;
 }
 
-bool copyFileAtomically(const QString& source, const QString& target, QString* error)
+bool copyFileAtomically(const QString& source, const QString& target, QString* error,
+                        QFileDevice::Permissions permissions)
 {
     QFile input(source);
-    AtomicFile output(target);
+    AtomicFile output(target, permissions);
     bool copied = input.open(QIODevice::ReadOnly) && output.open();
     while (copied && !input.atEnd()) {
         const QByteArray block = input.read(kCopyBlock);

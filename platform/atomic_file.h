@@ -61,4 +61,5 @@ bool isAtomicFileTemporaryName(const QString& name);
 bool writeFileAtomically(const QString& path, QByteArrayView bytes, QString* error = nullptr,
                          QFileDevice::Permissions permissions = {});
 // Copies source over target the same way (a read failure of source fails the copy too).
-bool copyFileAtomically(const QString& source, const QString& target, QString* error = nullptr);
+bool copyFileAtomically(const QString& source, const QString& target, QString* error = nullptr,
+                        QFileDevice::Permissions permissions = {});
