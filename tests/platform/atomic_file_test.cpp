@@ -59,6 +59,7 @@ struct FullDiskCase {
     int error;
     bool oldFile;       // a file to replace, or a new one
     const char* expected;
+    friend void PrintTo(const FullDiskCase& c, std::ostream* out) { *out << c.name; }
 };
 
 const FullDiskCase kNoSpaceCases[] = {

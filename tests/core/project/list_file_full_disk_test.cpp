@@ -33,6 +33,7 @@ struct ListCase {
     const char* name;
     int records;
     qint64 spaceLeft;   // room on the disk before the save
+    friend void PrintTo(const ListCase& c, std::ostream* out) { *out << c.name; }
 };
 
 // What a save over "list.txt" left: its answer, its reason, whether the old list is whole, the folder's names.

@@ -237,7 +237,7 @@ TEST_F(SettingsFileTest, EmptyAccountBlockReadsAsNoAccountsSilently)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFileBytes(settingsFilePath(), c.bytes);
-        EXPECT_EQ(unreadableSettingsMessage(LoadSettings()), "");
+        EXPECT_EQ(unreadableSettingsMessage(LoadSettings()).toStdString(), "");
         ASSERT_EQ(Accounts.Count(), 1);
         EXPECT_EQ(accountLine(*Accounts.Items(0)), accountLine(tAccountObj(true)));
         EXPECT_EQ(StatusCodes.count(), c.statusCodes);
