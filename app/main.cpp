@@ -1,10 +1,12 @@
-// Sorvanta's entry point: start-up and shut-down order. The settings are loaded before any window exists,
-// the About box stands as the splash while the main window is built, the event loop runs until the main
-// window has closed, and the settings are written back at every normal exit.
+// Sorvanta's entry point: start-up and shut-down order. The settings are loaded before any window exists and
+// stale temporaries of a killed run are swept, the About box stands as the splash while the main window is built,
+// the event loop runs until the main window has closed, and the settings are written back at every normal exit
+// (a failure is shown, and the old file stays).
 
 #include "core/base/command_line.h"
 #include "core/dialogs/about_form.h"
 #include "core/frame/main_form.h"
+#include "core/frame/startup_clean_up.h"
 #include "core/settings/settings_file.h"
 #include "core/verify/verify_form.h"
 #include "lists/delete_from_list_dialog.h"
@@ -62,6 +64,7 @@ int main(int argc, char** argv)
     const QString settingsNotice = unreadableSettingsMessage(LoadSettings());
     if (!settingsNotice.isEmpty())
         messageBox(nullptr, settingsNotice, QStringLiteral("Warning"), MB_OK | MB_ICONWARNING);
+    RemoveStaleTemporariesAtStartUp();
     registerListTools();
 
     std::unique_ptr<TAboutForm> splash(ShowSplash());

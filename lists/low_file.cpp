@@ -38,12 +38,7 @@ bool createEmptyFile(const QString& fileName, QString& error)
         error = QStringLiteral("cannot create the folder ") + info.absolutePath();
         return false;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(fileName, {}, &error);
 }
 
 }  // namespace

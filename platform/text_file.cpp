@@ -1,11 +1,10 @@
-// Text-file decoding, line splitting and atomic writes: see text_file.h.
+// Text-file decoding, line splitting and writing lines: see text_file.h.
 
 #include "platform/text_file.h"
 
 #include "platform/code_page.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 // Checked without building the decoded text.
@@ -191,20 +190,6 @@ std::optional<QString> readTextFile(const QString& path, QString* error)
         return std::nullopt;
     }
     return decodeText(bytes);
-}
-
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error,
-                         QFileDevice::Permissions permissions)
-{
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && (!permissions || file.setPermissions(permissions))
-        && file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-    }
-    return written;
 }
 
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error)

@@ -2,11 +2,12 @@
 // otherwise line by line (a UTF-8 BOM at the start dropped): a line that is valid UTF-8 is UTF-8, any other
 // line is in the legacy code page, Windows-1252 or the one named by $SORVANTA_CODEPAGE. So one stray byte
 // spoils its own line, not the whole file. Writing produces UTF-8 without BOM, CR LF after every line (the last
-// included), atomically through QSaveFile; a failed write leaves the old file and reports why.
+// included), through the one file writer (platform/atomic_file.h): a failed write leaves the old file and says why.
 #pragma once
 
+#include "platform/atomic_file.h"
+
 #include <QByteArray>
-#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -63,8 +64,5 @@ QByteArray encodeLines(const QStringList& lines);
 
 // The whole file decoded, or nullopt when it cannot be read (*error says why).
 std::optional<QString> readTextFile(const QString& path, QString* error = nullptr);
-// Writes bytes atomically; on failure returns false, keeps the old file and sets *error. Non-empty permissions
-// are set on the new file before anything is written to it (e.g. owner-only for a file with passwords).
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr,
-                         QFileDevice::Permissions permissions = {});
+// lines as the file's new content (encodeLines), written as writeFileAtomically does.
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);

@@ -2,7 +2,9 @@
 
 #include "core/editor/custom_colour_file.h"
 
+#include "core/base/window_host.h"
 #include "core/editor/html_colours.h"
+#include "platform/message_box_flags.h"
 #include "platform/text_file.h"
 
 #include <QColorDialog>
@@ -35,7 +37,11 @@ void ReadCustomColourFile(const QString& fileName)
         QColorDialog::setCustomColor(slot, colours[slot]);
 }
 
-bool WriteCustomColourFile(const QString& fileName, QString* error)
+bool WriteCustomColourFile(const QString& fileName)
 {
-    return writeTextLines(fileName, splitLines(CustomColoursText(dialogColours())), error);
+    QString error;
+    if (writeTextLines(fileName, splitLines(CustomColoursText(dialogColours())), &error))
+        return true;
+    ShowMessageBox(fileName + QStringLiteral(" : ") + error, QStringLiteral("Error"), MB_OK | MB_ICONWARNING);
+    return false;
 }

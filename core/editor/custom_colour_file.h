@@ -6,5 +6,6 @@
 
 // Sets the dialog's custom colours from the file; a missing, oversized or unreadable file leaves them.
 void ReadCustomColourFile(const QString& fileName);
-// Writes the dialog's custom colours; false with *error when the file cannot be written.
-bool WriteCustomColourFile(const QString& fileName, QString* error = nullptr);
+// Writes the dialog's custom colours; a file that cannot be written is named to the user with the system's
+// reason, and the answer is false.
+bool WriteCustomColourFile(const QString& fileName);

@@ -258,12 +258,19 @@ bool HtmlEditorPage::HtmlModified()
     return m_view && HtmlBodyModified(*m_view, QFileInfo(ProjectFilePath(htmlBodyExtension)).isFile());
 }
 
+bool HtmlEditorPage::HtmlEdited()
+{
+    return m_view && m_view->documentReady() && m_view->dirty();
+}
+
 bool HtmlEditorPage::SaveHtmlSource(const QString& fileName)
 {
     if (!m_view)
         return true;
-    if (SaveHtmlBody(*m_view, fileName) == HtmlSaveResult::Failed) {
-        messageBox(this, tr("Fail to save HTML source"), tr("Error"), MB_OK);
+    QString error;
+    if (SaveHtmlBody(*m_view, fileName, &error) == HtmlSaveResult::Failed) {
+        messageBox(this, tr("Fail to save HTML source") + QStringLiteral(" : ") + fileName + u'\n' + error,
+                   tr("Error"), MB_OK);
         return false;
     }
     return true;

@@ -47,8 +47,10 @@ public:
     bool DocumentReady() const;
 
     bool HtmlModified();
-    // The page's source into fileName; "Fail to save HTML source" when it cannot be had or written. A page
-    // that never loaded writes nothing and counts as saved.
+    // Changed by the user since it was loaded or saved; a missing ".htm" alone is no change.
+    bool HtmlEdited();
+    // The page's source into fileName; "Fail to save HTML source : <file>" and the reason when it cannot be had or
+    // written. A page that never loaded writes nothing and counts as saved.
     bool SaveHtmlSource(const QString& fileName);
     // The file or address path copied into the picture folder; path := the copy on success.
     bool CopyImageToProject(QString& path);

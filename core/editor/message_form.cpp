@@ -338,7 +338,7 @@ QString TNewMod2MessageForm::caption() const
 
 // ---- filling from the project ----
 
-void TNewMod2MessageForm::FillFromProject(bool isNew)
+void TNewMod2MessageForm::FillFromProject()
 {
     selectDelimiter(ProjectIniInfo.SectionSymbol);
     SubjectEdt->setText(ProjectIniInfo.Subject);
@@ -353,7 +353,7 @@ void TNewMod2MessageForm::FillFromProject(bool isNew)
         showHtmlPageFirstTime();
     WindowMessage::post(this, WM_ATTACHFILE);
     setWindowTitle(caption());
-    setModified(isNew);
+    setModified(false);   // new or opened, a project has no changes until the user makes one
 }
 
 void TNewMod2MessageForm::selectDelimiter(const QString& delimiter)
@@ -767,7 +767,7 @@ bool TNewMod2MessageForm::FormCloseQuery()
 {
     if (m_listLoader.busy())
         return false;
-    if (htmlBodyModified())
+    if (htmlPage->HtmlEdited())
         setModified(true);   // edits of the HTML source count as changes of the project
     CloseQuestion question;
     question.ask = [this] {
@@ -789,7 +789,9 @@ void TNewMod2MessageForm::closeEvent(QCloseEvent* event)
         event->setAccepted(FormCloseQuery());
         return;
     }
-    if (m_closed) {
+    if (m_closed || isCloseAtExit(event)) {   // at exit the question was answered already
+        if (!m_closed)
+            FormClose();
         event->accept();
         return;
     }
@@ -852,6 +854,6 @@ void InstallProjectEditor()
             WindowHost::mdiArea()->setActiveSubWindow(sub);
     };
     hooks.create = createEditor;
-    hooks.fillFromProject = [](bool isNew) { NewMod2MessageForm->FillFromProject(isNew); };
+    hooks.fillFromProject = [](bool) { NewMod2MessageForm->FillFromProject(); };
     SetProjectEditorHooks(std::move(hooks));
 }

@@ -73,8 +73,8 @@ public:
     void setModified(bool modified);
     bool listLoading() const { return m_listLoader.busy(); }
 
-    // The controls from ProjectIniInfo and the project's files; the modified flag := isNew.
-    void FillFromProject(bool isNew);
+    // The controls from ProjectIniInfo and the project's files; the project starts unmodified.
+    void FillFromProject();
     // SaveMailProject with the editor's content and its save dialog; true when saved under a confirmed name.
     bool SaveProject(bool saveAs);
     void LoadListIntoGrid(const QString& fileName);

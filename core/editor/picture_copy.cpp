@@ -3,6 +3,7 @@
 #include "core/editor/picture_copy.h"
 
 #include "core/editor/picture_paths.h"
+#include "platform/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ std::optional<QString> CopyPictureInto(const QString& address, const QString& fo
         return std::nullopt;
     if (QFileInfo::exists(target))   // the picture itself, or one with the same bytes
         return target;
-    if (!QFile::copy(*source, target))
+    if (!copyFileAtomically(*source, target))
         return std::nullopt;
     return target;
 }

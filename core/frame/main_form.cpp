@@ -682,8 +682,20 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    closeChildrenAtExit();
     QString error;
     if (!m_reopenList.save(&error))
-        messageBox(this, error, msl->text(MsgError), MB_OK | MB_ICONERROR);
+        messageBox(this, ReopenList::filePath() + QStringLiteral(" : ") + error, msl->text(MsgError),
+                   MB_OK | MB_ICONERROR);
     event->accept();
+}
+
+// Every child closes for real now, without asking again, so that the open project reaches the reopen list
+// before the list is written.
+void TMainForm::closeChildrenAtExit()
+{
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        ExitCloseEvent close;
+        QCoreApplication::sendEvent(sub->widget() ? sub->widget() : sub, &close);
+    }
 }

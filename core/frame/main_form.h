@@ -88,6 +88,7 @@ private:
     bool runPreferences(PreferencesMode mode);
     void takeSenderFromAccount(QWidget* sendingWindow);
     bool childrenAgreeToClose();
+    void closeChildrenAtExit();
     void arrangeIcons();
 
     ActiveChild activeChild() const;

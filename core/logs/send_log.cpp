@@ -4,13 +4,13 @@
 
 #include "core/settings/ini_info.h"
 #include "core/base/window_host.h"
+#include "platform/appending_file.h"
 #include "platform/clock.h"
 #include "platform/message_box_flags.h"
 #include "platform/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QTimer>
 
 namespace {
@@ -63,8 +63,8 @@ bool SendLog::OpenSendLog()
     }
     const QString name = QStringLiteral("send_%1.log")
                              .arg(Clock::instance().now().toString(QStringLiteral("dd-MM-yy_hh-mm-ss")));
-    QFile file(folder + QLatin1Char('/') + name);
-    if (!file.exists() && !file.open(QIODevice::WriteOnly)) {
+    AppendingFile file;
+    if (!file.open(folder + QLatin1Char('/') + name)) {
         reportFailure(file.fileName() + QStringLiteral(": ") + file.errorString());
         return false;
     }
@@ -79,11 +79,9 @@ void SendLog::WriteSendLog(const QString& text)
         m_logOpen = OpenSendLog();
     if (!m_logOpen)
         return;
-    QFile file(m_fileName);
-    const QByteArray line = logLine(text);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(line) == line.size()
-                         && file.flush();
-    if (!written)
+    // Opened for each line, so that a log taken away during the run is made again.
+    AppendingFile file;
+    if (!file.open(m_fileName) || !file.append(logLine(text)))
         reportFailure(m_fileName + QStringLiteral(": ") + file.errorString());
 }
 

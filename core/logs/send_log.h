@@ -1,7 +1,8 @@
 // SendLog: the send log of one sending window. Each run writes "logs/send_dd-mm-yy_hh-nn-ss.log" in the
 // program folder, named by the time its first line was written; every line is the time "hh:nn:ss", ";" and
-// the ";"-joined fields of one result, CR LF, appended and flushed at once (UTF-8). A failure to make or
-// write the file is reported once per run and never stops the mailing; the next line tries again.
+// the ";"-joined fields of one result, CR LF, appended at once (UTF-8), whole or not at all. A failure to make or
+// write the file is reported once per run with the file and the system's reason and never stops the mailing;
+// the next line tries again.
 #pragma once
 
 #include <QString>

@@ -4,11 +4,11 @@
 #include "core/project/list_file.h"
 
 #include "core/base/window_host.h"
+#include "platform/atomic_file.h"
 #include "platform/string_grid.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <climits>
@@ -171,14 +171,10 @@ void ClampColumnChoices(int columnCount, int& column, int& columnA)
 bool SaveListFile(const StringGrid& grid, const QString& fileName, const QString& delimiter, QString* error,
                   int* cellsChanged)
 {
-    QSaveFile file(fileName);
-    const bool written = file.open(QIODevice::WriteOnly) && writeDelimitedLines(file, grid, delimiter, 1, cellsChanged)
-                         && file.commit();
-    if (!written) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-    }
+    AtomicFile file(fileName);
+    const bool written = file.open() && writeDelimitedLines(file, grid, delimiter, 1, cellsChanged) && file.commit();
+    if (!written && error)
+        *error = file.errorString();
     return written;
 }
 

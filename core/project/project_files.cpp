@@ -10,6 +10,7 @@
 #include "core/base/text_helpers.h"
 #include "core/base/window_host.h"
 #include "core/base/user_messages.h"
+#include "platform/atomic_file.h"
 #include "platform/ini_file.h"
 #include "platform/message_box_flags.h"
 #include "platform/string_grid.h"
@@ -101,7 +102,7 @@ void copyLegacyList(const IniFile& ini)
         return;
     const QString path = QDir::isAbsolutePath(source) ? source : ProjectIniInfo.PathPro + source;
     if (QFileInfo(path).isFile())
-        QFile::copy(path, listFile);   // a failed copy leaves an empty list, as a missing file does
+        copyFileAtomically(path, listFile);   // a failed copy leaves an empty list, as a missing file does
 }
 
 // Keys "0" .. Count-1 in index order, the first entry of an index counting. "Count" is only a claim: the
@@ -150,10 +151,13 @@ QString newProjectFolder(const QString& path)
     return fromPath.isEmpty() ? ProgramFolder() : fromPath;
 }
 
-void reportSaveError(const QStringList& messages, int text, const QString& fileName)
+// The editor's text and the file, then the system's reason when there is one ("No space left on device").
+void reportSaveError(const QStringList& messages, int text, const QString& fileName, const QString& reason)
 {
-    ShowMessageBox(messages.value(text) + QStringLiteral(" : ") + fileName, messages.value(MsgAttention),
-                   MB_ICONINFORMATION);
+    QString message = messages.value(text) + QStringLiteral(" : ") + fileName;
+    if (!reason.isEmpty())
+        message += QLatin1Char('\n') + reason;
+    ShowMessageBox(message, messages.value(MsgAttention), MB_ICONINFORMATION);
 }
 
 // Where the save dialog leaves the project.
@@ -203,13 +207,14 @@ bool writeListFile(const StringGrid* list, const QStringList& messages)
     const StringGrid emptyList;
     const QString delimiter = DelimiterFromName(ProjectIniInfo.SectionSymbol);
     int cellsChanged = 0;
-    if (SaveListFile(list ? *list : emptyList, listFile, delimiter, nullptr, &cellsChanged)) {
+    QString error;
+    if (SaveListFile(list ? *list : emptyList, listFile, delimiter, &error, &cellsChanged)) {
         if (cellsChanged > 0)
             ShowMessageBox(messages.value(MsgListCellsFlattened).arg(cellsChanged), messages.value(MsgAttention),
                            MB_ICONINFORMATION);
         return true;
     }
-    reportSaveError(messages, MsgAddressBookSaveError, listFile);
+    reportSaveError(messages, MsgAddressBookSaveError, listFile, error);
     return false;
 }
 
@@ -220,17 +225,18 @@ bool writeProjectFiles(const ProjectContent& content, const QStringList& message
     ProjectIniInfo.Subject = content.subject;
     ProjectIniInfo.Column = content.column;
     ProjectIniInfo.ColumnA = content.columnA;
-    if (WriteMailProjectFile(content.attachmentPaths)) {
+    QString error;
+    if (WriteMailProjectFile(content.attachmentPaths, &error)) {
         ProjectIniInfo.OptionsChanged = false;
     } else {
-        reportSaveError(messages, MsgFileSaveError, ProjectFilePath(projectExtension));
+        reportSaveError(messages, MsgFileSaveError, ProjectFilePath(projectExtension), error);
         allWritten = false;
     }
     if (!content.keepListFile && !writeListFile(content.list, messages))
         allWritten = false;
     const QString plainFile = ProjectFilePath(plainBodyExtension);
-    if (!writeTextLines(plainFile, splitLines(content.plainBody))) {
-        reportSaveError(messages, MsgFileSaveError, plainFile);
+    if (!writeTextLines(plainFile, splitLines(content.plainBody), &error)) {
+        reportSaveError(messages, MsgFileSaveError, plainFile, error);
         allWritten = false;
     }
     return allWritten;
@@ -244,9 +250,10 @@ bool writeHtmlBody(const ProjectContent& content, const QStringList& messages)
     const bool modified = content.htmlModified || !QFileInfo(htmlFile).isFile();
     if (!ProjectIniInfo.Html || !modified || !content.writeHtmlBody)
         return true;
-    if (content.writeHtmlBody(htmlFile, nullptr))
+    QString error;
+    if (content.writeHtmlBody(htmlFile, &error))
         return true;
-    reportSaveError(messages, MsgFileSaveError, htmlFile);
+    reportSaveError(messages, MsgFileSaveError, htmlFile, error);
     return false;
 }
 
@@ -328,6 +335,10 @@ void OpenProjectFiles(const QString& path, bool isNew)
 {
     ProjectIniInfo = DefaultIniInfo;
     if (isNew) {
+        // Nothing of the project open before comes along: no attachments, and no mark of options changed in a
+        // preferences dialog of the defaults.
+        ProjectAttachments.clear();
+        ProjectIniInfo.OptionsChanged = false;
         ProjectIniInfo.PathPro = newProjectFolder(path);
         ProjectIniInfo.SectionSymbol = DelimiterFromName(ProjectIniInfo.SectionSymbol);
         ProjectIniInfo.ProjectName = FirstFreeProjectName(QStringLiteral("noname%d"), projectExtension);

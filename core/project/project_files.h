@@ -48,9 +48,10 @@ std::optional<QString> ReadHtmlBody();
 bool WriteHtmlBody(const QString& fileName, const QString& html, QString* error = nullptr);
 
 // The parts of opening a project that need no window. ProjectIniInfo := DefaultIniInfo; a new project (path: a
-// folder followed by "*.eml") goes to DefaultIniInfo.PathPro when that folder exists or can be made, else to
-// path's folder, is named FirstFreeProjectName("noname%d", ".eml") and its stale files are deleted; an existing
-// project (path: its ".eml" file) is read with LoadMailProject.
+// folder followed by "*.eml") starts with no attachments and OptionsChanged clear, goes to DefaultIniInfo.PathPro
+// when that folder exists or can be made, else to path's folder, is named FirstFreeProjectName("noname%d",
+// ".eml") and its stale files are deleted; an existing project (path: its ".eml" file) is read with
+// LoadMailProject.
 void OpenProjectFiles(const QString& path, bool isNew);
 
 // How OpenProject drives the project editor; the editor's code registers them.
@@ -60,7 +61,7 @@ struct ProjectEditorHooks {
     std::function<void()> bringToFront;
     std::function<bool(bool isNew)> create;           // create, translate, show on the plain page; false (or a
                                                       // throw) when the window could not be made
-    std::function<void(bool isNew)> fillFromProject;  // controls from the project; modified := isNew
+    std::function<void(bool isNew)> fillFromProject;  // controls from the project, which starts unmodified
 };
 void SetProjectEditorHooks(ProjectEditorHooks hooks);
 

@@ -12,7 +12,6 @@
 #include "platform/text_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -61,9 +60,11 @@ void keepPathProIfMissing(TIniInfo& settings, const QString& earlierPathPro)
         settings.PathPro = earlierPathPro;
 }
 
+// "<Connections>" on top. Its account block may be empty (the heading alone, or an empty line next): that reads
+// as no accounts, and the blocks after it are still read.
 bool isBlockLayout(const QStringList& lines)
 {
-    return sameText(lines[0], connectionsHeading) && lines.size() > 1 && !lines[1].isEmpty();
+    return sameText(lines[0], connectionsHeading);
 }
 
 // Steps over the empty line before heading and the heading; false when they are not where they belong. A
@@ -110,8 +111,8 @@ SettingsLoadResult keepUnrecognisedFile(const QString& path)
 {
     SettingsLoadResult kept;
     kept.keptCopy = path + QStringLiteral(".bak");
-    QFile::remove(kept.keptCopy);
-    kept.copied = QFile::copy(path, kept.keptCopy);
+    // Owner-only like the settings themselves: the copy holds the same passwords.
+    kept.copied = copyFileAtomically(path, kept.keptCopy, nullptr, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return kept;
 }
 
@@ -223,7 +224,13 @@ QStringList settingsFileLines(const TIniInfo& settings)
 
 bool SaveSettings(QString* error)
 {
+    QString reason;
     // Owner-only: the file holds passwords.
-    return writeFileAtomically(settingsFilePath(), encodeLines(settingsFileLines(DefaultIniInfo)), error,
-                               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (writeFileAtomically(settingsFilePath(), encodeLines(settingsFileLines(DefaultIniInfo)), &reason,
+                            QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return true;
+    if (error)
+        *error = QStringLiteral("The settings could not be saved to \"%1\": %2. The file keeps its earlier contents.")
+                     .arg(QDir::toNativeSeparators(settingsFilePath()), reason);
+    return false;
 }

@@ -26,7 +26,8 @@ SettingsLoadResult LoadSettings();
 // The message for a settings file that could not be read, naming the kept copy; empty when there is none.
 QString unreadableSettingsMessage(const SettingsLoadResult& load);
 // Writes DefaultIniInfo, Accounts and StatusCodes in the block layout, atomically and readable by the owner
-// only (the file holds passwords). On failure answers false, keeps the old file and sets *error.
+// only (the file holds passwords). On failure answers false, keeps the old file and sets *error to a message
+// that names the file and the system's reason.
 bool SaveSettings(QString* error = nullptr);
 
 // The lines SaveSettings writes.

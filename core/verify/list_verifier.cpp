@@ -129,9 +129,13 @@ void ListVerifier::loadAddresses(const StringGrid& source, int emailColumn,
 
 bool ListVerifier::openLog(const QString& path)
 {
-    m_log.close();
-    m_log.setFileName(path);
-    return m_log.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    m_logFailureTold = false;
+    return m_log.open(path, true);
+}
+
+QString ListVerifier::logError() const
+{
+    return m_log.fileName() + QStringLiteral(": ") + m_log.errorString();
 }
 
 void ListVerifier::start(bool resume, const VerifySettings& settings)
@@ -390,10 +394,10 @@ void ListVerifier::setResult(int row, int status, const QString& state, const QS
 
 void ListVerifier::writeLogLine(const QString& line)
 {
-    if (!m_log.isOpen())
+    if (!m_log.isOpen() || m_log.append((line + QStringLiteral("\r\n")).toUtf8()) || m_logFailureTold)
         return;
-    m_log.write((line + QStringLiteral("\r\n")).toUtf8());
-    m_log.flush();
+    m_logFailureTold = true;
+    emit logFailed(logError());
 }
 
 QString ListVerifier::domainKey(int row) const

@@ -8,8 +8,9 @@
 // server.
 #pragma once
 
+#include "platform/appending_file.h"
+
 #include <QElapsedTimer>
-#include <QFile>
 #include <QObject>
 #include <QHash>
 #include <QString>
@@ -95,9 +96,11 @@ public:
     // after that row.
     void loadAddresses(const StringGrid& source, int emailColumn, const std::function<bool(int row)>& afterRow);
 
-    // Opens the log at path, emptied; false when it cannot be opened (verification then runs without it).
+    // Opens the log at path, emptied; false when it cannot be opened (verification then runs without it), with
+    // logError() naming the file and the reason.
     bool openLog(const QString& path);
     void closeLog() { m_log.close(); }
+    QString logError() const;
 
     // Starts a run (resume: keeps "Ok" and other results, verifies empty and "No" rows again). The caller
     // has checked the settings; the caches are emptied on a fresh start only.
@@ -118,6 +121,9 @@ public:
 
 signals:
     void finished();
+    // A line could not be written to the log (text: the file and the system's reason); once per opened log, the
+    // lines after it are tried again.
+    void logFailed(const QString& text);
 
 private:
     struct PendingQuery {
@@ -155,7 +161,8 @@ private:
     QElapsedTimer m_paceClock;      // since the run started; tick k is due at k pacing intervals
     qint64 m_paceTicks = 0;
     QTimer m_watchTimer;            // time cells and time-outs of pending queries
-    QFile m_log;
+    AppendingFile m_log;
+    bool m_logFailureTold = false;
     int m_lastLaunchedRow = 0;      // the rows up to here are launched, filled or skipped
     int m_ended = 0;
     int m_started = 0;

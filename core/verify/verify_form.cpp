@@ -147,6 +147,8 @@ TVerifyForm::TVerifyForm(StringGrid& listGrid, int emailColumn, QWidget* parent)
     connect(sgEm, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { sgEmDblClick(sgEm->gridModel()->gridRow(index.row())); });
     connect(&m_verifier, &ListVerifier::finished, this, &TVerifyForm::runFinished);
+    // Queued: the answer handler that wrote the line returns before the box opens.
+    connect(&m_verifier, &ListVerifier::logFailed, this, &TVerifyForm::logFailed, Qt::QueuedConnection);
 }
 
 TVerifyForm::~TVerifyForm()
@@ -196,7 +198,8 @@ void TVerifyForm::buildLayout()
 void TVerifyForm::Opening()
 {
     WindowHost::requestTranslation(this);
-    m_verifier.openLog(ProgramFolder() + QStringLiteral("verifylog.txt"));
+    if (!m_verifier.openLog(ProgramFolder() + QStringLiteral("verifylog.txt")))
+        logFailed(m_verifier.logError());
     NumConnect->setText(QString::number(ProjectIniInfo.NumberConnect));
     SmtpEdit->setText(accountInUse(ProjectIniInfo).SMTPServer);
     DNSEdit->setText(ProjectIniInfo.DnsIP);
@@ -207,6 +210,13 @@ void TVerifyForm::Opening()
     ProgressPump pump(progress);
     m_verifier.loadAddresses(m_listGrid, m_emailColumn, [&](int row) { return pump.step(row); });
     CloseProgressWindow(progress);
+}
+
+void TVerifyForm::logFailed(const QString& reason)
+{
+    ShowMessageBox(QStringLiteral("The verification log cannot be written (%1). The verification goes on without it.")
+                       .arg(reason),
+                   msl->text(MsgVerify), MB_OK | MB_ICONWARNING);
 }
 
 void TVerifyForm::StartButtonClick()

@@ -71,6 +71,7 @@ private:
     void startRun(bool resume);
     void setRunning(bool running);
     void runFinished();
+    void logFailed(const QString& reason);
     void waitForPendingQueries();
     void writeSettingsBack();
 

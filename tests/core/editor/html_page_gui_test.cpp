@@ -289,7 +289,7 @@ TEST_F(HtmlPageTest, FailedSaveKeepsTheProjectModified)
     EXPECT_FALSE(editor->SaveProject(false));
     EXPECT_TRUE(editor->cbModi->isChecked());
     ASSERT_FALSE(boxes.boxes.empty());
-    EXPECT_EQ(boxes.boxes[0].text, "Fail to save HTML source");
+    EXPECT_EQ(boxes.boxes[0].text, "Fail to save HTML source : " + testHome() + "Mailing.htm\nIs a directory");
     EXPECT_EQ(boxes.boxes[0].caption, "Error");
 }
 

@@ -514,11 +514,45 @@ TEST_F(MessageFormTest, NewProjectWhoseSaveDialogIsCancelledStaysOpen)
 {
     TNewMod2MessageForm* editor = open(testHome() + "*.eml", true);
     ASSERT_NE(editor, nullptr);
+    editor->SubjectEdt->setText("Offer");
     EXPECT_TRUE(editor->modified());
     boxes.answerWith(IDYES);
     onNextModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     EXPECT_FALSE(closeEditor(editor));
     EXPECT_EQ(NewMod2MessageForm, editor);
+}
+
+// File > New after a project with an attachment, with options changed in the defaults' preferences and the HTML
+// format on: the new editor shows no attachment, is not modified, closes without a question, and a save writes
+// no attachment into it.
+TEST_F(MessageFormTest, NewProjectStartsEmptyAndClosesWithoutAQuestion)
+{
+    TNewMod2MessageForm* first =
+        open(writeProject(3, "Subject=Prices\r\n[Attachment]\r\n0=/files/Price list.pdf\r\nCount=1\r\n"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(first->AttachmentsLB->count(), 1);
+    DefaultIniInfo.OptionsChanged = true;
+    DefaultIniInfo.Html = true;
+
+    form->findChild<QAction*>(QStringLiteral("NewMessagesimple1"))->trigger();
+    QCoreApplication::processEvents();
+    TNewMod2MessageForm* editor = NewMod2MessageForm;
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->IsNew);
+    EXPECT_EQ(editor->AttachmentsLB->count(), 0);
+    EXPECT_FALSE(editor->modified());
+    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
+    EXPECT_TRUE(closeEditor(editor));
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    editor = open(testHome() + "*.eml", true);
+    onNextModal([](QWidget* modal) {
+        qobject_cast<QFileDialog*>(modal)->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(
+            testHome() + "Second");
+        static_cast<QDialog*>(modal)->accept();
+    });
+    ASSERT_TRUE(editor->SaveProject(false));
+    EXPECT_FALSE(readFileBytes(testHome() + "Second.eml").contains("Price list"));
 }
 
 TEST_F(MessageFormTest, EditedHtmlBodyCountsAsAChange)
@@ -749,6 +783,21 @@ TEST_F(MessageFormTest, ReopenOpensTheProjectInTheEditor)
     form->findChild<QMenu*>(QStringLiteral("Reopen1"))->actions().at(0)->trigger();
     ASSERT_NE(NewMod2MessageForm, nullptr);
     EXPECT_EQ(NewMod2MessageForm->SubjectEdt->text(), "Hello");
+}
+
+// Quitting with a saved project open: the editor closes for real before the reopen list is written, so the
+// project is on it at the next start, without a second question.
+TEST_F(MessageFormTest, QuittingWithAProjectOpenPutsItOnTheReopenList)
+{
+    const QString path = writeProject();
+    TNewMod2MessageForm* editor = open(path);
+    editor->SubjectEdt->setText("Edited");
+    boxes.answerWith(IDYES);
+    EXPECT_TRUE(form->close());
+    ASSERT_EQ(boxes.boxes.size(), 2u);   // "Save changes?", then "Do you want to quit the program?"
+    EXPECT_EQ(boxes.boxes[1].text, "Do you want to quit the program?");
+    EXPECT_TRUE(readFileBytes(path).contains("Subject=Edited"));
+    EXPECT_EQ(readFileBytes(testHome() + "setupprj.ini"), (path + "\r\n").toUtf8());
 }
 
 TEST_F(MessageFormTest, ExitAsksTheEditorFirstAndItsCancelKeepsTheProgramRunning)

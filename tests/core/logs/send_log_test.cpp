@@ -5,6 +5,7 @@
 
 #include "core/settings/ini_info.h"
 #include "platform/clock.h"
+#include "platform/disk_write.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
@@ -108,6 +109,20 @@ TEST_F(SendLogTest, AppendFailureIsReportedOncePerRun)
     log.endRun();
     log.WriteSendLog("d;Ok");
     EXPECT_EQ(reported.size(), 2);
+}
+
+// A line that meets a full disk goes in whole or not at all; the report names the file and the reason.
+TEST_F(SendLogTest, FullDiskLineIsLeftOutWholeAndReportedWithTheReason)
+{
+    log.WriteSendLog("a@x.org;Ok");
+    {
+        ScopedDiskFault disk({5, ENOSPC});
+        log.WriteSendLog("b@x.org;Ok");
+    }
+    log.WriteSendLog("c@x.org;Ok");
+    EXPECT_EQ(readFileBytes(log.fileName()), "09:05:04;a@x.org;Ok\r\n09:05:04;c@x.org;Ok\r\n");
+    EXPECT_EQ(reported, QStringList{"The send log cannot be written (" + log.fileName()
+                                    + ": No space left on device). The mailing goes on without it."});
 }
 
 TEST(SendLog, DefaultReportShowsAWarningAfterTheWritingHandlerReturned)

@@ -7,6 +7,7 @@
 #include "core/settings/ini_info.h"
 #include "core/project/project_attachments.h"
 #include "core/project/project_editor_messages.h"
+#include "platform/disk_write.h"
 #include "platform/widgets/message_box.h"
 #include "platform/string_grid.h"
 #include "tests/support/test_files.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <map>
 #include <optional>
 
 namespace {
@@ -313,6 +315,24 @@ TEST_F(ProjectFiles, NewProjectTakesTheFreeNameAndDeletesItsStaleFiles)
     EXPECT_TRUE(exists(testHome() + "noname1.eml"));
 }
 
+// File > New after a project with an attachment, whose options were changed in the defaults' preferences: the
+// new project has no attachment and nothing to ask about.
+TEST_F(ProjectFiles, NewProjectTakesNothingFromTheProjectBefore)
+{
+    writeFileBytes(testHome() + "Prices.eml",
+                   "[Common]\r\nSubject=Prices\r\n[Attachment]\r\n0=/files/Price list.pdf\r\nCount=1\r\n");
+    OpenProjectFiles(testHome() + "Prices.eml", false);
+    ASSERT_EQ(ProjectAttachments.size(), 1);
+    DefaultIniInfo.OptionsChanged = true;
+
+    OpenProjectFiles(testHome() + "*.eml", true);
+    EXPECT_TRUE(ProjectAttachments.isEmpty());
+    EXPECT_FALSE(ProjectIniInfo.OptionsChanged);
+    EXPECT_EQ(ProjectIniInfo.Subject, "");
+    ASSERT_TRUE(WriteMailProjectFile({}));
+    EXPECT_FALSE(readFileBytes(ProjectFilePath(projectExtension)).contains("Price list"));
+}
+
 TEST_F(ProjectFiles, NewProjectFolderIsMadeOrTakenFromThePattern)
 {
     DefaultIniInfo.PathPro = testHome() + "made/deeper";
@@ -540,9 +560,38 @@ TEST_F(SaveProject, WritesThatFailAreReportedAndKeepTheProjectModified)
     EXPECT_TRUE(state.isNew);
     EXPECT_TRUE(state.modified);
     EXPECT_TRUE(ProjectIniInfo.OptionsChanged);
-    EXPECT_EQ(shown, QStringList({"Attention | File Save Error : " + folder + "Offer.eml | 64",
-                                  "Attention | Address Book Save Error : " + folder + "Offer.txt | 64",
-                                  "Attention | File Save Error : " + folder + "Offer.mml | 64"}));
+    EXPECT_EQ(shown, QStringList({"Attention | File Save Error : " + folder + "Offer.eml\nNot a directory | 64",
+                                  "Attention | Address Book Save Error : " + folder + "Offer.txt\nNot a directory | 64",
+                                  "Attention | File Save Error : " + folder + "Offer.mml\nNot a directory | 64"}));
+}
+
+// On a full disk every file of the project keeps its old bytes, each failure names its file and the reason, and
+// the project stays modified.
+TEST_F(SaveProject, FullDiskKeepsEveryOldFileAndSaysWhy)
+{
+    ProjectIniInfo.ProjectName = "offer";
+    state = {false, true};
+    ASSERT_TRUE(SaveMailProject(false, content, state, ProjectEditorMessages(), {}));
+    QStringList names = QDir(testHome()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    std::map<QString, QByteArray> before;
+    for (const QString& name : names)
+        before[name] = readFileBytes(testHome() + name);
+    content.subject = "Changed";
+    list.setCell(0, 1, "new@x.org");
+    content.plainBody = "new body";
+    state.modified = true;
+    {
+        ScopedDiskFault disk({0, ENOSPC});
+        EXPECT_FALSE(SaveMailProject(false, content, state, ProjectEditorMessages(), {}));
+    }
+    EXPECT_TRUE(state.modified);
+    EXPECT_EQ(QDir(testHome()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(readFileBytes(testHome() + name), bytes) << name.toStdString();
+    const QString reason = "\nNo space left on device | 64";
+    EXPECT_EQ(shown, QStringList({"Attention | File Save Error : " + testHome() + "offer.eml" + reason,
+                                  "Attention | Address Book Save Error : " + testHome() + "offer.txt" + reason,
+                                  "Attention | File Save Error : " + testHome() + "offer.mml" + reason}));
 }
 
 // Cells that would split their record are saved with blanks, and the save says so once for all of them.

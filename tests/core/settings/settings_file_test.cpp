@@ -7,6 +7,9 @@
 #include "core/settings/ini_info.h"
 #include "core/settings/status_codes.h"
 
+#include "platform/disk_write.h"
+
+#include "tests/support/full_disk.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
@@ -19,7 +22,9 @@
 
 namespace {
 
+using sorvanta::test::FullDiskRun;
 using sorvanta::test::readExistingFileBytes;
+using sorvanta::test::runOnFullDisk;
 using sorvanta::test::sourcePath;
 using sorvanta::test::testHome;
 using sorvanta::test::writeFileBytes;
@@ -199,8 +204,7 @@ TEST_F(SettingsFileTest, UnrecognisedFileIsKeptBeforeDefaultsReplaceIt)
 {
     const QByteArray unknown[] = {
         "[user]\r\nCount=1\r\n0=Me\r\n",                             // the INI heading is case-sensitive
-        "<Connections>\r\n\r\n<Status Codes>\r\n550\r\n",            // no account line
-        "<Connections>\r\n",                                         // nothing after the heading
+        "<Connections>\r\n\r\nnotes\r\n",                             // no known heading after the accounts
         "some other program's notes\r\n",
     };
     for (const QByteArray& bytes : unknown) {
@@ -210,6 +214,38 @@ TEST_F(SettingsFileTest, UnrecognisedFileIsKeptBeforeDefaultsReplaceIt)
         EXPECT_EQ(readExistingFileBytes(settingsFilePath() + ".bak"), bytes);
         EXPECT_EQ(saved(), golden("setupkrn_first_exit.ini"));
         QFile::remove(settingsFilePath() + ".bak");
+    }
+}
+
+// An empty account block is a layout of its own, not damage: no accounts (so the placeholder), no warning and no
+// copy; the blocks after it are read as usual.
+TEST_F(SettingsFileTest, EmptyAccountBlockReadsAsNoAccountsSilently)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int statusCodes;
+        int nConnect;
+    };
+    const Case cases[] = {
+        {"heading_alone", "<Connections>\r\n", 0, 0},
+        {"heading_and_empty_line", "<Connections>\r\n\r\n", 0, 0},
+        {"status_codes_after_it", "<Connections>\r\n\r\n<Status Codes>\r\n550  x\r\n", 1, 0},
+        {"every_block_after_it",
+         "<connections>\r\n\r\n<Status Codes>\r\n550  x\r\n451  y\r\n\r\n<Mail Info>\r\n3^dns\r\n", 2, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFileBytes(settingsFilePath(), c.bytes);
+        EXPECT_EQ(unreadableSettingsMessage(LoadSettings()).toStdString(), "");
+        ASSERT_EQ(Accounts.Count(), 1);
+        EXPECT_EQ(accountLine(*Accounts.Items(0)), accountLine(tAccountObj(true)));
+        EXPECT_EQ(StatusCodes.count(), c.statusCodes);
+        EXPECT_EQ(DefaultIniInfo.NConnect, c.nConnect);
+        EXPECT_FALSE(QFile::exists(settingsFilePath() + ".bak"));
+        if (c.statusCodes == 0) {
+            EXPECT_EQ(saved(), golden("setupkrn_first_exit.ini"));   // the first exit's file, as with no file
+        }
     }
 }
 
@@ -261,8 +297,57 @@ TEST_F(SettingsFileTest, FailedWriteIsReported)
     qputenv("SORVANTA_HOME", (testHome() + "missing/folder").toUtf8());
     QString error;
     EXPECT_FALSE(SaveSettings(&error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error, "The settings could not be saved to \"" + testHome()
+                         + "missing/folder/setupkrn.ini\": No such file or directory."
+                           " The file keeps its earlier contents.");
     qputenv("SORVANTA_HOME", testHome().toUtf8());
+}
+
+// The exit's rewrite on a full disk, through the seam and on a real full tmpfs: the old file (accounts and
+// passwords) stays byte for byte, the message names the file and the reason, no temporary stays beside it.
+QByteArray settingsSaveReport(const QString& folder, bool throughSeam)
+{
+    qputenv("SORVANTA_HOME", folder.toUtf8());
+    const QByteArray old = readExistingFileBytes(settingsFilePath());
+    LoadSettings();
+    StatusCodes.add("550  Requested action not taken");
+    QString error;
+    bool saved = false;
+    if (throughSeam) {
+        ScopedDiskFault disk({0, ENOSPC});
+        saved = SaveSettings(&error);
+    } else {
+        saved = SaveSettings(&error);
+    }
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    names.removeAll("filler");
+    return "saved=" + QByteArray::number(saved) + "\nerror=" + error.toUtf8() + "\nnames=" + names.join(',').toUtf8()
+           + "\nsame=" + QByteArray::number(readExistingFileBytes(settingsFilePath()) == old);
+}
+
+std::string expectedSaveReport(const QString& folder)
+{
+    return ("saved=0\nerror=The settings could not be saved to \"" + folder
+            + "/setupkrn.ini\": No space left on device. The file keeps its earlier contents."
+              "\nnames=setupkrn.ini\nsame=1")
+        .toStdString();
+}
+
+TEST_F(SettingsFileTest, FullDiskKeepsTheOldSettings)
+{
+    const QByteArray old = golden("setupkrn_first_exit.ini").replace("Your Name", "Work account");
+    const QString folder = testHome() + "program";
+    QDir().mkpath(folder);
+    writeFileBytes(folder + "/setupkrn.ini", old);
+    EXPECT_EQ(settingsSaveReport(folder, true).toStdString(), expectedSaveReport(folder));
+
+    const FullDiskRun run = runOnFullDisk(
+        [&](const QString& disk) { writeFileBytes(disk + "/setupkrn.ini", old); },
+        [](const QString& disk) { return settingsSaveReport(disk, false); });
+    qputenv("SORVANTA_HOME", testHome().toUtf8());
+    if (!run.mounted)
+        GTEST_SKIP() << "no tmpfs here: " << run.refusal.toStdString();
+    EXPECT_EQ(run.report.toStdString(), expectedSaveReport(testHome() + "disk"));
 }
 
 }  // namespace

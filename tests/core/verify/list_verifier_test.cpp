@@ -8,6 +8,7 @@
 #include "core/language/msg_language.h"
 #include "core/base/text_helpers.h"
 #include "platform/clock.h"
+#include "platform/disk_write.h"
 #include "platform/string_grid.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
@@ -261,6 +262,26 @@ TEST_F(ListVerifierTest, AnswerBeforeTheTimeOutKeepsItsResult)
     QFile log(logPath);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll(), "b@silent.test;TimeOut\r\n");
+}
+
+// A full disk: each time-out line fails whole, the failure (file and reason) is told once, the run goes on.
+TEST_F(ListVerifierTest, LogOnAFullDiskIsToldOnceAndTheRunGoesOn)
+{
+    const QString logPath = testHome() + "verifylog.txt";
+    ASSERT_TRUE(verifier.openLog(logPath));
+    QStringList told;
+    QObject::connect(&verifier, &ListVerifier::logFailed, [&](const QString& text) { told << text; });
+    load({"a@silent.test", "b@silent.test"});
+    ScopedDiskFault disk({8, ENOSPC});
+    verifier.start(false, settings);
+    ASSERT_TRUE(waitUntil([&] { return dns.queriesFor("silent.test") == 2; }));
+    clock.advance(60'000);
+    ASSERT_TRUE(waitUntil([&] { return finishedCount == 1; }));
+    EXPECT_EQ(row(2)[2], "No Data");
+    EXPECT_EQ(told, QStringList{logPath + ": No space left on device"});
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), "");
 }
 
 TEST_F(ListVerifierTest, ResumeVerifiesOnlyEmptyAndNoRowsAndKeepsTheCaches)
