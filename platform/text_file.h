@@ -19,6 +19,9 @@
 using Utf8PieceSink = std::function<bool(QByteArrayView utf8)>;
 void decodeTextPieces(QByteArrayView bytes, const Utf8PieceSink& sink);
 QString decodeText(QByteArrayView bytes);
+// The same with the lines that are not UTF-8 read in legacyPage (a file that names its own code page).
+void decodeTextPieces(QByteArrayView bytes, int legacyPage, const Utf8PieceSink& sink);
+QString decodeText(QByteArrayView bytes, int legacyPage);
 // UTF-8 bytes as text with a leading U+FEFF kept: QString::fromUtf8 drops it as a byte-order mark, but inside a
 // file or a cell it is the text's own character.
 QString textFromUtf8(QByteArrayView utf8);
@@ -30,6 +33,8 @@ QStringList splitLines(const QString& text);
 // before it, so that reading it back (which drops one mark) keeps the character.
 QByteArray encodeLines(const QStringList& lines);
 
+// The file's bytes, or nullopt when it cannot be read (*error says why).
+std::optional<QByteArray> readWholeFile(const QString& path, QString* error = nullptr);
 // The whole file decoded, or nullopt when it cannot be read (*error says why).
 std::optional<QString> readTextFile(const QString& path, QString* error = nullptr);
 // Writes bytes atomically; on failure returns false, keeps the old file and sets *error. Non-empty permissions

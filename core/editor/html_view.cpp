@@ -4,7 +4,7 @@
 #include "core/editor/html_view.h"
 
 #include "core/editor/placeholder_drag.h"
-#include "platform/text_file.h"
+#include "core/project/html_file_text.h"
 
 #include <QChildEvent>
 #include <QDir>
@@ -106,7 +106,7 @@ bool HtmlView::loadHtmlFile(const QString& path, QString* error)
     const QUrl address = QUrl::fromLocalFile(info.absoluteFilePath());
     std::optional<QString> text;
     if (info.size() <= kLargestDataAddress) {
-        text = readTextFile(path, error);
+        text = ReadHtmlFile(path, error);
         if (!text)
             return false;
     }

@@ -232,6 +232,32 @@ TEST_F(HtmlPageTest, ImportCopiesPicturesRewritesSourcesAndRunsNoScript)
     EXPECT_EQ(files, QStringList({testHome() + "Mailing/img/a b.png", testHome() + "Mailing/b.gif"}));
 }
 
+// A project page in KOI8-R (http-equiv form) edited and saved, and a windows-1252 page (charset form)
+// imported: each saved file is UTF-8, says so once, and keeps its letters.
+TEST_F(HtmlPageTest, LegacyPagesAreSavedAsUtf8SayingSo)
+{
+    openHtmlProject("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\">"
+                    "<title>t</title></head><body><p id=\"t\">\xF0\xD2\xC9\xD7\xC5\xD4</p></body></html>\r\n");
+    caretAtEndOf("t");
+    ASSERT_TRUE(view()->insertText("!"));
+    QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("<head><meta charset=\"utf-8\"><title>")) << saved.constData();
+    EXPECT_EQ(saved.count("charset"), 1) << saved.constData();
+    EXPECT_TRUE(saved.contains(u"Привет!</p>"_qs.toUtf8())) << saved.constData();
+
+    const QString page = testHome() + "legacy.htm";
+    writeFileBytes(page, "<html><head><META CHARSET=windows-1252></head><body><p>Caf\xE9 \x80 \x93ok\x94</p></body></html>");
+    HtmlEditorPage::Choosers choosers;
+    choosers.htmlFile = [page](QWidget*) { return page; };
+    editor->htmlPage->setChoosers(choosers);
+    WindowMessage::post(editor, WM_TOOLCOMMAND, 0, ToolImportHtml);
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(testHome() + "Mailing.htm").contains("Caf"); }, kPageWaitMs));
+    saved = readFileBytes(testHome() + "Mailing.htm");
+    EXPECT_TRUE(saved.contains("<head><meta charset=\"utf-8\"><title>Mailing</title>")) << saved.constData();
+    EXPECT_EQ(saved.count("charset"), 1) << saved.constData();
+    EXPECT_TRUE(saved.contains(u"<p>Café € “ok”</p>"_qs.toUtf8())) << saved.constData();
+}
+
 TEST_F(HtmlPageTest, EnterBreaksTheLineAndShiftEnterStartsAParagraph)
 {
     openHtmlProject("<html><body><p id=\"t\">one</p></body></html>\r\n");
