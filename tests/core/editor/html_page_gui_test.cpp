@@ -16,6 +16,7 @@
 #include "core/sending/html_images.h"
 #include "core/settings/ini_info.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/foundry_fonts.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
@@ -30,6 +31,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFontDatabase>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -352,6 +354,34 @@ TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
     EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
     EXPECT_FALSE(editor->cbModi->isChecked());
     EXPECT_FALSE(editor->htmlPage->HtmlModified());
+}
+
+// A family that several foundries make: the box offers it by the name the page takes, choosing it sets that
+// name in the page, and the caret in text of that family shows it in the box.
+TEST_F(HtmlPageTest, FontOfSeveralFoundriesIsAppliedAndFollowedByItsPageName)
+{
+    using sorvanta::test::fontWithVendor;
+    const int first = QFontDatabase::addApplicationFontFromData(fontWithVendor(sorvanta::test::kSplitFontFile, "ZZZZ"));
+    const int second = QFontDatabase::addApplicationFontFromData(fontWithVendor(sorvanta::test::kSplitFontFile, "YYYY"));
+    openHtmlProject("<html><body><p id=\"t\">word</p><p id=\"u\">other</p></body></html>\r\n");
+    TFontComboBox* box = editor->htmlPage->cbFontName;
+    box->rebuildList();
+    QFontDatabase::removeApplicationFont(first);
+    QFontDatabase::removeApplicationFont(second);
+    const int index = box->findText(sorvanta::test::kSplitFontFamily);
+    ASSERT_GE(index, 0);
+    selectElementText("t");
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+    EXPECT_TRUE(source().contains("<font face=\"DejaVu Sans Mono\">word</font>")) << source().toStdString();
+
+    caretAtEndOf("u");
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    ASSERT_TRUE(waitUntil([&] { return box->FontName() != "DejaVu Sans Mono"; }, 5000));
+    caretAtEndOf("t");
+    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    EXPECT_TRUE(waitUntil([&] { return box->FontName() == "DejaVu Sans Mono"; }, 5000)) << box->FontName().toStdString();
 }
 
 TEST_F(HtmlPageTest, LinkAsksForTheAddress)
