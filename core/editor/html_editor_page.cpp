@@ -13,6 +13,7 @@
 #include "core/editor/html_colours.h"
 #include "core/editor/html_view.h"
 #include "core/editor/picture_copy.h"
+#include "core/editor/picture_open_dialog.h"
 #include "core/editor/tables_dialog.h"
 #include "core/project/project_files.h"
 #include "core/settings/ini_info.h"
@@ -56,11 +57,7 @@ HtmlEditorPage::Choosers defaultChoosers()
                           ProjectIniInfo.PathPro);
     };
     choosers.pictureFile = [](QWidget* parent) {
-        return chooseFile(parent, "pictOD",
-                          {QStringLiteral("All (*.gif *.jpg *.jpeg *.bmp *.ico *.png)"), QStringLiteral("GIF (*.gif)"),
-                           QStringLiteral("JPEG (*.jpg *.jpeg)"), QStringLiteral("Bitmap (*.bmp)"),
-                           QStringLiteral("Icon (*.ico)"), QStringLiteral("PNG (*.png)")},
-                          ProjectIniInfo.PathPro);
+        return PictureOpenDialog::choosePicture(parent, ProjectIniInfo.PathPro);
     };
     choosers.linkAddress = [](QString& address) {
         return InputFormExecute(QObject::tr("Insert link"), QObject::tr("Address"), address, 255, false);
