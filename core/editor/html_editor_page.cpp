@@ -13,8 +13,10 @@
 #include "core/editor/html_colours.h"
 #include "core/editor/html_view.h"
 #include "core/editor/picture_copy.h"
+#include "core/editor/picture_fetch_window.h"
 #include "core/editor/picture_open_dialog.h"
 #include "core/editor/tables_dialog.h"
+#include "core/editor/web_pictures.h"
 #include "core/project/project_files.h"
 #include "core/settings/ini_info.h"
 #include "platform/widgets/message_box.h"
@@ -271,8 +273,26 @@ QString HtmlEditorPage::pictureFolder() const
     return ProjectFilePath(QString());
 }
 
+int HtmlEditorPage::pictureTimeoutMs() const
+{
+    return qMax(1, ProjectIniInfo.TimeOut) * 1000;
+}
+
 bool HtmlEditorPage::CopyImageToProject(QString& path)
 {
+    if (IsWebPictureAddress(path)) {
+        QPointer<HtmlEditorPage> self(this);
+        const QList<PictureFetcher::Result> results =
+            FetchPicturesWithProgress(WebPictureAddresses({path}), pictureFolder(), pictureTimeoutMs());
+        if (!self || results.isEmpty())
+            return false;
+        if (results.first().path.isEmpty()) {
+            messageBox(this, FetchFailureText(results), tr("Insert image"), MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        path = results.first().path;
+        return true;
+    }
     const std::optional<QString> copy = CopyPictureToFolder(path, pictureFolder());
     if (!copy)
         return false;
@@ -304,7 +324,13 @@ void HtmlEditorPage::ImportLoaded()
     }
     QDir().mkpath(pictureFolder());
     const QString baseFolder = QFileInfo(m_view->documentPath()).absolutePath();
-    m_view->setPictureSources(ImportPictures(*sources, baseFolder, pictureFolder()));
+    const QStringList copied = ImportPictures(*sources, baseFolder, pictureFolder());
+    QPointer<HtmlEditorPage> self(this);
+    const QList<PictureFetcher::Result> fetched =
+        FetchPicturesWithProgress(WebPictureAddresses(copied), pictureFolder(), pictureTimeoutMs());
+    if (!self || !DocumentReady())
+        return;   // the editor or its page went while the pictures came
+    m_view->setPictureSources(WithFetchedPictures(copied, fetched));
     m_view->setTitle(ProjectIniInfo.ProjectName);
     emit projectModified();
     const QString htmlFile = ProjectFilePath(htmlBodyExtension);
@@ -313,6 +339,9 @@ void HtmlEditorPage::ImportLoaded()
     QString error;
     if (!m_view->loadHtmlFile(htmlFile, &error))
         showLoadFailure(error);
+    const QString failures = FetchFailureText(fetched);
+    if (!failures.isEmpty())
+        messageBox(this, failures, tr("Import message from html file"), MB_OK | MB_ICONWARNING);
 }
 
 // ---- toolbar commands ----

@@ -85,6 +85,9 @@ HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent)
     options->setAttribute(QWebEngineSettings::JavascriptEnabled, false);   // page scripts never run
     options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // Nothing from the network: an imported page would fetch its remote pictures, style sheets and frames
+    // itself, unbounded, and a silent server would hold its loading. Web pictures come through the fetcher.
+    options->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     options->setDefaultTextEncoding(QStringLiteral("UTF-8"));
     setAcceptDrops(true);
     m_loadTimer.setSingleShot(true);

@@ -3,7 +3,9 @@
 #include "core/editor/picture_copy.h"
 
 #include "core/editor/picture_paths.h"
+#include "platform/text_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +26,12 @@ bool sameBytes(const QString& first, const QString& second)
             return false;
     }
     return true;
+}
+
+bool holdsBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() == bytes.size() && file.readAll() == bytes;
 }
 
 bool sameFile(const QString& first, const QString& second)
@@ -63,13 +71,47 @@ std::optional<QString> CopyPictureToFolder(const QString& address, const QString
     return CopyPictureInto(address, folder, source->mid(source->lastIndexOf(u'/') + 1));
 }
 
+std::optional<QString> WritePictureBytes(const QByteArray& bytes, const QString& folder, const QString& name,
+                                         QString* error)
+{
+    const std::optional<QString> free =
+        FreePictureName(folder, name, [&bytes](const QString& path) { return holdsBytes(path, bytes); });
+    if (!free) {
+        if (error)
+            *error = QCoreApplication::translate("PictureCopy", "No free file name for %1").arg(name);
+        return std::nullopt;
+    }
+    const QString target = folder + u'/' + *free;
+    if (QFileInfo::exists(target))   // the same picture is there already
+        return target;
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        if (error)
+            *error = QCoreApplication::translate("PictureCopy", "Cannot make the folder %1").arg(folder);
+        return std::nullopt;
+    }
+    if (!writeFileAtomically(target, bytes, error))
+        return std::nullopt;
+    return target;
+}
+
+std::optional<QString> CopyDataPicture(const QString& address, const QString& folder)
+{
+    const std::optional<DataPicture> picture = DecodeDataAddress(address, kLargestPicture);
+    if (!picture)
+        return std::nullopt;
+    return WritePictureBytes(picture->bytes, folder, QStringLiteral("picture") + PictureExtensionOfType(picture->mediaType));
+}
+
 QStringList ImportPictures(const QStringList& sources, const QString& baseFolder, const QString& pictureFolder)
 {
     QStringList result;
     for (const QString& source : sources) {
         const std::optional<QString> path = LocalPathOfAddress(source);
-        const std::optional<QString> copy =
-            path ? CopyPictureInto(source, pictureFolder, ImportedPicturePart(baseFolder, *path)) : std::nullopt;
+        std::optional<QString> copy;
+        if (path)
+            copy = CopyPictureInto(source, pictureFolder, ImportedPicturePart(baseFolder, *path));
+        else if (source.startsWith(QStringLiteral("data:"), Qt::CaseInsensitive))
+            copy = CopyDataPicture(source, pictureFolder);
         result << (copy ? QUrl::fromLocalFile(*copy).toString(QUrl::FullyEncoded) : source);
     }
     return result;
