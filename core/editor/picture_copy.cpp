@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <functional>
+
 namespace {
 
 constexpr qint64 kCompareChunk = 64 * 1024;
@@ -40,6 +42,35 @@ bool sameFile(const QString& first, const QString& second)
     return !canonical.isEmpty() && canonical == QFileInfo(second).canonicalFilePath();
 }
 
+QString pictureText(const char* text)
+{
+    return QCoreApplication::translate("PictureCopy", text);
+}
+
+// folder + "/" + a free form of name (or the existing file reusable accepts), made by write when it is new.
+std::optional<QString> placePicture(const QString& folder, const QString& name,
+                                    const std::function<bool(const QString& path)>& reusable,
+                                    const std::function<bool(const QString& target)>& write, QString* error)
+{
+    const std::optional<QString> free = FreePictureName(folder, name, reusable);
+    if (!free) {
+        if (error)
+            *error = pictureText("No free file name for %1").arg(name);
+        return std::nullopt;
+    }
+    const QString target = folder + u'/' + *free;
+    if (QFileInfo::exists(target))   // the picture itself, or one with the same bytes
+        return target;
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        if (error)
+            *error = pictureText("Cannot make the folder %1").arg(QFileInfo(target).absolutePath());
+        return std::nullopt;
+    }
+    if (!write(target))
+        return std::nullopt;
+    return target;
+}
+
 }  // namespace
 
 std::optional<QString> CopyPictureInto(const QString& address, const QString& folder, const QString& relativeName)
@@ -50,17 +81,8 @@ std::optional<QString> CopyPictureInto(const QString& address, const QString& fo
     const auto reusable = [&source](const QString& path) {
         return sameFile(path, *source) || sameBytes(path, *source);
     };
-    const std::optional<QString> name = FreePictureName(folder, relativeName, reusable);
-    if (!name)
-        return std::nullopt;
-    const QString target = folder + u'/' + *name;
-    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
-        return std::nullopt;
-    if (QFileInfo::exists(target))   // the picture itself, or one with the same bytes
-        return target;
-    if (!QFile::copy(*source, target))
-        return std::nullopt;
-    return target;
+    const auto copy = [&source](const QString& target) { return QFile::copy(*source, target); };
+    return placePicture(folder, relativeName, reusable, copy, nullptr);
 }
 
 std::optional<QString> CopyPictureToFolder(const QString& address, const QString& folder)
@@ -74,24 +96,9 @@ std::optional<QString> CopyPictureToFolder(const QString& address, const QString
 std::optional<QString> WritePictureBytes(const QByteArray& bytes, const QString& folder, const QString& name,
                                          QString* error)
 {
-    const std::optional<QString> free =
-        FreePictureName(folder, name, [&bytes](const QString& path) { return holdsBytes(path, bytes); });
-    if (!free) {
-        if (error)
-            *error = QCoreApplication::translate("PictureCopy", "No free file name for %1").arg(name);
-        return std::nullopt;
-    }
-    const QString target = folder + u'/' + *free;
-    if (QFileInfo::exists(target))   // the same picture is there already
-        return target;
-    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
-        if (error)
-            *error = QCoreApplication::translate("PictureCopy", "Cannot make the folder %1").arg(folder);
-        return std::nullopt;
-    }
-    if (!writeFileAtomically(target, bytes, error))
-        return std::nullopt;
-    return target;
+    const auto same = [&bytes](const QString& path) { return holdsBytes(path, bytes); };
+    const auto write = [&bytes, error](const QString& target) { return writeFileAtomically(target, bytes, error); };
+    return placePicture(folder, name, same, write, error);
 }
 
 std::optional<QString> CopyDataPicture(const QString& address, const QString& folder)

@@ -71,6 +71,22 @@ HttpRoute HttpRoute::failing(int code, const QByteArray& reason)
     return route;
 }
 
+HttpRoute HttpRoute::silent()
+{
+    HttpRoute route;
+    route.kind = Kind::Silent;
+    return route;
+}
+
+HttpRoute HttpRoute::stalled(const QByteArray& body, qint64 claimedLength)
+{
+    HttpRoute route = ok("image/png", body);
+    route.kind = Kind::Stall;
+    if (claimedLength >= 0)
+        route.headers.append(qMakePair(QByteArray("Content-Length"), QByteArray::number(claimedLength)));
+    return route;
+}
+
 HttpTestServer::HttpTestServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);

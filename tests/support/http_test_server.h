@@ -30,6 +30,9 @@ struct HttpRoute {
     static HttpRoute ok(const QByteArray& type, const QByteArray& body);
     static HttpRoute redirect(const QByteArray& location);
     static HttpRoute failing(int code, const QByteArray& reason);
+    static HttpRoute silent();
+    // Headers and half of body, then nothing; claimedLength (when not negative) as its Content-Length.
+    static HttpRoute stalled(const QByteArray& body, qint64 claimedLength = -1);
 };
 
 // A QObject only so that its sockets and connections end with it; it has no signals.

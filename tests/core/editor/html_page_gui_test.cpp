@@ -285,13 +285,8 @@ TEST_F(HtmlImportWebTest, WebPicturesAreFetchedBoundedAndFailuresNamed)
     ProjectIniInfo.TimeOut = 1;
     server.route("/pics/logo.png", HttpRoute::ok("image/png", "logo bytes"));
     server.route("/pics/photo", HttpRoute::ok("image/jpeg", "photo bytes"));
-    HttpRoute silent;
-    silent.kind = HttpRoute::Kind::Silent;
-    server.route("/slow.png", silent);
-    HttpRoute big = HttpRoute::ok("image/png", "x");
-    big.kind = HttpRoute::Kind::Stall;
-    big.headers.append(qMakePair(QByteArray("Content-Length"), QByteArray("31457280")));
-    server.route("/big.png", big);
+    server.route("/slow.png", HttpRoute::silent());
+    server.route("/big.png", HttpRoute::stalled("x", 30 * 1024 * 1024));
     server.route("/loop.png", HttpRoute::redirect("/loop.png"));
     for (const char* path : {"/style.css", "/script.js", "/frame.htm"})
         server.route(path, HttpRoute::ok("text/plain", "never"));
@@ -333,9 +328,7 @@ TEST_F(HtmlImportWebTest, StopEndsTheFetching)
 {
     openHtmlProject("<html><body>old</body></html>\r\n");
     server.route("/a.png", HttpRoute::ok("image/png", "first"));
-    HttpRoute stall = HttpRoute::ok("image/png", QByteArray(1000, 's'));
-    stall.kind = HttpRoute::Kind::Stall;
-    server.route("/stall.png", stall);
+    server.route("/stall.png", HttpRoute::stalled(QByteArray(1000, 's')));
     server.route("/c.png", HttpRoute::ok("image/png", "never"));
     QString caption;
     sorvanta::test::onNextModal(

@@ -112,19 +112,10 @@ INSTANTIATE_TEST_SUITE_P(
         FetchCase{"server_error", [](HttpTestServer& s) { s.route("/e.png", HttpRoute::failing(503, "Service Unavailable")); },
                   "/e.png", Error::HttpStatus, {}, {}, "HTTP 503 Service Unavailable"},
         FetchCase{"never_answers",
-                  [](HttpTestServer& s) {
-                      HttpRoute silent;
-                      silent.kind = HttpRoute::Kind::Silent;
-                      s.route("/slow.png", silent);
-                  },
+                  [](HttpTestServer& s) { s.route("/slow.png", HttpRoute::silent()); },
                   "/slow.png", Error::TimedOut, {}, {}, "not fetched within 1 second(s)", kSilentTimeoutMs},
         FetchCase{"announced_too_large",
-                  [](HttpTestServer& s) {
-                      HttpRoute big = HttpRoute::ok("image/png", kPng);
-                      big.kind = HttpRoute::Kind::Stall;
-                      big.headers.append(qMakePair(QByteArray("Content-Length"), QByteArray("31457280")));
-                      s.route("/big.png", big);
-                  },
+                  [](HttpTestServer& s) { s.route("/big.png", HttpRoute::stalled(kPng, 30 * 1024 * 1024)); },
                   "/big.png", Error::TooLarge, {}, {}, "30 MB, more than 20 MB"},
         FetchCase{"streamed_too_large",
                   [](HttpTestServer& s) {
@@ -156,9 +147,7 @@ TEST(PictureFetcherRunTest, FetchesInTurnAndStopEndsTheRest)
     server.route("/one/a.png", HttpRoute::ok("image/png", "first"));
     server.route("/two/a.png", HttpRoute::ok("image/png", "second"));
     server.route("/again/a.png", HttpRoute::ok("image/png", "first"));
-    HttpRoute stall = HttpRoute::ok("image/png", QByteArray(1000, 'p'));
-    stall.kind = HttpRoute::Kind::Stall;
-    server.route("/stall.png", stall);
+    server.route("/stall.png", HttpRoute::stalled(QByteArray(1000, 'p')));
     server.route("/after.png", HttpRoute::ok("image/png", "never"));
     PictureFetcher fetcher;
     fetcher.setTimeout(20000);
