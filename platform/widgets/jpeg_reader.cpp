@@ -1,7 +1,7 @@
 // JPEG decoding through libjpeg: see jpeg_reader.h. libjpeg reports a fatal error by calling error_exit, which
-// must not return; ours jumps back to the setjmp of the step that called libjpeg. The two steps that call it
-// (header, rows) hold no object with a destructor, so the jump skips nothing: the image and the row buffer are
-// made between them by the caller.
+// must not return; ours jumps back to the setjmp of the step that called libjpeg. The steps that call it
+// (create, header, rows) hold no object with a destructor, so the jump skips nothing: the image and the row
+// buffer are made between them by the caller.
 
 #include "platform/widgets/jpeg_reader.h"
 
@@ -100,6 +100,17 @@ unsigned int dctScaleNumerator(const jpeg_decompress_struct& info, QSize fit, in
         fit.transpose();
     const double needed = std::min(double(fit.width()) / info.image_width, double(fit.height()) / info.image_height);
     return unsigned(std::clamp(int(std::ceil(needed * kDctScale)), 1, kDctScale));
+}
+
+// Step 0: the decompressor itself (its first allocation can fail as well).
+bool create(Decoding& d)
+{
+    if (setjmp(d.errors.jump))
+        return false;
+    jpeg_create_decompress(&d.info);
+    d.info.progress = &d.progress;
+    d.info.mem->max_memory_to_use = kLibjpegMemory;
+    return true;
 }
 
 // Step 1: the header, the cap and the output form. Answers false when libjpeg failed.
@@ -250,9 +261,10 @@ JpegPicture readJpeg(QByteArrayView bytes, QSize fit, qint64 maxPixels)
     d.progress.progress_monitor = limitScans;
     d.maxPixels = std::max<qint64>(maxPixels, 1);
     d.orientation = 1;
-    jpeg_create_decompress(&d.info);
-    d.info.progress = &d.progress;
-    d.info.mem->max_memory_to_use = kLibjpegMemory;
+    if (!create(d)) {
+        jpeg_destroy_decompress(&d.info);   // safe on a decompressor that was never made whole
+        return failure(d, QSize());
+    }
     JpegPicture picture = decode(d, bytes, fit);
     jpeg_destroy_decompress(&d.info);
     return picture;
