@@ -334,10 +334,9 @@ void HtmlEditorPage::ImportLoaded()
     m_view->setTitle(ProjectIniInfo.ProjectName);
     emit projectModified();
     const QString htmlFile = ProjectFilePath(htmlBodyExtension);
-    if (!SaveHtmlSource(htmlFile))
-        return;   // the imported page stays in the editor, modified
     QString error;
-    if (!m_view->loadHtmlFile(htmlFile, &error))
+    // A failed save keeps the imported page in the editor, modified.
+    if (SaveHtmlSource(htmlFile) && !m_view->loadHtmlFile(htmlFile, &error))
         showLoadFailure(error);
     const QString failures = FetchFailureText(fetched);
     if (!failures.isEmpty())
