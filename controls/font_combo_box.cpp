@@ -5,7 +5,9 @@
 #include "controls/module_bitmap.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -21,14 +23,32 @@ TFontComboBox::TFontComboBox(QWidget* parent)
     fillList();
 }
 
+QString TFontComboBox::pageFamilyName(const QString& qtFamily)
+{
+    static const QRegularExpression foundry(QStringLiteral(R"(^(.+) \[[^\[\]]*\]$)"));
+    const QRegularExpressionMatch match = foundry.match(qtFamily);
+    return match.hasMatch() ? match.captured(1) : qtFamily;
+}
+
+// One entry per family as pages name it: the foundries of a split family are one font to the page, which
+// takes whichever fontconfig prefers; it is an outline font when any of them is.
 QList<FontFamilyEntry> TFontComboBox::installedFamilies()
 {
     QList<FontFamilyEntry> families;
+    QHash<QString, qsizetype> indexOfName;
     for (const QString& family : QFontDatabase::families()) {
         if (QFontDatabase::isPrivateFamily(family))
             continue;
         const bool outline = QFontDatabase::isSmoothlyScalable(family);
-        families.append({family, outline ? TrueTypeFontType : (RasterFontType | DeviceFontType)});
+        const int typeBits = outline ? TrueTypeFontType : (RasterFontType | DeviceFontType);
+        const QString name = pageFamilyName(family);
+        const auto known = indexOfName.constFind(name);
+        if (known == indexOfName.constEnd()) {
+            indexOfName.insert(name, families.size());
+            families.append({name, typeBits});
+        } else if (outline) {
+            families[*known].typeBits = TrueTypeFontType;
+        }
     }
     return families;
 }

@@ -1,6 +1,7 @@
 // TFontComboBox: a combo box of the installed font families, sorted, each drawn after a glyph that tells
 // scalable outline fonts ("TRUETYPE_FNT") from bitmap fonts ("DEVICE_FNT"). The screen's fonts are also the
-// printer's, so one list serves every device. FontName selects a family without regard to letter case;
+// printer's, so one list serves every device. Each family is listed once under the name pages use in
+// font-family, also where several foundries make it. FontName selects a family without regard to letter case;
 // OnChange fires on the user's choice and when a rebuild changed the shown name, never for FontName itself.
 // Making the control raises ResourceNotFound when a glyph is missing.
 #pragma once
@@ -42,6 +43,9 @@ public:
     void rebuildList();
 
     static QList<FontFamilyEntry> installedFamilies();
+    // The name a page knows a family by: Qt's "Nimbus Sans [urw]" (a family more than one foundry makes) is
+    // "Nimbus Sans".
+    static QString pageFamilyName(const QString& qtFamily);
     const QPixmap& trueTypeGlyph() const { return m_trueTypeGlyph; }
     const QPixmap& deviceGlyph() const { return m_deviceGlyph; }
 

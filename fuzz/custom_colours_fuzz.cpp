@@ -1,5 +1,7 @@
 // libFuzzer target for the ".hcr" custom-colour reader and the picture address mapping: any text must give
-// exactly sixteen valid colours, and an address either no path or an absolute one without a NUL.
+// exactly sixteen valid colours, an address either no path or an absolute one without a NUL, a data: address
+// either nothing or a non-empty picture within the cap, and a web address a file name without separators or
+// control characters.
 // Build and run (clang, from the source root):
 //   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/custom_colours_fuzz.cpp \
 //       core/editor/html_colours.cpp core/editor/picture_paths.cpp platform/text_file.cpp platform/code_page.cpp \
@@ -10,6 +12,7 @@
 #include "core/editor/picture_paths.h"
 #include "platform/text_file.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,6 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     const std::optional<QString> path = LocalPathOfAddress(text);
     if (path && (!path->startsWith(u'/') || path->contains(QChar(0))))
+        std::abort();
+    constexpr qsizetype kCap = 1024;
+    const std::optional<DataPicture> picture = DecodeDataAddress(text, kCap);
+    if (picture && (picture->bytes.isEmpty() || picture->bytes.size() > kCap || !picture->mediaType.startsWith("image/")))
+        std::abort();
+    const QString name = PictureNameOfWebAddress(QUrl(text), text.left(40));
+    if (name.isEmpty() || name.contains(u'/') || name == QStringLiteral("..")
+        || std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; }))
         std::abort();
     return 0;
 }

@@ -74,15 +74,15 @@ void decodeUtf16Pieces(QStringView text, const Utf8PieceSink& sink)
     }
 }
 
-bool emitRun(QByteArrayView run, bool utf8, const Utf8PieceSink& sink)
+bool emitRun(QByteArrayView run, bool utf8, int legacyPage, const Utf8PieceSink& sink)
 {
     if (utf8)
         return sink(run);
-    return sink(codepage::toUnicode(QByteArray::fromRawData(run.data(), run.size()), legacyCodePage()).toUtf8());
+    return sink(codepage::toUnicode(QByteArray::fromRawData(run.data(), run.size()), legacyPage).toUtf8());
 }
 
 // Lines grouped into runs of one kind (valid UTF-8 or legacy) of about kPieceSize bytes each.
-void decodeLinePieces(QByteArrayView body, const Utf8PieceSink& sink)
+void decodeLinePieces(QByteArrayView body, int legacyPage, const Utf8PieceSink& sink)
 {
     qsizetype runStart = 0;
     bool runIsUtf8 = true;
@@ -92,7 +92,7 @@ void decodeLinePieces(QByteArrayView body, const Utf8PieceSink& sink)
         if (start == runStart) {
             runIsUtf8 = lineIsUtf8;
         } else if (lineIsUtf8 != runIsUtf8 || end - runStart > kPieceSize) {
-            if (!emitRun(body.sliced(runStart, start - runStart), runIsUtf8, sink))
+            if (!emitRun(body.sliced(runStart, start - runStart), runIsUtf8, legacyPage, sink))
                 return;
             runStart = start;
             runIsUtf8 = lineIsUtf8;
@@ -100,7 +100,7 @@ void decodeLinePieces(QByteArrayView body, const Utf8PieceSink& sink)
         start = end;
     }
     if (runStart < body.size())
-        emitRun(body.sliced(runStart), runIsUtf8, sink);
+        emitRun(body.sliced(runStart), runIsUtf8, legacyPage, sink);
 }
 
 }  // namespace
@@ -113,20 +113,30 @@ int legacyCodePage()
 
 void decodeTextPieces(QByteArrayView bytes, const Utf8PieceSink& sink)
 {
+    decodeTextPieces(bytes, legacyCodePage(), sink);
+}
+
+void decodeTextPieces(QByteArrayView bytes, int legacyPage, const Utf8PieceSink& sink)
+{
     if (bytes.startsWith("\xFF\xFE")) {
         const QByteArrayView body = bytes.sliced(2);
         decodeUtf16Pieces(QStringView(reinterpret_cast<const QChar*>(body.data()), body.size() / 2), sink);
         return;
     }
-    decodeLinePieces(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes, sink);
+    decodeLinePieces(bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes, legacyPage, sink);
 }
 
 QString decodeText(QByteArrayView bytes)
 {
+    return decodeText(bytes, legacyCodePage());
+}
+
+QString decodeText(QByteArrayView bytes, int legacyPage)
+{
     if (bytes.startsWith("\xFF\xFE"))
         return QString(reinterpret_cast<const QChar*>(bytes.data() + 2), (bytes.size() - 2) / 2);
     QString text;
-    decodeTextPieces(bytes, [&](QByteArrayView utf8) {
+    decodeTextPieces(bytes, legacyPage, [&](QByteArrayView utf8) {
         text.append(textFromUtf8(utf8));
         return true;
     });
@@ -175,7 +185,7 @@ QByteArray encodeLines(const QStringList& lines)
     return bytes;
 }
 
-std::optional<QString> readTextFile(const QString& path, QString* error)
+std::optional<QByteArray> readWholeFile(const QString& path, QString* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -183,13 +193,21 @@ std::optional<QString> readTextFile(const QString& path, QString* error)
             *error = file.errorString();
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         if (error)
             *error = file.errorString();
         return std::nullopt;
     }
-    return decodeText(bytes);
+    return bytes;
+}
+
+std::optional<QString> readTextFile(const QString& path, QString* error)
+{
+    const std::optional<QByteArray> bytes = readWholeFile(path, error);
+    if (!bytes)
+        return std::nullopt;
+    return decodeText(*bytes);
 }
 
 bool writeTextLines(const QString& path, const QStringList& lines, QString* error)

@@ -24,6 +24,9 @@ QString decodeText(QByteArrayView bytes);
 // Well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF): the per-line rule of the readers
 // takes such a line as UTF-8 and any other in the legacy code page.
 bool isValidUtf8(QByteArrayView bytes);
+// The same with the lines that are not UTF-8 read in legacyPage (a file that names its own code page).
+void decodeTextPieces(QByteArrayView bytes, int legacyPage, const Utf8PieceSink& sink);
+QString decodeText(QByteArrayView bytes, int legacyPage);
 // UTF-8 bytes as text with a leading U+FEFF kept: QString::fromUtf8 drops it as a byte-order mark, but inside a
 // file or a cell it is the text's own character.
 QString textFromUtf8(QByteArrayView utf8);
@@ -62,6 +65,8 @@ bool forEachByteLine(QByteArrayView text, Line&& line)
 // before it, so that reading it back (which drops one mark) keeps the character.
 QByteArray encodeLines(const QStringList& lines);
 
+// The file's bytes, or nullopt when it cannot be read (*error says why).
+std::optional<QByteArray> readWholeFile(const QString& path, QString* error = nullptr);
 // The whole file decoded, or nullopt when it cannot be read (*error says why).
 std::optional<QString> readTextFile(const QString& path, QString* error = nullptr);
 // lines as the file's new content (encodeLines), written as writeFileAtomically does.

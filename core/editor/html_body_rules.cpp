@@ -3,6 +3,7 @@
 #include "core/editor/html_body_rules.h"
 
 #include "core/project/project_files.h"
+#include "transport/mime/html_meta_charset.h"
 
 #include <QCoreApplication>
 
@@ -21,7 +22,7 @@ HtmlSaveResult SaveHtmlBody(HtmlBodyDocument& page, const QString& fileName, QSt
             *error = QCoreApplication::translate("HtmlBody", "The HTML page did not answer.");
         return HtmlSaveResult::Failed;
     }
-    if (!WriteHtmlBody(fileName, *source, error))
+    if (!WriteHtmlBody(fileName, withUtf8CharsetMeta(*source), error))
         return HtmlSaveResult::Failed;
     page.markSaved();
     return HtmlSaveResult::Saved;

@@ -26,5 +26,6 @@ enum class HtmlSaveResult {
     Failed,       // the page gave no source or the file could not be written; *error says why
 };
 
-// SaveHtmlSource: the page's source written to fileName (atomically, CR LF line ends).
+// SaveHtmlSource: the page's source written to fileName (atomically, CR LF line ends) as UTF-8, with its
+// charset meta tag saying so in place of the one it was loaded with.
 HtmlSaveResult SaveHtmlBody(HtmlBodyDocument& page, const QString& fileName, QString* error = nullptr);

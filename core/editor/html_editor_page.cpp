@@ -13,7 +13,10 @@
 #include "core/editor/html_colours.h"
 #include "core/editor/html_view.h"
 #include "core/editor/picture_copy.h"
+#include "core/editor/picture_fetch_window.h"
+#include "core/editor/picture_open_dialog.h"
 #include "core/editor/tables_dialog.h"
+#include "core/editor/web_pictures.h"
 #include "core/project/project_files.h"
 #include "core/settings/ini_info.h"
 #include "platform/widgets/message_box.h"
@@ -56,11 +59,7 @@ HtmlEditorPage::Choosers defaultChoosers()
                           ProjectIniInfo.PathPro);
     };
     choosers.pictureFile = [](QWidget* parent) {
-        return chooseFile(parent, "pictOD",
-                          {QStringLiteral("All (*.gif *.jpg *.jpeg *.bmp *.ico *.png)"), QStringLiteral("GIF (*.gif)"),
-                           QStringLiteral("JPEG (*.jpg *.jpeg)"), QStringLiteral("Bitmap (*.bmp)"),
-                           QStringLiteral("Icon (*.ico)"), QStringLiteral("PNG (*.png)")},
-                          ProjectIniInfo.PathPro);
+        return PictureOpenDialog::choosePicture(parent, ProjectIniInfo.PathPro);
     };
     choosers.linkAddress = [](QString& address) {
         return InputFormExecute(QObject::tr("Insert link"), QObject::tr("Address"), address, 255, false);
@@ -281,8 +280,26 @@ QString HtmlEditorPage::pictureFolder() const
     return ProjectFilePath(QString());
 }
 
+int HtmlEditorPage::pictureTimeoutMs() const
+{
+    return qMax(1, ProjectIniInfo.TimeOut) * 1000;
+}
+
 bool HtmlEditorPage::CopyImageToProject(QString& path)
 {
+    if (IsWebPictureAddress(path)) {
+        QPointer<HtmlEditorPage> self(this);
+        const QList<PictureFetcher::Result> results =
+            FetchPicturesWithProgress(WebPictureAddresses({path}), pictureFolder(), pictureTimeoutMs());
+        if (!self || results.isEmpty())
+            return false;
+        if (results.first().path.isEmpty()) {
+            messageBox(this, FetchFailureText(results), tr("Insert image"), MB_OK | MB_ICONWARNING);
+            return false;
+        }
+        path = results.first().path;
+        return true;
+    }
     const std::optional<QString> copy = CopyPictureToFolder(path, pictureFolder());
     if (!copy)
         return false;
@@ -314,15 +331,23 @@ void HtmlEditorPage::ImportLoaded()
     }
     QDir().mkpath(pictureFolder());
     const QString baseFolder = QFileInfo(m_view->documentPath()).absolutePath();
-    m_view->setPictureSources(ImportPictures(*sources, baseFolder, pictureFolder()));
+    const QStringList copied = ImportPictures(*sources, baseFolder, pictureFolder());
+    QPointer<HtmlEditorPage> self(this);
+    const QList<PictureFetcher::Result> fetched =
+        FetchPicturesWithProgress(WebPictureAddresses(copied), pictureFolder(), pictureTimeoutMs());
+    if (!self || !DocumentReady())
+        return;   // the editor or its page went while the pictures came
+    m_view->setPictureSources(WithFetchedPictures(copied, fetched));
     m_view->setTitle(ProjectIniInfo.ProjectName);
     emit projectModified();
     const QString htmlFile = ProjectFilePath(htmlBodyExtension);
-    if (!SaveHtmlSource(htmlFile))
-        return;   // the imported page stays in the editor, modified
     QString error;
-    if (!m_view->loadHtmlFile(htmlFile, &error))
+    // A failed save keeps the imported page in the editor, modified.
+    if (SaveHtmlSource(htmlFile) && !m_view->loadHtmlFile(htmlFile, &error))
         showLoadFailure(error);
+    const QString failures = FetchFailureText(fetched);
+    if (!failures.isEmpty())
+        messageBox(this, failures, tr("Import message from html file"), MB_OK | MB_ICONWARNING);
 }
 
 // ---- toolbar commands ----

@@ -1,7 +1,8 @@
 // The project editor's "WYSIWYG HTML Editor" page: the toolbar pnlWBtools (each control runs the command of
 // its Tag) over the engine view WB (html_view.h). It loads the project's ".htm" or builds the page from the
-// plain body on its first showing, imports HTML files with their pictures, saves the page's source and opens
-// the preview in the default browser. The editor (message_form.h) owns it and gets tool codes 5 and 6 posted
+// plain body on its first showing, imports HTML files with their pictures (local ones copied, data: ones
+// written out, web ones fetched under a progress window), saves the page's source and opens the preview in
+// the default browser. The editor (message_form.h) owns it and gets tool codes 5 and 6 posted
 // when a page has loaded; every command that changes the page emits projectModified.
 #pragma once
 
@@ -52,7 +53,8 @@ public:
     // The page's source into fileName; "Fail to save HTML source : <file>" and the reason when it cannot be had or
     // written. A page that never loaded writes nothing and counts as saved.
     bool SaveHtmlSource(const QString& fileName);
-    // The file or address path copied into the picture folder; path := the copy on success.
+    // The file or address path copied (a web address fetched) into the picture folder; path := the copy on
+    // success. A web picture that cannot be fetched is named with its reason.
     bool CopyImageToProject(QString& path);
 
     void ToolbarCommand(int tag);
@@ -89,6 +91,7 @@ private:
     void insertTable();
     void preview();
     QString pictureFolder() const;
+    int pictureTimeoutMs() const;   // the project's time-out, for each web picture
 
     QWidget* m_editor;
     HtmlView* m_view = nullptr;

@@ -4,7 +4,7 @@
 #include "core/editor/html_view.h"
 
 #include "core/editor/placeholder_drag.h"
-#include "platform/text_file.h"
+#include "core/project/html_file_text.h"
 
 #include <QChildEvent>
 #include <QDir>
@@ -85,6 +85,9 @@ HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent)
     options->setAttribute(QWebEngineSettings::JavascriptEnabled, false);   // page scripts never run
     options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    // Nothing from the network: an imported page would fetch its remote pictures, style sheets and frames
+    // itself, unbounded, and a silent server would hold its loading. Web pictures come through the fetcher.
+    options->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     options->setDefaultTextEncoding(QStringLiteral("UTF-8"));
     setAcceptDrops(true);
     m_loadTimer.setSingleShot(true);
@@ -106,7 +109,7 @@ bool HtmlView::loadHtmlFile(const QString& path, QString* error)
     const QUrl address = QUrl::fromLocalFile(info.absoluteFilePath());
     std::optional<QString> text;
     if (info.size() <= kLargestDataAddress) {
-        text = readTextFile(path, error);
+        text = ReadHtmlFile(path, error);
         if (!text)
             return false;
     }

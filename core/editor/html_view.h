@@ -1,6 +1,7 @@
 // The HTML page's engine: WB, a QWebEngineView whose page goes into design mode after every load. Page
 // scripts never run (JavaScript is off for the page); the editor's own commands run in a script world of the
-// application's own. Every call into the engine waits with a time-out and answers nullopt or false when none
+// application's own. The page loads nothing from the network (pictures, style sheets, frames, scripts): what
+// a mailing carries comes into the project folder first, through the picture fetcher. Every call into the engine waits with a time-out and answers nullopt or false when none
 // came. The page accepts drags only of merge placeholders from the merge-field chooser; Enter inserts a line
 // break and Shift+Enter a new paragraph, as editing commands on the key press.
 #pragma once

@@ -10,6 +10,39 @@
 namespace {
 
 constexpr int kMaxNameTries = 1000;
+constexpr qsizetype kLongestStem = 100;   // names stay well inside the 255 bytes a file name may have
+
+struct TypeExtension {
+    const char* type;
+    const char* extension;
+};
+
+constexpr TypeExtension kPictureTypes[] = {
+    {"image/png", ".png"}, {"image/jpeg", ".jpg"}, {"image/jpg", ".jpg"}, {"image/pjpeg", ".jpg"},
+    {"image/gif", ".gif"}, {"image/bmp", ".bmp"}, {"image/x-ms-bmp", ".bmp"}, {"image/x-icon", ".ico"},
+    {"image/vnd.microsoft.icon", ".ico"}, {"image/webp", ".webp"}, {"image/svg+xml", ".svg"},
+    {"image/tiff", ".tif"}, {"image/emf", ".emf"}, {"image/wmf", ".wmf"},
+};
+
+QString bareMediaType(const QString& mediaType)
+{
+    return mediaType.section(u';', 0, 0).trimmed().toLower();
+}
+
+bool hasExtension(const QString& name)
+{
+    return name.lastIndexOf(u'.') > 0;
+}
+
+// Characters no file name of ours should hold: path separators, NUL and the other control characters.
+QString withoutUnsafeCharacters(const QString& name)
+{
+    QString safe;
+    for (const QChar c : name)
+        if (c != u'/' && c != u'\\' && c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            safe += c;
+    return safe.trimmed();
+}
 
 QString fileNameOf(const QString& path)
 {
@@ -39,6 +72,66 @@ std::optional<QString> LocalPathOfAddress(const QString& address)
     if (path.contains(QChar(0)))
         return std::nullopt;
     return path;
+}
+
+std::optional<DataPicture> DecodeDataAddress(const QString& address, qsizetype maxBytes)
+{
+    static const QString scheme = QStringLiteral("data:");
+    const qsizetype comma = address.indexOf(u',');
+    if (!address.startsWith(scheme, Qt::CaseInsensitive) || comma < 0)
+        return std::nullopt;
+    const QString header = address.mid(scheme.size(), comma - scheme.size());
+    DataPicture picture{{}, bareMediaType(header)};
+    if (!picture.mediaType.startsWith(QStringLiteral("image/")))
+        return std::nullopt;
+    QByteArray encoded;
+    for (const QChar c : QStringView(address).sliced(comma + 1))
+        if (!c.isSpace())
+            encoded += c.unicode() < 0x80 ? char(c.unicode()) : '?';
+    const bool base64 = header.trimmed().endsWith(QStringLiteral(";base64"), Qt::CaseInsensitive);
+    // The least the bytes can decode to (base64: three bytes for four, less padding; percent-escapes: one byte
+    // for three): more than maxBytes is refused before decoding.
+    const qsizetype least = base64 ? encoded.size() / 4 * 3 - 2 : encoded.size() / 3;
+    if (least > maxBytes)
+        return std::nullopt;
+    encoded = QByteArray::fromPercentEncoding(encoded);
+    if (!base64) {
+        picture.bytes = encoded;
+    } else {
+        auto decoded = QByteArray::fromBase64Encoding(encoded, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return std::nullopt;
+        picture.bytes = std::move(*decoded);
+    }
+    if (picture.bytes.isEmpty() || picture.bytes.size() > maxBytes)
+        return std::nullopt;
+    return picture;
+}
+
+QString PictureExtensionOfType(const QString& mediaType)
+{
+    const QString type = bareMediaType(mediaType);
+    for (const TypeExtension& known : kPictureTypes)
+        if (type == QLatin1String(known.type))
+            return QLatin1String(known.extension);
+    return {};
+}
+
+QString PictureNameOfWebAddress(const QUrl& address, const QString& mediaType)
+{
+    QString name = withoutUnsafeCharacters(address.fileName(QUrl::FullyDecoded));
+    if (name == QStringLiteral(".") || name == QStringLiteral(".."))
+        name.clear();
+    qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        dot = name.size();
+    if (dot > kLongestStem)
+        name = name.left(kLongestStem) + name.mid(dot, kLongestStem / 4);
+    if (name.isEmpty())
+        name = QStringLiteral("picture");
+    if (!hasExtension(name))
+        name += PictureExtensionOfType(mediaType);
+    return name;
 }
 
 QString ImportedPicturePart(const QString& baseFolder, const QString& source)

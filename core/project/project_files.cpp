@@ -2,6 +2,8 @@
 
 #include "core/project/project_files.h"
 
+#include "core/project/html_file_text.h"
+
 #include "core/settings/ini_info.h"
 #include "core/settings/ini_section.h"
 #include "core/project/list_file.h"
@@ -323,7 +325,7 @@ std::optional<QString> ReadHtmlBody()
     const QString fileName = ProjectFilePath(htmlBodyExtension);
     if (!QFileInfo(fileName).isFile())
         return std::nullopt;
-    return readTextFile(fileName).value_or(QString());
+    return ReadHtmlFile(fileName).value_or(QString());
 }
 
 bool WriteHtmlBody(const QString& fileName, const QString& html, QString* error)

@@ -1,13 +1,15 @@
-// The font box: the installed families with their glyph kinds, FontName (letter case, an unknown name in
-// both styles, the same name twice), the rebuild that keeps the choice or fires OnChange once, and a glyph
-// that is missing.
+// The font box: the installed families with their glyph kinds, a family that several foundries make listed
+// once under the name pages use, FontName (letter case, an unknown name in both styles, the same name twice),
+// the rebuild that keeps the choice or fires OnChange once, and a glyph that is missing.
 
 #include "controls/font_combo_box.h"
 #include "controls/font_item_delegate.h"
 #include "controls/module_bitmap.h"
+#include "tests/support/foundry_fonts.h"
 
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
 #include <QSignalSpy>
 
 namespace {
@@ -99,6 +101,40 @@ TEST(FontComboBoxGlyphTest, InstalledFontsAreListedWithOutlineGlyphs)
     QStyleOptionViewItem option;
     option.initFrom(&box);
     EXPECT_GE(box.itemDelegate()->sizeHint(option, box.model()->index(dejaVu, 0)).height(), 9);
+}
+
+// Qt lists such a family once per foundry ("DejaVu Sans Mono [PfEd]", "... [ZZZZ]"); no page knows those
+// names, so the box must not offer them.
+TEST(FontComboBoxFoundryTest, FamilyOfSeveralFoundriesIsListedOnceByItsPageName)
+{
+    using sorvanta::test::fontWithVendor;
+    const int first = QFontDatabase::addApplicationFontFromData(fontWithVendor(sorvanta::test::kSplitFontFile, "ZZZZ"));
+    const int second = QFontDatabase::addApplicationFontFromData(fontWithVendor(sorvanta::test::kSplitFontFile, "YYYY"));
+    ASSERT_GE(first, 0);
+    ASSERT_GE(second, 0);
+    ASSERT_TRUE(QFontDatabase::families().contains(QString(sorvanta::test::kSplitFontFamily) + " [ZZZZ]"))
+        << "the font set has no foundry-split family";
+    TFontComboBox box;
+    QFontDatabase::removeApplicationFont(first);
+    QFontDatabase::removeApplicationFont(second);
+    QStringList names;
+    for (int i = 0; i < box.count(); ++i)
+        names << box.itemText(i);
+    EXPECT_EQ(names.count(sorvanta::test::kSplitFontFamily), 1) << names.join(", ").toStdString();
+    EXPECT_TRUE(names.filter(" [").isEmpty()) << names.join(", ").toStdString();
+    const int index = box.findText(sorvanta::test::kSplitFontFamily);
+    EXPECT_EQ(box.itemData(index, FontItemDelegate::TypeBitsRole).toInt(), TrueTypeFontType);
+    box.setFontName("dejavu sans MONO");
+    EXPECT_EQ(box.currentIndex(), index);
+}
+
+TEST(FontComboBoxFoundryTest, PageNameDropsOnlyAFoundrySuffix)
+{
+    EXPECT_EQ(TFontComboBox::pageFamilyName("Nimbus Sans [urw]"), "Nimbus Sans");
+    EXPECT_EQ(TFontComboBox::pageFamilyName("C059 [UKWN]"), "C059");
+    EXPECT_EQ(TFontComboBox::pageFamilyName("Nimbus Sans"), "Nimbus Sans");
+    EXPECT_EQ(TFontComboBox::pageFamilyName("[urw]"), "[urw]");
+    EXPECT_EQ(TFontComboBox::pageFamilyName("Odd [a] [b]"), "Odd [a]");
 }
 
 TEST(FontComboBoxGlyphTest, MissingGlyphIsAnErrorNamingIt)

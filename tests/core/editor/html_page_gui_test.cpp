@@ -7,15 +7,19 @@
 #include "core/editor/html_editor_page.h"
 #include "core/editor/html_view.h"
 #include "core/editor/message_form.h"
+#include "core/editor/picture_fetcher.h"
 #include "core/editor/placeholder_drag.h"
 #include "core/frame/main_form.h"
 #include "core/base/tool_commands.h"
 #include "core/base/user_messages.h"
+#include "core/dialogs/progress_window.h"
 #include "core/project/project_attachments.h"
 #include "core/project/project_files.h"
 #include "core/sending/html_images.h"
 #include "core/settings/ini_info.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/foundry_fonts.h"
+#include "tests/support/http_test_server.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
@@ -29,10 +33,13 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
+#include <QFontDatabase>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
 #include <memory>
@@ -219,7 +226,8 @@ TEST_F(HtmlPageTest, ImportCopiesPicturesRewritesSourcesAndRunsNoScript)
     EXPECT_TRUE(saved.contains("src=\"" + pictures + "img/a%20b.png\"")) << saved.constData();
     EXPECT_TRUE(saved.contains("src=\"" + pictures + "b.gif\"")) << saved.constData();
     EXPECT_TRUE(saved.contains("src=\"" + QUrl::fromLocalFile(site + "missing.png").toEncoded() + "\""));
-    EXPECT_TRUE(saved.contains("src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\""));
+    EXPECT_TRUE(saved.contains("src=\"" + pictures + "picture.gif\""));   // a data: picture written out
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing/picture.gif"), QByteArray::fromBase64("R0lGODlhAQABAAAAACw="));
     EXPECT_TRUE(saved.contains("<title>Mailing</title>"));
     EXPECT_TRUE(saved.contains("caf\xc3\xa9"));   // a legacy byte read as Windows-1252, saved as UTF-8
     EXPECT_FALSE(saved.contains("data-ran=\"yes\""));
@@ -229,7 +237,166 @@ TEST_F(HtmlPageTest, ImportCopiesPicturesRewritesSourcesAndRunsNoScript)
     QString html = QString::fromUtf8(saved);
     QStringList files, ids;
     EmbedHtmlImages(html, files, ids, {testHome(), QString(), "mail.example.com"});
-    EXPECT_EQ(files, QStringList({testHome() + "Mailing/img/a b.png", testHome() + "Mailing/b.gif"}));
+    EXPECT_EQ(files, QStringList({testHome() + "Mailing/img/a b.png", testHome() + "Mailing/b.gif",
+                                  testHome() + "Mailing/picture.gif"}));
+}
+
+using sorvanta::test::HttpRoute;
+using sorvanta::test::HttpTestServer;
+
+// The picture folder's files, with their sub-folders, as "name=bytes".
+QStringList pictureFolderFiles()
+{
+    QStringList files;
+    const QString folder = testHome() + "Mailing/";
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files << path.mid(folder.size()) + "=" + QString::fromLatin1(readFileBytes(path));
+    }
+    files.sort();
+    return files;
+}
+
+class HtmlImportWebTest : public HtmlPageTest {
+protected:
+    void importPage(const QByteArray& html)
+    {
+        const QString page = testHome() + "site/page.htm";
+        QDir().mkpath(testHome() + "site");
+        writeFileBytes(page, html);
+        HtmlEditorPage::Choosers choosers;
+        choosers.htmlFile = [page](QWidget*) { return page; };
+        editor->htmlPage->setChoosers(choosers);
+        WindowMessage::post(editor, WM_TOOLCOMMAND, 0, ToolImportHtml);
+    }
+
+    QByteArray web(const char* path) const { return server.url(path).toUtf8(); }
+    QByteArray local(const char* name) const { return QUrl::fromLocalFile(testHome() + "Mailing/" + name).toEncoded(); }
+
+    HttpTestServer server;
+};
+
+// Every web picture comes through the fetcher within its bounds; the page's style sheet, script and frame are
+// never asked for, its script never runs, and the user is told which pictures stayed remote and why.
+TEST_F(HtmlImportWebTest, WebPicturesAreFetchedBoundedAndFailuresNamed)
+{
+    openHtmlProject("<html><body>old</body></html>\r\n");
+    ProjectIniInfo.TimeOut = 1;
+    server.route("/pics/logo.png", HttpRoute::ok("image/png", "logo bytes"));
+    server.route("/pics/photo", HttpRoute::ok("image/jpeg", "photo bytes"));
+    server.route("/slow.png", HttpRoute::silent());
+    server.route("/big.png", HttpRoute::stalled("x", 30 * 1024 * 1024));
+    server.route("/loop.png", HttpRoute::redirect("/loop.png"));
+    for (const char* path : {"/style.css", "/script.js", "/frame.htm"})
+        server.route(path, HttpRoute::ok("text/plain", "never"));
+    importPage("<html><head><link rel=\"stylesheet\" href=\"" + web("/style.css") + "\"><script src=\"" + web("/script.js")
+               + "\"></script></head><body><p>text</p><img src=\"" + web("/pics/logo.png") + "\"><img src=\""
+               + web("/pics/photo") + "\"><img src=\"" + web("/slow.png") + "\"><img src=\"" + web("/big.png")
+               + "\"><img src=\"" + web("/loop.png") + "\"><img src=\"" + web("/gone.png") + "\"><img src=\""
+               + web("/pics/logo.png") + "\"><img src=\"data:image/png;base64,ZGF0YSBieXRlcw==\"><iframe src=\""
+               + web("/frame.htm") + "\"></iframe><script>document.body.setAttribute('data-ran', 'yes')</script>"
+                 "</body></html>");
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(testHome() + "Mailing.htm").contains("Mailing/"); }, kPageWaitMs));
+    ASSERT_TRUE(waitForPage());
+
+    EXPECT_EQ(pictureFolderFiles(), QStringList({"logo.png=logo bytes", "photo.jpg=photo bytes", "picture.png=data bytes"}));
+    const QByteArray saved = readFileBytes(testHome() + "Mailing.htm");
+    EXPECT_EQ(saved.count("src=\"" + local("logo.png") + "\""), 2) << saved.constData();
+    for (const QByteArray& kept : {local("photo.jpg"), local("picture.png"), web("/slow.png"), web("/big.png"),
+                                   web("/loop.png"), web("/gone.png")})
+        EXPECT_TRUE(saved.contains("src=\"" + kept + "\"")) << kept.constData() << "\n" << saved.constData();
+    EXPECT_FALSE(saved.contains("data-ran=\"yes\""));
+    EXPECT_EQ(server.requests().count("/pics/logo.png"), 1);
+    EXPECT_EQ(server.requests().count("/loop.png"), 1 + PictureFetcher::MaxRedirects);
+    for (const char* never : {"/style.css", "/script.js", "/frame.htm"})
+        EXPECT_FALSE(server.requests().contains(never)) << never;
+
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, "Import message from html file");
+    const QString& text = boxes.boxes[0].text;
+    EXPECT_TRUE(text.startsWith("4 picture(s) could not be fetched")) << text.toStdString();
+    for (const QString& line : {server.url("/slow.png") + ": not fetched within 1 second(s)",
+                                server.url("/big.png") + ": 30 MB, more than 20 MB",
+                                server.url("/loop.png") + ": more than 5 redirects",
+                                server.url("/gone.png") + ": HTTP 404 Not Found"})
+        EXPECT_TRUE(text.contains(line)) << text.toStdString();
+}
+
+// Stop while a picture comes ends that one and every one after it; what came before stays.
+TEST_F(HtmlImportWebTest, StopEndsTheFetching)
+{
+    openHtmlProject("<html><body>old</body></html>\r\n");
+    server.route("/a.png", HttpRoute::ok("image/png", "first"));
+    server.route("/stall.png", HttpRoute::stalled(QByteArray(1000, 's')));
+    server.route("/c.png", HttpRoute::ok("image/png", "never"));
+    QString caption;
+    sorvanta::test::onNextModal(
+        [&](QWidget* modal) {
+            caption = modal->windowTitle();
+            static_cast<TProgAddress*>(modal)->SpeedButton1->click();
+        },
+        [&](QWidget* modal) { return qobject_cast<TProgAddress*>(modal) && server.requests().contains("/stall.png"); });
+    importPage("<html><body><img src=\"" + web("/a.png") + "\"><img src=\"" + web("/stall.png") + "\"><img src=\""
+               + web("/c.png") + "\"></body></html>");
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(testHome() + "Mailing.htm").contains("Mailing/"); }, kPageWaitMs));
+    EXPECT_EQ(caption, "Fetching stall.png (2 of 3)");
+    EXPECT_EQ(pictureFolderFiles(), QStringList({"a.png=first"}));
+    EXPECT_FALSE(server.requests().contains("/c.png"));
+    const QByteArray saved = readFileBytes(testHome() + "Mailing.htm");
+    EXPECT_TRUE(saved.contains("src=\"" + local("a.png") + "\""));
+    EXPECT_TRUE(saved.contains("src=\"" + web("/stall.png") + "\""));
+    EXPECT_TRUE(saved.contains("src=\"" + web("/c.png") + "\""));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.contains(server.url("/c.png") + ": stopped")) << boxes.boxes[0].text.toStdString();
+}
+
+// Inserting a picture by its web address fetches it into the project; one that cannot be fetched is
+// inserted by its address and the user told why.
+TEST_F(HtmlImportWebTest, PictureInsertedByAddressIsFetched)
+{
+    openHtmlProject("<html><body><p id=\"t\">x</p></body></html>\r\n");
+    server.route("/pics/logo.png", HttpRoute::ok("image/png", "logo bytes"));
+    QString chosen = server.url("/pics/logo.png");
+    HtmlEditorPage::Choosers choosers;
+    choosers.pictureFile = [&chosen](QWidget*) { return chosen; };
+    editor->htmlPage->setChoosers(choosers);
+    caretAtEndOf("t");
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagImage);
+    chosen = server.url("/gone.png");
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagImage);
+    EXPECT_EQ(pictureFolderFiles(), QStringList({"logo.png=logo bytes"}));
+    const QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("<img src=\"" + local("logo.png") + "\">")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<img src=\"" + web("/gone.png") + "\">")) << saved.constData();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.contains(server.url("/gone.png") + ": HTTP 404 Not Found"));
+}
+
+// A project page in KOI8-R (http-equiv form) edited and saved, and a windows-1252 page (charset form)
+// imported: each saved file is UTF-8, says so once, and keeps its letters.
+TEST_F(HtmlPageTest, LegacyPagesAreSavedAsUtf8SayingSo)
+{
+    openHtmlProject("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\">"
+                    "<title>t</title></head><body><p id=\"t\">\xF0\xD2\xC9\xD7\xC5\xD4</p></body></html>\r\n");
+    caretAtEndOf("t");
+    ASSERT_TRUE(view()->insertText("!"));
+    QByteArray saved = savedHtml();
+    EXPECT_TRUE(saved.contains("<head><meta charset=\"utf-8\"><title>")) << saved.constData();
+    EXPECT_EQ(saved.count("charset"), 1) << saved.constData();
+    EXPECT_TRUE(saved.contains(u"Привет!</p>"_qs.toUtf8())) << saved.constData();
+
+    const QString page = testHome() + "legacy.htm";
+    writeFileBytes(page, "<html><head><META CHARSET=windows-1252></head><body><p>Caf\xE9 \x80 \x93ok\x94</p></body></html>");
+    HtmlEditorPage::Choosers choosers;
+    choosers.htmlFile = [page](QWidget*) { return page; };
+    editor->htmlPage->setChoosers(choosers);
+    WindowMessage::post(editor, WM_TOOLCOMMAND, 0, ToolImportHtml);
+    ASSERT_TRUE(waitUntil([&] { return readFileBytes(testHome() + "Mailing.htm").contains("Caf"); }, kPageWaitMs));
+    saved = readFileBytes(testHome() + "Mailing.htm");
+    EXPECT_TRUE(saved.contains("<head><meta charset=\"utf-8\"><title>Mailing</title>")) << saved.constData();
+    EXPECT_EQ(saved.count("charset"), 1) << saved.constData();
+    EXPECT_TRUE(saved.contains(u"<p>Café € “ok”</p>"_qs.toUtf8())) << saved.constData();
 }
 
 TEST_F(HtmlPageTest, EnterBreaksTheLineAndShiftEnterStartsAParagraph)
@@ -326,6 +493,34 @@ TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
     EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
     EXPECT_FALSE(editor->cbModi->isChecked());
     EXPECT_FALSE(editor->htmlPage->HtmlModified());
+}
+
+// A family that several foundries make: the box offers it by the name the page takes, choosing it sets that
+// name in the page, and the caret in text of that family shows it in the box.
+TEST_F(HtmlPageTest, FontOfSeveralFoundriesIsAppliedAndFollowedByItsPageName)
+{
+    using sorvanta::test::fontWithVendor;
+    const int first = QFontDatabase::addApplicationFontFromData(fontWithVendor(sorvanta::test::kSplitFontFile, "ZZZZ"));
+    const int second = QFontDatabase::addApplicationFontFromData(fontWithVendor(sorvanta::test::kSplitFontFile, "YYYY"));
+    openHtmlProject("<html><body><p id=\"t\">word</p><p id=\"u\">other</p></body></html>\r\n");
+    TFontComboBox* box = editor->htmlPage->cbFontName;
+    box->rebuildList();
+    QFontDatabase::removeApplicationFont(first);
+    QFontDatabase::removeApplicationFont(second);
+    const int index = box->findText(sorvanta::test::kSplitFontFamily);
+    ASSERT_GE(index, 0);
+    selectElementText("t");
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+    EXPECT_TRUE(source().contains("<font face=\"DejaVu Sans Mono\">word</font>")) << source().toStdString();
+
+    caretAtEndOf("u");
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    ASSERT_TRUE(waitUntil([&] { return box->FontName() != "DejaVu Sans Mono"; }, 5000));
+    caretAtEndOf("t");
+    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    EXPECT_TRUE(waitUntil([&] { return box->FontName() == "DejaVu Sans Mono"; }, 5000)) << box->FontName().toStdString();
 }
 
 TEST_F(HtmlPageTest, LinkAsksForTheAddress)

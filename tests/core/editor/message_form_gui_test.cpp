@@ -567,7 +567,8 @@ TEST_F(MessageFormTest, EditedHtmlBodyCountsAsAChange)
     boxes.answerWith(IDYES);
     EXPECT_TRUE(closeEditor(editor));
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").startsWith("<html><head></head><body>new"));
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm")
+                    .startsWith("<html><head><meta charset=\"utf-8\"></head><body>new"));
 }
 
 TEST_F(MessageFormTest, ASendingWindowThatRefusesToCloseKeepsTheEditorOpen)

@@ -1,5 +1,6 @@
-// Pictures of the HTML page: file addresses to paths, the part kept under the picture folder on import, free
-// names, the copies themselves (folders made, same file, same bytes, failures keep the address).
+// Pictures of the HTML page: file addresses to paths, data: addresses decoded, names of web pictures, the part
+// kept under the picture folder on import, free names, the copies themselves (folders made, same file, same
+// bytes, data: pictures written out, failures keep the address).
 
 #include "core/editor/picture_copy.h"
 #include "core/editor/picture_paths.h"
@@ -44,6 +45,55 @@ INSTANTIATE_TEST_SUITE_P(Addresses, LocalPathTest, ::testing::Values(
     AddressCase{"data", "data:image/gif;base64,R0lG", std::nullopt},
     AddressCase{"relative", "img/a.png", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct DataCase {
+    const char* name;
+    QString address;
+    std::optional<QByteArray> bytes;
+    QString type;
+};
+
+class DataAddressTest : public ::testing::TestWithParam<DataCase> {};
+
+TEST_P(DataAddressTest, DecodesPicturesOnly)
+{
+    const std::optional<DataPicture> picture = DecodeDataAddress(GetParam().address, 16);
+    ASSERT_EQ(picture.has_value(), GetParam().bytes.has_value());
+    if (picture) {
+        EXPECT_EQ(picture->bytes, *GetParam().bytes);
+        EXPECT_EQ(picture->mediaType, GetParam().type);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, DataAddressTest, ::testing::Values(
+    DataCase{"base64", "data:image/png;base64,cGljdHVyZQ==", "picture", "image/png"},
+    DataCase{"base64_with_line_breaks_and_case", "DATA:Image/GIF;Base64,cGlj\r\n dHVy ZQ==", "picture", "image/gif"},
+    DataCase{"percent_encoded", "data:image/svg+xml;charset=utf-8,%3Csvg%2F%3E", "<svg/>", "image/svg+xml"},
+    DataCase{"not_a_picture", "data:text/html;base64,PGI+", std::nullopt, ""},
+    DataCase{"no_type_is_text", "data:,hello", std::nullopt, ""},
+    DataCase{"bad_base64", "data:image/png;base64,cGl*jdA==", std::nullopt, ""},
+    DataCase{"empty", "data:image/png;base64,", std::nullopt, ""},
+    DataCase{"over_the_cap", "data:image/png;base64,MDEyMzQ1Njc4OWFiY2RlZmc=", std::nullopt, ""},
+    DataCase{"no_comma", "data:image/png;base64", std::nullopt, ""},
+    DataCase{"file_address", "file:///a.png", std::nullopt, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WebPictureNameTest, LastSegmentMadeSafeWithTheTypesExtension)
+{
+    const auto name = [](const char* address, const char* type = "image/png") {
+        return PictureNameOfWebAddress(QUrl(QString::fromUtf8(address)), type);
+    };
+    EXPECT_EQ(name("https://a.example/img/logo.gif"), "logo.gif");
+    EXPECT_EQ(name("https://a.example/img/logo.gif?size=2#x"), "logo.gif");
+    EXPECT_EQ(name("https://a.example/show?id=3", "image/jpeg; charset=x"), "show.jpg");
+    EXPECT_EQ(name("https://a.example/", "image/webp"), "picture.webp");
+    EXPECT_EQ(name("https://a.example/a%2F..%2F..%2Fetc%2Fpasswd"), "passwd.png");   // no way out
+    EXPECT_EQ(name("https://a.example/%E6%97%A5%E6%9C%AC.png"), u"日本.png"_qs);
+    EXPECT_EQ(name("https://a.example/tab%09name.png"), "tabname.png");
+    EXPECT_EQ(name("https://a.example/..", "image/gif"), "picture.gif");
+    EXPECT_EQ(name("https://a.example/noext", "application/octet-stream"), "noext");
+    EXPECT_EQ(name(("https://a.example/" + std::string(300, 'x') + ".png").c_str()), QString(100, 'x') + ".png");
+}
 
 struct PartCase {
     const char* name;
@@ -138,7 +188,9 @@ TEST_F(PictureCopyTest, ImportRewritesCopiesAndKeepsWhatCannotBeCopied)
     ASSERT_EQ(result.size(), sources.size());
     EXPECT_EQ(result[0], QUrl::fromLocalFile(folder() + "/img/in.png").toString(QUrl::FullyEncoded));
     EXPECT_EQ(result[1], QUrl::fromLocalFile(folder() + "/out.png").toString(QUrl::FullyEncoded));
-    EXPECT_EQ(result.mid(2), sources.mid(2));
+    EXPECT_EQ(result.mid(2, 2), sources.mid(2, 2));   // a missing file and a web address keep their address
+    EXPECT_EQ(result[4], QUrl::fromLocalFile(folder() + "/picture.gif").toString(QUrl::FullyEncoded));
+    EXPECT_EQ(readFileBytes(folder() + "/picture.gif"), "GIF");
     EXPECT_EQ(readFileBytes(folder() + "/img/in.png"), "in");
     EXPECT_FALSE(QFile::exists(folder() + "/gone.png"));
 }
