@@ -1,15 +1,20 @@
-// Benchmark of the DB Maker extraction: a corpus of about 100 MB (2,000 ".htm" and ".txt" files in nested
-// folders, at most one address a line) in a temporary folder, extracted as a user would set it up (one field
-// "^Find@", records cut at line ends) through the engine, beside GNU grep on the same files:
+// Benchmark of the DB Maker extraction, set up as a user would (one field "^Find@", records cut at line ends),
+// timed through the engine beside GNU grep on the same files in the same run:
 //   LC_ALL=C grep -o -h -r -E '[A-Za-z0-9._%+-]+@[A-Za-z0-9.-]+'
-// Prints MB/s of both and whether the sorted address lists are equal; exits 1 when they differ.
-// Addresses use [a-z0-9._-] only and stand where the engine's stop characters and the regex agree.
-// Usage: bench_db_maker [files]
+//   bench_db_maker [FILES]       a generated corpus of FILES files (default 2,000, about 100 MB: ".htm" and
+//                                ".txt" in nested folders, at most one address a line, in places where the
+//                                engine's stop characters and the regex agree); exits 1 when the sorted address
+//                                lists differ
+//   bench_db_maker FOLDER        a real tree (say /usr/share/doc with its .gz files unpacked); the two count
+//                                addresses by different rules there, so only the counts are shown
+//   bench_db_maker --big MB      one generated file of MB megabytes; prints the peak memory (VmHWM) too
+// Prints MB/s of both. grep runs once first to warm the page cache for both.
 
 #include "lists/db_maker_engine.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -17,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -91,34 +97,108 @@ qint64 writeCorpus(const QString& root, int fileCount)
     return total;
 }
 
-QStringList grepAddresses(const QString& root, double* seconds)
+// One text file of about megabytes MB, written a few megabytes at a time.
+qint64 writeBigFile(const QString& root, qint64 megabytes)
+{
+    QDir().mkpath(root);
+    QFile file(root + "/big.txt");
+    if (!file.open(QIODevice::WriteOnly))
+        return -1;
+    CorpusWriter writer(20261211);
+    QByteArray chunk;
+    while (chunk.size() < (4 << 20))
+        chunk += writer.line(false);
+    qint64 total = 0;
+    while (total < megabytes * 1'000'000) {
+        if (file.write(chunk) != chunk.size())
+            return -1;
+        total += chunk.size();
+    }
+    return total;
+}
+
+// The bytes of the regular files below root, links not followed, as both programs read them.
+qint64 treeBytes(const QString& root)
+{
+    qint64 total = 0;
+    QDirIterator files(root, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        files.next();
+        total += files.fileInfo().size();
+    }
+    return total;
+}
+
+// The peak resident memory of this process so far, in MB.
+double peakResidentMegabytes()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+// The addresses found, or only their count when the list is not kept (a 2 GB file yields millions of them,
+// whose list would hide the engine's own memory).
+struct Addresses {
+    QStringList list;
+    qint64 count = 0;
+    bool keep = true;
+
+    void add(QByteArrayView address)
+    {
+        ++count;
+        if (keep)
+            list << QString::fromLatin1(address);
+    }
+};
+
+// grep's output is taken as it comes, so a large one is never held whole.
+Addresses grepAddresses(const QString& root, bool keep, double* seconds)
 {
     QProcess grep;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C");
     grep.setProcessEnvironment(environment);
+    Addresses addresses;
+    addresses.keep = keep;
+    QByteArray pending;
+    const auto takeLines = [&] {
+        pending += grep.readAllStandardOutput();
+        qsizetype start = 0;
+        for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1)
+            addresses.add(QByteArrayView(pending).sliced(start, end - start));
+        pending.remove(0, start);
+    };
     QElapsedTimer timer;
     timer.start();
     grep.start("grep", {"-o", "-h", "-r", "-E", "[A-Za-z0-9._%+-]+@[A-Za-z0-9.-]+", root});
     grep.waitForStarted();
-    QByteArray output;
     while (grep.waitForReadyRead(-1))
-        output += grep.readAllStandardOutput();
+        takeLines();
     grep.waitForFinished(-1);
-    output += grep.readAllStandardOutput();
+    takeLines();
     *seconds = timer.nsecsElapsed() / 1e9;
-    return QString::fromLatin1(output).split('\n', Qt::SkipEmptyParts);
+    return addresses;
 }
 
-QStringList engineAddresses(const QString& root, double* seconds)
+Addresses engineAddresses(const QString& root, bool keep, double* seconds)
 {
     DbMakerSettings settings;
     settings.folder = root;
     settings.endMarker = "\n";
     settings.fieldRows = {{"Mail", "^Find@"}};
-    QStringList addresses;
+    Addresses addresses;
+    addresses.keep = keep;
     DbMakerCallbacks callbacks;
-    callbacks.row = [&](const DbMakerRow& row) { addresses << row.values.first(); };
+    callbacks.row = [&](const DbMakerRow& row) {
+        ++addresses.count;
+        if (keep)
+            addresses.list << row.values.first();
+    };
     callbacks.pump = [] { QCoreApplication::processEvents(); };
     QElapsedTimer timer;
     timer.start();
@@ -127,33 +207,64 @@ QStringList engineAddresses(const QString& root, double* seconds)
     return addresses;
 }
 
+struct Corpus {
+    QString root;
+    qint64 bytes = 0;
+    bool generated = true;
+    bool big = false;
+};
+
+// The corpus the arguments ask for, written into temporary when it is generated.
+Corpus chooseCorpus(const QStringList& arguments, const QString& temporary)
+{
+    Corpus corpus;
+    corpus.root = temporary + "/corpus";
+    if (arguments.size() > 2 && arguments[1] == "--big") {
+        corpus.bytes = writeBigFile(corpus.root, std::max(1LL, arguments[2].toLongLong()));
+        corpus.big = true;
+    } else if (arguments.size() > 1 && QFileInfo(arguments[1]).isDir()) {
+        corpus = {QFileInfo(arguments[1]).absoluteFilePath(), treeBytes(arguments[1]), false};
+    } else {
+        const int fileCount = arguments.size() > 1 ? std::max(1, arguments[1].toInt()) : DefaultFileCount;
+        corpus.bytes = writeCorpus(corpus.root, fileCount);
+    }
+    return corpus;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int fileCount = argc > 1 ? std::max(1, atoi(argv[1])) : DefaultFileCount;
     QTemporaryDir temporary;
-    const QString root = temporary.path() + "/corpus";
-    const qint64 bytes = writeCorpus(root, fileCount);
-    if (bytes < 0) {
-        std::fprintf(stderr, "cannot write the corpus in %s\n", qPrintable(root));
+    const Corpus corpus = chooseCorpus(app.arguments(), temporary.path());
+    if (corpus.bytes < 0) {
+        std::fprintf(stderr, "cannot write the corpus in %s\n", qPrintable(corpus.root));
         return 1;
     }
-    const double megabytes = bytes / 1e6;
-    std::printf("corpus: %d files, %.1f MB\n", fileCount, megabytes);
+    const double megabytes = corpus.bytes / 1e6;
+    std::printf("corpus: %s, %.1f MB\n", qPrintable(corpus.root), megabytes);
 
     double grepSeconds = 0, engineSeconds = 0;
-    grepAddresses(root, &grepSeconds);   // warms the page cache for both
-    QStringList fromGrep = grepAddresses(root, &grepSeconds);
-    QStringList fromEngine = engineAddresses(root, &engineSeconds);
+    const bool keep = !corpus.big;
+    grepAddresses(corpus.root, false, &grepSeconds);   // warms the page cache for both
+    Addresses fromGrep = grepAddresses(corpus.root, keep, &grepSeconds);
+    const double peakBefore = peakResidentMegabytes();
+    Addresses fromEngine = engineAddresses(corpus.root, keep, &engineSeconds);
     std::printf("grep:   %8.3f s  %8.1f MB/s  %lld addresses\n", grepSeconds, megabytes / grepSeconds,
-                qlonglong(fromGrep.size()));
+                qlonglong(fromGrep.count));
     std::printf("engine: %8.3f s  %8.1f MB/s  %lld addresses\n", engineSeconds, megabytes / engineSeconds,
-                qlonglong(fromEngine.size()));
-    std::sort(fromGrep.begin(), fromGrep.end());
-    std::sort(fromEngine.begin(), fromEngine.end());
-    const bool same = fromGrep == fromEngine;
+                qlonglong(fromEngine.count));
+    std::printf("peak memory: %.1f MB before the engine ran, %.1f MB after\n", peakBefore, peakResidentMegabytes());
+    if (!corpus.generated)
+        return 0;
+    if (!keep) {
+        std::printf("address counts equal: %s\n", fromGrep.count == fromEngine.count ? "yes" : "NO");
+        return fromGrep.count == fromEngine.count ? 0 : 1;
+    }
+    std::sort(fromGrep.list.begin(), fromGrep.list.end());
+    std::sort(fromEngine.list.begin(), fromEngine.list.end());
+    const bool same = fromGrep.list == fromEngine.list;
     std::printf("sorted address lists equal: %s\n", same ? "yes" : "NO");
     return same ? 0 : 1;
 }
