@@ -1,7 +1,8 @@
 // libFuzzer target for the DB Maker extraction over one file's bytes: the first byte picks the record
 // markers and fields, the rest is the file. Every run must end, stay inside the bytes and give no more rows
 // than records; reading the file in small pieces gives the rows of reading it whole, in field mode as in the
-// table and delimited modes.
+// table and delimited modes, and passing over records that cannot give a value gives the rows of cutting
+// each one.
 // Build and run: scripts/fuzz build, then scripts/fuzz run 60 db_maker_extraction_fuzz (see scripts/fuzz).
 
 #include "lists/db_maker_delimited.h"
@@ -71,6 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();   // every record holds at least one byte
     if (extractFieldRows(bytes, settings, smallPieces) != rows)
         std::abort();
+    if (!settings.limitLength) {   // a maximum no record reaches cuts each record, passing over none
+        DbMakerSettings oneByOne = settings;
+        oneByOne.limitLength = true;
+        oneByOne.maxLength = "1000000000";
+        if (extractFieldRows(bytes, oneByOne, smallPieces) != rows)
+            std::abort();
+    }
     const int table = 1 + data[0] % 3;
     if (tableRows(bytes, table, smallPieces) != htmlTableRows(bytes, lowerAscii(bytes), table))
         std::abort();

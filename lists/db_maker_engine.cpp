@@ -110,7 +110,11 @@ public:
         m_records.restart();
         m_filter.restart();
         QStringList values;   // reused: most records give no value and need no new list
-        while (const auto record = m_records.next()) {
+        const bool skipping = m_records.canSkip() && !m_filter.always();
+        while (!skipping || skipToCandidate()) {
+            const auto record = m_records.next();
+            if (!record)
+                break;
             if (pump.stopRequested(record->text.size()))
                 return false;
             if (!m_filter.mayHaveValue(*record))
@@ -130,6 +134,21 @@ public:
     }
 
 private:
+    // Passes over the records before the next place a value could start; false when none can follow.
+    bool skipToCandidate()
+    {
+        const qint64 candidate = m_filter.nextCandidate(m_records.position());
+        if (candidate >= 0) {
+            m_records.skipTo(candidate);
+            return true;
+        }
+        if (m_buffer.atEnd())
+            return false;
+        // None in the bytes held: on to the record where a text cut by the end of the bytes could start.
+        m_records.skipTo(std::max(m_records.position(), m_buffer.end() - m_filter.longestText() + 1));
+        return true;
+    }
+
     const QList<DbMakerField>& m_fields;
     SlidingBuffer m_buffer;
     RecordStream m_records;

@@ -25,6 +25,8 @@ bool FileByteSource::open(const std::filesystem::path& path)
     }
     m_fd = fd;
     m_position = 0;
+    m_size = qint64(info.st_size);
+    m_sparse = qint64(info.st_blocks) * 512 < m_size;
     return true;
 }
 
@@ -35,11 +37,15 @@ void FileByteSource::close()
     m_fd = -1;
 }
 
-// A hole of a sparse file reads as zero bytes: they are filled here instead of copied by the kernel, so a
-// huge sparse file (a disk image, a preallocated log) costs no more than its data.
+// The bytes the file had when it was opened are read, as a whole-file read would. A hole of a sparse file
+// reads as zero bytes: they are filled here instead of copied by the kernel, so a huge sparse file (a disk
+// image, a preallocated log) costs no more than its data.
 qint64 FileByteSource::read(char* buffer, qint64 length)
 {
-    const qint64 zeros = std::min(length, holeAhead());
+    length = std::min(length, m_size - m_position);
+    if (length <= 0)
+        return 0;
+    const qint64 zeros = m_sparse ? std::min(length, holeAhead()) : 0;
     if (zeros > 0) {
         std::memset(buffer, 0, size_t(zeros));
         m_position += zeros;

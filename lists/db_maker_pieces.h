@@ -40,6 +40,8 @@ private:
 
     int m_fd = -1;
     qint64 m_position = 0;
+    qint64 m_size = 0;       // when opened
+    bool m_sparse = false;   // fewer blocks than bytes: it may have holes
 };
 
 // Bytes in memory, handed out at most maxRead at a time (small pieces test the joins).

@@ -40,9 +40,11 @@ RecordFilter::RecordFilter(const QList<DbMakerField>& fields, const SlidingBuffe
             texts << field.begin;
         }
     }
-    for (const QByteArray& text : texts)
+    for (const QByteArray& text : texts) {
+        m_longest = std::max(m_longest, text.size());
         if (std::none_of(m_patterns.begin(), m_patterns.end(), [&](const Pattern& p) { return p.text == text; }))
             m_patterns << Pattern{text};
+    }
 }
 
 void RecordFilter::restart()
@@ -51,21 +53,41 @@ void RecordFilter::restart()
         pattern = Pattern{pattern.text};
 }
 
+qint64 RecordFilter::nextOccurrence(Pattern& pattern, qint64 from)
+{
+    const bool known = pattern.searchedFrom >= 0 && pattern.searchedFrom <= from
+                       && (pattern.found >= from || (pattern.found < 0 && pattern.searchedTo == m_buffer.end()));
+    if (!known) {
+        const qsizetype at = m_buffer.lowered(from, m_buffer.end()).indexOf(pattern.text);
+        pattern.searchedFrom = from;
+        pattern.searchedTo = m_buffer.end();
+        pattern.found = at < 0 ? -1 : from + at;
+    }
+    return pattern.found;
+}
+
 bool RecordFilter::occursIn(Pattern& pattern, const RecordStream::Record& record)
 {
     if (record.held)   // a copy outside the buffer: searched on its own
         return record.lowered.indexOf(pattern.text) >= 0;
-    const qint64 start = record.start;
     const qint64 end = record.start + record.length;
-    const bool known = pattern.searchedFrom >= 0 && pattern.searchedFrom <= start
-                       && (pattern.found >= start || (pattern.found < 0 && end <= pattern.searchedTo));
-    if (!known) {
-        const qsizetype at = m_buffer.lowered(start, m_buffer.end()).indexOf(pattern.text);
-        pattern.searchedFrom = start;
-        pattern.searchedTo = m_buffer.end();
-        pattern.found = at < 0 ? -1 : start + at;
+    const bool knownAbsent = pattern.found < 0 && pattern.searchedFrom >= 0 && pattern.searchedFrom <= record.start
+                             && end <= pattern.searchedTo;
+    if (knownAbsent)
+        return false;
+    const qint64 found = nextOccurrence(pattern, record.start);
+    return found >= 0 && found + pattern.text.size() <= end;
+}
+
+qint64 RecordFilter::nextCandidate(qint64 from)
+{
+    qint64 first = -1;
+    for (Pattern& pattern : m_patterns) {
+        const qint64 found = nextOccurrence(pattern, from);
+        if (found >= 0 && (first < 0 || found < first))
+            first = found;
     }
-    return pattern.found >= 0 && pattern.found + pattern.text.size() <= end;
+    return first;
 }
 
 bool RecordFilter::mayHaveValue(const RecordStream::Record& record)

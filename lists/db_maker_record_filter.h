@@ -19,6 +19,11 @@ public:
     // For a new file.
     void restart();
     bool mayHaveValue(const RecordStream::Record& record);
+    // Some field can give a value without any text in the record: no record can be passed over.
+    bool always() const { return m_always; }
+    // The first offset at or after from where one of the texts starts within the bytes held; -1 for none.
+    qint64 nextCandidate(qint64 from);
+    qsizetype longestText() const { return m_longest; }
 
 private:
     struct Pattern {
@@ -29,9 +34,12 @@ private:
     };
 
     bool occursIn(Pattern& pattern, const RecordStream::Record& record);
+    // The first occurrence at or after from within the bytes held, remembered for the next question.
+    qint64 nextOccurrence(Pattern& pattern, qint64 from);
 
     const SlidingBuffer& m_buffer;
     bool m_always = false;
+    qsizetype m_longest = 1;
     QList<Pattern> m_patterns;
 };
 

@@ -4,6 +4,7 @@
 #include "lists/db_maker_record_stream.h"
 
 #include <algorithm>
+#include <cstring>
 
 RecordStream::RecordStream(SlidingBuffer& buffer, QByteArray begin, QByteArray end, qsizetype maxLength,
                            qsizetype holdLimit)
@@ -16,6 +17,38 @@ void RecordStream::restart()
 {
     m_position = 0;
     m_overflow = false;
+}
+
+namespace {
+
+// Where the last whole occurrence of needle in text starts, or -1. (Qt 6.4's lastIndexOf with a one-byte
+// needle looks at the byte just past the view.)
+qsizetype lastOccurrence(QByteArrayView text, QByteArrayView needle)
+{
+    for (qsizetype size = text.size(); size >= needle.size();) {
+        const void* last = ::memrchr(text.data(), needle.front(), size_t(size - needle.size() + 1));
+        if (!last)
+            return -1;
+        const qsizetype at = static_cast<const char*>(last) - text.data();
+        if (text.sliced(at).startsWith(needle))
+            return at;
+        size = at + needle.size() - 1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void RecordStream::skipTo(qint64 target)
+{
+    Q_ASSERT(canSkip() && target >= m_position && target <= m_buffer.end());
+    if (target <= m_position + 1)
+        return;
+    // The last end marker that starts after the position and at or before the target.
+    const qint64 to = std::min(target + m_end.size(), m_buffer.end());
+    const qsizetype at = lastOccurrence(m_buffer.lowered(m_position + 1, to), m_end);
+    if (at >= 0)
+        m_position += 1 + at;
 }
 
 std::optional<qint64> RecordStream::findBegin()

@@ -33,6 +33,14 @@ public:
 
     // Starts on the buffer's new source.
     void restart();
+    // Where the next record is looked for.
+    qint64 position() const { return m_position; }
+    // With no begin marker, an end marker and no maximum length every occurrence of the end marker (but one
+    // at the very start) starts a record, so the record that holds a position is found from it alone.
+    bool canSkip() const { return m_begin.isEmpty() && !m_end.isEmpty() && m_maxLength == 0; }
+    // Passes over the records that end before target (a held offset at or after position()): the next
+    // record is the one that holds it. Only when canSkip().
+    void skipTo(qint64 target);
     // The next record, or nullopt when the text ends or no begin marker follows. Its views hold until the
     // next call.
     std::optional<Record> next();

@@ -4,6 +4,7 @@
 // within 100 ms while the big file is being read.
 
 #include "lists/db_maker_engine.h"
+#include "tests/lists/db_maker_fixtures.h"
 #include "tests/support/resource_meter.h"
 #include "tests/support/test_files.h"
 
@@ -67,15 +68,6 @@ TEST(DbMakerLargeFile, EveryFilesRowsComeBackWithinTheMemoryBound)
 TEST(DbMakerLargeFile, StopIsAnsweredWithin100Milliseconds)
 {
     runChild(makeTree(), "Stop");
-}
-
-DbMakerSettings mailSettings(const QString& folder)
-{
-    DbMakerSettings settings;
-    settings.folder = folder;
-    settings.endMarker = "\n";
-    settings.fieldRows = {{"Mail", "^Find@"}};
-    return settings;
 }
 
 // The tests below run only in the child that the tests above start.

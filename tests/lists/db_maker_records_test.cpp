@@ -217,4 +217,21 @@ TEST(RowKeeping, RowsDoNotDependOnThePieces)
     }
 }
 
+// Records cut at line ends are passed over up to the next "@" or link; a maximum length that no record
+// reaches cuts the same records one by one, so both must give the same rows.
+TEST(RowKeeping, PassingOverRecordsGivesTheRowsOfCuttingEachOne)
+{
+    const QByteArray text = "@first\nno address\n  ^@\nx@\n@\n\nmid a@b.c end\r\nhttp://w.x/y www.z \nlast@";
+    for (const QList<QStringList>& fields : {QList<QStringList>{{"Mail", "^Find@"}},
+                                             QList<QStringList>{{"Link", "^FindUrl"}, {"Mail", "^Find@", "", "2"}}}) {
+        DbMakerSettings skipping = lineSettings(fields);
+        DbMakerSettings oneByOne = skipping;
+        oneByOne.limitLength = true;
+        oneByOne.maxLength = "1000000";
+        for (qsizetype pieceSize : {1, 2, 4, 1 << 20})
+            EXPECT_EQ(extractFieldRows(text, skipping, pieceSize), extractFieldRows(text, oneByOne, pieceSize))
+                << "pieces of " << pieceSize;
+    }
+}
+
 }  // namespace
