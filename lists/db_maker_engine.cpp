@@ -9,9 +9,7 @@
 #include "lists/db_maker_record_filter.h"
 #include "lists/db_maker_record_stream.h"
 #include "lists/db_maker_records.h"
-#include "lists/db_maker_table.h"
 #include "lists/db_maker_walk.h"
-#include "platform/text_file.h"
 
 #include <QSet>
 
