@@ -76,6 +76,8 @@ qint64 FileByteSource::holeAhead() const
 qint64 MemoryByteSource::read(char* buffer, qint64 length)
 {
     const qint64 count = std::min({length, qint64(m_maxRead), qint64(m_bytes.size() - m_position)});
+    if (count <= 0)
+        return 0;   // also for empty bytes, whose data may be null
     std::memcpy(buffer, m_bytes.data() + m_position, size_t(count));
     m_position += count;
     return count;
