@@ -2,12 +2,21 @@
 
 #include "dbase/dbf_file.h"
 
+#include "dbase/code_page_file.h"
 #include "dbase/dbf_error.h"
 #include "dbase/dbf_globals.h"
 #include "dbase/dbf_header.h"
 #include "dbase/file_lookup.h"
 #include "dbase/language_drivers.h"
 #include "dbase/production_index.h"
+#include "dbase/utf8_probe.h"
+
+namespace {
+// How much text the UTF-8 probe reads at most: enough to meet the non-ASCII text of any real table, while a
+// huge table still opens at once.
+constexpr qint64 ProbeBytes = 16 << 20;
+constexpr int Utf8CodePage = 65001;
+}  // namespace
 
 void TDbfFile::Open(const QString& fileName, TPagedFileMode mode)
 {
@@ -17,6 +26,7 @@ void TDbfFile::Open(const QString& fileName, TPagedFileMode mode)
     try {
         readHeader();
         openMemoFile();
+        chooseCodePage();
         openProductionIndex(m_fields.family() != TableFamily::FoxPro && m_productionIndexFlag != 0);
     } catch (const EDbfError&) {
         Close();
@@ -66,8 +76,47 @@ void TDbfFile::readHeader()
         m_languageId = header.prefix.languageId;
         m_tableCodePage = languagedriver::codePageOfId(m_languageId);
     }
-    m_useCodePage = m_tableCodePage != 0 ? m_tableCodePage : TDbfGlobals::instance().DefaultCodePage;
     m_file.setRecordLayout(header.prefix.headerSize, header.prefix.recordSize);
+}
+
+// A header that names no page (language byte 0, or a dBase VII table without a driver name): the page the
+// ".cpg" beside the table names, else UTF-8 when the text is, else the default page.
+void TDbfFile::chooseCodePage()
+{
+    m_useCodePage = m_tableCodePage;
+    if (m_useCodePage == 0)
+        m_useCodePage = codepagefile::codePageBeside(m_file.fileName());
+    if (m_useCodePage == 0 && textIsUtf8())
+        m_useCodePage = Utf8CodePage;
+    if (m_useCodePage == 0)
+        m_useCodePage = TDbfGlobals::instance().DefaultCodePage;
+}
+
+// Character fields and text memos of the records from the first, up to ProbeBytes of text. A read that fails
+// ends the probe with what it has seen; the read itself reports the fault when the table is walked.
+bool TDbfFile::textIsUtf8()
+{
+    Utf8Probe probe;
+    qint64 budget = ProbeBytes;
+    QByteArray record;
+    try {
+        const qint64 count = m_file.recordCount();
+        for (qint64 n = 1; n <= count && budget > 0 && !probe.failed() && readRecord(n, record); ++n) {
+            for (int i = 0; i < m_fields.count(); ++i) {
+                const TDbfFieldDef& def = m_fields[i];
+                if (def.FieldType == TFieldType::ftString) {
+                    probe.add(QByteArrayView(record).sliced(def.Offset, def.Size));
+                    budget -= def.Size;
+                } else if (def.FieldType == TFieldType::ftMemo && def.isMemo(m_fields.family())) {
+                    const QByteArray memo = readMemo(i, record);
+                    probe.add(memo);
+                    budget -= memo.size();
+                }
+            }
+        }
+    } catch (const EDbfError&) {
+    }
+    return probe.isUtf8();
 }
 
 QString TDbfFile::memoFileExtension() const
@@ -84,7 +133,8 @@ void TDbfFile::openMemoFile()
         m_memo = std::make_unique<TNullMemoFile>();
         return;
     }
-    m_memo = std::make_unique<TPagedMemoFile>(memoPath, m_file.mode(), memoformat::layoutOf(m_fields.family()));
+    const memoformat::Layout layout = memoformat::layoutOf(m_fields.family(), m_versionByte);
+    m_memo = std::make_unique<TPagedMemoFile>(memoPath, m_file.mode(), layout);
     m_hasRealMemoFile = true;
 }
 

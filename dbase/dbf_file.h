@@ -1,5 +1,6 @@
 // TDbfFile: an open table file. Reads and checks the header and descriptors, takes the code page from the
-// language id or driver name, opens the memo file (or the null memo file), and reads records and field
+// language id or driver name (or, when they name none, from a ".cpg" file or the text itself), opens the memo
+// file (or the null memo file when it is missing or not a regular file), and reads records and field
 // values. Nothing here writes: a header count that disagrees with the file size is corrected in memory only.
 // Errors: EDbfError with "Invalid DBF file.", "Invalid field count: ..." or "Open: file not found: ...".
 #pragma once
@@ -34,7 +35,8 @@ public:
     int nullFlagsField() const { return m_nullFlagsField; }
     int languageId() const { return m_languageId; }
     const QByteArray& languageDriverName() const { return m_driverName; }
-    // The page the header names (0 for none) and the page in use (the default page for none).
+    // The page the header names (0 for none) and the page in use: for none, the page of a ".cpg" file
+    // beside the table, else UTF-8 when the text is valid UTF-8 beyond ASCII, else the default page.
     int tableCodePage() const { return m_tableCodePage; }
     int useCodePage() const { return m_useCodePage; }
     QString memoFileExtension() const;
@@ -63,6 +65,8 @@ public:
 private:
     void readHeader();
     void openMemoFile();
+    void chooseCodePage();
+    bool textIsUtf8();
     void openProductionIndex(bool flagged);
 
     TPagedFile m_file;

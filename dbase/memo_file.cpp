@@ -9,6 +9,7 @@ namespace {
 
 constexpr char DbaseIvSignature[] = "\xFF\xFF\x08\x00";
 constexpr char EndMark = 0x1A;
+constexpr quint8 DbaseIvMemoBit = 0x08;
 
 // dBase III memos (and dBase IV blocks without the signature): the data end at a 0x1A followed by 0x1A or 0,
 // or by the end of the file. Reads one block at a time; bounded by the file.
@@ -45,10 +46,10 @@ QByteArray readSized(qint64 dataStart, qint64 length, qint64 fileSize, const Rea
 
 }  // namespace
 
-Layout layoutOf(TableFamily family)
+Layout layoutOf(TableFamily family, quint8 versionByte)
 {
     switch (family) {
-    case TableFamily::DbaseIII: return Layout::DbaseIII;
+    case TableFamily::DbaseIII: return (versionByte & DbaseIvMemoBit) != 0 ? Layout::DbaseIV : Layout::DbaseIII;
     case TableFamily::DbaseIV:
     case TableFamily::DbaseVII: return Layout::DbaseIV;
     case TableFamily::FoxPro: return Layout::FoxPro;

@@ -17,7 +17,9 @@ namespace memoformat {
 constexpr int HeaderSize = 512;
 
 enum class Layout { DbaseIII, DbaseIV, FoxPro };
-Layout layoutOf(TableFamily family);
+// The memo layout of a table. A table of the dBase III family (language byte 0) takes it from the version
+// byte's memo bits, as other readers do: 0x08 set (0x8B, 0xCB, 0xFB) means dBase IV block headers.
+Layout layoutOf(TableFamily family, quint8 versionByte);
 
 // The block size a memo header (its first 512 bytes, zero-filled when the file is shorter) gives: dBase III
 // always 512; dBase IV/VII the u16 at byte 20, or 512 when that is 0 or byte 16 has any of its low seven bits

@@ -27,16 +27,21 @@ void TPagedFile::open(const QString& fileName, TPagedFileMode mode)
         return;
     if (!QFileInfo(fileName).isFile())
         throw EDbfError(QString::fromLatin1(dbftext::FileNotFound).arg(fileName));
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO put in the file's place after the check above must not hang the open.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw EDbfError(QString::fromLatin1(dbftext::CannotReadFile).arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw EDbfError(QString::fromLatin1(dbftext::FileNotFound).arg(fileName));
+    }
     m_fd = fd;
     m_fileName = fileName;
     m_mode = mode;
     m_countForSize = -1;
     m_readAheadValid = 0;
-    struct stat info {};
-    m_fileSize = ::fstat(m_fd, &info) == 0 ? qint64(info.st_size) : 0;
+    m_fileSize = qint64(info.st_size);
 }
 
 void TPagedFile::close()

@@ -1,16 +1,14 @@
 // libFuzzer target for the DB Maker extraction over one file's bytes: the first byte picks the record
 // markers and fields, the rest is the file. Every run must end, stay inside the bytes and give no more rows
-// than records; the table and delimited modes read the same bytes.
-// Build and run (clang, from the source root):
-//   clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -I. fuzz/db_maker_extraction_fuzz.cpp \
-//       lists/db_maker_engine.cpp lists/db_maker_field.cpp lists/db_maker_records.cpp lists/db_maker_walk.cpp \
-//       lists/db_maker_table.cpp lists/db_maker_delimited.cpp platform/text_file.cpp platform/code_page.cpp \
-//       platform/file_mask.cpp $(pkg-config --cflags --libs Qt6Core) -o /tmp/db_maker_extraction_fuzz
-//   /tmp/db_maker_extraction_fuzz -max_len=4096 -max_total_time=60 fuzz/corpus/db_maker_extraction_fuzz
+// than records; reading the file in small pieces gives the rows of reading it whole, in field mode as in the
+// table and delimited modes, and passing over records that cannot give a value gives the rows of cutting
+// each one.
+// Build and run: scripts/fuzz build, then scripts/fuzz run 60 db_maker_extraction_fuzz (see scripts/fuzz).
 
 #include "lists/db_maker_delimited.h"
 #include "lists/db_maker_engine.h"
 #include "lists/db_maker_field.h"
+#include "lists/db_maker_piece_modes.h"
 #include "lists/db_maker_table.h"
 
 #include <cstddef>
@@ -38,6 +36,28 @@ DbMakerSettings settingsFor(uint8_t choice)
     return settings;
 }
 
+// Table mode over bytes read maxRead at a time.
+QList<QStringList> tableRows(QByteArrayView bytes, int number, qsizetype maxRead)
+{
+    MemoryByteSource source(bytes, maxRead);
+    SlidingBuffer buffer(maxRead, true);
+    buffer.reset(&source);
+    return tableRowsInPieces(buffer, number);
+}
+
+QList<QStringList> delimitedRows(QByteArrayView bytes, DelimitedRule rule, qsizetype maxRead)
+{
+    MemoryByteSource source(bytes, maxRead);
+    SlidingBuffer buffer(maxRead, false);
+    buffer.reset(&source);
+    QList<QStringList> all;
+    delimitedRowsInPieces(buffer, ';', rule, [&](const QList<QStringList>& rows, qsizetype) {
+        all << rows;
+        return true;
+    });
+    return all;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -45,13 +65,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const QByteArrayView bytes(data + 1, qsizetype(size - 1));
-    const QList<QStringList> rows = extractFieldRows(bytes, settingsFor(data[0]));
+    const qsizetype smallPieces = 1 + data[0] % 7;
+    const qsizetype wholeFile = bytes.size() + 1;   // one piece (not 8 MB, which would slow every run)
+    const DbMakerSettings settings = settingsFor(data[0]);
+    const QList<QStringList> rows = extractFieldRows(bytes, settings, wholeFile);
     if (rows.size() > bytes.size())
         std::abort();   // every record holds at least one byte
-    const QByteArray lowered = lowerAscii(bytes);
-    htmlTableRows(bytes, lowered, 1 + data[0] % 3);
+    if (extractFieldRows(bytes, settings, smallPieces) != rows)
+        std::abort();
+    if (!settings.limitLength) {   // a maximum no record reaches cuts each record, passing over none
+        DbMakerSettings oneByOne = settings;
+        oneByOne.limitLength = true;
+        oneByOne.maxLength = "1000000000";
+        if (extractFieldRows(bytes, oneByOne, smallPieces) != rows)
+            std::abort();
+    }
+    const int table = 1 + data[0] % 3;
+    if (tableRows(bytes, table, smallPieces) != htmlTableRows(bytes, lowerAscii(bytes), table))
+        std::abort();
+    const DelimitedRule rule = DelimitedRule(data[0] % 3);
+    if (delimitedRows(bytes, rule, smallPieces) != delimitedRows(bytes, rule, wholeFile))
+        std::abort();
     const QString line = QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 512)));
-    for (DelimitedRule rule : {DelimitedRule::Plain, DelimitedRule::SeveralAsOne, DelimitedRule::QuoteAware})
-        splitDelimitedLine(line, ';', rule);
+    for (DelimitedRule each : {DelimitedRule::Plain, DelimitedRule::SeveralAsOne, DelimitedRule::QuoteAware})
+        splitDelimitedLine(line, ';', each);
     return 0;
 }

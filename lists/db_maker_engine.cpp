@@ -4,16 +4,14 @@
 
 #include "lists/db_maker_delimited.h"
 #include "lists/db_maker_field.h"
+#include "lists/db_maker_piece_modes.h"
+#include "lists/db_maker_pieces.h"
+#include "lists/db_maker_record_filter.h"
+#include "lists/db_maker_record_stream.h"
 #include "lists/db_maker_records.h"
-#include "lists/db_maker_table.h"
 #include "lists/db_maker_walk.h"
-#include "platform/text_file.h"
 
 #include <QSet>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,15 +20,18 @@
 
 namespace {
 
-// Calls the pump hook when a few milliseconds have passed since the last call.
+// Calls the pump hook when a few milliseconds have passed since the last call. The clock is read once per
+// stretch of work (a quarter megabyte of text, or a few hundred records), not on every record.
 class PumpTimer {
 public:
     explicit PumpTimer(const DbMakerCallbacks& callbacks) : m_callbacks(callbacks) {}
 
-    // Pumps when due; answers whether the run should stop.
-    bool stopRequested()
+    // Counts work bytes done since the last call, pumps when due; answers whether the run should stop.
+    bool stopRequested(qint64 work = 0)
     {
-        if (m_callbacks.pump) {
+        m_budget -= work + RecordWork;
+        if (m_budget <= 0 && m_callbacks.pump) {
+            m_budget = ClockEvery;
             const auto now = std::chrono::steady_clock::now();
             if (now - m_last >= std::chrono::milliseconds(5)) {
                 m_callbacks.pump();
@@ -41,40 +42,12 @@ public:
     }
 
 private:
+    static constexpr qint64 RecordWork = 512;
+    static constexpr qint64 ClockEvery = 256 << 10;
     const DbMakerCallbacks& m_callbacks;
+    qint64 m_budget = 0;
     std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
 };
-
-// A regular file's bytes, or nullopt. Opened without blocking, so a pipe or device in the folder cannot
-// hang the run; a file too large for memory is skipped.
-std::optional<QByteArray> readWholeFile(const std::filesystem::path& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<QByteArray> bytes;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        try {
-            QByteArray data(qsizetype(info.st_size), Qt::Uninitialized);
-            qsizetype done = 0;
-            while (done < data.size()) {
-                const ssize_t got = ::read(fd, data.data() + done, size_t(data.size() - done));
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got <= 0)
-                    break;   // the file shrank or failed: keep what was read
-                done += got;
-            }
-            data.truncate(done);
-            bytes = std::move(data);
-        } catch (const std::bad_alloc&) {
-            bytes.reset();
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
 
 // Unique fields: a row is kept only when none of its unique values was seen before (without case); all are
 // tested before any is remembered, so a dropped row leaves nothing behind.
@@ -111,43 +84,73 @@ private:
     QList<QSet<QString>> m_seen;
 };
 
+// Field mode: each file is cut into records piece by piece; a record that cannot give a value is passed
+// over before any field search.
 class FieldModeFile {
 public:
-    FieldModeFile(const DbMakerSettings& settings, const QList<DbMakerField>& fields)
-        : m_fields(fields), m_begin(lowerAscii(settings.beginMarker.toUtf8())),
-          m_end(lowerAscii(settings.endMarker.toUtf8())),
-          m_maxLength(maximumRecordLength(settings.limitLength, settings.maxLength))
+    FieldModeFile(const DbMakerSettings& settings, const QList<DbMakerField>& fields,
+                  qsizetype pieceSize = DbMakerPieceSize)
+        : m_fields(fields),
+          m_buffer(pieceSize, searchesNeedLowering(fields, lowerAscii(settings.beginMarker.toUtf8()),
+                                                          lowerAscii(settings.endMarker.toUtf8()))),
+          m_records(m_buffer, lowerAscii(settings.beginMarker.toUtf8()), lowerAscii(settings.endMarker.toUtf8()),
+                    maximumRecordLength(settings.limitLength, settings.maxLength)),
+          m_filter(fields, m_buffer)
     {
     }
 
-    // Cuts bytes into records and hands each row that keeper keeps to deliver; false when stopped.
+    // Hands each row that keeper keeps to deliver; false when stopped.
     template <typename Deliver>
-    bool run(QByteArrayView bytes, RowKeeper& keeper, PumpTimer& pump, Deliver deliver)
+    bool run(ByteSource& source, RowKeeper& keeper, PumpTimer& pump, Deliver deliver)
     {
-        const QByteArray lowered = lowerAscii(bytes);
-        RecordCutter cutter(lowered, m_begin, m_end, m_maxLength);
+        m_buffer.setPieceHook([&pump](qsizetype bytes) { return !pump.stopRequested(bytes); });
+        m_buffer.reset(&source);
+        m_records.restart();
+        m_filter.restart();
         QStringList values;   // reused: most records give no value and need no new list
-        while (const auto record = cutter.next()) {
-            if (pump.stopRequested())
+        const bool skipping = m_records.canSkip() && !m_filter.always();
+        while (!skipping || skipToCandidate()) {
+            const auto record = m_records.next();
+            if (!record)
+                break;
+            if (pump.stopRequested(record->text.size()))
                 return false;
-            const QByteArrayView text = bytes.sliced(record->start, record->length);
-            const QByteArrayView low = QByteArrayView(lowered).sliced(record->start, record->length);
+            if (!m_filter.mayHaveValue(*record))
+                continue;
             values.clear();
             for (const DbMakerField& field : m_fields) {
-                const auto span = searchField(low, field);
-                values << (span ? decodeFieldValue(text.sliced(span->start, span->end - span->start)) : QString());
+                if (record->held && pump.stopRequested(record->text.size()))
+                    return false;
+                const auto span = searchField(record->lowered, field);
+                values << (span ? decodeFieldValue(record->text.sliced(span->start, span->end - span->start))
+                                : QString());
             }
             if (keeper.keep(values))
                 deliver(values);
         }
-        return true;
+        return !m_buffer.stopped();
     }
 
 private:
+    // Passes over the records before the next place a value could start; false when none can follow.
+    bool skipToCandidate()
+    {
+        const qint64 candidate = m_filter.nextCandidate(m_records.position());
+        if (candidate >= 0) {
+            m_records.skipTo(candidate);
+            return true;
+        }
+        if (m_buffer.atEnd())
+            return false;
+        // None in the bytes held: on to the record where a text cut by the end of the bytes could start.
+        m_records.skipTo(std::max(m_records.position(), m_buffer.end() - m_filter.longestText() + 1));
+        return true;
+    }
+
     const QList<DbMakerField>& m_fields;
-    QByteArray m_begin;
-    QByteArray m_end;
-    qsizetype m_maxLength;
+    SlidingBuffer m_buffer;
+    RecordStream m_records;
+    RecordFilter m_filter;
 };
 
 DelimitedRule delimitedRule(const DbMakerSettings& settings)
@@ -155,18 +158,6 @@ DelimitedRule delimitedRule(const DbMakerSettings& settings)
     if (settings.splitQuoted)
         return DelimitedRule::QuoteAware;
     return settings.severalAsOne ? DelimitedRule::SeveralAsOne : DelimitedRule::Plain;
-}
-
-// Each line of bytes decoded by the program's text rule (line by line) and split.
-QList<QStringList> delimitedRows(const QByteArray& bytes, QChar delimiter, DelimitedRule rule)
-{
-    QList<QStringList> rows;
-    for (const QString& line : splitLines(decodeText(bytes))) {
-        const QStringList values = splitDelimitedLine(line, delimiter, rule);
-        if (std::any_of(values.begin(), values.end(), [](const QString& value) { return !value.isEmpty(); }))
-            rows << values;
-    }
-    return rows;
 }
 
 int tableNumber(const QString& text)
@@ -192,8 +183,8 @@ public:
         }
         RowKeeper keeper(fields);
         FieldModeFile cutter(m_settings, fields);
-        walk(WalkExclusion::FieldMode, [&](const QByteArray& bytes, const QString& name) {
-            return cutter.run(bytes, keeper, m_pump, [&](const QStringList& values) { emitRow(name, values); });
+        walk(WalkExclusion::FieldMode, [&](ByteSource& source, const QString& name) {
+            return cutter.run(source, keeper, m_pump, [&](const QStringList& values) { emitRow(name, values); });
         });
         return m_result;
     }
@@ -202,44 +193,63 @@ public:
     {
         if (m_settings.tableMode) {
             const int number = tableNumber(m_settings.tableNumber);
-            walk(WalkExclusion::TableMode, [&](const QByteArray& bytes, const QString& name) {
-                for (const QStringList& row : htmlTableRows(bytes, lowerAscii(bytes), number))
+            SlidingBuffer buffer(DbMakerPieceSize, true);
+            buffer.setPieceHook(stopHook());
+            walk(WalkExclusion::TableMode, [&](ByteSource& source, const QString& name) {
+                buffer.reset(&source);
+                const QList<QStringList> rows = tableRowsInPieces(buffer, number);
+                if (buffer.stopped())
+                    return false;
+                for (const QStringList& row : rows)
                     emitRow(name, row);
                 return true;
             });
         }
         if (m_settings.delimitedMode && !m_result.stopped) {
             const QChar delimiter = m_settings.delimiter.isEmpty() ? QLatin1Char(';') : m_settings.delimiter[0];
-            walk(WalkExclusion::TableMode, [&](const QByteArray& bytes, const QString& name) {
-                for (const QStringList& row : delimitedRows(bytes, delimiter, delimitedRule(m_settings)))
-                    emitRow(name, row);
-                return true;
+            SlidingBuffer buffer(DbMakerPieceSize, false);
+            buffer.setPieceHook(stopHook());
+            walk(WalkExclusion::TableMode, [&](ByteSource& source, const QString& name) {
+                buffer.reset(&source);
+                return delimitedRowsInPieces(buffer, delimiter, delimitedRule(m_settings),
+                                             [&](const QList<QStringList>& rows, qsizetype bytes) {
+                                                 if (buffer.stopped())
+                                                     return false;
+                                                 for (const QStringList& row : rows)
+                                                     emitRow(name, row);
+                                                 return !m_pump.stopRequested(bytes);
+                                             });
             });
         }
         return m_result;
     }
 
 private:
+    SlidingBuffer::PieceHook stopHook()
+    {
+        return [this](qsizetype bytes) { return !m_pump.stopRequested(bytes); };
+    }
+
     template <typename PerFile>
     void walk(WalkExclusion exclusion, PerFile perFile)
     {
         FolderWalk folders(m_settings.folder, m_settings.mask, exclusion);
+        FileByteSource source;
         while (!(m_result.stopped = m_pump.stopRequested())) {
             const auto path = folders.nextFile();
             if (!path)
                 return;
-            const auto bytes = readWholeFile(*path);
-            if (!bytes) {
+            if (!source.open(*path)) {
                 ++m_result.filesSkipped;
                 continue;
             }
             ++m_result.filesRead;
             try {
-                if (!perFile(*bytes, displayFileName(*path))) {
+                if (!perFile(source, displayFileName(*path))) {
                     m_result.stopped = true;
                     return;
                 }
-            } catch (const std::bad_alloc&) {   // the lowered copy did not fit: skip this file
+            } catch (const std::bad_alloc&) {   // a piece or the record held did not fit: skip this file
                 ++m_result.filesSkipped;
             }
         }
@@ -266,7 +276,7 @@ DbMakerRunResult runDbMaker(const DbMakerSettings& settings, const DbMakerCallba
     return settings.searchTable ? run.tableModes() : run.fieldMode();
 }
 
-QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings& settings)
+QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings& settings, qsizetype pieceSize)
 {
     QList<QStringList> rows;
     const QList<DbMakerField> fields = fieldsFromRows(settings.fieldRows);
@@ -275,6 +285,7 @@ QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings&
     RowKeeper keeper(fields);
     DbMakerCallbacks none;
     PumpTimer pump(none);
-    FieldModeFile(settings, fields).run(bytes, keeper, pump, [&](const QStringList& values) { rows << values; });
+    MemoryByteSource source(bytes, pieceSize);
+    FieldModeFile(settings, fields, pieceSize).run(source, keeper, pump, [&](const QStringList& values) { rows << values; });
     return rows;
 }

@@ -1,9 +1,12 @@
 // The DB Maker extraction run without a window: the folder walk, then field, table or delimited mode on each
 // file. Rows leave through a callback; the caller's Stop flag is read at every file, record and field, and
-// the pump hook is called every few milliseconds (not per entry), so a window stays responsive.
-// A file is read once, whole (a file that cannot be read or held in memory is skipped and counted).
+// the pump hook is called every few milliseconds (not per entry), so a window stays responsive and Stop is
+// seen at once. A file is read once, 8 MB at a time, so memory stays bounded whatever its size (a record, a
+// table or a line longer than 16 MB is searched in its first 16 MB); a file that cannot be opened, or whose
+// piece cannot be held in memory, is skipped and counted.
 #pragma once
 
+#include "lists/db_maker_pieces.h"
 #include "lists/db_maker_settings.h"
 
 #include <QByteArrayView>
@@ -36,5 +39,7 @@ struct DbMakerRunResult {
 // Field mode when "Search table inside record" is off, else table mode and/or delimited mode.
 DbMakerRunResult runDbMaker(const DbMakerSettings& settings, const DbMakerCallbacks& callbacks);
 
-// Field mode over one file's bytes, for tests and fuzzing; unique lists live only for this call.
-QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings& settings);
+// Field mode over one file's bytes, read pieceSize bytes at a time as a file is, for tests and fuzzing;
+// unique lists live only for this call.
+QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings& settings,
+                                    qsizetype pieceSize = DbMakerPieceSize);

@@ -21,20 +21,28 @@ constexpr ImportStepFacts StepTable[] = {
 
 }  // namespace
 
-bool opensAsTable(const QString& fileName)
+bool hasTableExtension(const QString& fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix != QLatin1String("dbf") && suffix != QLatin1String("db"))
-        return false;
+    return suffix == QLatin1String("dbf") || suffix == QLatin1String("db");
+}
+
+QString tableOpenError(const QString& fileName)
+{
     TDbf table;
     table.setTableName(fileName);
     table.setReadOnly(true);
     try {
         table.Open();
-    } catch (const EDbfError&) {
-        return false;
+    } catch (const EDbfError& failure) {
+        return failure.message();
     }
-    return true;
+    return QString();
+}
+
+bool opensAsTable(const QString& fileName)
+{
+    return hasTableExtension(fileName) && tableOpenError(fileName).isEmpty();
 }
 
 ImportStepFacts ImportWizardModel::facts() const
@@ -55,8 +63,10 @@ bool ImportWizardModel::chooseFile(const QString& typedName)
     closeTable();
     if (typedName.isEmpty() || !QFileInfo(typedName).isFile())
         return false;
-    if (typedName != m_fileName)
+    if (typedName != m_fileName) {
         m_kind = ImportKind::Undecided;
+        m_tableError.clear();
+    }
     m_fileName = typedName;
     setStep(2);
     return true;
@@ -64,8 +74,10 @@ bool ImportWizardModel::chooseFile(const QString& typedName)
 
 QString ImportWizardModel::enterSource()
 {
-    if (m_kind == ImportKind::Undecided)
-        m_kind = opensAsTable(m_fileName) ? ImportKind::Table : ImportKind::Delimited;
+    if (m_kind == ImportKind::Undecided) {
+        m_tableError = hasTableExtension(m_fileName) ? tableOpenError(m_fileName) : QString();
+        m_kind = hasTableExtension(m_fileName) && m_tableError.isEmpty() ? ImportKind::Table : ImportKind::Delimited;
+    }
     if (!isTable())
         return readText();
     m_text = std::make_shared<ImportText>();
@@ -85,7 +97,10 @@ QString ImportWizardModel::readText()
     m_text.reset();   // the old text goes before the new one is read
     ImportTextFile file = readImportTextFile(m_fileName, m_dos);
     m_text = std::move(file.text);
-    return file.ok ? QString() : file.error;
+    if (file.ok)
+        return QString();
+    // A damaged table is no text either: the table layer's reason says more than the text reader's.
+    return m_tableError.isEmpty() ? file.error : m_tableError;
 }
 
 QString ImportWizardModel::setDos(bool dos)

@@ -52,7 +52,8 @@ public:
 
     // Step 2 shown: decides the kind when undecided (a ".dbf" or ".db" file that opens as a table is one,
     // anything else delimited text), then opens the table for the preview or reads the text's lines. Answers
-    // an error text when the file cannot be imported as text (the wizard goes back to step 1 then).
+    // an error text when the file cannot be imported as text (the wizard goes back to step 1 then): for a
+    // ".dbf" or ".db" file that did not open, the table's reason ("Invalid DBF file.").
     QString enterSource();
     ImportKind kind() const { return m_kind; }
     bool isTable() const { return m_kind == ImportKind::Table; }
@@ -114,8 +115,13 @@ private:
     QString m_listDelimiter = QStringLiteral(";");
     bool m_imported = false;
     ImportResult m_result;
+    QString m_tableError;   // why a file with a table's extension did not open as one
     TDbf m_previewTable;
 };
 
-// A ".dbf" or ".db" file (the extension without case) that opens as a table read-only.
+// A ".dbf" or ".db" file (the extension without case).
+bool hasTableExtension(const QString& fileName);
+// Why the file does not open as a table read-only; empty when it opens.
+QString tableOpenError(const QString& fileName);
+// A file with a table's extension that opens as a table read-only.
 bool opensAsTable(const QString& fileName);

@@ -3,42 +3,16 @@
 
 #include "dbase/dbf.h"
 #include "dbase/field_text.h"
+#include "tests/dbase/fixture_scripts.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
+
+using namespace dbftest;
 
 namespace {
-
-constexpr int NotInstalled = 3;   // the scripts' exit code when their package is missing
-
-// Runs a script of tests/dbase with Debian's python; its exit code and output.
-std::pair<int, QString> runScript(const QString& script, const QStringList& arguments)
-{
-    QProcess process;
-    process.start("/usr/bin/python3", QStringList{sorvanta::test::sourcePath("dbase/" + script)} + arguments);
-    if (!process.waitForFinished(60000))
-        return {-1, {}};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
-}
-
-QStringList readThroughDataSet(const QString& path)
-{
-    TDbf dbf;
-    dbf.setTableName(path);
-    dbf.setReadOnly(true);
-    dbf.Open();
-    QStringList rows;
-    for (; !dbf.Eof(); dbf.Next()) {
-        QStringList cells;
-        for (int i = 0; i < dbf.FieldCount(); ++i)
-            cells.append(dbf.Fields(i).AsString());
-        rows.append(cells.join('|'));
-    }
-    return rows;
-}
 
 class DbfFixturesTest : public ::testing::Test {
 protected:
@@ -46,7 +20,7 @@ protected:
     {
         if (!QFile::exists("/usr/bin/python3"))
             GTEST_SKIP() << "no /usr/bin/python3";
-        const auto [code, output] = runScript("make_fixtures.py", {sorvanta::test::testHome()});
+        const auto [code, output] = runPython("make_fixtures.py", {sorvanta::test::testHome()});
         if (code == NotInstalled)
             GTEST_SKIP() << "python3-dbf is not installed";
         ASSERT_EQ(code, 0);
@@ -84,7 +58,7 @@ TEST_F(DbfFixturesTest, VisualFoxProWithNullFlags)
 TEST_F(DbfFixturesTest, IndependentReaderAgrees)
 {
     for (const QString name : {"iii.dbf", "fox.dbf", "vfp.dbf"}) {
-        const auto [code, output] = runScript("read_with_dbfread.py", {table(name)});
+        const auto [code, output] = runPython("read_with_dbfread.py", {table(name)});
         if (code == NotInstalled)
             GTEST_SKIP() << "python3-dbfread is not installed";
         ASSERT_EQ(code, 0) << name.toStdString();

@@ -1,5 +1,6 @@
 // Memo files: dBase III, dBase IV/VII and FoxPro layouts at block edges, the block-size rules, a missing memo
-// file, stated lengths past the end of the file, and the lookup of the memo file without case.
+// file (or one that is a FIFO or a folder), the layout of tables without a language byte, stated lengths past
+// the end of the file, and the lookup of the memo file without case.
 
 #include "dbase/dbf.h"
 #include "dbase/memo_file.h"
@@ -7,6 +8,11 @@
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 using namespace dbftest;
 using sorvanta::test::writeTestFile;
@@ -81,6 +87,29 @@ TEST(MemoFileTest, MissingMemoFileReadsEmptyMemos)
 {
     const QString table = writeMemoTable("m.dbf", 0x8B, 0x57, {1, 2});
     EXPECT_EQ(memosOf(table), QStringList({"", ""}));
+}
+
+// A FIFO would block the open (and did, as "file not found"); a folder has no bytes: both count as missing.
+TEST(MemoFileTest, MemoFileThatIsNotARegularFileReadsAsMissing)
+{
+    const QString fifoTable = writeMemoTable("f.dbf", 0x8B, 0x57, {1, 2});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(sorvanta::test::testHome() + "f.dbt").constData(), 0600), 0);
+    EXPECT_EQ(memosOf(fifoTable), QStringList({"", ""}));
+    const QString folderTable = writeMemoTable("d.dbf", 0x83, 0, {1});
+    ASSERT_TRUE(QDir().mkdir(sorvanta::test::testHome() + "D.DBT"));
+    EXPECT_EQ(memosOf(folderTable), QStringList({""}));
+}
+
+// With language byte 0 the version byte decides: 0x8B has dBase IV block headers, 0x83 the marked text.
+TEST(MemoFileTest, MemoLayoutOfATableWithoutLanguageFollowsTheVersionByte)
+{
+    for (const auto& [version, kind] : {std::pair{quint8(0x8B), MemoKind::DbaseIV},
+                                        std::pair{quint8(0x83), MemoKind::DbaseIII}}) {
+        const MemoFile memo = buildMemoFile(kind, 512, {"Hello", QByteArray(600, 'z')});
+        const QString table = writeMemoTable("v.dbf", version, 0, memo.blocks);
+        writeTestFile("v.dbt", memo.bytes);
+        EXPECT_EQ(memosOf(table), QStringList({"Hello", QString(600, 'z')})) << int(version);
+    }
 }
 
 TEST(MemoFileTest, MemoFileIsFoundWithoutCase)

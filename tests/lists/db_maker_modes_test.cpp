@@ -5,6 +5,7 @@
 #include "lists/db_maker_field.h"
 #include "lists/db_maker_table.h"
 #include "lists/db_maker_walk.h"
+#include "tests/lists/db_maker_fixtures.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -74,15 +75,6 @@ TEST(FolderWalk, MissingFolderGivesNothing)
 {
     EXPECT_TRUE(walkedNames(testHome() + "absent", "*.*", WalkExclusion::FieldMode).isEmpty());
     EXPECT_TRUE(walkedNames("", "*.*", WalkExclusion::FieldMode).isEmpty());
-}
-
-DbMakerSettings mailSettings(const QString& folder)
-{
-    DbMakerSettings settings;
-    settings.folder = folder;
-    settings.endMarker = "\n";
-    settings.fieldRows = {{"Mail", "^Find@"}};
-    return settings;
 }
 
 TEST(DbMakerRun, RowsCarryTheFileNameInWalkOrder)

@@ -1,0 +1,137 @@
+// DB Maker on a file of 4 GB (sparse: no disk is used) beside small ones, in a child process whose address
+// space is limited, so that a run holding the whole file could only fail, never take the machine's memory:
+// the rows of every file come back (the big one's too), memory stays within a bound, and Stop is answered
+// within 100 ms while the big file is being read.
+
+#include "lists/db_maker_engine.h"
+#include "tests/lists/db_maker_fixtures.h"
+#include "tests/support/resource_meter.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace sorvanta::test;
+
+constexpr char FolderVariable[] = "SORVANTA_DB_MAKER_LARGE_TREE";
+constexpr qint64 BigFileSize = 4LL << 30;
+constexpr qint64 MemoryBound = 200 * kMegabyte;
+
+// a.txt, big.txt (4 GB of zero bytes with an address line at each end) and z.txt.
+QString makeTree()
+{
+    const QString root = testHome() + "large";
+    QDir().mkpath(root);
+    writeFileBytes(root + "/a.txt", "a@one.org\n");
+    writeFileBytes(root + "/z.txt", "z@one.org\n");
+    const int fd = ::open(QFile::encodeName(root + "/big.txt").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    EXPECT_GE(fd, 0);
+    const QByteArray first = "first@big.org\n", last = "\nlast@big.org\n";
+    EXPECT_EQ(::pwrite(fd, first.constData(), size_t(first.size()), 0), first.size());
+    EXPECT_EQ(::pwrite(fd, last.constData(), size_t(last.size()), BigFileSize - last.size()), last.size());
+    ::close(fd);
+    return root;
+}
+
+// Runs the child test in a process of its own and answers its output.
+QString runChild(const QString& folder, const QString& test)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(FolderVariable, folder);
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DbMakerLargeFileChild." + test});
+    EXPECT_TRUE(child.waitForFinished(180000)) << "the child did not end";
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    return output;
+}
+
+TEST(DbMakerLargeFile, EveryFilesRowsComeBackWithinTheMemoryBound)
+{
+    runChild(makeTree(), "AllRows");
+}
+
+TEST(DbMakerLargeFile, StopIsAnsweredWithin100Milliseconds)
+{
+    runChild(makeTree(), "Stop");
+}
+
+// The tests below run only in the child that the tests above start.
+class DbMakerLargeFileChild : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = qEnvironmentVariable(FolderVariable);
+        if (folder.isEmpty())
+            GTEST_SKIP() << "run by DbMakerLargeFile in a child process";
+        // The address space the process has now, and room for the run; not under AddressSanitizer, whose
+        // shadow memory is reserved address space.
+        if (sanitizerAllowance() == 1) {
+            const rlimit limit{rlim_t(addressSpace() + 1024 * kMegabyte), rlim_t(addressSpace() + 1024 * kMegabyte)};
+            ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
+        }
+    }
+
+    static qint64 addressSpace()
+    {
+        QFile status("/proc/self/status");
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmSize:"))
+                return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+        return 0;
+    }
+
+    QString folder;
+};
+
+TEST_F(DbMakerLargeFileChild, AllRows)
+{
+    QStringList rows;
+    DbMakerRunResult result;
+    DbMakerCallbacks callbacks;
+    callbacks.row = [&](const DbMakerRow& row) { rows << row.fileName + "=" + row.values.join(','); };
+    const ResourceUse use = measureResources([&] { result = runDbMaker(mailSettings(folder), callbacks); });
+    EXPECT_EQ(rows, (QStringList{"a.txt=a@one.org", "big.txt=first@big.org", "big.txt=last@big.org",
+                                 "z.txt=z@one.org"}));
+    EXPECT_EQ(result.filesRead, 3);
+    EXPECT_EQ(result.filesSkipped, 0);
+    EXPECT_LT(use.peakGrowthBytes, MemoryBound * sanitizerAllowance()) << use.peakGrowthBytes / kMegabyte << " MB";
+}
+
+// Stop is set from the pump, as the window's Stop button sets it, once the run is well into the big file.
+TEST_F(DbMakerLargeFileChild, Stop)
+{
+    bool stop = false;
+    QElapsedTimer sinceStart, sinceStop;
+    sinceStart.start();
+    DbMakerCallbacks callbacks;
+    callbacks.stop = &stop;
+    callbacks.pump = [&] {
+        if (!stop && sinceStart.elapsed() >= 200) {
+            stop = true;
+            sinceStop.start();
+        }
+    };
+    const DbMakerRunResult result = runDbMaker(mailSettings(folder), callbacks);
+    ASSERT_TRUE(stop) << "the run ended before Stop";
+    EXPECT_TRUE(result.stopped);
+    EXPECT_LT(sinceStop.elapsed(), 100);
+}
+
+}  // namespace
