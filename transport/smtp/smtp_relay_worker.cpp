@@ -5,7 +5,6 @@
 
 #include "platform/clock.h"
 #include "platform/deferred_calls.h"
-#include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
 
@@ -36,8 +35,6 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->SignOn = relay.Signon;
     m_client->LocalHostName = relay.m_hostName;
     m_client->FromName = relay.From;
-    m_client->HdrFrom = encodeMailboxHeader(relay.HeaderFrom, relay.m_charset, 6);   // after "From: "
-    m_client->CharSet = relay.charSet;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
@@ -222,6 +219,8 @@ bool TSmtpThreadEx::beginSmtpPhase(const QString& host, bool exhausted)
         fail(exhausted ? relayNoDnsServer : relayNoMailHost, QString());
         return false;
     }
+    m_client->CharSet = m_recipient.charsetName;
+    m_client->HdrFrom = m_recipient.headerFrom;
     m_client->HdrTo = m_recipient.headerTo;
     m_client->HdrSubject = m_recipient.subject;
     m_client->Htm = m_recipient.htm;
@@ -260,7 +259,7 @@ void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
     }
     touch();
     if (error != 0) {
-        failAndContinue(error, m_client->LastResponse());
+        failAndContinue(m_client->EndOfDataUnanswered() ? relayOutcomeUnknown : error, m_client->LastResponse());
         return;
     }
     runNextStep(request);
@@ -356,7 +355,8 @@ void TSmtpThreadEx::timeOut()
         touch();                                         // the query's owner times out and wakes us
         return;
     case State::Delivering:
-        failAndContinue(relayTimedOut, m_client->LastResponse());
+        failAndContinue(m_client->EndOfDataUnanswered() ? relayOutcomeUnknown : relayTimedOut,
+                        m_client->LastResponse());
         return;
     case State::Quitting:
         closeAndContinue();                              // the bounded wait for the reply to QUIT
@@ -367,6 +367,9 @@ void TSmtpThreadEx::timeOut()
 void TSmtpThreadEx::abortByUser()
 {
     if (m_state == State::Finished)
+        return;
+    // The server may have the message already (RFC 1047): stopping now could make it go out twice.
+    if (m_state == State::Delivering && m_client->EndOfDataUnanswered())
         return;
     const bool inProgress =
         m_state == State::Resolving || m_state == State::Waiting || m_state == State::Delivering;
