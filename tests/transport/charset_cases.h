@@ -2,7 +2,12 @@
 // holds goes in it; any other goes in UTF-8, and Python must read back exactly the merged text.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -41,6 +46,33 @@ inline std::vector<CharsetCase> charsetCases()
 inline std::string charsetCaseName(const CharsetCase& c)
 {
     return c.name;
+}
+
+// The merged texts each message is made of: "<text> Shop" sends to "<text> Reader" (names), and these.
+inline QString charsetSubject(const CharsetCase& c) { return "News from " + c.text; }
+inline QStringList charsetBody(const CharsetCase& c) { return {"Hello " + c.text, "bye"}; }
+inline QStringList charsetHtml(const CharsetCase& c)
+{
+    return {"<html><head><meta charset=\"" + c.charset + "\"></head>", "<body>" + c.text + "</body></html>"};
+}
+
+// Python's strict view of the message holds exactly the merged texts, in the project's charset when it
+// fits and in UTF-8 otherwise, the HTML declaring it. textPart: the text part as the composer ends it.
+inline void expectMergedTextsReadBack(const QJsonObject& view, const CharsetCase& c, const QString& fromAddress,
+                                      const QString& toAddress, const QString& textPart)
+{
+    const std::string sentIn = (c.fits ? c.charset : QStringLiteral("utf-8")).toStdString();
+    EXPECT_EQ(view["from"].toString().toStdString(), (c.text + " Shop <" + fromAddress + ">").toStdString());
+    EXPECT_EQ(view["to"].toString().toStdString(), (c.text + " Reader <" + toAddress + ">").toStdString());
+    EXPECT_EQ(view["subject"].toString().trimmed().toStdString(), charsetSubject(c).toStdString());
+    const QJsonArray leaves = view["leaves"].toArray();
+    ASSERT_EQ(leaves.size(), 2);
+    EXPECT_EQ(leaves[0].toObject()["charset"].toString().toStdString(), sentIn);
+    EXPECT_EQ(leaves[0].toObject()["text"].toString().toStdString(), textPart.toStdString());
+    EXPECT_EQ(leaves[1].toObject()["charset"].toString().toStdString(), sentIn);
+    const QString html = leaves[1].toObject()["text"].toString();
+    EXPECT_TRUE(html.contains("<body>" + c.text + "</body>")) << html.toStdString();
+    EXPECT_TRUE(html.contains("<meta charset=\"" + (c.fits ? c.charset : "UTF-8") + "\">")) << html.toStdString();
 }
 
 }  // namespace sorvanta::test

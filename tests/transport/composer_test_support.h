@@ -19,31 +19,30 @@
 
 namespace sorvanta::test {
 
-// The DATA stream (dot-stuffed, CR LF) as Python's email package reads it: tree, defects, leaves.
-inline QJsonObject pythonMimeView(const QByteArray& stream)
+// The JSON one of the tools (tests/transport/tools/) prints for the bytes on its input.
+inline QJsonObject pythonToolView(const char* tool, const QByteArray& input)
 {
     QProcess python;
-    python.start("/usr/bin/python3", {sourcePath("transport/tools/mime_tree.py")});
+    python.start("/usr/bin/python3", {sourcePath(QStringLiteral("transport/tools/") + tool)});
     EXPECT_TRUE(python.waitForStarted());
-    python.write(stream);
+    python.write(input);
     python.closeWriteChannel();
     EXPECT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
-// A message as Python's email package reads it under policy strict (transport/tools/strict_read.py, as an
-// MTA would store it: no dot-stuffing); a defect fails the test.
+// The DATA stream (dot-stuffed, CR LF) as Python's email package reads it: tree, defects, leaves.
+inline QJsonObject pythonMimeView(const QByteArray& stream)
+{
+    return pythonToolView("mime_tree.py", stream);
+}
+
+// A message as Python's email package reads it under policy strict (as an MTA would store it: no
+// dot-stuffing); a defect fails the test.
 inline QJsonObject pythonStrictView(const QByteArray& message)
 {
-    QProcess python;
-    python.start("/usr/bin/python3", {sourcePath("transport/tools/strict_read.py")});
-    EXPECT_TRUE(python.waitForStarted());
-    python.write(message);
-    python.closeWriteChannel();
-    EXPECT_TRUE(python.waitForFinished(30000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    return pythonToolView("strict_read.py", message);
 }
 
 // A DATA stream (dot-stuffed, CR LF, without the "." line) as the server stores the message.

@@ -5,6 +5,7 @@
 #include "core/sending/external_sending.h"
 
 #include "tests/core/scripted_smtp.h"
+#include "tests/transport/composer_test_support.h"
 #include "tests/support/test_files.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_certificates.h"
@@ -23,6 +24,7 @@
 #include <memory>
 
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::messagesOfSession;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::scriptSmtp;
 using sorvanta::test::ScriptedSmtpServer;
@@ -40,22 +42,6 @@ void scriptPop3(ScriptedPeer& peer)
     peer.send("+OK ready\r\n").expectLine().send("-ERR unknown command\r\n")
         .expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n")
         .expectLine().send("+OK bye\r\n").close();
-}
-
-// The DATA blocks the client sent, in order.
-QList<QByteArray> messagesIn(const QByteArray& bytes)
-{
-    QList<QByteArray> messages;
-    qsizetype position = 0;
-    while ((position = bytes.indexOf("DATA\r\n", position)) >= 0) {
-        position += 6;
-        const qsizetype end = bytes.indexOf("\r\n.\r\n", position);
-        if (end < 0)
-            break;
-        messages << bytes.mid(position, end + 2 - position);
-        position = end;
-    }
-    return messages;
 }
 
 // The header lines without their line ends and the blanks the composer puts after each value.
@@ -163,7 +149,7 @@ TEST_F(ExternalSendingTest, SendsEachRowMergedWithItsHeadersInOrder)
     EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
 
     EXPECT_EQ(smtp.connectionCount(), 1);   // the connection is kept for the second message
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     QByteArrayList ids;
     for (int i = 0; i < 2; ++i) {
@@ -197,7 +183,7 @@ TEST_F(ExternalSendingTest, NoReplyToLineWithoutAReplyAddress)
     account.ReplyTo.clear();
     setList({{"ann@example.test", "Ann"}});
     runToEnd(false);
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_FALSE(messages[0].contains("Reply-To:"));
 }
@@ -223,7 +209,7 @@ TEST_F(ExternalSendingTest, ARefusedRowIsBadAndTheNextRowIsDelivered)
     EXPECT_TRUE(log[0].startsWith("refused@example.test;No;"));
     EXPECT_EQ(log[1], "no address;No;Error email");
     EXPECT_EQ(log[2], "bob@example.test;Ok");
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("Hello Bob"));
 }
@@ -318,7 +304,7 @@ TEST_F(ExternalSendingTest, ResendAfterARelayRunSendsFailedAndUnreachedRows)
     EXPECT_EQ(run.Good, 3);   // every row counted once by its latest result
     EXPECT_EQ(run.Bad, 1);
     EXPECT_EQ(pop3.connectionCount(), 1);    // the login is made although "Pop3 Identify" is off
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].contains("Hello B"));
     EXPECT_TRUE(messages[1].contains("Hello C"));
@@ -343,7 +329,7 @@ TEST_F(ExternalSendingTest, ProjectAttachmentsGoOnceAndTheRowFileAsAPlainFile)
     setList({{"ann@example.test", testHome() + "own.bin"}, {"bob@example.test", ""}});
     EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
 
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[0].count("Terms of the offer"), 1);
     EXPECT_EQ(messages[0].count("name=\"Terms.txt\""), 1);
@@ -387,7 +373,7 @@ TEST_F(ExternalSendingTest, StopAfterTheEndOfDataWaitsForItsReply)
     EXPECT_EQ(run.results.rowStatus(2), rowWaiting);
 
     EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].contains("Hello Ann"));
     EXPECT_TRUE(messages[1].contains("Hello Bob"));
@@ -452,7 +438,7 @@ TEST_P(KeptConnectionTest, RowsAfterTheServerEndsTheConnection)
     EXPECT_EQ(statuses, c.statuses);
     EXPECT_EQ(server->messages(), c.messages);
     EXPECT_EQ(smtp.connectionCount(), c.connections);
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     for (const char* name : {"A", "B", "C", "D", "E"}) {
         const auto sent = std::count_if(messages.begin(), messages.end(), [&](const QByteArray& message) {
             return message.contains(QByteArray("Dear ") + name + ",");

@@ -20,7 +20,11 @@ namespace {
 
 using sorvanta::test::CharsetCase;
 using sorvanta::test::charsetCaseName;
+using sorvanta::test::charsetBody;
 using sorvanta::test::charsetCases;
+using sorvanta::test::charsetHtml;
+using sorvanta::test::charsetSubject;
+using sorvanta::test::expectMergedTextsReadBack;
 using sorvanta::test::patternBytes;
 using sorvanta::test::pythonStrictView;
 using sorvanta::test::unstuffedData;
@@ -425,29 +429,16 @@ TEST_P(ComposerCharsetTest, SendsInTheCharsetOrInUtf8WithoutLoss)
     message.ListTo = {"first@example.test|" + c.text + " Reader"};
     message.Listcc.clear();
     message.Headers = {"Date: Mon, 1 Jan 2024 10:00:00 +0000"};
-    message.Subject = "News from " + c.text;
-    message.MailText = {"Hello " + c.text, "bye"};
+    message.Subject = charsetSubject(c);
+    message.MailText = charsetBody(c);
     message.TypeContent = TTypeContent::tcHtml;
     message.Content_Type = "text/html";
-    message.HtmlText = {"<html><head><meta charset=\"" + c.charset + "\"></head>",
-                        "<body>" + c.text + "</body></html>"};
+    message.HtmlText = charsetHtml(c);
     ExternalComposer composer(message, {}, {}, 42);
     const QByteArray stream = composer.composeAll();
     EXPECT_EQ(composer.utf8Fallback(), !c.fits);
-
-    const QString sentIn = c.fits ? c.charset : QStringLiteral("utf-8");
-    const QJsonObject view = pythonStrictView(unstuffedData(stream));
-    EXPECT_EQ(view["from"].toString().toStdString(), (c.text + " Shop <sender@example.test>").toStdString());
-    EXPECT_EQ(view["to"].toString().toStdString(), (c.text + " Reader <first@example.test>").toStdString());
-    EXPECT_EQ(view["subject"].toString().trimmed().toStdString(), message.Subject.toStdString());
-    const QJsonArray leaves = view["leaves"].toArray();
-    ASSERT_EQ(leaves.size(), 2);
-    EXPECT_EQ(leaves[0].toObject()["charset"].toString().toStdString(), sentIn.toStdString());
-    EXPECT_EQ(leaves[0].toObject()["text"].toString().toStdString(), ("Hello " + c.text + "\r\nbye\r\n").toStdString());
-    EXPECT_EQ(leaves[1].toObject()["charset"].toString().toStdString(), sentIn.toStdString());
-    const QString html = leaves[1].toObject()["text"].toString();
-    EXPECT_TRUE(html.contains("<body>" + c.text + "</body>")) << html.toStdString();
-    EXPECT_TRUE(html.contains("<meta charset=\"" + (c.fits ? c.charset : "UTF-8") + "\">")) << html.toStdString();
+    expectMergedTextsReadBack(pythonStrictView(unstuffedData(stream)), c, "sender@example.test", "first@example.test",
+                              "Hello " + c.text + "\r\nbye\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ComposerCharsetTest, ::testing::ValuesIn(charsetCases()),
