@@ -92,7 +92,6 @@ public:
 
     // The message goes in UTF-8 because its charset lacks characters of its texts (message_charset.h).
     bool utf8Fallback() const { return m_utf8Fallback; }
-    QByteArray charsetName() const { return m_charsetName; }
 
     // A file of the message could not be read: the stream stops there and must not be ended with ".".
     bool failed() const { return !m_errorString.isEmpty(); }

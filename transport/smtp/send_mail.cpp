@@ -2,12 +2,12 @@
 
 #include "transport/smtp/send_mail.h"
 
+#include "platform/deferred_calls.h"
 #include "transport/mime/base64.h"
 #include "transport/mime/sasl_digest.h"
 #include "transport/net/mail_address.h"
 #include "transport/net/send_mail_errors.h"
 #include "transport/net/helo_name.h"
-#include "platform/deferred_calls.h"
 
 #include <QScopedValueRollback>
 
