@@ -69,6 +69,7 @@ void ExternalSending::start(bool login)
     readMailTimeZone();
     m_running = true;
     m_messageState = 0;
+    m_accountRefusal.clear();
     WindowMessage::send(this, login ? WM_POP3LOGIN : WM_SENDNEXTMESSAGE);
 }
 
@@ -79,6 +80,7 @@ void ExternalSending::resend()
     readMailTimeZone();
     m_running = true;
     m_messageState = 0;
+    m_accountRefusal.clear();
     WindowMessage::post(this, WM_POP3LOGIN);
 }
 
@@ -88,7 +90,9 @@ void ExternalSending::stop()
         GetMail2.setMail_Action(TGetMailAction::Cancel_GetMail);
         WindowMessage::post(this, WM_SENDNEXTMESSAGE);   // a cancelled login reports nothing: end the run here
     }
-    if (m_mailBusy)
+    // A message whose "." went out is not abandoned: its reply is awaited (bounded by the reply time-out),
+    // so its row gets the server's answer and a resume does not send it twice.
+    if (m_mailBusy && !SendMail1.EndOfDataUnanswered())
         SendMail1.setAction(TMailAction::Cancel_SendMail);   // its end posts the next message, which aborts
 }
 
@@ -261,26 +265,41 @@ void ExternalSending::SendMail1MailInfo(int, const QString& text)
         m_run.results.setCell(colComment, m_run.CurrentRow, text);
 }
 
-void ExternalSending::SendMail1MailError(int, const QString& text)
+// No reply to the message's "." (a time-out, a closed connection) leaves its outcome unknown; any other
+// error fails the row with the server's or the socket's text.
+void ExternalSending::SendMail1MailError(int error, const QString& text)
 {
     if (m_messageState == 0)
         return;
     const int row = m_run.CurrentRow;
     const bool first = m_messageState == 1;
     m_messageState = 2;
-    m_run.results.setCell(colState, row, m_run.text(textNo));
-    m_run.results.setCell(colResult, row, QString());
     m_run.results.setCell(colComment, row, text);
-    m_run.results.setRowStatus(row, rowBad);
+    markUnaccepted(row);
+    if (m_run.results.rowStatus(row) == rowBad) {
+        m_run.results.setCell(colResult, row, QString());
+        if (const int code = externalErrorCode(text))
+            m_run.results.setCell(colCode, row, QString::number(code));
+    }
+    noteAccountRefusal(error, text);
     if (m_mailBusy)
         SendMail1.setAction(TMailAction::Cancel_SendMail);
-    if (const int code = externalErrorCode(text))
-        m_run.results.setCell(colCode, row, QString::number(code));
     if (!first)
         return;
     ++m_run.Bad;
     emit statusChanged();
-    emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.text(textNo), text));
+    emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.results.cell(colState, row), text));
+}
+
+// A message the server did not take: failed, or of unknown outcome when no reply to its "." came.
+void ExternalSending::markUnaccepted(int row)
+{
+    if (SendMail1.EndOfDataUnanswered()) {
+        markOutcomeUnknown(m_run.results, row, m_run.texts);
+        return;
+    }
+    m_run.results.setCell(colState, row, m_run.text(textNo));
+    m_run.results.setRowStatus(row, rowBad);
 }
 
 void ExternalSending::SendMail1Done()
@@ -290,6 +309,7 @@ void ExternalSending::SendMail1Done()
         return;
     const int row = m_run.CurrentRow;
     const bool accepted = SendMail1.MessageAccepted();
+    m_run.utf8Fallback = m_run.utf8Fallback || SendMail1.Utf8Fallback();
     if (accepted) {
         ++m_run.Good;
         m_run.results.setCell(colState, row, m_run.text(textOk));
@@ -299,16 +319,32 @@ void ExternalSending::SendMail1Done()
         m_run.results.setRowStatus(row, rowGood);
         emit logLine(externalAcceptedLogText(m_run.results.cell(colEmail, row), m_run.text(textOk)));
     } else {
+        markUnaccepted(row);
         if (m_messageState == 1) {   // ended without an error event: counted and logged here
             ++m_run.Bad;
-            emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.text(textNo),
+            emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.results.cell(colState, row),
                                               m_run.results.cell(colComment, row)));
         }
-        m_run.results.setCell(colState, row, m_run.text(textNo));
-        m_run.results.setRowStatus(row, rowBad);
     }
     m_messageState = 0;
     --m_run.Waiting;
     emit statusChanged();
+    if (!m_accountRefusal.isEmpty()) {
+        // The rows after this one stay waiting, so a resume goes on once the account is mended.
+        const QString text = std::exchange(m_accountRefusal, QString());
+        endRun(RunEnd::LoginFailed);
+        emit loginFailed(text);
+        return;
+    }
     WindowMessage::post(this, WM_SENDNEXTMESSAGE);
+}
+
+// A refused login or a failed TLS handshake would fail every row the same way, each with a new attempt
+// at the server (an invitation to lock the account): the run ends after this row.
+void ExternalSending::noteAccountRefusal(int error, const QString& text)
+{
+    if (!SendMail1.LoginRefusal().isEmpty())
+        m_accountRefusal = m_run.text(textLoginRefused).arg(m_account.SMTPServer, SendMail1.LoginRefusal());
+    else if (error == sendmail_error::SecureConnectionFailed)
+        m_accountRefusal = text;
 }

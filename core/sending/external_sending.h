@@ -24,7 +24,8 @@ public:
     enum class RunEnd {
         Completed,      // the walk reached the end of the list
         Aborted,        // Stop was seen before the next message
-        LoginFailed,    // the POP3 server refused or could not be reached
+        LoginFailed,    // the POP3 server refused or could not be reached, the SMTP server refused the
+                        // authentication or the TLS handshake failed
     };
 
     // run and content must outlive the engine; settings is read at every message (ProjectIniInfo).
@@ -70,6 +71,8 @@ private:
     void SendMail1MailInfo(int info, const QString& text);
     void SendMail1MailError(int error, const QString& text);
     void SendMail1Done();
+    void markUnaccepted(int row);
+    void noteAccountRefusal(int error, const QString& text);
 
     bool reloginDue() const;
     void armRelogin();
@@ -91,4 +94,5 @@ private:
     bool m_loginBusy = false;
     bool m_running = false;
     qint64 m_reloginAt = -1;       // Clock tick when the next login is due; -1 none
+    QString m_accountRefusal;      // the server refused the account: the run ends after the current row
 };

@@ -560,6 +560,14 @@ void T_PostSrv::endRelayRun()
     UpdateStatusBar();
     if (cbLog->isChecked())
         m_log.endRun();
+    tellUtf8Fallback();
+}
+
+// Once per run: the user chose a charset that could not carry every message.
+void T_PostSrv::tellUtf8Fallback()
+{
+    if (std::exchange(m_run.utf8Fallback, false))
+        messageBox(this, msl->text(textSentInUtf8), msl->text(textInfo), MB_OK | MB_ICONINFORMATION);
 }
 
 // A run made while the task is enabled is recorded as one of its runs.
@@ -588,6 +596,7 @@ void T_PostSrv::externalRunEnded(ExternalSending::RunEnd end)
         markTaskRun();
     m_pause.stop();
     UpdateStatusBar();
+    tellUtf8Fallback();
 }
 
 // ---- the series pause

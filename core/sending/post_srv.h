@@ -99,6 +99,7 @@ private:
     RelaySending::Sender relaySender() const;
     void Srv1Finished();
     void endRelayRun();
+    void tellUtf8Fallback();
     void markTaskRun();
     void armSeriesPause();
     void TimerSerTimer();

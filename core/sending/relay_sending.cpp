@@ -17,6 +17,7 @@ RelaySending::RelaySending(SendingRun& run, const SendContent& content, QObject*
         Srv1EMailProcessed(index, err, comment);
     };
     Srv1.OnFinished = [this](TSmtpRelayServer2*, bool) {
+        m_run.utf8Fallback = m_run.utf8Fallback || Srv1.Utf8Fallback();
         emit statusChanged();
         emit finished();
     };

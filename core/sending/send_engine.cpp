@@ -7,10 +7,17 @@
 #include "core/base/text_helpers.h"
 #include "platform/string_grid.h"
 #include "transport/net/mail_address.h"
+#include "transport/smtp/smtp_relay.h"
 
 #include <algorithm>
 
 namespace {
+
+// A row that went out, or may have: sending it again could deliver it twice.
+bool sentOrMaybeSent(int status)
+{
+    return status == rowGood || status == rowUnknown;
+}
 
 void markBadAddress(StringGrid& results, int row, const QString& errorEmailText)
 {
@@ -41,6 +48,9 @@ QStringList sendingWindowTexts()
         QStringLiteral("Verification"), QStringLiteral("Schedule mailing"),
         QStringLiteral("Waiting for the next scheduled interval."),
         QStringLiteral("The list no longer matches the results row for row; no row was removed."),
+        QStringLiteral("Some messages were sent in UTF-8 because the chosen charset lacks some of their characters."),
+        QStringLiteral("Unknown"), QStringLiteral("Unknown: the server may have it"),
+        QStringLiteral("The server %1 refused the login: %2"),
     };
 }
 
@@ -62,6 +72,13 @@ void resetResultRow(StringGrid& results, int row)
     results.setRowStatus(row, rowWaiting);
     for (int column = colState; column <= colComment; ++column)
         results.setCell(column, row, QString());
+}
+
+void markOutcomeUnknown(StringGrid& results, int row, const QStringList& texts)
+{
+    results.setRowStatus(row, rowUnknown);
+    results.setCell(colState, row, texts.value(textUnknown));
+    results.setCell(colResult, row, texts.value(textServerMayHaveIt));
 }
 
 void resetAllResultRows(StringGrid& results)
@@ -97,7 +114,8 @@ void prepareExternalRows(StringGrid& results, int startRow, bool resume, const Q
 {
     for (int row = startRow; row < results.rowCount(); ++row) {
         const int status = results.rowStatus(row);
-        const bool keep = status == rowWaiting || status == rowGood || CodeInResendList(results, row, codes);
+        const bool keep = status == rowWaiting || status == rowGood || status == rowUnknown
+                          || CodeInResendList(results, row, codes);
         if (!resume || !keep)
             resetResultRow(results, row);
     }
@@ -109,7 +127,7 @@ RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const 
     RelayQueue queue;
     int row = startRow;
     for (; row < results.rowCount(); ++row) {
-        if (resume && (results.rowStatus(row) == rowGood || CodeInResendList(results, row, codes)))
+        if (resume && (sentOrMaybeSent(results.rowStatus(row)) || CodeInResendList(results, row, codes)))
             continue;
         const QString address = results.cell(colEmail, row);
         if (!IsValidAddress(address)) {
@@ -179,8 +197,12 @@ RelayOutcome applyRelayResult(StringGrid& results, int row, int err, const QStri
 {
     const int code = relayResultCode(err, comment);
     RelayOutcome outcome;
-    outcome.delivered = code == 0;
-    if (outcome.delivered) {
+    outcome.delivered = code == relayDelivered;
+    if (err == relayOutcomeUnknown) {
+        results.setCell(colCode, row, QString::number(code));
+        results.setCell(colComment, row, comment);
+        markOutcomeUnknown(results, row, texts);
+    } else if (outcome.delivered) {
         results.setRowStatus(row, rowGood);
         results.setCell(colResult, row, texts.value(textDelivered));
         results.setCell(colState, row, texts.value(textOk));
@@ -201,7 +223,7 @@ RelayRunEnd relayRunEnd(const StringGrid& results, const TSeriesObj& series, boo
 {
     if (series.on() && series.NextStartRow > 0) {
         for (int row = series.NextStartRow; row < results.rowCount(); ++row) {
-            if (results.rowStatus(row) != rowGood && !CodeInResendList(results, row, codes))
+            if (!sentOrMaybeSent(results.rowStatus(row)) && !CodeInResendList(results, row, codes))
                 return RelayRunEnd::ContinueSeries;
         }
     }

@@ -12,13 +12,15 @@
 
 class StringGrid;
 
-// The state of one result row, kept as the grid's row status.
-enum SendRowStatus { rowWaiting = 0, rowGood = 1, rowBad = 2, rowSending = 3 };
+// The state of one result row, kept as the grid's row status. rowUnknown: the message's final "." went out
+// and no reply came, so the server may have it; a resume and the re-send pass over it unless the user
+// marks it bad.
+enum SendRowStatus { rowWaiting = 0, rowGood = 1, rowBad = 2, rowSending = 3, rowUnknown = 4 };
 // The columns of the result grid.
 enum ResultColumn { colEmail = 0, colState = 1, colResult = 2, colCode = 3, colComment = 4 };
 inline constexpr int resultColumnCount = 5;
 
-// The sending window's message texts (its "msl" items 0..41, 16 and 17 unused).
+// The sending window's message texts (its "msl" items 0..46, 16 and 17 unused).
 QStringList sendingWindowTexts();
 // Indexes of the sending window's texts in sendingWindowTexts() (its "msl" items).
 enum SendText {
@@ -54,6 +56,10 @@ enum SendText {
     textScheduleMailing = 40,
     textWaitingForInterval = 41,
     textListNotPaired = 42,
+    textSentInUtf8 = 43,
+    textUnknown = 44,
+    textServerMayHaveIt = 45,
+    textLoginRefused = 46,          // %1 the server, %2 its reply
 };
 
 
@@ -64,6 +70,8 @@ bool IsValidAddress(const QString& address);
 bool CodeInResendList(const StringGrid& results, int row, const QString& codes);
 // Status waiting, cells 1..4 emptied.
 void resetResultRow(StringGrid& results, int row);
+// Status unknown with its state and result texts; the code and comment cells are left to the caller.
+void markOutcomeUnknown(StringGrid& results, int row, const QStringList& texts);
 // Every row from 1 on reset.
 void resetAllResultRows(StringGrid& results);
 // The result grid made anew from the list: one row per list row, column 0 its e-mail cell, every row waiting.
@@ -74,7 +82,7 @@ void fillResultGrid(StringGrid& results, const StringGrid& list, int emailColumn
 int sendingStartRow(bool resume, const TSeriesObj& series, int selectedRow, int rowCount);
 
 // External path: the rows from startRow on that a run sends again. On a resume a row keeps its cells when
-// it is waiting or good, or when its code is in the re-send list; every other row is reset.
+// it is waiting, good or unknown, or when its code is in the re-send list; every other row is reset.
 void prepareExternalRows(StringGrid& results, int startRow, bool resume, const QString& codes);
 
 // Relay path: what one run hands to the relay.
@@ -83,8 +91,8 @@ struct RelayQueue {
     QList<int> badRows;        // rows without "@", marked bad with the "Error email" text
     int nextStartRow = 0;      // with the series on: the row after the last one examined
 };
-// Queues the rows from startRow on. On a resume good rows and rows whose code is in the re-send list are
-// passed over. With the series on the queue stops after MailCount addresses.
+// Queues the rows from startRow on. On a resume good and unknown rows and rows whose code is in the re-send
+// list are passed over. With the series on the queue stops after MailCount addresses.
 RelayQueue queueRelayRows(StringGrid& results, int startRow, bool resume, const TSeriesObj& series,
                           const QString& codes, const QString& errorEmailText);
 

@@ -21,6 +21,7 @@ QIcon statusIcon(int status)
     case rowGood: return style->standardIcon(QStyle::SP_DialogApplyButton);
     case rowBad: return style->standardIcon(QStyle::SP_DialogCancelButton);
     case rowSending: return style->standardIcon(QStyle::SP_BrowserReload);
+    case rowUnknown: return style->standardIcon(QStyle::SP_MessageBoxQuestion);
     default: return {};
     }
 }

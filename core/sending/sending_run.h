@@ -20,6 +20,7 @@ struct SendingRun {
     int Waiting = 0;
     int Good = 0;
     int Bad = 0;
+    bool utf8Fallback = false;  // a message went in UTF-8 because the charset lacks some of its characters
 
     QString text(int index) const { return texts.value(index); }
 };

@@ -36,8 +36,8 @@ void limitKernelBuffers(int descriptor)
 
 struct ScriptedPeer::Step {
     enum class Kind {
-        Send, Respond, ExpectLine, ExpectBytes, ExpectData, Wait, StopReading, ReadSlowly, Close, Reset, Repeat,
-        StartTls
+        Send, Respond, ExpectLine, ExpectLineEqual, ExpectBytes, ExpectData, Wait, StopReading, ReadSlowly, Close,
+        Reset, Repeat, StartTls
     };
     Kind kind;
     QByteArray bytes;
@@ -101,6 +101,12 @@ ScriptedPeer& ScriptedPeer::respond(Responder responder)
 ScriptedPeer& ScriptedPeer::expectLine()
 {
     addStep({Step::Kind::ExpectLine, {}, {}, 0});
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::expectLineEqual(const QByteArray& line)
+{
+    addStep({Step::Kind::ExpectLineEqual, line, {}, 0});
     return *this;
 }
 
@@ -334,6 +340,17 @@ bool ScriptedPeer::runStep(Session& session, const Step& step)
         session.unread.remove(0, end + 1);
         break;
     }
+    case Kind::ExpectLineEqual:
+        for (;;) {
+            const qsizetype end = session.unread.indexOf('\n');
+            if (end < 0)
+                return false;
+            session.last = session.unread.left(end + 1);
+            session.unread.remove(0, end + 1);
+            if (session.last == step.bytes)
+                break;
+        }
+        break;
     case Kind::ExpectBytes:
         if (session.unread.size() < step.count)
             return false;

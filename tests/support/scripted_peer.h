@@ -47,6 +47,9 @@ public:
     ScriptedPeer& send(const QByteArray& bytes);
     ScriptedPeer& respond(Responder responder);
     ScriptedPeer& expectLine();              // waits for bytes up to and including a LF
+    // Waits for a line equal to line (its LF included), taking every line before it: the end of a message
+    // whose length the script need not know (expectLineEqual(".\r\n")).
+    ScriptedPeer& expectLineEqual(const QByteArray& line);
     ScriptedPeer& expectBytes(int count);    // waits for count bytes
     ScriptedPeer& expectData();              // TCP: whatever has arrived (at least one byte); UDP: a datagram
     ScriptedPeer& wait(int ms);              // pauses the script (bytes are still read and recorded)

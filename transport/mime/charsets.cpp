@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 namespace {
@@ -580,6 +581,16 @@ const ReverseTable& reverseTable(TMimeChar charset)
     return tables[size_t(charset)];
 }
 
+// The byte of a charset that holds the character (0x80..0xFF), or nothing when the charset lacks it.
+std::optional<unsigned char> highByteFor(const ReverseTable& reverse, char32_t c)
+{
+    const auto found = std::lower_bound(reverse.begin(), reverse.end(), c,
+                                        [](const ReverseEntry& e, char32_t v) { return e.codePoint < v; });
+    if (found == reverse.end() || found->codePoint != c || c == kReplacement)
+        return std::nullopt;
+    return found->byte;
+}
+
 void encodeSingleByte(const std::u32string& codePoints, TMimeChar charset, QByteArray& out)
 {
     const ReverseTable& reverse = reverseTable(charset);
@@ -588,10 +599,7 @@ void encodeSingleByte(const std::u32string& codePoints, TMimeChar charset, QByte
             out.append(char(c));
             continue;
         }
-        const auto found = std::lower_bound(reverse.begin(), reverse.end(), c,
-                                            [](const ReverseEntry& e, char32_t v) { return e.codePoint < v; });
-        const bool held = found != reverse.end() && found->codePoint == c && c != kReplacement;
-        out.append(held ? char(found->byte) : char(kSubstitute));
+        out.append(char(highByteFor(reverse, c).value_or(kSubstitute)));
     }
 }
 
@@ -664,6 +672,21 @@ void encodeUtf7(const std::u32string& codePoints, QByteArray& out)
             run.truncate(padding);
         out.append('+').append(run).append('-');
     }
+}
+
+// The characters of a text; a surrogate without its partner is U+FFFD.
+std::u32string codePointsOf(const QString& text)
+{
+    std::u32string codePoints;
+    codePoints.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            codePoints.push_back(QChar::surrogateToUcs4(unit, text[++i].unicode()));
+        else
+            codePoints.push_back(isSurrogate(unit) ? kReplacement : char32_t(unit));
+    }
+    return codePoints;
 }
 
 QByteArray encode(const std::u32string& codePoints, TMimeChar to)
@@ -757,16 +780,20 @@ QByteArray ConvertCharset(QByteArrayView text, TMimeChar from, TMimeChar to)
 
 QByteArray encodeInCharset(const QString& text, TMimeChar charset)
 {
-    std::u32string codePoints;
-    codePoints.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            codePoints.push_back(QChar::surrogateToUcs4(unit, text[++i].unicode()));
-        else
-            codePoints.push_back(isSurrogate(unit) ? kReplacement : char32_t(unit));
+    return encode(codePointsOf(text), charset);
+}
+
+bool fitsCharset(const QString& text, TMimeChar charset)
+{
+    const std::u32string codePoints = codePointsOf(text);
+    if (isSingleByte(charset)) {
+        const ReverseTable& reverse = reverseTable(charset);
+        return std::all_of(codePoints.begin(), codePoints.end(),
+                           [&](char32_t c) { return c < 0x80 || highByteFor(reverse, c).has_value(); });
     }
-    return encode(codePoints, charset);
+    if (charset == TMimeChar::UCS_2)
+        return std::all_of(codePoints.begin(), codePoints.end(), [](char32_t c) { return c <= 0xFFFF; });
+    return true;                                         // UCS-4, UTF-8 and UTF-7 hold every character
 }
 
 QString decodeFromCharset(QByteArrayView bytes, TMimeChar charset)

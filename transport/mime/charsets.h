@@ -1,6 +1,7 @@
 // The MIME charsets a message may be written in (TMimeChar), their names, and conversion between them
 // through this module's own tables: 20 single-byte charsets, UCS-2, UCS-4 (big-endian), UTF-8 and UTF-7.
-// A character the target cannot hold becomes "_"; malformed input decodes as U+FFFD. No iconv here.
+// A character the target cannot hold becomes "_" (fitsCharset tells beforehand); malformed input decodes as
+// U+FFFD. No iconv here.
 #pragma once
 
 #include <QByteArray>
@@ -51,4 +52,6 @@ QByteArray ConvertCharset(QByteArrayView text, TMimeChar from, TMimeChar to);
 
 // Text in memory to and from the bytes of a charset.
 QByteArray encodeInCharset(const QString& text, TMimeChar charset);
+// True when the charset holds every character of the text, so that encodeInCharset loses none.
+bool fitsCharset(const QString& text, TMimeChar charset);
 QString decodeFromCharset(QByteArrayView bytes, TMimeChar charset);

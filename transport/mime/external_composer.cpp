@@ -5,6 +5,7 @@
 #include "transport/mime/external_composer.h"
 
 #include "transport/mime/base64.h"
+#include "transport/mime/message_charset.h"
 #include "transport/mime/uuencode.h"
 
 #include <QFileInfo>
@@ -96,6 +97,34 @@ QString displayName(const QString& name)
     return name.mid(1, name.size() - 2);
 }
 
+QString nameOfItem(const QString& item)
+{
+    const qsizetype bar = item.indexOf(u'|');
+    return bar < 0 ? QString() : item.mid(bar + 1);
+}
+
+// The texts a message writes in its charset: names, subject, extra headers, both bodies and every name of
+// an attachment or picture.
+QStringList charsetTexts(const ExternalMessage& message, const AttachmentSlots& attachmentSlots)
+{
+    QStringList texts{message.FROM_Name, message.Subject};
+    for (const QStringList* list : {&message.ListTo, &message.Listcc})
+        for (const QString& item : *list)
+            texts << nameOfItem(item);
+    texts << message.Headers << message.MailText << message.HtmlText;
+    for (const QString& path : message.HtmlFiles)
+        texts << fileNamePart(path);
+    for (int k = 1; k <= message.Attachments.size(); ++k) {
+        const AttachmentRecord* record = attachmentSlots.slot(k);
+        if (!record) {
+            texts << fileNamePart(message.Attachments[k - 1]);
+            continue;
+        }
+        texts << record->displayName << record->description << record->disposition << fileNamePart(record->filePath);
+    }
+    return texts;
+}
+
 QByteArray wordPrefix(TMimeChar charset, THdrCoding coding)
 {
     return "=?" + CharsetName(charset).toLatin1() + (coding == THdrCoding::hcQuotedPrn ? "?Q?" : "?B?");
@@ -164,11 +193,10 @@ QByteArray MakeBoundary(QRandomGenerator& random)
 ExternalComposer::ExternalComposer(const ExternalMessage& message, const AttachmentSlots& attachmentSlots,
                                    ComposerEvents events, std::optional<quint32> seed, ComposerPartCache* cache)
     : m_events(std::move(events)),
-      m_charset(message.MimeChar),
       m_coding(message.HdrCoding),
-      m_charsetName(message.Charset.toLatin1()),
       m_cache(cache)
 {
+    chooseCharset(message, attachmentSlots);
     planMessage(message, attachmentSlots, seed);
     if (failed())
         m_steps.clear();
@@ -183,8 +211,8 @@ void ExternalComposer::planMessage(const ExternalMessage& message, const Attachm
     m_flags = (message.MailText.isEmpty() ? 0 : TextFlag) | (message.Attachments.isEmpty() ? 0 : AttachmentsFlag)
               | (html ? HtmlFlag : 0) | (html && !message.HtmlFiles.isEmpty() ? PicturesFlag : 0);
     planBoundaries(seed);
-    m_textBody = body(message.MailText, false, message.Charset);
-    m_htmlBody = body(message.HtmlText, true, message.Charset);
+    m_textBody = body(message.MailText, false, QString::fromLatin1(m_charsetName));
+    m_htmlBody = body(message.HtmlText, true, QString::fromLatin1(m_charsetName));
 
     planHeaders(message);
     if (m_events.feedData) {
@@ -199,6 +227,18 @@ void ExternalComposer::planMessage(const ExternalMessage& message, const Attachm
         planAttachments(message, attachmentSlots);
     if (m_index >= 0)
         closeBoundary();
+}
+
+// Every text the message writes in its charset. A fed body comes in the owner's charset, so with a feed the
+// charset stays as it was named.
+void ExternalComposer::chooseCharset(const ExternalMessage& message, const AttachmentSlots& attachmentSlots)
+{
+    MessageCharset chosen{message.MimeChar, message.Charset, false};
+    if (!m_events.feedData)
+        chosen = messageCharsetFor(message.MimeChar, message.Charset, charsetTexts(message, attachmentSlots));
+    m_charset = chosen.charset;
+    m_charsetName = chosen.name.toLatin1();
+    m_utf8Fallback = chosen.utf8Fallback;
 }
 
 // A single-part message has no boundary and needs no random values at all.

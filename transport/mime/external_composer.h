@@ -1,7 +1,8 @@
 // The message writer of SendMail: header block, MIME structure (single part, or nested multipart/mixed,
 // alternative and related), plain and HTML bodies, inline pictures and attachments, produced as a DATA
 // stream block by block, ready for the wire (CR LF line ends, dot-stuffed, ending in CR LF; the caller
-// sends the "." line). No socket here. A file that cannot be read ends the stream with failed() set.
+// sends the "." line). A message whose texts its charset cannot hold goes in UTF-8 (message_charset.h).
+// No socket here. A file that cannot be read ends the stream with failed() set.
 #pragma once
 
 #include "transport/mime/attachment_record.h"
@@ -89,6 +90,9 @@ public:
     // The whole stream at once (tests and small messages); empty when failed().
     QByteArray composeAll();
 
+    // The message goes in UTF-8 because its charset lacks characters of its texts (message_charset.h).
+    bool utf8Fallback() const { return m_utf8Fallback; }
+
     // A file of the message could not be read: the stream stops there and must not be ended with ".".
     bool failed() const { return !m_errorString.isEmpty(); }
     QString errorString() const { return m_errorString; }
@@ -124,6 +128,7 @@ private:
     };
     using Step = std::variant<QByteArray, Body, Feed, FilePart>;
 
+    void chooseCharset(const ExternalMessage& message, const AttachmentSlots& attachmentSlots);
     void planMessage(const ExternalMessage& message, const AttachmentSlots& attachmentSlots,
                      std::optional<quint32> seed);
     void planBoundaries(std::optional<quint32> seed);
@@ -162,9 +167,10 @@ private:
     void fail(const QString& text);
 
     ComposerEvents m_events;
-    TMimeChar m_charset;
+    TMimeChar m_charset = TMimeChar::ISO_8859_1;
     THdrCoding m_coding;
     QByteArray m_charsetName;
+    bool m_utf8Fallback = false;
     int m_flags = 0;
     QList<QByteArray> m_boundaries;
     int m_index = -1;

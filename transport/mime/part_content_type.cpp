@@ -26,10 +26,17 @@ QByteArray PartContentType::forFile(const QString& path)
     return desktop.isEmpty() ? QByteArray("application/octet-stream") : desktop;
 }
 
+// By name first. Content sniffing is trusted only for what it recognises by its magic bytes: its fallback
+// calls any file without control bytes near its start text/plain (58 bytes of 0xFF, say), and a binary
+// file labelled text reaches the reader mangled.
 QByteArray PartContentType::desktopTypeFor(const QString& path)
 {
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchDefault);
-    if (!type.isValid() || type.isDefault())
+    const QMimeDatabase database;
+    const QMimeType byName = database.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    if (byName.isValid() && !byName.isDefault())
+        return byName.name().toLatin1();
+    const QMimeType byContent = database.mimeTypeForFile(path, QMimeDatabase::MatchContent);
+    if (!byContent.isValid() || byContent.isDefault() || byContent.name() == u"text/plain")
         return QByteArray();
-    return type.name().toLatin1();
+    return byContent.name().toLatin1();
 }

@@ -2,6 +2,7 @@
 
 #include "transport/smtp/send_mail.h"
 
+#include "platform/deferred_calls.h"
 #include "transport/mime/base64.h"
 #include "transport/mime/sasl_digest.h"
 #include "transport/net/mail_address.h"
@@ -31,6 +32,13 @@ constexpr unsigned kOfferDigestMd5 = 4;
 
 // The submission port that speaks TLS from the first byte (RFC 8314 section 3.3).
 constexpr quint16 kImplicitTlsPort = 465;
+
+// RFC 5321 section 3.8: the server is closing the connection.
+constexpr int kServiceClosing = 421;
+
+// The server refused our credentials (RFC 4954 section 6: 535 invalid, 534 mechanism too weak, 538 encryption
+// required): every further message would be refused the same way.
+constexpr int kLoginRefused[] = {534, 535, 538};
 
 // How much of an unexpected reply line the error text repeats: a 1 MB junk line stays out of the log.
 constexpr qsizetype kQuotedReply = 512;
@@ -77,6 +85,8 @@ void SendMail::startRun()
     if (!beginRun())
         return;
     m_messageAccepted = false;
+    m_utf8Fallback = false;
+    m_endOfDataUnanswered = false;
     takeFirstRecipient();
     if (TO_Address.isEmpty()) {
         reportError(sendmail_error::NoDestination, QStringLiteral("Mail Destination Error"));
@@ -92,12 +102,20 @@ void SendMail::startRun()
     }
     m_replies.reset();
     m_spokeDuringData = false;
+    m_authenticating = false;
+    m_loginRefusal.clear();
+    m_mayReconnect = connected();
     if (connected()) {
         // Kept open from the previous message: no new greeting, no RSET.
         clearReceiveBuffer();
         sendMailFrom();
         return;
     }
+    connectAndGreet();
+}
+
+void SendMail::connectAndGreet()
+{
     m_expected = {220, 0};
     setState(State::Greeting);
     m_greetingStep = GreetingStep::Banner;
@@ -105,6 +123,29 @@ void SendMail::startRun()
     m_offered = 0;
     m_offersStartTls = false;
     connectToHost(SMTP_Port, SMTP_Port == kImplicitTlsPort);
+}
+
+// A kept connection that the server ends before the message's data went out (a 421 after its cap of
+// messages per connection, or a close) refused nothing of this message: it is tried once more on a new
+// connection. After the data the server may have begun to take it, so the failure stands. The new
+// connection is made from the event loop, once the socket layer is done with the old one's event.
+bool SendMail::retryOnNewConnection()
+{
+    const bool beforeData =
+        m_state == State::FirstRcptDue || m_state == State::FurtherRcpt || m_state == State::DataDue;
+    if (!m_mayReconnect || !beforeData)
+        return false;
+    m_mayReconnect = false;
+    setState(State::Reconnecting);
+    close();
+    stopReplyWait();
+    clearReceiveBuffer();
+    m_replies.reset();
+    DeferredCalls::post(this, [this] {
+        if (busy() && !cancelled() && m_state == State::Reconnecting)
+            connectAndGreet();
+    });
+    return true;
 }
 
 // The first recipient is TO_Address, put in front of ListTo; without it, the first item of ListTo, Listcc
@@ -203,6 +244,8 @@ void SendMail::onDisconnect()
 {
     if (m_state == State::KeptOpen)
         return;                         // idle connection closed by the server: nothing to report
+    if (busy() && !cancelled() && retryOnNewConnection())
+        return;
     MailClientSocket::onDisconnect();
 }
 
@@ -211,9 +254,13 @@ void SendMail::dialogueStep(const QByteArray& line)
     emit OnMailInfo(1, QString::fromUtf8(line));
     if (cancelled() || m_state == State::QuitSent || m_state == State::Failed)
         return;                         // the reply to QUIT is not examined: the message is accepted
+    if (m_state == State::EndOfDataSent)
+        m_endOfDataUnanswered = false;  // the server has answered the ".", whatever it says
     const std::optional<SmtpReplyLine> reply = m_replies.takeLine(line);
+    if (reply && reply->code == kServiceClosing && retryOnNewConnection())
+        return;
     if (!reply || !isExpected(reply->code) || m_spokeDuringData) {
-        failReply(line);
+        failReply(line, reply ? reply->code : 0);
         return;
     }
     const bool greetingCollects = m_state == State::Greeting
@@ -241,6 +288,7 @@ void SendMail::dialogueStep(const QByteArray& line)
         break;
     case State::QuitSent:
     case State::KeptOpen:
+    case State::Reconnecting:
     case State::Failed:
         break;
     }
@@ -254,8 +302,10 @@ bool SendMail::isExpected(int code) const
 // An error reply, a code this step does not go on with, a line that is no SMTP reply, a reply over the
 // parser's limits, or anything said before the end of data: the message fails with the server's text
 // and nothing more is sent. The owner decides what follows (the sending window cancels at once).
-void SendMail::failReply(const QByteArray& line)
+void SendMail::failReply(const QByteArray& line, int code)
 {
+    if (m_authenticating && std::ranges::find(kLoginRefused, code) != std::end(kLoginRefused))
+        m_loginRefusal = QString::fromUtf8(line.left(kQuotedReply));
     setState(State::Failed);
     stopReplyWait();
     reportError(sendmail_error::UnexpectedResponse,
@@ -362,6 +412,7 @@ void SendMail::onSecured()
 
 void SendMail::startAuth()
 {
+    m_authenticating = true;
     m_greetingStep = GreetingStep::FirstChallenge;
     if (m_offered & kOfferCramMd5) {
         m_mechanism = Mechanism::CramMd5;
@@ -450,6 +501,7 @@ void SendMail::secondChallenge(const SmtpReplyLine& reply)
 
 void SendMail::sendMailFrom()
 {
+    m_authenticating = false;
     setState(State::FirstRcptDue);
     sendCommand("MAIL FROM:<" + FROM_Address.toUtf8() + '>', {250});
 }
@@ -556,6 +608,7 @@ void SendMail::sendMessage()
     events.mailInfo = [this](int info, const QString& addinfo) { emit OnMailInfo(info, addinfo); };
     events.feedData = OnFeedData;
     ExternalComposer composer(composerInput(), m_attachmentSlots, std::move(events), std::nullopt, &m_partCache);
+    m_utf8Fallback = composer.utf8Fallback();
     QByteArray block;
     while (!composer.atEnd() && !cancelled()) {
         QByteArray next = composer.nextBlock();
@@ -584,8 +637,8 @@ void SendMail::sendMessage()
     block += endOfData;
     m_expected = {250, 0};
     awaitReply();
-    if (!cancelled())
-        writeAndCheck(block);
+    if (!cancelled() && writeAndCheck(block))
+        m_endOfDataUnanswered = true;
 }
 
 bool SendMail::sendData(const QByteArray& block)

@@ -85,6 +85,15 @@ public:
 
     // True once the server has accepted the end of data of the current message.
     bool MessageAccepted() const { return m_messageAccepted; }
+    // The final "." of the current message has been written and the server has not answered it: it may have
+    // the message (RFC 1047). Cancel_SendMail should not abandon it then; its reply is bounded by
+    // TimeoutReply. Stays set when the run ends without that reply (time-out, closed connection).
+    bool EndOfDataUnanswered() const { return m_endOfDataUnanswered; }
+    // The server's reply when it refused the authentication of the current run (534, 535, 538); empty
+    // otherwise. Every further message of the account would be refused alike.
+    const QString& LoginRefusal() const { return m_loginRefusal; }
+    // True when the current message went in UTF-8 because Charset lacks characters of its texts.
+    bool Utf8Fallback() const { return m_utf8Fallback; }
 
 protected:
     void onDisconnect() override;
@@ -104,6 +113,7 @@ private:
         EndOfDataSent,  // the reply to ".": the message is accepted
         QuitSent,       // waiting for the server to close
         KeptOpen,       // accepted; the connection waits for the next run
+        Reconnecting,   // the kept connection ended before the data: a new one is being made for the message
         Failed,         // an unexpected reply was reported; nothing more is sent, the owner ends the run
     };
     enum class GreetingStep {
@@ -118,6 +128,8 @@ private:
     enum class Mechanism { Login, CramMd5, DigestMd5 };
 
     void startRun();
+    void connectAndGreet();
+    bool retryOnNewConnection();
     void takeFirstRecipient();
     void restoreRecipients();
     void dropIdleConnection();
@@ -127,7 +139,7 @@ private:
     bool handleReplyLine(const QByteArray& line);
     void dialogueStep(const QByteArray& line);
     bool isExpected(int code) const;
-    void failReply(const QByteArray& line);
+    void failReply(const QByteArray& line, int code);
     void greetingStep(const SmtpReplyLine& reply);
     void bannerLine(const SmtpReplyLine& reply);
     void ehloReplyLine(const SmtpReplyLine& reply);
@@ -155,6 +167,11 @@ private:
     void setState(State state) { m_state = state; }
 
     bool m_messageAccepted = false;
+    bool m_utf8Fallback = false;
+    bool m_endOfDataUnanswered = false;
+    bool m_mayReconnect = false;        // the run began on a kept connection and has not reconnected yet
+    bool m_authenticating = false;      // from AUTH to its 235
+    QString m_loginRefusal;
     State m_state = State::Greeting;
     GreetingStep m_greetingStep = GreetingStep::Banner;
     GreetingMode m_greetingMode = GreetingMode::None;

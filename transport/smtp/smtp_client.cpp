@@ -106,6 +106,7 @@ void TCustomSmtpClient::Connect()
         m_errorMessage.clear();
     m_requestDone = false;
     m_requestResult = 0;
+    m_endOfDataUnanswered = false;
     m_parser.reset();
     setState(State::DnsLookup);
     m_socket->DnsLookup(Host);
@@ -258,6 +259,7 @@ void TCustomSmtpClient::expectReply(const QByteArray& command, std::initializer_
     std::copy(accepted.begin(), accepted.end(), m_acceptedCodes.begin());
     m_requestDone = false;
     m_requestResult = 0;
+    m_endOfDataUnanswered = false;
     m_next = next;
     setState(State::WaitingResponse);
     if (OnCommand || OnDisplay) {
@@ -462,6 +464,7 @@ void TCustomSmtpClient::handleBanner(const SmtpReplyLine& line)
 
 void TCustomSmtpClient::handleReply(const SmtpReplyLine& line)
 {
+    m_endOfDataUnanswered = false;                         // the server has answered, whatever it says
     if (line.continuation)
         return;
     if (m_sendingMessage) {
@@ -531,6 +534,7 @@ void TCustomSmtpClient::sendMessageBatch()
         // server's delayed acknowledgement (Nagle), about 40 ms a message.
         m_sendingMessage = false;
         expectReply(".", {250}, nullptr);
+        m_endOfDataUnanswered = true;
         batch += ".\r\n";
     }
     if (!batch.isEmpty())

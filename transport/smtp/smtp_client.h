@@ -70,6 +70,11 @@ public:
     TSmtpRequestDone OnRequestDone;  // the end of a request: error 0 is success
     TSmtpProgress OnMessageProgress; // a batch of the message text was taken by the socket (no reply is due)
 
+    // The final "." of the message has been handed to the socket and no reply to it has come: the server may
+    // have the message (RFC 1047), so it must not be abandoned, nor sent again as if it had failed. Stays
+    // set after Abort() and after a request that ended without that reply, until the next command.
+    bool EndOfDataUnanswered() const { return m_endOfDataUnanswered; }
+
     // The first failing reply line of the current request.
     QString ErrorMessage() const { return m_errorMessage; }
     // The last reply line without CR LF, or the text of a failure that ended the request with 500.
@@ -164,6 +169,7 @@ private:
     bool m_highLevel = false;
     QList<Step> m_steps;
     bool m_sendingMessage = false;
+    bool m_endOfDataUnanswered = false;
     bool m_handlingLines = false;  // inside handleBufferedLines: it hands on what is added to the parser
     int m_recipientIndex = 0;
     int m_refusalCode = 0;         // first refused recipient of the current RCPT TO chain

@@ -8,6 +8,7 @@
 #include "transport/mime/html_meta_charset.h"
 #include "transport/mime/mail_date.h"
 #include "transport/mime/mailbox_header.h"
+#include "transport/mime/message_charset.h"
 #include "transport/net/async_socket.h"
 #include "transport/smtp/smtp_relay_worker.h"
 
@@ -143,9 +144,10 @@ void TSmtpRelayServer2::Send()
         m_hostName.clear();                              // each message asks again, as it would without it
     }
     m_charset = CharsetFromName(charSet);
-    QStringList body = m_body;
-    wrapLongLines(body);
-    m_encodedBody = encodeLines(body);
+    m_wrappedBody = m_body;
+    wrapLongLines(m_wrappedBody);
+    m_encodedBody = encodeLines(m_wrappedBody, m_charset);
+    m_utf8Fallback = false;
     readMailTimeZone();
     m_partCache = std::make_shared<MimePartCache>();
     m_busy = true;
@@ -178,10 +180,10 @@ void TSmtpRelayServer2::AbortAll()
     if (!m_busy)
         return;
     m_abort = true;
+    // The run stays busy while a worker still waits for the reply to its "."; the last one to end clears it.
     for (size_t i = 0; i < m_workers.size(); ++i)
         if (m_workers[i])
             m_workers[i]->abortByUser();
-    m_busy = false;
 }
 
 // The watchdog looks four times a second (of the relay's second), so a worker is caught within a second
@@ -212,13 +214,27 @@ void TSmtpRelayServer2::completionTimeout()
 
 // ---- for the workers
 
-QList<QByteArray> TSmtpRelayServer2::encodeLines(const QStringList& lines) const
+QList<QByteArray> TSmtpRelayServer2::encodeLines(const QStringList& lines, TMimeChar charset)
 {
     QList<QByteArray> encoded;
     encoded.reserve(lines.size());
     for (const QString& line : lines)
-        encoded.append(encodeInCharset(line, m_charset));
+        encoded.append(encodeInCharset(line, charset));
     return encoded;
+}
+
+// The charset of one recipient's message: charSet, or UTF-8 when it lacks a character of the message.
+MessageCharset TSmtpRelayServer2::charsetFor(const QString& headerTo, const QString& subject,
+                                             const QStringList& body, const QStringList& htm,
+                                             const Recipient& recipient) const
+{
+    QStringList texts{HeaderFrom, headerTo, subject};
+    texts << body << htm;
+    for (const QString& path : recipient.htmFiles)
+        texts << QFileInfo(path).fileName();
+    for (const QString& item : recipient.attachments)
+        texts << QFileInfo(attachmentPath(item)).fileName();
+    return messageCharsetFor(m_charset, charSet, texts);
 }
 
 std::optional<TSmtpRelayServer2::Recipient> TSmtpRelayServer2::claimRecipient()
@@ -235,12 +251,13 @@ std::optional<TSmtpRelayServer2::Recipient> TSmtpRelayServer2::claimRecipient()
     recipient.address = m_recipients.at(recipient.index);
     QString headerTo = recipient.address;
     QString subject = m_subject;
-    recipient.body = m_encodedBody;
+    QStringList body = m_wrappedBody;
+    QStringList htm;
     recipient.attachments = m_attachments;
-    if (OnGetDataEx || OnGetData) {
-        QStringList body = m_body;
+    const bool ownerEvent = OnGetDataEx || OnGetData;
+    if (ownerEvent) {
+        body = m_body;
         QStringList attach = m_attachments;              // every recipient starts from the run's attachments
-        QStringList htm;
         if (OnGetDataEx)
             OnGetDataEx(this, recipient.index, headerTo, subject, body, attach, htm, recipient.htmFiles,
                         recipient.htmCids);
@@ -249,12 +266,16 @@ std::optional<TSmtpRelayServer2::Recipient> TSmtpRelayServer2::claimRecipient()
         if (m_abort)
             return std::nullopt;                         // the event stopped the run: nothing was started
         wrapLongLines(body);
-        recipient.body = encodeLines(body);
-        recipient.htm = encodeLines(withMetaCharset(htm, charSet));
         recipient.attachments = attach;
     }
-    recipient.headerTo = encodeMailboxHeader(headerTo, m_charset, 4);    // after "To: "
-    recipient.subject = encodeHeaderValue(subject, m_charset, 9);        // after "Subject: "
+    const MessageCharset charset = charsetFor(headerTo, subject, body, htm, recipient);
+    m_utf8Fallback = m_utf8Fallback || charset.utf8Fallback;
+    recipient.charsetName = charset.name;
+    recipient.body = ownerEvent || charset.utf8Fallback ? encodeLines(body, charset.charset) : m_encodedBody;
+    recipient.htm = encodeLines(withMetaCharset(htm, charset.name), charset.charset);
+    recipient.headerFrom = encodeMailboxHeader(HeaderFrom, charset.charset, 6);   // after "From: "
+    recipient.headerTo = encodeMailboxHeader(headerTo, charset.charset, 4);       // after "To: "
+    recipient.subject = encodeHeaderValue(subject, charset.charset, 9);           // after "Subject: "
     return recipient;
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/string_list.h"
 #include "transport/mime/charsets.h"
+#include "transport/mime/message_charset.h"
 #include "transport/smtp/mx_cache.h"
 #include "transport/smtp/smtp_cli.h"
 
@@ -43,6 +44,7 @@ enum TRelayResult {
     relayDataFailed = -7,       // exception while starting DATA
     relayStopped = -8,          // AbortAll
     relayNoDnsServer = -9,      // "No DNS answer for <domain>": servers silent, failing or answering an error
+    relayOutcomeUnknown = -10,  // "." went out and no reply came (time-out or closed): the server may have it
 };
 
 enum TContentType { ctHTML, ctPlainText };
@@ -102,9 +104,12 @@ public:
     // Starts a run. Raises "Component is busy", "FROM property is empty", "No DNS SERVER Available" or
     // "File not found '<path>'" for an attachment; after any of them the component stays idle.
     void Send();
-    // Stops the run: every recipient in progress is reported relayStopped; OnFinished(true) follows.
+    // Stops the run: every recipient in progress is reported relayStopped, except a message whose final "."
+    // went out: its reply is awaited (bounded by TimeOut) and reported. OnFinished(true) follows the last.
     void AbortAll();
     bool busy() const { return m_busy; }
+    // True when a message of the run went in UTF-8 because charSet lacks characters of its texts.
+    bool Utf8Fallback() const { return m_utf8Fallback; }
 
     // Where DNS queries and SMTP connections go ("53" and "smtp" by default); for tests against local peers.
     void setDnsPort(const QString& port) { m_dnsPort = port; }
@@ -115,11 +120,14 @@ public:
 private:
     friend class TSmtpThreadEx;
 
-    // What a worker sends to the recipient it claimed: texts already in the charset, header texts as
-    // encoded words where they are not plain ASCII.
+    // What a worker sends to the recipient it claimed: texts already in the message's charset (charSet,
+    // or UTF-8 when charSet lacks some of their characters), header texts as encoded words where they are
+    // not plain ASCII.
     struct Recipient {
         int index = -1;
         QString address;
+        QString charsetName;
+        QByteArray headerFrom;
         QByteArray headerTo;
         QByteArray subject;
         QList<QByteArray> body;
@@ -133,7 +141,9 @@ private:
     bool runInProgress() const;
     QStringList loadDnsServers() const;
     void checkAttachments() const;
-    QList<QByteArray> encodeLines(const QStringList& lines) const;
+    static QList<QByteArray> encodeLines(const QStringList& lines, TMimeChar charset);
+    MessageCharset charsetFor(const QString& headerTo, const QString& subject, const QStringList& body,
+                              const QStringList& htm, const Recipient& recipient) const;
     void startWorkers();
     int watchdogPeriod() const;
     void watchdogTimeout();
@@ -163,7 +173,9 @@ private:
     MxCache m_mxCache;                   // MX answers of this run
     QString m_hostName;                  // this machine's name, read once per run
     TMimeChar m_charset = TMimeChar::ISO_8859_1;
-    QList<QByteArray> m_encodedBody;     // Body wrapped and converted once per run
+    QStringList m_wrappedBody;           // Body wrapped once per run
+    QList<QByteArray> m_encodedBody;     // and converted to charSet
+    bool m_utf8Fallback = false;
     std::shared_ptr<MimePartCache> m_partCache;  // the parts the run's messages share, built once
     std::vector<TSmtpThreadEx*> m_workers;   // a slot becomes null when its worker ends
     QTimer m_watchdog;

@@ -6,7 +6,6 @@
 #include "platform/clock.h"
 #include "platform/deferred_calls.h"
 #include "platform/winsock_error.h"
-#include "transport/mime/mailbox_header.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
 
@@ -35,8 +34,6 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->SignOn = relay.Signon;
     m_client->LocalHostName = relay.m_hostName;
     m_client->FromName = relay.From;
-    m_client->HdrFrom = encodeMailboxHeader(relay.HeaderFrom, relay.m_charset, 6);   // after "From: "
-    m_client->CharSet = relay.charSet;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
@@ -220,6 +217,8 @@ bool TSmtpThreadEx::beginSmtpPhase(const dns::MailExchangers& exchangers)
         fail(relayNoDnsServer, noDnsAnswerText(m_domain));   // never kept, so never met here
         return false;
     }
+    m_client->CharSet = m_recipient.charsetName;
+    m_client->HdrFrom = m_recipient.headerFrom;
     m_client->HdrTo = m_recipient.headerTo;
     m_client->HdrSubject = m_recipient.subject;
     m_client->Htm = m_recipient.htm;
@@ -286,7 +285,10 @@ void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
     }
     touch();
     if (error != 0) {
-        hostFailed(error);
+        if (m_client->EndOfDataUnanswered())             // the server may have the message: never again
+            failAndContinue(relayOutcomeUnknown, m_client->LastResponse());
+        else
+            hostFailed(error);
         return;
     }
     runNextStep(request);
@@ -386,7 +388,8 @@ void TSmtpThreadEx::timeOut()
             connectOrGoOn();
             return;
         }
-        failAndContinue(relayTimedOut, m_client->LastResponse());
+        failAndContinue(m_client->EndOfDataUnanswered() ? relayOutcomeUnknown : relayTimedOut,
+                        m_client->LastResponse());
         return;
     case State::Quitting:
         closeAndContinue();                              // the bounded wait for the reply to QUIT
@@ -397,6 +400,9 @@ void TSmtpThreadEx::timeOut()
 void TSmtpThreadEx::abortByUser()
 {
     if (m_state == State::Finished)
+        return;
+    // The server may have the message already (RFC 1047): stopping now could make it go out twice.
+    if (m_state == State::Delivering && m_client->EndOfDataUnanswered())
         return;
     const bool inProgress =
         m_state == State::Resolving || m_state == State::Waiting || m_state == State::Delivering;

@@ -26,7 +26,8 @@ public:
     void startDelivery();
     // The relay's watchdog found the worker idle for too long.
     void timeOut();
-    // AbortAll: a recipient in progress is reported relayStopped, then the worker finishes.
+    // AbortAll: a recipient in progress is reported relayStopped, then the worker finishes; one whose "."
+    // went out waits for its reply first.
     void abortByUser();
     // The query another worker made for the domain this one waits for has ended, answered or not.
     void sharedLookupEnded();

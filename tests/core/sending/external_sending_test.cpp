@@ -5,8 +5,10 @@
 #include "core/sending/external_sending.h"
 
 #include "tests/core/scripted_smtp.h"
+#include "tests/transport/composer_test_support.h"
 #include "tests/support/test_files.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 #include "platform/clock.h"
@@ -14,12 +16,21 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
 
 using sorvanta::test::ScriptedPeer;
+using sorvanta::test::messagesOfSession;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::scriptSmtp;
+using sorvanta::test::ScriptedSmtpServer;
+using sorvanta::test::SmtpServerRules;
+using sorvanta::test::TestCertificate;
+using sorvanta::test::TestCertificateAuthority;
 using sorvanta::test::testHome;
 using sorvanta::test::waitUntil;
 using sorvanta::test::writeFileBytes;
@@ -31,22 +42,6 @@ void scriptPop3(ScriptedPeer& peer)
     peer.send("+OK ready\r\n").expectLine().send("-ERR unknown command\r\n")
         .expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n")
         .expectLine().send("+OK bye\r\n").close();
-}
-
-// The DATA blocks the client sent, in order.
-QList<QByteArray> messagesIn(const QByteArray& bytes)
-{
-    QList<QByteArray> messages;
-    qsizetype position = 0;
-    while ((position = bytes.indexOf("DATA\r\n", position)) >= 0) {
-        position += 6;
-        const qsizetype end = bytes.indexOf("\r\n.\r\n", position);
-        if (end < 0)
-            break;
-        messages << bytes.mid(position, end + 2 - position);
-        position = end;
-    }
-    return messages;
 }
 
 // The header lines without their line ends and the blanks the composer puts after each value.
@@ -62,6 +57,8 @@ class ExternalSendingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        QObject::connect(&engine, &ExternalSending::logLine, [this](const QString& line) { log << line; });
+        QObject::connect(&engine, &ExternalSending::loginFailed, [this](const QString& text) { loginError = text; });
         settings.CharSet.clear();
         settings.Pop3Identify = false;
         account.Name = "Sender Name";
@@ -88,11 +85,21 @@ protected:
         content.setList(list, {"email", "name"});
     }
 
-    void listen(ScriptedPeer& smtp)
+    std::shared_ptr<ScriptedSmtpServer> listen(ScriptedPeer& smtp, SmtpServerRules rules = {})
     {
-        scriptSmtp(smtp);
-        ASSERT_TRUE(smtp.listen());
+        auto server = scriptSmtp(smtp, std::move(rules));
+        EXPECT_TRUE(smtp.listen());
         account.SMTPPort = smtp.port();
+        return server;
+    }
+
+    // A resume from the first row, as the window makes it: the rows prepared, then the walk.
+    ExternalSending::RunEnd resume()
+    {
+        prepareExternalRows(run.results, 1, true, settings.Codes);
+        run.CurrentRow = 0;
+        run.StopFlag = false;
+        return runToEnd(false);
     }
 
     void listenPop3(ScriptedPeer& pop3)
@@ -106,8 +113,6 @@ protected:
     ExternalSending::RunEnd runToEnd(bool login, bool resend = false)
     {
         engine.setAccount(account);
-        QObject::connect(&engine, &ExternalSending::logLine, [this](const QString& line) { log << line; });
-        QObject::connect(&engine, &ExternalSending::loginFailed, [this](const QString& text) { loginError = text; });
         std::optional<ExternalSending::RunEnd> end;
         int ends = 0;
         const QMetaObject::Connection ended =
@@ -144,7 +149,7 @@ TEST_F(ExternalSendingTest, SendsEachRowMergedWithItsHeadersInOrder)
     EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
 
     EXPECT_EQ(smtp.connectionCount(), 1);   // the connection is kept for the second message
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     QByteArrayList ids;
     for (int i = 0; i < 2; ++i) {
@@ -178,7 +183,7 @@ TEST_F(ExternalSendingTest, NoReplyToLineWithoutAReplyAddress)
     account.ReplyTo.clear();
     setList({{"ann@example.test", "Ann"}});
     runToEnd(false);
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_FALSE(messages[0].contains("Reply-To:"));
 }
@@ -204,7 +209,7 @@ TEST_F(ExternalSendingTest, ARefusedRowIsBadAndTheNextRowIsDelivered)
     EXPECT_TRUE(log[0].startsWith("refused@example.test;No;"));
     EXPECT_EQ(log[1], "no address;No;Error email");
     EXPECT_EQ(log[2], "bob@example.test;Ok");
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("Hello Bob"));
 }
@@ -299,7 +304,7 @@ TEST_F(ExternalSendingTest, ResendAfterARelayRunSendsFailedAndUnreachedRows)
     EXPECT_EQ(run.Good, 3);   // every row counted once by its latest result
     EXPECT_EQ(run.Bad, 1);
     EXPECT_EQ(pop3.connectionCount(), 1);    // the login is made although "Pop3 Identify" is off
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].contains("Hello B"));
     EXPECT_TRUE(messages[1].contains("Hello C"));
@@ -324,7 +329,7 @@ TEST_F(ExternalSendingTest, ProjectAttachmentsGoOnceAndTheRowFileAsAPlainFile)
     setList({{"ann@example.test", testHome() + "own.bin"}, {"bob@example.test", ""}});
     EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
 
-    const QList<QByteArray> messages = messagesIn(smtp.receivedAll());
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[0].count("Terms of the offer"), 1);
     EXPECT_EQ(messages[0].count("name=\"Terms.txt\""), 1);
@@ -338,3 +343,178 @@ TEST_F(ExternalSendingTest, ProjectAttachmentsGoOnceAndTheRowFileAsAPlainFile)
 }
 
 }  // namespace
+
+// ---- the window between the "." and its reply
+
+// Stop while the server has not yet answered the ".": the reply is awaited and the row takes it; a resume
+// sends only the rows not yet sent, so every message goes once.
+TEST_F(ExternalSendingTest, StopAfterTheEndOfDataWaitsForItsReply)
+{
+    ScriptedPeer smtp;
+    smtp.send("220 peer.test ready\r\n").expectLine().send("250 peer.test\r\n");
+    for (int message = 0; message < 2; ++message) {
+        smtp.expectLine().send("250 ok\r\n").expectLine().send("250 ok\r\n").expectLine().send("354 go ahead\r\n")
+            .expectLineEqual(".\r\n").wait(message == 0 ? 400 : 0).send("250 queued\r\n");
+    }
+    ASSERT_TRUE(smtp.listen());
+    account.SMTPPort = smtp.port();
+    setList({{"ann@example.test", "Ann"}, {"bob@example.test", "Bob"}});
+    engine.setAccount(account);
+    std::optional<ExternalSending::RunEnd> end;
+    QObject::connect(&engine, &ExternalSending::runEnded, [&](ExternalSending::RunEnd how) { end = how; });
+    engine.start(false);
+    ASSERT_TRUE(waitUntil([&] { return smtp.received(0).contains("\r\n.\r\n"); }, 30000));
+    run.StopFlag = true;
+    engine.stop();
+    ASSERT_TRUE(waitUntil([&] { return end.has_value(); }, 30000));
+    EXPECT_EQ(*end, ExternalSending::RunEnd::Aborted);
+    EXPECT_EQ(run.results.rowStatus(1), rowGood);
+    EXPECT_EQ(run.results.cell(colState, 1), "Ok");
+    EXPECT_EQ(run.results.rowStatus(2), rowWaiting);
+
+    EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].contains("Hello Ann"));
+    EXPECT_TRUE(messages[1].contains("Hello Bob"));
+    EXPECT_EQ(run.results.rowStatus(2), rowGood);
+}
+
+// No reply to the ".": the server may have the message, so the row is neither failed nor sent again by a
+// resume, unless the user marks it bad.
+TEST_F(ExternalSendingTest, NoReplyToTheEndOfDataLeavesTheRowUnknown)
+{
+    ScriptedPeer smtp;
+    const auto server = listen(smtp, {.endOfDataReply = [](int message) {
+        return message == 1 ? QByteArray() : QByteArray("250 queued\r\n");
+    }});
+    engine.SendMail1.setCountdownStep(std::chrono::milliseconds(20));
+    engine.setTimeOutSeconds(10);
+    setList({{"ann@example.test", "Ann"}, {"bob@example.test", "Bob"}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+
+    EXPECT_EQ(run.results.rowStatus(1), rowUnknown);
+    EXPECT_EQ(run.results.cell(colState, 1), "Unknown");
+    EXPECT_EQ(run.results.cell(colResult, 1), "Unknown: the server may have it");
+    EXPECT_EQ(run.results.cell(colComment, 1), "timeout");
+    EXPECT_EQ(run.results.rowStatus(2), rowGood);
+    EXPECT_EQ(log.value(0), "ann@example.test;Unknown;timeout");
+    EXPECT_EQ(run.Bad, 1);
+    EXPECT_EQ(run.Waiting, 0);
+
+    EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(server->messages(), 2);
+    run.results.setRowStatus(1, rowBad);     // the user's "Status No"
+    EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(server->messages(), 3);
+    EXPECT_EQ(run.results.rowStatus(1), rowGood);
+}
+
+// ---- a kept connection the server ends
+
+struct KeptConnectionCase {
+    const char* name;
+    SmtpServerRules rules;
+    QList<int> statuses;        // of the rows after the run
+    int messages;               // "." lines the server took
+    int connections;
+};
+
+class KeptConnectionTest : public ExternalSendingTest, public ::testing::WithParamInterface<KeptConnectionCase> {};
+
+// A 421 before the message's data (a cap of messages per connection) costs no row: the row goes again on
+// a new connection. A 421 to the end of data stands: the server may have begun to take the message.
+TEST_P(KeptConnectionTest, RowsAfterTheServerEndsTheConnection)
+{
+    const KeptConnectionCase& c = GetParam();
+    ScriptedPeer smtp;
+    const auto server = listen(smtp, c.rules);
+    setList({{"a@example.test", "A"}, {"b@example.test", "B"}, {"c@example.test", "C"}, {"d@example.test", "D"},
+             {"e@example.test", "E"}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+    QList<int> statuses;
+    for (int row = 1; row <= 5; ++row)
+        statuses << run.results.rowStatus(row);
+    EXPECT_EQ(statuses, c.statuses);
+    EXPECT_EQ(server->messages(), c.messages);
+    EXPECT_EQ(smtp.connectionCount(), c.connections);
+    const QList<QByteArray> messages = messagesOfSession(smtp.receivedAll());
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        const auto sent = std::count_if(messages.begin(), messages.end(), [&](const QByteArray& message) {
+            return message.contains(QByteArray("Dear ") + name + ",");
+        });
+        EXPECT_EQ(sent, 1) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, KeptConnectionTest,
+    ::testing::Values(
+        KeptConnectionCase{"cap_of_two_messages", {.messagesPerConnection = 2},
+                           {rowGood, rowGood, rowGood, rowGood, rowGood}, 5, 3},
+        KeptConnectionCase{"421_to_the_end_of_data",
+                           {.endOfDataReply = [](int message) {
+                                return message == 2 ? QByteArray("421 4.3.2 shutting down\r\n") : QByteArray("250 ok\r\n");
+                            }},
+                           {rowGood, rowBad, rowGood, rowGood, rowGood}, 5, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- a server that refuses the account
+
+struct AccountRefusalCase {
+    const char* name;
+    std::function<void(ScriptedPeer& smtp, const TestCertificate& certificate)> script;
+    const char* message;        // how the run's message begins
+    int authAttempts;
+};
+
+class AccountRefusalTest : public ExternalSendingTest, public ::testing::WithParamInterface<AccountRefusalCase> {
+protected:
+    QTemporaryDir m_folder;
+    TestCertificateAuthority m_authority{m_folder.path(), QStringLiteral("unknown")};
+};
+
+// A refused password or a failed TLS handshake would fail every row alike, each with a new login: the run
+// ends after the first row with one message, and the other rows stay waiting for a resume.
+TEST_P(AccountRefusalTest, EndsTheRunAfterTheFirstRow)
+{
+    ScriptedPeer smtp;
+    GetParam().script(smtp, m_authority.issue(QStringLiteral("server"), {QStringLiteral("IP:127.0.0.1")}));
+    ASSERT_TRUE(smtp.listen());
+    account.SMTPPort = smtp.port();
+    account.Authen = true;
+    account.AuName = "user";
+    account.auPsw = "wrong";
+    QList<QStringList> rows;
+    for (int i = 0; i < 20; ++i)
+        rows << QStringList{QStringLiteral("reader%1@example.test").arg(i), QStringLiteral("R%1").arg(i)};
+    setList(rows);
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::LoginFailed);
+
+    EXPECT_EQ(smtp.connectionCount(), 1);
+    EXPECT_EQ(smtp.receivedAll().count("AUTH LOGIN\r\n"), GetParam().authAttempts);
+    EXPECT_TRUE(loginError.startsWith(QString::fromUtf8(GetParam().message))) << loginError.toStdString();
+    EXPECT_EQ(run.results.rowStatus(1), rowBad);
+    for (int row = 2; row <= 20; ++row)
+        EXPECT_EQ(run.results.rowStatus(row), rowWaiting) << row;
+    EXPECT_EQ(run.Bad, 1);
+    EXPECT_EQ(run.Waiting, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, AccountRefusalTest,
+    ::testing::Values(
+        AccountRefusalCase{"password_refused",
+                           [](ScriptedPeer& smtp, const TestCertificate&) {
+                               scriptSmtp(smtp, {.passwordReply = "535 5.7.8 Authentication credentials invalid\r\n"});
+                           },
+                           "The server 127.0.0.1 refused the login: 535 5.7.8 Authentication credentials invalid", 1},
+        AccountRefusalCase{"tls_handshake_failed",
+                           [](ScriptedPeer& smtp, const TestCertificate& certificate) {
+                               smtp.send("220 mx ESMTP\r\n").expectLine()
+                                   .send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
+                                   .expectLine().send("220 go ahead\r\n")
+                                   .startTls(certificate.certificateFile, certificate.keyFile);
+                           },
+                           "Secure connection to 127.0.0.1 failed: ", 0}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -341,3 +341,31 @@ TEST_F(PostSrvTest, StopEndsARunThroughTheUsersServerWithAborted)
 }
 
 }  // namespace
+
+// Messages sent in UTF-8 because the project's charset lacks their letters are told once per run, not per
+// message; a run whose texts fit says nothing.
+TEST_F(PostSrvTest, MessagesSentInUtf8AreToldOncePerRun)
+{
+    ScriptedPeer smtp;
+    scriptSmtp(smtp);
+    useOwnServer(smtp);
+    ProjectIniInfo.CharSet = "English(en),iso-8859-1";
+    list.setCell(1, 1, QStringLiteral("\u041c\u043e\u0441\u043a\u0432\u0430"));
+    list.setCell(1, 3, QStringLiteral("\u0141\u00f3d\u017a"));
+    open();
+    for (const bool fits : {false, true}) {
+        if (fits) {
+            list.setCell(1, 1, "Ann");
+            list.setCell(1, 3, "Bob");
+            WindowMessage::send(window.get(), WM_REFRESHSEND);
+        }
+        boxes.clear();
+        window->StartButton->click();
+        ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 30000));
+        pumpEvents(50);
+        EXPECT_EQ(window->run().Good, 2);
+        EXPECT_EQ(boxes, fits ? QStringList()
+                              : QStringList{"Some messages were sent in UTF-8 because the chosen charset lacks some "
+                                            "of their characters."});
+    }
+}

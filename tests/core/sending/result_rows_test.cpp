@@ -43,7 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectCase{"other_not_negative", 8, rowBad, -2, false},
                       SelectCase{"other_not_empty_code", 8, rowBad, 0, false},
                       SelectCase{"other_not_waiting", 8, rowWaiting, 421, false},
-                      SelectCase{"sent_or_user", 5, rowBad, 551, true}),
+                      SelectCase{"sent_or_user", 5, rowBad, 551, true},
+                      // The server may have it: neither sent nor failed.
+                      SelectCase{"all_takes_unknown", 15, rowUnknown, -10, true},
+                      SelectCase{"sent_not_unknown", 1, rowUnknown, 0, false},
+                      SelectCase{"other_not_unknown", 8, rowUnknown, 421, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResultRowsTest, OptionsAreNormalisedAndNamesGetTxt)
@@ -95,6 +99,13 @@ TEST(ResultRowsTest, CodesMatchWhole)
     EXPECT_FALSE(codeListed(";550;551", "0;5"));
     EXPECT_FALSE(codeListed(";550;551", ""));
     EXPECT_FALSE(codeListed("", "550"));
+}
+
+// The server may have the message: deleting it as sent or as unsent would both be guesses.
+TEST(ResultRowsTest, AnUnknownRowIsNeitherSentNorUnsent)
+{
+    for (const int mode : {deleteSentRows, deleteUnsentRows})
+        EXPECT_FALSE(resultRowRemoved(mode, QString(), rowUnknown, "-10")) << mode;
 }
 
 TEST(ResultRowsTest, RemovedRowsLeaveBothGridsPairedInOrder)

@@ -93,12 +93,14 @@ INSTANTIATE_TEST_SUITE_P(
                       ResumeCase{"external_sending", rowSending, false, Path::External, Outcome::Reset},
                       ResumeCase{"external_bad_listed", rowBad, true, Path::External, Outcome::Kept},
                       ResumeCase{"external_sending_listed", rowSending, true, Path::External, Outcome::Kept},
+                      ResumeCase{"external_unknown", rowUnknown, false, Path::External, Outcome::Kept},
                       ResumeCase{"relay_waiting", rowWaiting, false, Path::Relay, Outcome::Queued},
                       ResumeCase{"relay_good", rowGood, false, Path::Relay, Outcome::Skipped},
                       ResumeCase{"relay_bad", rowBad, false, Path::Relay, Outcome::Queued},
                       ResumeCase{"relay_sending", rowSending, false, Path::Relay, Outcome::Queued},
                       ResumeCase{"relay_waiting_listed", rowWaiting, true, Path::Relay, Outcome::Skipped},
-                      ResumeCase{"relay_bad_listed", rowBad, true, Path::Relay, Outcome::Skipped}),
+                      ResumeCase{"relay_bad_listed", rowBad, true, Path::Relay, Outcome::Skipped},
+                      ResumeCase{"relay_unknown", rowUnknown, false, Path::Relay, Outcome::Skipped}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SendEngineTest, AStartResetsAndQueuesEveryRow)
@@ -195,6 +197,7 @@ struct RelayResultCase {
     const char* comment;
     const char* code;
     const char* result;
+    int status = rowBad;
 };
 
 class RelayResultTest : public ::testing::TestWithParam<RelayResultCase> {};
@@ -207,7 +210,7 @@ TEST_P(RelayResultTest, ShowsCodeAndText)
     EXPECT_EQ(grid.cell(colCode, 1), c.code);
     EXPECT_EQ(grid.cell(colResult, 1), c.result);
     EXPECT_EQ(outcome.delivered, c.err == 0);
-    EXPECT_EQ(grid.rowStatus(1), c.err == 0 ? rowGood : rowBad);
+    EXPECT_EQ(grid.rowStatus(1), c.err == 0 ? rowGood : c.status);
     EXPECT_EQ(outcome.logText, "a@example.test;" + grid.cell(colState, 1) + ";" + c.result);
 }
 
@@ -224,6 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
         RelayResultCase{"open", -3, "", "-3", "Failed: Could not perform the command: OPEN"},
         RelayResultCase{"time_out", -2, "", "-2", "Failed: Time Out - Recipient's SMTP Server didn't respond"},
         RelayResultCase{"invalid_dns", -1, "", "-1", "Failed: Invalid DNS"},
+        RelayResultCase{"end_of_data_unanswered", -10, "354 go ahead", "-10", "Unknown: the server may have it",
+                        rowUnknown},
         RelayResultCase{"below_table", -12, "", "-12", "Failed: Error -12"},
         RelayResultCase{"mailbox", 550, "550 no such user", "550", "Failed: Mailbox unavailable"},
         RelayResultCase{"not_local", 551, "", "551", "Failed: User not local"},
@@ -287,6 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
         RunEndCase{"series_rows_left_only_listed", true, 2, true, {rowGood, rowBad}, {"", "554"},
                    RelayRunEnd::ResendThroughServer},
         RunEndCase{"series_past_end", true, 3, false, {rowGood, rowWaiting}, {"", ""}, RelayRunEnd::Finish},
+        RunEndCase{"series_rows_left_unknown", true, 2, false, {rowGood, rowUnknown}, {"", "-10"},
+                   RelayRunEnd::Finish},
         RunEndCase{"series_off_rows_left", false, 2, false, {rowGood, rowWaiting}, {"", ""},
                    RelayRunEnd::Finish}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -295,10 +302,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SendEngineTest, ExternalWalkMarksRowsWithoutAtAndSendsWaitingAndBadRows)
 {
-    StringGrid grid = resultGrid({"a@example.test", "broken", "b@example.test", "c@example.test", "last"});
+    StringGrid grid = resultGrid({"a@example.test", "broken", "b@example.test", "c@example.test", "last",
+                                  "maybe@example.test"});
     grid.setRowStatus(1, rowGood);
     grid.setRowStatus(3, rowSending);
     grid.setRowStatus(4, rowBad);
+    grid.setRowStatus(6, rowUnknown);
     int currentRow = 0;
     ExternalStep step = nextExternalRow(grid, currentRow, kErrorEmail);
     EXPECT_EQ(step.row, 4);
@@ -308,7 +317,7 @@ TEST(SendEngineTest, ExternalWalkMarksRowsWithoutAtAndSendsWaitingAndBadRows)
     EXPECT_EQ(step.row, 0);
     EXPECT_EQ(step.badRows, QList<int>{5});
     EXPECT_EQ(grid.rowStatus(5), rowBad);
-    EXPECT_EQ(currentRow, 5);
+    EXPECT_EQ(currentRow, 6);                           // the unknown row is passed over
 }
 
 TEST(SendEngineTest, ExternalSeriesCutNeedsACountReachedAndRowsLeft)

@@ -6,6 +6,7 @@
 
 #include "transport/mime/base64.h"
 #include "tests/support/test_home.h"
+#include "tests/transport/charset_cases.h"
 #include "tests/transport/composer_test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,16 @@
 
 namespace {
 
+using sorvanta::test::CharsetCase;
+using sorvanta::test::charsetCaseName;
+using sorvanta::test::charsetBody;
+using sorvanta::test::charsetCases;
+using sorvanta::test::charsetHtml;
+using sorvanta::test::charsetSubject;
+using sorvanta::test::expectMergedTextsReadBack;
 using sorvanta::test::patternBytes;
+using sorvanta::test::pythonStrictView;
+using sorvanta::test::unstuffedData;
 using sorvanta::test::pythonMimeView;
 using sorvanta::test::testHome;
 using sorvanta::test::writeTestFile;
@@ -368,7 +378,8 @@ TEST(ComposerAttachmentTest, ContentTypesFromMimeDef)
                            writeTestFile("notes.xyz", "plain notes\r\n")};
     const QJsonObject view = pythonMimeView(compose(message));
     EXPECT_EQ(view["tree"].toString().toStdString(),
-              "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf,text/plain)");
+              "multipart/mixed(text/plain,image/jpeg,image/gif,application/octet-stream,application/pdf,"
+              "application/octet-stream)");   // text by content only is no type: it may be any data
 }
 
 // ".png" is not in "mime.def": the desktop's MIME database names it, so the picture shows in the message.
@@ -403,6 +414,35 @@ TEST(ComposerTest, HtmlDeclaresTheCharsetItIsSentIn)
               " content=\"text/html; charset=ISO-8859-1\">\n"
               "</head><body>Gr\xfc\xdf" "e, charset=utf-8</body></html>\n\n");
 }
+
+// Names, subject and both bodies in the project's charset when it holds them, else the whole message in
+// UTF-8: Python reads back exactly the text, nothing becomes "_".
+class ComposerCharsetTest : public ::testing::TestWithParam<CharsetCase> {};
+
+TEST_P(ComposerCharsetTest, SendsInTheCharsetOrInUtf8WithoutLoss)
+{
+    const CharsetCase& c = GetParam();
+    ExternalMessage message = basicMessage();
+    message.Charset = c.charset;
+    message.MimeChar = CharsetFromName(c.charset);
+    message.FROM_Name = "\"" + c.text + " Shop\"";
+    message.ListTo = {"first@example.test|" + c.text + " Reader"};
+    message.Listcc.clear();
+    message.Headers = {"Date: Mon, 1 Jan 2024 10:00:00 +0000"};
+    message.Subject = charsetSubject(c);
+    message.MailText = charsetBody(c);
+    message.TypeContent = TTypeContent::tcHtml;
+    message.Content_Type = "text/html";
+    message.HtmlText = charsetHtml(c);
+    ExternalComposer composer(message, {}, {}, 42);
+    const QByteArray stream = composer.composeAll();
+    EXPECT_EQ(composer.utf8Fallback(), !c.fits);
+    expectMergedTextsReadBack(pythonStrictView(unstuffedData(stream)), c, "sender@example.test", "first@example.test",
+                              "Hello " + c.text + "\r\nbye\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, ComposerCharsetTest, ::testing::ValuesIn(charsetCases()),
+                         [](const auto& info) { return charsetCaseName(info.param); });
 
 TEST(ComposerAttachmentTest, MissingFileFailsWithoutStream)
 {

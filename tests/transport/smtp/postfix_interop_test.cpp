@@ -17,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -29,7 +28,7 @@
 using sorvanta::test::DnsmasqServer;
 using sorvanta::test::patternBytes;
 using sorvanta::test::PostfixServer;
-using sorvanta::test::sourcePath;
+using sorvanta::test::pythonStrictView;
 using sorvanta::test::waitUntil;
 using sorvanta::test::writeTestFile;
 
@@ -58,19 +57,6 @@ QStringList htmlFor(const Reader& reader)
     return {QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"),
             QStringLiteral("</head><body><p>Liebe(r) %1,</p><img src=\"cid:logo@origin.test\"></body></html>")
                 .arg(reader.name)};
-}
-
-// The message as Python's email package reads it under policy strict; a defect fails the test.
-QJsonObject strictView(const QByteArray& message)
-{
-    QProcess python;
-    python.start("/usr/bin/python3", {sourcePath("transport/tools/strict_read.py")});
-    EXPECT_TRUE(python.waitForStarted());
-    python.write(message);
-    python.closeWriteChannel();
-    EXPECT_TRUE(python.waitForFinished(30000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
 QJsonObject leaf(const QJsonObject& view, int index)
@@ -130,7 +116,7 @@ protected:
         std::map<QString, QJsonObject> views;
         for (const QByteArray& message : postfix.deliveredMessages()) {
             const QByteArray deliveredTo = message.mid(message.indexOf("Delivered-To: ") + 14).split('\n').first();
-            views[QString::fromLatin1(deliveredTo)] = strictView(message);
+            views[QString::fromLatin1(deliveredTo)] = pythonStrictView(message);
         }
         return views;
     }

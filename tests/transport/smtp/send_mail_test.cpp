@@ -16,6 +16,8 @@
 
 #include <QCryptographicHash>
 
+#include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -109,6 +111,16 @@ protected:
     }
 
     bool waitDone(int count = 1) { return waitUntil([&] { return doneCount >= count; }); }
+
+    // The fixture's message once more, after the run before ended; true once this run is done.
+    bool sendAgain()
+    {
+        mail.TO_Address = "first@example.test";
+        mail.setAction(TMailAction::Send_Mail);
+        const bool done = waitDone(doneCount + 1);
+        pumpEvents(50);
+        return done;
+    }
 
     int infoCount(int info) const
     {
@@ -496,6 +508,73 @@ TEST_F(SendMailTest, KeptOpenConnectionCarriesTheNextMessageFromMailFrom)
     EXPECT_EQ(peer.connectionCount(), 2);
     EXPECT_EQ(peer.received(1), "HELO " + kLocal + "\r\n" + message);
     EXPECT_EQ(infos[infosBefore], Event(0, peer.address()));
+}
+
+struct KeptEndCase {
+    const char* name;
+    std::function<void(ScriptedPeer&)> endMailFrom;   // what the server does to the second MAIL FROM
+};
+
+class KeptConnectionEndTest : public SendMailTest, public ::testing::WithParamInterface<KeptEndCase> {};
+
+// The server ends the kept connection before the second message's data: that message goes again, once, on a
+// new connection, with no error.
+TEST_P(KeptConnectionEndTest, MessageGoesAgainOnANewConnection)
+{
+    mail.KeepConnectionOpen = true;
+    const QByteArray data = composed();
+    ScriptedPeer peer;
+    peer.send("220 mx\r\n").expectLine().send("250 hello\r\n");
+    acceptMessage(peer, 1, data);
+    GetParam().endMailFrom(peer);
+    ASSERT_TRUE(peer.listen());
+
+    start(peer);
+    ASSERT_TRUE(waitDone(1));
+    ASSERT_TRUE(sendAgain());
+    EXPECT_TRUE(errors.empty()) << errors.front().second.toStdString();
+    EXPECT_TRUE(mail.MessageAccepted());
+    EXPECT_EQ(peer.connectionCount(), 2);
+    EXPECT_EQ(peer.received(1), "HELO " + kLocal + "\r\n" + mailCommands({"first@example.test"}, data));
+    EXPECT_EQ(doneCount, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, KeptConnectionEndTest,
+    ::testing::Values(
+        KeptEndCase{"421_to_mail_from",
+                    [](ScriptedPeer& p) { p.expectLine().send("421 4.7.0 too many messages\r\n").close(); }},
+        KeptEndCase{"closed_at_mail_from", [](ScriptedPeer& p) { p.expectLine().close(); }},
+        KeptEndCase{"reset_at_mail_from", [](ScriptedPeer& p) { p.expectLine().reset(); }},
+        KeptEndCase{"421_to_rcpt_to", [](ScriptedPeer& p) {
+                        p.expectLine().send("250 sender ok\r\n").expectLine().send("421 4.3.2 shutting down\r\n");
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A server that ends every connection at the second MAIL FROM: the message goes again once, not for ever.
+TEST_F(SendMailTest, KeptConnectionIsOpenedAgainOnlyOnce)
+{
+    mail.KeepConnectionOpen = true;
+    auto mails = std::make_shared<int>(0);
+    ScriptedPeer peer;
+    peer.respond([mails](const QByteArray& line) -> QByteArray {
+            if (line.isEmpty())
+                return "220 mx\r\n";
+            if (line.startsWith("MAIL"))
+                return ++*mails == 1 ? "250 ok\r\n" : "421 4.7.0 too many messages\r\n";
+            if (line == "DATA\r\n")
+                return "354 go ahead\r\n";
+            return line.startsWith("HELO") || line.startsWith("RCPT") || line == ".\r\n" ? "250 ok\r\n" : "";
+        })
+        .expectLine()
+        .repeat();
+    ASSERT_TRUE(peer.listen());
+    start(peer);
+    ASSERT_TRUE(waitDone(1));
+    ASSERT_TRUE(sendAgain());
+    EXPECT_EQ(errors, only(13, "Unexpected response: 421 4.7.0 too many messages"));
+    EXPECT_EQ(peer.connectionCount(), 2);
+    EXPECT_EQ(*mails, 3);
 }
 
 // ---- how runs end

@@ -7,6 +7,7 @@
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
+#include "tests/transport/charset_cases.h"
 #include "tests/transport/composer_test_support.h"
 #include "tests/transport/dns_fixtures.h"
 #include "transport/net/async_socket.h"
@@ -26,9 +27,12 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+using sorvanta::test::CharsetCase;
 using sorvanta::test::closedPort;
+using sorvanta::test::messagesOfSession;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::pythonMimeView;
+using sorvanta::test::pythonStrictView;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::testHome;
 using sorvanta::test::waitUntil;
@@ -614,6 +618,49 @@ TEST_F(SmtpRelayTest, AbortAllReportsEveryRecipientInProgressOnce)
     EXPECT_TRUE(aborted);
 }
 
+struct EndOfDataCase {
+    const char* name;
+    int replyDelayMs;           // after the "."; -1: no reply at all
+    int result;
+};
+
+class AbortAfterEndOfDataTest : public SmtpRelayTest, public ::testing::WithParamInterface<EndOfDataCase> {};
+
+// AbortAll while the server has not yet answered a message's ".": the server may have it, so the worker
+// waits for the reply (the run stays busy meanwhile) and reports it; without a reply by the time-out the
+// message is neither delivered nor failed but unknown. Recipients not yet started stay unreported.
+TEST_P(AbortAfterEndOfDataTest, TheReplyIsAwaitedAndReported)
+{
+    const EndOfDataCase& c = GetParam();
+    startDns();
+    smtp.send("220 server ready\r\n");
+    for (int i = 0; i < 4; ++i)                         // HELO, MAIL FROM, RCPT TO, DATA
+        smtp.expectLine().respond([](const QByteArray& line) { return answerLine({}, line); });
+    smtp.expectLineEqual(".\r\n");
+    if (c.replyDelayMs >= 0)
+        smtp.wait(c.replyDelayMs).send("250 queued\r\n").expectLine().send("221 bye\r\n");
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    setRecipients({"user@one.test", "later@one.test"});
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return smtp.received(0).contains("\r\n.\r\n"); }));
+    relay.AbortAll();
+    EXPECT_TRUE(relay.busy());
+    ASSERT_TRUE(waitUntil([&] { return finishedCount > 0; }));
+    pumpEvents(150);
+
+    EXPECT_EQ(reportCount, 1);
+    EXPECT_EQ(resultOf(0), c.result) << results[0].comment.toStdString();
+    EXPECT_TRUE(aborted);
+    EXPECT_FALSE(relay.busy());
+    EXPECT_EQ(smtp.connectionCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, AbortAfterEndOfDataTest,
+                         ::testing::Values(EndOfDataCase{"late_reply", 300, relayDelivered},
+                                           EndOfDataCase{"no_reply", -1, relayOutcomeUnknown}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SmtpRelayTest, AbortAllDuringQuitDoesNotReportAgain)
 {
     startDns();
@@ -848,6 +895,39 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    "s@origin.test", QString(30, QChar(0x00e9)) + " " + QString(30, QChar(0x00fc))}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class DirectCharsetTest : public SmtpRelayTest, public ::testing::WithParamInterface<CharsetCase> {};
+
+// A message whose merged texts the project's charset cannot hold goes in UTF-8, header words and both bodies
+// alike, and the HTML declares it; one that fits goes as before. Python reads back exactly the merged text.
+TEST_P(DirectCharsetTest, SendsInTheCharsetOrInUtf8WithoutLoss)
+{
+    const CharsetCase& c = GetParam();
+    startDns();
+    startSmtp();
+    relay.charSet = c.charset;
+    relay.ContentType = ctHTML;
+    relay.HeaderFrom = "\"" + c.text + " Shop\" <sender@origin.test>";
+    relay.OnGetDataEx = [&](TSmtpRelayServer2*, int, QString& headerTo, QString& subject, QStringList& mml,
+                            QStringList&, QStringList& htm, QStringList&, QStringList&) {
+        headerTo = c.text + " Reader <reader@one.test>";
+        subject = sorvanta::test::charsetSubject(c);
+        mml = sorvanta::test::charsetBody(c);
+        htm = sorvanta::test::charsetHtml(c);
+    };
+    setRecipients({"reader@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered);
+    EXPECT_EQ(relay.Utf8Fallback(), !c.fits);
+    const QList<QByteArray> messages = messagesOfSession(smtp.received(0));
+    ASSERT_EQ(messages.size(), 1);
+    sorvanta::test::expectMergedTextsReadBack(pythonStrictView(messages[0]), c, "sender@origin.test",
+                                              "reader@one.test", "Hello " + c.text + "\r\nbye");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, DirectCharsetTest, ::testing::ValuesIn(sorvanta::test::charsetCases()),
+                         [](const auto& info) { return sorvanta::test::charsetCaseName(info.param); });
 
 TEST_F(SmtpRelayTest, DefaultHeloIsDottedNameOrAddressLiteral)
 {
