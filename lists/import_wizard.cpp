@@ -171,7 +171,7 @@ QWidget* T_ImpVznLoad::buildFilePage()
     row->addWidget(eFile);
     row->addWidget(SpeedButton5);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(tr("File name"), page));
+    layout->addWidget(makeFieldLabel(eFile, tr("File name")));
     layout->addLayout(row);
     layout->addStretch();
     return page;
@@ -186,9 +186,9 @@ QWidget* T_ImpVznLoad::buildSourcePage()
     options->addWidget(rbDB, 0, 0);
     options->addWidget(rbRzd, 0, 1);
     options->addWidget(rbFix, 0, 2);
-    options->addWidget(new QLabel(tr("Start import at row"), page), 1, 0);
+    options->addWidget(makeFieldLabel(udLine, tr("Start import at row")), 1, 0);
     options->addWidget(udLine, 1, 1);
-    options->addWidget(new QLabel(tr("File origin"), page), 2, 0);
+    options->addWidget(makeFieldLabel(cbFF, tr("File origin")), 2, 0);
     options->addWidget(cbFF, 2, 1);
     options->setColumnStretch(3, 1);   // the room the window has beyond the options stays empty
     auto* layout = new QVBoxLayout(page);
@@ -211,6 +211,7 @@ QWidget* T_ImpVznLoad::buildDelimitedPage()
 {
     auto* page = named(new QWidget(this), "tsRzd");
     setWidthInCharacters(eS, 3);   // one character
+    eS->setAccessibleName(cbOther->text());   // the "Other" delimiter, named after its box
     auto* boxes = new QHBoxLayout;
     for (QWidget* box : std::initializer_list<QWidget*>{cbDC, cbC, cbTab, cbSpace, cbOther, eS})
         boxes->addWidget(box);

@@ -125,9 +125,9 @@ void T_EditAB::buildLayout()
     listTools->addStretch();
     setWidthInCharacters(eRz, 4);
     auto* settings = new QHBoxLayout;
-    settings->addWidget(new QLabel(tr("Field delimiter"), this));
+    settings->addWidget(makeFieldLabel(eRz, tr("Field delimiter")));
     settings->addWidget(eRz);
-    settings->addWidget(new QLabel(tr("Columns"), this));
+    settings->addWidget(makeFieldLabel(udCol, tr("Columns")));
     settings->addWidget(udCol);
     settings->addStretch();
     auto* layout = new QVBoxLayout(this);

@@ -164,15 +164,19 @@ QWidget* TFPref::buildGeneralPage()
     auto* fields = new QGridLayout;
     fields->setColumnStretch(3, 1);   // the room the dialog has beyond the fields stays empty
     fields->addWidget(cbAutoCommit, 0, 0);
+    // Fields whose caption is a check box, which cannot be a buddy: named after it for screen readers.
+    eAutoCommit->setAccessibleName(cbAutoCommit->text());
+    eHelo->setAccessibleName(cbHelo->text());
     auto* autoCommit = new QHBoxLayout;
     autoCommit->addWidget(eAutoCommit);
     autoCommit->addWidget(named(new QLabel(tr("minutes"), page), "lMinutes"));
     autoCommit->addStretch();
     fields->addLayout(autoCommit, 0, 1);
+    lPathPro->setBuddy(ePathPro);
     fields->addWidget(lPathPro, 1, 0);
     fields->addWidget(ePathPro, 1, 1);
     fields->addWidget(Button1, 1, 2);
-    fields->addWidget(named(new QLabel(tr("Select charset"), page), "lCSet"), 2, 0);
+    fields->addWidget(makeFieldLabel(cbCSet, tr("Select charset"), "lCSet"), 2, 0);
     fields->addWidget(cbCSet, 2, 1, Qt::AlignLeft);
     fields->addWidget(cbHelo, 3, 0);
     fields->addWidget(eHelo, 3, 1, Qt::AlignLeft);
@@ -199,7 +203,7 @@ QWidget* TFPref::buildAccountFields()
         setWidthInCharacters(edit, 6);
     grid->setColumnStretch(5, 1);   // the room the dialog has beyond the fields stays empty
     const auto addField = [&](int row, int column, const char* labelName, const QString& caption, QWidget* field) {
-        grid->addWidget(named(new QLabel(caption, box), labelName), row, column * 2);
+        grid->addWidget(makeFieldLabel(field, caption, labelName), row, column * 2);
         grid->addWidget(field, row, column * 2 + 1, Qt::AlignLeft);
     };
     addField(0, 0, "lName", tr("Name"), NameEdit);
@@ -214,6 +218,8 @@ QWidget* TFPref::buildAccountFields()
     addField(4, 1, "lPOP3Password", tr("POP3 Password"), POP3PasswordEdit);
     grid->addWidget(cbMaskPop3, 4, 4);
     grid->addWidget(cbSMTPAuth, 5, 0, 1, 2);
+    lUN->setBuddy(eUN);
+    lUNP->setBuddy(eUNP);
     grid->addWidget(lUN, 6, 0);
     grid->addWidget(eUN, 6, 1, Qt::AlignLeft);
     grid->addWidget(lUNP, 6, 2);
@@ -228,16 +234,18 @@ QWidget* TFPref::buildDnsPage()
     setWidthInCharacters(DnsEdit, 24);
     auto* fields = new QGridLayout;
     fields->setColumnStretch(3, 1);   // the room the dialog has beyond the fields stays empty
-    fields->addWidget(named(new QLabel(tr("DNS: "), page), "lDns"), 0, 0);
+    fields->addWidget(makeFieldLabel(DnsEdit, tr("DNS: "), "lDns"), 0, 0);
     fields->addWidget(DnsEdit, 0, 1, Qt::AlignLeft);
     fields->addWidget(SpeedButton6, 0, 2, Qt::AlignLeft);
     fields->addWidget(Ncon, 1, 0);
-    fields->addWidget(named(new QLabel(tr("Number of connection"), page), "lNcon"), 1, 1);
+    fields->addWidget(makeFieldLabel(Ncon, tr("Number of connection"), "lNcon"), 1, 1);
     fields->addWidget(eTimeOut, 2, 0);
-    fields->addWidget(named(new QLabel(tr("Connection time out (sec.)"), page), "lTimeOut"), 2, 1);
+    fields->addWidget(makeFieldLabel(eTimeOut, tr("Connection time out (sec.)"), "lTimeOut"), 2, 1);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(fields);
-    layout->addWidget(named(new QLabel(tr("Status codes for unavailable addresses"), page), "lCheckList"));
+    auto* checkListLabel = makeLabel(page, "lCheckList", tr("Status codes for unavailable addresses"));
+    CheckList->setAccessibleName(checkListLabel->text());   // a list takes no buddy: screen readers read its name
+    layout->addWidget(checkListLabel);
     layout->addWidget(CheckList, 1);
     return page;
 }
