@@ -24,6 +24,7 @@
 #include "core/project/project_editor_messages.h"
 #include "core/project/project_files.h"
 #include "core/base/user_messages.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/string_grid_view.h"
@@ -430,7 +431,8 @@ void TNewMod2MessageForm::WMAttachFile()
     AttachmentsLB->setCurrentIndex(any ? 0 : -1);
     AttachmentsLB->setEnabled(any);
     QPalette colours = AttachmentsLB->palette();
-    colours.setColor(QPalette::Button, any ? palette().color(QPalette::Window) : QColor(192, 192, 192));
+    colours.setColor(QPalette::Button, any ? palette().color(QPalette::Window)
+                                           : readableSilver(palette(), QPalette::ButtonText));
     AttachmentsLB->setPalette(colours);
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/widgets/message_box.h"
 #include "platform/name_servers.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/string_grid_view.h"
 
 #include <QCheckBox>
@@ -299,7 +300,7 @@ void TFPref::showScope()
         CheckList->item(i)->setFlags(CheckList->item(i)->flags() | Qt::ItemIsUserCheckable);
     showPageValues(m_model.pageValues());
     if (m_model.scope() == SettingsScope::Project) {
-        setEditReadOnly(ePathPro, true, QColor(192, 192, 192));   // silver
+        setEditReadOnly(ePathPro, true, readableSilver(palette(), QPalette::Text));
         lPathPro->setText(msl->text(MsgProjectPath));
         Button1->hide();
     }

@@ -33,3 +33,8 @@ QColor readableOr(const QColor& wanted, const QColor& other, const QColor& fallb
 {
     return contrastRatio(wanted, other) >= readableContrast ? wanted : fallback;
 }
+
+QColor readableSilver(const QPalette& palette, QPalette::ColorRole textRole)
+{
+    return readableOr(QColor(192, 192, 192), palette.color(textRole), palette.color(QPalette::Window));
+}

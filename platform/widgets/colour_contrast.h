@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 // The ratio WCAG asks of ordinary text.
 inline constexpr double readableContrast = 4.5;
@@ -15,3 +16,7 @@ double contrastRatio(const QColor& first, const QColor& second);
 // background it is drawn on (fallback the palette's text), or a fixed background against the text drawn on it
 // (fallback a background of the palette).
 QColor readableOr(const QColor& wanted, const QColor& other, const QColor& fallback);
+
+// The silver (192, 192, 192) the forms give read-only and empty boxes, while palette's textRole reads on it;
+// else palette's window colour (a dark palette's light text on silver would not read).
+QColor readableSilver(const QPalette& palette, QPalette::ColorRole textRole);
