@@ -13,6 +13,7 @@
 #include "lists/db_maker_field.h"
 #include "platform/message_box_flags.h"
 #include "platform/text_file.h"
+#include "platform/widgets/form_units.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -287,7 +288,8 @@ QWidget* TfFas::buildSettings()
     // The form's widths, widened where a title needs more (a larger font, a longer translation).
     for (int column = 0; column < DbMakerFieldCells; ++column)
         sgItem->setColumnWidth(column,
-                               std::max(FieldColumnWidths[column], sgItem->horizontalHeader()->sectionSizeHint(column)));
+                               std::max(formWidth(FieldColumnWidths[column], sgItem->fontMetrics()),
+                                        sgItem->horizontalHeader()->sectionSizeHint(column)));
     sgItem->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(sgItem, &QTableWidget::cellDoubleClicked, this, &TfFas::sgItemToggleUnique);
     buildFieldMenu();

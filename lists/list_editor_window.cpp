@@ -15,6 +15,7 @@
 #include "lists/replace_window.h"
 #include "lists/tool_widgets.h"
 #include "platform/message_box_flags.h"
+#include "platform/widgets/form_units.h"
 #include "platform/widgets/string_grid_view.h"
 
 #include <QFileDialog>
@@ -142,7 +143,7 @@ void T_EditAB::showColumnSetting()
 {
     const QSignalBlocker blocker(udCol);
     udCol->setValue(m_model.columnSetting());
-    sg->setColumnWidth(0, 232);
+    sg->setColumnWidth(0, formWidth(232, sg->fontMetrics()));
 }
 
 // The column-count rule, after asking when the new count would drop columns that hold data; No keeps the

@@ -7,6 +7,7 @@
 #include "core/base/window_host.h"
 #include "core/base/user_messages.h"
 
+#include "platform/widgets/grid_sizing.h"
 #include "platform/widgets/message_box.h"
 #include "platform/name_servers.h"
 #include "platform/widgets/colour_contrast.h"
@@ -153,6 +154,7 @@ QWidget* TFPref::buildGeneralPage()
     auto* page = named(new QWidget(this), "TabSheet1");
     sg1->setRowSelect(true);
     sg1->setGrid(&m_model.accountGrid());
+    sg1->setFittedColumns({GridSizing::everyColumn}, -1);   // titles and values whole at any font
     cbCSet->setEditable(false);
 
     auto* profileButtons = new QHBoxLayout;
