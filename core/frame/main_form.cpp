@@ -119,6 +119,9 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     m_openFileName = ProgramFolder();
 
     m_mdiArea->setObjectName(QStringLiteral("ClientArea"));
+    // A child taller or wider than the area (the editor at 144 DPI on a 768-pixel screen) can be scrolled to.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     if (!m_img.isNull())
         m_mdiArea->setBackground(QBrush(m_img));   // tiled from the top-left corner
     setCentralWidget(m_mdiArea);

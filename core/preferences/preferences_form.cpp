@@ -9,6 +9,7 @@
 
 #include "platform/widgets/grid_sizing.h"
 #include "platform/widgets/message_box.h"
+#include "platform/widgets/screen_fit.h"
 #include "platform/name_servers.h"
 #include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/string_grid_view.h"
@@ -128,8 +129,10 @@ TFPref::TFPref(SettingsScope scope, QWidget* parent)
 {
     setObjectName(QStringLiteral("FPref"));
     setWindowTitle(tr("Preferences"));
-    PageControl1->addTab(buildGeneralPage(), tr("General"));
-    PageControl1->addTab(buildDnsPage(), tr("DNS Options"));
+    // The pages scroll where the screen is too low for them (1366x768 at 120 DPI), so that the tabs and the
+    // two buttons below stay in sight.
+    PageControl1->addTab(new ContentScrollArea(buildGeneralPage()), tr("General"));
+    PageControl1->addTab(new ContentScrollArea(buildDnsPage()), tr("DNS Options"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(SaveButton);
@@ -140,7 +143,7 @@ TFPref::TFPref(SettingsScope scope, QWidget* parent)
     SaveButton->setDefault(true);
     bindAccountEdits();
     connectHandlers();
-    resize(720, 640);
+    fitToScreen(this, QSize(720, 640));
     showScope();
 }
 

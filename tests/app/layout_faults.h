@@ -126,9 +126,9 @@ inline QString placementFault(const QWidget* widget)
            + widgetPath(widget);
 }
 
-// What a window can take of screen on a desktop: the free area less a panel and the window manager's title bar
-// (about three quarters of an inch in all on common desktops) and its borders (a sixth of an inch). The
-// offscreen screen has neither, so their room is left here.
+// What a window's own area can take of screen on a desktop: the free area less a panel and the window
+// manager's title bar (about three quarters of an inch in all on common desktops) and its borders (a sixth of
+// an inch). The offscreen screen has neither, so their room is left here.
 inline QSize desktopRoom(const QScreen* screen)
 {
     const double dpi = screen->logicalDotsPerInch();
@@ -139,7 +139,7 @@ inline QSize desktopRoom(const QScreen* screen)
 inline QString screenFault(const QWidget* window)
 {
     const QScreen* screen = window->screen();
-    const QSize size = window->frameGeometry().size();
+    const QSize size = window->size();
     const QSize room = screen ? desktopRoom(screen) : size;
     if (size.width() <= room.width() && size.height() <= room.height())
         return {};

@@ -119,12 +119,11 @@ QStringList faultsOnEveryPage(QWidget* window)
     return faults;
 }
 
-// A main window as maximising gives it on a desktop: the room the panel and its title bar leave, frame included.
+// A main window as maximising gives it on a desktop: the room the panel and its title bar leave.
 void showAsMaximised(QWidget* window)
 {
+    window->setGeometry(QRect(QPoint(0, 0), desktopRoom(window->screen())));
     window->show();
-    const QSize frame = window->frameGeometry().size() - window->size();
-    window->setGeometry(QRect(QPoint(0, 0), desktopRoom(window->screen()) - frame));
 }
 
 // Runs the walk on this process's screen; only a child started by WindowWalk runs it.
