@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,6 +75,17 @@ void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
     widget->setPalette(palette);
+}
+
+// A grid of accounts over the whole window whose first title is longer than the form's 100 pixels.
+QTableWidget* accountGrid(QWidget* window)
+{
+    auto* grid = namedField<QTableWidget>(window, "Accounts", QRect(0, 0, 300, 200));
+    grid->setColumnCount(1);
+    grid->setRowCount(1);
+    grid->setHorizontalHeaderLabels({QStringLiteral("Return Address of the account")});
+    grid->setItem(0, 0, new QTableWidgetItem(QStringLiteral("sender@origin.test")));
+    return grid;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,6 +191,29 @@ INSTANTIATE_TEST_SUITE_P(
                       QLabel* faint = label(window, "Au Name", QRect(10, 10, 100, 30));
                       setColour(faint, QPalette::WindowText, QColor(200, 200, 200));
                       faint->setEnabled(false);
+                  },
+                  {}},
+        FaultCase{"grid_title_cut_at_a_fixed_width",
+                  [](QWidget* window) {
+                      QTableWidget* grid = accountGrid(window);
+                      grid->horizontalHeader()->resizeSection(0, 100);
+                  },
+                  "column title cut off"},
+        FaultCase{"grid_rows_lower_than_a_line",
+                  [](QWidget* window) {
+                      QTableWidget* grid = accountGrid(window);
+                      grid->setFont(QFont(grid->font().family(), 20));
+                      grid->resizeColumnsToContents();
+                      grid->verticalHeader()->setMinimumSectionSize(1);
+                      grid->verticalHeader()->setDefaultSectionSize(17);
+                  },
+                  "row 0 lower than a line"},
+        FaultCase{"grid_fitted_to_its_font",
+                  [](QWidget* window) {
+                      QTableWidget* grid = accountGrid(window);
+                      grid->setFont(QFont(grid->font().family(), 20));
+                      grid->resizeColumnsToContents();
+                      grid->resizeRowsToContents();
                   },
                   {}},
         FaultCase{"scrolled_content_may_leave_the_viewport",

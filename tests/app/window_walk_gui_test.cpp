@@ -45,8 +45,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QProcess>
 #include <QScreen>
 #include <QStackedWidget>
@@ -283,6 +285,13 @@ TEST_F(WindowWalkAtOneDpi, ListTools)
     checkDialog(std::make_unique<T_DeleteForm>(), "delete_from_list");
     checkDialog(std::make_unique<T_Quarvel>(), "address_book_import");
     checkDialog(std::make_unique<T_ImpVznLoad>(list, QStringLiteral(";")), "import_wizard");
+    // Its previews with a file's lines in them, on the step that shows them.
+    auto wizard = std::make_unique<T_ImpVznLoad>(list, QStringLiteral(";"));
+    wizard->show();
+    wizard->eFile->setText(listFile);
+    wizard->bbNext->click();
+    check(wizard.get(), "import_wizard_preview");
+    wizard->close();
     checkDialog(std::make_unique<TfFas>(), "db_maker");
 }
 
