@@ -7,10 +7,22 @@
 
 #include <QAbstractItemView>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableView>
 #include <QTreeView>
 
 namespace sorvanta::test {
+
+// The width a header section needs to show its title unelided, as the header measures it when it paints: the
+// text, the style's margin on either side, the header's own 4 pixels, and the sort arrow where it is shown.
+inline int titleWidth(const QHeaderView* header, int column, const QString& title)
+{
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    int width = header->fontMetrics().horizontalAdvance(title) + 2 * margin + 4;
+    if (header->isSortIndicatorShown() && header->sortIndicatorSection() == column)
+        width += header->height() / 2 + 2 * margin;
+    return width;
+}
 
 // Columns of view's horizontal header that are shown narrower than their titles need.
 inline QStringList columnTitleFaults(const QHeaderView* header, const QAbstractItemView* view)
@@ -23,7 +35,7 @@ inline QStringList columnTitleFaults(const QHeaderView* header, const QAbstractI
         const QString title = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
         if (header->isSectionHidden(column) || title.trimmed().isEmpty())
             continue;
-        const int needed = header->sectionSizeHint(column);
+        const int needed = titleWidth(header, column, title);
         if (header->sectionSize(column) < needed)
             faults << QStringLiteral("column title cut off (%1 px wide, needs %2): \"%3\" of ")
                           .arg(header->sectionSize(column)).arg(needed).arg(title)

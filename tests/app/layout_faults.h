@@ -103,7 +103,9 @@ inline QString squeezeFault(const QWidget* widget)
     // The edit inside a drop-down or spin box is sized by the style within its owner, which is checked itself.
     const QWidget* owner = widget->parentWidget();
     const bool partOfOwner = qobject_cast<const QComboBox*>(owner) || qobject_cast<const QAbstractSpinBox*>(owner);
-    if (!textWidget || partOfOwner)
+    // A button that shows only an icon has no text to cut.
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    if (!textWidget || partOfOwner || (button && button->text().isEmpty()))
         return {};
     const QSize needed = widget->minimumSizeHint();
     const bool buttonTooNarrow = qobject_cast<const QAbstractButton*>(widget) && widget->width() < needed.width();

@@ -11,6 +11,7 @@
 #include "core/dialogs/input_form.h"
 #include "core/dialogs/progress_window.h"
 #include "core/editor/message_form.h"
+#include "core/editor/picture_open_dialog.h"
 #include "core/editor/tables_dialog.h"
 #include "core/frame/main_form.h"
 #include "core/logs/log_viewer.h"
@@ -267,6 +268,7 @@ TEST_F(WindowWalkAtOneDpi, Dialogs)
     checkDialog(std::move(input), "input_form");
     checkDialog(std::make_unique<TAboutForm>(), "about");
     checkDialog(std::make_unique<T_Tables>(testHome() + "Mailing"), "tables");
+    checkDialog(std::make_unique<PictureOpenDialog>(nullptr, testHome()), "picture_dialog");
 
     TProgAddress* progress = CreateProgressWindow();
     check(progress, "progress_window");
