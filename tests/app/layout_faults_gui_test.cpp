@@ -88,6 +88,15 @@ QTableWidget* accountGrid(QWidget* window)
     return grid;
 }
 
+// The account grid at a large font, its columns as wide as their texts.
+QTableWidget* largeFontAccountGrid(QWidget* window)
+{
+    QTableWidget* grid = accountGrid(window);
+    grid->setFont(QFont(grid->font().family(), 20));
+    grid->resizeColumnsToContents();
+    return grid;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, LayoutFaultsTest,
     ::testing::Values(
@@ -201,20 +210,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "column title cut off"},
         FaultCase{"grid_rows_lower_than_a_line",
                   [](QWidget* window) {
-                      QTableWidget* grid = accountGrid(window);
-                      grid->setFont(QFont(grid->font().family(), 20));
-                      grid->resizeColumnsToContents();
+                      QTableWidget* grid = largeFontAccountGrid(window);
                       grid->verticalHeader()->setMinimumSectionSize(1);
                       grid->verticalHeader()->setDefaultSectionSize(17);
                   },
                   "row 0 lower than a line"},
         FaultCase{"grid_fitted_to_its_font",
-                  [](QWidget* window) {
-                      QTableWidget* grid = accountGrid(window);
-                      grid->setFont(QFont(grid->font().family(), 20));
-                      grid->resizeColumnsToContents();
-                      grid->resizeRowsToContents();
-                  },
+                  [](QWidget* window) { largeFontAccountGrid(window)->resizeRowsToContents(); },
                   {}},
         FaultCase{"scrolled_content_may_leave_the_viewport",
                   [](QWidget* window) {
