@@ -3,6 +3,7 @@
 #include "controls/tree_list.h"
 
 #include "controls/tree_list_layout.h"
+#include "platform/widgets/form_units.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -123,7 +124,7 @@ void TTreeList::applyColumns()
         headers.append(column.Header);
     setHeaderLabels(headers);
     for (int column = 0; column < int(m_columns.size()); ++column)
-        setColumnWidth(column, m_columns.at(column).Width);
+        setColumnWidth(column, formWidth(m_columns.at(column).Width, fontMetrics()));
 }
 
 void TTreeList::resplitNodes()

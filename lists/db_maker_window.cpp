@@ -13,6 +13,7 @@
 #include "lists/db_maker_field.h"
 #include "platform/message_box_flags.h"
 #include "platform/text_file.h"
+#include "platform/widgets/form_units.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -155,6 +156,7 @@ QWidget* TfFas::buildFileManager()
     auto* panel = named(new QWidget, "pnlFiles");
     auto* layout = new QVBoxLayout(panel);
     DriveComboBox1 = named(new QComboBox(panel), "DriveComboBox1");
+    DriveComboBox1->setAccessibleName(tr("Drives"));   // the file manager's parts have no labels
     for (const FolderPlace& place : folderPlaces())
         DriveComboBox1->addItem(place.label, place.path);
     connect(DriveComboBox1, &QComboBox::activated, this,
@@ -167,6 +169,7 @@ QWidget* TfFas::buildFileManager()
     for (int column = 1; column < m_folders->columnCount(); ++column)
         DirectoryListBox1->hideColumn(column);
     DirectoryListBox1->setHeaderHidden(true);
+    DirectoryListBox1->setAccessibleName(tr("Folders"));
     connect(DirectoryListBox1, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { setFolder(m_folders->filePath(index)); });
 
@@ -174,10 +177,12 @@ QWidget* TfFas::buildFileManager()
     lvLoc = named(new QStackedWidget(panel), "lvLoc");
     m_entryIcons = named(new QListView(lvLoc), "lvLocIcons");
     m_entryIcons->setModel(m_entries);
+    m_entryIcons->setAccessibleName(tr("Files"));
     m_entryIcons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_entryIcons->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_entryDetails = named(new QTreeView(lvLoc), "lvLocDetails");
     m_entryDetails->setModel(m_entries);
+    m_entryDetails->setAccessibleName(tr("Files"));
     m_entryDetails->setRootIsDecorated(false);
     m_entryDetails->setSelectionModel(m_entryIcons->selectionModel());
     m_entryDetails->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -234,15 +239,17 @@ QWidget* TfFas::buildSettings()
     setWidthInCharacters(eMask, 20);
     setWidthInCharacters(eL, 10);
     markers->setColumnStretch(1, 1);
-    markers->addWidget(named(new QLabel("File mask", panel), "lbMask"), 0, 0);
+    markers->addWidget(makeFieldLabel(eMask, "File mask", "lbMask"), 0, 0);
     markers->addWidget(eMask, 0, 1, Qt::AlignLeft);
-    markers->addWidget(named(new QLabel("Record begin", panel), "lbBegin"), 1, 0);
+    markers->addWidget(makeFieldLabel(eBegin, "Record begin", "lbBegin"), 1, 0);
     markers->addWidget(eBegin, 1, 1);
-    markers->addWidget(named(new QLabel("Record end", panel), "lbEnd"), 2, 0);
+    markers->addWidget(makeFieldLabel(eEnd, "Record end", "lbEnd"), 2, 0);
     markers->addWidget(eEnd, 2, 1);
     markers->addWidget(cbL, 3, 0);
     markers->addWidget(eL, 3, 1, Qt::AlignLeft);
     eL->hide();
+    // Values whose caption is their check box or radio button, which cannot be a buddy.
+    eL->setAccessibleName(cbL->text());
     connect(cbL, &QCheckBox::toggled, eL, &QWidget::setVisible);
     layout->addLayout(markers);
 
@@ -261,6 +268,8 @@ QWidget* TfFas::buildSettings()
     rbT->setChecked(true);
     setWidthInCharacters(eT, 5);
     setWidthInCharacters(eD, 3);
+    eT->setAccessibleName(rbT->text());
+    eD->setAccessibleName(rbD->text());
     table->setColumnStretch(2, 1);   // the short values keep short boxes
     table->addWidget(rbT, 0, 0);
     table->addWidget(eT, 0, 1);
@@ -279,7 +288,8 @@ QWidget* TfFas::buildSettings()
     // The form's widths, widened where a title needs more (a larger font, a longer translation).
     for (int column = 0; column < DbMakerFieldCells; ++column)
         sgItem->setColumnWidth(column,
-                               std::max(FieldColumnWidths[column], sgItem->horizontalHeader()->sectionSizeHint(column)));
+                               std::max(formWidth(FieldColumnWidths[column], sgItem->fontMetrics()),
+                                        sgItem->horizontalHeader()->sectionSizeHint(column)));
     sgItem->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(sgItem, &QTableWidget::cellDoubleClicked, this, &TfFas::sgItemToggleUnique);
     buildFieldMenu();
@@ -340,7 +350,8 @@ QWidget* TfFas::buildResults()
     ExplorerButton1 = makeExplorerButton(panel, "ExplorerButton1", "Close", "close");
     eRz = named(new QLineEdit(";", panel), "eRz");
     eRz->setMaxLength(1);
-    eRz->setFixedWidth(30);
+    setWidthInCharacters(eRz, 3);   // one character
+    eRz->setAccessibleName(tr("Field delimiter"));   // among the buttons, without a label
     connect(sbFas, &QPushButton::clicked, this, [this] { sbFasClick(0); });
     connect(sbStop, &QPushButton::clicked, this, &TfFas::sbStopClick);
     connect(sbExcel, &QPushButton::clicked, this, &TfFas::sbExcelClick);

@@ -56,6 +56,7 @@ T_DeleteForm::T_DeleteForm(QWidget* parent)
         item->setCheckState(codeListed(DeleteFromListCodes, item->text().left(3)) ? Qt::Checked : Qt::Unchecked);
     }
     clCode->setEnabled(cbCode->isChecked());
+    clCode->setAccessibleName(cbCode->text());   // the codes of the box above it, which cannot be a buddy
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(SpeedButton1);

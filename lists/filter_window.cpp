@@ -95,15 +95,15 @@ TFilterForm1::TFilterForm1(StringGrid& listGrid, QWidget* parent)
 void TFilterForm1::buildLayout()
 {
     auto* options = new QGridLayout;
-    options->addWidget(new QLabel(tr("Use keywords from field"), this), 0, 0);
+    options->addWidget(makeFieldLabel(ComboBox3, tr("Use keywords from field")), 0, 0);
     options->addWidget(ComboBox3, 0, 1);
     options->addWidget(new QLabel(tr("to filter mailing list"), this), 0, 2);
-    options->addWidget(new QLabel(tr("Apply filter to"), this), 1, 0);
+    options->addWidget(makeFieldLabel(cbTo, tr("Apply filter to")), 1, 0);
     options->addWidget(cbTo, 1, 1);
     options->addWidget(new QLabel(tr("The value "), this), 2, 0);
     options->addWidget(rbExact, 2, 1);
     options->addWidget(rbExist, 2, 2);
-    options->addWidget(new QLabel(tr("Field delimiter"), this), 3, 0);
+    options->addWidget(makeFieldLabel(SectionSymbol, tr("Field delimiter")), 3, 0);
     options->addWidget(SectionSymbol, 3, 1);
     auto* buttons = new QHBoxLayout;
     for (QWidget* button : {SpeedButton1, SpeedButton3, SpeedButton5, SpeedButton2, SpeedButton4})

@@ -12,5 +12,6 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
-    static void paintRuler(QPainter* painter, const QRect& cell, int column, const QString& number);
+    static void paintRuler(QPainter* painter, const QPalette& palette, const QRect& cell, int column,
+                           const QString& number);
 };

@@ -15,6 +15,7 @@
 #include "platform/string_grid.h"
 #include "platform/message_box_flags.h"
 #include "platform/window_message.h"
+#include "platform/widgets/grid_sizing.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,7 +50,6 @@ QTableView* makeGridView(QWidget* parent, const char* name)
     view->setObjectName(QLatin1String(name));
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
-    view->verticalHeader()->setDefaultSectionSize(17);
     return view;
 }
 
@@ -125,6 +125,11 @@ T_ImpVznLoad::T_ImpVznLoad(StringGrid& grid, const QString& listDelimiter, QWidg
     sgFix->horizontalHeader()->setMinimumSectionSize(1);
     sgFix->horizontalHeader()->setDefaultSectionSize(sgFix->fontMetrics().horizontalAdvance(u'W'));
     sgRzd->setModel(m_delimitedModel);
+    // Rows one line of the font high; the previews' columns as wide as their texts (a text file's whole line).
+    new GridSizing(sg1, {0, 1}, -1);
+    new GridSizing(dbg, {GridSizing::everyColumn}, -1);
+    new GridSizing(sgRzd, {GridSizing::everyColumn}, -1);
+    new GridSizing(sgFix, {}, -1);
     buildPages();
     requestTranslation();
     resize(640, 480);
@@ -171,7 +176,7 @@ QWidget* T_ImpVznLoad::buildFilePage()
     row->addWidget(eFile);
     row->addWidget(SpeedButton5);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(tr("File name"), page));
+    layout->addWidget(makeFieldLabel(eFile, tr("File name")));
     layout->addLayout(row);
     layout->addStretch();
     return page;
@@ -186,9 +191,9 @@ QWidget* T_ImpVznLoad::buildSourcePage()
     options->addWidget(rbDB, 0, 0);
     options->addWidget(rbRzd, 0, 1);
     options->addWidget(rbFix, 0, 2);
-    options->addWidget(new QLabel(tr("Start import at row"), page), 1, 0);
+    options->addWidget(makeFieldLabel(udLine, tr("Start import at row")), 1, 0);
     options->addWidget(udLine, 1, 1);
-    options->addWidget(new QLabel(tr("File origin"), page), 2, 0);
+    options->addWidget(makeFieldLabel(cbFF, tr("File origin")), 2, 0);
     options->addWidget(cbFF, 2, 1);
     options->setColumnStretch(3, 1);   // the room the window has beyond the options stays empty
     auto* layout = new QVBoxLayout(page);
@@ -211,6 +216,7 @@ QWidget* T_ImpVznLoad::buildDelimitedPage()
 {
     auto* page = named(new QWidget(this), "tsRzd");
     setWidthInCharacters(eS, 3);   // one character
+    eS->setAccessibleName(cbOther->text());   // the "Other" delimiter, named after its box
     auto* boxes = new QHBoxLayout;
     for (QWidget* box : std::initializer_list<QWidget*>{cbDC, cbC, cbTab, cbSpace, cbOther, eS})
         boxes->addWidget(box);
@@ -373,7 +379,6 @@ void T_ImpVznLoad::showTextSource()
     const int lineCount = m_model.startRowMaximum();
     udLine->setRange(lineCount > 0 ? 1 : 0, lineCount);
     udLine->setEnabled(lineCount > 0);
-    sg1->resizeColumnToContents(0);
 }
 
 void T_ImpVznLoad::cbFFChange()
@@ -435,7 +440,6 @@ void T_ImpVznLoad::DelimiterChange()
         delimiters += eS->text();
     m_delimitedModel->setSource(m_model.sharedText(), m_model.startRow(), delimiters,
                                 (bits & DelimiterConsecutiveAsOne) != 0, m_model.listDelimiter());
-    sgRzd->resizeColumnsToContents();
 }
 
 void T_ImpVznLoad::runImport()

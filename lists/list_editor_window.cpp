@@ -15,6 +15,7 @@
 #include "lists/replace_window.h"
 #include "lists/tool_widgets.h"
 #include "platform/message_box_flags.h"
+#include "platform/widgets/form_units.h"
 #include "platform/widgets/string_grid_view.h"
 
 #include <QFileDialog>
@@ -125,9 +126,9 @@ void T_EditAB::buildLayout()
     listTools->addStretch();
     setWidthInCharacters(eRz, 4);
     auto* settings = new QHBoxLayout;
-    settings->addWidget(new QLabel(tr("Field delimiter"), this));
+    settings->addWidget(makeFieldLabel(eRz, tr("Field delimiter")));
     settings->addWidget(eRz);
-    settings->addWidget(new QLabel(tr("Columns"), this));
+    settings->addWidget(makeFieldLabel(udCol, tr("Columns")));
     settings->addWidget(udCol);
     settings->addStretch();
     auto* layout = new QVBoxLayout(this);
@@ -142,7 +143,7 @@ void T_EditAB::showColumnSetting()
 {
     const QSignalBlocker blocker(udCol);
     udCol->setValue(m_model.columnSetting());
-    sg->setColumnWidth(0, 232);
+    sg->setColumnWidth(0, formWidth(232, sg->fontMetrics()));
 }
 
 // The column-count rule, after asking when the new count would drop columns that hold data; No keeps the

@@ -62,6 +62,7 @@ T_Quarvel::T_Quarvel(QWidget* parent)
     msl->setObjectName(QStringLiteral("msl"));
     bbClose->setCaption(QStringLiteral("Close"));
     keepOutOfLanguageFiles(cbDriver);   // its lines are places, not texts to translate
+    cbDriver->setAccessibleName(tr("Drives"));   // no label beside it: screen readers read this name
 
     m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     m_folders->setRootPath(QStringLiteral("/"));

@@ -53,7 +53,9 @@ TfUni::TfUni(StringGrid& grid, QWidget* parent)
     buttons->addWidget(SpeedButton1);
     buttons->addWidget(SpeedButton2);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("Field List"), this));
+    auto* listLabel = new QLabel(tr("Field List"), this);
+    clbF->setAccessibleName(listLabel->text());   // a list takes no buddy: screen readers read its name
+    layout->addWidget(listLabel);
     layout->addWidget(clbF);
     layout->addWidget(pbar);
     layout->addLayout(buttons);

@@ -78,9 +78,9 @@ T_Replace::T_Replace(StringGrid& grid, QWidget* parent)
 void T_Replace::buildLayout()
 {
     auto* options = new QHBoxLayout;
-    options->addWidget(new QLabel(tr("Field"), this));
+    options->addWidget(makeFieldLabel(cbF, tr("Field")));
     options->addWidget(cbF);
-    options->addWidget(new QLabel(tr("Field delimiter"), this));
+    options->addWidget(makeFieldLabel(SectionSymbol, tr("Field delimiter")));
     options->addWidget(SectionSymbol);
     options->addWidget(cbC);
     options->addStretch();

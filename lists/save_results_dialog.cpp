@@ -2,6 +2,8 @@
 
 #include "lists/save_results_dialog.h"
 
+#include "core/base/widget_factory.h"
+
 #include "core/dialogs/input_form.h"
 #include "core/language/msg_language.h"
 #include "core/dialogs/folder_places.h"
@@ -138,6 +140,10 @@ T_SaveForm::T_SaveForm(QWidget* parent)
 
 void T_SaveForm::buildLayout()
 {
+    // The file chooser's parts have no label beside them: screen readers read these names.
+    DriveComboBox2->setAccessibleName(tr("Drives"));
+    dlbx->setAccessibleName(tr("Folders"));
+    eFN->setAccessibleName(tr("File name"));
     auto* rows = new QVBoxLayout;
     for (QWidget* box : {cbSaveAll, cbAllsent, cbDNSError, cbSMTPError, cbOther})
         rows->addWidget(box);
@@ -152,10 +158,10 @@ void T_SaveForm::buildLayout()
     browser->addLayout(fileButtons, 0, 1);
     browser->addWidget(dlbx, 1, 0);
     browser->addWidget(lvLoc, 1, 1);
-    browser->addWidget(new QLabel(tr("File types"), this), 2, 0);
+    browser->addWidget(makeFieldLabel(FilterComboBox1, tr("File types")), 2, 0);
     browser->addWidget(FilterComboBox1, 2, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(new QLabel(tr("Field delimiter"), this));
+    bottom->addWidget(makeFieldLabel(SectionSymbol, tr("Field delimiter")));
     bottom->addWidget(SectionSymbol);
     bottom->addStretch();
     bottom->addWidget(SpeedButton1);

@@ -43,6 +43,15 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
     return named(new QLabel(text, parent), name);
 }
 
+QLabel* makeFieldLabel(QWidget* field, const QString& text, const char* name)
+{
+    auto* label = new QLabel(text, field->parentWidget());
+    if (name)
+        label->setObjectName(QLatin1String(name));
+    label->setBuddy(field);
+    return label;
+}
+
 void setWidthInCharacters(QLineEdit* edit, int characters)
 {
     // The edit's own size hint is 17 "x" wide plus its frame and margins: keep those, change the count.

@@ -27,6 +27,9 @@ QLineEdit* makeEdit(QWidget* parent, const char* name);
 // A drop-down box as wide as its items.
 QComboBox* makeDropDown(QWidget* parent, const char* name, bool editable = false);
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
+// The label that names field for screen readers (its buddy), in field's parent; lay it out in the same parent,
+// where Qt looks for a field's label. name may be null for a label that language files do not address.
+QLabel* makeFieldLabel(QWidget* field, const QString& text, const char* name = nullptr);
 // Fixes edit's width to about characters characters of its font (frame and margins included), so that a form's
 // short values keep short boxes however wide the window grows. Call it once the edit has its font.
 void setWidthInCharacters(QLineEdit* edit, int characters);

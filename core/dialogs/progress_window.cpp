@@ -2,6 +2,8 @@
 
 #include "core/dialogs/progress_window.h"
 
+#include "platform/widgets/colour_contrast.h"
+
 #include "core/base/window_host.h"
 
 #include <QCloseEvent>
@@ -21,8 +23,11 @@ TProgAddress::TProgAddress(QWidget* parent)
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     Gauge1->setMinimumWidth(260);
+    // A blue bar while it stands out from the window, else (on a dark palette) the palette's selection colour.
+    const QColor bar = readableOr(QColor(Qt::blue), palette().color(QPalette::Window),
+                                  palette().color(QPalette::Highlight));
     Gauge1->setStyleSheet(QStringLiteral("QProgressBar { border: none; }"
-                                         "QProgressBar::chunk { background: blue; }"));
+                                         "QProgressBar::chunk { background: %1; }").arg(bar.name()));
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setAutoDefault(false);
     connect(SpeedButton1, &QPushButton::clicked, this, &TProgAddress::SpeedButton1Click);

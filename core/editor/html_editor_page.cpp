@@ -161,11 +161,13 @@ void HtmlEditorPage::buildToolbar()
     addToolButton(insert, "SpeedButton15", tr("Background"), tr("Fill background"), TagBackground);
     cbFontName = named(new TFontComboBox(pnlWBtools), "cbFontName");
     cbFontName->setToolTip(tr("Fonts"));
+    cbFontName->setAccessibleName(cbFontName->toolTip());   // no label beside the tool bar's boxes
     cbFontName->setProperty("Tag", int(TagFontName));
     connect(cbFontName, &TFontComboBox::OnChange, this, [this] { ToolbarCommand(TagFontName); });
     insert->addWidget(cbFontName);
     cbFontSize = makeDropDown(pnlWBtools, "cbFontSize");
     cbFontSize->setToolTip(tr("Font Size"));
+    cbFontSize->setAccessibleName(cbFontSize->toolTip());
     cbFontSize->setProperty("Tag", int(TagFontSize));
     cbFontSize->addItems(kFontSizes);
     connect(cbFontSize, &QComboBox::activated, this, [this] { ToolbarCommand(TagFontSize); });

@@ -24,6 +24,7 @@
 #include "core/project/project_editor_messages.h"
 #include "core/project/project_files.h"
 #include "core/base/user_messages.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/string_grid_view.h"
@@ -69,12 +70,11 @@ Layout* bareLayout(QWidget* owner)
     return layout;
 }
 
-QLabel* addLabel(QBoxLayout* layout, const char* name, const QString& text)
+// The label of field (its buddy, so that screen readers name the field after it), laid out before it.
+void addFieldWithLabel(QBoxLayout* layout, const char* name, const QString& text, QWidget* field, int stretch = 0)
 {
-    auto* label = new QLabel(text);
-    label->setObjectName(QLatin1String(name));
-    layout->addWidget(label);
-    return label;
+    layout->addWidget(makeFieldLabel(field, text, name));
+    layout->addWidget(field, stretch);
 }
 
 // Fills box with items and selects index when it is one of them, else the first item (nothing when empty).
@@ -177,17 +177,14 @@ QWidget* TNewMod2MessageForm::buildListOptionsRow()
 {
     auto* row = new QWidget;
     auto* layout = bareLayout<QHBoxLayout>(row);
-    addLabel(layout, "Label1", tr("Field delimiter"));
     SectionSymbol = makeDropDown(nullptr, "SectionSymbol");
     SectionSymbol->addItems(DelimiterItems());
-    layout->addWidget(SectionSymbol);
-    addLabel(layout, "Label2", tr("Message format"));
+    addFieldWithLabel(layout, "Label1", tr("Field delimiter"), SectionSymbol);
     BoxTypeMes = makeDropDown(nullptr, "BoxTypeMes");
     BoxTypeMes->addItems({kTextFormat, kHtmlFormat});
-    layout->addWidget(BoxTypeMes);
-    addLabel(layout, "Label3", tr("Email address in"));
+    addFieldWithLabel(layout, "Label2", tr("Message format"), BoxTypeMes);
     ComboBox3 = makeDropDown(nullptr, "ComboBox3");
-    layout->addWidget(ComboBox3);
+    addFieldWithLabel(layout, "Label3", tr("Email address in"), ComboBox3);
     layout->addStretch(1);
     lblCount = new QLabel;
     lblCount->setObjectName(QStringLiteral("lblCount"));
@@ -200,16 +197,14 @@ QWidget* TNewMod2MessageForm::buildMergeRows()
     auto* rows = new QWidget;
     auto* layout = bareLayout<QVBoxLayout>(rows);
     auto* subjectRow = new QHBoxLayout;
-    addLabel(subjectRow, "Label4", tr("Subject"));
     SubjectEdt = new QLineEdit;
     SubjectEdt->setObjectName(QStringLiteral("SubjectEdt"));
-    subjectRow->addWidget(SubjectEdt, 1);
+    addFieldWithLabel(subjectRow, "Label4", tr("Subject"), SubjectEdt, 1);
     layout->addLayout(subjectRow);
 
     auto* mergeRow = new QHBoxLayout;
-    addLabel(mergeRow, "Label5", tr("Select fields for mail merge"));
     ComboBox2 = makeDropDown(nullptr, "ComboBox2");
-    mergeRow->addWidget(ComboBox2);
+    addFieldWithLabel(mergeRow, "Label5", tr("Select fields for mail merge"), ComboBox2);
     SpeedButton7 = addButton("SpeedButton7", tr("Insert"));
     mergeRow->addWidget(SpeedButton7);
     mergeRow->addStretch(1);
@@ -229,6 +224,7 @@ QWidget* TNewMod2MessageForm::buildPages()
     Memo1->setAcceptRichText(false);
     Memo1->setReadOnly(true);   // editable only while it has the focus
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    Memo1->setAccessibleName(tr("Plain Text Editor"));   // named as its page: no label stands beside it
     (new QVBoxLayout(tsMsg))->addWidget(Memo1);
     tsHtml = new QWidget;
     tsHtml->setObjectName(QStringLiteral("tsHtml"));
@@ -245,15 +241,13 @@ QWidget* TNewMod2MessageForm::buildAttachmentRow()
 {
     auto* row = new QWidget;
     auto* layout = bareLayout<QHBoxLayout>(row);
-    addLabel(layout, "Label6", tr("Attachment path in the field"));
     cbAtt = makeDropDown(nullptr, "cbAtt");
-    layout->addWidget(cbAtt);
-    addLabel(layout, "Label7", tr("Attachments:"));
+    addFieldWithLabel(layout, "Label6", tr("Attachment path in the field"), cbAtt);
     AttachmentsLB = makeDropDown(nullptr, "AttachmentsLB");
     AttachmentsLB->setItemDelegate(new AttachmentItemDelegate(AttachmentsLB));
     AttachmentsLB->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     AttachmentsLB->setMinimumContentsLength(40);
-    layout->addWidget(AttachmentsLB, 1);
+    addFieldWithLabel(layout, "Label7", tr("Attachments:"), AttachmentsLB, 1);
     SpeedButton4 = addButton("SpeedButton4", QStringLiteral("..."));
     layout->addWidget(SpeedButton4);
     return row;
@@ -437,7 +431,8 @@ void TNewMod2MessageForm::WMAttachFile()
     AttachmentsLB->setCurrentIndex(any ? 0 : -1);
     AttachmentsLB->setEnabled(any);
     QPalette colours = AttachmentsLB->palette();
-    colours.setColor(QPalette::Button, any ? palette().color(QPalette::Window) : QColor(192, 192, 192));
+    colours.setColor(QPalette::Button, any ? palette().color(QPalette::Window)
+                                           : readableSilver(palette(), QPalette::ButtonText));
     AttachmentsLB->setPalette(colours);
 }
 

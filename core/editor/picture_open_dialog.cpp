@@ -4,8 +4,12 @@
 
 #include "core/editor/picture_preview_pane.h"
 
+#include <QComboBox>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
+
+#include <utility>
 
 namespace {
 
@@ -29,6 +33,21 @@ PictureOpenDialog::PictureOpenDialog(QWidget* parent, const QString& folder)
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(m_preview, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
     connect(this, &QFileDialog::currentChanged, m_preview, &PicturePreviewPane::showFile);
+    nameDropDowns();
+}
+
+// Qt's dialog captions its folder and type drop-downs with labels that are not their buddies, so screen
+// readers would announce them without a name.
+void PictureOpenDialog::nameDropDowns()
+{
+    const std::pair<const char*, const char*> captioned[] = {{"lookInLabel", "lookInCombo"},
+                                                             {"fileTypeLabel", "fileTypeCombo"}};
+    for (const auto& [label, field] : captioned) {
+        auto* caption = findChild<QLabel*>(QLatin1String(label));
+        auto* dropDown = findChild<QComboBox*>(QLatin1String(field));
+        if (caption && dropDown)
+            caption->setBuddy(dropDown);
+    }
 }
 
 QStringList PictureOpenDialog::pictureFilters()

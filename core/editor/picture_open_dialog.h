@@ -23,6 +23,8 @@ public:
     void accept() override;
 
 private:
+    void nameDropDowns();
+
     PicturePreviewPane* m_preview;
     QString m_address;   // a typed web address, in place of a file
 };

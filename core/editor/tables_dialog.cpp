@@ -50,10 +50,11 @@ T_Tables::T_Tables(const QString& colourFileBase, QWidget* parent)
     seCols = addSpin("seCols", 1, 99, 1);
     seWidth = addSpin("seWidth", 1, 100, 10);
     seBorder = addSpin("seBorder", 1, 100, 1);
-    form->addRow(makeLabel(this, "Label1", tr("Rows")), seRows);
-    form->addRow(makeLabel(this, "Label2", tr("Cols")), seCols);
-    form->addRow(makeLabel(this, "Label3", tr("Width")), seWidth);
-    form->addRow(makeLabel(this, "Label4", tr("Line size")), seBorder);
+    // Each label is its field's buddy, so that screen readers name the field and not only the group.
+    form->addRow(makeFieldLabel(seRows, tr("Rows"), "Label1"), seRows);
+    form->addRow(makeFieldLabel(seCols, tr("Cols"), "Label2"), seCols);
+    form->addRow(makeFieldLabel(seWidth, tr("Width"), "Label3"), seWidth);
+    form->addRow(makeFieldLabel(seBorder, tr("Line size"), "Label4"), seBorder);
     const struct { QLineEdit** edit; const char* name; const char* label; const char* button; QString caption; int tag; } colours[] = {
         {&eLine, "eLine", "Label5", "sbLine", tr("Line colour"), 1},
         {&eLight, "eLight", "Label6", "sbLight", tr("Line light colour"), 2},
@@ -68,7 +69,7 @@ T_Tables::T_Tables(const QString& colourFileBase, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->addWidget(*colour.edit, 1);
         row->addWidget(button);
-        form->addRow(makeLabel(this, colour.label, colour.caption), row);
+        form->addRow(makeFieldLabel(*colour.edit, colour.caption, colour.label), row);
     }
     eLine->setText(QStringLiteral("#000000"));
     InsertButton = makeButton(this, "InsertButton", tr("Insert"));

@@ -20,6 +20,7 @@
 #include "core/base/user_messages.h"
 #include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
+#include "platform/widgets/render_window_hider.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -106,6 +107,7 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
 {
     MainForm = this;
     WindowHost::registerMainWindow(this, m_mdiArea, &m_commandLine, &m_openFileName);
+    new RenderWindowHider(this);   // the HTML page's scene window is no frame for screen readers
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Sorvanta"));
     resize(900, 640);
@@ -117,6 +119,9 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     m_openFileName = ProgramFolder();
 
     m_mdiArea->setObjectName(QStringLiteral("ClientArea"));
+    // A child taller or wider than the area (the editor at 144 DPI on a 768-pixel screen) can be scrolled to.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     if (!m_img.isNull())
         m_mdiArea->setBackground(QBrush(m_img));   // tiled from the top-left corner
     setCentralWidget(m_mdiArea);

@@ -6,6 +6,7 @@
 #include "core/dialogs/grid_export.h"
 #include "core/base/window_host.h"
 #include "core/language/msg_language.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/string_grid_view.h"
 
 #include <QHBoxLayout>
@@ -38,6 +39,29 @@ bool centredColumn(int column)
     return column == 0 || column == 2;   // time and status
 }
 
+struct CellColours {
+    QColor background;
+    QColor text;
+};
+
+// The focused cell and the selected row have fixed colours under the palette's text while that reads on them;
+// on a dark palette they take the palette's own selection colours instead.
+CellColours logCellColours(const QStyleOptionViewItem& option)
+{
+    static const QColor focusedCell(148, 200, 228);
+    static const QColor selectedRow(206, 211, 225);
+    const QPalette& palette = option.palette;
+    const QColor text = palette.color(QPalette::Text);
+    const QColor fixed = (option.state & QStyle::State_HasFocus)   ? focusedCell
+                         : (option.state & QStyle::State_Selected) ? selectedRow
+                                                                   : QColor();
+    if (!fixed.isValid())
+        return {palette.color(QPalette::Base), text};
+    if (contrastRatio(fixed, text) >= readableContrast)
+        return {fixed, text};
+    return {palette.color(QPalette::Highlight), palette.color(QPalette::HighlightedText)};
+}
+
 }  // namespace
 
 QString shortenedCellText(const QString& text, int width, const std::function<int(const QString&)>& measure)
@@ -56,15 +80,11 @@ QString shortenedCellText(const QString& text, int width, const std::function<in
 
 void LogCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    static const QColor focusedCell(148, 200, 228);
-    static const QColor selectedRow(206, 211, 225);
     painter->save();
-    const QColor background = (option.state & QStyle::State_HasFocus)   ? focusedCell
-                              : (option.state & QStyle::State_Selected) ? selectedRow
-                                                                        : option.palette.color(QPalette::Base);
-    painter->fillRect(option.rect, background);
+    const CellColours colours = logCellColours(option);
+    painter->fillRect(option.rect, colours.background);
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(QPalette::Text));
+    painter->setPen(colours.text);
     const bool centred = centredColumn(index.column());
     const QFontMetrics metrics(option.font);
     const QString text = shortenedCellText(index.data(Qt::DisplayRole).toString(), option.rect.width(),

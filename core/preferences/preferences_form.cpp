@@ -7,8 +7,11 @@
 #include "core/base/window_host.h"
 #include "core/base/user_messages.h"
 
+#include "platform/widgets/grid_sizing.h"
 #include "platform/widgets/message_box.h"
+#include "platform/widgets/screen_fit.h"
 #include "platform/name_servers.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/string_grid_view.h"
 
 #include <QCheckBox>
@@ -126,8 +129,10 @@ TFPref::TFPref(SettingsScope scope, QWidget* parent)
 {
     setObjectName(QStringLiteral("FPref"));
     setWindowTitle(tr("Preferences"));
-    PageControl1->addTab(buildGeneralPage(), tr("General"));
-    PageControl1->addTab(buildDnsPage(), tr("DNS Options"));
+    // The pages scroll where the screen is too low for them (1366x768 at 120 DPI), so that the tabs and the
+    // two buttons below stay in sight.
+    PageControl1->addTab(new ContentScrollArea(buildGeneralPage()), tr("General"));
+    PageControl1->addTab(new ContentScrollArea(buildDnsPage()), tr("DNS Options"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(SaveButton);
@@ -138,7 +143,7 @@ TFPref::TFPref(SettingsScope scope, QWidget* parent)
     SaveButton->setDefault(true);
     bindAccountEdits();
     connectHandlers();
-    resize(720, 640);
+    fitToScreen(this, QSize(720, 640));
     showScope();
 }
 
@@ -152,6 +157,7 @@ QWidget* TFPref::buildGeneralPage()
     auto* page = named(new QWidget(this), "TabSheet1");
     sg1->setRowSelect(true);
     sg1->setGrid(&m_model.accountGrid());
+    sg1->setFittedColumns({GridSizing::everyColumn}, -1);   // titles and values whole at any font
     cbCSet->setEditable(false);
 
     auto* profileButtons = new QHBoxLayout;
@@ -164,15 +170,19 @@ QWidget* TFPref::buildGeneralPage()
     auto* fields = new QGridLayout;
     fields->setColumnStretch(3, 1);   // the room the dialog has beyond the fields stays empty
     fields->addWidget(cbAutoCommit, 0, 0);
+    // Fields whose caption is a check box, which cannot be a buddy: named after it for screen readers.
+    eAutoCommit->setAccessibleName(cbAutoCommit->text());
+    eHelo->setAccessibleName(cbHelo->text());
     auto* autoCommit = new QHBoxLayout;
     autoCommit->addWidget(eAutoCommit);
     autoCommit->addWidget(named(new QLabel(tr("minutes"), page), "lMinutes"));
     autoCommit->addStretch();
     fields->addLayout(autoCommit, 0, 1);
+    lPathPro->setBuddy(ePathPro);
     fields->addWidget(lPathPro, 1, 0);
     fields->addWidget(ePathPro, 1, 1);
     fields->addWidget(Button1, 1, 2);
-    fields->addWidget(named(new QLabel(tr("Select charset"), page), "lCSet"), 2, 0);
+    fields->addWidget(makeFieldLabel(cbCSet, tr("Select charset"), "lCSet"), 2, 0);
     fields->addWidget(cbCSet, 2, 1, Qt::AlignLeft);
     fields->addWidget(cbHelo, 3, 0);
     fields->addWidget(eHelo, 3, 1, Qt::AlignLeft);
@@ -199,7 +209,7 @@ QWidget* TFPref::buildAccountFields()
         setWidthInCharacters(edit, 6);
     grid->setColumnStretch(5, 1);   // the room the dialog has beyond the fields stays empty
     const auto addField = [&](int row, int column, const char* labelName, const QString& caption, QWidget* field) {
-        grid->addWidget(named(new QLabel(caption, box), labelName), row, column * 2);
+        grid->addWidget(makeFieldLabel(field, caption, labelName), row, column * 2);
         grid->addWidget(field, row, column * 2 + 1, Qt::AlignLeft);
     };
     addField(0, 0, "lName", tr("Name"), NameEdit);
@@ -214,6 +224,8 @@ QWidget* TFPref::buildAccountFields()
     addField(4, 1, "lPOP3Password", tr("POP3 Password"), POP3PasswordEdit);
     grid->addWidget(cbMaskPop3, 4, 4);
     grid->addWidget(cbSMTPAuth, 5, 0, 1, 2);
+    lUN->setBuddy(eUN);
+    lUNP->setBuddy(eUNP);
     grid->addWidget(lUN, 6, 0);
     grid->addWidget(eUN, 6, 1, Qt::AlignLeft);
     grid->addWidget(lUNP, 6, 2);
@@ -228,16 +240,18 @@ QWidget* TFPref::buildDnsPage()
     setWidthInCharacters(DnsEdit, 24);
     auto* fields = new QGridLayout;
     fields->setColumnStretch(3, 1);   // the room the dialog has beyond the fields stays empty
-    fields->addWidget(named(new QLabel(tr("DNS: "), page), "lDns"), 0, 0);
+    fields->addWidget(makeFieldLabel(DnsEdit, tr("DNS: "), "lDns"), 0, 0);
     fields->addWidget(DnsEdit, 0, 1, Qt::AlignLeft);
     fields->addWidget(SpeedButton6, 0, 2, Qt::AlignLeft);
     fields->addWidget(Ncon, 1, 0);
-    fields->addWidget(named(new QLabel(tr("Number of connection"), page), "lNcon"), 1, 1);
+    fields->addWidget(makeFieldLabel(Ncon, tr("Number of connection"), "lNcon"), 1, 1);
     fields->addWidget(eTimeOut, 2, 0);
-    fields->addWidget(named(new QLabel(tr("Connection time out (sec.)"), page), "lTimeOut"), 2, 1);
+    fields->addWidget(makeFieldLabel(eTimeOut, tr("Connection time out (sec.)"), "lTimeOut"), 2, 1);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(fields);
-    layout->addWidget(named(new QLabel(tr("Status codes for unavailable addresses"), page), "lCheckList"));
+    auto* checkListLabel = makeLabel(page, "lCheckList", tr("Status codes for unavailable addresses"));
+    CheckList->setAccessibleName(checkListLabel->text());   // a list takes no buddy: screen readers read its name
+    layout->addWidget(checkListLabel);
     layout->addWidget(CheckList, 1);
     return page;
 }
@@ -291,7 +305,7 @@ void TFPref::showScope()
         CheckList->item(i)->setFlags(CheckList->item(i)->flags() | Qt::ItemIsUserCheckable);
     showPageValues(m_model.pageValues());
     if (m_model.scope() == SettingsScope::Project) {
-        setEditReadOnly(ePathPro, true, QColor(192, 192, 192));   // silver
+        setEditReadOnly(ePathPro, true, readableSilver(palette(), QPalette::Text));
         lPathPro->setText(msl->text(MsgProjectPath));
         Button1->hide();
     }

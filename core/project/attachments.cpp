@@ -74,6 +74,11 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     RemoveAttachmentBtn->setObjectName(QStringLiteral("RemoveAttachmentBtn"));
     AttachBtn->setObjectName(QStringLiteral("AttachBtn"));
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    // No label stands beside the four lists: screen readers read these names.
+    DriveComboBox1->setAccessibleName(tr("Drives"));
+    DirectoryListBox1->setAccessibleName(tr("Folders"));
+    FileListBox1->setAccessibleName(tr("Files"));
+    AttList->setAccessibleName(tr("Attachments"));
     // Their lines are places, folders, files and attachments: no language file may rename them.
     for (QObject* list : std::initializer_list<QObject*>{DriveComboBox1, DirectoryListBox1, FileListBox1, AttList})
         keepOutOfLanguageFiles(list);

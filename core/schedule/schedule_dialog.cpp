@@ -102,8 +102,11 @@ QWidget* page(QWidget* parent, const QList<QPair<QString, QWidget*>>& rows)
 {
     auto* widget = new QWidget(parent);
     auto* layout = new QFormLayout(widget);
-    for (const auto& [label, field] : rows)
-        layout->addRow(label, field);
+    for (const auto& [label, field] : rows) {
+        layout->addRow(label, field);   // the row's label is the field's buddy
+        if (qobject_cast<QListWidget*>(field))
+            field->setAccessibleName(label);   // a list takes no buddy: screen readers read its own name
+    }
     return widget;
 }
 
@@ -146,17 +149,19 @@ T_Schedule::T_Schedule(QWidget* parent)
     pgC->addTab(page(pgC, {{tr("Date"), dpOnce}}), QStringLiteral("Once "));
 
     auto* window = new QGridLayout;
-    window->addWidget(new QLabel(tr("Start"), this), 0, 0);
+    window->addWidget(makeFieldLabel(dpStart, tr("Start")), 0, 0);
     window->addWidget(dpStart, 0, 1);
     window->addWidget(dpStartTime, 0, 2);
-    window->addWidget(new QLabel(tr("End"), this), 1, 0);
+    window->addWidget(makeFieldLabel(dpEnd, tr("End")), 1, 0);
     window->addWidget(dpEnd, 1, 1);
     window->addWidget(dpEndTm, 1, 2);
+    dpStartTime->setAccessibleName(tr("Start time"));   // beside the date, under the same label
+    dpEndTm->setAccessibleName(tr("End time"));
 
     auto* lastRun = new QHBoxLayout;
-    lastRun->addWidget(new QLabel(tr("Last started"), this));
+    lastRun->addWidget(makeFieldLabel(eStarted, tr("Last started")));
     lastRun->addWidget(eStarted, 1);
-    lastRun->addWidget(new QLabel(tr("Runs"), this));
+    lastRun->addWidget(makeFieldLabel(eLastCnt, tr("Runs")));
     lastRun->addWidget(eLastCnt);
     lastRun->addWidget(SpeedButton4);
 

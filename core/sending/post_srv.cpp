@@ -176,13 +176,13 @@ QWidget* T_PostSrv::buildSenderFields()
     setWidthInCharacters(DNSEdit, 24);
     grid->setColumnStretch(2, 1);   // the room the window has beyond the fields stays empty
     const auto row = [&](int at, const QString& caption, QWidget* field) {
-        grid->addWidget(new QLabel(caption, box), at, 0);
+        grid->addWidget(makeFieldLabel(field, caption), at, 0);
         grid->addWidget(field, at, 1, Qt::AlignLeft);
     };
     row(0, tr("Sender name"), eName);
     row(1, tr("Sender e-mail"), eEMail);
     row(2, tr("Domain"), eDomain);
-    grid->addWidget(new QLabel(tr("DNS server"), box), 3, 0);
+    grid->addWidget(makeFieldLabel(DNSEdit, tr("DNS server")), 3, 0);
     auto* dns = new QHBoxLayout;
     dns->addWidget(DNSEdit);
     dns->addWidget(GetDnsButton);

@@ -14,6 +14,7 @@
 #include "core/base/user_messages.h"
 #include "platform/message_box_flags.h"
 #include "platform/name_servers.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/string_grid_view.h"
 #include "platform/text_file.h"
 
@@ -36,7 +37,8 @@ namespace {
 constexpr int ProgressEventsEveryMs = 30;   // pending events while loading or deleting, not after every row
 constexpr unsigned CompletedBoxFlags = MB_TASKMODAL | MB_ICONINFORMATION;   // 0x2040
 
-// Draws each row in its status colour; selected cells keep the selection colours.
+// Draws each row in its status colour (the palette's text where that would not read); selected cells keep the
+// selection colours.
 class StatusColourDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -47,9 +49,8 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         if (option->state & (QStyle::State_Selected | QStyle::State_HasFocus))
             return;
-        const QColor colour = verifyStatusColour(index.data(StringGridModel::RowStatusRole).toInt());
-        if (colour.isValid())
-            option->palette.setColor(QPalette::Text, colour);
+        const int status = index.data(StringGridModel::RowStatusRole).toInt();
+        option->palette.setColor(QPalette::Text, shownStatusColour(status, option->palette));
     }
 };
 
@@ -94,6 +95,13 @@ QColor verifyStatusColour(int status)
     case StatusQueryFailed: return QColor(255, 0, 0);       // red
     default: return QColor();
     }
+}
+
+QColor shownStatusColour(int status, const QPalette& palette)
+{
+    const QColor text = palette.color(QPalette::Text);
+    const QColor colour = verifyStatusColour(status);
+    return colour.isValid() ? readableOr(colour, palette.color(QPalette::Base), text) : text;
 }
 
 TVerifyForm::TVerifyForm(StringGrid& listGrid, int emailColumn, QWidget* parent)

@@ -10,6 +10,7 @@
 #include "platform/string_grid.h"
 
 #include <QColor>
+#include <QPalette>
 #include <QDialog>
 
 class QFileDialog;
@@ -87,6 +88,10 @@ private:
 
 // The text colour of a row of status status; invalid (the grid's own colour) for rows not verified yet.
 QColor verifyStatusColour(int status);
+// The colour a row of status status is drawn in on palette: its status colour while that keeps the readable
+// contrast with the palette's field colour (a dark desktop's field loses navy, a light one silver), else, and
+// for rows not verified yet, the palette's text colour.
+QColor shownStatusColour(int status, const QPalette& palette);
 
 // Creates the window on grid, runs Opening, shows it modally and frees it; answers whether rows were deleted.
 bool VerifyListExecute(QWidget* parent, StringGrid& grid, int emailColumn);

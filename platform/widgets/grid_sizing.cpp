@@ -3,6 +3,7 @@
 #include "platform/widgets/grid_sizing.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
@@ -61,7 +62,12 @@ int GridSizing::sampledWidth(int column) const
 
 int GridSizing::lineHeight() const
 {
-    return m_view->fontMetrics().height() + 2;
+    return lineHeight(m_view->fontMetrics());
+}
+
+int GridSizing::lineHeight(const QFontMetrics& metrics)
+{
+    return metrics.height() + 2;
 }
 
 bool GridSizing::eventFilter(QObject* watched, QEvent* event)
@@ -101,7 +107,7 @@ void GridSizing::fitColumns()
     if (m_stretch >= 0 && m_stretch < columns && header->sectionResizeMode(m_stretch) != QHeaderView::Stretch)
         header->setSectionResizeMode(m_stretch, QHeaderView::Stretch);
     m_fitting = true;
-    for (int column : std::as_const(m_fitted)) {
+    for (int column : fittedColumns()) {
         if (column >= columns || m_userSized.contains(column))
             continue;
         int& width = m_widths[column];
@@ -136,6 +142,16 @@ QList<int> GridSizing::sampledRows() const
     for (int row = top; row <= std::min(bottom, top + sampleRows); ++row)
         rows << row;
     return rows;
+}
+
+QList<int> GridSizing::fittedColumns() const
+{
+    if (m_fitted != QList<int>{everyColumn})
+        return m_fitted;
+    QList<int> every;
+    for (int column = 0; column < (m_view->model() ? m_view->model()->columnCount() : 0); ++column)
+        every << column;
+    return every;
 }
 
 void GridSizing::sectionResized(int column)

@@ -1,5 +1,6 @@
-// GridSizing: lays out a table view as a result list reads on the desktop: chosen columns as wide as their
-// texts, one column taking the rest of the width, rows one line of the view's font high, no wrapping.
+// GridSizing: lays out a table view as a result list reads on the desktop: chosen columns (or all of them) as
+// wide as their texts, one column taking the rest of the width, rows one line of the view's font high, no
+// wrapping.
 // Widths come from a bounded sample (the title, the first rows and the rows in sight), never from every row,
 // so a grid of 100,000 rows fits as fast as one of 100. A column the user resizes keeps the user's width.
 #pragma once
@@ -8,6 +9,7 @@
 #include <QList>
 #include <QObject>
 
+class QFontMetrics;
 class QTableView;
 
 class GridSizing : public QObject {
@@ -17,7 +19,11 @@ public:
     // Rows measured from the top of the grid, beside those in sight.
     static constexpr int sampleRows = 200;
 
-    // Sizes view (which owns the object) from now on; fitted columns, then the stretch column.
+    // Every column of the model fitted, none stretched (previews of files whose columns vary).
+    static constexpr int everyColumn = -2;
+
+    // Sizes view (which owns the object) from now on; fitted columns (or {everyColumn}), then the stretch
+    // column (-1 for none).
     GridSizing(QTableView* view, const QList<int>& fittedColumns, int stretchColumn);
 
     // The view shows another model: follow its changes.
@@ -26,6 +32,7 @@ public:
     int sampledWidth(int column) const;
     // One line of the view's font with a pixel above and below.
     int lineHeight() const;
+    static int lineHeight(const QFontMetrics& metrics);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +42,7 @@ private:
     void fitColumns();
     void applyLineHeight();
     QList<int> sampledRows() const;
+    QList<int> fittedColumns() const;
     void sectionResized(int column);
 
     QTableView* m_view;

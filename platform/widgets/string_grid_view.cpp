@@ -2,8 +2,10 @@
 
 #include "platform/widgets/string_grid_view.h"
 
+#include "platform/widgets/form_units.h"
 #include "platform/widgets/grid_sizing.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
@@ -16,6 +18,7 @@ StringGridView::StringGridView(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     applyEditTriggers();
+    applyFormSizes();
 }
 
 void StringGridView::setGrid(StringGrid* grid)
@@ -62,13 +65,31 @@ void StringGridView::setRangeSelect(bool on)
     setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
 }
 
-void StringGridView::setDefaultColumnWidth(int width)
+void StringGridView::setDefaultColumnWidth(int formPixels)
 {
-    horizontalHeader()->setDefaultSectionSize(width);
+    m_formColumnWidth = formPixels;
+    applyFormSizes();
 }
 
-void StringGridView::setDefaultRowHeight(int height)
+void StringGridView::setDefaultRowHeight(int formPixels)
 {
+    m_formRowHeight = formPixels;
+    applyFormSizes();
+}
+
+void StringGridView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        applyFormSizes();
+}
+
+void StringGridView::applyFormSizes()
+{
+    const QFontMetrics metrics = fontMetrics();
+    if (m_formColumnWidth > 0)
+        horizontalHeader()->setDefaultSectionSize(formWidth(m_formColumnWidth, metrics));
+    const int height = m_formRowHeight > 0 ? formHeight(m_formRowHeight, metrics) : GridSizing::lineHeight(metrics);
     verticalHeader()->setMinimumSectionSize(std::min(height, verticalHeader()->minimumSectionSize()));
     verticalHeader()->setDefaultSectionSize(height);
 }

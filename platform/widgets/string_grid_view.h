@@ -35,8 +35,10 @@ public:
     bool editing() const { return m_editing; }
     void setRowSelect(bool on);
     void setRangeSelect(bool on);
-    void setDefaultColumnWidth(int width);
-    void setDefaultRowHeight(int height);
+    // Sizes the form gives in its pixels (platform/widgets/form_units.h), kept in step with the view's font.
+    // Without a row height a row is one line of the font high, as the result grids' rows are.
+    void setDefaultColumnWidth(int formPixels);
+    void setDefaultRowHeight(int formPixels);
     // Result-list sizing (see grid_sizing.h): fitted columns as wide as their texts, the stretch column
     // taking the rest, rows one line of the font high.
     void setFittedColumns(const QList<int>& fittedColumns, int stretchColumn);
@@ -60,12 +62,16 @@ signals:
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void applyEditTriggers();
+    void applyFormSizes();
     QModelIndex indexOf(int column, int row) const;
 
     StringGridModel* m_model = nullptr;
     GridSizing* m_sizing = nullptr;
     bool m_editing = false;
+    int m_formColumnWidth = 0;   // 0: the header's own default
+    int m_formRowHeight = 0;     // 0: one line of the font
 };

@@ -1,5 +1,6 @@
-// What a user sees as a broken window, found on a shown window: a visible widget that sticks out of its
-// parent (cut off), a button, edit or box smaller than its own text needs, and a label whose text does not fit.
+// What a user sees as a broken window, found on a shown window: a window that does not fit the desktop, a
+// visible widget that sticks out of its parent (cut off), a button, edit or box smaller than its own text needs,
+// and a label whose text does not fit.
 // Widgets placed on a scrolled surface (a scroll area's or the MDI area's viewport) are left out: they move.
 #pragma once
 
@@ -102,7 +103,9 @@ inline QString squeezeFault(const QWidget* widget)
     // The edit inside a drop-down or spin box is sized by the style within its owner, which is checked itself.
     const QWidget* owner = widget->parentWidget();
     const bool partOfOwner = qobject_cast<const QComboBox*>(owner) || qobject_cast<const QAbstractSpinBox*>(owner);
-    if (!textWidget || partOfOwner)
+    // A button that shows only an icon has no text to cut.
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    if (!textWidget || partOfOwner || (button && button->text().isEmpty()))
         return {};
     const QSize needed = widget->minimumSizeHint();
     const bool buttonTooNarrow = qobject_cast<const QAbstractButton*>(widget) && widget->width() < needed.width();
@@ -125,12 +128,21 @@ inline QString placementFault(const QWidget* widget)
            + widgetPath(widget);
 }
 
-// A window larger than its screen's free area is cut off by the screen.
+// What a window's own area can take of screen on a desktop: the free area less a panel and the window
+// manager's title bar (about three quarters of an inch in all on common desktops) and its borders (a sixth of
+// an inch). The offscreen screen has neither, so their room is left here.
+inline QSize desktopRoom(const QScreen* screen)
+{
+    const double dpi = screen->logicalDotsPerInch();
+    return screen->availableGeometry().size() - QSize(qRound(dpi / 6), qRound(dpi * 3 / 4));
+}
+
+// A window larger than the room its screen leaves it on a desktop is cut off by the screen.
 inline QString screenFault(const QWidget* window)
 {
     const QScreen* screen = window->screen();
-    const QSize size = window->frameGeometry().size();
-    const QSize room = screen ? screen->availableGeometry().size() : size;
+    const QSize size = window->size();
+    const QSize room = screen ? desktopRoom(screen) : size;
     if (size.width() <= room.width() && size.height() <= room.height())
         return {};
     return QStringLiteral("larger than the screen (%1x%2 on %3x%4): ")

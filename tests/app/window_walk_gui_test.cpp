@@ -1,14 +1,17 @@
-// Every window of the program, shown once on a 1280x1024 screen at 96 and at 120 DPI, must show all its widgets
-// inside their parents and every label's text whole (tests/app/layout_faults.h). Each DPI runs in a child
-// process of this test binary on an offscreen screen configured by a platform config file; the child walks the
-// windows and takes a screenshot of each: <folder of this test binary>/screenshots/<dpi>/<window>.png, or
-// $SORVANTA_SCREENSHOTS/<dpi>/ when that is set.
+// Every window of the program, shown on the screens users have (1280x1024 at 96 and 120 DPI, the common laptop's
+// 1366x768 at 96, 120 and 144 DPI, and that laptop once with a dark desktop palette), must fit the desktop, show
+// all its widgets inside their parents and every label's text whole (tests/app/layout_faults.h), name every
+// field for screen readers (tests/app/access_faults.h) and show its texts readably (tests/app/contrast_faults.h).
+// Each screen runs in a child process of this test binary on an offscreen screen configured by a platform config
+// file; the child walks the windows and takes a screenshot of each: <folder of this test binary>/screenshots/
+// <screen>/<window>.png, or $SORVANTA_SCREENSHOTS/<screen>/ when that is set (<screen> as "1366x768_120dpi_dark").
 
 #include "core/base/tool_commands.h"
 #include "core/dialogs/about_form.h"
 #include "core/dialogs/input_form.h"
 #include "core/dialogs/progress_window.h"
 #include "core/editor/message_form.h"
+#include "core/editor/picture_open_dialog.h"
 #include "core/editor/tables_dialog.h"
 #include "core/frame/main_form.h"
 #include "core/logs/log_viewer.h"
@@ -31,8 +34,9 @@
 #include "lists/replace_window.h"
 #include "lists/save_results_dialog.h"
 #include "platform/string_grid.h"
-#include "tests/app/layout_faults.h"
+#include "tests/app/window_faults.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/dark_palette.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "tests/support/web_engine_env.h"
@@ -42,11 +46,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QProcess>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -55,21 +62,26 @@
 
 namespace {
 
-using sorvanta::test::layoutFaults;
+using sorvanta::test::desktopRoom;
+using sorvanta::test::framesNeverShown;
 using sorvanta::test::MessageBoxRecorder;
+using sorvanta::test::shownWindowFaults;
 using sorvanta::test::testHome;
 using sorvanta::test::writeFileBytes;
 
+// Set for the child that walks: the screen's DPI, its name for the screenshots, and "dark" for the dark palette.
 constexpr const char* dpiVariable = "SORVANTA_WALK_DPI";
+constexpr const char* screenVariable = "SORVANTA_WALK_SCREEN";
+constexpr const char* paletteVariable = "SORVANTA_WALK_PALETTE";
 
 const bool engineReady = (sorvanta::test::prepareWebEngineForTests(), true);   // the project editor's HTML page
 
-QString screenshotFolder(int dpi)
+QString screenshotFolder()
 {
     const QString base = qEnvironmentVariableIsSet("SORVANTA_SCREENSHOTS")
                              ? qEnvironmentVariable("SORVANTA_SCREENSHOTS")
                              : QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
-    const QString folder = base + QStringLiteral("/%1/").arg(dpi);
+    const QString folder = base + QLatin1Char('/') + qEnvironmentVariable(screenVariable) + QLatin1Char('/');
     QDir().mkpath(folder);
     return folder;
 }
@@ -93,7 +105,7 @@ QList<QStackedWidget*> pagedParts(QWidget* window)
 // The window's faults with each page of each paged part shown in turn (one part at a time).
 QStringList faultsOnEveryPage(QWidget* window)
 {
-    QStringList faults = layoutFaults(window);
+    QStringList faults = shownWindowFaults(window);
     for (QStackedWidget* stack : pagedParts(window)) {
         auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget());
         const int shown = stack->currentIndex();
@@ -102,7 +114,7 @@ QStringList faultsOnEveryPage(QWidget* window)
                 continue;
             tabs ? tabs->setCurrentIndex(page) : stack->setCurrentIndex(page);
             settle();
-            faults << layoutFaults(window);
+            faults << shownWindowFaults(window);
         }
         tabs ? tabs->setCurrentIndex(shown) : stack->setCurrentIndex(shown);
     }
@@ -110,14 +122,25 @@ QStringList faultsOnEveryPage(QWidget* window)
     return faults;
 }
 
-// Runs the walk for the DPI of this process's screen; only a child started by WindowWalk runs it.
+// A main window as maximising gives it on a desktop: the room the panel and its title bar leave.
+void showAsMaximised(QWidget* window)
+{
+    window->setGeometry(QRect(QPoint(0, 0), desktopRoom(window->screen())));
+    window->show();
+}
+
+// Runs the walk on this process's screen; only a child started by WindowWalk runs it.
 class WindowWalkAtOneDpi : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (!qEnvironmentVariableIsSet(dpiVariable))
-            GTEST_SKIP() << "run by WindowWalk.EveryWindowFitsAt96And120Dpi in a child process";
+            GTEST_SKIP() << "run by WindowWalk.EveryWindowFits in a child process";
         dpi = qEnvironmentVariableIntValue(dpiVariable);
+        screen = qEnvironmentVariable(screenVariable);
+        QApplication::setPalette(qEnvironmentVariable(paletteVariable) == QLatin1String("dark")
+                                     ? sorvanta::test::darkDesktopPalette()
+                                     : QApplication::style()->standardPalette());
         DefaultIniInfo = DefaultIniInfoValues();
         DefaultIniInfo.PathPro = testHome();
         ProjectIniInfo = DefaultIniInfoValues();
@@ -132,10 +155,11 @@ protected:
         account->SMTPServer = QStringLiteral("smtp.origin.test");
         Accounts.Add(std::move(account));
         list.setColumnCount(3);
-        list.setRowCount(3);
+        list.setRowCount(4);
         list.setRowCells(0, {"name", "email", "city"});
         list.setRowCells(1, {"Ann Lee", "ann@example.test", "Springfield"});
         list.setRowCells(2, {"Bob Ray", "bob@example.test", "Shelbyville"});
+        list.setRowCells(3, {"Cy Dee", "no address", "Ogdenville"});   // verification marks it "No" at once
     }
 
     void TearDown() override
@@ -161,9 +185,9 @@ protected:
         settle();
         ASSERT_TRUE(window->isVisible()) << name.toStdString();
         const QStringList faults = faultsOnEveryPage(window);
-        EXPECT_TRUE(faults.isEmpty()) << name.toStdString() << " at " << dpi << " DPI:\n  "
+        EXPECT_TRUE(faults.isEmpty()) << name.toStdString() << " on " << screen.toStdString() << ":\n  "
                                       << faults.join(QStringLiteral("\n  ")).toStdString();
-        EXPECT_TRUE((shot ? shot : window)->grab().save(screenshotFolder(dpi) + name + QStringLiteral(".png")));
+        EXPECT_TRUE((shot ? shot : window)->grab().save(screenshotFolder() + name + QStringLiteral(".png")));
     }
 
     void checkDialog(std::unique_ptr<QWidget> window, const QString& name)
@@ -174,6 +198,7 @@ protected:
     }
 
     int dpi = 96;
+    QString screen;
     StringGrid list{3, 3};
     MessageBoxRecorder boxes{IDNO};
 };
@@ -182,7 +207,7 @@ TEST_F(WindowWalkAtOneDpi, MainWindowAndItsChildren)
 {
     ASSERT_EQ(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch()), dpi);
     auto form = std::make_unique<TMainForm>();
-    form->showMaximized();
+    showAsMaximised(form.get());
     QApplication::setActiveWindow(form.get());   // the MDI area maximises a new child like the active one
     check(form.get(), "main_window");
 
@@ -202,7 +227,30 @@ TEST_F(WindowWalkAtOneDpi, MainWindowAndItsChildren)
     writeFileBytes(log, "10.12.2026 12:00:00\tann@example.test\tOk\t250 2.0.0 queued as 4F2A1\r\n"
                         "10.12.2026 12:00:01\tbob@example.test\tNo\t550 5.1.1 no such user\r\n");
     checkDialog(std::make_unique<T_logs>(log, "Ok", "No", form.get()), "log_viewer");
-    checkDialog(std::make_unique<TVerifyForm>(list, 1, form.get()), "verification");
+    auto verification = std::make_unique<TVerifyForm>(list, 1, form.get());
+    verification->Opening();   // the rows, the one without "@" marked "No" at once
+    checkDialog(std::move(verification), "verification");
+
+    form.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The HTML page, and the frames screen readers list while it is shown: its engine draws through a window of
+// its own that never appears on the screen.
+TEST_F(WindowWalkAtOneDpi, HtmlPage)
+{
+    auto form = std::make_unique<TMainForm>();
+    showAsMaximised(form.get());
+    QApplication::setActiveWindow(form.get());
+    const QString project = testHome() + "Page.eml";
+    writeFileBytes(project, "[Common]\r\nSubject=News\r\nHTML=1\r\n");
+    writeFileBytes(testHome() + "Page.htm", "<html><body><p>Dear [Column#1],</p><p>our news.</p></body></html>");
+    ASSERT_EQ(OpenProject(project, false), OpenProjectOutcome::Opened);
+    QApplication::setActiveWindow(form.get());
+    check(form.get(), "main_window_html_page");
+    const QStringList hidden = framesNeverShown();
+    EXPECT_TRUE(hidden.isEmpty()) << "listed to screen readers, never shown: "
+                                  << hidden.join(QStringLiteral(", ")).toStdString();
 
     form.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -220,6 +268,7 @@ TEST_F(WindowWalkAtOneDpi, Dialogs)
     checkDialog(std::move(input), "input_form");
     checkDialog(std::make_unique<TAboutForm>(), "about");
     checkDialog(std::make_unique<T_Tables>(testHome() + "Mailing"), "tables");
+    checkDialog(std::make_unique<PictureOpenDialog>(nullptr, testHome()), "picture_dialog");
 
     TProgAddress* progress = CreateProgressWindow();
     check(progress, "progress_window");
@@ -238,44 +287,71 @@ TEST_F(WindowWalkAtOneDpi, ListTools)
     checkDialog(std::make_unique<T_DeleteForm>(), "delete_from_list");
     checkDialog(std::make_unique<T_Quarvel>(), "address_book_import");
     checkDialog(std::make_unique<T_ImpVznLoad>(list, QStringLiteral(";")), "import_wizard");
+    // Its previews with a file's lines in them, on the step that shows them.
+    auto wizard = std::make_unique<T_ImpVznLoad>(list, QStringLiteral(";"));
+    wizard->show();
+    wizard->eFile->setText(listFile);
+    wizard->bbNext->click();
+    check(wizard.get(), "import_wizard_preview");
+    wizard->close();
     checkDialog(std::make_unique<TfFas>(), "db_maker");
 }
 
-// The offscreen screen at dpi: its logical DPI is the font DPI (no scaling), 1280x1024 pixels.
-QString writeScreenConfig(const QTemporaryDir& folder, int dpi)
+// A screen of the walk: its size, its DPI (the font DPI, no scaling) and the desktop's palette.
+struct WalkScreen {
+    int width;
+    int height;
+    int dpi;
+    bool dark;
+
+    QString name() const
+    {
+        return QStringLiteral("%1x%2_%3dpi%4").arg(width).arg(height).arg(dpi).arg(dark ? "_dark" : "");
+    }
+};
+
+// The offscreen platform's config file for screen.
+QString writeScreenConfig(const QTemporaryDir& folder, const WalkScreen& screen)
 {
-    const QString path = folder.filePath(QStringLiteral("screen-%1.json").arg(dpi));
-    writeFileBytes(path, QStringLiteral("{\"screens\": [{\"name\": \"walk\", \"x\": 0, \"y\": 0, \"width\": 1280, "
-                                        "\"height\": 1024, \"logicalDpi\": %1, \"logicalBaseDpi\": %1, "
+    const QString path = folder.filePath(screen.name() + QStringLiteral(".json"));
+    writeFileBytes(path, QStringLiteral("{\"screens\": [{\"name\": \"walk\", \"x\": 0, \"y\": 0, \"width\": %1, "
+                                        "\"height\": %2, \"logicalDpi\": %3, \"logicalBaseDpi\": %3, "
                                         "\"dpr\": 1.0}]}")
-                             .arg(dpi)
+                             .arg(screen.width)
+                             .arg(screen.height)
+                             .arg(screen.dpi)
                              .toUtf8());
     return path;
 }
 
-class WindowWalk : public ::testing::TestWithParam<int> {};
+class WindowWalk : public ::testing::TestWithParam<WalkScreen> {};
 
 TEST_P(WindowWalk, EveryWindowFits)
 {
-    const int dpi = GetParam();
+    const WalkScreen& screen = GetParam();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
-                       QStringLiteral("offscreen:configfile=") + writeScreenConfig(folder, dpi));
-    environment.insert(QLatin1String(dpiVariable), QString::number(dpi));
+                       QStringLiteral("offscreen:configfile=") + writeScreenConfig(folder, screen));
+    environment.insert(QLatin1String(dpiVariable), QString::number(screen.dpi));
+    environment.insert(QLatin1String(screenVariable), screen.name());
+    environment.insert(QLatin1String(paletteVariable), screen.dark ? QStringLiteral("dark") : QStringLiteral("light"));
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=WindowWalkAtOneDpi.*")});
-    ASSERT_TRUE(child.waitForFinished(240000)) << "the walk at " << dpi << " DPI did not end";
+    ASSERT_TRUE(child.waitForFinished(240000)) << "the walk on " << screen.name().toStdString() << " did not end";
     const QString output = QString::fromLocal8Bit(child.readAll());
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ]"))) << output.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, WindowWalk, ::testing::Values(96, 120),
-                         [](const auto& info) { return std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Screens, WindowWalk,
+                         ::testing::Values(WalkScreen{1280, 1024, 96, false}, WalkScreen{1280, 1024, 120, false},
+                                           WalkScreen{1366, 768, 96, false}, WalkScreen{1366, 768, 120, false},
+                                           WalkScreen{1366, 768, 144, false}, WalkScreen{1366, 768, 120, true}),
+                         [](const auto& info) { return info.param.name().toStdString(); });
 
 }  // namespace

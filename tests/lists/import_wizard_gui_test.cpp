@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -142,6 +143,24 @@ TEST_F(ImportWizardGuiTest, BrowseFillsTheNameAndFixedWidthBreaksFollowClicks)
         wizard->bbExit->click();
     });
     EXPECT_EQ(rowsOfGrid(list, 2), (std::vector<QStringList>{{"abc", "def", "gh"}}));
+}
+
+// The text preview's column holds each line whole and its rows a line of the font, at a larger font too.
+TEST_F(ImportWizardGuiTest, TextPreviewShowsWholeLinesAtAnyFont)
+{
+    const QString line = QStringLiteral("Anastazja Wiśniewska-Kowalczyk;anastazja@example.test;Łódź");
+    const QString file = writeTestFile("people.txt", (line + "\r\nBob;b@x\r\n").toUtf8());
+    runWizard([&](T_ImpVznLoad* wizard) {
+        wizard->setFont(QFont(wizard->font().family(), 16));
+        wizard->eFile->setText(file);
+        click(wizard->bbNext);
+        QCoreApplication::processEvents();   // the columns are fitted when the loop is free
+        QTableView* preview = wizard->sg1;
+        ASSERT_EQ(preview->model()->index(0, 1).data().toString(), line);
+        EXPECT_GE(preview->columnWidth(1), preview->fontMetrics().horizontalAdvance(line));
+        EXPECT_GE(preview->rowHeight(0), preview->fontMetrics().height());
+        wizard->bbExit->click();
+    });
 }
 
 TEST_F(ImportWizardGuiTest, TableIsPreviewedAndImportedFromTheStartRow)

@@ -1,5 +1,5 @@
-// The log viewer: the shortening rule of its cells, the grid filled from the log, and the export of the four
-// columns under the message texts' titles.
+// The log viewer: the shortening rule of its cells, the selection colours of its cells on a light and a dark
+// palette, the grid filled from the log, and the export of the four columns under the message texts' titles.
 
 #include "core/logs/log_viewer.h"
 
@@ -8,13 +8,19 @@
 #include "platform/widgets/string_grid_view.h"
 #include "tests/core/result_grid_checks.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/dark_palette.h"
 #include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QStyle>
 
 namespace {
 
@@ -62,6 +68,47 @@ QString writeLog(const QByteArray& bytes)
 {
     return writeTestFile("send_07-03-26_09-05-04.log", bytes);
 }
+
+struct CellColourCase {
+    const char* name;
+    bool darkPalette;
+    QStyle::State state;
+    QColor fixed;                        // the cell's own background; invalid: a colour of the palette
+    QPalette::ColorRole paletteRole;     // that colour of the palette
+};
+
+class LogCellColourTest : public ::testing::TestWithParam<CellColourCase> {};
+
+// The fixed colours of the focused cell and the selected row stay under the light palette's dark text; the
+// dark palette's light text would not read on them, so its own selection colours take their place.
+TEST_P(LogCellColourTest, SelectionColoursReadOnThePalette)
+{
+    const CellColourCase& c = GetParam();
+    QStyleOptionViewItem option;
+    option.palette = c.darkPalette ? sorvanta::test::darkDesktopPalette() : QApplication::style()->standardPalette();
+    option.state = c.state | QStyle::State_Enabled;
+    option.rect = QRect(0, 0, 60, 20);
+    option.font = QApplication::font();
+    QStandardItemModel model(1, 1);
+    model.setData(model.index(0, 0), QStringLiteral("12:00"));
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    LogCellDelegate().paint(&painter, option, model.index(0, 0));
+    painter.end();
+    const QColor expected = c.fixed.isValid() ? c.fixed : option.palette.color(c.paletteRole);
+    EXPECT_EQ(image.pixelColor(option.rect.bottomRight() - QPoint(1, 1)), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Palettes, LogCellColourTest,
+    ::testing::Values(
+        CellColourCase{"light_focused", false, QStyle::State_HasFocus, QColor(148, 200, 228), QPalette::NoRole},
+        CellColourCase{"light_selected", false, QStyle::State_Selected, QColor(206, 211, 225), QPalette::NoRole},
+        CellColourCase{"dark_focused", true, QStyle::State_HasFocus, QColor(), QPalette::Highlight},
+        CellColourCase{"dark_selected", true, QStyle::State_Selected, QColor(), QPalette::Highlight},
+        CellColourCase{"dark_plain", true, QStyle::State_None, QColor(), QPalette::Base}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LogViewer, ShowsTheLogInTheGrid)
 {

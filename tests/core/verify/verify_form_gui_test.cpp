@@ -1,6 +1,7 @@
 // The verification window's wiring against a scripted UDP DNS peer: opening from the project settings and the
 // list grid, Start and the completion box, a refused connection count, Delete unavailable while a query is
-// pending, Save As, the settings written back on close, the "-v" ending, the tool table entry and the row colours.
+// pending, Save As, the settings written back on close, the "-v" ending, the tool table entry and the row colours
+// (kept only where they read on the desktop's palette).
 
 #include "core/verify/verify_form.h"
 
@@ -10,22 +11,26 @@
 #include "core/base/tool_commands.h"
 #include "core/base/tool_window_exit.h"
 #include "platform/clock.h"
+#include "platform/widgets/colour_contrast.h"
 #include "platform/widgets/string_grid_view.h"
 #include "tests/core/result_grid_checks.h"
 #include "tests/core/dns_table.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/dark_palette.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTimer>
 
 #include <memory>
@@ -280,10 +285,44 @@ TEST_F(VerifyFormTest, RowsAreDrawnInTheColourOfTheirStatus)
         form->results().setRowStatus(1, status);
         form->results().setCell(VerifyCommentColumn, 1, QString(40, QChar(0x2588)));   // full blocks: solid text
         const QImage image = form->sgEm->viewport()->grab().toImage();
-        EXPECT_TRUE(showsColour(image, verifyStatusColour(status))) << status;
+        EXPECT_TRUE(showsColour(image, shownStatusColour(status, form->sgEm->palette()))) << status;
     }
     form->results().setRowStatus(1, StatusNotVerified);
     EXPECT_FALSE(showsColour(form->sgEm->viewport()->grab().toImage(), verifyStatusColour(StatusAvailable)));
 }
+
+struct StatusColourCase {
+    const char* name;
+    bool darkPalette;
+    int status;
+    bool ownColour;   // the status keeps its own colour; else the palette's text colour
+};
+
+class ShownStatusColourTest : public ::testing::TestWithParam<StatusColourCase> {};
+
+TEST_P(ShownStatusColourTest, KeepsTheStatusColourOnlyWhereItReads)
+{
+    const StatusColourCase& c = GetParam();
+    const QPalette palette =
+        c.darkPalette ? sorvanta::test::darkDesktopPalette() : QApplication::style()->standardPalette();
+    const QColor shown = shownStatusColour(c.status, palette);
+    EXPECT_EQ(shown, c.ownColour ? verifyStatusColour(c.status) : palette.color(QPalette::Text));
+    EXPECT_GE(contrastRatio(shown, palette.color(QPalette::Base)), readableContrast);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Palettes, ShownStatusColourTest,
+    ::testing::Values(StatusColourCase{"light_not_verified", false, StatusNotVerified, false},
+                      StatusColourCase{"light_silver_no_domain", false, StatusNoDomain, false},
+                      StatusColourCase{"light_navy_available", false, StatusAvailable, true},
+                      StatusColourCase{"light_fuchsia_unavailable", false, StatusUnavailable, false},
+                      StatusColourCase{"light_teal_no_answer", false, StatusNoAnswer, true},
+                      StatusColourCase{"light_red_query_failed", false, StatusQueryFailed, false},
+                      StatusColourCase{"dark_silver_no_domain", true, StatusNoDomain, true},
+                      StatusColourCase{"dark_navy_available", true, StatusAvailable, false},
+                      StatusColourCase{"dark_fuchsia_unavailable", true, StatusUnavailable, true},
+                      StatusColourCase{"dark_teal_no_answer", true, StatusNoAnswer, false},
+                      StatusColourCase{"dark_red_query_failed", true, StatusQueryFailed, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

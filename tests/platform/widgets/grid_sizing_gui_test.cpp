@@ -1,6 +1,7 @@
 // Result-list sizing of the string grid view: fitted columns as wide as their sampled texts, the stretch column
 // filling the rest, one-line rows at the font's height, the whole text as tooltip, a bounded number of cells
-// measured on 100,000 rows, and a column the user resized left alone.
+// measured on 100,000 rows, a column the user resized left alone, every column fitted where the form asks,
+// and the form's pixel sizes scaled with the font.
 
 #include "platform/widgets/grid_sizing.h"
 #include "platform/widgets/string_grid_view.h"
@@ -172,6 +173,49 @@ TEST(GridSizingTest, RowsFollowTheFont)
     shown.view->setFont(larger);
     QApplication::processEvents();
     EXPECT_EQ(shown.view->rowHeight(0), QFontMetrics(larger).height() + 2);
+}
+
+// A grid whose columns are all fitted (the account grid): every title whole, at the form's font and at a
+// larger one, and none stretched.
+TEST(GridSizingTest, EveryColumnFitsItsTitleAtAnyFont)
+{
+    StringGrid grid(3, 2);
+    grid.setRowCells(0, {"Return Address", "Mail Domain", "POP3 Password"});
+    grid.setRowCells(1, {"a@b", "b", ""});
+    StringGridView view;
+    view.resize(300, 200);
+    view.setGrid(&grid);
+    view.setFittedColumns({GridSizing::everyColumn}, -1);
+    view.show();
+    for (const int scale : {1, 2}) {
+        QFont font = QApplication::font();
+        font.setPointSize(font.pointSize() * scale);
+        view.setFont(font);
+        QApplication::processEvents();
+        for (int column = 0; column < 3; ++column)
+            EXPECT_GE(view.columnWidth(column), view.horizontalHeader()->sectionSizeHint(column))
+                << "column " << column << " at scale " << scale;
+        EXPECT_EQ(view.horizontalHeader()->sectionResizeMode(2), QHeaderView::Interactive);
+    }
+}
+
+// The sizes a form gives in its pixels grow with the font: a 100-pixel column and a 17-pixel row at twice the
+// font are wider and higher than the text they hold.
+TEST(GridSizingTest, FormSizesFollowTheFont)
+{
+    StringGrid grid(2, 3);
+    grid.setRowCells(0, {"Return Address", "Mail Domain"});
+    StringGridView view;
+    view.setGrid(&grid);
+    view.setDefaultColumnWidth(100);
+    view.setDefaultRowHeight(17);
+    const int smallWidth = view.horizontalHeader()->defaultSectionSize();
+    QFont larger = view.font();
+    larger.setPointSize(larger.pointSize() * 2);
+    view.setFont(larger);
+    EXPECT_GT(view.horizontalHeader()->defaultSectionSize(), smallWidth * 3 / 2);
+    EXPECT_GE(view.verticalHeader()->defaultSectionSize(), QFontMetrics(larger).height());
+    EXPECT_GE(view.horizontalHeader()->defaultSectionSize(), QFontMetrics(larger).horizontalAdvance("Return Addres"));
 }
 
 }  // namespace
