@@ -114,7 +114,8 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     OpenMailProject->setOption(QFileDialog::DontUseNativeDialog);
     OpenMailProject->setFileMode(QFileDialog::ExistingFile);
     OpenMailProject->setNameFilters({tr("Eml (*.eml)"), tr("All (*)")});
-    m_openFileName = ProgramFolder();
+    // The Open dialog starts in the projects' folder (the program folder holds only the program's own files).
+    m_openFileName = DefaultIniInfo.PathPro.isEmpty() ? ProgramFolder() : withTrailingSlash(DefaultIniInfo.PathPro);
 
     m_mdiArea->setObjectName(QStringLiteral("ClientArea"));
     if (!m_img.isNull())
