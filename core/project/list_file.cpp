@@ -146,7 +146,6 @@ ListLoadResult ReadListFile(StringGrid& grid, const QString& fileName, const QSt
     return FillListGrid(grid, ReadListBytes(fileName), delimiter, progress);
 }
 
-// Both write and read row 0 whole: cell by cell would re-encode or re-walk the row once per column.
 bool isEmptyList(const StringGrid& grid)
 {
     if (grid.rowCount() != 2)
@@ -162,6 +161,7 @@ int listRecordCount(const StringGrid& grid)
     return isEmptyList(grid) ? 0 : std::max(grid.rowCount() - 1, 0);
 }
 
+// Both write and read row 0 whole: cell by cell would re-encode or re-walk the row once per column.
 void TitleListColumns(StringGrid& grid)
 {
     QStringList titles;
