@@ -3,7 +3,6 @@
 #include "lists/list_editor_model.h"
 
 #include "core/project/list_file.h"
-#include "core/base/text_helpers.h"
 #include "platform/string_list.h"
 
 #include <QFile>
@@ -165,22 +164,12 @@ void ListEditorModel::deleteRecord(int row)
     m_modified = true;
 }
 
-bool ListEditorModel::isEmptyList() const
-{
-    if (m_grid.rowCount() != 2)
-        return false;
-    for (int column = 0; column < m_grid.columnCount(); ++column)
-        if (!trimBlanks(m_grid.cell(column, 1)).isEmpty())
-            return false;
-    return true;
-}
-
 int ListEditorModel::takeExtractedLines(const QStringList& lines, int columnCount)
 {
     int cellsChanged = 0;
     if (columnCount > m_grid.columnCount())
         title(columnCount);
-    bool fillFirstRow = isEmptyList();
+    bool fillFirstRow = isEmptyList(m_grid);
     StringList items;
     for (const QString& line : lines) {
         items.setCommaText(line);

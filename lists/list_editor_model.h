@@ -65,7 +65,6 @@ public:
 private:
     void title(int count);
     void copyBack(StringGrid& caller);
-    bool isEmptyList() const;
 
     StringGrid m_grid;
     QString m_listFileName;

@@ -2,7 +2,7 @@
 
 #include "lists/list_import.h"
 
-#include "core/base/text_helpers.h"
+#include "core/project/list_file.h"
 #include "dbase/dbf.h"
 #include "dbase/dbf_error.h"
 #include "lists/delimited_records.h"
@@ -165,16 +165,6 @@ QString fieldText(TField& field)
 }
 
 }  // namespace
-
-bool isEmptyList(const StringGrid& grid)
-{
-    if (grid.rowCount() != 2)
-        return false;
-    for (int column = 0; column < grid.columnCount(); ++column)
-        if (!trimBlanks(grid.cell(column, 1)).isEmpty())
-            return false;
-    return true;
-}
 
 ImportPlacement placeImport(const StringGrid& grid, int count)
 {

@@ -17,9 +17,6 @@ class StringGrid;
 // Told the number of rows written so far.
 using ImportProgress = std::function<void(int rowsWritten)>;
 
-// Two rows whose row 1 is blank after trimming every cell.
-bool isEmptyList(const StringGrid& grid);
-
 // Where an import of count records starts and the row count it leaves; count 0 changes nothing.
 struct ImportPlacement {
     int firstRow = 0;

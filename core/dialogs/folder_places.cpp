@@ -3,6 +3,7 @@
 #include "core/dialogs/folder_places.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 namespace {
@@ -16,18 +17,28 @@ bool isWithin(const QString& folder, const QString& place)
 
 QList<FolderPlace> folderPlaces()
 {
+    QList<FolderPlace> volumes;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady())
+            volumes.append({volume.displayName(), volume.rootPath()});
+    }
+    return folderPlacesWith(volumes);
+}
+
+QList<FolderPlace> folderPlacesWith(const QList<FolderPlace>& volumes)
+{
     const QString root = QStringLiteral("/");
     const QString home = QDir::cleanPath(QDir::homePath());
     QList<FolderPlace> places{{root, root}};
     if (home != root)
         places.append({home, home});
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString path = QDir::cleanPath(volume.rootPath());
+    for (const FolderPlace& volume : volumes) {
+        const QString path = QDir::cleanPath(volume.path);
         const bool known = std::any_of(places.cbegin(), places.cend(),
                                        [&](const FolderPlace& place) { return place.path == path; });
-        if (!volume.isValid() || !volume.isReady() || known)
+        if (known || !QFileInfo(path).isDir())
             continue;
-        const QString name = volume.displayName();
+        const QString& name = volume.label;
         places.append({name == path ? path : name + QStringLiteral(" (") + path + QLatin1Char(')'), path});
     }
     return places;

@@ -450,7 +450,7 @@ void TNewMod2MessageForm::WMToolCommand(qintptr code)
 
 void TNewMod2MessageForm::WMListChanged()
 {
-    lblCount->setText(QString::number(m_grid.rowCount() - 1) + QStringLiteral(" records"));
+    lblCount->setText(QString::number(listRecordCount(m_grid)) + QStringLiteral(" records"));
 }
 
 void TNewMod2MessageForm::WMEditState(int mask)

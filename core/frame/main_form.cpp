@@ -116,7 +116,8 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     OpenMailProject->setOption(QFileDialog::DontUseNativeDialog);
     OpenMailProject->setFileMode(QFileDialog::ExistingFile);
     OpenMailProject->setNameFilters({tr("Eml (*.eml)"), tr("All (*)")});
-    m_openFileName = ProgramFolder();
+    // The Open dialog starts in the projects' folder (the program folder holds only the program's own files).
+    m_openFileName = DefaultIniInfo.PathPro.isEmpty() ? ProgramFolder() : withTrailingSlash(DefaultIniInfo.PathPro);
 
     m_mdiArea->setObjectName(QStringLiteral("ClientArea"));
     // A child taller or wider than the area (the editor at 144 DPI on a 768-pixel screen) can be scrolled to.

@@ -3,22 +3,38 @@
 #include "core/project/attachments.h"
 
 #include "core/dialogs/folder_places.h"
+#include "core/dialogs/indented_item_delegate.h"
+#include "core/dialogs/typed_path.h"
 #include "core/project/attachment_icons.h"
 #include "core/language/language_properties.h"
 #include "core/base/window_host.h"
 #include "core/language/msg_language.h"
 #include "core/project/project_attachments.h"
+#include "core/settings/ini_info.h"
+#include "platform/widgets/message_box.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
+
+enum AttachmentText { textFileNotFound = 4 };
+
+// The folder the last chooser of this run showed when it closed.
+QString& lastAttachmentFolder()
+{
+    static QString folder;
+    return folder;
+}
 
 QStringList attachmentMessages()
 {
@@ -26,16 +42,26 @@ QStringList attachmentMessages()
             QStringLiteral("It is suggested that you use the application below to view this document. You may "
                            "change this by pressing the Change button."),
             QStringLiteral("Please press the Change button to select a viewer application for this MIME type"),
-            QStringLiteral("An error occured while launching the viewer application.")};
+            QStringLiteral("An error occured while launching the viewer application."),
+            QStringLiteral("File not found")};
 }
 
-// Folder list text: the folder's name indented by its depth.
+// Folder list item: the folder's name, drawn indented by its depth.
 QListWidgetItem* folderItem(const QString& path, int depth)
 {
     const QString name = path == QLatin1String("/") ? path : QDir(path).dirName();
-    auto* item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + name);
+    auto* item = new QListWidgetItem(name);
     item->setData(Qt::UserRole, path);
+    item->setData(IndentedItemDelegate::IndentRole, depth);
     return item;
+}
+
+bool isEnterKey(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 // "/", "/a", "/a/b" for "/a/b".
@@ -58,6 +84,7 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
       DriveComboBox1(new QComboBox(this)),
       DirectoryListBox1(new QListWidget(this)),
       FileListBox1(new QListWidget(this)),
+      PathEdit(new QLineEdit(this)),
       AttList(new QListWidget(this)),
       AddAttachmentBtn(new QPushButton(QStringLiteral("Add  >>"), this)),
       RemoveAttachmentBtn(new QPushButton(QStringLiteral("Remove <<"), this)),
@@ -69,6 +96,7 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+    PathEdit->setObjectName(QStringLiteral("PathEdit"));
     AttList->setObjectName(QStringLiteral("AttList"));
     AddAttachmentBtn->setObjectName(QStringLiteral("AddAttachmentBtn"));
     RemoveAttachmentBtn->setObjectName(QStringLiteral("RemoveAttachmentBtn"));
@@ -80,8 +108,12 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     FileListBox1->setAccessibleName(tr("Files"));
     AttList->setAccessibleName(tr("Attachments"));
     // Their lines are places, folders, files and attachments: no language file may rename them.
-    for (QObject* list : std::initializer_list<QObject*>{DriveComboBox1, DirectoryListBox1, FileListBox1, AttList})
+    for (QObject* list :
+         std::initializer_list<QObject*>{DriveComboBox1, DirectoryListBox1, FileListBox1, PathEdit, AttList})
         keepOutOfLanguageFiles(list);
+    DirectoryListBox1->setItemDelegate(new IndentedItemDelegate(DirectoryListBox1));
+    DirectoryListBox1->installEventFilter(this);
+    PathEdit->installEventFilter(this);
 
     FileListBox1->setDragEnabled(true);
     FileListBox1->setDragDropMode(QAbstractItemView::DragOnly);
@@ -98,7 +130,14 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     connect(DriveComboBox1, &QComboBox::activated, this, &TAttachmentForm::DriveComboBox1Change);
     connect(DirectoryListBox1, &QListWidget::itemActivated, this, &TAttachmentForm::DirectoryListBox1DblClick);
 
+    auto* pathLabel = new QLabel(QStringLiteral("&Path"), this);
+    pathLabel->setObjectName(QStringLiteral("PathLabel"));
+    pathLabel->setBuddy(PathEdit);
+    auto* path = new QHBoxLayout;
+    path->addWidget(pathLabel);
+    path->addWidget(PathEdit, 1);
     auto* browse = new QVBoxLayout;
+    browse->addLayout(path);
     browse->addWidget(DriveComboBox1);
     browse->addWidget(DirectoryListBox1);
     browse->addWidget(FileListBox1);
@@ -119,7 +158,7 @@ TAttachmentForm::TAttachmentForm(QWidget* parent)
     resize(640, 400);
 
     fillPlaces();
-    setDirectory(QDir::homePath());
+    setDirectory(AttachmentStartFolder(lastAttachmentFolder(), ProjectIniInfo.PathPro));
 }
 
 void TAttachmentForm::setRecords(const QList<AttachmentRecord>& records)
@@ -134,6 +173,7 @@ void TAttachmentForm::setDirectory(const QString& folder)
 {
     m_directory = QDir::cleanPath(QDir(folder).absolutePath());
     DriveComboBox1->setCurrentIndex(placeOfFolder(m_places, m_directory));
+    PathEdit->setText(m_directory);
     fillFolders();
     fillFiles();
 }
@@ -155,6 +195,25 @@ void TAttachmentForm::DirectoryListBox1DblClick()
 {
     if (const QListWidgetItem* item = DirectoryListBox1->currentItem())
         setDirectory(item->data(Qt::UserRole).toString());
+}
+
+// A typed folder opens; a typed file opens its folder with the file selected.
+void TAttachmentForm::PathEditReturn()
+{
+    const QString path = typedPath(PathEdit->text(), m_directory);
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        setDirectory(path);
+    } else if (info.isFile()) {
+        setDirectory(info.path());
+        selectFileItem(info.fileName());
+        PathEdit->setText(path);
+    } else {
+        messageBox(this, msl->text(textFileNotFound) + QStringLiteral(" : ") + path, windowTitle(),
+                   MB_OK | MB_ICONWARNING);
+    }
 }
 
 void TAttachmentForm::AddAttachmentBtnClick()
@@ -184,12 +243,38 @@ void TAttachmentForm::AttListDragDrop(const QObject* source)
         AddAttachmentBtnClick();
 }
 
+void TAttachmentForm::done(int result)
+{
+    lastAttachmentFolder() = m_directory;
+    QDialog::done(result);
+}
+
 bool TAttachmentForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == AttList->viewport())
+        return handleAttListDrag(event) || QDialog::eventFilter(watched, event);
+    return handleEnterKey(watched, event) || QDialog::eventFilter(watched, event);
+}
+
+// Enter in the folder list or the path field opens; the dialog's default button must not see it.
+bool TAttachmentForm::handleEnterKey(QObject* watched, QEvent* event)
+{
+    if (!isEnterKey(event))
+        return false;
+    if (watched == DirectoryListBox1)
+        DirectoryListBox1DblClick();
+    else if (watched == PathEdit)
+        PathEditReturn();
+    else
+        return false;
+    return true;
+}
+
+bool TAttachmentForm::handleAttListDrag(QEvent* event)
+{
     const QEvent::Type type = event->type();
-    const bool dragEvent = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
-    if (watched != AttList->viewport() || !dragEvent)
-        return QDialog::eventFilter(watched, event);
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
     auto* drag = static_cast<QDropEvent*>(event);   // QDragEnterEvent and QDragMoveEvent are drop events
     if (!AttListDragOver(drag->source())) {
         drag->ignore();
@@ -230,6 +315,15 @@ void TAttachmentForm::fillFiles()
     FileListBox1->addItems(QDir(m_directory).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
+void TAttachmentForm::selectFileItem(const QString& name)
+{
+    const QList<QListWidgetItem*> found = FileListBox1->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return;
+    FileListBox1->setCurrentItem(found.constFirst());
+    FileListBox1->scrollToItem(found.constFirst());
+}
+
 void TAttachmentForm::addFile(const QString& path)
 {
     for (const AttachmentRecord& record : std::as_const(m_records)) {
@@ -255,4 +349,13 @@ bool AttachmentExecute()
         return false;
     ProjectAttachments = form.records();
     return true;
+}
+
+QString AttachmentStartFolder(const QString& lastFolder, const QString& projectFolder)
+{
+    for (const QString& folder : {lastFolder, projectFolder}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
 }

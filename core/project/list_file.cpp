@@ -3,6 +3,7 @@
 
 #include "core/project/list_file.h"
 
+#include "core/base/text_helpers.h"
 #include "core/base/window_host.h"
 #include "platform/atomic_file.h"
 #include "platform/string_grid.h"
@@ -143,6 +144,21 @@ ListLoadResult ReadListFile(StringGrid& grid, const QString& fileName, const QSt
                             const ReadProgress& progress)
 {
     return FillListGrid(grid, ReadListBytes(fileName), delimiter, progress);
+}
+
+bool isEmptyList(const StringGrid& grid)
+{
+    if (grid.rowCount() != 2)
+        return false;
+    for (int column = 0; column < grid.columnCount(); ++column)
+        if (!trimBlanks(grid.cell(column, 1)).isEmpty())
+            return false;
+    return true;
+}
+
+int listRecordCount(const StringGrid& grid)
+{
+    return isEmptyList(grid) ? 0 : std::max(grid.rowCount() - 1, 0);
 }
 
 // Both write and read row 0 whole: cell by cell would re-encode or re-walk the row once per column.

@@ -63,6 +63,11 @@ ListLoadResult FillListGrid(StringGrid& grid, const ListFileBytes& file, const Q
 // ColCount the widest record; row 0 titled. progress is told the lines read and may stop the reading.
 ListLoadResult ReadListFile(StringGrid& grid, const QString& fileName, const QString& delimiter,
                             const ReadProgress& progress = {});
+// Two rows whose row 1 is blank after trimming every cell: the grid of an empty list.
+bool isEmptyList(const StringGrid& grid);
+// The records the user sees: RowCount - 1, and 0 for an empty list.
+int listRecordCount(const StringGrid& grid);
+
 // Row 0 of every column := "Column#" and the 1-based column number.
 void TitleListColumns(StringGrid& grid);
 // The texts of row 0: the items of the e-mail and merge-field boxes (the attachment box puts "None" first).

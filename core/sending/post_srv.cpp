@@ -321,8 +321,10 @@ void T_PostSrv::FormActivate()
     if (!m_sending) {
         cbIspD->setChecked(ProjectIniInfo.ExternalSmtp);
         cbIspDClick();
-        if (m_list.changed())
+        if (m_list.changed()) {
             refreshResultGrid();
+            UpdateStatusBar();
+        }
     }
     WindowMessage::post(WindowHost::mainWindow(), WM_UPDATEMENUS);
 }
@@ -405,7 +407,8 @@ void T_PostSrv::UpdateStatusBar()
                              + QTime(0, 0).addSecs(int(seconds % 86400)).toString(QStringLiteral("HH:mm:ss")));
     }
     m_panels[1]->setText(panel(textTotal, m_run.results.rowCount() - 1));
-    m_panels[2]->setText(panel(textWaiting, m_run.Waiting));
+    // Before the first run the rows a start would send; from then on the messages under way.
+    m_panels[2]->setText(panel(textWaiting, m_startTick > 0 ? m_run.Waiting : rowsWaiting(m_run.results)));
     m_panels[3]->setText(panel(textGood, m_run.Good));
     m_panels[4]->setText(panel(textBad, m_run.Bad));
     if (TaskObj.state == taskSeriesPause)

@@ -268,6 +268,14 @@ int badRowsFrom(const StringGrid& results, int firstRow)
     return bad;
 }
 
+int rowsWaiting(const StringGrid& results)
+{
+    int waiting = 0;
+    for (int row = 1; row < results.rowCount(); ++row)
+        waiting += results.rowStatus(row) == rowWaiting && !trimBlanks(results.cell(colEmail, row)).isEmpty();
+    return waiting;
+}
+
 int externalErrorCode(const QString& text)
 {
     const int colon = text.indexOf(u':');

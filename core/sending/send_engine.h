@@ -132,6 +132,8 @@ struct ExternalStep {
 ExternalStep nextExternalRow(StringGrid& results, int& currentRow, const QString& errorEmailText);
 // The bad rows (status 2) from firstRow on: the rows a re-send walks again, each to be counted anew.
 int badRowsFrom(const StringGrid& results, int firstRow);
+// The rows a start would send: waiting, with an address (blank rows of an empty list are none).
+int rowsWaiting(const StringGrid& results);
 // The SMTP reply code in the external sender's error text: the number after the first ":" that ends
 // with a blank within four characters; 0 when there is none.
 int externalErrorCode(const QString& text);

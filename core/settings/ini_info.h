@@ -41,8 +41,13 @@ struct TIniInfo {
 // The built-in DNS server of a fresh settings record.
 inline constexpr char defaultDnsServer[] = "127.0.0.1";
 
-// A record with every default: CharSet "English(en),iso-8859-1", PathPro the program folder, SectionSymbol ";",
-// LangFile "language.lan", DnsIP defaultDnsServer, the numbers and flags as initialised above.
+// The projects' folder when the settings name none: "Sorvanta" in the user's documents folder (XDG_DOCUMENTS_DIR,
+// else ~/Documents), with a trailing "/"; the program folder when the desktop names no documents folder. Not
+// made here: a new project makes it. The program's own files stay in the program folder ($SORVANTA_HOME).
+QString DefaultProjectFolder();
+
+// A record with every default: CharSet "English(en),iso-8859-1", PathPro DefaultProjectFolder(), SectionSymbol
+// ";", LangFile "language.lan", DnsIP defaultDnsServer, the numbers and flags as initialised above.
 TIniInfo DefaultIniInfoValues();
 
 extern TIniInfo DefaultIniInfo;

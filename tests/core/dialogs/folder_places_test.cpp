@@ -1,10 +1,15 @@
-// The places of the folder pickers.
+// The places of the folder pickers: root and home first, each place once, folders only (a container's bind
+// mount of a single file is a mount point but no place), a folder found under its longest place.
 
 #include "core/dialogs/folder_places.h"
+
+#include "tests/support/test_files.h"
+#include "tests/support/test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -18,6 +23,22 @@ TEST(FolderPlaces, RootAndHomeFirstEachPlaceOnce)
         paths << place.path;
     EXPECT_TRUE(paths.contains(QDir::cleanPath(QDir::homePath())));
     EXPECT_EQ(paths.removeDuplicates(), 0);
+    for (const QString& path : std::as_const(paths))
+        EXPECT_TRUE(QFileInfo(path).isDir()) << path.toStdString();   // also under a bind mount of a file
+}
+
+TEST(FolderPlaces, VolumesThatAreNoFoldersAreLeftOut)
+{
+    const QString home = sorvanta::test::testHome();
+    sorvanta::test::writeFileBytes(home + "resolv.conf", "nameserver 127.0.0.1\n");
+    QDir().mkpath(home + "usb");
+    const QList<FolderPlace> places = folderPlacesWith({{"resolv.conf", home + "resolv.conf"},
+                                                        {"stick", home + "usb/"},
+                                                        {"/", "/"},
+                                                        {"gone", home + "unmounted"}});
+    ASSERT_EQ(places.size(), 3);
+    EXPECT_EQ(places.at(2).path, home + "usb");
+    EXPECT_EQ(places.at(2).label, "stick (" + home + "usb)");
 }
 
 TEST(FolderPlaces, FolderBelongsToTheLongestPlace)

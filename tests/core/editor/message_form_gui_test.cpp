@@ -555,6 +555,26 @@ TEST_F(MessageFormTest, NewProjectStartsEmptyAndClosesWithoutAQuestion)
     EXPECT_FALSE(readFileBytes(testHome() + "Second.eml").contains("Price list"));
 }
 
+// The grid of an empty list still has its one blank record row; the count says 0.
+TEST_F(MessageFormTest, AnEmptyListCountsNoRecords)
+{
+    TNewMod2MessageForm* editor = openProject(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->lblCount->text(), "0 records");
+    ASSERT_TRUE(closeEditor(editor));
+
+    editor = open(testHome() + "*.eml", true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->lblCount->text(), "0 records");
+    setToolFunction(ToolImportWizard, [](ToolRequest& request) {
+        request.listGrid->setRowCells(1, {"ann@example.test"});
+        return true;
+    });
+    editor->sbOpenAB->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->lblCount->text(), "1 records");
+}
+
 TEST_F(MessageFormTest, EditedHtmlBodyCountsAsAChange)
 {
     writeFileBytes(testHome() + "Mailing.htm", "<html><body>old</body></html>\r\n");

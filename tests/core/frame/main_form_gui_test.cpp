@@ -5,6 +5,7 @@
 #include "core/frame/main_form.h"
 #include "core/base/user_messages.h"
 #include "core/project/project_files.h"
+#include "core/settings/ini_info.h"
 #include "platform/widgets/string_grid_view.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/test_files.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -419,6 +421,33 @@ TEST_F(MainFormTest, ReopeningAnExistingFileMovesItToTheTop)
     reopenMenu()->actions().at(1)->trigger();
     EXPECT_EQ(reopenCaptions(), QStringList({existing, "/gone/one.eml"}));
     EXPECT_EQ(form->openFileName(), existing);
+}
+
+// The projects' folder, not the program's, is where Open starts; the program folder when it is not made yet.
+TEST_F(MainFormTest, OpenStartsInTheProjectsFolder)
+{
+    const TIniInfo saved = DefaultIniInfo;
+    DefaultIniInfo.PathPro = testHome() + "projects";
+    QDir().mkpath(DefaultIniInfo.PathPro);
+    createForm();
+    QString folder;
+    onNextModal([&](QWidget* modal) {
+        folder = qobject_cast<QFileDialog*>(modal)->directory().absolutePath();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    action("OpenMailMergeProject1")->trigger();
+    EXPECT_EQ(folder, testHome() + "projects");
+
+    form.reset();
+    DefaultIniInfo.PathPro = testHome() + "not made yet/";
+    createForm();
+    onNextModal([&](QWidget* modal) {
+        folder = qobject_cast<QFileDialog*>(modal)->directory().absolutePath() + "/";
+        static_cast<QDialog*>(modal)->reject();
+    });
+    action("OpenMailMergeProject1")->trigger();
+    EXPECT_EQ(folder, testHome());
+    DefaultIniInfo = saved;
 }
 
 TEST_F(MainFormTest, OpenStartsInTheLastFolderAndAddsTheChoiceToTheReopenList)

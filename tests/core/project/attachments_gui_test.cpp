@@ -1,5 +1,6 @@
 // The attachment chooser: ProjectAttachments in and out (Attach replaces it, Cancel keeps it), a file added
-// once by button or drop, drops taken only from the file list, removal, long paths, and browsing folders.
+// once by button or drop, drops taken only from the file list, removal, long paths, browsing folders, Enter and
+// type-ahead in the folder list, the path field, and the folder a chooser starts in.
 
 #include "core/project/attachments.h"
 
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -53,6 +56,21 @@ void selectFile(TAttachmentForm* form, const QString& name)
     const QList<QListWidgetItem*> found = form->FileListBox1->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
     form->FileListBox1->setCurrentItem(found[0]);
+}
+
+// Keys as the user types them, to the focused widget: unanswered ones go on to its parents, the dialog too.
+void typeKeys(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key(c.toUpper().unicode()), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+void pressEnter(QWidget* widget)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
 }
 
 class AttachmentChooserTest : public ::testing::Test {
@@ -178,7 +196,7 @@ TEST_F(AttachmentChooserTest, BrowsesPlacesAndFolders)
 
     form.setDirectory(folder);
     EXPECT_EQ(itemTexts(form.FileListBox1), (QStringList{"A.gif", "b.txt"}));
-    const QList<QListWidgetItem*> inner = form.DirectoryListBox1->findItems("inner", Qt::MatchEndsWith);
+    const QList<QListWidgetItem*> inner = form.DirectoryListBox1->findItems("inner", Qt::MatchExactly);
     ASSERT_EQ(inner.size(), 1);
     form.DirectoryListBox1->setCurrentItem(inner[0]);
     form.DirectoryListBox1DblClick();
@@ -189,6 +207,93 @@ TEST_F(AttachmentChooserTest, BrowsesPlacesAndFolders)
     form.DirectoryListBox1DblClick();
     EXPECT_EQ(form.directory(), "/");
     EXPECT_EQ(form.DriveComboBox1->currentIndex(), 0);
+}
+
+TEST_F(AttachmentChooserTest, EnterOnAFolderOpensItAndTypingFindsAFolderByName)
+{
+    makeFile(folder + "/inner/c.doc");
+    QDir().mkpath(folder + "/other");
+    bool stayedOpen = false;
+    QString opened;
+    QString found;
+    onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TAttachmentForm*>(modal);
+        form->setDirectory(folder);
+        form->DirectoryListBox1->setFocus();
+        typeKeys(form->DirectoryListBox1, "inn");
+        found = form->DirectoryListBox1->currentItem()->text();
+        pressEnter(form->DirectoryListBox1);
+        stayedOpen = form->isVisible();
+        opened = form->directory();
+        form->CancelBtn->click();
+    });
+    EXPECT_FALSE(AttachmentExecute());
+    EXPECT_EQ(found, "inner");
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(opened, folder + "/inner");
+}
+
+// Enter in the path field opens what it names and never attaches: a folder, a pasted file address (selected
+// in its folder), a name relative to the folder shown; a missing path is named in a message.
+TEST_F(AttachmentChooserTest, ThePathFieldOpensFoldersAndSelectsFiles)
+{
+    makeFile(folder + "/inner/Отчёт 2024.pdf");
+    sorvanta::test::MessageBoxRecorder boxes;
+    QStringList directories;
+    QString selected;
+    bool stayedOpen = false;
+    onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TAttachmentForm*>(modal);
+        const auto enterPath = [&](const QString& text) {
+            form->PathEdit->setFocus();
+            form->PathEdit->setText(text);
+            pressEnter(form->PathEdit);
+            directories << form->directory();
+        };
+        enterPath(folder);
+        enterPath(QUrl::fromLocalFile(folder + "/inner/Отчёт 2024.pdf").toString());
+        selected = form->selectedFile();
+        enterPath("..");
+        enterPath("no such folder");
+        stayedOpen = form->isVisible();
+        form->CancelBtn->click();
+    });
+    EXPECT_FALSE(AttachmentExecute());
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(directories, (QStringList{folder, folder + "/inner", folder, folder}));
+    EXPECT_EQ(selected, folder + "/inner/Отчёт 2024.pdf");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "File not found : " + folder + "/no such folder");
+}
+
+TEST_F(AttachmentChooserTest, StartsInTheFolderTheLastChooserShowed)
+{
+    QDir().mkpath(folder + "/inner");
+    onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TAttachmentForm*>(modal);
+        form->setDirectory(folder + "/inner");
+        form->CancelBtn->click();
+    });
+    AttachmentExecute();
+    QString started;
+    onNextModal([&](QWidget* modal) {
+        started = qobject_cast<TAttachmentForm*>(modal)->directory();
+        qobject_cast<TAttachmentForm*>(modal)->CancelBtn->click();
+    });
+    AttachmentExecute();
+    EXPECT_EQ(started, folder + "/inner");
+}
+
+TEST(AttachmentStartFolder, LastFolderThenProjectFolderThenHome)
+{
+    const QString home = QDir::homePath();
+    const QString existing = testHome();
+    const QString gone = testHome() + "gone";
+    EXPECT_EQ(AttachmentStartFolder(existing, home), existing);
+    EXPECT_EQ(AttachmentStartFolder(gone, existing), existing);
+    EXPECT_EQ(AttachmentStartFolder("", existing), existing);
+    EXPECT_EQ(AttachmentStartFolder(gone, ""), home);
+    EXPECT_EQ(AttachmentStartFolder("", gone), home);
 }
 
 }  // namespace

@@ -38,6 +38,21 @@ StringGrid gridOf(const Rows& records)
     return grid;
 }
 
+// ---- record count ----
+
+// An empty list is a grid of two rows whose one record is blank; the count shown for it is 0, not 1.
+TEST(ListRecordCount, IsZeroForAnEmptyListAndTheRecordsOtherwise)
+{
+    EXPECT_EQ(listRecordCount(gridOf({{""}})), 0);
+    EXPECT_EQ(listRecordCount(gridOf({{" ", "\t"}})), 0);
+    EXPECT_EQ(listRecordCount(gridOf({{"", "ann@example.test"}})), 1);
+    EXPECT_EQ(listRecordCount(gridOf({{""}, {""}})), 2);
+    EXPECT_EQ(listRecordCount(gridOf({{"a"}, {"b"}, {"c"}})), 3);
+    StringGrid missing(4, 7);
+    ReadListFile(missing, testHome() + "absent.txt", ";");
+    EXPECT_EQ(listRecordCount(missing), 0);
+}
+
 // ---- SplitListLine ----
 
 struct SplitCase {

@@ -1,5 +1,6 @@
-// The sending window's wiring: the result rows follow the list, an empty list is refused, a failed relay
-// start is shown and logged and leaves the window idle (in a series too), rows without "@" count as bad,
+// The sending window's wiring: the result rows follow the list, the waiting count before a start, an empty
+// list is refused, a failed relay start is shown and logged and leaves the window idle (in a series too), rows
+// without "@" count as bad,
 // a send log that cannot be written is reported once after the sender's event, the settings are stored on
 // close (a connections text that is no number keeps the old value), and runs through the user's server
 // (refused login, series pause, Stop) end with the controls idle again.
@@ -136,6 +137,29 @@ TEST_F(PostSrvTest, ResultRowsFollowTheListWhenItChanged)
     ASSERT_EQ(results.rowCount(), 3);
     EXPECT_EQ(results.cell(colEmail, 1), "carl@example.test");
     EXPECT_EQ(results.cell(colEmail, 2), "bob@example.test");
+}
+
+// Before the first Start the waiting panel counts the rows a start would send; once a run has started it
+// counts the messages under way.
+TEST_F(PostSrvTest, WaitingCountsTheRowsBeforeTheFirstStart)
+{
+    open();
+    EXPECT_EQ(panel(2), "Waiting: 3");
+    list.removeRows(1);
+    WindowMessage::send(window.get(), WM_REFRESHSEND);
+    EXPECT_EQ(panel(2), "Waiting: 2");
+    list.setCell(0, 1, "nobody");
+    list.setCell(0, 2, "noone");
+    WindowMessage::send(window.get(), WM_REFRESHSEND);
+    window->StartButton->click();   // every row bad at once: nothing under way
+    EXPECT_EQ(panel(2), "Waiting: 0");
+    EXPECT_EQ(panel(4), "Bad: 2");
+
+    window.reset();
+    list.setRowCount(2);
+    list.setRowCells(1, {});
+    open();
+    EXPECT_EQ(panel(2), "Waiting: 0");
 }
 
 TEST_F(PostSrvTest, AnEmptyListIsRefused)

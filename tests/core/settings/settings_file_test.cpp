@@ -36,10 +36,11 @@ int fileMode(const QString& path)
     return int(status.st_mode & 07777);
 }
 
-// A golden file with "@HOME@" standing for the test's program folder.
+// A golden file with "@PROJECTS@" standing for the default projects' folder.
 QByteArray golden(const QString& name)
 {
-    return readExistingFileBytes(sourcePath("core/data/" + name)).replace("@HOME@", testHome().toUtf8());
+    return readExistingFileBytes(sourcePath("core/data/" + name))
+        .replace("@PROJECTS@", DefaultProjectFolder().toUtf8());
 }
 
 class SettingsFileTest : public ::testing::Test {
@@ -123,7 +124,7 @@ TEST_F(SettingsFileTest, IniLayoutIsReadAndRewrittenInBlockLayout)
     ASSERT_EQ(Accounts.Count(), 2);
     EXPECT_EQ(Accounts.Items(0)->Password, "pw%41");
     EXPECT_EQ(Accounts.Items(1)->Name, "Home ^ Away");
-    EXPECT_EQ(DefaultIniInfo.PathPro, testHome());   // the file's folder does not exist
+    EXPECT_EQ(DefaultIniInfo.PathPro, DefaultProjectFolder());   // the file's folder does not exist
     EXPECT_EQ(saved(), golden("setupkrn_ini_layout_rewritten.ini"));
     EXPECT_FALSE(QFile::exists(settingsFilePath() + ".bak"));
 }
