@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -180,15 +181,45 @@ HtmlView* HtmlEditorPage::ensureView()
 {
     if (m_view)
         return m_view;
-    m_view = new HtmlView(this);
-    auto* layout = static_cast<QVBoxLayout*>(this->layout());
-    delete layout->takeAt(1);   // the stretch that kept WB's place
-    layout->addWidget(m_view, 1);
+    QString error;
+    m_view = HtmlView::create(this, &error);
+    if (!m_view) {
+        showEngineMissing(error);
+        return nullptr;
+    }
+    putInPagePlace(m_view);
     connect(m_view, &HtmlView::documentCompleted, this, &HtmlEditorPage::documentCompleted);
     connect(m_view, &HtmlView::loadFailed, this, &HtmlEditorPage::showLoadFailure);
     connect(m_view, &HtmlView::caretMayHaveMoved, this, &HtmlEditorPage::followCaret);
     connect(m_view, &HtmlView::placeholderDropped, this, &HtmlEditorPage::insertPlaceholder);
     return m_view;
+}
+
+// WB's place below the toolbar: a stretch at first, then WB, or the note that the engine is missing.
+void HtmlEditorPage::putInPagePlace(QWidget* widget)
+{
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    QLayoutItem* previous = layout->takeAt(1);
+    if (previous->widget() == m_engineMissing)
+        m_engineMissing = nullptr;
+    delete previous->widget();
+    delete previous;
+    layout->addWidget(widget, 1);
+}
+
+// Without the engine's module the page says so where WB would be, and the user is told each time it is asked.
+void HtmlEditorPage::showEngineMissing(const QString& error)
+{
+    if (!m_engineMissing) {
+        auto* note = new QLabel(this);
+        note->setObjectName(QStringLiteral("lblHtmlEngineMissing"));
+        note->setWordWrap(true);
+        note->setAlignment(Qt::AlignCenter);
+        putInPagePlace(note);
+        m_engineMissing = note;
+    }
+    m_engineMissing->setText(error);
+    messageBox(this, error, tr("WYSIWYG HTML Editor"), MB_OK | MB_ICONWARNING);
 }
 
 bool HtmlEditorPage::DocumentReady() const
@@ -211,6 +242,8 @@ void HtmlEditorPage::showFirstTime(const QString& plainBody)
         return;
     m_shown = true;
     HtmlView* view = ensureView();
+    if (!view)
+        return;
     const QString htmlFile = ProjectFilePath(htmlBodyExtension);
     QString error;
     if (QFileInfo(htmlFile).isFile()) {
@@ -311,12 +344,15 @@ bool HtmlEditorPage::CopyImageToProject(QString& path)
 
 void HtmlEditorPage::OpenCommand()
 {
+    HtmlView* view = ensureView();
+    if (!view)
+        return;
     const QString fileName = m_choosers.htmlFile(this);
     if (fileName.isEmpty())
         return;
     QString error;
     m_importPending = true;
-    if (!ensureView()->loadHtmlFile(fileName, &error))
+    if (!view->loadHtmlFile(fileName, &error))
         showLoadFailure(error.isEmpty() ? tr("Cannot read %1").arg(fileName) : error);
 }
 

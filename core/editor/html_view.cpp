@@ -3,10 +3,11 @@
 
 #include "core/editor/html_view.h"
 
+#include "core/editor/html_engine.h"
+#include "core/editor/html_engine_module.h"
 #include "core/editor/placeholder_drag.h"
 #include "core/project/html_file_text.h"
 
-#include <QChildEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -16,15 +17,13 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineSettings>
+#include <QVBoxLayout>
 
 #include <memory>
 
 namespace {
 
-// setHtml hands the page over as a percent-encoded data: address, which the engine takes only up to 2 MB;
+// The engine hands a source over as a percent-encoded data: address, which the engine takes only up to 2 MB;
 // bigger pages are opened as files (the engine then reads them as UTF-8, which is how the program writes them).
 constexpr qsizetype kLargestDataAddress = 1900 * 1000;
 
@@ -78,27 +77,45 @@ const char kInsertHtmlScript[] = R"(
 
 }  // namespace
 
-HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent)
+HtmlView* HtmlView::create(QWidget* parent, QString* error)
+{
+    HtmlEngineFactory* engine = HtmlEngineModule::factory(error);
+    return engine ? new HtmlView(*engine, parent) : nullptr;
+}
+
+HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WB"));
-    QWebEngineSettings* options = settings();
-    options->setAttribute(QWebEngineSettings::JavascriptEnabled, false);   // page scripts never run
-    options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    // Nothing from the network: an imported page would fetch its remote pictures, style sheets and frames
-    // itself, unbounded, and a silent server would hold its loading. Web pictures come through the fetcher.
-    options->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    options->setDefaultTextEncoding(QStringLiteral("UTF-8"));
     setAcceptDrops(true);
     m_loadTimer.setSingleShot(true);
     connect(&m_loadTimer, &QTimer::timeout, this, &HtmlView::loadTimedOut);
-    connect(this, &QWebEngineView::loadStarted, this, [this] { m_ready = false; });
-    connect(this, &QWebEngineView::loadFinished, this, &HtmlView::pageLoadFinished);
-    connect(page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
+    HtmlEngineHooks hooks;
+    hooks.loadStarted = [this] { m_ready = false; };
+    hooks.loadFinished = [this](bool ok) { pageLoadFinished(ok); };
+    hooks.rendererStopped = [this] {
         m_ready = false;
         m_loadTimer.stop();
         emit loadFailed(tr("The HTML editor's engine stopped."));
-    });
+    };
+    hooks.inputEvent = [this](QEvent* event) { return handleInput(event); };
+    m_engine = engine.createPage(this, std::move(hooks));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_engine->widget());
+    setFocusProxy(m_engine->widget());
+}
+
+// The engine's page goes first, quietly: what it reports while it closes concerns nobody.
+HtmlView::~HtmlView()
+{
+    m_loadTimer.stop();
+    blockSignals(true);
+    delete m_engine->widget();
+}
+
+QWidget* HtmlView::inputWidget() const
+{
+    return m_engine->widget()->focusProxy();
 }
 
 // ---- loading ----
@@ -116,9 +133,9 @@ bool HtmlView::loadHtmlFile(const QString& path, QString* error)
     startLoad();
     m_documentPath = path;
     if (text && text->toUtf8().toPercentEncoding().size() <= kLargestDataAddress)
-        setHtml(*text, address);
+        m_engine->showSource(*text, address);
     else
-        load(address);
+        m_engine->showFile(address);
     return true;
 }
 
@@ -126,7 +143,7 @@ void HtmlView::loadSource(const QString& baseFolder, const QString& source)
 {
     startLoad();
     m_documentPath.clear();
-    setHtml(source, QUrl::fromLocalFile(QDir(baseFolder).absolutePath() + u'/'));
+    m_engine->showSource(source, QUrl::fromLocalFile(QDir(baseFolder).absolutePath() + u'/'));
 }
 
 void HtmlView::forgetDocument()
@@ -152,14 +169,13 @@ void HtmlView::pageLoadFinished(bool ok)
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
     }
-    watchInputWidget();
     m_ready = true;
     emit documentCompleted();
 }
 
 void HtmlView::loadTimedOut()
 {
-    stop();
+    m_engine->stop();
     emit loadFailed(tr("The HTML page did not finish loading."));
 }
 
@@ -199,7 +215,7 @@ std::optional<QVariant> HtmlView::runScript(const QString& script, int timeoutMs
     };
     auto answer = std::make_shared<Answer>();
     std::weak_ptr<Answer> waiting = answer;
-    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [waiting](const QVariant& value) {
+    m_engine->runScript(script, [waiting](const QVariant& value) {
         if (auto pending = waiting.lock()) {   // a late answer after the time-out is dropped
             pending->arrived = true;
             pending->value = value;
@@ -241,9 +257,9 @@ void HtmlView::queryFontAtCaret(std::function<void(const QString& size, const QS
     if (!m_ready)
         return;
     QPointer<HtmlView> self(this);
-    page()->runJavaScript(
+    m_engine->runScript(
         QStringLiteral("[String(document.queryCommandValue('FontSize')), String(document.queryCommandValue('FontName'))]"),
-        QWebEngineScript::ApplicationWorld, [self, answer](const QVariant& value) {
+        [self, answer](const QVariant& value) {
             const QStringList values = value.toStringList();
             if (self && values.size() == 2)
                 answer(values[0], values[1]);
@@ -308,40 +324,24 @@ bool HtmlView::clearBodyStyleProperty(const QString& property)
 
 // ---- keys, mouse and drops inside the page ----
 
-// The engine takes input through a child widget that it makes (and may make again): watch each one.
-void HtmlView::watchInputWidget()
-{
-    if (QWidget* input = focusProxy())
-        input->installEventFilter(this);
-}
-
-bool HtmlView::event(QEvent* event)
-{
-    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished)
-        QTimer::singleShot(0, this, &HtmlView::watchInputWidget);
-    return QWebEngineView::event(event);
-}
-
-bool HtmlView::eventFilter(QObject* watched, QEvent* event)
+// What the engine's page gets from the keyboard, the mouse and drags; true when it is taken here.
+bool HtmlView::handleInput(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (handleKeyPress(static_cast<QKeyEvent*>(event)))
-            return true;
-        break;
+        return handleKeyPress(static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:
     case QEvent::MouseButtonRelease:
         if (m_ready)
             emit caretMayHaveMoved();
-        break;
+        return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
         return handleDrag(event);
     default:
-        break;
+        return false;
     }
-    return QWebEngineView::eventFilter(watched, event);
 }
 
 // Enter inserts a line break, Shift+Enter a new paragraph. Any other typed key is a change of the page.
@@ -380,7 +380,7 @@ bool HtmlView::handleDrag(QEvent* event)
     const std::optional<QString> placeholder = acceptPlaceholderDrag(event, PlaceholderSource::MergeChooser);
     if (!placeholder) {
         event->ignore();
-        return true;
+        return false;
     }
     if (event->type() == QEvent::Drop)
         emit placeholderDropped(*placeholder);

@@ -403,7 +403,7 @@ TEST_F(HtmlPageTest, EnterBreaksTheLineAndShiftEnterStartsAParagraph)
 {
     openHtmlProject("<html><body><p id=\"t\">one</p></body></html>\r\n");
     caretAtEndOf("t");
-    QWidget* input = view()->focusProxy();
+    QWidget* input = view()->inputWidget();
     ASSERT_NE(input, nullptr);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QCoreApplication::sendEvent(input, &enter);
@@ -488,7 +488,7 @@ TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
     caretAtEndOf("t");
     editor->cbModi->setChecked(false);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
-    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    QCoreApplication::sendEvent(view()->inputWidget(), &release);
     EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentIndex() == 4; }, 5000));
     EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
     EXPECT_FALSE(editor->cbModi->isChecked());
@@ -516,10 +516,10 @@ TEST_F(HtmlPageTest, FontOfSeveralFoundriesIsAppliedAndFollowedByItsPageName)
 
     caretAtEndOf("u");
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
-    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    QCoreApplication::sendEvent(view()->inputWidget(), &release);
     ASSERT_TRUE(waitUntil([&] { return box->FontName() != "DejaVu Sans Mono"; }, 5000));
     caretAtEndOf("t");
-    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    QCoreApplication::sendEvent(view()->inputWidget(), &release);
     EXPECT_TRUE(waitUntil([&] { return box->FontName() == "DejaVu Sans Mono"; }, 5000)) << box->FontName().toStdString();
 }
 
@@ -547,7 +547,10 @@ TEST(HtmlViewTest, PageThatNeverFinishesTimesOutAndWritesNothing)
     const QString file = testHome() + "slow.htm";
     const QByteArray body = "<html><body><iframe src=\"never.htm\"></iframe></body></html>\r\n";
     writeFileBytes(file, body);
-    HtmlView view;
+    QString error;
+    std::unique_ptr<HtmlView> page(HtmlView::create(nullptr, &error));
+    ASSERT_TRUE(page) << error.toStdString();
+    HtmlView& view = *page;
     view.show();
     view.setLoadTimeout(1500);
     QStringList failures;
@@ -577,11 +580,12 @@ TEST_F(HtmlPageTest, PageHiddenBehindThePlainPageStillSaves)
 TEST(HtmlViewTest, UnreadableFileIsReportedAndLoadsNothing)
 {
     ASSERT_TRUE(engineReady);
-    HtmlView view;
     QString error;
-    EXPECT_FALSE(view.loadHtmlFile(testHome() + "missing.htm", &error));
+    std::unique_ptr<HtmlView> view(HtmlView::create(nullptr, &error));
+    ASSERT_TRUE(view) << error.toStdString();
+    EXPECT_FALSE(view->loadHtmlFile(testHome() + "missing.htm", &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(view.documentReady());
+    EXPECT_FALSE(view->documentReady());
 }
 
 }  // namespace
