@@ -18,6 +18,7 @@
 #include "core/sending/html_images.h"
 #include "core/settings/ini_info.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/desktop_sandbox.h"
 #include "tests/support/foundry_fonts.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/test_files.h"
@@ -38,6 +39,7 @@
 #include <QFontDatabase>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -536,6 +538,55 @@ TEST_F(HtmlPageTest, LinkAsksForTheAddress)
     editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagLink);
     EXPECT_TRUE(savedHtml().contains("<a href=\"https://example.com/a b\">site</a>"));
 }
+
+struct MissingEngineCase {
+    const char* name;
+    QByteArray moduleFile;   // written as the module; none when empty
+    const char* message;     // the start of what the user is told
+};
+
+class MissingEngineTest : public HtmlPageTest, public ::testing::WithParamInterface<MissingEngineCase> {};
+
+// Without a usable engine module the html project opens all the same: the page says why once, in a box and in
+// WB's place, and the project's ".htm" stays as it was through a save.
+TEST_P(MissingEngineTest, PageSaysSoAndTheBodyIsKept)
+{
+    const MissingEngineCase& c = GetParam();
+    const QString module = testHome() + "engine/sorvanta_html_engine.so";
+    if (!c.moduleFile.isEmpty()) {
+        QDir().mkpath(testHome() + "engine");
+        writeFileBytes(module, c.moduleFile);
+    }
+    sorvanta::test::EnvironmentScope environment;
+    environment.set("SORVANTA_HTML_ENGINE", module);
+    const QByteArray htm = "<html><body><p>kept</p></body></html>\r\n";
+    writeFileBytes(testHome() + "Mailing.eml", "[Common]\r\nSubject=Hello\r\nHtml=1\r\n");
+    writeFileBytes(testHome() + "Mailing.htm", htm);
+    ASSERT_EQ(OpenProject(testHome() + "Mailing.eml", false), OpenProjectOutcome::Opened);
+    editor = NewMod2MessageForm;
+    EXPECT_EQ(editor->pcl->currentWidget(), editor->tsHtml);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(c.message)) << boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes.boxes[0].text.contains(module)) << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(boxes.boxes[0].caption, "WYSIWYG HTML Editor");
+    auto* note = editor->htmlPage->findChild<QLabel*>("lblHtmlEngineMissing");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), boxes.boxes[0].text);
+    EXPECT_EQ(view(), nullptr);
+
+    editor->BoxTypeMes->setCurrentIndex(0);
+    emit editor->BoxTypeMes->activated(0);
+    editor->BoxTypeMes->setCurrentIndex(1);
+    emit editor->BoxTypeMes->activated(1);
+    EXPECT_EQ(boxes.boxes.size(), 1u);   // once per project
+    EXPECT_TRUE(editor->SaveProject(false));
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing.htm"), htm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, MissingEngineTest, ::testing::Values(
+    MissingEngineCase{"missing", {}, "The HTML editor is not installed: "},
+    MissingEngineCase{"not_a_library", "not a shared object\n", "The HTML editor cannot be started: "}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A page whose frame never arrives (a pipe that nobody writes) never finishes loading: the wait ends with a
 // message, and the page that never loaded writes nothing over the ".htm".
