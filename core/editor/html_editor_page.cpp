@@ -7,7 +7,6 @@
 #include "core/base/tool_commands.h"
 #include "core/base/user_messages.h"
 #include "core/base/widget_factory.h"
-#include "core/base/window_host.h"
 #include "core/dialogs/input_form.h"
 #include "core/editor/custom_colour_file.h"
 #include "core/editor/html_colours.h"
@@ -15,6 +14,7 @@
 #include "core/editor/picture_copy.h"
 #include "core/editor/picture_fetch_window.h"
 #include "core/editor/picture_open_dialog.h"
+#include "core/editor/plain_text_html.h"
 #include "core/editor/tables_dialog.h"
 #include "core/editor/web_pictures.h"
 #include "core/project/project_files.h"
@@ -101,6 +101,8 @@ HtmlEditorPage::HtmlEditorPage(QWidget* editor, QWidget* parent)
     setObjectName(QStringLiteral("HtmlEditorPage"));
     GoToWeb1 = new TGoToWeb(this);
     GoToWeb1->setObjectName(QStringLiteral("GoToWeb1"));
+    connect(GoToWeb1, &TGoToWeb::openFailed, this,
+            [this](const QString& error) { messageBox(this, error, tr("Error"), MB_OK | MB_ICONERROR); });
     buildToolbar();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -251,7 +253,7 @@ void HtmlEditorPage::showFirstTime(const QString& plainBody)
             showLoadFailure(error);
         return;
     }
-    view->loadSource(ProjectIniInfo.PathPro, plainBody.isEmpty() ? QStringLiteral("Enter ... ") : plainBody);
+    view->loadSource(ProjectIniInfo.PathPro, plainBody.isEmpty() ? QStringLiteral("Enter ... ") : PlainTextAsHtml(plainBody));
 }
 
 void HtmlEditorPage::documentCompleted()
@@ -261,8 +263,7 @@ void HtmlEditorPage::documentCompleted()
         WindowMessage::post(m_editor, WM_TOOLCOMMAND, 0, ToolHtmlImportLoaded);
         return;
     }
-    WindowMessage::post(m_editor, WM_TOOLCOMMAND, 0, ToolHtmlPageLoaded);
-    WindowMessage::post(WindowHost::mainWindow(), WM_TOOLCOMMAND, RequestImportHtmlMenuState, 1);
+    WindowMessage::post(m_editor, WM_TOOLCOMMAND, 0, ToolHtmlPageLoaded);   // the editor updates its menu item
 }
 
 void HtmlEditorPage::showLoadFailure(const QString& reason)
@@ -273,8 +274,10 @@ void HtmlEditorPage::showLoadFailure(const QString& reason)
 
 void HtmlEditorPage::PageLoaded()
 {
-    if (m_view && m_view->documentReady())
-        m_view->clearBodyStyleProperty(kClearedBodyProperty);
+    if (!m_view || !m_view->documentReady())
+        return;
+    m_view->clearBodyStyleProperty(kClearedBodyProperty);
+    followCaret();
 }
 
 void HtmlEditorPage::focusPage()

@@ -44,7 +44,8 @@ public:
 
     // A project was filled in: HtmlShown, ImportPending and DocumentReady are cleared.
     void resetForProject();
-    // The first showing for this project: the ".htm" file, else plainBody (or "Enter ... ") as HTML source.
+    // The first showing for this project: the ".htm" file, else plainBody as the page's text, line by line
+    // (or "Enter ... ").
     void showFirstTime(const QString& plainBody);
     bool HtmlShown() const { return m_shown; }
     bool DocumentReady() const;

@@ -52,8 +52,59 @@ const char kSourceScript[] = R"(
   return type + document.documentElement.outerHTML;
 })())";
 
+// The font at the caret; a page not clicked yet has its caret put at the start of the body first.
+const char kFontAtCaretScript[] = R"(
+(function () {
+  var selection = getSelection();
+  if (!selection.rangeCount && document.body) {
+    var start = document.createRange();
+    start.setStart(document.body, 0);
+    selection.addRange(start);
+  }
+  return [String(document.queryCommandValue('FontSize')), String(document.queryCommandValue('FontName'))];
+})())";
+
+// Markup holding a block (a table) cannot stand inside a paragraph, a heading or an inline element: a parser
+// would end the paragraph at the table. Such markup goes into the nearest element that holds blocks, the
+// paragraph (and what is open in it) split at the caret, and a piece left empty removed.
 const char kInsertHtmlScript[] = R"(
 (function (markup) {
+  var BLOCKS = /^(TABLE|DIV|P|UL|OL|DL|H[1-6]|BLOCKQUOTE|PRE|HR|FORM|CENTER|ADDRESS|FIELDSET)$/;
+  var HOLDS_BLOCKS = /^(BODY|HTML|DIV|TD|TH|LI|DD|BLOCKQUOTE|CENTER|FORM|FIELDSET|SECTION|ARTICLE|ASIDE|NAV|HEADER|FOOTER|MAIN|FIGURE|DETAILS)$/;
+  function holdsBlock(fragment) {
+    for (var n = fragment.firstChild; n; n = n.nextSibling)
+      if (n.nodeType === 1 && BLOCKS.test(n.nodeName)) return true;
+    return false;
+  }
+  function isEmpty(node) {
+    return node.nodeType === 1 ? !node.textContent && !node.querySelector('img,table,hr,input')
+                               : node.nodeType === 3 && !node.data;
+  }
+  function holdsBlocks(node) {
+    return node.nodeType === 1 && HOLDS_BLOCKS.test(node.nodeName);
+  }
+  function moveToBlockLevel(range) {
+    var top = range.startContainer;
+    if (holdsBlocks(top)) return;
+    while (top.parentNode && !holdsBlocks(top.parentNode))
+      top = top.parentNode;
+    if (!top.parentNode) return;
+    var tail = document.createRange();
+    tail.setStart(range.startContainer, range.startOffset);
+    tail.setEndAfter(top);
+    var rest = tail.extractContents();
+    var after = rest.firstChild;
+    if (after && after.nodeType === 1) after.removeAttribute('id');
+    top.parentNode.insertBefore(rest, top.nextSibling);
+    if (after && isEmpty(after)) after.remove();
+    range.setStartAfter(top);
+    range.collapse(true);
+    if (isEmpty(top)) {
+      range.setStartBefore(top);
+      range.collapse(true);
+      top.remove();
+    }
+  }
   var selection = window.getSelection();
   if (!selection.rangeCount) {
     var end = document.createRange();
@@ -65,6 +116,7 @@ const char kInsertHtmlScript[] = R"(
   var fragment = range.createContextualFragment(markup);
   var last = fragment.lastChild;
   range.deleteContents();
+  if (holdsBlock(fragment)) moveToBlockLevel(range);
   range.insertNode(fragment);
   if (last) {
     range.setStartAfter(last);
@@ -257,13 +309,11 @@ void HtmlView::queryFontAtCaret(std::function<void(const QString& size, const QS
     if (!m_ready)
         return;
     QPointer<HtmlView> self(this);
-    m_engine->runScript(
-        QStringLiteral("[String(document.queryCommandValue('FontSize')), String(document.queryCommandValue('FontName'))]"),
-        [self, answer](const QVariant& value) {
-            const QStringList values = value.toStringList();
-            if (self && values.size() == 2)
-                answer(values[0], values[1]);
-        });
+    m_engine->runScript(QString::fromLatin1(kFontAtCaretScript), [self, answer](const QVariant& value) {
+        const QStringList values = value.toStringList();
+        if (self && values.size() == 2)
+            answer(values[0], values[1]);
+    });
 }
 
 bool HtmlView::insertHtml(const QString& html)

@@ -40,6 +40,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -137,18 +138,36 @@ protected:
     TIniInfo savedDefaults;
 };
 
-TEST_F(HtmlPageTest, FirstShowingTakesThePlainBodyAsSourceAndSavesIt)
+// The plain body becomes the page line by line, its text as text: an address in angle brackets stays.
+TEST_F(HtmlPageTest, FirstShowingKeepsThePlainBodysLinesAndTextAndSavesIt)
 {
-    openHtmlProject({}, "<b>Dear</b> [Column#1] & co\r\n");
+    openHtmlProject({}, "Dear [Column#1],\r\n\r\n<b>Prices</b> < 5 & more\r\nWrite to <info@example.com>\r\n");
     ASSERT_NE(view(), nullptr);
     EXPECT_EQ(editor->pcl->currentWidget(), editor->tsHtml);
     EXPECT_TRUE(editor->htmlPage->HtmlShown());
     EXPECT_TRUE(editor->htmlPage->HtmlModified());   // no ".htm" yet
     const QByteArray saved = savedHtml();
-    EXPECT_TRUE(saved.contains("<b>Dear</b> [Column#1] &amp; co")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<body>Dear [Column#1],<br>\r\n<br>\r\n&lt;b&gt;Prices&lt;/b&gt; &lt; 5 &amp; more<br>\r\n"
+                               "Write to &lt;info@example.com&gt;</body>")) << saved.constData();
     EXPECT_TRUE(saved.endsWith("</html>\r\n"));
     EXPECT_FALSE(editor->htmlPage->HtmlModified());
     EXPECT_FALSE(editor->cbModi->isChecked());
+}
+
+// The size box shows the size of the text where the caret is from the page's first showing on, not the box's
+// first item: 12-point text reads "12", 24-point text "24".
+TEST_F(HtmlPageTest, SizeBoxShowsTheSizeAtTheCaretOnceThePageIsShown)
+{
+    openHtmlProject({}, "Twelve points\r\n");
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "12"; }, 5000))
+        << editor->htmlPage->cbFontSize->currentText().toStdString();
+    writeFileBytes(testHome() + "Mailing.htm", "<html><body><p style=\"font-size: 24pt\">big</p></body></html>\r\n");
+    ASSERT_EQ(OpenProject(testHome() + "Mailing.eml", false), OpenProjectOutcome::Opened);
+    editor = NewMod2MessageForm;
+    ASSERT_TRUE(waitForPage());
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "24"; }, 5000))
+        << editor->htmlPage->cbFontSize->currentText().toStdString();
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
 }
 
 TEST_F(HtmlPageTest, NewProjectSwitchedToHtmlReadsEnter)
@@ -160,6 +179,30 @@ TEST_F(HtmlPageTest, NewProjectSwitchedToHtmlReadsEnter)
     ASSERT_TRUE(waitForPage());
     EXPECT_TRUE(source().contains("<body>Enter ... </body>")) << source().toStdString();
     EXPECT_TRUE(editor->cbModi->isChecked());
+}
+
+// "Import message from html file" follows the HTML page being shown, also when the page comes back after the
+// plain one, and when the editor is activated again.
+TEST_F(HtmlPageTest, ImportItemFollowsTheHtmlPage)
+{
+    openHtmlProject("<html><body><p>x</p></body></html>\r\n");
+    auto* item = form->findChild<QAction*>("miImporthtml");
+    ASSERT_NE(item, nullptr);
+    const auto showFormat = [&](int index) {
+        editor->BoxTypeMes->setCurrentIndex(index);
+        emit editor->BoxTypeMes->activated(index);
+    };
+    EXPECT_TRUE(waitUntil([&] { return item->isEnabled(); }));
+    showFormat(0);
+    EXPECT_TRUE(waitUntil([&] { return !item->isEnabled(); }));
+    showFormat(1);
+    EXPECT_TRUE(waitUntil([&] { return item->isEnabled(); }));
+    WindowMessage::post(form.get(), WM_UPDATEMENUS);
+    auto* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    emit sub->aboutToActivate();
+    sorvanta::test::pumpEvents(100);
+    EXPECT_TRUE(item->isEnabled());
 }
 
 TEST_F(HtmlPageTest, BoldColourAndSizeApplyToTheSelection)
@@ -437,18 +480,46 @@ TEST_F(HtmlPageTest, MergeFieldDropInsertsAtTheSelectionWithoutTheClipboard)
     EXPECT_FALSE(saved.contains("Column#9"));
 }
 
-TEST_F(HtmlPageTest, TableKeepsItsAttributes)
+struct TableCase {
+    const char* name;
+    QByteArray body;    // the page's body; the caret goes where "|" stands
+    QByteArray saved;   // the body as saved, the table written "@"
+};
+
+class TablePlacementTest : public HtmlPageTest, public ::testing::WithParamInterface<TableCase> {};
+
+// A table goes between block elements, splitting the paragraph (and what is open in it) at the caret, never
+// inside it: a parser would end the paragraph at the table. Its attributes stay as the dialog wrote them.
+TEST_P(TablePlacementTest, GoesBetweenBlocksWithItsAttributes)
 {
-    openHtmlProject("<html><body><p id=\"t\">x</p></body></html>\r\n");
-    caretAtEndOf("t");
+    const TableCase& c = GetParam();
+    QByteArray body = c.body;
+    body.replace("|", "<span id=\"caret\"></span>");
+    openHtmlProject("<html><body>" + body + "</body></html>");
+    ASSERT_TRUE(view()->runScript("var c = document.getElementById('caret'), r = document.createRange();"
+                                  " r.setStartBefore(c); r.collapse(true); c.remove(); getSelection().removeAllRanges();"
+                                  " getSelection().addRange(r); true").value_or(false).toBool());
+    const QByteArray table = "<table border=\"1\" width=\"10\"><tbody><tr><td width=\"10\"></td></tr></tbody></table>";
     HtmlEditorPage::Choosers choosers;
     choosers.table = [](QWidget*) { return std::optional<QString>("<TABLE border=1 width=10 ><TR><TD width=10></TD></TR></Table>"); };
     editor->htmlPage->setChoosers(choosers);
     editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagTable);
+    QByteArray expected = c.saved;
+    expected.replace("@", table);
     const QByteArray saved = savedHtml();
-    EXPECT_TRUE(saved.contains("<table border=\"1\" width=\"10\">")) << saved.constData();
-    EXPECT_TRUE(saved.contains("<td width=\"10\"></td>")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<body>" + expected + "</body>")) << saved.constData();
 }
+
+INSTANTIATE_TEST_SUITE_P(Carets, TablePlacementTest, ::testing::Values(
+    TableCase{"end_of_paragraph", "<p id=\"t\">one|</p><p>two</p>", "<p id=\"t\">one</p>@<p>two</p>"},
+    TableCase{"start_of_paragraph", "<p>|one</p>", "@<p>one</p>"},
+    TableCase{"inside_bold_in_a_paragraph", "<p id=\"t\">a <b>bo|ld</b> c</p>",
+              "<p id=\"t\">a <b>bo</b></p>@<p><b>ld</b> c</p>"},
+    TableCase{"heading", "<h1>Ti|tle</h1>", "<h1>Ti</h1>@<h1>tle</h1>"},
+    TableCase{"text_of_the_body", "Dear,<br>\r\nte|xt", "Dear,<br>\r\nte@xt"},
+    TableCase{"cell_of_a_table", "<table><tbody><tr><td>a|b</td></tr></tbody></table>",
+              "<table><tbody><tr><td>a@b</td></tr></tbody></table>"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HtmlPageTest, FailedSaveKeepsTheProjectModified)
 {
@@ -482,6 +553,24 @@ TEST_F(HtmlPageTest, PreviewSavesAndStartsTheBrowserOnTheFile)
     ASSERT_TRUE(started);
     EXPECT_EQ(readFileBytes(log), (testHome() + "Mailing.htm").toUtf8());
     EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").contains("Dear [Column#1],"));
+}
+
+// With no browser anywhere, Preview still saves the page and then says in a box what is missing.
+TEST_F(HtmlPageTest, PreviewWithoutABrowserSaysSo)
+{
+    openHtmlProject({});
+    sorvanta::test::DesktopSandbox desktop;   // no text/html handler
+    sorvanta::test::EnvironmentScope environment;
+    environment.set("DISPLAY", ":99");        // xdg-open looks for a browser only with a display
+    environment.set("BROWSER", "/bin/false");
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagPreview);
+    ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }, 20000));
+    EXPECT_EQ(boxes.boxes[0].text, "No web browser is set for HTML files. xdg-open found no program to open "
+                                       + testHome() + "Mailing.htm.");
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").contains("Dear [Column#1],"));
+    sorvanta::test::pumpEvents(200);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
