@@ -4,7 +4,8 @@
 // held to (time at most 1.5x, memory at most 2x). Both are watched by the same probe (bench/startup_probe, put in
 // with LD_PRELOAD). Then the first opening of the HTML page, each in a fresh process: the time from switching a
 // project to "html" until the page is loaded and editable, and what that adds to the resident memory.
-//   bench_startup [RUNS]    RUNS of each program per display (default 7), after one warm-up of each
+//   bench_startup [RUNS [PROGRAM]]    RUNS of each program per display (default 7), after one warm-up of each;
+//                                     PROGRAM in place of this build's (another build of it, to compare)
 // Prints the load average before and after; every child gets a home and a program folder of its own.
 
 #include "core/editor/message_form.h"
@@ -222,10 +223,10 @@ void printFigure(const char* what, const char* unit, const std::vector<double>& 
 }
 
 // One display: RUNS interleaved runs of the program and of the minimal window, after a warm-up of each.
-void benchStart(const QString& name, const QString& platform, const QString& display, int runs)
+void benchStart(const QString& name, const QString& platform, const QString& display, int runs,
+                const QString& program)
 {
     Sandbox sandbox;
-    const QString program = QStringLiteral(SORVANTA_PROGRAM);
     const QString minimal = QStringLiteral(SORVANTA_MINIMAL_WINDOW);
     std::vector<double> programMs, minimalMs, programMb, minimalMb;
     StartRun lastProgram, lastMinimal;
@@ -376,14 +377,16 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string(argv[1]) == "html-page")
         return openHtmlPageOnce(argc, argv, QFile::decodeName(argv[2]));
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const QString program = argc > 2 ? QFile::decodeName(argv[2]) : QStringLiteral(SORVANTA_PROGRAM);
+    std::printf("program %s\n", qPrintable(program));
     std::printf("load average %s\n", qPrintable(loadAverage()));
-    benchStart(QStringLiteral("offscreen"), QStringLiteral("offscreen"), QString(), runs);
+    benchStart(QStringLiteral("offscreen"), QStringLiteral("offscreen"), QString(), runs, program);
     benchHtmlPage(QStringLiteral("offscreen"), QStringLiteral("offscreen"), QString(), std::max(3, runs / 2));
     VirtualDisplay display;
     if (display.name.isEmpty()) {
         std::printf("Xvfb: not installed, no xcb runs\n");
     } else {
-        benchStart(QStringLiteral("Xvfb"), QStringLiteral("xcb"), display.name, runs);
+        benchStart(QStringLiteral("Xvfb"), QStringLiteral("xcb"), display.name, runs, program);
         benchHtmlPage(QStringLiteral("Xvfb"), QStringLiteral("xcb"), display.name, std::max(3, runs / 2));
     }
     std::printf("load average %s\n", qPrintable(loadAverage()));
