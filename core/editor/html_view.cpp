@@ -9,7 +9,6 @@
 #include "core/project/html_file_text.h"
 
 #include <QDir>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -138,7 +137,6 @@ HtmlView* HtmlView::create(QWidget* parent, QString* error)
 HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WB"));
-    setAcceptDrops(true);
     m_loadTimer.setSingleShot(true);
     connect(&m_loadTimer, &QTimer::timeout, this, &HtmlView::loadTimedOut);
     HtmlEngineHooks hooks;
@@ -406,21 +404,6 @@ bool HtmlView::handleKeyPress(QKeyEvent* event)
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     execCommand(shift ? QStringLiteral("insertParagraph") : QStringLiteral("insertLineBreak"));
     return true;
-}
-
-void HtmlView::dragEnterEvent(QDragEnterEvent* event)
-{
-    handleDrag(event);
-}
-
-void HtmlView::dragMoveEvent(QDragMoveEvent* event)
-{
-    handleDrag(event);
-}
-
-void HtmlView::dropEvent(QDropEvent* event)
-{
-    handleDrag(event);
 }
 
 // Only the merge-field chooser's placeholders are taken (other drags, files among them, would replace the

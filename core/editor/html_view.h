@@ -72,11 +72,6 @@ signals:
     void caretMayHaveMoved();              // a key or mouse release in the page: the toolbar follows
     void placeholderDropped(const QString& placeholder);
 
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
 private:
     HtmlView(HtmlEngineFactory& engine, QWidget* parent);
     bool handleInput(QEvent* event);

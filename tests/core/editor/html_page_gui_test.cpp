@@ -467,9 +467,9 @@ TEST_F(HtmlPageTest, MergeFieldDropInsertsAtTheSelectionWithoutTheClipboard)
     const auto drop = [&](PlaceholderSource from, const QString& text) {
         std::unique_ptr<QMimeData> data(placeholderMimeData(from, text));
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view(), &enter);
+        QCoreApplication::sendEvent(view()->inputWidget(), &enter);   // where the engine takes drags
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view(), &event);
+        QCoreApplication::sendEvent(view()->inputWidget(), &event);
         return enter.isAccepted() && event.isAccepted();
     };
     EXPECT_FALSE(drop(PlaceholderSource::ListGrid, "[Column#9]"));
