@@ -18,6 +18,19 @@ function(sorvanta_library name folder)
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
+# sorvanta_module(NAME FOLDER FILE_NAME DEPENDS DEPENDENCIES...): a module that the program loads at run time (a
+# Qt plugin) from FOLDER's sources, written as FILE_NAME.so into the program's folder (build/app), where the
+# program looks for it. It links only DEPENDENCIES, none of the program's libraries.
+function(sorvanta_module name folder file_name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+  add_library(${name} MODULE ${sources})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${file_name} SUFFIX ".so"
+                        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+endfunction()
+
 # sorvanta_tests(FOLDER [WIDGETS] LIBRARIES...): tests/FOLDER/**/*_test.cpp become up to four executables by
 # their names:
 #   *_interop_test.cpp      label "<folder>_interop", run inside a private network namespace (tests/support/netns_run)

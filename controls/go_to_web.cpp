@@ -3,10 +3,9 @@
 #include "controls/go_to_web.h"
 
 #include "controls/mime_handler_query.h"
+#include "platform/desktop_open.h"
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QUrl>
+#include <QPointer>
 
 TGoToWeb::TGoToWeb(QObject* parent)
     : QObject(parent),
@@ -73,15 +72,23 @@ HandlerLookup TGoToWeb::lookUpBrowserCommand(QString& exec)
     return command.lookup;
 }
 
+// Why no handler was found is told only when the opener finds no browser either.
 bool TGoToWeb::openWithDesktop()
 {
-    const QUrl url = QUrl::fromUserInput(Url, QDir::currentPath(), QUrl::AssumeLocalFile);
-    if (QDesktopServices::openUrl(url)) {
-        m_error.clear();
-        return true;
-    }
-    m_error = tr("The desktop could not open %1.").arg(Url);
-    return false;
+    QPointer<TGoToWeb> self(this);
+    const QString target = Url;
+    const QString missing = m_error;
+    openWithXdgOpen(target, [self, target, missing](DesktopOpenFailure failure) {
+        if (!self)
+            return;
+        const QString opener = failure == DesktopOpenFailure::OpenerMissing
+                                   ? tr("xdg-open, which would look for one, is not installed.")
+                                   : tr("xdg-open found no program to open %1.").arg(target);
+        self->m_error = missing + u' ' + opener;
+        emit self->openFailed(self->m_error);
+    });
+    m_error.clear();
+    return true;
 }
 
 bool TGoToWeb::startBrowser(const QString& exec)

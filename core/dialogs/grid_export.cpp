@@ -4,6 +4,7 @@
 
 #include "core/base/window_host.h"
 #include "platform/clock.h"
+#include "platform/desktop_open.h"
 #include "platform/message_box_flags.h"
 #include "platform/program_folder.h"
 #include "platform/string_grid.h"
@@ -11,33 +12,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <xlsxwriter.h>
 
 namespace {
 
-// xdg-open waits for the program it starts and ends with a failure when it finds none or that program fails,
-// so its exit status tells whether the workbook was opened. Its output goes nowhere: a spreadsheet program
-// that outlives this one must not write into a closed pipe.
 bool openWithDesktop(const QString& path, const std::function<void()>& failedLater)
 {
-    auto* opener = new QProcess(QCoreApplication::instance());
-    opener->setStandardInputFile(QProcess::nullDevice());
-    opener->setStandardOutputFile(QProcess::nullDevice());
-    opener->setStandardErrorFile(QProcess::nullDevice());
-    QObject::connect(opener, &QProcess::finished, opener, [opener, failedLater](int code, QProcess::ExitStatus status) {
-        opener->deleteLater();
-        if (status != QProcess::NormalExit || code != 0)
-            failedLater();
-    });
-    QObject::connect(opener, &QProcess::errorOccurred, opener, [opener, failedLater](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;   // a crash also ends in finished()
-        opener->deleteLater();
-        failedLater();
-    });
-    opener->start(QStringLiteral("xdg-open"), {path});
+    openWithXdgOpen(path, [failedLater](DesktopOpenFailure) { failedLater(); });
     return true;
 }
 

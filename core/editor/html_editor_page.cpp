@@ -7,7 +7,6 @@
 #include "core/base/tool_commands.h"
 #include "core/base/user_messages.h"
 #include "core/base/widget_factory.h"
-#include "core/base/window_host.h"
 #include "core/dialogs/input_form.h"
 #include "core/editor/custom_colour_file.h"
 #include "core/editor/html_colours.h"
@@ -15,6 +14,7 @@
 #include "core/editor/picture_copy.h"
 #include "core/editor/picture_fetch_window.h"
 #include "core/editor/picture_open_dialog.h"
+#include "core/editor/plain_text_html.h"
 #include "core/editor/tables_dialog.h"
 #include "core/editor/web_pictures.h"
 #include "core/project/project_files.h"
@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -100,6 +101,8 @@ HtmlEditorPage::HtmlEditorPage(QWidget* editor, QWidget* parent)
     setObjectName(QStringLiteral("HtmlEditorPage"));
     GoToWeb1 = new TGoToWeb(this);
     GoToWeb1->setObjectName(QStringLiteral("GoToWeb1"));
+    connect(GoToWeb1, &TGoToWeb::openFailed, this,
+            [this](const QString& error) { messageBox(this, error, tr("Error"), MB_OK | MB_ICONERROR); });
     buildToolbar();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -182,15 +185,45 @@ HtmlView* HtmlEditorPage::ensureView()
 {
     if (m_view)
         return m_view;
-    m_view = new HtmlView(this);
-    auto* layout = static_cast<QVBoxLayout*>(this->layout());
-    delete layout->takeAt(1);   // the stretch that kept WB's place
-    layout->addWidget(m_view, 1);
+    QString error;
+    m_view = HtmlView::create(this, &error);
+    if (!m_view) {
+        showEngineMissing(error);
+        return nullptr;
+    }
+    putInPagePlace(m_view);
     connect(m_view, &HtmlView::documentCompleted, this, &HtmlEditorPage::documentCompleted);
     connect(m_view, &HtmlView::loadFailed, this, &HtmlEditorPage::showLoadFailure);
     connect(m_view, &HtmlView::caretMayHaveMoved, this, &HtmlEditorPage::followCaret);
     connect(m_view, &HtmlView::placeholderDropped, this, &HtmlEditorPage::insertPlaceholder);
     return m_view;
+}
+
+// WB's place below the toolbar: a stretch at first, then WB, or the note that the engine is missing.
+void HtmlEditorPage::putInPagePlace(QWidget* widget)
+{
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    QLayoutItem* previous = layout->takeAt(1);
+    if (previous->widget() == m_engineMissing)
+        m_engineMissing = nullptr;
+    delete previous->widget();
+    delete previous;
+    layout->addWidget(widget, 1);
+}
+
+// Without the engine's module the page says so where WB would be, and the user is told each time it is asked.
+void HtmlEditorPage::showEngineMissing(const QString& error)
+{
+    if (!m_engineMissing) {
+        auto* note = new QLabel(this);
+        note->setObjectName(QStringLiteral("lblHtmlEngineMissing"));
+        note->setWordWrap(true);
+        note->setAlignment(Qt::AlignCenter);
+        putInPagePlace(note);
+        m_engineMissing = note;
+    }
+    m_engineMissing->setText(error);
+    messageBox(this, error, tr("WYSIWYG HTML Editor"), MB_OK | MB_ICONWARNING);
 }
 
 bool HtmlEditorPage::DocumentReady() const
@@ -213,6 +246,8 @@ void HtmlEditorPage::showFirstTime(const QString& plainBody)
         return;
     m_shown = true;
     HtmlView* view = ensureView();
+    if (!view)
+        return;
     const QString htmlFile = ProjectFilePath(htmlBodyExtension);
     QString error;
     if (QFileInfo(htmlFile).isFile()) {
@@ -220,7 +255,7 @@ void HtmlEditorPage::showFirstTime(const QString& plainBody)
             showLoadFailure(error);
         return;
     }
-    view->loadSource(ProjectIniInfo.PathPro, plainBody.isEmpty() ? QStringLiteral("Enter ... ") : plainBody);
+    view->loadSource(ProjectIniInfo.PathPro, plainBody.isEmpty() ? QStringLiteral("Enter ... ") : PlainTextAsHtml(plainBody));
 }
 
 void HtmlEditorPage::documentCompleted()
@@ -230,8 +265,7 @@ void HtmlEditorPage::documentCompleted()
         WindowMessage::post(m_editor, WM_TOOLCOMMAND, 0, ToolHtmlImportLoaded);
         return;
     }
-    WindowMessage::post(m_editor, WM_TOOLCOMMAND, 0, ToolHtmlPageLoaded);
-    WindowMessage::post(WindowHost::mainWindow(), WM_TOOLCOMMAND, RequestImportHtmlMenuState, 1);
+    WindowMessage::post(m_editor, WM_TOOLCOMMAND, 0, ToolHtmlPageLoaded);   // the editor updates its menu item
 }
 
 void HtmlEditorPage::showLoadFailure(const QString& reason)
@@ -242,8 +276,10 @@ void HtmlEditorPage::showLoadFailure(const QString& reason)
 
 void HtmlEditorPage::PageLoaded()
 {
-    if (m_view && m_view->documentReady())
-        m_view->clearBodyStyleProperty(kClearedBodyProperty);
+    if (!m_view || !m_view->documentReady())
+        return;
+    m_view->clearBodyStyleProperty(kClearedBodyProperty);
+    followCaret();
 }
 
 void HtmlEditorPage::focusPage()
@@ -313,12 +349,15 @@ bool HtmlEditorPage::CopyImageToProject(QString& path)
 
 void HtmlEditorPage::OpenCommand()
 {
+    HtmlView* view = ensureView();
+    if (!view)
+        return;
     const QString fileName = m_choosers.htmlFile(this);
     if (fileName.isEmpty())
         return;
     QString error;
     m_importPending = true;
-    if (!ensureView()->loadHtmlFile(fileName, &error))
+    if (!view->loadHtmlFile(fileName, &error))
         showLoadFailure(error.isEmpty() ? tr("Cannot read %1").arg(fileName) : error);
 }
 

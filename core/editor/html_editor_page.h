@@ -15,6 +15,7 @@
 class HtmlView;
 class QBoxLayout;
 class QComboBox;
+class QLabel;
 class QToolButton;
 class TFontComboBox;
 class TGoToWeb;
@@ -37,12 +38,14 @@ public:
     QComboBox* cbFontSize;
     TGoToWeb* GoToWeb1;
 
-    // WB, made with the first page (the engine starts only when an HTML body is shown); null until then.
+    // WB, made with the first page (the engine's module is loaded only when an HTML body is shown); null until
+    // then, and while the module cannot be had.
     HtmlView* view() const { return m_view; }
 
     // A project was filled in: HtmlShown, ImportPending and DocumentReady are cleared.
     void resetForProject();
-    // The first showing for this project: the ".htm" file, else plainBody (or "Enter ... ") as HTML source.
+    // The first showing for this project: the ".htm" file, else plainBody as the page's text, line by line
+    // (or "Enter ... ").
     void showFirstTime(const QString& plainBody);
     bool HtmlShown() const { return m_shown; }
     bool DocumentReady() const;
@@ -81,6 +84,8 @@ private:
     void buildToolbar();
     QToolButton* addToolButton(QBoxLayout* row, const char* name, const QString& caption, const QString& hint, int tag);
     HtmlView* ensureView();
+    void putInPagePlace(QWidget* widget);
+    void showEngineMissing(const QString& error);
     void documentCompleted();
     void showLoadFailure(const QString& reason);
     void followCaret();
@@ -95,6 +100,7 @@ private:
 
     QWidget* m_editor;
     HtmlView* m_view = nullptr;
+    QLabel* m_engineMissing = nullptr;   // in WB's place when the engine's module cannot be had
     Choosers m_choosers;
     bool m_shown = false;           // HtmlShown
     bool m_importPending = false;   // ImportPending

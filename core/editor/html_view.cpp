@@ -3,12 +3,12 @@
 
 #include "core/editor/html_view.h"
 
+#include "core/editor/html_engine.h"
+#include "core/editor/html_engine_module.h"
 #include "core/editor/placeholder_drag.h"
 #include "core/project/html_file_text.h"
 
-#include <QChildEvent>
 #include <QDir>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -16,15 +16,13 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineSettings>
+#include <QVBoxLayout>
 
 #include <memory>
 
 namespace {
 
-// setHtml hands the page over as a percent-encoded data: address, which the engine takes only up to 2 MB;
+// The engine hands a source over as a percent-encoded data: address, which the engine takes only up to 2 MB;
 // bigger pages are opened as files (the engine then reads them as UTF-8, which is how the program writes them).
 constexpr qsizetype kLargestDataAddress = 1900 * 1000;
 
@@ -53,8 +51,59 @@ const char kSourceScript[] = R"(
   return type + document.documentElement.outerHTML;
 })())";
 
+// The font at the caret; a page not clicked yet has its caret put at the start of the body first.
+const char kFontAtCaretScript[] = R"(
+(function () {
+  var selection = getSelection();
+  if (!selection.rangeCount && document.body) {
+    var start = document.createRange();
+    start.setStart(document.body, 0);
+    selection.addRange(start);
+  }
+  return [String(document.queryCommandValue('FontSize')), String(document.queryCommandValue('FontName'))];
+})())";
+
+// Markup holding a block (a table) cannot stand inside a paragraph, a heading or an inline element: a parser
+// would end the paragraph at the table. Such markup goes into the nearest element that holds blocks, the
+// paragraph (and what is open in it) split at the caret, and a piece left empty removed.
 const char kInsertHtmlScript[] = R"(
 (function (markup) {
+  var BLOCKS = /^(TABLE|DIV|P|UL|OL|DL|H[1-6]|BLOCKQUOTE|PRE|HR|FORM|CENTER|ADDRESS|FIELDSET)$/;
+  var HOLDS_BLOCKS = /^(BODY|HTML|DIV|TD|TH|LI|DD|BLOCKQUOTE|CENTER|FORM|FIELDSET|SECTION|ARTICLE|ASIDE|NAV|HEADER|FOOTER|MAIN|FIGURE|DETAILS)$/;
+  function holdsBlock(fragment) {
+    for (var n = fragment.firstChild; n; n = n.nextSibling)
+      if (n.nodeType === 1 && BLOCKS.test(n.nodeName)) return true;
+    return false;
+  }
+  function isEmpty(node) {
+    return node.nodeType === 1 ? !node.textContent && !node.querySelector('img,table,hr,input')
+                               : node.nodeType === 3 && !node.data;
+  }
+  function holdsBlocks(node) {
+    return node.nodeType === 1 && HOLDS_BLOCKS.test(node.nodeName);
+  }
+  function moveToBlockLevel(range) {
+    var top = range.startContainer;
+    if (holdsBlocks(top)) return;
+    while (top.parentNode && !holdsBlocks(top.parentNode))
+      top = top.parentNode;
+    if (!top.parentNode) return;
+    var tail = document.createRange();
+    tail.setStart(range.startContainer, range.startOffset);
+    tail.setEndAfter(top);
+    var rest = tail.extractContents();
+    var after = rest.firstChild;
+    if (after && after.nodeType === 1) after.removeAttribute('id');
+    top.parentNode.insertBefore(rest, top.nextSibling);
+    if (after && isEmpty(after)) after.remove();
+    range.setStartAfter(top);
+    range.collapse(true);
+    if (isEmpty(top)) {
+      range.setStartBefore(top);
+      range.collapse(true);
+      top.remove();
+    }
+  }
   var selection = window.getSelection();
   if (!selection.rangeCount) {
     var end = document.createRange();
@@ -66,6 +115,7 @@ const char kInsertHtmlScript[] = R"(
   var fragment = range.createContextualFragment(markup);
   var last = fragment.lastChild;
   range.deleteContents();
+  if (holdsBlock(fragment)) moveToBlockLevel(range);
   range.insertNode(fragment);
   if (last) {
     range.setStartAfter(last);
@@ -78,27 +128,44 @@ const char kInsertHtmlScript[] = R"(
 
 }  // namespace
 
-HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent)
+HtmlView* HtmlView::create(QWidget* parent, QString* error)
+{
+    HtmlEngineFactory* engine = HtmlEngineModule::factory(error);
+    return engine ? new HtmlView(*engine, parent) : nullptr;
+}
+
+HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("WB"));
-    QWebEngineSettings* options = settings();
-    options->setAttribute(QWebEngineSettings::JavascriptEnabled, false);   // page scripts never run
-    options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    // Nothing from the network: an imported page would fetch its remote pictures, style sheets and frames
-    // itself, unbounded, and a silent server would hold its loading. Web pictures come through the fetcher.
-    options->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    options->setDefaultTextEncoding(QStringLiteral("UTF-8"));
-    setAcceptDrops(true);
     m_loadTimer.setSingleShot(true);
     connect(&m_loadTimer, &QTimer::timeout, this, &HtmlView::loadTimedOut);
-    connect(this, &QWebEngineView::loadStarted, this, [this] { m_ready = false; });
-    connect(this, &QWebEngineView::loadFinished, this, &HtmlView::pageLoadFinished);
-    connect(page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
+    HtmlEngineHooks hooks;
+    hooks.loadStarted = [this] { m_ready = false; };
+    hooks.loadFinished = [this](bool ok) { pageLoadFinished(ok); };
+    hooks.rendererStopped = [this] {
         m_ready = false;
         m_loadTimer.stop();
         emit loadFailed(tr("The HTML editor's engine stopped."));
-    });
+    };
+    hooks.inputEvent = [this](QEvent* event) { return handleInput(event); };
+    m_engine = engine.createPage(this, std::move(hooks));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_engine->widget());
+    setFocusProxy(m_engine->widget());
+}
+
+// The engine's page goes first, quietly: what it reports while it closes concerns nobody.
+HtmlView::~HtmlView()
+{
+    m_loadTimer.stop();
+    blockSignals(true);
+    delete m_engine->widget();
+}
+
+QWidget* HtmlView::inputWidget() const
+{
+    return m_engine->widget()->focusProxy();
 }
 
 // ---- loading ----
@@ -116,9 +183,9 @@ bool HtmlView::loadHtmlFile(const QString& path, QString* error)
     startLoad();
     m_documentPath = path;
     if (text && text->toUtf8().toPercentEncoding().size() <= kLargestDataAddress)
-        setHtml(*text, address);
+        m_engine->showSource(*text, address);
     else
-        load(address);
+        m_engine->showFile(address);
     return true;
 }
 
@@ -126,7 +193,7 @@ void HtmlView::loadSource(const QString& baseFolder, const QString& source)
 {
     startLoad();
     m_documentPath.clear();
-    setHtml(source, QUrl::fromLocalFile(QDir(baseFolder).absolutePath() + u'/'));
+    m_engine->showSource(source, QUrl::fromLocalFile(QDir(baseFolder).absolutePath() + u'/'));
 }
 
 void HtmlView::forgetDocument()
@@ -152,14 +219,13 @@ void HtmlView::pageLoadFinished(bool ok)
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
     }
-    watchInputWidget();
     m_ready = true;
     emit documentCompleted();
 }
 
 void HtmlView::loadTimedOut()
 {
-    stop();
+    m_engine->stop();
     emit loadFailed(tr("The HTML page did not finish loading."));
 }
 
@@ -199,7 +265,7 @@ std::optional<QVariant> HtmlView::runScript(const QString& script, int timeoutMs
     };
     auto answer = std::make_shared<Answer>();
     std::weak_ptr<Answer> waiting = answer;
-    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [waiting](const QVariant& value) {
+    m_engine->runScript(script, [waiting](const QVariant& value) {
         if (auto pending = waiting.lock()) {   // a late answer after the time-out is dropped
             pending->arrived = true;
             pending->value = value;
@@ -241,13 +307,11 @@ void HtmlView::queryFontAtCaret(std::function<void(const QString& size, const QS
     if (!m_ready)
         return;
     QPointer<HtmlView> self(this);
-    page()->runJavaScript(
-        QStringLiteral("[String(document.queryCommandValue('FontSize')), String(document.queryCommandValue('FontName'))]"),
-        QWebEngineScript::ApplicationWorld, [self, answer](const QVariant& value) {
-            const QStringList values = value.toStringList();
-            if (self && values.size() == 2)
-                answer(values[0], values[1]);
-        });
+    m_engine->runScript(QString::fromLatin1(kFontAtCaretScript), [self, answer](const QVariant& value) {
+        const QStringList values = value.toStringList();
+        if (self && values.size() == 2)
+            answer(values[0], values[1]);
+    });
 }
 
 bool HtmlView::insertHtml(const QString& html)
@@ -308,40 +372,24 @@ bool HtmlView::clearBodyStyleProperty(const QString& property)
 
 // ---- keys, mouse and drops inside the page ----
 
-// The engine takes input through a child widget that it makes (and may make again): watch each one.
-void HtmlView::watchInputWidget()
-{
-    if (QWidget* input = focusProxy())
-        input->installEventFilter(this);
-}
-
-bool HtmlView::event(QEvent* event)
-{
-    if (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished)
-        QTimer::singleShot(0, this, &HtmlView::watchInputWidget);
-    return QWebEngineView::event(event);
-}
-
-bool HtmlView::eventFilter(QObject* watched, QEvent* event)
+// What the engine's page gets from the keyboard, the mouse and drags; true when it is taken here.
+bool HtmlView::handleInput(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (handleKeyPress(static_cast<QKeyEvent*>(event)))
-            return true;
-        break;
+        return handleKeyPress(static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:
     case QEvent::MouseButtonRelease:
         if (m_ready)
             emit caretMayHaveMoved();
-        break;
+        return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
         return handleDrag(event);
     default:
-        break;
+        return false;
     }
-    return QWebEngineView::eventFilter(watched, event);
 }
 
 // Enter inserts a line break, Shift+Enter a new paragraph. Any other typed key is a change of the page.
@@ -358,21 +406,6 @@ bool HtmlView::handleKeyPress(QKeyEvent* event)
     return true;
 }
 
-void HtmlView::dragEnterEvent(QDragEnterEvent* event)
-{
-    handleDrag(event);
-}
-
-void HtmlView::dragMoveEvent(QDragMoveEvent* event)
-{
-    handleDrag(event);
-}
-
-void HtmlView::dropEvent(QDropEvent* event)
-{
-    handleDrag(event);
-}
-
 // Only the merge-field chooser's placeholders are taken (other drags, files among them, would replace the
 // page); the placeholder goes in at the selection, the clipboard untouched.
 bool HtmlView::handleDrag(QEvent* event)
@@ -380,7 +413,7 @@ bool HtmlView::handleDrag(QEvent* event)
     const std::optional<QString> placeholder = acceptPlaceholderDrag(event, PlaceholderSource::MergeChooser);
     if (!placeholder) {
         event->ignore();
-        return true;
+        return false;
     }
     if (event->type() == QEvent::Drop)
         emit placeholderDropped(*placeholder);

@@ -1,9 +1,10 @@
-// The HTML page's engine: WB, a QWebEngineView whose page goes into design mode after every load. Page
-// scripts never run (JavaScript is off for the page); the editor's own commands run in a script world of the
+// The HTML page: WB, the engine's page (html_engine.h, from the module loaded on first need) put into design
+// mode after every load. Page scripts never run; the editor's own commands run in a script world of the
 // application's own. The page loads nothing from the network (pictures, style sheets, frames, scripts): what
-// a mailing carries comes into the project folder first, through the picture fetcher. Every call into the engine waits with a time-out and answers nullopt or false when none
-// came. The page accepts drags only of merge placeholders from the merge-field chooser; Enter inserts a line
-// break and Shift+Enter a new paragraph, as editing commands on the key press.
+// a mailing carries comes into the project folder first, through the picture fetcher. Every call into the
+// engine waits with a time-out and answers nullopt or false when none came. The page accepts drags only of
+// merge placeholders from the merge-field chooser; Enter inserts a line break and Shift+Enter a new paragraph,
+// as editing commands on the key press.
 #pragma once
 
 #include "core/editor/html_body_rules.h"
@@ -12,16 +13,21 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariant>
-#include <QWebEngineView>
+#include <QWidget>
 
 #include <functional>
 #include <optional>
 
-class HtmlView : public QWebEngineView, public HtmlBodyDocument {
+class HtmlEngineFactory;
+class HtmlEnginePage;
+
+class HtmlView : public QWidget, public HtmlBodyDocument {
     Q_OBJECT
 
 public:
-    explicit HtmlView(QWidget* parent = nullptr);
+    // A page on the engine module's engine; null, with *error saying why, when the module cannot be had.
+    static HtmlView* create(QWidget* parent, QString* error);
+    ~HtmlView() override;
 
     static constexpr int ScriptTimeoutMs = 5000;
     static constexpr int LoadTimeoutMs = 30000;
@@ -35,6 +41,8 @@ public:
     // The file the page came from, or empty for a blank page.
     QString documentPath() const { return m_documentPath; }
     void setLoadTimeout(int ms) { m_loadTimeoutMs = ms; }
+    // The engine's widget that takes the keys and the mouse (made with the first page); null before.
+    QWidget* inputWidget() const;
 
     bool documentReady() const override { return m_ready; }
     bool dirty() override;
@@ -64,21 +72,16 @@ signals:
     void caretMayHaveMoved();              // a key or mouse release in the page: the toolbar follows
     void placeholderDropped(const QString& placeholder);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    bool event(QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
 private:
+    HtmlView(HtmlEngineFactory& engine, QWidget* parent);
+    bool handleInput(QEvent* event);
     void startLoad();
     void pageLoadFinished(bool ok);
     void loadTimedOut();
     bool handleDrag(QEvent* event);
     bool handleKeyPress(QKeyEvent* event);
-    void watchInputWidget();
 
+    HtmlEnginePage* m_engine = nullptr;   // WB's engine, a child widget
     QTimer m_loadTimer;
     QString m_documentPath;
     int m_loadTimeoutMs = LoadTimeoutMs;

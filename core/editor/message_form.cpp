@@ -442,8 +442,10 @@ void TNewMod2MessageForm::WMToolCommand(qintptr code)
         runListTool(ToolCode(code));
     else if (code == ToolHtmlImportLoaded)
         htmlPage->ImportLoaded();
-    else if (code == ToolHtmlPageLoaded)
+    else if (code == ToolHtmlPageLoaded) {
         htmlPage->PageLoaded();
+        postImportHtmlMenuState();
+    }
     else if (code == ToolImportHtml)
         htmlPage->OpenCommand();
 }
@@ -581,10 +583,17 @@ void TNewMod2MessageForm::pclChange()
     if (pcl->currentWidget() == tsHtml) {
         showHtmlPageFirstTime();
         htmlPage->focusPage();
-        return;
+    } else {
+        Memo1->setFocus();
     }
-    Memo1->setFocus();
-    WindowMessage::post(WindowHost::mainWindow(), WM_TOOLCOMMAND, RequestImportHtmlMenuState, 0);
+    postImportHtmlMenuState();
+}
+
+// "Import message from html file" is enabled exactly while the HTML page is shown with a page loaded.
+void TNewMod2MessageForm::postImportHtmlMenuState()
+{
+    const bool enabled = pcl->currentWidget() == tsHtml && htmlPage->DocumentReady();
+    WindowMessage::post(WindowHost::mainWindow(), WM_TOOLCOMMAND, RequestImportHtmlMenuState, enabled ? 1 : 0);
 }
 
 // ---- the HTML body ----
@@ -826,8 +835,10 @@ bool createEditor(bool isNew)
     editor->IsNew = isNew;
     if (QMdiArea* area = WindowHost::mdiArea()) {
         QMdiSubWindow* sub = area->addSubWindow(editor);
-        QObject::connect(sub, &QMdiSubWindow::aboutToActivate, editor,
-                         [] { WindowMessage::post(WindowHost::mainWindow(), WM_UPDATEMENUS); });
+        QObject::connect(sub, &QMdiSubWindow::aboutToActivate, editor, [editor] {
+            WindowMessage::post(WindowHost::mainWindow(), WM_UPDATEMENUS);
+            editor->postImportHtmlMenuState();   // after the menu state, which disables it
+        });
         WindowHost::requestTranslation(editor);
         sub->showMaximized();
     } else {

@@ -90,6 +90,9 @@ public:
     void WMEditState(int mask);
     void WMEditCommand(int command);
 
+    // "Import message from html file" in the main window follows the HTML page being shown.
+    void postImportHtmlMenuState();
+
     void SectionSymbolChange();
     void BoxTypeMesChange();
     void pclChange();

@@ -100,7 +100,6 @@ QString helpFilePath()
 TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     : QMainWindow(parent),
       msl(new TMsgLanguage(this, mainMessages())),
-      OpenMailProject(new QFileDialog(this)),
       m_mdiArea(new QMdiArea(this)),
       m_img(QStringLiteral(":/images/background.png")),
       m_commandLine(commandLine)
@@ -112,10 +111,6 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     setWindowTitle(QStringLiteral("Sorvanta"));
     resize(900, 640);
 
-    OpenMailProject->setObjectName(QStringLiteral("OpenMailProject"));
-    OpenMailProject->setOption(QFileDialog::DontUseNativeDialog);
-    OpenMailProject->setFileMode(QFileDialog::ExistingFile);
-    OpenMailProject->setNameFilters({tr("Eml (*.eml)"), tr("All (*)")});
     // The Open dialog starts in the projects' folder (the program folder holds only the program's own files).
     m_openFileName = DefaultIniInfo.PathPro.isEmpty() ? ProgramFolder() : withTrailingSlash(DefaultIniInfo.PathPro);
 
@@ -491,17 +486,30 @@ void TMainForm::NewMessagesimple1Click()
     m_openFileName = pattern;
 }
 
+QFileDialog* TMainForm::openMailProjectDialog()
+{
+    if (OpenMailProject)
+        return OpenMailProject;
+    OpenMailProject = new QFileDialog(this);
+    OpenMailProject->setObjectName(QStringLiteral("OpenMailProject"));
+    OpenMailProject->setOption(QFileDialog::DontUseNativeDialog);
+    OpenMailProject->setFileMode(QFileDialog::ExistingFile);
+    OpenMailProject->setNameFilters({tr("Eml (*.eml)"), tr("All (*)")});
+    return OpenMailProject;
+}
+
 void TMainForm::OpenMailMergeProject1Click()
 {
     QString folder = folderPart(m_openFileName);
     if (!QFileInfo(folder).isDir())
         folder = ProgramFolder();
-    OpenMailProject->setWindowTitle(msl->text(MsgOpenProject));
-    OpenMailProject->setDirectory(folder);
-    OpenMailProject->selectNameFilter(OpenMailProject->nameFilters().constFirst());
-    if (OpenMailProject->exec() != QDialog::Accepted || OpenMailProject->selectedFiles().isEmpty())
+    QFileDialog* dialog = openMailProjectDialog();
+    dialog->setWindowTitle(msl->text(MsgOpenProject));
+    dialog->setDirectory(folder);
+    dialog->selectNameFilter(dialog->nameFilters().constFirst());
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
-    const QString chosen = OpenMailProject->selectedFiles().constFirst();
+    const QString chosen = dialog->selectedFiles().constFirst();
     AddToReopenList(chosen);
     openProject(chosen, false);
     m_openFileName = chosen;

@@ -29,7 +29,9 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     TMsgLanguage* msl;
-    QFileDialog* OpenMailProject;
+    // The Open dialog, made the first time Open is chosen (a file dialog takes a good part of the start-up
+    // time); null until then.
+    QFileDialog* OpenMailProject = nullptr;
     // OpenMailProject's file name: the project last opened, or the folder pattern of the last New.
     QString openFileName() const { return m_openFileName; }
     const ReopenList& reopenList() const { return m_reopenList; }
@@ -66,6 +68,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QFileDialog* openMailProjectDialog();
     enum class PreferencesMode { Default, Project };
 
     void buildMenus();

@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QUrl>
 
 namespace {
@@ -143,20 +145,61 @@ TEST_F(GoToWebTest, QuotedProgramPathWithBlanksIsStarted)
     EXPECT_EQ(loggedArguments(), QStringList({"--private", link.Url}));
 }
 
-TEST_F(GoToWebTest, WithoutAHandlerTheDesktopOpensTheAddress)
-{
-    TGoToWeb link;
-    link.Url = root + "my preview.htm";
-    EXPECT_EQ(link.FindBrowserCommand(), QString());
-    EXPECT_FALSE(link.errorString().isEmpty());
-    ASSERT_TRUE(link.GoToUrl()) << link.errorString().toStdString();
-    EXPECT_EQ(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(link.Url)});
+struct NoHandlerCase {
+    const char* name;
+    const char* handler;   // the desktop file the desktop names for text/html, none when empty
+    bool browserOpens;     // $BROWSER is a browser that opens the page, else one that fails
+    bool withoutXdgOpen;   // xdg-open is not on PATH
+    const char* failure;   // what openFailed says before the page's path, or nullptr when the page opened
+};
 
-    link.setHandlerQuery([] { return QStringLiteral("uninstalled.desktop"); });
-    link.Url = "https://127.0.0.1/";
+class GoToWebNoHandlerTest : public GoToWebTest, public ::testing::WithParamInterface<NoHandlerCase> {};
+
+// Without a usable text/html handler the desktop's opener (xdg-open, generic mode) looks for a browser; when it
+// finds none, or is not there, openFailed says once what is missing.
+TEST_P(GoToWebNoHandlerTest, DesktopsOpenerLooksForABrowserAndFailureIsNamed)
+{
+    const NoHandlerCase& c = GetParam();
+    sorvanta::test::EnvironmentScope environment;
+    environment.set("DISPLAY", ":99");   // xdg-open asks for the default program only with a display
+    environment.set("BROWSER", c.browserOpens ? writeLoggingBrowser("browser.sh") : QStringLiteral("/bin/false"));
+    if (c.withoutXdgOpen)
+        environment.set("PATH", root);
+    TGoToWeb link;
+    if (*c.handler)
+        link.setHandlerQuery([&c] { return QString::fromLatin1(c.handler); });
+    link.Url = root + "my preview.htm";
+    writeFileBytes(link.Url, "<html><body>page</body></html>\n");
+    QStringList failures;
+    QObject::connect(&link, &TGoToWeb::openFailed, [&](const QString& error) { failures << error; });
     ASSERT_TRUE(link.GoToUrl()) << link.errorString().toStdString();
-    EXPECT_EQ(desktop.opened.value(1), QUrl(link.Url));
+    ASSERT_TRUE(sorvanta::test::waitUntil([] { return qApp->findChildren<QProcess*>().isEmpty(); }, 20000));
+    sorvanta::test::pumpEvents(50);
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    if (!c.failure) {
+        EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+        const QStringList arguments = loggedArguments();
+        ASSERT_EQ(arguments.size(), 1);
+        // mailcap's viewer may be handed a copy named for the type
+        EXPECT_TRUE(arguments[0] == link.Url || arguments[0].endsWith(".html")) << arguments[0].toStdString();
+        return;
+    }
+    ASSERT_EQ(failures.size(), 1);
+    const QString expected = QString::fromLatin1(c.failure).replace("%1", link.Url);
+    EXPECT_EQ(failures[0], expected);
+    EXPECT_EQ(link.errorString(), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktops, GoToWebNoHandlerTest, ::testing::Values(
+    NoHandlerCase{"opener_finds_the_browser", "", true, false, nullptr},
+    NoHandlerCase{"no_browser", "", false, false,
+                  "No web browser is set for HTML files. xdg-open found no program to open %1."},
+    NoHandlerCase{"named_entry_not_installed", "uninstalled.desktop", false, false,
+                  "The web browser's desktop entry uninstalled.desktop is not installed. "
+                  "xdg-open found no program to open %1."},
+    NoHandlerCase{"no_opener", "", true, true,
+                  "No web browser is set for HTML files. xdg-open, which would look for one, is not installed."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct BrokenEntryCase {
     const char* name;

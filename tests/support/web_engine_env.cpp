@@ -12,6 +12,7 @@ void prepareWebEngineForTests()
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    qputenv("SORVANTA_HTML_ENGINE", SORVANTA_HTML_ENGINE_MODULE);   // the module of this build
 }
 
 }  // namespace sorvanta::test

@@ -18,6 +18,7 @@
 #include "core/sending/html_images.h"
 #include "core/settings/ini_info.h"
 #include "tests/core/modal_dialogs.h"
+#include "tests/support/desktop_sandbox.h"
 #include "tests/support/foundry_fonts.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/test_files.h"
@@ -38,6 +39,8 @@
 #include <QFontDatabase>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -135,18 +138,36 @@ protected:
     TIniInfo savedDefaults;
 };
 
-TEST_F(HtmlPageTest, FirstShowingTakesThePlainBodyAsSourceAndSavesIt)
+// The plain body becomes the page line by line, its text as text: an address in angle brackets stays.
+TEST_F(HtmlPageTest, FirstShowingKeepsThePlainBodysLinesAndTextAndSavesIt)
 {
-    openHtmlProject({}, "<b>Dear</b> [Column#1] & co\r\n");
+    openHtmlProject({}, "Dear [Column#1],\r\n\r\n<b>Prices</b> < 5 & more\r\nWrite to <info@example.com>\r\n");
     ASSERT_NE(view(), nullptr);
     EXPECT_EQ(editor->pcl->currentWidget(), editor->tsHtml);
     EXPECT_TRUE(editor->htmlPage->HtmlShown());
     EXPECT_TRUE(editor->htmlPage->HtmlModified());   // no ".htm" yet
     const QByteArray saved = savedHtml();
-    EXPECT_TRUE(saved.contains("<b>Dear</b> [Column#1] &amp; co")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<body>Dear [Column#1],<br>\r\n<br>\r\n&lt;b&gt;Prices&lt;/b&gt; &lt; 5 &amp; more<br>\r\n"
+                               "Write to &lt;info@example.com&gt;</body>")) << saved.constData();
     EXPECT_TRUE(saved.endsWith("</html>\r\n"));
     EXPECT_FALSE(editor->htmlPage->HtmlModified());
     EXPECT_FALSE(editor->cbModi->isChecked());
+}
+
+// The size box shows the size of the text where the caret is from the page's first showing on, not the box's
+// first item: 12-point text reads "12", 24-point text "24".
+TEST_F(HtmlPageTest, SizeBoxShowsTheSizeAtTheCaretOnceThePageIsShown)
+{
+    openHtmlProject({}, "Twelve points\r\n");
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "12"; }, 5000))
+        << editor->htmlPage->cbFontSize->currentText().toStdString();
+    writeFileBytes(testHome() + "Mailing.htm", "<html><body><p style=\"font-size: 24pt\">big</p></body></html>\r\n");
+    ASSERT_EQ(OpenProject(testHome() + "Mailing.eml", false), OpenProjectOutcome::Opened);
+    editor = NewMod2MessageForm;
+    ASSERT_TRUE(waitForPage());
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "24"; }, 5000))
+        << editor->htmlPage->cbFontSize->currentText().toStdString();
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
 }
 
 TEST_F(HtmlPageTest, NewProjectSwitchedToHtmlReadsEnter)
@@ -158,6 +179,30 @@ TEST_F(HtmlPageTest, NewProjectSwitchedToHtmlReadsEnter)
     ASSERT_TRUE(waitForPage());
     EXPECT_TRUE(source().contains("<body>Enter ... </body>")) << source().toStdString();
     EXPECT_TRUE(editor->cbModi->isChecked());
+}
+
+// "Import message from html file" follows the HTML page being shown, also when the page comes back after the
+// plain one, and when the editor is activated again.
+TEST_F(HtmlPageTest, ImportItemFollowsTheHtmlPage)
+{
+    openHtmlProject("<html><body><p>x</p></body></html>\r\n");
+    auto* item = form->findChild<QAction*>("miImporthtml");
+    ASSERT_NE(item, nullptr);
+    const auto showFormat = [&](int index) {
+        editor->BoxTypeMes->setCurrentIndex(index);
+        emit editor->BoxTypeMes->activated(index);
+    };
+    EXPECT_TRUE(waitUntil([&] { return item->isEnabled(); }));
+    showFormat(0);
+    EXPECT_TRUE(waitUntil([&] { return !item->isEnabled(); }));
+    showFormat(1);
+    EXPECT_TRUE(waitUntil([&] { return item->isEnabled(); }));
+    WindowMessage::post(form.get(), WM_UPDATEMENUS);
+    auto* sub = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    emit sub->aboutToActivate();
+    sorvanta::test::pumpEvents(100);
+    EXPECT_TRUE(item->isEnabled());
 }
 
 TEST_F(HtmlPageTest, BoldColourAndSizeApplyToTheSelection)
@@ -403,7 +448,7 @@ TEST_F(HtmlPageTest, EnterBreaksTheLineAndShiftEnterStartsAParagraph)
 {
     openHtmlProject("<html><body><p id=\"t\">one</p></body></html>\r\n");
     caretAtEndOf("t");
-    QWidget* input = view()->focusProxy();
+    QWidget* input = view()->inputWidget();
     ASSERT_NE(input, nullptr);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QCoreApplication::sendEvent(input, &enter);
@@ -422,9 +467,9 @@ TEST_F(HtmlPageTest, MergeFieldDropInsertsAtTheSelectionWithoutTheClipboard)
     const auto drop = [&](PlaceholderSource from, const QString& text) {
         std::unique_ptr<QMimeData> data(placeholderMimeData(from, text));
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view(), &enter);
+        QCoreApplication::sendEvent(view()->inputWidget(), &enter);   // where the engine takes drags
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view(), &event);
+        QCoreApplication::sendEvent(view()->inputWidget(), &event);
         return enter.isAccepted() && event.isAccepted();
     };
     EXPECT_FALSE(drop(PlaceholderSource::ListGrid, "[Column#9]"));
@@ -435,18 +480,46 @@ TEST_F(HtmlPageTest, MergeFieldDropInsertsAtTheSelectionWithoutTheClipboard)
     EXPECT_FALSE(saved.contains("Column#9"));
 }
 
-TEST_F(HtmlPageTest, TableKeepsItsAttributes)
+struct TableCase {
+    const char* name;
+    QByteArray body;    // the page's body; the caret goes where "|" stands
+    QByteArray saved;   // the body as saved, the table written "@"
+};
+
+class TablePlacementTest : public HtmlPageTest, public ::testing::WithParamInterface<TableCase> {};
+
+// A table goes between block elements, splitting the paragraph (and what is open in it) at the caret, never
+// inside it: a parser would end the paragraph at the table. Its attributes stay as the dialog wrote them.
+TEST_P(TablePlacementTest, GoesBetweenBlocksWithItsAttributes)
 {
-    openHtmlProject("<html><body><p id=\"t\">x</p></body></html>\r\n");
-    caretAtEndOf("t");
+    const TableCase& c = GetParam();
+    QByteArray body = c.body;
+    body.replace("|", "<span id=\"caret\"></span>");
+    openHtmlProject("<html><body>" + body + "</body></html>");
+    ASSERT_TRUE(view()->runScript("var c = document.getElementById('caret'), r = document.createRange();"
+                                  " r.setStartBefore(c); r.collapse(true); c.remove(); getSelection().removeAllRanges();"
+                                  " getSelection().addRange(r); true").value_or(false).toBool());
+    const QByteArray table = "<table border=\"1\" width=\"10\"><tbody><tr><td width=\"10\"></td></tr></tbody></table>";
     HtmlEditorPage::Choosers choosers;
     choosers.table = [](QWidget*) { return std::optional<QString>("<TABLE border=1 width=10 ><TR><TD width=10></TD></TR></Table>"); };
     editor->htmlPage->setChoosers(choosers);
     editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagTable);
+    QByteArray expected = c.saved;
+    expected.replace("@", table);
     const QByteArray saved = savedHtml();
-    EXPECT_TRUE(saved.contains("<table border=\"1\" width=\"10\">")) << saved.constData();
-    EXPECT_TRUE(saved.contains("<td width=\"10\"></td>")) << saved.constData();
+    EXPECT_TRUE(saved.contains("<body>" + expected + "</body>")) << saved.constData();
 }
+
+INSTANTIATE_TEST_SUITE_P(Carets, TablePlacementTest, ::testing::Values(
+    TableCase{"end_of_paragraph", "<p id=\"t\">one|</p><p>two</p>", "<p id=\"t\">one</p>@<p>two</p>"},
+    TableCase{"start_of_paragraph", "<p>|one</p>", "@<p>one</p>"},
+    TableCase{"inside_bold_in_a_paragraph", "<p id=\"t\">a <b>bo|ld</b> c</p>",
+              "<p id=\"t\">a <b>bo</b></p>@<p><b>ld</b> c</p>"},
+    TableCase{"heading", "<h1>Ti|tle</h1>", "<h1>Ti</h1>@<h1>tle</h1>"},
+    TableCase{"text_of_the_body", "Dear,<br>\r\nte|xt", "Dear,<br>\r\nte@xt"},
+    TableCase{"cell_of_a_table", "<table><tbody><tr><td>a|b</td></tr></tbody></table>",
+              "<table><tbody><tr><td>a@b</td></tr></tbody></table>"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HtmlPageTest, FailedSaveKeepsTheProjectModified)
 {
@@ -482,13 +555,31 @@ TEST_F(HtmlPageTest, PreviewSavesAndStartsTheBrowserOnTheFile)
     EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").contains("Dear [Column#1],"));
 }
 
+// With no browser anywhere, Preview still saves the page and then says in a box what is missing.
+TEST_F(HtmlPageTest, PreviewWithoutABrowserSaysSo)
+{
+    openHtmlProject({});
+    sorvanta::test::DesktopSandbox desktop;   // no text/html handler
+    sorvanta::test::EnvironmentScope environment;
+    environment.set("DISPLAY", ":99");        // xdg-open looks for a browser only with a display
+    environment.set("BROWSER", "/bin/false");
+    editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagPreview);
+    ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }, 20000));
+    EXPECT_EQ(boxes.boxes[0].text, "No web browser is set for HTML files. xdg-open found no program to open "
+                                       + testHome() + "Mailing.htm.");
+    EXPECT_EQ(boxes.boxes[0].caption, "Error");
+    EXPECT_TRUE(readFileBytes(testHome() + "Mailing.htm").contains("Dear [Column#1],"));
+    sorvanta::test::pumpEvents(200);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
 TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
 {
     openHtmlProject("<html><body><p><font size=\"5\" face=\"DejaVu Serif\" id=\"t\">big</font></p></body></html>\r\n");
     caretAtEndOf("t");
     editor->cbModi->setChecked(false);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
-    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    QCoreApplication::sendEvent(view()->inputWidget(), &release);
     EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentIndex() == 4; }, 5000));
     EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
     EXPECT_FALSE(editor->cbModi->isChecked());
@@ -516,10 +607,10 @@ TEST_F(HtmlPageTest, FontOfSeveralFoundriesIsAppliedAndFollowedByItsPageName)
 
     caretAtEndOf("u");
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
-    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    QCoreApplication::sendEvent(view()->inputWidget(), &release);
     ASSERT_TRUE(waitUntil([&] { return box->FontName() != "DejaVu Sans Mono"; }, 5000));
     caretAtEndOf("t");
-    QCoreApplication::sendEvent(view()->focusProxy(), &release);
+    QCoreApplication::sendEvent(view()->inputWidget(), &release);
     EXPECT_TRUE(waitUntil([&] { return box->FontName() == "DejaVu Sans Mono"; }, 5000)) << box->FontName().toStdString();
 }
 
@@ -537,6 +628,55 @@ TEST_F(HtmlPageTest, LinkAsksForTheAddress)
     EXPECT_TRUE(savedHtml().contains("<a href=\"https://example.com/a b\">site</a>"));
 }
 
+struct MissingEngineCase {
+    const char* name;
+    QByteArray moduleFile;   // written as the module; none when empty
+    const char* message;     // the start of what the user is told
+};
+
+class MissingEngineTest : public HtmlPageTest, public ::testing::WithParamInterface<MissingEngineCase> {};
+
+// Without a usable engine module the html project opens all the same: the page says why once, in a box and in
+// WB's place, and the project's ".htm" stays as it was through a save.
+TEST_P(MissingEngineTest, PageSaysSoAndTheBodyIsKept)
+{
+    const MissingEngineCase& c = GetParam();
+    const QString module = testHome() + "engine/sorvanta_html_engine.so";
+    if (!c.moduleFile.isEmpty()) {
+        QDir().mkpath(testHome() + "engine");
+        writeFileBytes(module, c.moduleFile);
+    }
+    sorvanta::test::EnvironmentScope environment;
+    environment.set("SORVANTA_HTML_ENGINE", module);
+    const QByteArray htm = "<html><body><p>kept</p></body></html>\r\n";
+    writeFileBytes(testHome() + "Mailing.eml", "[Common]\r\nSubject=Hello\r\nHtml=1\r\n");
+    writeFileBytes(testHome() + "Mailing.htm", htm);
+    ASSERT_EQ(OpenProject(testHome() + "Mailing.eml", false), OpenProjectOutcome::Opened);
+    editor = NewMod2MessageForm;
+    EXPECT_EQ(editor->pcl->currentWidget(), editor->tsHtml);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].text.startsWith(c.message)) << boxes.boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes.boxes[0].text.contains(module)) << boxes.boxes[0].text.toStdString();
+    EXPECT_EQ(boxes.boxes[0].caption, "WYSIWYG HTML Editor");
+    auto* note = editor->htmlPage->findChild<QLabel*>("lblHtmlEngineMissing");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), boxes.boxes[0].text);
+    EXPECT_EQ(view(), nullptr);
+
+    editor->BoxTypeMes->setCurrentIndex(0);
+    emit editor->BoxTypeMes->activated(0);
+    editor->BoxTypeMes->setCurrentIndex(1);
+    emit editor->BoxTypeMes->activated(1);
+    EXPECT_EQ(boxes.boxes.size(), 1u);   // once per project
+    EXPECT_TRUE(editor->SaveProject(false));
+    EXPECT_EQ(readFileBytes(testHome() + "Mailing.htm"), htm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, MissingEngineTest, ::testing::Values(
+    MissingEngineCase{"missing", {}, "The HTML editor is not installed: "},
+    MissingEngineCase{"not_a_library", "not a shared object\n", "The HTML editor cannot be started: "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A page whose frame never arrives (a pipe that nobody writes) never finishes loading: the wait ends with a
 // message, and the page that never loaded writes nothing over the ".htm".
 TEST(HtmlViewTest, PageThatNeverFinishesTimesOutAndWritesNothing)
@@ -547,7 +687,10 @@ TEST(HtmlViewTest, PageThatNeverFinishesTimesOutAndWritesNothing)
     const QString file = testHome() + "slow.htm";
     const QByteArray body = "<html><body><iframe src=\"never.htm\"></iframe></body></html>\r\n";
     writeFileBytes(file, body);
-    HtmlView view;
+    QString error;
+    std::unique_ptr<HtmlView> page(HtmlView::create(nullptr, &error));
+    ASSERT_TRUE(page) << error.toStdString();
+    HtmlView& view = *page;
     view.show();
     view.setLoadTimeout(1500);
     QStringList failures;
@@ -577,11 +720,12 @@ TEST_F(HtmlPageTest, PageHiddenBehindThePlainPageStillSaves)
 TEST(HtmlViewTest, UnreadableFileIsReportedAndLoadsNothing)
 {
     ASSERT_TRUE(engineReady);
-    HtmlView view;
     QString error;
-    EXPECT_FALSE(view.loadHtmlFile(testHome() + "missing.htm", &error));
+    std::unique_ptr<HtmlView> view(HtmlView::create(nullptr, &error));
+    ASSERT_TRUE(view) << error.toStdString();
+    EXPECT_FALSE(view->loadHtmlFile(testHome() + "missing.htm", &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(view.documentReady());
+    EXPECT_FALSE(view->documentReady());
 }
 
 }  // namespace
