@@ -66,7 +66,7 @@ bool ExternalSending::event(QEvent* event)
 
 void ExternalSending::start(bool login)
 {
-    readMailTimeZone();
+    m_zoneOffset = readMailTimeZone();
     m_running = true;
     m_messageState = 0;
     m_accountRefusal.clear();
@@ -77,7 +77,7 @@ void ExternalSending::resend()
 {
     // The relay run counted its failed rows; the re-send gives each a new result that is counted instead.
     m_run.Bad = std::max(0, m_run.Bad - badRowsFrom(m_run.results, m_run.CurrentRow + 1));
-    readMailTimeZone();
+    m_zoneOffset = readMailTimeZone();
     m_running = true;
     m_messageState = 0;
     m_accountRefusal.clear();
@@ -202,6 +202,7 @@ void ExternalSending::setUpSender()
     SendMail1.SmtpAuth = m_account.Authen;
     SendMail1.HeloDef = m_settings.DefaultHelo;
     SendMail1.HeloTxt = m_settings.TextHelo;
+    SendMail1.MailDomain = m_account.MailDomain;
     SendMail1.TimeoutArp = m_timeOutSeconds;
     SendMail1.TimeoutConnect = m_timeOutSeconds;
     SendMail1.TimeoutReply = m_timeOutSeconds;
@@ -221,7 +222,7 @@ void ExternalSending::setUpHeaders()
 {
     SendMail1.Headers.clear();
     SendMail1.Headers << QStringLiteral("Date: ")
-                             + QString::fromLatin1(mailDateText(Clock::instance().now().toSecsSinceEpoch()));
+                             + QString::fromLatin1(mailDateText(Clock::instance().now().toSecsSinceEpoch(), m_zoneOffset));
     if (!m_account.ReturnAddress.isEmpty() && !m_account.ReplyTo.isEmpty())
         SendMail1.Headers << QStringLiteral("Reply-To: ") + m_account.ReplyTo;
     SendMail1.Headers << QStringLiteral("X-Mailer: Quarvel");

@@ -348,13 +348,12 @@ void SendMail::bannerLine(const SmtpReplyLine& reply)
     }
     if (reply.continuation)
         return;
-    const QString local = defaultHeloName(localAddress());
     if (m_greetingMode == GreetingMode::Esmtp) {
         sendEhlo();
         return;
     }
     setState(State::MailFromDue);
-    sendCommand("HELO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
+    sendCommand("HELO " + heloName().toUtf8(), {250});
 }
 
 void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
@@ -388,8 +387,13 @@ void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
 void SendMail::sendEhlo()
 {
     m_greetingStep = GreetingStep::EhloReply;
-    const QString local = defaultHeloName(localAddress());
-    sendCommand("EHLO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
+    sendCommand("EHLO " + heloName().toUtf8(), {250});
+}
+
+// The preferences' text when set; else a dotted host name, the account's mail domain or an address literal.
+QString SendMail::heloName() const
+{
+    return !HeloDef && !HeloTxt.isEmpty() ? HeloTxt : defaultHeloName(MailDomain, localAddress());
 }
 
 // Any other reply than 220 has failed the run already (failReply): nothing goes on in clear.

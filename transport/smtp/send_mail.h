@@ -57,7 +57,7 @@ public:
     QString Charset;
     TMimeChar MimeChar = TMimeChar::ISO_8859_1;
     THdrCoding HdrCoding = THdrCoding::hcQuotedPrn;
-    QStringList Headers;             // extra header lines, after "Mime-Version: 1.0"
+    QStringList Headers;             // extra header lines, after "MIME-Version: 1.0"
     QStringList Attachments;         // attachment file paths; item k-1 pairs with slot k
     // Optional body source: called until it returns nothing; replaces the MIME body.
     std::function<QByteArray()> OnFeedData;
@@ -67,6 +67,7 @@ public:
     QString SmtpPsw;
     bool HeloDef = true;                // greet with defaultHeloName (helo_name.h)
     QString HeloTxt;                    // greeting argument when HeloDef is off
+    QString MailDomain;                 // the account's domain: the default greeting when the host name has no dot
     bool KeepConnectionOpen = false;
 
     // Keeps a copy of the record in the next slot and appends its path to Attachments (at most 256).
@@ -144,6 +145,7 @@ private:
     void bannerLine(const SmtpReplyLine& reply);
     void ehloReplyLine(const SmtpReplyLine& reply);
     void sendEhlo();
+    QString heloName() const;
     void startTlsReply();
     void onSecured() override;
     void startAuth();

@@ -73,7 +73,8 @@ QByteArray TCustomSmtpClient::heloCommand() const
     QString name = SignOn;
     if (name.isEmpty()) {
         const QString address = m_socket->LocalAddress();
-        name = LocalHostName.isEmpty() ? defaultHeloName(address) : heloNameFor(LocalHostName, address);
+        name = LocalHostName.isEmpty() ? defaultHeloName(MailDomain, address)
+                                       : heloNameFor(LocalHostName, MailDomain, address);
     }
     requireSingleLine(name, QStringLiteral("HELO text"));
     return "HELO " + name.toUtf8();

@@ -58,6 +58,7 @@ public:
     QString Port = QStringLiteral("smtp"); // service name or number
     QString SignOn;                        // HELO argument; empty: defaultHeloName (helo_name.h)
     QString LocalHostName;                 // this machine's name for that default; empty: asked each time
+    QString MailDomain;                    // that default when the host name has no dot (helo_name.h)
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
     QByteArray HdrTo;                      // VRFY argument (and the To header of TSmtpCli)

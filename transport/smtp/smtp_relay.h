@@ -93,7 +93,7 @@ public:
     QString HeaderFrom;                 // From header
     QString charSet = QStringLiteral("iso-8859-1");   // charset of the texts, which are converted to it
     TContentType ContentType = ctPlainText;
-    QString HdrMailDomain;              // domain inside the Message-ID
+    QString HdrMailDomain;              // domain inside the Message-ID, and the HELO default for a short host name
 
     TSmtpRelayServerGetData OnGetData;
     TSmtpRelayServerGetDataEx OnGetDataEx;

@@ -154,7 +154,7 @@ TEST_F(ExternalSendingTest, SendsEachRowMergedWithItsHeadersInOrder)
     QByteArrayList ids;
     for (int i = 0; i < 2; ++i) {
         const QByteArrayList lines = headerLines(messages[i]);
-        const qsizetype mime = lines.indexOf("Mime-Version: 1.0");
+        const qsizetype mime = lines.indexOf("MIME-Version: 1.0");
         ASSERT_GE(mime, 0);
         EXPECT_TRUE(lines.value(mime + 1).startsWith("Date: "));
         EXPECT_EQ(lines.value(mime + 2), "Reply-To: replies@origin.test");

@@ -33,7 +33,7 @@ namespace {
 using Event = std::pair<int, QString>;
 
 // The default greeting over loopback: the host name when it is dotted, else "[127.0.0.1]".
-const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), QString(), "127.0.0.1").toUtf8();
 
 std::vector<Event> only(int code, const QString& text)
 {
@@ -178,6 +178,27 @@ INSTANTIATE_TEST_SUITE_P(
         GreetingCase{"multiline_banner_first_line_decides", "220-HELLO\r\n220 ESMTP\r\n", true, true, "",
                      "HELO " + kLocal}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A desktop whose name has no dot greets with the account's mail domain, not an address literal that
+// filters score; the preferences' text still wins.
+TEST_F(SendMailTest, ShortHostNameGreetsWithTheMailDomain)
+{
+    if (TStarSocket::localHostName().contains(u'.'))
+        GTEST_SKIP() << "the host name is dotted: it is the greeting";
+    for (const bool ownText : {false, true}) {
+        mail.HeloDef = !ownText;
+        mail.HeloTxt = QStringLiteral("client.example");
+        mail.MailDomain = QStringLiteral("origin.test");
+        mail.TO_Address = "first@example.test";
+        ScriptedPeer peer;
+        peer.send("220 mx\r\n").expectLine().close();
+        ASSERT_TRUE(peer.listen());
+        const int runsBefore = doneCount;
+        start(peer);
+        ASSERT_TRUE(waitDone(runsBefore + 1));
+        EXPECT_EQ(peer.received(0), ownText ? "HELO client.example\r\n" : "HELO origin.test\r\n");
+    }
+}
 
 // ---- AUTH mechanism from the EHLO reply
 

@@ -26,7 +26,7 @@ using sorvanta::test::waitUntil;
 
 namespace {
 
-const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), QString(), "127.0.0.1").toUtf8();
 const QByteArray kUser = base64::encode("tim");
 const QByteArray kPassword = base64::encode("very secret");
 constexpr quint16 kImplicitTlsPort = 465;

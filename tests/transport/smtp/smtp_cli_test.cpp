@@ -100,7 +100,7 @@ TEST_F(SmtpCliTest, PlainMessageGoesOutByteForByte)
         "X-Mailer: Quarvel\r\n"
         "Reply-To: <sender@example.test>\r\n"
         "Subject: Monthly report\r\n"
-        "Mime-Version: 1.0\r\n"
+        "MIME-Version: 1.0\r\n"
         "Content-Type: text/plain; charset=\"iso-8859-1\"\r\n"
         "Date: Wed, 15 Jul 2026 13:04:05 +0300\r\n"
         "Message-ID: "

@@ -929,19 +929,22 @@ TEST_P(DirectCharsetTest, SendsInTheCharsetOrInUtf8WithoutLoss)
 INSTANTIATE_TEST_SUITE_P(Scripts, DirectCharsetTest, ::testing::ValuesIn(sorvanta::test::charsetCases()),
                          [](const auto& info) { return sorvanta::test::charsetCaseName(info.param); });
 
-TEST_F(SmtpRelayTest, DefaultHeloIsDottedNameOrAddressLiteral)
+TEST_F(SmtpRelayTest, DefaultHeloIsDottedNameThenMailDomainThenAddressLiteral)
 {
     startDns();
     startSmtp();
     relay.Signon.clear();
-    setRecipients({"reader@one.test"});
-    runToEnd();
+    for (const QString domain : {QString(), QStringLiteral("origin.test")}) {
+        relay.HdrMailDomain = domain;
+        setRecipients({"reader@one.test"});
+        runToEnd();
 
-    ASSERT_EQ(resultOf(0), relayDelivered);
-    const QString expected = heloNameFor(TWSocket::LocalHostName(), "127.0.0.1");
-    EXPECT_TRUE(smtp.received(0).startsWith("HELO " + expected.toUtf8() + "\r\n")) << smtp.received(0).toStdString();
-    if (!TWSocket::LocalHostName().contains('.')) {
-        EXPECT_EQ(expected, "[127.0.0.1]");
+        ASSERT_EQ(resultOf(0), relayDelivered);
+        const QString expected = heloNameFor(TWSocket::LocalHostName(), domain, "127.0.0.1");
+        EXPECT_TRUE(smtp.received(smtp.connectionCount() - 1).startsWith("HELO " + expected.toUtf8() + "\r\n"))
+            << smtp.received(smtp.connectionCount() - 1).toStdString();
+        if (!TWSocket::LocalHostName().contains('.'))
+            EXPECT_EQ(expected, domain.isEmpty() ? "[127.0.0.1]" : "origin.test");
     }
 }
 
