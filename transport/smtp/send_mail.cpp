@@ -29,6 +29,7 @@ constexpr int kInfoResolving = 15;
 constexpr unsigned kOfferLogin = 1;
 constexpr unsigned kOfferCramMd5 = 2;
 constexpr unsigned kOfferDigestMd5 = 4;
+constexpr unsigned kOfferPlain = 8;
 
 // The submission port that speaks TLS from the first byte (RFC 8314 section 3.3).
 constexpr quint16 kImplicitTlsPort = 465;
@@ -369,6 +370,8 @@ void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
                 m_offered |= kOfferCramMd5;
             else if (mechanism == "DIGEST-MD5")
                 m_offered |= kOfferDigestMd5;
+            else if (mechanism == "PLAIN")
+                m_offered |= kOfferPlain;
         }
     }
     if (line.size() > 4 && line.mid(4).trimmed().toUpper() == "STARTTLS")
@@ -424,9 +427,13 @@ void SendMail::startAuth()
     } else if (m_offered & kOfferDigestMd5) {
         m_mechanism = Mechanism::DigestMd5;
         sendCommand("AUTH DIGEST-MD5", {334, 235});
-    } else {
+    } else if (m_offered & kOfferLogin || !(m_offered & kOfferPlain)) {
         m_mechanism = Mechanism::Login;  // also when the server offered nothing
         sendCommand("AUTH LOGIN", {334, 235});
+    } else {
+        // RFC 4616 with the initial response of RFC 4954: no authorization identity, then user and password.
+        setState(State::MailFromDue);
+        sendCommand("AUTH PLAIN " + base64::encode('\0' + SmtpUser.toUtf8() + '\0' + SmtpPsw.toUtf8()), {235});
     }
 }
 

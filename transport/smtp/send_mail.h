@@ -1,11 +1,12 @@
 // SendMail: hands one message at a time to the user's SMTP server. It connects (TStarSocket), greets with
-// HELO or EHLO, authenticates with CRAM-MD5, DIGEST-MD5 or LOGIN when SmtpAuth is set, sends MAIL FROM, one
-// RCPT TO per recipient, DATA, the composed message and ".", then QUIT, or with KeepConnectionOpen keeps the
-// connection so the next message starts with MAIL FROM. Never blocks; progress and errors arrive as signals,
-// and OnDone fires exactly once per run, later, from the event loop. Each step goes on only on the reply
-// code RFC 5321 gives it; any other reply, a line that is no SMTP reply or one over the parser's limits
-// is error 13 with the server's text, and the run sends nothing more. Replies are bounded by TimeoutReply.
-// Addresses holding white space, control characters or brackets are refused before anything is sent.
+// HELO or EHLO, authenticates when SmtpAuth is set with the first mechanism the server offers of CRAM-MD5,
+// DIGEST-MD5, LOGIN and PLAIN (LOGIN when it names none), sends MAIL FROM, one RCPT TO per recipient,
+// DATA, the composed message and ".", then QUIT, or with KeepConnectionOpen keeps the connection so the
+// next message starts with MAIL FROM. Never blocks; progress and errors arrive as signals, and OnDone fires
+// exactly once per run, later, from the event loop. Each step goes on only on the reply code RFC 5321
+// gives it; any other reply, a line that is no SMTP reply or one over the parser's limits is error 13
+// with the server's text, and the run sends nothing more. Replies are bounded by TimeoutReply. Addresses
+// holding white space, control characters or brackets are refused before anything is sent.
 #pragma once
 
 #include "transport/mime/attachment_record.h"

@@ -213,6 +213,8 @@ class AuthChoiceTest : public SendMailTest, public ::testing::WithParamInterface
 TEST_P(AuthChoiceTest, EhloReplyChoosesTheMechanism)
 {
     mail.SmtpAuth = true;
+    mail.SmtpUser = "user@example.test";
+    mail.SmtpPsw = "secret";
     ScriptedPeer peer;
     peer.send("220 mx ESMTP\r\n").expectLine().send(GetParam().ehloReply).expectLine().close();
     ASSERT_TRUE(peer.listen());
@@ -230,7 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
         AuthCase{"digest_over_login", "250-mx\r\n250-AUTH login digest-md5\r\n250 8BITMIME\r\n",
                  "AUTH DIGEST-MD5"},
         AuthCase{"nothing_offered", "250-mx\r\n250 SIZE\r\n", "AUTH LOGIN"},
-        AuthCase{"bare_code_ends_the_reply", "250-mx\r\n250-AUTH CRAM-MD5\r\n250\r\n", "AUTH CRAM-MD5"}),
+        AuthCase{"bare_code_ends_the_reply", "250-mx\r\n250-AUTH CRAM-MD5\r\n250\r\n", "AUTH CRAM-MD5"},
+        AuthCase{"plain_only", "250-mx\r\n250 AUTH PLAIN\r\n",
+                 "AUTH PLAIN " + base64::encode(QByteArray("\0user@example.test\0secret", 25))},
+        AuthCase{"login_over_plain", "250-mx\r\n250 AUTH PLAIN LOGIN\r\n", "AUTH LOGIN"},
+        AuthCase{"cram_over_plain", "250-mx\r\n250 AUTH PLAIN CRAM-MD5\r\n", "AUTH CRAM-MD5"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- authentication exchanges
