@@ -73,6 +73,7 @@ private:
     void SendMail1Done();
     void markUnaccepted(int row);
     void noteAccountRefusal(int error, const QString& text);
+    void rememberTls();
 
     bool reloginDue() const;
     void armRelogin();

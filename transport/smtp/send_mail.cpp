@@ -419,6 +419,8 @@ void SendMail::onSecured()
 
 void SendMail::startAuth()
 {
+    if (!credentialsMayGo())
+        return;
     m_authenticating = true;
     m_greetingStep = GreetingStep::FirstChallenge;
     if (m_offered & kOfferCramMd5) {

@@ -158,6 +158,39 @@ TEST_F(SendMailTlsTest, StartTlsRefusedSendsNoCredentials)
     EXPECT_EQ(peer.received(0), "EHLO " + kLocal + "\r\nSTARTTLS\r\n");
 }
 
+// A man in the middle strips STARTTLS from the reply of a server the account used TLS with: the first run
+// secures itself, the second (RequireTls as the sending window sets it then) sends no credential byte and
+// names the reason.
+TEST_F(SendMailTlsTest, StrippedStartTlsSendsNoCredentialsOnceTlsWasUsed)
+{
+    const TestCertificate server = certificate(Certificate::Good);
+    ScriptedPeer secured;
+    secured.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
+        .expectLine().send("220 go ahead\r\n").startTls(server.certificateFile, server.keyFile)
+        .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n");
+    loginAndAccept(secured);
+    ASSERT_TRUE(secured.listen());
+    start(secured);
+    ASSERT_TRUE(waitUntil([&] { return doneCount == 1; }));
+    ASSERT_TRUE(errors.empty());
+    EXPECT_TRUE(mail.TlsUsed());
+
+    mail.RequireTls = mail.TlsUsed();
+    mail.TO_Address = "first@example.test";
+    ScriptedPeer stripping;
+    stripping.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250 AUTH LOGIN PLAIN CRAM-MD5\r\n")
+        .expectData();
+    ASSERT_TRUE(stripping.listen());
+    start(stripping);
+    ASSERT_TRUE(waitUntil([&] { return doneCount == 2; }));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].first, sendmail_error::SecureConnectionFailed);
+    EXPECT_TRUE(errors[0].second.contains("no longer offers a secure connection, which may mean an attack"))
+        << errors[0].second.toStdString();
+    EXPECT_FALSE(mail.TlsUsed());
+    EXPECT_EQ(stripping.received(0), "EHLO " + kLocal + "\r\n");
+}
+
 struct FailedHandshakeCase {
     const char* name;
     Certificate certificate;
