@@ -69,12 +69,15 @@ public:
     // Parts shared with the other clients of a run: a part the message before carried is not built again.
     void setPartCache(std::shared_ptr<MimePartCache> cache) { m_partCache = std::move(cache); }
 
-    // Prepares the message (asks OnGetData for the text lines, drops inline pictures that are missing or
-    // have no Content-ID), then runs DATA; the message text follows the 354 reply.
+    // Runs DATA with the message prepared at MAIL FROM (or prepares it now: asks OnGetData for the text
+    // lines, drops inline pictures that are missing or have no Content-ID); the message text follows the
+    // 354 reply. 8-bit parts go as they are with BODY=8BITMIME when the server offered it, else
+    // quoted-printable.
     void Data() override;
 
 protected:
     MessageText writeMessageText(SmtpDataStream& out, qsizetype budget, QString& failure) override;
+    QByteArray mailFromParameters() override;
 
 private:
     QByteArray mimeText(QByteArray text);
@@ -82,6 +85,7 @@ private:
     QList<QByteArray> readTextLines(bool& textPresent);
     void dropUnusableImages();
     MimeMessageContent messageContent();
+    void prepareMessage();
 
     QStringList m_attachmentFiles;
     QStringList m_attachmentTypes;
