@@ -229,7 +229,7 @@ void ExternalSending::setUpHeaders()
 {
     SendMail1.Headers.clear();
     SendMail1.Headers << QStringLiteral("Date: ")
-                             + QString::fromLatin1(mailDateText(Clock::instance().now().toSecsSinceEpoch(), m_zoneOffset));
+                             + QString::fromLatin1(mailDateText(Clock::instance().secondsSinceEpoch(), m_zoneOffset));
     if (!m_account.ReturnAddress.isEmpty() && !m_account.ReplyTo.isEmpty())
         SendMail1.Headers << QStringLiteral("Reply-To: ") + m_account.ReplyTo;
     SendMail1.Headers << QStringLiteral("X-Mailer: Quarvel");

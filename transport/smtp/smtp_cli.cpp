@@ -154,8 +154,9 @@ MimeMessageContent TSmtpCli::messageContent()
     content.subject = mimeText(HdrSubject);
     content.contentType = contentTypeText(ContentType);
     content.charset = CharSet.toLatin1();
-    content.date = Clock::instance().now().toSecsSinceEpoch();
+    content.date = Clock::instance().secondsSinceEpoch();
     content.eightBitMime = Offers8BitMime();
+    content.zoneOffset = ZoneOffset;
     content.messageNumber = m_messageNumber;
     content.mailDomain = (HdrMailDomain.isEmpty() ? TWSocket::LocalHostName() : HdrMailDomain).toUtf8();
     if (OnHeaderLine)

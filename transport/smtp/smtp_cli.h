@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 enum TSmtpContentType {
     smtpHTML,               // "text/html"
@@ -46,6 +47,7 @@ public:
     QByteArray HdrFrom;                      // From header
     QByteArray HdrSubject;                   // Subject header
     QString HdrMailDomain;                   // domain inside the Message-ID; empty: the local host name
+    std::optional<long> ZoneOffset;          // the Date's UTC offset, read once per run; none: looked up
     QString CharSet = QStringLiteral("iso-8859-1");
     TSmtpContentType ContentType = smtpPlainText;
     QList<QByteArray> Htm;                   // HTML text, one line per item (with ContentType smtpHTML)

@@ -177,6 +177,7 @@ private:
     QList<QByteArray> m_encodedBody;     // and converted to charSet
     bool m_utf8Fallback = false;
     std::shared_ptr<MimePartCache> m_partCache;  // the parts the run's messages share, built once
+    long m_zoneOffset = 0;               // the UTC offset read when the run started, in every message's Date
     std::vector<TSmtpThreadEx*> m_workers;   // a slot becomes null when its worker ends
     QTimer m_watchdog;
     QTimer m_completion;

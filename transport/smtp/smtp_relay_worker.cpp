@@ -40,6 +40,7 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
     m_client->setPartCache(relay.m_partCache);
+    m_client->ZoneOffset = relay.m_zoneOffset;
     m_client->OnResponse = [this](TCustomSmtpClient*, const QString& line) {
         touch();
         m_hosts.lineHeard(line);
