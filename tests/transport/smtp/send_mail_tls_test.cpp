@@ -90,6 +90,15 @@ protected:
             .expectLine().send("221 bye\r\n").close();
     }
 
+    // STARTTLS offered and taken, EHLO again, then as loginAndAccept.
+    static void secureLoginAndAccept(ScriptedPeer& peer, const TestCertificate& server)
+    {
+        peer.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
+            .expectLine().send("220 go ahead\r\n").startTls(server.certificateFile, server.keyFile)
+            .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n");
+        loginAndAccept(peer);
+    }
+
     static QByteArray loginCommands()
     {
         return "AUTH LOGIN\r\n" + kUser + "\r\n" + kPassword + "\r\n"
@@ -109,10 +118,7 @@ TEST_F(SendMailTlsTest, StartTlsOfferedIsTakenBeforeAuth)
 {
     const TestCertificate server = certificate(Certificate::Good);
     ScriptedPeer peer;
-    peer.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
-        .expectLine().send("220 go ahead\r\n").startTls(server.certificateFile, server.keyFile)
-        .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n");
-    loginAndAccept(peer);
+    secureLoginAndAccept(peer, server);
     ASSERT_TRUE(peer.listen());
     for (int run = 0; run < 2; ++run) {
         start(peer);
@@ -165,10 +171,7 @@ TEST_F(SendMailTlsTest, StrippedStartTlsSendsNoCredentialsOnceTlsWasUsed)
 {
     const TestCertificate server = certificate(Certificate::Good);
     ScriptedPeer secured;
-    secured.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
-        .expectLine().send("220 go ahead\r\n").startTls(server.certificateFile, server.keyFile)
-        .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n");
-    loginAndAccept(secured);
+    secureLoginAndAccept(secured, server);
     ASSERT_TRUE(secured.listen());
     start(secured);
     ASSERT_TRUE(waitUntil([&] { return doneCount == 1; }));
