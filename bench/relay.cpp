@@ -3,8 +3,9 @@
 // 2,000 generated domains the MX host 127.0.0.1 and smtp-sink listens on 127.0.0.1:25. For each number of
 // connections (the arguments; 10, 50 and 200 without any) the relay delivers 20,000 recipients (about 2 KB
 // each), then smtp-source sends 20,000 messages of 2,048 bytes over as many sessions. Prints both rates, both
-// CPU times per message (the relay's own process; smtp-source as a reaped child), the ratios and the relay's
-// peak memory; exits 1 when a recipient is not reported exactly once as delivered or the relay reaches less
+// CPU times per message (the relay's own process; smtp-source as a reaped child), the TCP segments each
+// sends per message (OutSegs of /proc/net/snmp around each run: the namespace's own counter, the sink's
+// replies included alike for both), the ratios and the relay's peak memory; exits 1 when a recipient is not reported exactly once as delivered or the relay reaches less
 // than half the rate. Usage: bench_relay [connections ...]
 // Needs dnsmasq-base and postfix; run it as root (smtp-sink then drops to "nobody").
 
@@ -187,6 +188,27 @@ SourceRun runSmtpSource(int connections)
     return {double(clock.nsecsElapsed()) / 1e9, cpuSeconds(RUSAGE_CHILDREN) - childCpuBefore};
 }
 
+// The namespace's count of TCP segments sent so far: the "OutSegs" column of the second "Tcp:" line.
+qint64 tcpSegmentsSent()
+{
+    QFile snmp("/proc/net/snmp");
+    if (!snmp.open(QIODevice::ReadOnly))
+        return -1;
+    QList<QByteArray> names;
+    for (const QByteArray& line : snmp.readAll().split('\n')) {
+        if (!line.startsWith("Tcp:"))
+            continue;
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (names.isEmpty()) {
+            names = fields;
+            continue;
+        }
+        const qsizetype column = names.indexOf("OutSegs");
+        return column > 0 && column < fields.size() ? fields[column].toLongLong() : -1;
+    }
+    return -1;
+}
+
 double microsecondsPerMessage(double seconds)
 {
     return seconds * 1e6 / kRecipients;
@@ -197,9 +219,13 @@ double microsecondsPerMessage(double seconds)
 bool compareAt(int connections)
 {
     const qint64 before = peakMemoryKilobytes();
+    const qint64 segmentsBefore = tcpSegmentsSent();
     const RelayRun relay = runRelay(connections);
+    const qint64 relaySegments = tcpSegmentsSent() - segmentsBefore;
     const qint64 peak = peakMemoryKilobytes();
+    const qint64 sourceSegmentsBefore = tcpSegmentsSent();
     const SourceRun source = runSmtpSource(connections);
+    const qint64 sourceSegments = tcpSegmentsSent() - sourceSegmentsBefore;
     if (source.seconds <= 0) {
         std::fprintf(stderr, "smtp-source failed\n");
         return false;
@@ -216,6 +242,8 @@ bool compareAt(int connections)
                 static_cast<long long>(before));
     std::printf("smtp-source: %d messages over %d sessions in %.2f s = %.0f messages/s, CPU %.0f us/message\n",
                 kRecipients, connections, source.seconds, sourceRate, sourceCpu);
+    std::printf("TCP segments per message (both directions): relay %.2f, smtp-source %.2f\n",
+                double(relaySegments) / kRecipients, double(sourceSegments) / kRecipients);
     std::printf("ratio relay / smtp-source at %d connections: rate %.2f, CPU per message %.2f\n", connections,
                 relayRate / sourceRate, relayCpu / sourceCpu);
     std::fflush(stdout);

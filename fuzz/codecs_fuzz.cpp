@@ -1,6 +1,7 @@
 // libFuzzer target for base64 and quoted-printable: decoding any text never reads past it; encoding any
 // bytes decodes back to them, whole, in attachment lines and in the streaming quoted-printable encoder fed
-// in chunks (the first byte sets the chunk size); encoded text holds only the characters it may.
+// in chunks (the first byte sets the chunk size), as binary content byte for byte and as text with its
+// line breaks kept as CR LF; encoded text holds only the characters it may.
 // Build and run: scripts/fuzz build, then scripts/fuzz run 60 codecs_fuzz (see scripts/fuzz).
 
 #include "transport/mime/base64.h"
@@ -23,18 +24,26 @@ int hexValue(char c)
     return -1;
 }
 
-// The bytes of the body encoder's output: "=XX" a byte, "=" CR LF a soft break; anything else, a line
-// over 76 characters or a line that opens with "." must not occur.
-QByteArray decodeQuotedPrintable(const QByteArray& text)
+// The bytes of the body encoder's output: "=XX" a byte, "=" CR LF a soft break, CR LF a hard line break
+// (text only); anything else, a line over 76 characters, a blank right before a hard break or a line that
+// opens with "." must not occur.
+QByteArray decodeQuotedPrintable(const QByteArray& text, bool hardBreaksAllowed)
 {
     QByteArray bytes;
     qsizetype column = 0;
     for (qsizetype i = 0; i < text.size();) {
         const char c = text[i];
-        if (c == '\r' || c == '\n')
-            std::abort();   // the encoder writes line ends as "=0D=0A"; only soft breaks are raw
+        if (text.mid(i, 2) == "\r\n") {
+            if (!hardBreaksAllowed || (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')))
+                std::abort();
+            bytes.append("\r\n");
+            i += 2;
+            column = 0;
+            continue;
+        }
         if (c != '=') {
-            if (c < 33 || c > 126 || (c == '.' && column == 0))   // a "." opening a line could end the data
+            const bool blank = c == ' ' || c == '\t';
+            if ((!blank && (c < 33 || c > 126)) || (c == '.' && column == 0))   // a "." opening a line could end the data
                 std::abort();
             bytes.append(c);
             ++i;
@@ -58,6 +67,29 @@ QByteArray decodeQuotedPrintable(const QByteArray& text)
         column = std::max<qsizetype>(column, 0);
     }
     return bytes;
+}
+
+// Text keeps its line breaks, and a lone LF is one as well: CR LF is what it decodes to.
+QByteArray withCrLfBreaks(const QByteArray& bytes)
+{
+    QByteArray text;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+            text.append('\r');
+        text.append(bytes[i]);
+    }
+    return text;
+}
+
+// The encoder fed in chunks of that size, then finished.
+QByteArray encodeInChunks(const QByteArray& bytes, qsizetype chunk, QuotedPrintableEncoder::Content content)
+{
+    QuotedPrintableEncoder encoder(content);
+    QByteArray quoted;
+    for (qsizetype at = 0; at < bytes.size(); at += chunk)
+        encoder.encode(QByteArrayView(bytes).sliced(at, std::min(chunk, bytes.size() - at)), quoted);
+    encoder.finish(quoted);
+    return quoted;
 }
 
 QByteArray decodeQWord(const QByteArray& word)
@@ -96,11 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (base64::decode(lines) != bytes)
         std::abort();
 
-    QuotedPrintableEncoder encoder;
-    QByteArray quoted;
-    for (qsizetype at = 0; at < bytes.size(); at += chunk)
-        encoder.encode(QByteArrayView(bytes).sliced(at, std::min(chunk, bytes.size() - at)), quoted);
-    if (decodeQuotedPrintable(quoted) != bytes)
+    using Content = QuotedPrintableEncoder::Content;
+    if (decodeQuotedPrintable(encodeInChunks(bytes, chunk, Content::Binary), false) != bytes)
+        std::abort();
+    if (decodeQuotedPrintable(encodeInChunks(bytes, chunk, Content::Text), true) != withCrLfBreaks(bytes))
         std::abort();
     if (decodeQWord(qEncodeWord(bytes)) != bytes)
         std::abort();

@@ -13,6 +13,11 @@ QDateTime Clock::now() const
     return QDateTime::currentDateTime();
 }
 
+qint64 Clock::secondsSinceEpoch() const
+{
+    return QDateTime::currentSecsSinceEpoch();
+}
+
 qint64 Clock::tickCount() const
 {
     static QElapsedTimer timer = [] { QElapsedTimer t; t.start(); return t; }();

@@ -10,6 +10,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const;       // local wall time
+    // Wall time as seconds since 1970 UTC: no time zone is looked at (a message's Date takes its offset
+    // from the run's start).
+    virtual qint64 secondsSinceEpoch() const;
     virtual qint64 tickCount() const;    // monotonic milliseconds since an arbitrary start
 
     static Clock& instance();
@@ -22,6 +25,7 @@ class ManualClock : public Clock {
 public:
     explicit ManualClock(const QDateTime& start = QDateTime(QDate(2026, 1, 1), QTime(12, 0)));
     QDateTime now() const override { return m_now; }
+    qint64 secondsSinceEpoch() const override { return m_now.toSecsSinceEpoch(); }
     qint64 tickCount() const override { return m_tick; }
     void advance(qint64 milliseconds);
     void setNow(const QDateTime& now);   // moves wall time only; the tick count stays monotonic

@@ -15,6 +15,9 @@ struct Call {
     std::function<void()> function;
 };
 
+// Rounds of calls one posted event runs at most.
+constexpr int kRoundsPerEvent = 8;
+
 class Batch : public QObject {
 public:
     void add(QObject* context, std::function<void()> function)
@@ -31,12 +34,22 @@ protected:
     {
         if (event->type() != QEvent::User)
             return QObject::event(event);
+        // Calls queued by a batch's calls run in a further round of the same event (after the code that
+        // queued them has returned), not in one posted anew: a dialogue step that ends a request and
+        // starts the next wakes the loop once. The rounds are bounded so that sockets and timers get
+        // their turn; what is left then goes to the next batch.
+        for (int round = 0; round < kRoundsPerEvent && !m_calls.empty(); ++round) {
+            std::vector<Call> calls;
+            calls.swap(m_calls);
+            for (Call& call : calls) {
+                if (call.context)
+                    call.function();
+            }
+        }
         m_posted = false;
-        std::vector<Call> calls;
-        calls.swap(m_calls);                              // what the calls queue goes to the next batch
-        for (Call& call : calls) {
-            if (call.context)
-                call.function();
+        if (!m_calls.empty()) {
+            m_posted = true;
+            QCoreApplication::postEvent(this, new BatchEvent(*this, ++m_serial));
         }
         return true;
     }

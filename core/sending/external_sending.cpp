@@ -4,6 +4,7 @@
 
 #include "transport/mime/mail_date.h"
 #include "core/logs/send_log.h"
+#include "core/settings/settings_file.h"
 #include "core/base/text_helpers.h"
 #include "platform/clock.h"
 
@@ -66,7 +67,7 @@ bool ExternalSending::event(QEvent* event)
 
 void ExternalSending::start(bool login)
 {
-    readMailTimeZone();
+    m_zoneOffset = readMailTimeZone();
     m_running = true;
     m_messageState = 0;
     m_accountRefusal.clear();
@@ -77,7 +78,7 @@ void ExternalSending::resend()
 {
     // The relay run counted its failed rows; the re-send gives each a new result that is counted instead.
     m_run.Bad = std::max(0, m_run.Bad - badRowsFrom(m_run.results, m_run.CurrentRow + 1));
-    readMailTimeZone();
+    m_zoneOffset = readMailTimeZone();
     m_running = true;
     m_messageState = 0;
     m_accountRefusal.clear();
@@ -108,6 +109,7 @@ void ExternalSending::pop3Login()
     GetMail2.Mail_Port = quint16(m_account.PopPort);
     GetMail2.User_ID = m_account.UserID;
     GetMail2.User_Password = m_account.Password;
+    GetMail2.RequireTls = m_account.popNeedsTls();
     emit loginStarted();
     m_loginBusy = true;
     GetMail2.setMail_Action(TGetMailAction::Get_Mail);
@@ -117,6 +119,10 @@ void ExternalSending::GetMail2MailInfo(int info, const QString&)
 {
     if (info != kAccessGranted)
         return;
+    if (GetMail2.TlsUsed() && !m_account.popNeedsTls()) {
+        m_account.PopTlsHost = m_account.PopServer.trimmed();
+        rememberTls();
+    }
     GetMail2.Abort();
     if (m_settings.Pop3Identify && m_settings.AutoCommit && m_settings.AutoCommitT > 0)
         armRelogin();
@@ -202,6 +208,8 @@ void ExternalSending::setUpSender()
     SendMail1.SmtpAuth = m_account.Authen;
     SendMail1.HeloDef = m_settings.DefaultHelo;
     SendMail1.HeloTxt = m_settings.TextHelo;
+    SendMail1.MailDomain = m_account.MailDomain;
+    SendMail1.RequireTls = m_account.smtpNeedsTls();
     SendMail1.TimeoutArp = m_timeOutSeconds;
     SendMail1.TimeoutConnect = m_timeOutSeconds;
     SendMail1.TimeoutReply = m_timeOutSeconds;
@@ -221,7 +229,7 @@ void ExternalSending::setUpHeaders()
 {
     SendMail1.Headers.clear();
     SendMail1.Headers << QStringLiteral("Date: ")
-                             + QString::fromLatin1(mailDateText(Clock::instance().now().toSecsSinceEpoch()));
+                             + QString::fromLatin1(mailDateText(Clock::instance().secondsSinceEpoch(), m_zoneOffset));
     if (!m_account.ReturnAddress.isEmpty() && !m_account.ReplyTo.isEmpty())
         SendMail1.Headers << QStringLiteral("Reply-To: ") + m_account.ReplyTo;
     SendMail1.Headers << QStringLiteral("X-Mailer: Quarvel");
@@ -305,6 +313,10 @@ void ExternalSending::markUnaccepted(int row)
 void ExternalSending::SendMail1Done()
 {
     m_mailBusy = false;
+    if (SendMail1.TlsUsed() && !m_account.smtpNeedsTls()) {
+        m_account.SmtpTlsHost = m_account.SMTPServer.trimmed();
+        rememberTls();
+    }
     if (m_messageState == 0)
         return;
     const int row = m_run.CurrentRow;
@@ -337,6 +349,15 @@ void ExternalSending::SendMail1Done()
         return;
     }
     WindowMessage::post(this, WM_SENDNEXTMESSAGE);
+}
+
+// The first TLS session with one of the account's servers is kept in the settings file at once: from
+// then on a server that offers no TLS gets no credentials, in this run and the next ones. A file that
+// cannot be written keeps it for this program's life.
+void ExternalSending::rememberTls()
+{
+    rememberTlsHosts(m_settings.NConnect, m_account);
+    SaveSettings();
 }
 
 // A refused login or a failed TLS handshake would fail every row the same way, each with a new attempt

@@ -73,6 +73,7 @@ private:
     void SendMail1Done();
     void markUnaccepted(int row);
     void noteAccountRefusal(int error, const QString& text);
+    void rememberTls();
 
     bool reloginDue() const;
     void armRelogin();
@@ -89,6 +90,7 @@ private:
     tAccountObj m_account;
     ProjectAttachmentFiles m_attachments;
     int m_timeOutSeconds = 10;
+    long m_zoneOffset = 0;         // the UTC offset read when the run started, in every message's Date
     int m_messageState = 0;        // 0 none under way, 1 handed over, 2 its error already counted
     bool m_mailBusy = false;
     bool m_loginBusy = false;

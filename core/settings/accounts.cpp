@@ -60,7 +60,8 @@ namespace {
 
 using Field = LineField<tAccountObj>;
 
-// The 15 fields of an account line, in file order, with their INI keys (the INI layout keeps the name apart).
+// The fields of an account line, in file order, with their INI keys (the INI layout keeps the name apart):
+// the 15 of every account, then the two TLS hosts, written only when one is set.
 constexpr Field accountLineFields[] = {
     {nullptr, &tAccountObj::Name},
     {"UserID", &tAccountObj::UserID},
@@ -77,13 +78,45 @@ constexpr Field accountLineFields[] = {
     {"auPsw", &tAccountObj::auPsw},
     {"MaskSMTP", &tAccountObj::MaskSMTP},
     {"MaskPop3", &tAccountObj::MaskPop3},
+    {"SmtpTlsHost", &tAccountObj::SmtpTlsHost},
+    {"PopTlsHost", &tAccountObj::PopTlsHost},
 };
+constexpr size_t kBaseAccountFields = 15;
+
+bool sameHost(const QString& seen, const QString& server)
+{
+    return !seen.isEmpty() && seen.compare(server.trimmed(), Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 
+bool tAccountObj::smtpNeedsTls() const
+{
+    return sameHost(SmtpTlsHost, SMTPServer);
+}
+
+bool tAccountObj::popNeedsTls() const
+{
+    return sameHost(PopTlsHost, PopServer);
+}
+
+// An account never seen with TLS keeps the line it always had.
 QString accountLine(const tAccountObj& account)
 {
-    return formatLine<tAccountObj>(account, accountLineFields);
+    const std::span<const Field> fields(accountLineFields);
+    const bool tlsSeen = !account.SmtpTlsHost.isEmpty() || !account.PopTlsHost.isEmpty();
+    return formatLine<tAccountObj>(account, tlsSeen ? fields : fields.first(kBaseAccountFields));
+}
+
+void rememberTlsHosts(int index, const tAccountObj& used)
+{
+    if (index < 0 || index >= Accounts.Count())
+        return;
+    tAccountObj& stored = *Accounts.Items(index);
+    if (sameHost(used.SmtpTlsHost, stored.SMTPServer))
+        stored.SmtpTlsHost = used.SmtpTlsHost;
+    if (sameHost(used.PopTlsHost, stored.PopServer))
+        stored.PopTlsHost = used.PopTlsHost;
 }
 
 void ParseAccountLine(tAccountObj& account, const QString& line)

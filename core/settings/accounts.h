@@ -31,6 +31,13 @@ public:
     bool Authen = false;      // the SMTP server requires authentication
     bool MaskSMTP = true;     // show the SMTP password masked
     bool MaskPop3 = true;     // show the POP3 password masked
+    // The SMTP and POP3 server names this account has used TLS with. While the server is still that one,
+    // credentials go to it over TLS only: a server that no longer offers TLS may be a man in the middle.
+    QString SmtpTlsHost;
+    QString PopTlsHost;
+
+    bool smtpNeedsTls() const;
+    bool popNeedsTls() const;
 };
 
 // Owning list of accounts plus DefaultAccount, the placeholder template of a new profile (never in the list).
@@ -63,9 +70,13 @@ extern tAccounts Accounts;
 tAccountObj& accountInUse(TIniInfo& settings);
 
 // The account's line in the block layout: 15 fields joined by "^" (texts escaped and cut at 255 characters,
-// ports in decimal, flags "1" or empty).
+// ports in decimal, flags "1" or empty), then SmtpTlsHost and PopTlsHost when one of them is set (readers
+// that know 15 fields ignore them).
 QString accountLine(const tAccountObj& account);
-// Applies the fields present in line, by position, to account; fields beyond the 15th are ignored.
+// Applies the fields present in line, by position, to account; fields beyond the 17th are ignored.
 void ParseAccountLine(tAccountObj& account, const QString& line);
 // Fills account from the old INI layout: its name, then section "<index>|<name>"; missing keys keep values.
 void ReadAccountSection(tAccountObj& account, const QString& name, int index, const IniFile& ini);
+// Copies the TLS hosts of used (the account of a sending run) to the index-th account while it still names
+// those servers; nothing when index lies outside the list.
+void rememberTlsHosts(int index, const tAccountObj& used);

@@ -126,7 +126,7 @@ bool SubmissionServer::writeConfiguration()
     const QByteArray dovecotConf =
         "base_dir = " + dir + "/dovecot/run\nstate_dir = " + dir + "/dovecot/state\n"
         "log_path = " + dir + "/dovecot/dovecot.log\n"
-        "protocols = none\nauth_mechanisms = plain login\ndisable_plaintext_auth = no\nssl = no\n"
+        "protocols = none\nauth_mechanisms = plain\ndisable_plaintext_auth = no\nssl = no\n"
         "default_internal_user = dovecot\ndefault_login_user = dovenull\n"
         "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " + dir + "/dovecot/users\n}\n"
         "userdb {\n  driver = static\n  args = uid=nobody gid=nogroup home=" + dir + "/mail\n}\n"

@@ -1,9 +1,10 @@
 // Test submission server: Debian's postfix master with a generated configuration in a temporary folder
 // (its own queue, data and mailbox folders), smtpd on 127.0.0.1:587 with STARTTLS and on :465 with TLS
 // from the first byte, AUTH only over TLS (smtpd_tls_auth_only), SASL through a dovecot auth process with
-// one passwd-file user, and every message for example.test delivered into one maildir. Postfix's log goes
-// to a file in the folder (through its postlogd). Needs real root in a private network namespace (the
-// ports are fixed); start() waits (up to 60 s) until both ports accept; the destructor stops both servers.
+// one passwd-file user and dovecot's default mechanism list (PLAIN only), and every message for
+// example.test delivered into one maildir. Postfix's log goes to a file in the folder (through its
+// postlogd). Needs real root in a private network namespace (the ports are fixed); start() waits (up to
+// 60 s) until both ports accept; the destructor stops both servers.
 #pragma once
 
 #include <QByteArrayList>

@@ -141,7 +141,13 @@ const std::vector<SmtpCase>& smtpCases()
         {"http_server_on_the_port",
          [](ScriptedPeer& p) { p.send("HTTP/1.1 408 Request Timeout\r\nConnection: close\r\n\r\n").close(); },
          Outcome::Refused},
-        {"junk_after_greeting", [](ScriptedPeer& p) { lineServer(p, "220 mx\r\n", answerOtherwise("HELO", "hello there\r\n")); },
+        {"junk_after_greeting",
+         [](ScriptedPeer& p) {
+             lineServer(p, "220 mx\r\n", [](const QByteArray& line) {   // to HELO (own server) or EHLO (direct)
+                 return line.startsWith("HELO") || line.startsWith("EHLO") ? QByteArray("hello there\r\n")
+                                                                           : normalAnswer(line);
+             });
+         },
          Outcome::Refused},
         {"data_answered_250_not_354",
          [](ScriptedPeer& p) { lineServer(p, "220 mx\r\n", answerOtherwise("DATA", "250 fine\r\n")); }, Outcome::Refused},

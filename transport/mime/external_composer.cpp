@@ -173,13 +173,19 @@ QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding c
     return words;
 }
 
-QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding)
+// Blanks at the end of a header line end up in the decoded value, and filters count them.
+QByteArray EncodeHeaderLine(const QString& text, TMimeChar charset, THdrCoding coding)
 {
+    QString line = text;
+    while (line.endsWith(u' ') || line.endsWith(u'\t'))
+        line.chop(1);
     const qsizetype cut = line.indexOf(QStringLiteral(": "));
-    if (cut < 0)
-        return EncodeHeaderWord(line, charset, coding);
-    return EncodeHeaderWord(line.left(cut + 2), charset, coding)
-           + EncodeHeaderText(line.mid(cut + 2, kMaxHeaderValue), charset, coding, cut + 2) + "  ";
+    QByteArray encoded = cut < 0 ? EncodeHeaderWord(line, charset, coding)
+                                 : EncodeHeaderWord(line.left(cut + 2), charset, coding)
+                                       + EncodeHeaderText(line.mid(cut + 2, kMaxHeaderValue), charset, coding, cut + 2);
+    while (encoded.endsWith(' ') || encoded.endsWith('\t'))
+        encoded.chop(1);
+    return encoded;
 }
 
 QByteArray MakeBoundary(QRandomGenerator& random)
@@ -272,14 +278,15 @@ void ExternalComposer::planHeaders(const ExternalMessage& message)
             const qsizetype bar = item.indexOf(u'|');
             const QByteArray address = (bar < 0 ? item : item.left(bar)).toUtf8();
             const QString name = bar < 0 ? QString() : item.mid(bar + 1);
-            addLine(name.isEmpty() ? field + address : field + headerText(name, field.size()) + " <" + address + '>');
+            addLine(name.isEmpty() ? field + '<' + address + '>'
+                                   : field + headerText(name, field.size()) + " <" + address + '>');
         }
     };
     addRecipients(message.ListTo, "To: ");
     addRecipients(message.Listcc, "cc: ");
     if (!message.Subject.isEmpty())
         addLine(EncodeHeaderLine("Subject: " + message.Subject, m_charset, m_coding));
-    addLine("Mime-Version: 1.0");
+    addLine("MIME-Version: 1.0");
     for (const QString& header : message.Headers)
         addLine(EncodeHeaderLine(header, m_charset, m_coding));
 
@@ -288,11 +295,14 @@ void ExternalComposer::planHeaders(const ExternalMessage& message)
                                 : m_flags == (HtmlFlag | PicturesFlag) ? "related"
                                                                          : "alternative";
         m_index = 0;
+        // No charset parameter: RFC 2046 defines none for multipart types.
         addLine("Content-Type: multipart/" + type + ';');
-        addLine(" boundary=" + quoted(m_boundaries[0]) + ';');
-        if (type == "related")
-            addLine(" type=\"text/html\";");               // RFC 2387 section 3.1: the root part's type
-        addLine(" charset=" + quoted(m_charsetName));
+        if (type == "related") {
+            addLine(" boundary=" + quoted(m_boundaries[0]) + ';');
+            addLine(" type=\"text/html\"");                // RFC 2387 section 3.1: the root part's type
+        } else {
+            addLine(" boundary=" + quoted(m_boundaries[0]));
+        }
     } else {
         addLine("Content-Type: " + message.Content_Type.toLatin1() + "; charset=" + quoted(m_charsetName));
         if (((m_flags & HtmlFlag) ? m_htmlBody : m_textBody)->encoded)
@@ -391,7 +401,8 @@ void ExternalComposer::planRecordAttachment(const AttachmentRecord& record)
         addLine("Content-Type: " + type + "; name=" + quoted(headerWord(name)));
         addLine("Content-Transfer-Encoding: Quoted-Printable");
         addDispositionAndDescription(disposition, fileNamePart(path), record.description);
-        addFile(path, FileCoding::QuotedPrintable);
+        // A binary file keeps every byte: its CR and LF are not line breaks of a text.
+        addFile(path, scan.binary ? FileCoding::QuotedPrintableBinary : FileCoding::QuotedPrintable);
         return;
     case AttachmentEncoding::PlainText:
         addLine("Content-Type: " + type + "; name=" + quoted(headerWord(name)));
@@ -480,6 +491,8 @@ void ExternalComposer::addFile(const QString& path, FileCoding coding)
     FilePart step;
     step.path = path;
     step.coding = coding;
+    if (coding == FileCoding::QuotedPrintableBinary)
+        step.encoder.reset(QuotedPrintableEncoder::Content::Binary);
     m_steps.push_back(std::move(step));
 }
 
@@ -588,6 +601,8 @@ bool ExternalComposer::runBody(Body& body)
         if (part.encoded) {
             QByteArray out;
             body.encoder.encode(block, out);
+            if (body.done + block.size() == part.bytes.size())
+                body.encoder.finish(out);
             m_stream.append(out);
         } else {
             m_stream.append(block);
@@ -688,9 +703,15 @@ void ExternalComposer::finishFile(FilePart& part)
         info(InfoBase64FileDone, QString::number(part.done));
     if (part.coding == FileCoding::PlainText)
         m_stream.finish();
-    // A soft break ends the encoded file: a hard one would add a line end to the file's content.
-    if (part.coding == FileCoding::QuotedPrintable)
-        m_stream.append("=\r\n");
+    // The encoder still holds the file's last line (written with a soft break: a hard one would add a line
+    // end to the file's content); a kept file has it in its blocks.
+    if (isQuotedPrintable(part.coding) && !part.replay.replaying) {
+        QByteArray out;
+        part.encoder.finish(out);
+        const qsizetype from = m_stream.size();
+        m_stream.append(out);
+        record(part.replay, from, 0);
+    }
     if (part.replay.recording)
         m_cache->files().keep(part.key, {part.done, std::move(part.replay.recorded)});
     part.file.reset();
@@ -720,6 +741,7 @@ void ExternalComposer::encodeFileBlock(FilePart& part, const QByteArray& data)
         base64::appendEncodedLines(out, data, kPictureLineBytes);
         break;
     case FileCoding::QuotedPrintable:
+    case FileCoding::QuotedPrintableBinary:
         part.encoder.encode(data, out);
         break;
     case FileCoding::PlainText:

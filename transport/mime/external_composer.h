@@ -34,7 +34,7 @@ struct ExternalMessage {
     QStringList ListTo;                 // "address" or "address|name"; item 0 is the first recipient
     QStringList Listcc;
     QString Subject;
-    QStringList Headers;                // extra header lines, written after "Mime-Version: 1.0"
+    QStringList Headers;                // extra header lines, written after "MIME-Version: 1.0"
     QStringList MailText;
     QStringList HtmlText;
     QStringList HtmlFiles;              // inline pictures, parallel to HtmlCids
@@ -69,8 +69,8 @@ QByteArray EncodeHeaderWord(const QString& text, TMimeChar charset, THdrCoding c
 // of RFC 2047 section 2 (firstLineUsed characters already stand before it), several words of whole
 // characters on folded lines ("\r\n ").
 QByteArray EncodeHeaderText(const QString& text, TMimeChar charset, THdrCoding coding, qsizetype firstLineUsed = 0);
-// "Name: value" with the value (at most 999 characters) as header text, then two blanks; a line
-// without ": " is returned unchanged.
+// "Name: value" with the value (at most 999 characters) as header text, without blanks at its end; a
+// line without ": " is returned unchanged.
 QByteArray EncodeHeaderLine(const QString& line, TMimeChar charset, THdrCoding coding);
 // "----------" and twelve random values 0..254 in upper-case hexadecimal.
 QByteArray MakeBoundary(QRandomGenerator& random);
@@ -98,7 +98,11 @@ public:
     QString errorString() const { return m_errorString; }
 
 private:
-    enum class FileCoding { Base64Attachment, Base64Picture, QuotedPrintable, PlainText, Uuencode };
+    enum class FileCoding { Base64Attachment, Base64Picture, QuotedPrintable, QuotedPrintableBinary, PlainText, Uuencode };
+    static bool isQuotedPrintable(FileCoding coding)
+    {
+        return coding == FileCoding::QuotedPrintable || coding == FileCoding::QuotedPrintableBinary;
+    }
     // A kept part is replayed block by block; a new one is recorded for the cache while it is written.
     struct Replay {
         bool replaying = false;

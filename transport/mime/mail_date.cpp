@@ -11,23 +11,34 @@ constexpr const char* DayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "S
 constexpr const char* MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-}  // namespace
-
-void readMailTimeZone()
+// The wall-clock fields at that moment with that offset: plain arithmetic, no zone file is looked at.
+std::tm shiftedTime(std::time_t when, long offsetSeconds)
 {
-    tzset();
+    const std::time_t local = when + offsetSeconds;
+    std::tm t{};
+    gmtime_r(&local, &t);
+    return t;
 }
 
-std::tm mailLocalTime(std::time_t when)
+}  // namespace
+
+long readMailTimeZone()
+{
+    tzset();
+    return zoneOffsetAt(std::time(nullptr));
+}
+
+// The local time in the zone last read (the C library reads it once on first use).
+long zoneOffsetAt(std::time_t when)
 {
     std::tm local{};
     localtime_r(&when, &local);
-    return local;
+    return local.tm_gmtoff;
 }
 
-QByteArray zoneOffsetText(const std::tm& local)
+QByteArray zoneOffsetText(long offsetSeconds)
 {
-    const long offsetMinutes = local.tm_gmtoff / 60;   // east of UTC is positive
+    const long offsetMinutes = offsetSeconds / 60;   // east of UTC is positive
     const long magnitude = std::labs(offsetMinutes);
     char text[16];
     const int length = std::snprintf(text, sizeof text, "%c%02ld%02ld", offsetMinutes < 0 ? '-' : '+',
@@ -35,28 +46,38 @@ QByteArray zoneOffsetText(const std::tm& local)
     return QByteArray(text, length);
 }
 
-QByteArray mailDateText(std::time_t when)
+QByteArray mailDateText(std::time_t when, long offsetSeconds)
 {
-    const std::tm t = mailLocalTime(when);
+    const std::tm t = shiftedTime(when, offsetSeconds);
     char text[48];
     const int length = std::snprintf(text, sizeof text, "%s, %d %s %04d %02d:%02d:%02d ", DayNames[t.tm_wday],
                                      t.tm_mday, MonthNames[t.tm_mon], t.tm_year + 1900, t.tm_hour, t.tm_min,
                                      t.tm_sec);
-    return QByteArray(text, length) + zoneOffsetText(t);
+    return QByteArray(text, length) + zoneOffsetText(offsetSeconds);
 }
 
-QByteArray messageIdStamp(std::time_t when)
+QByteArray mailDateText(std::time_t when)
 {
-    const std::tm t = mailLocalTime(when);
+    return mailDateText(when, zoneOffsetAt(when));
+}
+
+QByteArray messageIdStamp(std::time_t when, long offsetSeconds)
+{
+    const std::tm t = shiftedTime(when, offsetSeconds);
     char text[32];
     const int length = std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.tm_year + 1900,
                                      t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return QByteArray(text, length);
 }
 
+QByteArray messageIdStamp(std::time_t when)
+{
+    return messageIdStamp(when, zoneOffsetAt(when));
+}
+
 QString TimeZoneText(std::time_t moment)
 {
-    return QString::fromLatin1(zoneOffsetText(mailLocalTime(moment)));
+    return QString::fromLatin1(zoneOffsetText(zoneOffsetAt(moment)));
 }
 
 QString TimeZoneText()

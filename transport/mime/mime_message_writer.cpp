@@ -12,6 +12,7 @@
 #include "transport/mime/base64.h"
 #include "transport/mime/mail_date.h"
 #include "transport/mime/mime_part_cache.h"
+#include "transport/mime/quoted_printable.h"
 #include "transport/mime/smtp_data_stream.h"
 
 #include <QRandomGenerator>
@@ -170,9 +171,20 @@ QByteArray partType(const QByteArray& mimeType)
     return mimeType.isEmpty() ? QByteArray("application/octet-stream") : singleLine(mimeType);
 }
 
-QByteArray transferEncoding(bool eightBit)
+// A line as the quoted-printable of a text: its line breaks stay line breaks (RFC 2045 section 6.7).
+void appendQuotedLine(SmtpDataStream& out, QuotedPrintableEncoder& encoder, QByteArrayView line)
 {
-    return eightBit ? "Content-Transfer-Encoding: 8bit" : "Content-Transfer-Encoding: 7bit";
+    QByteArray encoded;
+    encoder.encode(line, encoded);
+    encoder.encode("\r\n", encoded);
+    out.append(encoded);
+}
+
+QByteArray withoutTrailingBlanks(QByteArray line)
+{
+    while (line.endsWith(' ') || line.endsWith('\t'))
+        line.chop(1);
+    return line;
 }
 
 }  // namespace
@@ -187,8 +199,9 @@ MimeMessageWriter::MimeMessageWriter(MimeMessageContent content, MimePartCache* 
         m_keptText = keptLines(m_content.textLines, false);
     if (m_cache && m_content.htmlPresent)
         m_keptHtml = keptLines(m_content.htmlLines, true);
-    m_text8bit = m_content.textPresent && (m_keptText ? m_keptText->eightBit : has8bitBytes(m_content.textLines));
-    m_html8bit = m_content.htmlPresent && (m_keptHtml ? m_keptHtml->eightBit : has8bitBytes(m_content.htmlLines));
+    m_zoneOffset = m_content.zoneOffset ? *m_content.zoneOffset : zoneOffsetAt(m_content.date);
+    m_textCoding = partCoding(m_content.textPresent, m_keptText.get(), m_content.textLines);
+    m_htmlCoding = partCoding(m_content.htmlPresent, m_keptHtml.get(), m_content.htmlLines);
     m_phase = m_content.textPresent ? Phase::Text : m_content.htmlPresent ? Phase::HtmlStart : closingPhase();
     const bool multipart = !m_content.attachments.isEmpty() || (m_content.textPresent && m_content.htmlPresent)
                            || !m_content.images.isEmpty();
@@ -204,25 +217,61 @@ MimeMessageWriter::MimeMessageWriter(MimeMessageContent content, MimePartCache* 
         queueMultipartPreamble();
 }
 
-// The part as the message before wrote it, or written now (from the start of a line) and kept.
+MimeMessageWriter::PartCoding MimeMessageWriter::codingFor(bool eightBit) const
+{
+    if (!eightBit)
+        return PartCoding::SevenBit;
+    return m_content.eightBitMime ? PartCoding::EightBit : PartCoding::QuotedPrintable;
+}
+
+MimeMessageWriter::PartCoding MimeMessageWriter::partCoding(bool present, const WrittenLines* kept,
+                                                            const QList<QByteArray>& lines) const
+{
+    if (!present)
+        return PartCoding::SevenBit;
+    if (kept)
+        return kept->quoted ? PartCoding::QuotedPrintable : codingFor(kept->eightBit);
+    return codingFor(has8bitBytes(lines));
+}
+
+// The part as a message before wrote it in the form this server takes, or written now (from the start of a
+// line) and kept. 8-bit lines go quoted-printable unless the server took BODY=8BITMIME.
 std::shared_ptr<const WrittenLines> MimeMessageWriter::keptLines(const QList<QByteArray>& lines, bool html)
 {
-    if (std::shared_ptr<const WrittenLines> kept = m_cache->lines(lines, html))
-        return kept;
+    std::shared_ptr<const WrittenLines> plain = m_cache->lines(lines, html, false);
+    if (plain && (!plain->eightBit || m_content.eightBitMime))
+        return plain;
+    if (!m_content.eightBitMime) {
+        if (std::shared_ptr<const WrittenLines> quoted = m_cache->lines(lines, html, true))
+            return quoted;
+    }
+    const bool eightBit = plain ? true : has8bitBytes(lines);
+    const bool quoted = codingFor(eightBit) == PartCoding::QuotedPrintable;
     SmtpDataStream stream;
-    for (const QByteArray& line : lines)
-        appendWireLines(stream, line, appendBodyPieces);
-    auto written = std::make_shared<WrittenLines>(WrittenLines{lines, stream.take(), has8bitBytes(lines)});
+    QuotedPrintableEncoder encoder;
+    for (const QByteArray& line : lines) {
+        if (quoted)
+            appendQuotedLine(stream, encoder, line);
+        else
+            appendWireLines(stream, line, appendBodyPieces);
+    }
+    auto written = std::make_shared<WrittenLines>(WrittenLines{lines, stream.take(), eightBit, quoted});
     m_cache->keepLines(html, written);
     return written;
 }
 
-QByteArray MimeMessageWriter::messageId(std::time_t when, int messageNumber, const QByteArray& domain)
+QByteArray MimeMessageWriter::messageId(std::time_t when, long zoneOffset, int messageNumber,
+                                        const QByteArray& domain)
 {
     static const QByteArray processPart =
         QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0').toUpper();
-    return "<" + messageIdStamp(when) + ".mail." + QByteArray::number(messageNumber) + "." + processPart + "@"
-           + domain + ">";
+    return "<" + messageIdStamp(when, zoneOffset) + ".mail." + QByteArray::number(messageNumber) + "." + processPart
+           + "@" + domain + ">";
+}
+
+QByteArray MimeMessageWriter::messageId(std::time_t when, int messageNumber, const QByteArray& domain)
+{
+    return messageId(when, zoneOffsetAt(when), messageNumber, domain);
 }
 
 QByteArray MimeMessageWriter::newBoundary()
@@ -249,16 +298,32 @@ void MimeMessageWriter::queueHeader()
 {
     const MimeMessageContent& c = m_content;
     m_pending << "From: " + c.from << "To: " + c.to << "X-Mailer: Quarvel" << "Reply-To: <" + c.replyTo + ">"
-              << "Subject: " + c.subject << "Mime-Version: 1.0" << contentTypeLine();
-    if (!isMultipart() && (m_text8bit || m_html8bit))
-        m_pending << transferEncoding(true);
-    m_pending << "Date: " + mailDateText(c.date)
-              << "Message-ID: " + messageId(c.date, c.messageNumber, c.mailDomain)
-              << "";
-    if (c.headerLineHook) {
-        for (QByteArray& line : m_pending)
+              << "Subject: " + c.subject << "MIME-Version: 1.0" << contentTypeLine();
+    if (const PartCoding single = c.textPresent ? m_textCoding : m_htmlCoding;
+        !isMultipart() && single != PartCoding::SevenBit)
+        m_pending << transferEncoding(single);
+    m_pending << "Date: " + mailDateText(c.date, m_zoneOffset)
+              << "Message-ID: " + messageId(c.date, m_zoneOffset, c.messageNumber, c.mailDomain);
+    m_pending << "";
+    // Blanks at the end of a line end up in the decoded value (an empty subject), and filters count them.
+    for (QByteArray& line : m_pending) {
+        if (c.headerLineHook)
             c.headerLineHook(line);
+        line = withoutTrailingBlanks(std::move(line));
     }
+}
+
+QByteArray MimeMessageWriter::transferEncoding(PartCoding coding)
+{
+    switch (coding) {
+    case PartCoding::SevenBit:
+        return "Content-Transfer-Encoding: 7bit";
+    case PartCoding::EightBit:
+        return "Content-Transfer-Encoding: 8bit";
+    case PartCoding::QuotedPrintable:
+        return "Content-Transfer-Encoding: quoted-printable";
+    }
+    Q_UNREACHABLE();
 }
 
 QByteArray MimeMessageWriter::contentTypeLine() const
@@ -276,12 +341,12 @@ void MimeMessageWriter::queueMultipartPreamble()
                   << "" << "--" + m_alternativeBoundary;
     }
     if (m_content.textPresent)
-        queueTextPartHeader("text/plain", m_text8bit);
+        queueTextPartHeader("text/plain", m_textCoding);
 }
 
-void MimeMessageWriter::queueTextPartHeader(const QByteArray& type, bool eightBit)
+void MimeMessageWriter::queueTextPartHeader(const QByteArray& type, PartCoding coding)
 {
-    m_pending << "Content-Type: " + type + "; charset=" + quoted(m_content.charset) << transferEncoding(eightBit)
+    m_pending << "Content-Type: " + type + "; charset=" + quoted(m_content.charset) << transferEncoding(coding)
               << "";
 }
 
@@ -296,7 +361,7 @@ void MimeMessageWriter::queueHtmlStart()
                   << "--" + m_relatedBoundary;
     }
     if (isMultipart())
-        queueTextPartHeader("text/html", m_html8bit);
+        queueTextPartHeader("text/html", m_htmlCoding);
     if (m_pending.size() == m_pendingNext)
         m_pending << "";                                   // a single-part HTML body starts with an empty line
 }
@@ -340,7 +405,7 @@ void MimeMessageWriter::writeStep(SmtpDataStream& out)
     }
     switch (m_phase) {
     case Phase::Text:
-        if (!(m_keptText ? writeNextKeptPiece(out, *m_keptText) : writeNextLine(out, m_content.textLines)))
+        if (!(m_keptText ? writeNextKeptPiece(out, *m_keptText) : writeNextLine(out, m_content.textLines, m_textCoding)))
             m_phase = m_content.htmlPresent ? Phase::HtmlStart : closingPhase();
         return;
     case Phase::HtmlStart:
@@ -348,7 +413,7 @@ void MimeMessageWriter::writeStep(SmtpDataStream& out)
         m_phase = Phase::Html;
         return;
     case Phase::Html:
-        if (m_keptHtml ? writeNextKeptPiece(out, *m_keptHtml) : writeNextLine(out, m_content.htmlLines))
+        if (m_keptHtml ? writeNextKeptPiece(out, *m_keptHtml) : writeNextLine(out, m_content.htmlLines, m_htmlCoding))
             return;
         if (m_relatedBoundary.isEmpty())
             queueHtmlEnd();
@@ -395,13 +460,16 @@ bool MimeMessageWriter::writeNextKeptPiece(SmtpDataStream& out, const WrittenLin
     return true;
 }
 
-bool MimeMessageWriter::writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines)
+bool MimeMessageWriter::writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines, PartCoding coding)
 {
     if (m_lineIndex == lines.size()) {
         m_lineIndex = 0;
         return false;
     }
-    appendWireLines(out, lines[m_lineIndex++], appendBodyPieces);
+    if (coding == PartCoding::QuotedPrintable)
+        appendQuotedLine(out, m_encoder, lines[m_lineIndex++]);
+    else
+        appendWireLines(out, lines[m_lineIndex++], appendBodyPieces);
     return true;
 }
 

@@ -1,17 +1,20 @@
 // MimeMessageWriter: one message as the lines sent after DATA, produced on demand in batches: the header
-// (From, To, X-Mailer, Reply-To, Subject, Mime-Version, Content-Type, Date, Message-ID), then a text part,
+// (From, To, X-Mailer, Reply-To, Subject, MIME-Version, Content-Type, Date, Message-ID), then a text part,
 // an HTML part with related inline pictures and attachments, as multipart/mixed when more than one part is
 // needed. Files are read in 4095-byte chunks while writing (base64 in 45-byte groups: 60-character lines),
 // so a large attachment is never held whole. A file that cannot be read ends the writer with an error text.
 // CR, LF and NUL inside a header text become blanks (a fold, CR LF before a blank, stays), so no text can
 // add a header line. No line goes on the
 // wire longer than 998 bytes, a doubled dot counted: text and HTML lines are split (after a blank, never
-// inside a UTF-8 character), never cut; header lines are folded before a blank. A part with bytes of 128 or
-// more is declared "8bit". With a MimePartCache (mime_part_cache.h) the text and HTML parts and the files
-// that the message before carried too are put back as they were written then, the same bytes.
+// inside a UTF-8 character), never cut; header lines are folded before a blank and carry no blanks at
+// their end. A part with bytes of 128 or more is declared "8bit" when the server took BODY=8BITMIME and
+// goes quoted-printable otherwise, so no 8-bit byte reaches a server that did not offer it (RFC 6152).
+// With a MimePartCache (mime_part_cache.h) the text and HTML parts and the files that the message before
+// carried too are put back as they were written then, the same bytes.
 #pragma once
 
 #include "transport/mime/kept_files.h"
+#include "transport/mime/quoted_printable.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -22,6 +25,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class MimePartCache;
 class SmtpDataStream;
@@ -49,10 +53,12 @@ struct MimeMessageContent {
     QByteArray contentType; // of a single-part body: "text/plain", "text/html"
     QByteArray charset;
     std::time_t date = 0;
+    std::optional<long> zoneOffset;   // seconds east of UTC, read once per run; none: looked up for date
     int messageNumber = 0;  // inside the Message-ID, with the date, this process's random part and the domain
     QByteArray mailDomain;
     std::function<void(QByteArray& line)> headerLineHook;   // sees each header line before it is written
 
+    bool eightBitMime = false;  // the server offered 8BITMIME: 8-bit parts may go as they are
     bool textPresent = false;
     QList<QByteArray> textLines;
     bool htmlPresent = false;
@@ -69,6 +75,11 @@ public:
     explicit MimeMessageWriter(MimeMessageContent content, MimePartCache* cache = nullptr);
     Q_DISABLE_COPY_MOVE(MimeMessageWriter)
 
+    // True when a part goes as 8-bit data: MAIL FROM must then carry BODY=8BITMIME.
+    bool needsEightBitMime() const
+    {
+        return m_textCoding == PartCoding::EightBit || m_htmlCoding == PartCoding::EightBit;
+    }
     // True when the message is multipart/mixed; mixedBoundary() is then its boundary.
     bool isMultipart() const { return !m_mixedBoundary.isEmpty(); }
     QByteArray mixedBoundary() const { return m_mixedBoundary; }
@@ -79,11 +90,15 @@ public:
 
     // "<yyyymmddhhnnss.mail.N.R@domain>": R is sixteen hexadecimal digits drawn once per process, so ids
     // of two processes differ even when their moments and numbers agree.
+    static QByteArray messageId(std::time_t when, long zoneOffset, int messageNumber, const QByteArray& domain);
     static QByteArray messageId(std::time_t when, int messageNumber, const QByteArray& domain);
     // "----------" followed by twelve random numbers 0..254 in upper-case hexadecimal without leading zeros.
     static QByteArray newBoundary();
 
 private:
+    // How a text or HTML part goes on the wire.
+    enum class PartCoding { SevenBit, EightBit, QuotedPrintable };
+
     // Where the writer stands once the pending header lines are out.
     enum class Phase {
         Text,          // the owner's text lines
@@ -102,10 +117,13 @@ private:
     void queueImageHeader(const MimeInlineImage& image);
     void queueAttachmentHeader(const MimeAttachment& attachment);
     void queueHtmlEnd();
-    void queueTextPartHeader(const QByteArray& type, bool eightBit);
+    void queueTextPartHeader(const QByteArray& type, PartCoding coding);
+    static QByteArray transferEncoding(PartCoding coding);
+    PartCoding codingFor(bool eightBit) const;
+    PartCoding partCoding(bool present, const WrittenLines* kept, const QList<QByteArray>& lines) const;
     void writeStep(SmtpDataStream& out);
     // Writes the next of the lines; false when none is left (the index starts over).
-    bool writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines);
+    bool writeNextLine(SmtpDataStream& out, const QList<QByteArray>& lines, PartCoding coding);
     // Writes the part header or the next chunk of the current file; true once the last file is complete.
     template <typename Part>
     bool writeFilePart(SmtpDataStream& out, const QList<Part>& parts,
@@ -130,8 +148,10 @@ private:
     QByteArray m_mixedBoundary;         // B0
     QByteArray m_alternativeBoundary;   // B1: text and HTML
     QByteArray m_relatedBoundary;       // B2: HTML with inline pictures
-    bool m_text8bit = false;
-    bool m_html8bit = false;
+    long m_zoneOffset = 0;
+    PartCoding m_textCoding = PartCoding::SevenBit;
+    PartCoding m_htmlCoding = PartCoding::SevenBit;
+    QuotedPrintableEncoder m_encoder;   // the quoted-printable part being written line by line
 
     QList<QByteArray> m_pending;        // header lines waiting to be written
     qsizetype m_pendingNext = 0;

@@ -15,17 +15,19 @@
 struct WrittenLines {
     QList<QByteArray> lines;
     QByteArray wire;
-    bool eightBit = false;
+    bool eightBit = false;      // the lines hold bytes of 128 or more
+    bool quoted = false;        // wire is their quoted-printable form (for a server without 8BITMIME)
 };
 
 class MimePartCache {
 public:
-    // The text (html false) or HTML part written last, when it was made of these lines; else null.
-    std::shared_ptr<const WrittenLines> lines(const QList<QByteArray>& lines, bool html) const;
+    // The text (html false) or HTML part written last in that form (quoted-printable or as it is), when it
+    // was made of these lines; else null.
+    std::shared_ptr<const WrittenLines> lines(const QList<QByteArray>& lines, bool html, bool quoted) const;
     void keepLines(bool html, std::shared_ptr<const WrittenLines> written);
     KeptFiles& files() { return m_files; }
 
 private:
-    std::shared_ptr<const WrittenLines> m_lines[2];     // text, HTML
+    std::shared_ptr<const WrittenLines> m_lines[2][2];  // [text, HTML][as it is, quoted-printable]
     KeptFiles m_files;
 };

@@ -24,6 +24,8 @@ constexpr int discardChunk = 1024;
 constexpr int readAheadSize = 1024;
 // FD_READ rounds per notification: a peer that never pauses must not keep the loop from other sockets.
 constexpr int maxReadRounds = 64;
+// Queued bytes handed to the kernel in one write.
+constexpr qint64 maxWriteBytes = 64 * 1024;
 // Many DNS queries may be in flight at once; the default UDP receive buffer drops replies then.
 constexpr int udpReceiveBuffer = 1 << 20;
 
@@ -366,14 +368,19 @@ int TWSocket::Send(const char* data, int length)
     return length;
 }
 
+// One write per round for as many queued blocks as it holds: a write per 1514-byte block would put each
+// on a segment of its own.
 int TWSocket::tryToSend()
 {
     while (!m_sendQueue.isEmpty()) {
-        const QByteArrayView unread = m_sendQueue.front();
+        const QByteArrayView single = m_sendQueue.front();
+        const QByteArray gathered =
+            single.size() < m_sendQueue.byteCount() ? m_sendQueue.frontBytes(maxWriteBytes) : QByteArray();
+        const QByteArrayView unread = gathered.isEmpty() ? single : QByteArrayView(gathered);
         const qint64 sent = m_socket.send(unread.data(), unread.size());
         if (sent < 0)
             return m_socket.lastError();
-        m_sendQueue.removeFront(int(sent));
+        m_sendQueue.removeBytes(sent);
         if (sent < unread.size())
             return WSAEWOULDBLOCK;   // the rest waits for FD_WRITE
     }

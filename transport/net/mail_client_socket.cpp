@@ -34,6 +34,7 @@ void MailClientSocket::connectToHost(quint16 port, bool implicitTls)
 {
     m_port = port;
     m_implicitTls = implicitTls;
+    m_secured = false;
     if (!createSocket()) {
         socketFailed();
         return;
@@ -155,12 +156,25 @@ void MailClientSocket::onTlsFinished(const QString& error)
     if (!m_busy || m_cancelled)
         return;
     if (error.isEmpty()) {
+        m_secured = true;
         onSecured();
         return;
     }
     reportError(sendmail_error::SecureConnectionFailed,
                 QStringLiteral("Secure connection to %1 failed: %2").arg(host(), error));
     cancel();
+}
+
+bool MailClientSocket::credentialsMayGo()
+{
+    if (!RequireTls || m_secured)
+        return true;
+    reportError(sendmail_error::SecureConnectionFailed,
+                QStringLiteral("Secure connection to %1 failed: the server no longer offers a secure connection, "
+                               "which may mean an attack; no password was sent")
+                    .arg(host()));
+    cancel();
+    return false;
 }
 
 void MailClientSocket::onDisconnect()

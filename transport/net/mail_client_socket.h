@@ -21,6 +21,11 @@ public:
     // Seconds the server may take to answer (or to take our bytes) once connected; 0 = no bound. Its
     // end is error 8 "timeout" and cancels the run, or only closes once the session is complete.
     int TimeoutReply = 0;
+    // The account has used TLS with this server before: credentials go only over a secured connection,
+    // and a server that no longer offers one (a man in the middle may have stripped it) ends the run.
+    bool RequireTls = false;
+    // The connection of the run (the current one, or the last) was secured.
+    bool TlsUsed() const { return m_secured; }
 
     int lastErrorCode() const { return m_lastErrorCode; }
     const QString& lastErrorText() const { return m_lastErrorText; }
@@ -62,6 +67,9 @@ protected:
     // (Re)starts the bound on the wait for the server: after each command and each block of the message.
     void awaitReply();
     void stopReplyWait() { m_replyTimer.stop(); }
+    // True when credentials may be sent now; else, with RequireTls on a connection in clear, reports error
+    // 20 (the server no longer offers a secure connection) and cancels the run.
+    bool credentialsMayGo();
 
     // The code and text of a socket error; GetMail numbers "Host Unreachable" its own way.
     virtual MailErrorText socketErrorText(int winsockError) const { return mailErrorForSocketError(winsockError); }
@@ -91,6 +99,7 @@ private:
     quint64 m_run = 0;                  // number of the current run; the end message carries it
     quint16 m_port = 0;
     bool m_implicitTls = false;
+    bool m_secured = false;             // the handshake of the current connection succeeded
     int m_lastErrorCode = 0;
     QString m_lastErrorText;
 };

@@ -32,6 +32,31 @@ void SendQueue::removeFront(int count)
         m_blocks.pop_front();
 }
 
+QByteArray SendQueue::frontBytes(qint64 maxBytes) const
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(std::min(maxBytes, m_byteCount)));
+    for (const auto& block : m_blocks) {
+        const QByteArrayView unread = block->peek();
+        const qint64 room = maxBytes - bytes.size();
+        if (room <= 0)
+            break;
+        bytes.append(unread.first(qsizetype(std::min<qint64>(room, unread.size()))));
+    }
+    return bytes;
+}
+
+void SendQueue::removeBytes(qint64 count)
+{
+    while (count > 0 && !isEmpty()) {
+        const int step = int(std::min<qint64>(count, m_blocks.front()->unreadCount()));
+        removeFront(step);
+        count -= step;
+        if (step == 0 && m_blocks.size() > 1)
+            m_blocks.pop_front();
+    }
+}
+
 void SendQueue::clear()
 {
     m_blocks.clear();

@@ -1,5 +1,6 @@
 // TWSocket's send queue: a list of TBuffer blocks. Data fills the last block, then new blocks of the
-// block size; the socket writes from the front and frees each block once it is sent and another follows.
+// block size; the socket writes from the front, as many blocks in one write as it takes, and frees each
+// block once it is sent and another follows.
 #pragma once
 
 #include "transport/net/send_buffer.h"
@@ -19,6 +20,11 @@ public:
     QByteArrayView front() const;
     // Marks count bytes of the first block sent; a block emptied this way is freed when another follows.
     void removeFront(int count);
+    // The unread bytes of the first blocks, at most maxBytes, in one piece: what one write hands the
+    // kernel, so a message of several blocks leaves in as few segments as the network allows.
+    QByteArray frontBytes(qint64 maxBytes) const;
+    // Marks count bytes sent from the front, across blocks.
+    void removeBytes(qint64 count);
     void clear();
 
     qint64 byteCount() const { return m_byteCount; }

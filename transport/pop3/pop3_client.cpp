@@ -196,6 +196,8 @@ void GetMail::onSecured()
 
 void GetMail::sendUser()
 {
+    if (!credentialsMayGo())
+        return;
     setState(State::UserSent);
     sendCommand(QStringLiteral("USER ") + User_ID);
 }

@@ -4,7 +4,8 @@
 // fires exactly once per run, later, from the event loop. Only "+OK" counts as a yes; every wait for the
 // server is bounded by TimeoutReply (a time-out is error 8, so the login fails). Before USER the greeting
 // is answered with CAPA; when it lists STLS the login runs over TLS (RFC 2595), and port 995 is TLS from
-// the first byte (RFC 8314). A refused STLS or a failed handshake ends the run before USER (error 20).
+// the first byte (RFC 8314). A refused STLS or a failed handshake ends the run before USER (error 20), and
+// so does a server without STLS when RequireTls is set.
 #pragma once
 
 #include "transport/net/mail_client_socket.h"

@@ -29,6 +29,7 @@ constexpr int kInfoResolving = 15;
 constexpr unsigned kOfferLogin = 1;
 constexpr unsigned kOfferCramMd5 = 2;
 constexpr unsigned kOfferDigestMd5 = 4;
+constexpr unsigned kOfferPlain = 8;
 
 // The submission port that speaks TLS from the first byte (RFC 8314 section 3.3).
 constexpr quint16 kImplicitTlsPort = 465;
@@ -348,13 +349,12 @@ void SendMail::bannerLine(const SmtpReplyLine& reply)
     }
     if (reply.continuation)
         return;
-    const QString local = defaultHeloName(localAddress());
     if (m_greetingMode == GreetingMode::Esmtp) {
         sendEhlo();
         return;
     }
     setState(State::MailFromDue);
-    sendCommand("HELO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
+    sendCommand("HELO " + heloName().toUtf8(), {250});
 }
 
 void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
@@ -370,6 +370,8 @@ void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
                 m_offered |= kOfferCramMd5;
             else if (mechanism == "DIGEST-MD5")
                 m_offered |= kOfferDigestMd5;
+            else if (mechanism == "PLAIN")
+                m_offered |= kOfferPlain;
         }
     }
     if (line.size() > 4 && line.mid(4).trimmed().toUpper() == "STARTTLS")
@@ -388,8 +390,13 @@ void SendMail::ehloReplyLine(const SmtpReplyLine& reply)
 void SendMail::sendEhlo()
 {
     m_greetingStep = GreetingStep::EhloReply;
-    const QString local = defaultHeloName(localAddress());
-    sendCommand("EHLO " + (!HeloDef && !HeloTxt.isEmpty() ? HeloTxt : local).toUtf8(), {250});
+    sendCommand("EHLO " + heloName().toUtf8(), {250});
+}
+
+// The preferences' text when set; else a dotted host name, the account's mail domain or an address literal.
+QString SendMail::heloName() const
+{
+    return !HeloDef && !HeloTxt.isEmpty() ? HeloTxt : defaultHeloName(MailDomain, localAddress());
 }
 
 // Any other reply than 220 has failed the run already (failReply): nothing goes on in clear.
@@ -412,6 +419,8 @@ void SendMail::onSecured()
 
 void SendMail::startAuth()
 {
+    if (!credentialsMayGo())
+        return;
     m_authenticating = true;
     m_greetingStep = GreetingStep::FirstChallenge;
     if (m_offered & kOfferCramMd5) {
@@ -420,9 +429,13 @@ void SendMail::startAuth()
     } else if (m_offered & kOfferDigestMd5) {
         m_mechanism = Mechanism::DigestMd5;
         sendCommand("AUTH DIGEST-MD5", {334, 235});
-    } else {
+    } else if (m_offered & kOfferLogin || !(m_offered & kOfferPlain)) {
         m_mechanism = Mechanism::Login;  // also when the server offered nothing
         sendCommand("AUTH LOGIN", {334, 235});
+    } else {
+        // RFC 4616 with the initial response of RFC 4954: no authorization identity, then user and password.
+        setState(State::MailFromDue);
+        sendCommand("AUTH PLAIN " + base64::encode('\0' + SmtpUser.toUtf8() + '\0' + SmtpPsw.toUtf8()), {235});
     }
 }
 

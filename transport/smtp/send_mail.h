@@ -1,11 +1,12 @@
 // SendMail: hands one message at a time to the user's SMTP server. It connects (TStarSocket), greets with
-// HELO or EHLO, authenticates with CRAM-MD5, DIGEST-MD5 or LOGIN when SmtpAuth is set, sends MAIL FROM, one
-// RCPT TO per recipient, DATA, the composed message and ".", then QUIT, or with KeepConnectionOpen keeps the
-// connection so the next message starts with MAIL FROM. Never blocks; progress and errors arrive as signals,
-// and OnDone fires exactly once per run, later, from the event loop. Each step goes on only on the reply
-// code RFC 5321 gives it; any other reply, a line that is no SMTP reply or one over the parser's limits
-// is error 13 with the server's text, and the run sends nothing more. Replies are bounded by TimeoutReply.
-// Addresses holding white space, control characters or brackets are refused before anything is sent.
+// HELO or EHLO, authenticates when SmtpAuth is set with the first mechanism the server offers of CRAM-MD5,
+// DIGEST-MD5, LOGIN and PLAIN (LOGIN when it names none), sends MAIL FROM, one RCPT TO per recipient,
+// DATA, the composed message and ".", then QUIT, or with KeepConnectionOpen keeps the connection so the
+// next message starts with MAIL FROM. Never blocks; progress and errors arrive as signals, and OnDone fires
+// exactly once per run, later, from the event loop. Each step goes on only on the reply code RFC 5321
+// gives it; any other reply, a line that is no SMTP reply or one over the parser's limits is error 13
+// with the server's text, and the run sends nothing more. Replies are bounded by TimeoutReply. Addresses
+// holding white space, control characters or brackets are refused before anything is sent.
 #pragma once
 
 #include "transport/mime/attachment_record.h"
@@ -57,7 +58,7 @@ public:
     QString Charset;
     TMimeChar MimeChar = TMimeChar::ISO_8859_1;
     THdrCoding HdrCoding = THdrCoding::hcQuotedPrn;
-    QStringList Headers;             // extra header lines, after "Mime-Version: 1.0"
+    QStringList Headers;             // extra header lines, after "MIME-Version: 1.0"
     QStringList Attachments;         // attachment file paths; item k-1 pairs with slot k
     // Optional body source: called until it returns nothing; replaces the MIME body.
     std::function<QByteArray()> OnFeedData;
@@ -67,6 +68,7 @@ public:
     QString SmtpPsw;
     bool HeloDef = true;                // greet with defaultHeloName (helo_name.h)
     QString HeloTxt;                    // greeting argument when HeloDef is off
+    QString MailDomain;                 // the account's domain: the default greeting when the host name has no dot
     bool KeepConnectionOpen = false;
 
     // Keeps a copy of the record in the next slot and appends its path to Attachments (at most 256).
@@ -144,6 +146,7 @@ private:
     void bannerLine(const SmtpReplyLine& reply);
     void ehloReplyLine(const SmtpReplyLine& reply);
     void sendEhlo();
+    QString heloName() const;
     void startTlsReply();
     void onSecured() override;
     void startAuth();

@@ -64,9 +64,22 @@ void TSmtpCli::setEmailFiles(const QStringList& items)
 void TSmtpCli::Data()
 {
     requireReadyAndConnected();
+    if (!m_message)
+        prepareMessage();
+    TCustomSmtpClient::Data();
+}
+
+// The message is composed before MAIL FROM: whether it holds 8-bit parts decides its BODY parameter.
+QByteArray TSmtpCli::mailFromParameters()
+{
+    prepareMessage();
+    return m_message->needsEightBitMime() ? QByteArray(" BODY=8BITMIME") : QByteArray();
+}
+
+void TSmtpCli::prepareMessage()
+{
     m_messageNumber = nextMessageNumber();
     m_message = std::make_unique<MimeMessageWriter>(messageContent(), m_partCache.get());
-    TCustomSmtpClient::Data();
 }
 
 TCustomSmtpClient::MessageText TSmtpCli::writeMessageText(SmtpDataStream& out, qsizetype budget, QString& failure)
@@ -141,7 +154,9 @@ MimeMessageContent TSmtpCli::messageContent()
     content.subject = mimeText(HdrSubject);
     content.contentType = contentTypeText(ContentType);
     content.charset = CharSet.toLatin1();
-    content.date = Clock::instance().now().toSecsSinceEpoch();
+    content.date = Clock::instance().secondsSinceEpoch();
+    content.eightBitMime = Offers8BitMime();
+    content.zoneOffset = ZoneOffset;
     content.messageNumber = m_messageNumber;
     content.mailDomain = (HdrMailDomain.isEmpty() ? TWSocket::LocalHostName() : HdrMailDomain).toUtf8();
     if (OnHeaderLine)

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 enum TSmtpContentType {
     smtpHTML,               // "text/html"
@@ -46,6 +47,7 @@ public:
     QByteArray HdrFrom;                      // From header
     QByteArray HdrSubject;                   // Subject header
     QString HdrMailDomain;                   // domain inside the Message-ID; empty: the local host name
+    std::optional<long> ZoneOffset;          // the Date's UTC offset, read once per run; none: looked up
     QString CharSet = QStringLiteral("iso-8859-1");
     TSmtpContentType ContentType = smtpPlainText;
     QList<QByteArray> Htm;                   // HTML text, one line per item (with ContentType smtpHTML)
@@ -69,12 +71,15 @@ public:
     // Parts shared with the other clients of a run: a part the message before carried is not built again.
     void setPartCache(std::shared_ptr<MimePartCache> cache) { m_partCache = std::move(cache); }
 
-    // Prepares the message (asks OnGetData for the text lines, drops inline pictures that are missing or
-    // have no Content-ID), then runs DATA; the message text follows the 354 reply.
+    // Runs DATA with the message prepared at MAIL FROM (or prepares it now: asks OnGetData for the text
+    // lines, drops inline pictures that are missing or have no Content-ID); the message text follows the
+    // 354 reply. 8-bit parts go as they are with BODY=8BITMIME when the server offered it, else
+    // quoted-printable.
     void Data() override;
 
 protected:
     MessageText writeMessageText(SmtpDataStream& out, qsizetype budget, QString& failure) override;
+    QByteArray mailFromParameters() override;
 
 private:
     QByteArray mimeText(QByteArray text);
@@ -82,6 +87,7 @@ private:
     QList<QByteArray> readTextLines(bool& textPresent);
     void dropUnusableImages();
     MimeMessageContent messageContent();
+    void prepareMessage();
 
     QStringList m_attachmentFiles;
     QStringList m_attachmentTypes;

@@ -68,15 +68,16 @@ void TCustomSmtpClient::requireReadyAndConnected() const
         throw SmtpException(QStringLiteral("SMTP component not connected"));
 }
 
-QByteArray TCustomSmtpClient::heloCommand() const
+QByteArray TCustomSmtpClient::heloName() const
 {
     QString name = SignOn;
     if (name.isEmpty()) {
         const QString address = m_socket->LocalAddress();
-        name = LocalHostName.isEmpty() ? defaultHeloName(address) : heloNameFor(LocalHostName, address);
+        name = LocalHostName.isEmpty() ? defaultHeloName(MailDomain, address)
+                                       : heloNameFor(LocalHostName, MailDomain, address);
     }
     requireSingleLine(name, QStringLiteral("HELO text"));
-    return "HELO " + name.toUtf8();
+    return name.toUtf8();
 }
 
 QByteArray TCustomSmtpClient::mailFromCommand() const
@@ -107,6 +108,8 @@ void TCustomSmtpClient::Connect()
     m_requestDone = false;
     m_requestResult = 0;
     m_endOfDataUnanswered = false;
+    m_readingCapabilities = false;
+    m_offers8BitMime = false;
     m_parser.reset();
     setState(State::DnsLookup);
     m_socket->DnsLookup(Host);
@@ -114,7 +117,34 @@ void TCustomSmtpClient::Connect()
 
 void TCustomSmtpClient::Helo()
 {
-    executeCommand(smtpHelo, heloCommand(), {250});
+    if (!Esmtp) {
+        executeCommand(smtpHelo, heloCommand(), {250});
+        return;
+    }
+    const QByteArray command = "EHLO " + heloName();
+    m_offers8BitMime = false;
+    executeCommand(smtpHelo, command, {250}, &TCustomSmtpClient::ehloAnswered);
+    m_readingCapabilities = true;
+}
+
+// RFC 5321 section 3.2: a server that does not know EHLO refuses it with a 5xx reply; HELO follows.
+void TCustomSmtpClient::ehloAnswered()
+{
+    m_readingCapabilities = false;
+    if (m_requestResult >= 500 && m_requestResult < 600) {
+        m_errorMessage.clear();
+        sendCommand(heloCommand(), {250}, nullptr);
+        return;
+    }
+    triggerRequestDone(m_requestResult);
+}
+
+// "250-8BITMIME": the keyword after the code, in any case, with or without parameters.
+void TCustomSmtpClient::noteCapability(const QByteArray& line)
+{
+    const QByteArray keyword = line.mid(4).trimmed().split(' ').value(0).toUpper();
+    if (keyword == "8BITMIME")
+        m_offers8BitMime = true;
 }
 
 void TCustomSmtpClient::Vrfy()
@@ -125,7 +155,8 @@ void TCustomSmtpClient::Vrfy()
 
 void TCustomSmtpClient::MailFrom()
 {
-    executeCommand(smtpMailFrom, mailFromCommand(), {250});
+    const QByteArray command = mailFromCommand();
+    executeCommand(smtpMailFrom, command + mailFromParameters(), {250});
 }
 
 void TCustomSmtpClient::RcptTo()
@@ -178,6 +209,7 @@ void TCustomSmtpClient::Abort()
     setState(State::Aborting);
     ++m_generation;
     m_sendingMessage = false;
+    m_readingCapabilities = false;
     m_highLevel = false;
     m_steps.clear();
     m_socket->CancelDnsLookup();
@@ -465,6 +497,8 @@ void TCustomSmtpClient::handleBanner(const SmtpReplyLine& line)
 void TCustomSmtpClient::handleReply(const SmtpReplyLine& line)
 {
     m_endOfDataUnanswered = false;                         // the server has answered, whatever it says
+    if (m_readingCapabilities)
+        noteCapability(line.text);
     if (line.continuation)
         return;
     if (m_sendingMessage) {

@@ -58,6 +58,8 @@ public:
     QString Port = QStringLiteral("smtp"); // service name or number
     QString SignOn;                        // HELO argument; empty: defaultHeloName (helo_name.h)
     QString LocalHostName;                 // this machine's name for that default; empty: asked each time
+    QString MailDomain;                    // that default when the host name has no dot (helo_name.h)
+    bool Esmtp = false;                    // Helo sends EHLO, and HELO when the server refuses it with 5xx
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
     QByteArray HdrTo;                      // VRFY argument (and the To header of TSmtpCli)
@@ -80,6 +82,8 @@ public:
     // The last reply line without CR LF, or the text of a failure that ended the request with 500.
     QString LastResponse() const { return m_lastResponse; }
     bool Connected() const { return m_connected; }
+    // The EHLO reply of the connection listed 8BITMIME (RFC 6152).
+    bool Offers8BitMime() const { return m_offers8BitMime; }
 
     // ---- operations; each needs the client to be ready (idle or between the steps of Open / Mail)
     void Connect();        // resolve Host, connect to Port, wait for the 220 banner
@@ -104,6 +108,8 @@ protected:
 
     // SmtpException "SMTP component not ready" / "SMTP component not connected".
     void requireReadyAndConnected() const;
+    // ESMTP parameters after "MAIL FROM:<sender>" (" BODY=8BITMIME"); asked once per MAIL FROM.
+    virtual QByteArray mailFromParameters() { return {}; }
 
 private:
     // Dialogue state; the values are the component's.
@@ -123,7 +129,8 @@ private:
     void setState(State state) { m_state = state; }
     void requireReady() const;
     // The command texts, checked for CR, LF and NUL (SmtpException).
-    QByteArray heloCommand() const;
+    QByteArray heloName() const;
+    QByteArray heloCommand() const { return "HELO " + heloName(); }
     QByteArray mailFromCommand() const;
     void requireRecipients() const;
     void startHighLevel(TSmtpRequest request, QList<Step> steps);
@@ -149,6 +156,8 @@ private:
     void handleReply(const SmtpReplyLine& line);
     void handleReplyFault();
 
+    void ehloAnswered();
+    void noteCapability(const QByteArray& line);
     void sendNextRecipient();
     void recipientAnswered();
     void dataAccepted();
@@ -166,6 +175,8 @@ private:
     std::array<int, 2> m_acceptedCodes{};
     Continuation m_next = nullptr;
     bool m_connected = false;
+    bool m_readingCapabilities = false;   // the EHLO reply is coming in
+    bool m_offers8BitMime = false;
     bool m_highLevel = false;
     QList<Step> m_steps;
     bool m_sendingMessage = false;

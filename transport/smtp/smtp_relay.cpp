@@ -148,7 +148,7 @@ void TSmtpRelayServer2::Send()
     wrapLongLines(m_wrappedBody);
     m_encodedBody = encodeLines(m_wrappedBody, m_charset);
     m_utf8Fallback = false;
-    readMailTimeZone();
+    m_zoneOffset = readMailTimeZone();
     m_partCache = std::make_shared<MimePartCache>();
     m_busy = true;
     m_abort = false;

@@ -93,7 +93,7 @@ public:
     QString HeaderFrom;                 // From header
     QString charSet = QStringLiteral("iso-8859-1");   // charset of the texts, which are converted to it
     TContentType ContentType = ctPlainText;
-    QString HdrMailDomain;              // domain inside the Message-ID
+    QString HdrMailDomain;              // domain inside the Message-ID, and the HELO default for a short host name
 
     TSmtpRelayServerGetData OnGetData;
     TSmtpRelayServerGetDataEx OnGetDataEx;
@@ -177,6 +177,7 @@ private:
     QList<QByteArray> m_encodedBody;     // and converted to charSet
     bool m_utf8Fallback = false;
     std::shared_ptr<MimePartCache> m_partCache;  // the parts the run's messages share, built once
+    long m_zoneOffset = 0;               // the UTC offset read when the run started, in every message's Date
     std::vector<TSmtpThreadEx*> m_workers;   // a slot becomes null when its worker ends
     QTimer m_watchdog;
     QTimer m_completion;

@@ -33,11 +33,14 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->Port = relay.m_smtpPort;
     m_client->SignOn = relay.Signon;
     m_client->LocalHostName = relay.m_hostName;
+    m_client->MailDomain = relay.HdrMailDomain;
+    m_client->Esmtp = true;
     m_client->FromName = relay.From;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;
     m_client->OnMimeChar = relay.OnMimeChar;
     m_client->setPartCache(relay.m_partCache);
+    m_client->ZoneOffset = relay.m_zoneOffset;
     m_client->OnResponse = [this](TCustomSmtpClient*, const QString& line) {
         touch();
         m_hosts.lineHeard(line);

@@ -12,6 +12,8 @@
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 #include "platform/clock.h"
+#include "core/settings/settings_file.h"
+#include "transport/net/tls_session.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +46,7 @@ void scriptPop3(ScriptedPeer& peer)
         .expectLine().send("+OK bye\r\n").close();
 }
 
-// The header lines without their line ends and the blanks the composer puts after each value.
+// The header lines without their line ends.
 QByteArrayList headerLines(const QByteArray& message)
 {
     QByteArrayList lines = message.left(message.indexOf("\r\n\r\n")).split('\n');
@@ -154,7 +156,7 @@ TEST_F(ExternalSendingTest, SendsEachRowMergedWithItsHeadersInOrder)
     QByteArrayList ids;
     for (int i = 0; i < 2; ++i) {
         const QByteArrayList lines = headerLines(messages[i]);
-        const qsizetype mime = lines.indexOf("Mime-Version: 1.0");
+        const qsizetype mime = lines.indexOf("MIME-Version: 1.0");
         ASSERT_GE(mime, 0);
         EXPECT_TRUE(lines.value(mime + 1).startsWith("Date: "));
         EXPECT_EQ(lines.value(mime + 2), "Reply-To: replies@origin.test");
@@ -518,3 +520,55 @@ INSTANTIATE_TEST_SUITE_P(
                            },
                            "Secure connection to 127.0.0.1 failed: ", 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- TLS remembered with the account
+
+// The first run secures itself with STARTTLS and the account keeps that in the settings file; in the next
+// run a man in the middle strips STARTTLS and offers AUTH LOGIN: no credential goes out, the run ends
+// with the message, and the rows stay waiting.
+TEST_F(ExternalSendingTest, TlsOnceUsedIsRequiredFromThenOn)
+{
+    QTemporaryDir folder;
+    TestCertificateAuthority authority(folder.path(), QStringLiteral("trusted"));
+    const TestCertificate certificate = authority.issue(QStringLiteral("server"), {QStringLiteral("IP:127.0.0.1")});
+    qputenv(TlsSession::extraCaVariable(), authority.certificateFile().toLocal8Bit());
+    account.Authen = true;
+    account.AuName = "user";
+    account.auPsw = "secret";
+    setList({{"first@example.test", "First"}});
+
+    ScriptedPeer secured;
+    secured.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
+        .expectLine().send("220 go ahead\r\n").startTls(certificate.certificateFile, certificate.keyFile)
+        .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n")
+        .expectLine().send("334 VXNlcm5hbWU6\r\n").expectLine().send("334 UGFzc3dvcmQ6\r\n")
+        .expectLine().send("235 ok\r\n").expectLine().send("250 sender ok\r\n")
+        .expectLine().send("250 recipient ok\r\n").expectLine().send("354 go ahead\r\n")
+        .expectData().send("250 queued\r\n").wait(100).close();   // the kept connection ends
+    ASSERT_TRUE(secured.listen());
+    account.SMTPPort = secured.port();
+    Accounts.Clear();
+    Accounts.Add(std::make_unique<tAccountObj>(account));
+    settings.NConnect = 0;
+    EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
+    EXPECT_EQ(run.results.rowStatus(1), rowGood);
+
+    Accounts.Clear();
+    LoadSettings();                                     // what the next program start reads
+    ASSERT_EQ(Accounts.Count(), 1);
+    EXPECT_EQ(Accounts.Items(0)->SmtpTlsHost, "127.0.0.1");
+    account = *Accounts.Items(0);
+
+    ScriptedPeer stripping;
+    stripping.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250 AUTH LOGIN PLAIN\r\n").expectData();
+    ASSERT_TRUE(stripping.listen());
+    account.SMTPPort = stripping.port();
+    setList({{"first@example.test", "First"}, {"second@example.test", "Second"}});
+    EXPECT_EQ(resume(), ExternalSending::RunEnd::LoginFailed);
+    EXPECT_TRUE(loginError.contains("no longer offers a secure connection, which may mean an attack"))
+        << loginError.toStdString();
+    EXPECT_FALSE(stripping.receivedAll().contains("AUTH"));
+    EXPECT_EQ(run.results.rowStatus(2), rowWaiting);
+    Accounts.Clear();
+    qunsetenv(TlsSession::extraCaVariable());
+}

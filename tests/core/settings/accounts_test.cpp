@@ -66,6 +66,26 @@ TEST_F(AccountsTest, LineWithoutAuthenticationEndsInFiveCarets)
     EXPECT_TRUE(accountLine(account).endsWith("Enter Domain Name^^^^^"));
 }
 
+// The TLS hosts follow the 15 fields only once one is set, so older readers see the line they know; TLS
+// is required only while the account still names that server.
+TEST_F(AccountsTest, TlsHostsFollowTheFifteenFieldsAndBindToTheServer)
+{
+    tAccountObj account;
+    account.SMTPServer = "mail.example.test";
+    account.PopServer = "pop.example.test";
+    EXPECT_FALSE(account.smtpNeedsTls() || account.popNeedsTls());
+    account.SmtpTlsHost = "Mail.Example.Test";
+    const QString line = accountLine(account);
+    EXPECT_EQ(line, "^^mail.example.test^25^pop.example.test^110^^^^^^^^1^1^Mail.Example.Test^");
+    tAccountObj read;
+    ParseAccountLine(read, line);
+    EXPECT_EQ(read.SmtpTlsHost, "Mail.Example.Test");
+    EXPECT_TRUE(read.smtpNeedsTls());
+    EXPECT_FALSE(read.popNeedsTls());
+    read.SMTPServer = "other.example.test";         // the user moved to another server
+    EXPECT_FALSE(read.smtpNeedsTls());
+}
+
 TEST_F(AccountsTest, EveryFieldRoundTrips)
 {
     tAccountObj account;
@@ -105,7 +125,7 @@ TEST_F(AccountsTest, ShortLineKeepsPlaceholdersLongLineIgnoresExtra)
     EXPECT_TRUE(shortLine.MaskPop3);
 
     tAccountObj longLine(true);
-    ParseAccountLine(longLine, placeholderLine + "^^extra^1");
+    ParseAccountLine(longLine, placeholderLine + "^^^extra^1");     // two empty TLS hosts, then more
     EXPECT_EQ(accountLine(longLine), placeholderLine);
 }
 

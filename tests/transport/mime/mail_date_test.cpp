@@ -64,6 +64,8 @@ TEST_P(MailDateTextTest, LocalTimeWithOffsetInForce)
     const QByteArray date = mailDateText(GetParam().moment);
     EXPECT_EQ(date, QByteArray(GetParam().date));
     EXPECT_EQ(TimeZoneText(GetParam().moment), QString::fromLatin1(date.mid(date.lastIndexOf(' ') + 1)));
+    // A run's messages take the offset as a number: the same text without looking at the zone again.
+    EXPECT_EQ(mailDateText(GetParam().moment, zoneOffsetAt(GetParam().moment)), date);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,6 +84,21 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"central_europe_winter", "CET-1CEST,M3.5.0,M10.5.0/3", utc(2026, 12, 10, 9, 0, 0),
                  "Thu, 10 Dec 2026 10:00:00 +0100"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The offset read when a run starts stays that run's, whatever the zone does meanwhile.
+TEST(MailDateRunTest, OffsetReadAtTheStartServesTheRun)
+{
+    const std::time_t moment = utc(2026, 7, 15, 10, 4, 5);
+    long offset = 0;
+    {
+        const ScopedTimeZone zone("MSK-3");
+        offset = readMailTimeZone();
+    }
+    EXPECT_EQ(offset, 3 * 3600);
+    const ScopedTimeZone other("UTC0");
+    EXPECT_EQ(mailDateText(moment, offset), "Wed, 15 Jul 2026 13:04:05 +0300");
+    EXPECT_EQ(messageIdStamp(moment, offset), "20260715130405");
+}
 
 TEST(TimeZoneTextTest, NowFollowsTheZone)
 {

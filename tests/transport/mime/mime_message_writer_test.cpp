@@ -194,7 +194,7 @@ TEST(MimeMessageWriterTest, PlainTextMessageIsTheGoldenHeaderAndTheLinesWithOneE
               "X-Mailer: Quarvel\r\n"
               "Reply-To: <sender@example.test>\r\n"
               "Subject: Report\r\n"
-              "Mime-Version: 1.0\r\n"
+              "MIME-Version: 1.0\r\n"
               "Content-Type: text/plain; charset=\"iso-8859-1\"\r\n"
               "Date: Wed, 15 Jul 2026 10:04:05 +0000\r\n"
               "Message-ID: <20260715100405.mail.7." + processPart() + "@example.test>\r\n"
@@ -357,6 +357,7 @@ TEST(MimeMessageWriterTest, LongLinesAreSplitNeverCut)
     QByteArray dotted = "." + QByteArray(997, 'c');             // 998 characters and a doubled dot
 
     MimeMessageContent content = baseContent();
+    content.eightBitMime = true;
     content.textPresent = true;
     content.textLines = {letters, words, utf8, dotted};
     const QList<QByteArray> lines = linesOf(writeAll(content));
@@ -386,7 +387,7 @@ TEST(MimeMessageWriterTest, LongHeaderLinesAreFoldedBeforeABlank)
     QByteArray unfolded = lines[subject];
     for (qsizetype i = subject + 1; lines[i].startsWith(' '); ++i)
         unfolded += lines[i];
-    EXPECT_EQ(unfolded, "Subject: " + words);
+    EXPECT_EQ(unfolded, "Subject: " + words.chopped(1));     // the blank at its end is dropped
     EXPECT_EQ(lines[1], "To: " + QByteArray(994, 'x'));
     EXPECT_EQ(lines[2], " " + QByteArray(206, 'x'));
     EXPECT_EQ(lines[3], "X-Mailer: Quarvel");
@@ -395,6 +396,7 @@ TEST(MimeMessageWriterTest, LongHeaderLinesAreFoldedBeforeABlank)
 TEST(MimeMessageWriterTest, EightBitBodiesAreDeclared)
 {
     MimeMessageContent single = baseContent();
+    single.eightBitMime = true;
     single.textPresent = true;
     single.textLines = {"caf\xE9"};
     const QList<QByteArray> singleLines = linesOf(writeAll(single));
@@ -411,6 +413,29 @@ TEST(MimeMessageWriterTest, EightBitBodiesAreDeclared)
     ascii.textPresent = true;
     ascii.textLines = {"cafe"};
     EXPECT_FALSE(writeAll(ascii).contains("Content-Transfer-Encoding"));
+}
+
+// A server that did not offer 8BITMIME gets no 8-bit byte (RFC 6152): those parts go quoted-printable,
+// with their line breaks as line breaks, and read back as they were.
+TEST(MimeMessageWriterTest, EightBitPartsGoQuotedPrintableWithout8BitMime)
+{
+    const QByteArray longLine = QByteArray(100, 'z') + "\xE9 ";
+    MimeMessageContent content = baseContent();
+    content.textPresent = true;
+    content.textLines = {"caf\xE9 au lait ", ".dot", longLine};
+    content.htmlPresent = true;
+    content.htmlLines = {"<p>plain ascii</p>"};
+    const QByteArray stream = writeAll(content);
+    for (const char c : stream)
+        ASSERT_LT(static_cast<unsigned char>(c), 128) << "an 8-bit byte on the wire";
+    expectWireLinesFit(linesOf(stream));
+    EXPECT_TRUE(stream.contains("Content-Transfer-Encoding: quoted-printable\r\n\r\n"
+                                "caf=E9 au lait=20\r\n=2Edot\r\n" + QByteArray(75, 'z') + "=\r\n"));
+    const QJsonObject view = pythonMimeView(stream);
+    EXPECT_TRUE(view["defects"].toArray().isEmpty());
+    EXPECT_EQ(leaf(view, 0)["encoding"].toString(), "quoted-printable");
+    EXPECT_EQ(payloadOf(leaf(view, 0)), "caf\xE9 au lait \r\n.dot\r\n" + longLine);   // the last break is the boundary's
+    EXPECT_EQ(leaf(view, 1)["encoding"].toString(), "7bit");
 }
 
 // ---- files

@@ -60,6 +60,24 @@ TEST(SendQueueTest, FillsTheLastBlockThenAddsBlocksOf1514Bytes)
     EXPECT_EQ(queue.byteCount(), 3086);
 }
 
+// A message of several blocks is handed to the kernel in one piece, not one write (and segment) a block.
+TEST(SendQueueTest, FrontBytesSpanBlocksAndRemovingCrossesThem)
+{
+    SendQueue queue;
+    QByteArray message;
+    for (int i = 0; i < 2322; ++i)
+        message.append(char('a' + i % 26));
+    queue.append(message);
+    ASSERT_EQ(queue.blockSizes(), (QList<int>{1514, 808}));
+    EXPECT_EQ(queue.frontBytes(64 * 1024), message);
+    EXPECT_EQ(queue.frontBytes(1600), message.first(1600));
+    queue.removeBytes(1600);
+    EXPECT_EQ(queue.blockSizes(), (QList<int>{722}));
+    EXPECT_EQ(queue.frontBytes(64 * 1024), message.sliced(1600));
+    queue.removeBytes(722);
+    EXPECT_TRUE(queue.isEmpty());
+}
+
 TEST(SendQueueTest, KeepsTheLastBlockForReuse)
 {
     SendQueue queue;

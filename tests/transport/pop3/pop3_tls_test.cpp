@@ -85,6 +85,41 @@ TEST_F(GetMailTlsTest, CapaWithoutStlsLogsInAsBefore)
     EXPECT_EQ(peer.received(0), "CAPA\r\nUSER tim\r\nPASS secret\r\n");
 }
 
+// STLS stripped from CAPA (or CAPA refused) after the account used TLS: no USER, no PASS, the reason named.
+TEST_F(GetMailTlsTest, StrippedStlsSendsNoCredentialsOnceTlsWasUsed)
+{
+    const TestCertificate server = serverCertificate(m_trusted);
+    ScriptedPeer secured;
+    secured.send("+OK ready\r\n").expectLine().send(kCapaWithStls).expectLine().send("+OK begin TLS\r\n")
+        .startTls(server.certificateFile, server.keyFile)
+        .expectLine().send("+OK user\r\n").expectLine().send("+OK logged in\r\n").wait(300);
+    ASSERT_TRUE(secured.listen());
+    start(secured);
+    ASSERT_TRUE(owner.finishedOnce());
+    ASSERT_TRUE(owner.granted());
+    EXPECT_TRUE(mail.TlsUsed());
+
+    for (const QByteArray capa : {QByteArray("+OK\r\nUSER\r\nUIDL\r\n.\r\n"), QByteArray("-ERR unknown\r\n")}) {
+        GetMail again;
+        GetMailRecorder recorder{again};
+        again.User_ID = "tim";
+        again.User_Password = "secret";
+        again.RequireTls = true;
+        ScriptedPeer stripping;
+        stripping.send("+OK ready\r\n").expectLine().send(capa).expectData();
+        ASSERT_TRUE(stripping.listen());
+        again.setMail_Server(stripping.address());
+        again.Mail_Port = stripping.port();
+        again.setMail_Action(TGetMailAction::Get_Mail);
+        ASSERT_TRUE(recorder.finishedOnce());
+        EXPECT_FALSE(recorder.granted());
+        ASSERT_EQ(recorder.errors.size(), 1u);
+        EXPECT_EQ(recorder.errors[0].first, sendmail_error::SecureConnectionFailed);
+        EXPECT_TRUE(recorder.errors[0].second.contains("no longer offers a secure connection"));
+        EXPECT_EQ(stripping.received(0), "CAPA\r\n");
+    }
+}
+
 struct RefusedTlsCase {
     const char* name;
     bool refuseStls;                    // "-ERR" to STLS; else the handshake meets an unknown issuer

@@ -33,7 +33,7 @@ namespace {
 using Event = std::pair<int, QString>;
 
 // The default greeting over loopback: the host name when it is dotted, else "[127.0.0.1]".
-const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), QString(), "127.0.0.1").toUtf8();
 
 std::vector<Event> only(int code, const QString& text)
 {
@@ -179,6 +179,27 @@ INSTANTIATE_TEST_SUITE_P(
                      "HELO " + kLocal}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A desktop whose name has no dot greets with the account's mail domain, not an address literal that
+// filters score; the preferences' text still wins.
+TEST_F(SendMailTest, ShortHostNameGreetsWithTheMailDomain)
+{
+    if (TStarSocket::localHostName().contains(u'.'))
+        GTEST_SKIP() << "the host name is dotted: it is the greeting";
+    for (const bool ownText : {false, true}) {
+        mail.HeloDef = !ownText;
+        mail.HeloTxt = QStringLiteral("client.example");
+        mail.MailDomain = QStringLiteral("origin.test");
+        mail.TO_Address = "first@example.test";
+        ScriptedPeer peer;
+        peer.send("220 mx\r\n").expectLine().close();
+        ASSERT_TRUE(peer.listen());
+        const int runsBefore = doneCount;
+        start(peer);
+        ASSERT_TRUE(waitDone(runsBefore + 1));
+        EXPECT_EQ(peer.received(0), ownText ? "HELO client.example\r\n" : "HELO origin.test\r\n");
+    }
+}
+
 // ---- AUTH mechanism from the EHLO reply
 
 struct AuthCase {
@@ -192,6 +213,8 @@ class AuthChoiceTest : public SendMailTest, public ::testing::WithParamInterface
 TEST_P(AuthChoiceTest, EhloReplyChoosesTheMechanism)
 {
     mail.SmtpAuth = true;
+    mail.SmtpUser = "user@example.test";
+    mail.SmtpPsw = "secret";
     ScriptedPeer peer;
     peer.send("220 mx ESMTP\r\n").expectLine().send(GetParam().ehloReply).expectLine().close();
     ASSERT_TRUE(peer.listen());
@@ -209,7 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
         AuthCase{"digest_over_login", "250-mx\r\n250-AUTH login digest-md5\r\n250 8BITMIME\r\n",
                  "AUTH DIGEST-MD5"},
         AuthCase{"nothing_offered", "250-mx\r\n250 SIZE\r\n", "AUTH LOGIN"},
-        AuthCase{"bare_code_ends_the_reply", "250-mx\r\n250-AUTH CRAM-MD5\r\n250\r\n", "AUTH CRAM-MD5"}),
+        AuthCase{"bare_code_ends_the_reply", "250-mx\r\n250-AUTH CRAM-MD5\r\n250\r\n", "AUTH CRAM-MD5"},
+        AuthCase{"plain_only", "250-mx\r\n250 AUTH PLAIN\r\n",
+                 "AUTH PLAIN " + base64::encode(QByteArray("\0user@example.test\0secret", 25))},
+        AuthCase{"login_over_plain", "250-mx\r\n250 AUTH PLAIN LOGIN\r\n", "AUTH LOGIN"},
+        AuthCase{"cram_over_plain", "250-mx\r\n250 AUTH PLAIN CRAM-MD5\r\n", "AUTH CRAM-MD5"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- authentication exchanges

@@ -26,7 +26,7 @@ using sorvanta::test::waitUntil;
 
 namespace {
 
-const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), "127.0.0.1").toUtf8();
+const QByteArray kLocal = heloNameFor(TStarSocket::localHostName(), QString(), "127.0.0.1").toUtf8();
 const QByteArray kUser = base64::encode("tim");
 const QByteArray kPassword = base64::encode("very secret");
 constexpr quint16 kImplicitTlsPort = 465;
@@ -90,6 +90,15 @@ protected:
             .expectLine().send("221 bye\r\n").close();
     }
 
+    // STARTTLS offered and taken, EHLO again, then as loginAndAccept.
+    static void secureLoginAndAccept(ScriptedPeer& peer, const TestCertificate& server)
+    {
+        peer.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
+            .expectLine().send("220 go ahead\r\n").startTls(server.certificateFile, server.keyFile)
+            .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n");
+        loginAndAccept(peer);
+    }
+
     static QByteArray loginCommands()
     {
         return "AUTH LOGIN\r\n" + kUser + "\r\n" + kPassword + "\r\n"
@@ -109,10 +118,7 @@ TEST_F(SendMailTlsTest, StartTlsOfferedIsTakenBeforeAuth)
 {
     const TestCertificate server = certificate(Certificate::Good);
     ScriptedPeer peer;
-    peer.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n")
-        .expectLine().send("220 go ahead\r\n").startTls(server.certificateFile, server.keyFile)
-        .expectLine().send("250-mx\r\n250 AUTH LOGIN\r\n");
-    loginAndAccept(peer);
+    secureLoginAndAccept(peer, server);
     ASSERT_TRUE(peer.listen());
     for (int run = 0; run < 2; ++run) {
         start(peer);
@@ -156,6 +162,36 @@ TEST_F(SendMailTlsTest, StartTlsRefusedSendsNoCredentials)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].first, sendmail_error::UnexpectedResponse);
     EXPECT_EQ(peer.received(0), "EHLO " + kLocal + "\r\nSTARTTLS\r\n");
+}
+
+// A man in the middle strips STARTTLS from the reply of a server the account used TLS with: the first run
+// secures itself, the second (RequireTls as the sending window sets it then) sends no credential byte and
+// names the reason.
+TEST_F(SendMailTlsTest, StrippedStartTlsSendsNoCredentialsOnceTlsWasUsed)
+{
+    const TestCertificate server = certificate(Certificate::Good);
+    ScriptedPeer secured;
+    secureLoginAndAccept(secured, server);
+    ASSERT_TRUE(secured.listen());
+    start(secured);
+    ASSERT_TRUE(waitUntil([&] { return doneCount == 1; }));
+    ASSERT_TRUE(errors.empty());
+    EXPECT_TRUE(mail.TlsUsed());
+
+    mail.RequireTls = mail.TlsUsed();
+    mail.TO_Address = "first@example.test";
+    ScriptedPeer stripping;
+    stripping.send("220 mx ESMTP\r\n").expectLine().send("250-mx\r\n250 AUTH LOGIN PLAIN CRAM-MD5\r\n")
+        .expectData();
+    ASSERT_TRUE(stripping.listen());
+    start(stripping);
+    ASSERT_TRUE(waitUntil([&] { return doneCount == 2; }));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].first, sendmail_error::SecureConnectionFailed);
+    EXPECT_TRUE(errors[0].second.contains("no longer offers a secure connection, which may mean an attack"))
+        << errors[0].second.toStdString();
+    EXPECT_FALSE(mail.TlsUsed());
+    EXPECT_EQ(stripping.received(0), "EHLO " + kLocal + "\r\n");
 }
 
 struct FailedHandshakeCase {

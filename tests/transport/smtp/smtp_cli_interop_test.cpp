@@ -38,6 +38,7 @@ protected:
         server = std::make_unique<AiosmtpdServer>(AiosmtpdServer::Options{{"127.0.0.1:25"}, "refused", {}, {}});
         QString error;
         ASSERT_TRUE(server->start(&error)) << error.toStdString();
+        client.Esmtp = true;                           // as the direct path greets: the server offers 8BITMIME
         client.HdrFrom = "<sender@example.test>";
         client.HdrTo = "<rcpt@example.test>";
         client.HdrSubject = "Interop";

@@ -100,7 +100,7 @@ TEST_F(SmtpCliTest, PlainMessageGoesOutByteForByte)
         "X-Mailer: Quarvel\r\n"
         "Reply-To: <sender@example.test>\r\n"
         "Subject: Monthly report\r\n"
-        "Mime-Version: 1.0\r\n"
+        "MIME-Version: 1.0\r\n"
         "Content-Type: text/plain; charset=\"iso-8859-1\"\r\n"
         "Date: Wed, 15 Jul 2026 13:04:05 +0300\r\n"
         "Message-ID: "
@@ -288,5 +288,63 @@ TEST_F(SmtpCliTest, AbortWhileTheMessageIsStreamingReportsNothingAndTheClientSta
     ASSERT_TRUE(driver.waitForDone(4));
     EXPECT_EQ(driver.done.back(), (Done{smtpConnect, 0}));
 }
+
+
+// ---- EHLO and 8BITMIME, as the direct path greets
+
+struct EsmtpCase {
+    const char* name;
+    QByteArray ehloReply;
+    QByteArray greeting;        // what the client sends before MAIL FROM
+    QByteArray mailFrom;
+    bool eightBitOnTheWire;
+};
+
+void PrintTo(const EsmtpCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EsmtpDialogueTest : public SmtpCliTest, public ::testing::WithParamInterface<EsmtpCase> {};
+
+// An 8-bit body goes as it is with BODY=8BITMIME to a server that offers it; to any other it goes
+// quoted-printable, so not one 8-bit byte reaches it. A server that refuses EHLO gets HELO.
+TEST_P(EsmtpDialogueTest, EhloRepliesDecideTheGreetingAndTheBody)
+{
+    const EsmtpCase& c = GetParam();
+    client.Esmtp = true;
+    text = {"Gr\xFC\xDF" "e aus Z\xFCrich", "bye"};
+    peer.send("220 hi\r\n").expectLine().send(c.ehloReply);
+    if (c.greeting.count("\r\n") == 2)
+        peer.expectLine().send("250 hello\r\n");
+    peer.expectLine().send("250 ok\r\n").expectLine().send("250 ok\r\n").expectLine().send("354 go\r\n")
+        .expectData().send("250 queued\r\n").expectLine().send("221 bye\r\n");
+    ASSERT_TRUE(peer.listen());
+    driver.runWholeMessage(peer.port());
+    ASSERT_TRUE(driver.waitForDone(5));
+    EXPECT_EQ(driver.done.back(), (Done{smtpQuit, 0}));
+    const QByteArray sent = peer.received(0);
+    EXPECT_TRUE(sent.startsWith(c.greeting + c.mailFrom + "\r\nRCPT TO:<rcpt@example.test>\r\nDATA\r\n"))
+        << sent.left(200).toStdString();
+    const bool eightBit = std::any_of(sent.begin(), sent.end(), [](char b) { return static_cast<unsigned char>(b) >= 128; });
+    EXPECT_EQ(eightBit, c.eightBitOnTheWire);
+    EXPECT_TRUE(messageText(sent).contains(c.eightBitOnTheWire ? "Content-Transfer-Encoding: 8bit\r\n"
+                                                              : "Content-Transfer-Encoding: quoted-printable\r\n"));
+    const QJsonObject view = pythonMimeView(messageText(sent).replace("\r\n..", "\r\n."));
+    EXPECT_TRUE(view["defects"].toArray().isEmpty());
+    EXPECT_EQ(QByteArray::fromHex(view["leaves"].toArray()[0].toObject()["payload"].toString().toLatin1()),
+              "Gr\xFC\xDF" "e aus Z\xFCrich\r\nbye\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, EsmtpDialogueTest,
+    ::testing::Values(
+        EsmtpCase{"offers_8bitmime", "250-mx.test\r\n250-SIZE 1000000\r\n250 8BITMIME\r\n", "EHLO tester.example\r\n",
+                  "MAIL FROM:<sender@example.test> BODY=8BITMIME", true},
+        EsmtpCase{"offers_nothing", "250 mx.test\r\n", "EHLO tester.example\r\n", "MAIL FROM:<sender@example.test>",
+                  false},
+        EsmtpCase{"refuses_ehlo", "502 5.5.2 command not recognized\r\n",
+                  "EHLO tester.example\r\nHELO tester.example\r\n", "MAIL FROM:<sender@example.test>", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

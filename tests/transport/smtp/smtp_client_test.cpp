@@ -67,7 +67,7 @@ TEST_F(SmtpDialogueTest, WholeDialogueSendsExactlyTheseLines)
     EXPECT_EQ(client.LastResponse(), "221 bye");
     const QByteArray sent = peer.received(0);
     EXPECT_TRUE(sent.startsWith("HELO tester.example\r\nMAIL FROM:<sender@example.test>\r\n"
-                                "RCPT TO:<rcpt@example.test>\r\nDATA\r\nFrom: "));
+                                "RCPT TO:<rcpt@example.test>\r\nDATA\r\nFrom:"));
     EXPECT_TRUE(sent.endsWith("\r\n\r\nHello\r\n..dot\r\n\r\n.\r\nQUIT\r\n"));
     ASSERT_TRUE(waitUntil([&] { return !client.Connected(); }));
 }

@@ -110,7 +110,7 @@ struct SmtpBehaviour {
 
 QByteArray answerLine(const SmtpBehaviour& behaviour, const QByteArray& line)
 {
-    if (line.startsWith("HELO ") || line.startsWith("MAIL FROM:"))
+    if (line.startsWith("EHLO ") || line.startsWith("MAIL FROM:"))
         return "250 ok\r\n";
     if (line.startsWith("RCPT TO:"))
         return line.contains("<refused") ? QByteArray("550 5.1.1 no such user\r\n") : behaviour.rcptReply;
@@ -236,7 +236,7 @@ TEST_F(SmtpRelayTest, DialogueAndMessageOfOneRecipient)
     ASSERT_EQ(resultOf(0), relayDelivered) << smtp.received(0).toStdString();
     EXPECT_EQ(results.at(0).comment, "250 queued");
     const QByteArray session = smtp.received(0);
-    EXPECT_TRUE(session.startsWith("HELO relay.test\r\nMAIL FROM:<sender@origin.test>\r\n"
+    EXPECT_TRUE(session.startsWith("EHLO relay.test\r\nMAIL FROM:<sender@origin.test>\r\n"
                                    "RCPT TO:<user@one.test>\r\nDATA\r\nFrom: Sender <sender@origin.test>\r\n"
                                    "To: user@one.test\r\n"))
         << session.toStdString();
@@ -297,7 +297,7 @@ TEST_F(SmtpRelayTest, MessageStillArrivingAfterTheTimeOutIsDelivered)
     const auto answer = [](const QByteArray& line) { return answerLine({}, line); };
     startDns();
     smtp.send("220 server ready\r\n");
-    for (int i = 0; i < 4; ++i)                         // HELO, MAIL FROM, RCPT TO, DATA
+    for (int i = 0; i < 4; ++i)                         // EHLO, MAIL FROM, RCPT TO, DATA
         smtp.expectLine().respond(answer);
     smtp.readSlowly(32 * 1024, 10);                     // about 3 MB a second
     for (int i = 0; i < lineCount + 50; ++i)            // header, body, ".", QUIT
@@ -634,7 +634,7 @@ TEST_P(AbortAfterEndOfDataTest, TheReplyIsAwaitedAndReported)
     const EndOfDataCase& c = GetParam();
     startDns();
     smtp.send("220 server ready\r\n");
-    for (int i = 0; i < 4; ++i)                         // HELO, MAIL FROM, RCPT TO, DATA
+    for (int i = 0; i < 4; ++i)                         // EHLO, MAIL FROM, RCPT TO, DATA
         smtp.expectLine().respond([](const QByteArray& line) { return answerLine({}, line); });
     smtp.expectLineEqual(".\r\n");
     if (c.replyDelayMs >= 0)
@@ -929,19 +929,22 @@ TEST_P(DirectCharsetTest, SendsInTheCharsetOrInUtf8WithoutLoss)
 INSTANTIATE_TEST_SUITE_P(Scripts, DirectCharsetTest, ::testing::ValuesIn(sorvanta::test::charsetCases()),
                          [](const auto& info) { return sorvanta::test::charsetCaseName(info.param); });
 
-TEST_F(SmtpRelayTest, DefaultHeloIsDottedNameOrAddressLiteral)
+TEST_F(SmtpRelayTest, DefaultHeloIsDottedNameThenMailDomainThenAddressLiteral)
 {
     startDns();
     startSmtp();
     relay.Signon.clear();
-    setRecipients({"reader@one.test"});
-    runToEnd();
+    for (const QString domain : {QString(), QStringLiteral("origin.test")}) {
+        relay.HdrMailDomain = domain;
+        setRecipients({"reader@one.test"});
+        runToEnd();
 
-    ASSERT_EQ(resultOf(0), relayDelivered);
-    const QString expected = heloNameFor(TWSocket::LocalHostName(), "127.0.0.1");
-    EXPECT_TRUE(smtp.received(0).startsWith("HELO " + expected.toUtf8() + "\r\n")) << smtp.received(0).toStdString();
-    if (!TWSocket::LocalHostName().contains('.')) {
-        EXPECT_EQ(expected, "[127.0.0.1]");
+        ASSERT_EQ(resultOf(0), relayDelivered);
+        const QString expected = heloNameFor(TWSocket::LocalHostName(), domain, "127.0.0.1");
+        EXPECT_TRUE(smtp.received(smtp.connectionCount() - 1).startsWith("EHLO " + expected.toUtf8() + "\r\n"))
+            << smtp.received(smtp.connectionCount() - 1).toStdString();
+        if (!TWSocket::LocalHostName().contains('.'))
+            EXPECT_EQ(expected, domain.isEmpty() ? "[127.0.0.1]" : "origin.test");
     }
 }
 
