@@ -6,8 +6,11 @@
 // CPU times per message (the relay's own process; smtp-source as a reaped child), the TCP segments each
 // sends per message (OutSegs of /proc/net/snmp around each run: the namespace's own counter, the sink's
 // replies included alike for both), the ratios and the relay's peak memory; exits 1 when a recipient is not reported exactly once as delivered or the relay reaches less
-// than half the rate. Usage: bench_relay [connections ...]
-// Needs dnsmasq-base and postfix; run it as root (smtp-sink then drops to "nobody").
+// than half the rate. With --tls each number of connections also gets a relay run to the TLS sink
+// (relay_tls_sink.py beside this file: Python's asyncio and ssl module on 127.0.0.1:2525, offering STARTTLS
+// with a throw-away P-256 certificate and refusing any envelope in clear), printing its rate and the CPU
+// per message that TLS adds to the relay's process. Usage: bench_relay [--tls] [connections ...]
+// Needs dnsmasq-base, postfix and openssl; run it as root (smtp-sink then drops to "nobody").
 
 #include "transport/smtp/smtp_relay.h"
 
@@ -34,6 +37,7 @@ constexpr int kDomains = 2000;
 constexpr int kRecipients = 20000;
 constexpr int kDefaultConnections[] = {10, 50, 200};
 constexpr const char* kInsideVariable = "SORVANTA_BENCH_IN_NETNS";
+constexpr const char* kTlsSinkPort = "2525";
 
 // Re-executes the program inside a fresh network namespace with loopback up; returns only on failure.
 void reexecuteInNamespace(char** argv)
@@ -70,6 +74,34 @@ bool startDnsmasq(QProcess& process, const QTemporaryDir& folder)
     return process.waitForStarted(5000);
 }
 
+bool awaitListening(quint16 port)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {    // until it accepts connections
+        QTcpSocket probe;
+        probe.connectToHost("127.0.0.1", port);
+        if (probe.waitForConnected(100))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+// A self-signed certificate for the TLS sink, then the sink itself.
+bool startTlsSink(QProcess& process, const QTemporaryDir& folder)
+{
+    const QString certificate = folder.filePath("sink.pem");
+    const QString key = folder.filePath("sink-key.pem");
+    const int made = QProcess::execute("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256",
+                                                   "-nodes", "-subj", "/CN=sink.bench.test", "-days", "1", "-keyout",
+                                                   key, "-out", certificate});
+    if (made != 0)
+        return false;
+    const QString script = QStringLiteral(SORVANTA_BENCH_DIR "/relay_tls_sink.py");
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start("/usr/bin/python3", {script, certificate, key, kTlsSinkPort});
+    return process.waitForStarted(5000) && awaitListening(QString(kTlsSinkPort).toUShort());
+}
+
 bool startSink(QProcess& process)
 {
     QStringList arguments;
@@ -77,16 +109,7 @@ bool startSink(QProcess& process)
         arguments << "-u" << "nobody";
     arguments << "-m" << "1000" << "127.0.0.1:25" << "1024";
     process.start("smtp-sink", arguments);
-    if (!process.waitForStarted(5000))
-        return false;
-    for (int attempt = 0; attempt < 100; ++attempt) {    // until it accepts connections
-        QTcpSocket probe;
-        probe.connectToHost("127.0.0.1", 25);
-        if (probe.waitForConnected(100))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
+    return process.waitForStarted(5000) && awaitListening(25);
 }
 
 // About 2 KB of text: 30 lines of 68 characters.
@@ -127,9 +150,10 @@ struct RelayRun {
     int unreported = 0;
 };
 
-RelayRun runRelay(int connections)
+RelayRun runRelay(int connections, const QString& port = QStringLiteral("25"))
 {
     TSmtpRelayServer2 relay;
+    relay.setSmtpPort(port);
     relay.From = "sender@origin.test";
     relay.HeaderFrom = "Sender <sender@origin.test>";
     relay.setDns("127.0.0.1");
@@ -209,6 +233,11 @@ qint64 tcpSegmentsSent()
     return -1;
 }
 
+bool deliveredOnce(const RelayRun& run)
+{
+    return run.delivered == kRecipients && run.duplicateReports == 0 && run.unreported == 0;
+}
+
 double microsecondsPerMessage(double seconds)
 {
     return seconds * 1e6 / kRecipients;
@@ -216,7 +245,7 @@ double microsecondsPerMessage(double seconds)
 
 // One relay run and one smtp-source run with the same number of connections; false when the relay did not
 // report every recipient once as delivered or reached less than half smtp-source's rate.
-bool compareAt(int connections)
+bool compareAt(int connections, double& relayCpuPerMessage)
 {
     const qint64 before = peakMemoryKilobytes();
     const qint64 segmentsBefore = tcpSegmentsSent();
@@ -247,8 +276,26 @@ bool compareAt(int connections)
     std::printf("ratio relay / smtp-source at %d connections: rate %.2f, CPU per message %.2f\n", connections,
                 relayRate / sourceRate, relayCpu / sourceCpu);
     std::fflush(stdout);
-    const bool everyOnce = relay.delivered == kRecipients && relay.duplicateReports == 0 && relay.unreported == 0;
-    return everyOnce && relayRate >= sourceRate / 2;
+    relayCpuPerMessage = relayCpu;
+    return deliveredOnce(relay) && relayRate >= sourceRate / 2;
+}
+
+// A relay run to the TLS sink beside the clear one's CPU per message; false unless every recipient was
+// reported once as delivered (over TLS: the sink refuses an envelope in clear).
+bool measureTlsAt(int connections, double clearCpuPerMessage)
+{
+    const qint64 segmentsBefore = tcpSegmentsSent();
+    const RelayRun relay = runRelay(connections, kTlsSinkPort);
+    const qint64 segments = tcpSegmentsSent() - segmentsBefore;
+    const double cpu = microsecondsPerMessage(relay.cpuSeconds);
+    std::printf("relay (TLS): %d recipients over %d connections in %.2f s = %.0f messages/s, CPU %.0f us/message"
+                " (TLS adds %.0f us/message), TCP segments per message %.2f\n",
+                kRecipients, connections, relay.seconds, kRecipients / relay.seconds, cpu, cpu - clearCpuPerMessage,
+                double(segments) / kRecipients);
+    std::printf("             delivered %d, other results %d, reported twice %d, never reported %d\n",
+                relay.delivered, relay.otherResults, relay.duplicateReports, relay.unreported);
+    std::fflush(stdout);
+    return deliveredOnce(relay);
 }
 
 }  // namespace
@@ -269,13 +316,29 @@ int main(int argc, char** argv)
     }
 
     std::vector<int> counts;
-    for (int i = 1; i < argc; ++i)
-        counts.push_back(std::max(1, std::atoi(argv[i])));
+    bool withTls = false;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--tls")
+            withTls = true;
+        else
+            counts.push_back(std::max(1, std::atoi(argv[i])));
+    }
+    QProcess tlsSink;
+    if (withTls && !startTlsSink(tlsSink, folder)) {
+        std::fprintf(stderr, "the TLS sink did not start (packages openssl and python3)\n");
+        return 2;
+    }
     if (counts.empty())
         counts.assign(std::begin(kDefaultConnections), std::end(kDefaultConnections));
     bool good = true;
-    for (const int connections : counts)
-        good = compareAt(connections) && good;
+    for (const int connections : counts) {
+        double clearCpu = 0;
+        good = compareAt(connections, clearCpu) && good;
+        if (withTls)
+            good = measureTlsAt(connections, clearCpu) && good;
+    }
+    tlsSink.terminate();
+    tlsSink.waitForFinished(2000);
     sink.terminate();
     dnsmasq.terminate();
     sink.waitForFinished(2000);

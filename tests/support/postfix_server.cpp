@@ -26,6 +26,7 @@ constexpr const char* kMasterCf =
     "pickup    unix  n - n 60 1 pickup\n"
     "cleanup   unix  n - n -  0 cleanup\n"
     "qmgr      unix  n - n 300 1 qmgr\n"
+    "tlsmgr    unix  - - n 1000? 1 tlsmgr\n"
     "rewrite   unix  - - n -  - trivial-rewrite\n"
     "bounce    unix  - - n -  0 bounce\n"
     "defer     unix  - - n -  0 bounce\n"
@@ -60,6 +61,18 @@ PostfixServer::PostfixServer(Options options) : m_options(std::move(options)) {}
 PostfixServer::~PostfixServer()
 {
     stop();
+}
+
+QString PostfixServer::tlsSettings() const
+{
+    if (m_options.certificateFile.isEmpty())
+        return {};
+    return QStringLiteral("smtpd_tls_security_level = may\n"
+                          "smtpd_tls_cert_file = %1\n"
+                          "smtpd_tls_key_file = %2\n"
+                          "smtpd_tls_received_header = yes\n"
+                          "smtpd_tls_loglevel = 1\n")
+        .arg(m_options.certificateFile, m_options.keyFile);
 }
 
 bool PostfixServer::writeConfiguration(QString* error)
@@ -106,7 +119,8 @@ bool PostfixServer::writeConfiguration(QString* error)
         "virtual_gid_maps = static:%5\n")
         .arg(base, m_options.hostName, m_options.domains.join(QStringLiteral(", ")))
         .arg(user->pw_uid)
-        .arg(user->pw_gid);
+        .arg(user->pw_gid)
+        + tlsSettings();
     if (!writeFile(base + "/conf/main.cf", mainCf.toUtf8()) || !writeFile(base + "/conf/master.cf", kMasterCf)) {
         *error = QStringLiteral("cannot write the configuration in %1").arg(base);
         return false;

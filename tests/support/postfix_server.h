@@ -21,6 +21,9 @@ public:
     struct Options {
         QStringList domains = {QStringLiteral("alpha.test")};   // delivered into the Maildir
         QString hostName = QStringLiteral("mx.alpha.test");     // myhostname, in the banner
+        // PEM files: when set, smtpd offers STARTTLS (security level "may") and notes TLS in its Received line.
+        QString certificateFile;
+        QString keyFile;
     };
 
     explicit PostfixServer(Options options);
@@ -39,6 +42,7 @@ public:
 
 private:
     bool writeConfiguration(QString* error);
+    QString tlsSettings() const;
     bool greets() const;
 
     Options m_options;

@@ -4,6 +4,7 @@
 
 #include "platform/winsock_error.h"
 #include "transport/net/helo_name.h"
+#include "transport/net/tls_channel.h"
 
 #include <QHash>
 #include <QPointer>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -199,6 +201,7 @@ void TWSocket::Connect()
         throw SocketException(m_lastErrorText);
     }
     ++m_connection;
+    m_tls.reset();
     m_sendQueue.clear();
     m_closeInvoked = false;
     m_dataSentPosted = false;
@@ -225,6 +228,10 @@ void TWSocket::onSocketEvent(int event, int error)
 {
     if (m_state == wsClosed)
         return;
+    if (handshaking()) {
+        onHandshakeEvent(event, error);
+        return;
+    }
     switch (event) {
     case FD_CONNECT:
         onConnectEvent(error);
@@ -276,7 +283,7 @@ bool TWSocket::drainIncoming()
             return false;   // the handler closed the socket, perhaps to connect it anew
         if (m_readCount == before && !discardUnread())
             return true;    // the handler took nothing: a chunk is dropped so the bytes do not come back forever
-        if (m_readAheadEnd == m_readAheadBegin && !m_socket.mayHaveMoreToRead())
+        if (m_readAheadEnd == m_readAheadBegin && !moreToRead())
             return true;    // FD_READ comes again when more arrives
     }
     return true;
@@ -289,10 +296,10 @@ bool TWSocket::fillReadAhead()
     m_readAheadBegin = m_readAheadEnd = 0;
     if (m_readAhead.isEmpty())
         m_readAhead.resize(readAheadSize);              // only sockets that read TCP data need it
-    const qint64 got = m_socket.receive(m_readAhead.data(), qint64(m_readAhead.size()));
+    const qint64 got = readIn(m_readAhead.data(), qint64(m_readAhead.size()));
     if (got <= 0) {
         if (got < 0)
-            m_lastError = m_socket.lastError();
+            m_lastError = m_writeError;
         return false;       // nothing yet, or the end or a failure, which FD_CLOSE reports
     }
     m_readAheadEnd = int(got);
@@ -306,7 +313,7 @@ bool TWSocket::discardUnread()
         return true;
     }
     char discard[discardChunk];
-    return m_socket.receive(discard, sizeof discard) > 0;
+    return readIn(discard, sizeof discard) > 0;
 }
 
 void TWSocket::onWriteEvent()
@@ -333,7 +340,7 @@ void TWSocket::onCloseEvent(int error)
     if (m_state == wsConnecting)
         return;
     const quint64 connection = m_connection;
-    if ((m_readAheadBegin < m_readAheadEnd || m_socket.bytesAvailable() > 0) && !drainIncoming())
+    if ((m_readAheadBegin < m_readAheadEnd || m_tls || m_socket.bytesAvailable() > 0) && !drainIncoming())
         return;
     if (connection != m_connection)
         return;
@@ -372,14 +379,16 @@ int TWSocket::Send(const char* data, int length)
 // on a segment of its own.
 int TWSocket::tryToSend()
 {
+    if (m_tls && !m_tls->flush())
+        return m_tls->lastError() != 0 ? m_tls->lastError() : WSAEWOULDBLOCK;   // ciphertext still waits
     while (!m_sendQueue.isEmpty()) {
         const QByteArrayView single = m_sendQueue.front();
         const QByteArray gathered =
             single.size() < m_sendQueue.byteCount() ? m_sendQueue.frontBytes(maxWriteBytes) : QByteArray();
         const QByteArrayView unread = gathered.isEmpty() ? single : QByteArrayView(gathered);
-        const qint64 sent = m_socket.send(unread.data(), unread.size());
+        const qint64 sent = writeOut(unread);
         if (sent < 0)
-            return m_socket.lastError();
+            return m_writeError;
         m_sendQueue.removeBytes(sent);
         if (sent < unread.size())
             return WSAEWOULDBLOCK;   // the rest waits for FD_WRITE
@@ -408,9 +417,9 @@ int TWSocket::Receive(char* buffer, int length)
         m_readCount += count;
         return count;
     }
-    const qint64 got = m_socket.receive(buffer, length);
+    const qint64 got = readIn(buffer, length);
     if (got < 0) {
-        m_lastError = m_socket.lastError();
+        m_lastError = m_writeError;
         return -1;
     }
     m_readCount += got;
@@ -424,13 +433,124 @@ QByteArray TWSocket::ReceiveStr()
         Receive(text.data(), int(text.size()));
         return text;
     }
-    const qint64 available = m_socket.bytesAvailable();
+    const qint64 available = m_tls ? qint64(readAheadSize) * 16 : m_socket.bytesAvailable();
     if (available <= 0)
         return {};
     QByteArray text(available, Qt::Uninitialized);
     const int got = Receive(text.data(), int(available));
     text.truncate(qMax(got, 0));
     return text;
+}
+
+// ---- the byte stream: the descriptor's, or the TLS session's once StartTls began
+
+qint64 TWSocket::writeOut(QByteArrayView data)
+{
+    if (!m_tls) {
+        const qint64 sent = m_socket.send(data.data(), data.size());
+        m_writeError = sent < 0 ? m_socket.lastError() : 0;
+        return sent;
+    }
+    const qint64 sent = m_tls->send(data);
+    if (sent > 0)
+        return sent;
+    m_writeError = m_tls->lastError() != 0 ? m_tls->lastError() : WSAEWOULDBLOCK;
+    return -1;
+}
+
+qint64 TWSocket::readIn(char* buffer, qint64 capacity)
+{
+    if (!m_tls) {
+        const qint64 got = m_socket.receive(buffer, capacity);
+        m_writeError = got < 0 ? m_socket.lastError() : 0;
+        return got;
+    }
+    const qint64 got = m_tls->receive(buffer, capacity);
+    postTlsEnd();
+    if (got > 0)
+        return got;
+    m_writeError = WSAEWOULDBLOCK;          // the end of the TLS stream comes as FD_CLOSE
+    return -1;
+}
+
+bool TWSocket::moreToRead() const
+{
+    return m_tls ? m_tls->mayHaveMoreToRead() : m_socket.mayHaveMoreToRead();
+}
+
+// The server's TLS stream ended (close_notify or bad records): reported as the socket's close.
+void TWSocket::postTlsEnd()
+{
+    if (const std::optional<int> end = m_tls->takeEnd())
+        m_socket.postEvent(FD_CLOSE, *end);
+}
+
+// ---- TLS
+
+void TWSocket::StartTls(const QString& host)
+{
+    if (m_state != wsConnected || m_socket.type() != EventSocket::Type::Tcp || m_tls)
+        throw SocketException(QStringLiteral("StartTls: Socket not connected in clear"));
+    m_readAheadBegin = m_readAheadEnd = 0;
+    m_tlsErrorText.clear();
+    m_tls = std::make_unique<TlsChannel>(m_socket, host, TlsSession::Verification::None);
+    advanceHandshake();
+}
+
+bool TWSocket::Secured() const
+{
+    return m_tls && m_tls->secured();
+}
+
+bool TWSocket::handshaking() const
+{
+    return m_tls && m_tls->handshaking();
+}
+
+// While the handshake runs its records are the only traffic: the owner hears nothing but its end.
+void TWSocket::onHandshakeEvent(int event, int error)
+{
+    switch (event) {
+    case FD_READ:
+        advanceHandshake();
+        return;
+    case FD_WRITE:
+        m_dataSentPosted = false;
+        if (!m_tls->flush() && m_tls->lastError() != 0)
+            finishHandshake(m_tls->lastError(), QStringLiteral("the connection failed during the handshake"));
+        return;
+    case FD_CLOSE: {
+        const quint64 connection = m_connection;
+        finishHandshake(error != 0 ? error : WSAECONNRESET,
+                        QStringLiteral("the server closed the connection during the handshake"));
+        if (connection == m_connection && m_state != wsClosed)
+            onCloseEvent(error);
+        return;
+    }
+    }
+}
+
+void TWSocket::advanceHandshake()
+{
+    const TlsSession::Status status = m_tls->advanceHandshake();
+    if (m_tls->lastError() != 0)
+        return finishHandshake(m_tls->lastError(), QStringLiteral("the connection failed during the handshake"));
+    switch (status) {
+    case TlsSession::Status::InProgress:
+        return;
+    case TlsSession::Status::Done:
+        // The server may have sent data right behind its last handshake record: offer it as FD_READ.
+        m_socket.postEvent(FD_READ, 0);
+        return finishHandshake(0, QString());
+    case TlsSession::Status::Failed:
+        return finishHandshake(WSAECONNABORTED, m_tls->errorString());
+    }
+}
+
+void TWSocket::finishHandshake(int error, const QString& reason)
+{
+    m_tlsErrorText = reason;
+    fire(OnTlsDone, error);
 }
 
 // ---- closing
@@ -456,6 +576,7 @@ void TWSocket::internalClose(int error)
         return;
     }
     m_socket.close();
+    m_tls.reset();
     m_sendQueue.clear();
     m_readAheadBegin = m_readAheadEnd = 0;
     setState(wsClosed);
@@ -472,6 +593,7 @@ void TWSocket::reportError(int error, const QString& operation)
     if (error == WSAECONNRESET || error == WSAENOTCONN) {
         m_closeInvoked = true;   // closed without an event, as the original did
         m_socket.close();
+        m_tls.reset();
         m_sendQueue.clear();
         setState(wsClosed);
     }

@@ -12,6 +12,9 @@
 //   OnDataSent(error)          the send queue ran empty. Always posted: never fires inside Send.
 //   OnSessionClosed(error)     once per connection: the peer closed (0), it failed (10054 reset, ...), or
 //                              Close/Abort was called (then inside that call, error 0).
+//   OnTlsDone(error)           the end of the handshake StartTls began: 0 when secured, else a Winsock
+//                              number (TlsErrorText() says why); from then on Send and Receive carry
+//                              plaintext through the session.
 // Handlers may call Send, Close, Abort or deleteLater() on the socket. Deleting it inside a handler is
 // also survived, but deleteLater() is the rule. Nothing fires from the destructor.
 //
@@ -36,6 +39,8 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+
+class TlsChannel;
 
 enum TSocketState {
     wsInvalidState = 0,
@@ -62,6 +67,7 @@ public:
     TNotifyEvent OnSessionConnected;
     TNotifyEvent OnSessionClosed;
     TNotifyEvent OnDnsLookupDone;
+    TNotifyEvent OnTlsDone;
 
     // Settable only while the socket is closed (else SocketException "Cannot change X if not closed").
     QString Addr() const { return m_addr; }
@@ -98,6 +104,13 @@ public:
     // Everything available now (empty when nothing is).
     QByteArray ReceiveStr();
 
+    // Secures the connected TCP stream with opportunistic TLS (any certificate is taken: it stops passive
+    // reading, RFC 7435). What arrived in clear and was not read is dropped (RFC 3207 section 4.2). While
+    // the handshake runs nothing is sent or received; OnTlsDone reports its end.
+    void StartTls(const QString& host);
+    bool Secured() const;
+    QString TlsErrorText() const { return m_tlsErrorText; }
+
     // Orderly close; OnSessionClosed(0) inside the call unless it already fired for this connection.
     void Close();
     // Drops the send queue and the pending lookup; a connected TCP socket is reset (linger 0); then as Close.
@@ -121,6 +134,14 @@ private:
     bool fillReadAhead();   // false when no byte came (would block, end, failure)
     bool discardUnread();   // false when nothing was left to drop
     int tryToSend();        // 0, 10035 (wait for FD_WRITE) or the fatal Winsock error
+    qint64 writeOut(QByteArrayView data);              // through TLS once secured; -1 with the error stored
+    qint64 readIn(char* buffer, qint64 capacity);     // likewise
+    bool moreToRead() const;
+    bool handshaking() const;
+    void onHandshakeEvent(int event, int error);
+    void advanceHandshake();
+    void finishHandshake(int error, const QString& reason);
+    void postTlsEnd();
     void postDataSent();
     void reportError(int error, const QString& operation);
     void internalClose(int error);
@@ -145,4 +166,7 @@ private:
     int m_readAheadEnd = 0;
     EventSocket m_socket;
     HostLookup m_lookup;
+    std::unique_ptr<TlsChannel> m_tls;     // from StartTls until the connection closes
+    QString m_tlsErrorText;
+    int m_writeError = 0;                  // the failure of the last writeOut or readIn
 };

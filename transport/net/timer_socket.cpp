@@ -7,7 +7,7 @@
 #include "platform/host_lookup.h"
 #include "platform/winsock_error.h"
 #include "transport/net/helo_name.h"
-#include "transport/net/tls_session.h"
+#include "transport/net/tls_channel.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -27,10 +27,6 @@ constexpr qint64 kReceiveBlock = 2048;
 constexpr qsizetype kMaxLine = 8192;
 // What may wait in the receive buffer while a line is being handled.
 constexpr qsizetype kMaxBuffered = 64 * 1024;
-// Ciphertext read from the socket in one go (the largest TLS record and its overhead).
-constexpr qint64 kCiphertextBlock = 17 * 1024;
-// Encrypted bytes that may wait for the kernel before send() takes no more plaintext.
-constexpr qsizetype kMaxCiphertextBacklog = 64 * 1024;
 
 // The whole text as a dotted IPv4 address (host order), or nothing.
 std::optional<quint32> dottedAddress(const QString& text)
@@ -177,8 +173,6 @@ void TStarSocket::close()
 void TStarSocket::dropTls()
 {
     m_tls.reset();
-    m_ciphertextOut.clear();
-    m_tlsBroken = false;
 }
 
 void TStarSocket::countdown(int seconds)
@@ -210,8 +204,10 @@ void TStarSocket::handleSocketEvent(int event, int error)
         onRead();
         break;
     case FD_WRITE:
-        if (m_tls && !flushCiphertext())
+        if (m_tls && !m_tls->flush()) {
+            m_lastError = m_tls->lastError();
             break;                          // the encrypted backlog still waits for room
+        }
         m_writable = true;
         onWrite();
         break;
@@ -333,9 +329,7 @@ bool TStarSocket::event(QEvent* event)
 
 void TStarSocket::startTls()
 {
-    m_tls = std::make_unique<TlsSession>(m_host);
-    m_ciphertextOut.clear();
-    m_tlsBroken = false;
+    m_tls = std::make_unique<TlsChannel>(*m_socket, m_host, TlsSession::Verification::Certificate);
     clearReceiveBuffer();
     countdown(TimeoutConnect);
     advanceHandshake();
@@ -343,7 +337,7 @@ void TStarSocket::startTls()
 
 bool TStarSocket::tlsHandshaking() const
 {
-    return m_tls && m_tls->status() == TlsSession::Status::InProgress;
+    return m_tls && m_tls->handshaking();
 }
 
 // While the handshake runs its records are the only traffic: the descendants hear nothing but the outcome.
@@ -354,7 +348,7 @@ void TStarSocket::handshakeEvent(int event)
         advanceHandshake();
         break;
     case FD_WRITE:
-        if (!flushCiphertext() && m_lastError != 0)
+        if (!m_tls->flush() && (m_lastError = m_tls->lastError()) != 0)
             finishHandshake(QStringLiteral("the connection failed during the handshake"));
         break;
     case FD_CLOSE:
@@ -370,11 +364,8 @@ void TStarSocket::handshakeEvent(int event)
 
 void TStarSocket::advanceHandshake()
 {
-    while (pullCiphertext()) {
-    }
-    const TlsSession::Status status = m_tls->handshake();
-    m_ciphertextOut += m_tls->takeOutgoing();
-    if (!flushCiphertext() && m_lastError != 0)
+    const TlsSession::Status status = m_tls->advanceHandshake();
+    if ((m_lastError = m_tls->lastError()) != 0)
         return finishHandshake(QStringLiteral("the connection failed during the handshake"));
     switch (status) {
     case TlsSession::Status::InProgress:
@@ -389,83 +380,25 @@ void TStarSocket::advanceHandshake()
 }
 
 // A failed session stays in place until close(), so nothing is sent or read in clear meanwhile.
-// A failed session stays in place until close(), so nothing is sent or read in clear meanwhile.
 void TStarSocket::finishHandshake(QString error)
 {
     countdown(0);
     onTlsFinished(error);
 }
 
-// Moves one block of ciphertext from the socket into the session; false when nothing was there.
-bool TStarSocket::pullCiphertext()
-{
-    char block[kCiphertextBlock];
-    const qint64 count = m_socket->isOpen() ? m_socket->receive(block, kCiphertextBlock) : 0;
-    if (count <= 0)
-        return false;
-    m_tls->feed(QByteArrayView(block, count));
-    return true;
-}
-
-// Hands waiting ciphertext to the kernel; true when none is left. m_lastError tells a failure from a
-// full socket (which arms FD_WRITE).
-bool TStarSocket::flushCiphertext()
-{
-    m_lastError = 0;
-    while (!m_ciphertextOut.isEmpty()) {
-        const qint64 written = m_socket->send(m_ciphertextOut.constData(), m_ciphertextOut.size());
-        if (written < 0) {
-            const int error = m_socket->lastError();
-            m_lastError = error == WSAEWOULDBLOCK ? 0 : error;
-            return false;
-        }
-        m_ciphertextOut.remove(0, written);
-        if (m_ciphertextOut.size() > 0 && written == 0)
-            return false;
-    }
-    return true;
-}
-
 qint64 TStarSocket::sendSecured(QByteArrayView data)
 {
-    if (!m_tls->secured()) {
-        m_lastError = WSAENOTCONN;          // nothing goes out in clear once TLS was asked for
-        return 0;
-    }
-    if (m_ciphertextOut.size() >= kMaxCiphertextBacklog && !flushCiphertext())
-        return 0;                           // m_lastError: a failure, or 0 and FD_WRITE follows
-    if (!m_tls->write(data)) {
-        m_lastError = WSAECONNABORTED;
-        return 0;
-    }
-    m_ciphertextOut += m_tls->takeOutgoing();
-    if (!flushCiphertext() && m_lastError != 0)
-        return 0;
-    return data.size();
+    const qint64 sent = m_tls->send(data);
+    m_lastError = m_tls->lastError();
+    return sent;
 }
 
-// Fills the buffer until the session needs ciphertext the socket does not have yet, so that a short count
-// means "drained" as it does without TLS (the session holds decrypted bytes the socket no longer signals).
+// The end of the server's TLS stream is reported as a close.
 qint64 TStarSocket::receiveSecured(char* buffer, qint64 capacity)
 {
+    const qint64 got = m_tls->receive(buffer, capacity);
     m_lastError = 0;
-    if (!m_tls->secured() || m_tlsBroken)
-        return 0;
-    qint64 filled = 0;
-    while (filled < capacity) {
-        const qint64 got = m_tls->read(buffer + filled, capacity - filled);
-        if (got > 0) {
-            filled += got;
-            continue;
-        }
-        if (got < 0) {
-            // close_notify or bad records: nothing more will be read; report the end as a close.
-            m_tlsBroken = true;
-            m_socket->postEvent(FD_CLOSE, m_tls->errorString().isEmpty() ? 0 : WSAECONNABORTED);
-            break;
-        }
-        if (!pullCiphertext())
-            break;
-    }
-    return filled;
+    if (const std::optional<int> end = m_tls->takeEnd())
+        m_socket->postEvent(FD_CLOSE, *end);
+    return got;
 }

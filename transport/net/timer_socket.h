@@ -2,7 +2,7 @@
 // blocking, connects on the event-socket core, guards resolution and connection each with a countdown in
 // one-second steps, and hands connect, read, write and close notifications to virtual handlers. Every
 // operation stores a Winsock error number (0 = none; "would block" never counts). On request the connection
-// is secured with TLS (TlsSession) under send, receive and readLines, so the descendants' dialogue reads the
+// is secured with TLS (TlsChannel) under send, receive and readLines, so the descendants' dialogue reads the
 // same either way. IPv4 only; GUI thread only.
 #pragma once
 
@@ -21,7 +21,7 @@
 
 class EventSocket;
 class HostLookup;
-class TlsSession;
+class TlsChannel;
 
 class TStarSocket : public QObject {
     Q_OBJECT
@@ -134,16 +134,12 @@ private:
     void handshakeEvent(int event);
     void advanceHandshake();
     void finishHandshake(QString error);
-    bool pullCiphertext();
-    bool flushCiphertext();
     qint64 sendSecured(QByteArrayView data);
     qint64 receiveSecured(char* buffer, qint64 capacity);
 
     std::unique_ptr<EventSocket> m_socket;
     std::unique_ptr<HostLookup> m_lookup;
-    std::unique_ptr<TlsSession> m_tls;
-    QByteArray m_ciphertextOut;         // encrypted bytes the kernel has not taken yet
-    bool m_tlsBroken = false;           // the server's TLS data was bad: the close is on its way
+    std::unique_ptr<TlsChannel> m_tls;
     bool m_connected = false;
     QString m_host;
     QString m_hostName;

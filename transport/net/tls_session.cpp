@@ -49,11 +49,27 @@ QString verifyReason(long result)
         .arg(QString::fromLatin1(X509_verify_cert_error_string(result)));
 }
 
+// One context serves every opportunistic session: it holds no trust store and no per-host setting, and
+// making one per connection would cost a relay run more than the handshakes.
+SSL_CTX* opportunisticContext()
+{
+    static SSL_CTX* const context = [] {
+        SSL_CTX* made = SSL_CTX_new(TLS_client_method());
+        if (made) {
+            SSL_CTX_set_min_proto_version(made, TLS1_2_VERSION);
+            SSL_CTX_set_options(made, SSL_OP_NO_RENEGOTIATION);
+            SSL_CTX_set_verify(made, SSL_VERIFY_NONE, nullptr);
+        }
+        return made;
+    }();
+    return context;
+}
+
 }  // namespace
 
-TlsSession::TlsSession(const QString& host)
+TlsSession::TlsSession(const QString& host, Verification verification) : m_verification(verification)
 {
-    if (!setUp(host)) {
+    if (!setUp(host, verification)) {
         m_status = Status::Failed;
         m_error = openSslReason("TLS could not be set up");
     }
@@ -65,9 +81,8 @@ TlsSession::~TlsSession()
     SSL_CTX_free(m_context);
 }
 
-bool TlsSession::setUp(const QString& host)
+bool TlsSession::setUpVerifyingContext()
 {
-    ERR_clear_error();
     m_context = SSL_CTX_new(TLS_client_method());
     if (!m_context)
         return false;
@@ -77,9 +92,23 @@ bool TlsSession::setUp(const QString& host)
     if (SSL_CTX_set_default_verify_paths(m_context) != 1)
         return false;
     // Tests trust their own CA this way; a file that cannot be read is a setup failure, never ignored.
-    if (const char* caFile = std::getenv(extraCaVariable()); caFile && *caFile
-        && SSL_CTX_load_verify_locations(m_context, caFile, nullptr) != 1)
-        return false;
+    const char* caFile = std::getenv(extraCaVariable());
+    return !caFile || !*caFile || SSL_CTX_load_verify_locations(m_context, caFile, nullptr) == 1;
+}
+
+bool TlsSession::setUp(const QString& host, Verification verification)
+{
+    ERR_clear_error();
+    if (verification == Verification::Certificate) {
+        if (!setUpVerifyingContext())
+            return false;
+    } else {
+        m_context = opportunisticContext();
+        if (!m_context || SSL_CTX_up_ref(m_context) != 1) {
+            m_context = nullptr;
+            return false;
+        }
+    }
 
     m_ssl = SSL_new(m_context);
     m_incoming = BIO_new(BIO_s_mem());
@@ -97,6 +126,8 @@ bool TlsSession::setUp(const QString& host)
 
     // The name or address the user entered is what the certificate must be made out to.
     const QByteArray name = host.toUtf8();
+    if (verification == Verification::None)
+        return isDottedAddress(name) || name.isEmpty() || SSL_set_tlsext_host_name(m_ssl, name.constData()) == 1;
     if (isDottedAddress(name))
         return X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), name.constData()) == 1;
     SSL_set_hostflags(m_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
@@ -142,7 +173,8 @@ TlsSession::Status TlsSession::handshake()
 
 QString TlsSession::failureReason() const
 {
-    const long result = SSL_get_verify_result(m_ssl);
+    // Without verification the result is still recorded, but it failed nothing.
+    const long result = m_verification == Verification::Certificate ? SSL_get_verify_result(m_ssl) : X509_V_OK;
     if (result != X509_V_OK)
         return verifyReason(result);
     return QStringLiteral("the secure connection could not be set up (%1)")

@@ -1,9 +1,11 @@
 // TlsSession: the client side of one TLS connection as a byte engine without a socket of its own (OpenSSL
 // over memory BIOs): ciphertext from the server goes in with feed(), ciphertext for the server comes out of
 // takeOutgoing(), plaintext passes through read() and write(). The socket stays with the event-socket core,
-// so nothing here blocks or waits. The server's certificate is checked against the system trust store, plus
-// the file named by SORVANTA_TEST_CA_FILE when set, and against the host text the user entered (a name, or a
-// dotted address). TLS 1.2 or newer; renegotiation is refused.
+// so nothing here blocks or waits. With Verification::Certificate the server's certificate is checked
+// against the system trust store, plus the file named by SORVANTA_TEST_CA_FILE when set, and against the
+// host text the user entered (a name, or a dotted address). With Verification::None (opportunistic TLS to
+// mail exchangers, RFC 7435: it stops passive reading, not an active attacker) nothing is checked, and the
+// sessions share one context. TLS 1.2 or newer; renegotiation is refused.
 #pragma once
 
 #include <QByteArray>
@@ -21,7 +23,12 @@ public:
         Failed,         // see errorString()
     };
 
-    explicit TlsSession(const QString& host);
+    enum class Verification {
+        Certificate,    // the user's own server: a certificate that does not check out fails the handshake
+        None,           // opportunistic: any certificate is taken
+    };
+
+    explicit TlsSession(const QString& host, Verification verification = Verification::Certificate);
     ~TlsSession();
     Q_DISABLE_COPY_MOVE(TlsSession)
 
@@ -48,9 +55,11 @@ public:
     static const char* extraCaVariable() { return "SORVANTA_TEST_CA_FILE"; }
 
 private:
-    bool setUp(const QString& host);
+    bool setUp(const QString& host, Verification verification);
+    bool setUpVerifyingContext();
     QString failureReason() const;
 
+    Verification m_verification;
     SSL_CTX* m_context = nullptr;
     SSL* m_ssl = nullptr;
     BIO* m_incoming = nullptr;          // owned by m_ssl

@@ -49,6 +49,7 @@ TCustomSmtpClient::TCustomSmtpClient(QObject* parent) : QObject(parent), m_socke
     m_socket->OnDataAvailable = [this](TWSocket*, int) { onDataAvailable(); };
     m_socket->OnDataSent = [this](TWSocket*, int) { onDataSent(); };
     m_socket->OnSessionClosed = [this](TWSocket*, int) { onSessionClosed(); };
+    m_socket->OnTlsDone = [this](TWSocket*, int error) { onTlsDone(error); };
 }
 
 TCustomSmtpClient::~TCustomSmtpClient() = default;
@@ -110,6 +111,7 @@ void TCustomSmtpClient::Connect()
     m_endOfDataUnanswered = false;
     m_readingCapabilities = false;
     m_offers8BitMime = false;
+    m_clearOnly = false;
     m_parser.reset();
     setState(State::DnsLookup);
     m_socket->DnsLookup(Host);
@@ -123,8 +125,23 @@ void TCustomSmtpClient::Helo()
     }
     const QByteArray command = "EHLO " + heloName();
     m_offers8BitMime = false;
+    m_offersStartTls = false;
     executeCommand(smtpHelo, command, {250}, &TCustomSmtpClient::ehloAnswered);
     m_readingCapabilities = true;
+}
+
+// EHLO inside a request already running: after the handshake, or on the clear reconnection.
+void TCustomSmtpClient::sendEhlo()
+{
+    m_offers8BitMime = false;
+    m_offersStartTls = false;
+    sendCommand("EHLO " + heloName(), {250}, &TCustomSmtpClient::ehloAnswered);
+    m_readingCapabilities = true;
+}
+
+bool TCustomSmtpClient::Secured() const
+{
+    return m_socket->Secured();
 }
 
 // RFC 5321 section 3.2: a server that does not know EHLO refuses it with a 5xx reply; HELO follows.
@@ -136,7 +153,63 @@ void TCustomSmtpClient::ehloAnswered()
         sendCommand(heloCommand(), {250}, nullptr);
         return;
     }
+    if (m_requestResult == 0 && mayStartTls()) {
+        sendCommand("STARTTLS", {220}, &TCustomSmtpClient::startTlsAnswered);
+        return;
+    }
     triggerRequestDone(m_requestResult);
+}
+
+bool TCustomSmtpClient::mayStartTls() const
+{
+    return OpportunisticTls && m_offersStartTls && !m_clearOnly && !m_socket->Secured();
+}
+
+void TCustomSmtpClient::startTlsAnswered()
+{
+    if (m_requestResult != 0) {
+        reconnectInClear();
+        return;
+    }
+    m_parser.reset();                                      // nothing said in clear counts afterwards
+    try {
+        m_socket->StartTls(Host);
+    } catch (const SocketException&) {
+        reconnectInClear();
+    }
+}
+
+void TCustomSmtpClient::onTlsDone(int error)
+{
+    if (m_state != State::WaitingResponse)
+        return;
+    if (error != 0) {
+        reconnectInClear();
+        return;
+    }
+    sendEhlo();
+}
+
+// The same address again, greeted without STARTTLS: the request goes on from the banner with EHLO.
+void TCustomSmtpClient::reconnectInClear()
+{
+    m_clearOnly = true;
+    setState(State::Aborting);
+    m_socket->Abort();
+    m_connected = false;
+    m_errorMessage.clear();
+    m_requestResult = 0;
+    m_readingCapabilities = false;
+    m_offers8BitMime = false;
+    m_parser.reset();
+    m_steps.prepend(Step::Helo);
+    m_highLevel = true;
+    try {
+        setState(State::Connecting);
+        m_socket->Connect();
+    } catch (const SocketException& e) {
+        failRequest(500, "500 SocketException: " + e.text());
+    }
 }
 
 // "250-8BITMIME": the keyword after the code, in any case, with or without parameters.
@@ -145,6 +218,8 @@ void TCustomSmtpClient::noteCapability(const QByteArray& line)
     const QByteArray keyword = line.mid(4).trimmed().split(' ').value(0).toUpper();
     if (keyword == "8BITMIME")
         m_offers8BitMime = true;
+    else if (keyword == "STARTTLS")
+        m_offersStartTls = true;
 }
 
 void TCustomSmtpClient::Vrfy()

@@ -60,6 +60,10 @@ public:
     QString LocalHostName;                 // this machine's name for that default; empty: asked each time
     QString MailDomain;                    // that default when the host name has no dot (helo_name.h)
     bool Esmtp = false;                    // Helo sends EHLO, and HELO when the server refuses it with 5xx
+    // With Esmtp: when the EHLO reply offers STARTTLS, secure the connection without checking the
+    // certificate (opportunistic, RFC 7435) and send EHLO again; a refused STARTTLS or a failed
+    // handshake reconnects once to the same address in clear and greets without STARTTLS.
+    bool OpportunisticTls = false;
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
     QByteArray HdrTo;                      // VRFY argument (and the To header of TSmtpCli)
@@ -84,6 +88,8 @@ public:
     bool Connected() const { return m_connected; }
     // The EHLO reply of the connection listed 8BITMIME (RFC 6152).
     bool Offers8BitMime() const { return m_offers8BitMime; }
+    // The connection is secured with TLS.
+    bool Secured() const;
 
     // ---- operations; each needs the client to be ready (idle or between the steps of Open / Mail)
     void Connect();        // resolve Host, connect to Port, wait for the 220 banner
@@ -157,6 +163,11 @@ private:
     void handleReplyFault();
 
     void ehloAnswered();
+    void sendEhlo();
+    bool mayStartTls() const;
+    void startTlsAnswered();
+    void onTlsDone(int error);
+    void reconnectInClear();
     void noteCapability(const QByteArray& line);
     void sendNextRecipient();
     void recipientAnswered();
@@ -177,6 +188,8 @@ private:
     bool m_connected = false;
     bool m_readingCapabilities = false;   // the EHLO reply is coming in
     bool m_offers8BitMime = false;
+    bool m_offersStartTls = false;
+    bool m_clearOnly = false;             // this Connect's TLS failed once: the reconnection stays in clear
     bool m_highLevel = false;
     QList<Step> m_steps;
     bool m_sendingMessage = false;

@@ -35,6 +35,7 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
     m_client->LocalHostName = relay.m_hostName;
     m_client->MailDomain = relay.HdrMailDomain;
     m_client->Esmtp = true;
+    m_client->OpportunisticTls = true;
     m_client->FromName = relay.From;
     m_client->ContentType = relay.ContentType == ctHTML ? smtpHTML : smtpPlainText;
     m_client->HdrMailDomain = relay.HdrMailDomain.isEmpty() ? relay.m_hostName : relay.HdrMailDomain;

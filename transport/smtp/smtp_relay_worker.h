@@ -1,9 +1,10 @@
 // TSmtpThreadEx: one worker of TSmtpRelayServer2. It claims recipients one after another from its relay and,
 // for each, takes the domain's MX hosts from the run's cache or asks the DNS servers for them (moving to the
 // next server on the watchdog's time-out, an error or a failure answer; while another worker's query for the
-// domain is out it waits for that one), runs the SMTP dialogue on its own TSmtpCli with the hosts in
-// preference order until one greets (delivery_hosts.h) and reports exactly one result. Driven by socket
-// events and the relay's watchdog on the GUI thread; it never pumps the event loop and is deleted deferred.
+// domain is out it waits for that one), runs the SMTP dialogue on its own TSmtpCli (inside TLS when a host
+// offers STARTTLS) with the hosts in preference order until one greets (delivery_hosts.h) and reports
+// exactly one result. Driven by socket events and the relay's watchdog on the GUI thread; it never pumps the
+// event loop and is deleted deferred.
 #pragma once
 
 #include "transport/smtp/delivery_hosts.h"

@@ -9,6 +9,7 @@
 
 #include "tests/support/dnsmasq_server.h"
 #include "tests/support/postfix_server.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_files.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/composer_test_support.h"
@@ -19,6 +20,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +231,60 @@ TEST_F(PostfixInteropTest, ExternalServerPathIsReadWithoutDefects)
         const QJsonObject& view = views.at(reader.address);
         checkDelivered(view, reader, "multipart/mixed(multipart/related(text/html,image/png),image/png)");
     }
+}
+
+// A mail host that offers STARTTLS gets the mail inside TLS, whatever its certificate: Postfix logs the TLS
+// connection and notes it in its Received line ("with ESMTPS"), and the 8-bit message reads back strictly.
+TEST(PostfixTlsInteropTest, DirectDeliveryTakesTheStartTlsOffered)
+{
+    QTemporaryDir folder;
+    sorvanta::test::TestCertificateAuthority stranger(folder.path(), QStringLiteral("stranger"));
+    const sorvanta::test::TestCertificate certificate =
+        stranger.issue(QStringLiteral("mx"), {QStringLiteral("DNS:mx.elsewhere.test")});
+    PostfixServer::Options options;
+    options.certificateFile = certificate.certificateFile;
+    options.keyFile = certificate.keyFile;
+    PostfixServer postfix(options);
+    DnsmasqServer::Options dnsOptions;
+    dnsOptions.mxHosts = {"alpha.test,127.0.0.1,10"};
+    DnsmasqServer dns(dnsOptions);
+    QString error;
+    ASSERT_TRUE(postfix.start(&error)) << error.toStdString();
+    ASSERT_TRUE(dns.start(&error)) << error.toStdString();
+
+    TSmtpRelayServer2 relay;
+    relay.From = "sender@origin.test";
+    relay.HeaderFrom = "Sender <sender@origin.test>";
+    relay.charSet = "iso-8859-1";
+    relay.HdrMailDomain = "origin.test";
+    relay.setDns("127.0.0.1");
+    relay.setTimeOut(30);
+    relay.setConnections(3);
+    relay.setSubject(QStringLiteral("Gr\u00fc\u00dfe"));
+    relay.setBody({QStringLiteral("Gr\u00fc\u00dfe aus Z\u00fcrich"), "bye"});
+    StringList recipients;
+    for (int i = 0; i < 3; ++i)
+        recipients.add(QStringLiteral("reader%1@alpha.test").arg(i), 0);
+    relay.setRecipients(recipients);
+    int delivered = 0;
+    bool finished = false;
+    relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int, int err, const QString& comment) {
+        EXPECT_EQ(err, relayDelivered) << comment.toStdString();
+        delivered += err == relayDelivered;
+    };
+    relay.OnFinished = [&](TSmtpRelayServer2*, bool) { finished = true; };
+    relay.Send();
+    ASSERT_TRUE(waitUntil([&] { return finished; }, 60000));
+    ASSERT_EQ(delivered, 3);
+
+    ASSERT_TRUE(waitUntil([&] { return postfix.deliveredMessages().size() >= 3; }, 60000)) << postfix.log().toStdString();
+    for (const QByteArray& message : postfix.deliveredMessages()) {
+        EXPECT_TRUE(message.contains("with ESMTPS id")) << message.left(600).toStdString();
+        const QJsonObject view = pythonStrictView(message);
+        EXPECT_EQ(view["subject"].toString(), QStringLiteral("Gr\u00fc\u00dfe"));
+        EXPECT_EQ(leaf(view, 0)["text"].toString().trimmed(), QStringLiteral("Gr\u00fc\u00dfe aus Z\u00fcrich\nbye"));
+    }
+    EXPECT_EQ(postfix.log().count(QStringLiteral("TLS connection established from")), 3) << postfix.log().toStdString();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "tests/support/closed_port.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/test_certificates.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/charset_cases.h"
@@ -19,6 +20,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -960,6 +962,157 @@ TEST_F(SmtpRelayTest, LongBodyLinesArriveWrapped)
                                 "\r\n" + QByteArray(998, 'b') + "\r\n" + QByteArray(502, 'b') + "\r\nend\r\n";
     EXPECT_TRUE(smtp.received(0).contains("\r\n\r\n" + expected));
 }
+
+// ---- opportunistic TLS to the mail host
+
+const QString kUmlautLine = QStringLiteral("Gr\u00fc\u00dfe aus Z\u00fcrich");
+
+bool hasEightBitByte(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) >= 128; });
+}
+
+struct SecuredCase {
+    const char* name;
+    QByteArray firstEhloReply;      // in clear, offering STARTTLS
+    QByteArray secondEhloReply;     // inside TLS: it alone decides 8BITMIME
+    QByteArray mailFromParameters;
+    bool eightBitOnTheWire;
+};
+
+void PrintTo(const SecuredCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SecuredDeliveryTest : public SmtpRelayTest, public ::testing::WithParamInterface<SecuredCase> {
+protected:
+    QTemporaryDir m_folder;
+    // A stranger's certificate made out to another host: opportunistic TLS takes it all the same.
+    sorvanta::test::TestCertificateAuthority m_stranger{m_folder.path(), QStringLiteral("stranger")};
+};
+
+// Every connection secures itself before the envelope: the server sees TLS, nothing of the envelope or the
+// message crosses the wire in clear, and the message reads back strictly.
+TEST_P(SecuredDeliveryTest, MailGoesInsideTlsWhenTheHostOffersIt)
+{
+    const SecuredCase& c = GetParam();
+    const sorvanta::test::TestCertificate certificate =
+        m_stranger.issue(QStringLiteral("mx"), {QStringLiteral("DNS:mx.elsewhere.test")});
+    startDns();
+    smtp.send("220 server ready\r\n").expectLine().send(c.firstEhloReply).expectLine()
+        .send("220 2.0.0 ready to start TLS\r\n").startTls(certificate.certificateFile, certificate.keyFile)
+        .expectLine().send(c.secondEhloReply);
+    for (int i = 0; i < 20; ++i)
+        smtp.expectLine().respond([](const QByteArray& line) { return answerLine({}, line); });
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    relay.setBody({kUmlautLine, "bye"});
+    const QStringList addresses{"ann@one.test", "bob@two.test", "cy@three.test"};
+    setRecipients(addresses);
+    relay.setConnections(3);
+    runToEnd();
+
+    ASSERT_EQ(smtp.connectionCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(resultOf(i), relayDelivered) << results.at(i).comment.toStdString();
+        EXPECT_TRUE(smtp.tlsEstablished(i));
+        const QByteArray session = smtp.received(i);
+        EXPECT_TRUE(session.startsWith("EHLO relay.test\r\nSTARTTLS\r\nEHLO relay.test\r\nMAIL FROM:<sender@origin.test>"
+                                       + c.mailFromParameters + "\r\nRCPT TO:<"))
+            << session.left(200).toStdString();
+        EXPECT_TRUE(session.endsWith("\r\n.\r\nQUIT\r\n"));
+        EXPECT_EQ(hasEightBitByte(session), c.eightBitOnTheWire);
+        const QByteArray wire = smtp.wireBytes(i);
+        EXPECT_TRUE(wire.startsWith("EHLO relay.test\r\nSTARTTLS\r\n"));
+        EXPECT_FALSE(wire.contains("MAIL FROM") || wire.contains("RCPT TO") || wire.contains("Subject"));
+        const QList<QByteArray> messages = messagesOfSession(session);
+        ASSERT_EQ(messages.size(), 1);
+        const QJsonObject view = pythonStrictView(messages[0]);
+        EXPECT_EQ(view["leaves"].toArray()[0].toObject()["text"].toString(), kUmlautLine + "\r\nbye\r\n\r\n");
+    }
+    for (const QString& address : addresses)
+        EXPECT_EQ(smtp.receivedAll().count("RCPT TO:<" + address.toUtf8() + ">\r\n"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hosts, SecuredDeliveryTest,
+    ::testing::Values(
+        SecuredCase{"starttls_and_8bitmime", "250-mx\r\n250-8BITMIME\r\n250 STARTTLS\r\n", "250-mx\r\n250 8BITMIME\r\n",
+                    " BODY=8BITMIME", true},
+        SecuredCase{"8bitmime_withdrawn_inside_tls", "250-mx\r\n250-8BITMIME\r\n250 STARTTLS\r\n", "250 mx\r\n", "",
+                    false},
+        SecuredCase{"starttls_only", "250-mx\r\n250 STARTTLS\r\n", "250-mx\r\n250-PIPELINING\r\n250 SIZE 10000000\r\n",
+                    "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A fatal TLS alert record (handshake_failure), as a server sends when it cannot agree on a cipher.
+const QByteArray kHandshakeFailureAlert = QByteArray::fromHex("15030300020228");
+
+// Stateless, so that the connection in clear after the failure plays the same script: every chunk the
+// client sends is answered, the ClientHello with the alert when the handshake is to fail.
+QByteArray answerAfterStartTls(const QByteArray& startTlsReply, const QByteArray& chunk)
+{
+    if (chunk.startsWith('\x16'))
+        return kHandshakeFailureAlert;
+    if (chunk.startsWith("EHLO "))
+        return "250-mx\r\n250-8BITMIME\r\n250 STARTTLS\r\n";
+    if (chunk == "STARTTLS\r\n")
+        return startTlsReply;
+    if (chunk.endsWith("\r\n.\r\n"))
+        return "250 queued\r\n";
+    return answerLine({}, chunk);
+}
+
+struct ClearFallbackCase {
+    const char* name;
+    QByteArray startTlsReply;
+    bool clientHelloSent;
+};
+
+void PrintTo(const ClearFallbackCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ClearFallbackTest : public SmtpRelayTest, public ::testing::WithParamInterface<ClearFallbackCase> {};
+
+// A refused STARTTLS or a failed handshake: one new connection to the same host, in clear and without
+// STARTTLS, carries the message (with 8BITMIME, which that connection's EHLO reply offers).
+TEST_P(ClearFallbackTest, DeliversInClearAfterOneReconnection)
+{
+    const ClearFallbackCase& c = GetParam();
+    startDns();
+    smtp.send("220 server ready\r\n");
+    for (int i = 0; i < 20; ++i)
+        smtp.expectData().respond([&c](const QByteArray& chunk) { return answerAfterStartTls(c.startTlsReply, chunk); });
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    relay.setBody({kUmlautLine});
+    setRecipients({"ann@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered) << results.at(0).comment.toStdString();
+    ASSERT_EQ(smtp.connectionCount(), 2);
+    EXPECT_FALSE(smtp.tlsEstablished(0) || smtp.tlsEstablished(1));
+    const QByteArray first = smtp.received(0);
+    EXPECT_TRUE(first.startsWith("EHLO relay.test\r\nSTARTTLS\r\n")) << first.toStdString();
+    EXPECT_EQ(first.size() > qsizetype(strlen("EHLO relay.test\r\nSTARTTLS\r\n")), c.clientHelloSent);
+    EXPECT_FALSE(first.contains("MAIL FROM"));
+    const QByteArray second = smtp.received(1);
+    EXPECT_TRUE(second.startsWith("EHLO relay.test\r\nMAIL FROM:<sender@origin.test> BODY=8BITMIME\r\n"
+                                  "RCPT TO:<ann@one.test>\r\nDATA\r\n"))
+        << second.left(200).toStdString();
+    EXPECT_TRUE(second.endsWith("\r\n.\r\nQUIT\r\n"));
+    EXPECT_EQ(second.count("STARTTLS"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, ClearFallbackTest,
+    ::testing::Values(ClearFallbackCase{"handshake_fails", "220 2.0.0 go ahead\r\n", true},
+                      ClearFallbackCase{"starttls_refused", "454 4.7.0 TLS not available due to local problem\r\n",
+                                        false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct WrapCase {
     const char* name;
