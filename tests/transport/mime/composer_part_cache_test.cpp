@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include <string>
 #include <utility>
@@ -142,14 +144,17 @@ TEST(ComposerPartCacheMergeTest, ChangedFileIsReadAgain)
     const AttachmentSlots table = attachmentsOf(c, message);
     const QString path = message.Attachments.first();
     compose(message, table, &cache);
+    // Each rewrite gets its own time, a minute apart from the one before: two rewrites within one clock tick
+    // would otherwise share time and size, and the cache would rightly take them for the same file.
+    const QDateTime firstTime = QFileInfo(path).lastModified();
+    int rewrite = 0;
     for (const QByteArray& content : {patternBytes(500, 9), patternBytes(500, 10)}) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(file.fileTime(QFileDevice::FileModificationTime).addSecs(60),
-                                     QFileDevice::FileModificationTime));
+        ASSERT_TRUE(file.setFileTime(firstTime.addSecs(60 * ++rewrite), QFileDevice::FileModificationTime));
         file.close();
         const Composed kept = compose(message, table, &cache);
         EXPECT_EQ(kept.stream, compose(message, table, nullptr).stream);
