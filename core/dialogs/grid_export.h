@@ -37,6 +37,6 @@ void setSpreadsheetOpener(SpreadsheetOpener opener);
 
 // Writes rows to a new workbook in the program folder's "logs" and opens it. When writing fails, shows
 // failureText and below it the reason, with caption (the window's own message texts) and an error icon; when
-// nothing opens the workbook, now or later, the same message followed by the workbook's path. Answers whether the workbook was
-// written and its opener started.
+// nothing opens the workbook, now or later, the same message followed by the workbook's path. Answers whether
+// the workbook was written and its opener started.
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption);
