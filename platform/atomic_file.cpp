@@ -22,6 +22,36 @@ constexpr int kNameMax = 255;   // bytes of one name on Linux file systems
 constexpr int kCreateAttempts = 100;
 constexpr qint64 kCopyBlock = 1024 * 1024;
 
+bool& namedTemporariesOnly()
+{
+    static bool namedOnly = false;
+    return namedOnly;
+}
+
+// What O_TMPFILE answers where the file system (or an old kernel) has no unnamed temporaries.
+bool unnamedTemporariesUnsupported(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// A regular file is replaced; so is a folder's name, which the rename then refuses with its own reason. A
+// device, a named pipe or a socket is not: a save to one would put a regular file in its place.
+bool replaceable(const struct stat& existing)
+{
+    return S_ISREG(existing.st_mode) || S_ISDIR(existing.st_mode);
+}
+
+// Gives the open file of fd the name path: through /proc, or where /proc is missing, the descriptor itself.
+int linkDescriptor(int fd, const QByteArray& path)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+    return ::linkat(fd, "", AT_FDCWD, path.constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
 QByteArray encoded(const QString& path)
 {
     return QFile::encodeName(path);
@@ -108,6 +138,10 @@ bool AtomicFile::open(OpenMode mode)
     m_target = replacedFile(m_fileName);
     struct stat existing {};
     const bool exists = ::stat(encoded(m_target).constData(), &existing) == 0;
+    if (exists && !replaceable(existing)) {
+        setErrorString(QStringLiteral("not a regular file (a device, a named pipe or a socket): it is left as it is"));
+        return false;
+    }
     // The temporary is owner-only until it is whole; only a file with its own or given permissions needs them set.
     mode_t createMode = S_IRUSR | S_IWUSR;
     if (m_permissions)
@@ -122,6 +156,22 @@ bool AtomicFile::open(OpenMode mode)
 }
 
 bool AtomicFile::createTemporary(const QString& folder, mode_t mode)
+{
+    if (!namedTemporariesOnly()) {
+        const int fd = ::open(encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            m_fd = fd;
+            return true;
+        }
+        if (!unnamedTemporariesUnsupported(errno)) {
+            setErrorString(qt_error_string(errno));
+            return false;
+        }
+    }
+    return createNamedTemporary(folder, mode);
+}
+
+bool AtomicFile::createNamedTemporary(const QString& folder, mode_t mode)
 {
     const QString name = QFileInfo(m_target).fileName();
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
@@ -180,14 +230,37 @@ int AtomicFile::replaceTarget()
         return errno;
     if (::fsync(m_fd) != 0)
         return errno;
+    const QString folder = QFileInfo(m_target).absolutePath();
+    if (m_temporary.isEmpty())
+        if (const int error = nameTemporary(folder))
+            return error;
     // Renamed while still open and locked, so that no sweep can take it between the sync and the rename.
     if (::rename(encoded(m_temporary).constData(), encoded(m_target).constData()) != 0)
         return errno;
     m_temporary.clear();
     ::close(m_fd);   // synced already: nothing is left for the close to report
     m_fd = -1;
-    syncFolder(QFileInfo(m_target).absolutePath());
+    syncFolder(folder);
     return 0;
+}
+
+int AtomicFile::nameTemporary(const QString& folder)
+{
+    // Locked before it has a name, so that no sweep can take it between the link and the rename.
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0)
+        return errno;
+    const QString name = QFileInfo(m_target).fileName();
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        const QString path = folder + QLatin1Char('/') + temporaryName(name);
+        const int error = linkDescriptor(m_fd, encoded(path));
+        if (error == 0) {
+            m_temporary = path;
+            return 0;
+        }
+        if (error != EEXIST)
+            return error;
+    }
+    return EEXIST;
 }
 
 void AtomicFile::cancelWriting()
@@ -222,6 +295,16 @@ bool isAtomicFileTemporaryName(const QString& name)
                                                 .arg(kSuffixLength),
                                             QRegularExpression::DotMatchesEverythingOption);
     return pattern.match(name).hasMatch();
+}
+
+ScopedNamedTemporaries::ScopedNamedTemporaries()
+{
+    namedTemporariesOnly() = true;
+}
+
+ScopedNamedTemporaries::~ScopedNamedTemporaries()
+{
+    namedTemporariesOnly() = false;
 }
 
 bool writeFileAtomically(const QString& path, QByteArrayView bytes, QString* error,

@@ -15,6 +15,8 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
+
 namespace {
 
 bool openWithDesktop(const QString& path, const std::function<void()>& failedLater)
@@ -50,6 +52,30 @@ lxw_error writeSheet(lxw_workbook* workbook, const SheetRows& rows)
         }
     }
     return LXW_NO_ERROR;
+}
+
+// Failures of the file system, whose errno the library leaves as the system's reason.
+bool isFileError(lxw_error error)
+{
+    switch (error) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// "path: No space left on device" where the system said why; else the library's own words.
+QString failureReason(const QString& path, lxw_error error, int systemError)
+{
+    if (isFileError(error) && systemError != 0)
+        return path + QStringLiteral(": ") + qt_error_string(systemError);
+    return QString::fromUtf8(lxw_strerror(error));
 }
 
 // A new workbook beside the send logs ("logs/export_dd-mm-yy_hh-nn-ss.xlsx" in the program folder), where the
@@ -95,13 +121,18 @@ bool writeXlsxFile(const QString& path, const SheetRows& rows, QString* error)
             *error = QStringLiteral("the workbook cannot be created");
         return false;
     }
+    // errno is taken right after the step that failed: the library leaves the system's reason there.
+    errno = 0;
     const lxw_error written = writeSheet(workbook, rows);
+    const int writeErrno = errno;
+    errno = 0;
     const lxw_error closed = workbook_close(workbook);   // frees the workbook in every case
-    const lxw_error result = written != LXW_NO_ERROR ? written : closed;
-    if (result != LXW_NO_ERROR) {
+    const int closeErrno = errno;
+    const bool writeFailed = written != LXW_NO_ERROR;
+    if (writeFailed || closed != LXW_NO_ERROR) {
         QFile::remove(path);
         if (error)
-            *error = QString::fromUtf8(lxw_strerror(result));
+            *error = writeFailed ? failureReason(path, written, writeErrno) : failureReason(path, closed, closeErrno);
         return false;
     }
     return true;
@@ -115,8 +146,10 @@ void setSpreadsheetOpener(SpreadsheetOpener opener)
 bool ExportToSpreadsheet(const SheetRows& rows, const QString& failureText, const QString& caption)
 {
     const QString path = newWorkbookPath();
-    if (path.isEmpty() || !writeXlsxFile(path, rows, nullptr)) {
-        ShowMessageBox(failureText, caption, MB_OK | MB_ICONERROR);
+    QString reason;
+    if (path.isEmpty() || !writeXlsxFile(path, rows, &reason)) {
+        ShowMessageBox(reason.isEmpty() ? failureText : failureText + QStringLiteral("\n\n") + reason, caption,
+                       MB_OK | MB_ICONERROR);
         return false;
     }
     const auto notOpened = [failureText, caption, path] {

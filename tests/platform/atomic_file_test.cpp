@@ -1,7 +1,9 @@
 // The one file writer: a full disk (through the seam, and a real tmpfs where one can be mounted) for a small and a
 // large file leaves the old bytes, names the system's reason and leaves no temporary; a write that failed fails
-// the commit even when its caller did not look; permissions and links of the old file are kept; a kill between
-// the write and the rename leaves the old file, and the start-up sweep removes that temporary and nothing else.
+// the commit even when its caller did not look; permissions and links of the old file are kept, with unnamed and
+// with named temporaries; a device, a named pipe or a link to one is refused and stays what it was; a kill
+// between the write and the rename leaves the old file and no name beside it, and where only named temporaries
+// can be had, the start-up sweep removes that temporary and nothing else.
 
 #include "platform/atomic_file.h"
 #include "platform/disk_write.h"
@@ -18,7 +20,10 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <cstring>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -150,8 +155,22 @@ TEST(AtomicFileTest, DroppedWithoutCommitLeavesTheFile)
     EXPECT_EQ(namesIn(testHome()), QStringList{"keep.txt"});
 }
 
+// Runs each test with the writer's unnamed temporaries, and as on a file system that has none.
+class AtomicFileTemporariesTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam())
+            m_named.emplace();
+    }
+    std::optional<ScopedNamedTemporaries> m_named;
+};
+
+INSTANTIATE_TEST_SUITE_P(Temporaries, AtomicFileTemporariesTest, ::testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "named" : "unnamed"); });
+
 // An old file keeps its permissions and a link stays a link; given permissions win; a new file gets the umask's.
-TEST(AtomicFileTest, KeepsPermissionsAndLinks)
+TEST_P(AtomicFileTemporariesTest, KeepsPermissionsAndLinks)
 {
     const QString shared = writeTestFile("shared.txt", "old");
     ::chmod(QFile::encodeName(shared).constData(), 0640);
@@ -174,7 +193,60 @@ TEST(AtomicFileTest, KeepsPermissionsAndLinks)
     ASSERT_TRUE(writeFileAtomically(link, "through the link"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(readFileBytes(shared), "through the link");
+    EXPECT_EQ(modeOf(shared), mode_t(0640));
+    EXPECT_EQ(namesIn(testHome()).join(',').toStdString(), "fresh.txt,link.txt,secret.ini,shared.txt");
 }
+
+// What a save over a file that is not a regular one must leave: the same kind of file, nothing beside it.
+struct SpecialFile {
+    const char* name;
+    mode_t type;
+    bool throughLink;
+    friend void PrintTo(const SpecialFile& c, std::ostream* out) { *out << c.name; }
+};
+
+const SpecialFile kSpecialFiles[] = {
+    {"named_pipe", S_IFIFO, false},
+    {"character_device", S_IFCHR, false},
+    {"link_to_named_pipe", S_IFIFO, true},
+    {"link_to_character_device", S_IFCHR, true},
+};
+
+class AtomicFileSpecialTargetTest : public ::testing::TestWithParam<SpecialFile> {};
+
+// A named pipe, or a character device with the null device's numbers (made in the test's own folder): the save
+// is refused with a reason, and the pipe or device stays as it was (as root, replacing the null device would
+// break the system).
+TEST_P(AtomicFileSpecialTargetTest, RefusesAndKeepsTheFile)
+{
+    const SpecialFile& c = GetParam();
+    const QString special = testHome() + "special";
+    if (::mknod(QFile::encodeName(special).constData(), c.type | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "mknod: " << std::strerror(errno);
+    QString target = special;
+    if (c.throughLink) {
+        target = testHome() + "link";
+        ASSERT_TRUE(QFile::link(special, target));
+    }
+    for (const bool named : {false, true}) {
+        std::optional<ScopedNamedTemporaries> namedTemporaries;
+        if (named)
+            namedTemporaries.emplace();
+        QString error;
+        EXPECT_FALSE(writeFileAtomically(target, "saved list\r\n", &error));
+        EXPECT_EQ(error, "not a regular file (a device, a named pipe or a socket): it is left as it is");
+        EXPECT_FALSE(copyFileAtomically(writeTestFile("source.txt", "copied"), target, &error));
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(special).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type);
+        EXPECT_EQ(info.st_rdev, c.type == S_IFCHR ? makedev(1, 3) : 0);
+        EXPECT_EQ(QFileInfo(target).isSymLink(), c.throughLink);
+        EXPECT_EQ(namesIn(testHome()).join(',').toStdString(),
+                  c.throughLink ? "link,source.txt,special" : "source.txt,special");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, AtomicFileSpecialTargetTest, ::testing::ValuesIn(kSpecialFiles), kCaseName);
 
 // A name of 254 bytes (127 Cyrillic letters) still gets a temporary that fits one file name.
 TEST(AtomicFileTest, LongestNameGetsATemporaryThatFits)
@@ -212,23 +284,42 @@ TEST(AtomicFileTest, CopyReplacesTheTargetOrLeavesIt)
     EXPECT_EQ(namesIn(testHome()), QStringList({"source.bin", "target.bin"}));
 }
 
-// A child writes the new settings and is killed before the rename: the old file stays whole, its temporary
-// (owner-only) stays behind until the sweep at the next start removes it. The sweep leaves names that are not
-// the writer's, links and a temporary that a live writer is still filling.
-TEST(AtomicFileTest, KillBeforeRenameLeavesTheOldFileAndTheSweepRemovesTheTemporary)
+// A child writes the new file's bytes and is killed before the rename.
+void killWhileSaving(const QString& path, qint64 size)
 {
-    const QString folder = testHome();
-    const QString path = writeTestFile("setupkrn.ini", kOldBytes);
     const pid_t child = ::fork();
     if (child == 0) {
         AtomicFile file(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        if (file.open() && file.write(QByteArray(64 * 1024, 'p')) > 0)
+        if (file.open() && file.write(QByteArray(size, 'p')) > 0)
             ::raise(SIGKILL);
         ::_exit(1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+// A list in a folder no start-up sweep looks at: a save killed half-way leaves the old list and nothing else.
+TEST(AtomicFileTest, KillMidSaveLeavesNothingBesideTheList)
+{
+    const QString folder = testHome() + "elsewhere/lists/";
+    QDir().mkpath(folder);
+    const QString path = folder + "customers.txt";
+    writeFileBytes(path, kOldBytes);
+    killWhileSaving(path, 8 * 1024 * 1024);
+    EXPECT_EQ(readFileBytes(path), kOldBytes);
+    EXPECT_EQ(namesIn(folder).join(',').toStdString(), "customers.txt");
+}
+
+// Where only named temporaries can be had, the killed save's temporary (owner-only) stays behind until the sweep
+// at the next start removes it. The sweep leaves names that are not the writer's, links and a temporary that a
+// live writer is still filling.
+TEST(AtomicFileTest, KillBeforeRenameWithNamedTemporariesLeavesOneTheSweepRemoves)
+{
+    const ScopedNamedTemporaries named;
+    const QString folder = testHome();
+    const QString path = writeTestFile("setupkrn.ini", kOldBytes);
+    killWhileSaving(path, 64 * 1024);
     EXPECT_EQ(readFileBytes(path), kOldBytes);
     const QStringList left = namesIn(folder).filter(".sorvanta-tmp-");
     ASSERT_EQ(left.size(), 1);

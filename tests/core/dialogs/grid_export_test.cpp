@@ -8,14 +8,17 @@
 #include "platform/message_box_flags.h"
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/desktop_sandbox.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -129,8 +132,39 @@ TEST(GridExport, WorkbookThatCannotBeWrittenShowsTheMessageAndOpensNothing)
     EXPECT_FALSE(ExportToSpreadsheet(sheetRowsOf(rows), "failed", "Attention"));
     EXPECT_TRUE(opener.opened.isEmpty());
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "failed");
+    EXPECT_EQ(boxes.boxes[0].text, "failed\n\nString exceeds Excel's limit of 32,767 characters.");
     EXPECT_EQ(boxes.boxes[0].flags, unsigned(MB_OK | MB_ICONERROR));
+}
+
+// The program folder on a full disk (a small tmpfs): the message gives the workbook's path and the system's
+// reason, and no part of the workbook stays behind.
+TEST(GridExport, FullDiskNamesTheWorkbookAndTheSystemsReason)
+{
+    QList<QStringList> rows{{"Time", "Address"}};
+    for (int row = 0; row < 2000; ++row)
+        rows.append({QString::number(row), QStringLiteral("person%1@example.com").arg(row)});
+    const QByteArray savedHome = qgetenv("SORVANTA_HOME");
+    const sorvanta::test::FullDiskRun run = sorvanta::test::runOnFullDisk(
+        [](const QString& folder) { QDir().mkpath(folder + "/logs"); },
+        [&rows](const QString& folder) {
+            qputenv("SORVANTA_HOME", QFile::encodeName(folder + "/"));
+            OpenerRecorder opener(true);
+            MessageBoxRecorder boxes;
+            const bool exported = ExportToSpreadsheet(sheetRowsOf(rows), "failed", "Attention");
+            QByteArray report = "exported=" + QByteArray::number(exported) + "\nopened="
+                                + QByteArray::number(opener.opened.size()) + "\nlogs="
+                                + QDir(folder + "/logs").entryList(QDir::Files | QDir::Hidden).join(',').toUtf8();
+            for (const auto& box : boxes.boxes)
+                report += "\nbox=" + box.text.toUtf8().replace(QFile::encodeName(folder), "DISK");
+            return report;
+        });
+    qputenv("SORVANTA_HOME", savedHome);
+    if (!run.mounted)
+        GTEST_SKIP() << "no tmpfs here: " << run.refusal.toStdString();
+    const QString report = QString::fromUtf8(run.report);
+    static const QRegularExpression expected(
+        "^exported=0\nopened=0\nlogs=\nbox=failed\n\nDISK/logs/export_[0-9_-]+\\.xlsx: No space left on device$");
+    EXPECT_TRUE(expected.match(report).hasMatch()) << report.toStdString();
 }
 
 // An opener that started and fails afterwards gets the same message, with the workbook's path.
