@@ -63,7 +63,8 @@ using sorvanta::test::writeFileBytes;
 
 const bool engineReady = (sorvanta::test::prepareWebEngineForTests(), true);
 
-constexpr int kPageWaitMs = 20000;
+// Longer than the page's own bounds (a load, then its scripts), so that only a page that never comes fails.
+constexpr int kPageWaitMs = 2 * HtmlView::LoadTimeoutMs;
 
 class HtmlPageTest : public ::testing::Test {
 protected:
