@@ -40,6 +40,7 @@ TfUni::TfUni(StringGrid& grid, QWidget* parent)
     setWindowTitle(tr("Remove duplicates "));
     clbF->setObjectName(QStringLiteral("clbF"));
     cb1->setObjectName(QStringLiteral("cb1"));
+    cb1->setAccessibleName(tr("All fields"));   // it ticks or clears every field; it has no caption of its own
     pbar->setObjectName(QStringLiteral("pbar"));
     pbar->hide();
     for (int column = 0; column < grid.columnCount(); ++column) {

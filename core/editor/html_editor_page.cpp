@@ -19,6 +19,7 @@
 #include "core/editor/web_pictures.h"
 #include "core/project/project_files.h"
 #include "core/settings/ini_info.h"
+#include "platform/widgets/editing_area.h"
 #include "platform/widgets/message_box.h"
 
 #include <QDir>
@@ -191,6 +192,7 @@ HtmlView* HtmlEditorPage::ensureView()
         showEngineMissing(error);
         return nullptr;
     }
+    keepLinesVisible(m_view);
     putInPagePlace(m_view);
     connect(m_view, &HtmlView::documentCompleted, this, &HtmlEditorPage::documentCompleted);
     connect(m_view, &HtmlView::loadFailed, this, &HtmlEditorPage::showLoadFailure);
@@ -347,18 +349,19 @@ bool HtmlEditorPage::CopyImageToProject(QString& path)
 
 // ---- import ----
 
-void HtmlEditorPage::OpenCommand()
+bool HtmlEditorPage::OpenCommand()
 {
     HtmlView* view = ensureView();
     if (!view)
-        return;
+        return false;
     const QString fileName = m_choosers.htmlFile(this);
     if (fileName.isEmpty())
-        return;
+        return false;
     QString error;
     m_importPending = true;
     if (!view->loadHtmlFile(fileName, &error))
         showLoadFailure(error.isEmpty() ? tr("Cannot read %1").arg(fileName) : error);
+    return true;
 }
 
 void HtmlEditorPage::ImportLoaded()
@@ -397,69 +400,78 @@ void HtmlEditorPage::ToolbarCommand(int tag)
 {
     if (tag != TagOpen && !DocumentReady())
         return;
-    runCommand(tag);
-    emit projectModified();
+    if (runCommand(tag))
+        emit projectModified();
 }
 
-void HtmlEditorPage::runCommand(int tag)
+// False when the command's dialog was cancelled: the page is as it was.
+bool HtmlEditorPage::runCommand(int tag)
 {
     if (const char* command = commandOfTag(tag)) {
         m_view->execCommand(QLatin1String(command));
-        return;
+        return true;
     }
     switch (tag) {
-    case TagOpen: OpenCommand(); break;
-    case TagFontColour: chooseColourCommand(false); break;
-    case TagBackground: chooseColourCommand(true); break;
-    case TagImage: insertPicture(); break;
-    case TagLink: insertLink(); break;
-    case TagTable: insertTable(); break;
-    case TagFontName: m_view->execCommand(QStringLiteral("FontName"), cbFontName->FontName()); break;
+    case TagOpen: return OpenCommand();
+    case TagFontColour: return chooseColourCommand(false);
+    case TagBackground: return chooseColourCommand(true);
+    case TagImage: return insertPicture();
+    case TagLink: return insertLink();
+    case TagTable: return insertTable();
+    case TagFontName: m_view->execCommand(QStringLiteral("FontName"), cbFontName->FontName()); return true;
     case TagFontSize:
         m_view->execCommand(QStringLiteral("FontSize"), QString::number(FontSizeValue(cbFontSize->currentIndex())));
-        break;
-    case TagPreview: preview(); break;
+        return true;
+    case TagPreview: preview(); return true;
     }
+    return true;
 }
 
-void HtmlEditorPage::chooseColourCommand(bool background)
+bool HtmlEditorPage::chooseColourCommand(bool background)
 {
     const QString colourFile = ProjectFilePath(colourExtension);
     if (background)
         ReadCustomColourFile(colourFile);
     const std::optional<QColor> colour = ChooseHtmlColour(this);
     if (!colour)
-        return;
+        return false;
     if (!background) {
         m_view->execCommand(QStringLiteral("ForeColor"), HtmlColourText(*colour));
-        return;
+        return true;
     }
     m_view->setBackgroundColour(HtmlColourText(*colour));
     WriteCustomColourFile(colourFile);
+    return true;
 }
 
-void HtmlEditorPage::insertPicture()
+bool HtmlEditorPage::insertPicture()
 {
     QString path = m_choosers.pictureFile(this);
     if (path.isEmpty())
-        return;
+        return false;
     CopyImageToProject(path);
     const QString address = path.startsWith(u'/') ? QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) : path;
     m_view->execCommand(QStringLiteral("InsertImage"), address);
+    return true;
 }
 
 // The engine has no address prompt of its own: the address is asked here.
-void HtmlEditorPage::insertLink()
+bool HtmlEditorPage::insertLink()
 {
     QString address;
-    if (m_choosers.linkAddress(address) && !address.trimmed().isEmpty())
-        m_view->execCommand(QStringLiteral("CreateLink"), address.trimmed());
+    if (!m_choosers.linkAddress(address) || address.trimmed().isEmpty())
+        return false;
+    m_view->execCommand(QStringLiteral("CreateLink"), address.trimmed());
+    return true;
 }
 
-void HtmlEditorPage::insertTable()
+bool HtmlEditorPage::insertTable()
 {
-    if (const std::optional<QString> table = m_choosers.table(this))
-        m_view->insertHtml(*table);
+    const std::optional<QString> table = m_choosers.table(this);
+    if (!table)
+        return false;
+    m_view->insertHtml(*table);
+    return true;
 }
 
 void HtmlEditorPage::preview()

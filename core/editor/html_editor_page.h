@@ -3,7 +3,7 @@
 // plain body on its first showing, imports HTML files with their pictures (local ones copied, data: ones
 // written out, web ones fetched under a progress window), saves the page's source and opens the preview in
 // the default browser. The editor (message_form.h) owns it and gets tool codes 5 and 6 posted
-// when a page has loaded; every command that changes the page emits projectModified.
+// when a page has loaded; every command that changes the page emits projectModified, a cancelled dialog none.
 #pragma once
 
 #include <QString>
@@ -63,7 +63,7 @@ public:
     void ToolbarCommand(int tag);
     void ImportLoaded();    // tool code 5
     void PageLoaded();      // tool code 6
-    void OpenCommand();     // tool code 7 and sbOpen
+    bool OpenCommand();     // tool code 7 and sbOpen; false when no file was chosen
     // A merge placeholder at the selection (Insert and the chooser's drop); nothing until a page is ready.
     void insertPlaceholder(const QString& placeholder);
     void focusPage();
@@ -89,11 +89,11 @@ private:
     void documentCompleted();
     void showLoadFailure(const QString& reason);
     void followCaret();
-    void runCommand(int tag);
-    void chooseColourCommand(bool background);
-    void insertPicture();
-    void insertLink();
-    void insertTable();
+    bool runCommand(int tag);
+    bool chooseColourCommand(bool background);
+    bool insertPicture();
+    bool insertLink();
+    bool insertTable();
     void preview();
     QString pictureFolder() const;
     int pictureTimeoutMs() const;   // the project's time-out, for each web picture

@@ -25,6 +25,7 @@
 #include "core/project/project_files.h"
 #include "core/base/user_messages.h"
 #include "platform/widgets/colour_contrast.h"
+#include "platform/widgets/editing_area.h"
 #include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/string_grid_view.h"
@@ -225,6 +226,7 @@ QWidget* TNewMod2MessageForm::buildPages()
     Memo1->setReadOnly(true);   // editable only while it has the focus
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     Memo1->setAccessibleName(tr("Plain Text Editor"));   // named as its page: no label stands beside it
+    keepLinesVisible(Memo1);
     (new QVBoxLayout(tsMsg))->addWidget(Memo1);
     tsHtml = new QWidget;
     tsHtml->setObjectName(QStringLiteral("tsHtml"));
@@ -365,6 +367,7 @@ void TNewMod2MessageForm::LoadListIntoGrid(const QString& fileName)
         m_listLoader.load(m_grid, fileName, ProjectIniInfo.SectionSymbol, msl->text(MsgLoadAddressBook));
     // A list read in part (an error, or Stop) must not replace the whole file on the next save.
     m_listUnread = !result.readError.isEmpty() || result.stopped;
+    m_blankRecordRead = result.records == 1 && isEmptyList(m_grid);
     setEnabled(true);
     fillColumnBoxes();
 }
@@ -452,7 +455,8 @@ void TNewMod2MessageForm::WMToolCommand(qintptr code)
 
 void TNewMod2MessageForm::WMListChanged()
 {
-    lblCount->setText(QString::number(listRecordCount(m_grid)) + QStringLiteral(" records"));
+    const int records = m_blankRecordRead ? 1 : listRecordCount(m_grid);
+    lblCount->setText(QString::number(records) + QStringLiteral(" records"));
 }
 
 void TNewMod2MessageForm::WMEditState(int mask)
@@ -485,8 +489,10 @@ void TNewMod2MessageForm::runListTool(ToolCode code)
         request.listFileName = ProjectFilePath(listExtension);
     }
     const bool changed = runGuarded(code, request);
-    if (changed)
+    if (changed) {
         m_listUnread = false;   // the grid is the user's list now
+        m_blankRecordRead = false;
+    }
     applyToolFollowUp(FollowUpOfTool(code, changed), delimiter);
     if (changed)
         refreshSendingWindow();
@@ -835,6 +841,9 @@ bool createEditor(bool isNew)
     editor->IsNew = isNew;
     if (QMdiArea* area = WindowHost::mdiArea()) {
         QMdiSubWindow* sub = area->addSubWindow(editor);
+        // Never squeezed below its editing areas' least height: the MDI area scrolls a larger editor.
+        if (QLayout* frame = sub->layout())
+            frame->setSizeConstraint(QLayout::SetMinimumSize);
         QObject::connect(sub, &QMdiSubWindow::aboutToActivate, editor, [editor] {
             WindowMessage::post(WindowHost::mainWindow(), WM_UPDATEMENUS);
             editor->postImportHtmlMenuState();   // after the menu state, which disables it

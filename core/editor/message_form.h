@@ -145,6 +145,9 @@ private:
     StringGrid m_grid;
     ListLoader m_listLoader;   // the list load with its progress window; busy while it runs
     bool m_listUnread = false;  // the list file was not read whole: a save must not replace it with the grid
+    // The list read holds one record whose fields are all blank: its grid looks like an empty list's, yet it
+    // counts as a record until a tool changes the list.
+    bool m_blankRecordRead = false;
     bool m_closed = false;      // FormClose ran
 };
 

@@ -89,6 +89,9 @@ void PictureFetcher::request(const QUrl& address)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setRawHeader("Accept", "image/*, */*;q=0.5");
     m_reply = m_network->get(request);
+    // The network thread reads no further ahead than this: a fast server waits on the connection instead of
+    // piling the picture up in memory a second time beside m_body.
+    m_reply->setReadBufferSize(ReadAheadBytes);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &PictureFetcher::checkHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, &PictureFetcher::readBody);
     connect(m_reply, &QNetworkReply::finished, this, &PictureFetcher::replyFinished);

@@ -44,6 +44,7 @@ public:
     };
 
     static constexpr int MaxRedirects = 5;
+    static constexpr qint64 ReadAheadBytes = 256 * 1024;   // received, not yet taken into the picture
 
     explicit PictureFetcher(QObject* parent = nullptr);
     ~PictureFetcher() override;

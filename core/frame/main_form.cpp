@@ -18,6 +18,7 @@
 #include "core/base/window_host.h"
 #include "core/base/tool_commands.h"
 #include "core/base/user_messages.h"
+#include "platform/widgets/drop_down_accessible.h"
 #include "platform/widgets/focused_editor.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/render_window_hider.h"
@@ -107,6 +108,7 @@ TMainForm::TMainForm(const CommandLineRequest& commandLine, QWidget* parent)
     MainForm = this;
     WindowHost::registerMainWindow(this, m_mdiArea, &m_commandLine, &m_openFileName);
     new RenderWindowHider(this);   // the HTML page's scene window is no frame for screen readers
+    DropDownAccessible::install();   // drop-downs named after their labels, not their current items
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Sorvanta"));
     resize(900, 640);

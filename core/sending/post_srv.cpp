@@ -20,6 +20,7 @@
 #include "core/base/user_messages.h"
 #include "core/sending/result_rows.h"
 #include "platform/clock.h"
+#include "platform/widgets/editing_area.h"
 #include "platform/widgets/message_box.h"
 #include "platform/name_servers.h"
 #include "platform/widgets/string_grid_view.h"
@@ -147,6 +148,7 @@ void T_PostSrv::buildWidgets()
     sgR->setGrid(&m_run.results);
     sgR->setItemDelegate(new SendStatusDelegate(sgR));
     sgR->setFittedColumns({colEmail, colState, colResult, colCode}, colComment);
+    keepLinesVisible(sgR);
     layout->addWidget(sgR, 1);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

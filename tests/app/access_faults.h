@@ -1,13 +1,15 @@
 // What a screen reader user meets as broken, found on a shown window: a visible edit, drop-down, spin box or
 // list that has no name of its own (neither an accessible name nor a label whose buddy it is: a group box's
-// title names the group, not each field in it), two fields of one window under the same name, and frames
-// listed to screen readers that never appear on the screen.
+// title names the group, not each field in it), two fields of one window under the same name, a drop-down
+// announced by its current item in place of its name, a check box without a name, and frames listed to screen
+// readers that never appear on the screen.
 #pragma once
 
 #include "tests/app/layout_faults.h"
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHash>
@@ -48,10 +50,35 @@ inline QString ownName(QWidget* field)
     return {};
 }
 
-// Every visible field of window without a name, or with a name another field of the window has.
-inline QStringList accessibleNameFaults(const QWidget* window)
+// What a screen reader announces as widget's name.
+inline QString announcedName(QWidget* widget)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible ? accessible->text(QAccessible::Name).trimmed() : QString();
+}
+
+// A visible drop-down announced by its current item (as if that were its name), and a visible check box that
+// is announced without a name.
+inline QStringList announcedNameFaults(const QWidget* window)
 {
     QStringList faults;
+    for (QComboBox* box : window->findChildren<QComboBox*>()) {
+        const QString current = box->currentText().trimmed();
+        if (box->isVisible() && !current.isEmpty() && announcedName(box) == current)
+            faults << QStringLiteral("announced by its current item \"%1\": ").arg(current) + widgetPath(box);
+    }
+    for (QCheckBox* check : window->findChildren<QCheckBox*>()) {
+        if (check->isVisible() && announcedName(check).isEmpty())
+            faults << QStringLiteral("check box without a name: ") + widgetPath(check);
+    }
+    return faults;
+}
+
+// Every visible field of window without a name, or with a name another field of the window has, and the
+// fields announced under the wrong name or none.
+inline QStringList accessibleNameFaults(const QWidget* window)
+{
+    QStringList faults = announcedNameFaults(window);
     QHash<QString, QString> fieldOfName;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisible() || !isNamedField(widget))

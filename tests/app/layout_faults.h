@@ -1,6 +1,7 @@
 // What a user sees as a broken window, found on a shown window: a window that does not fit the desktop, a
 // visible widget that sticks out of its parent (cut off), a button, edit or box smaller than its own text needs,
-// and a label whose text does not fit.
+// a label whose text does not fit, and an editing area (the plain-text editor, the HTML page, the sending
+// window's result grid) lower than eight lines of its font.
 // Widgets placed on a scrolled surface (a scroll area's or the MDI area's viewport) are left out: they move.
 #pragma once
 
@@ -150,6 +151,24 @@ inline QString screenFault(const QWidget* window)
            + widgetName(window);
 }
 
+// The areas the user works in, by component name: each must show at least this many lines of its font.
+inline const QStringList editingAreas{QStringLiteral("Memo1"), QStringLiteral("WB"), QStringLiteral("sgR")};
+constexpr int kEditingAreaLeastLines = 8;
+
+inline QString editingAreaFault(const QWidget* widget)
+{
+    if (!editingAreas.contains(widget->objectName()))
+        return {};
+    const int least = kEditingAreaLeastLines * widget->fontMetrics().lineSpacing();
+    if (widget->height() >= least)
+        return {};
+    return QStringLiteral("editing area %1 px high, less than %2 lines (%3 px): ")
+               .arg(widget->height())
+               .arg(kEditingAreaLeastLines)
+               .arg(least)
+        + widgetPath(widget);
+}
+
 // Every fault of window and its visible widgets, one line each.
 inline QStringList layoutFaults(const QWidget* window)
 {
@@ -159,7 +178,7 @@ inline QStringList layoutFaults(const QWidget* window)
     for (const QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisible() || widget->isWindow())
             continue;
-        for (const QString& fault : {placementFault(widget), squeezeFault(widget),
+        for (const QString& fault : {placementFault(widget), squeezeFault(widget), editingAreaFault(widget),
                                      qobject_cast<const QLabel*>(widget) ? labelFault(qobject_cast<const QLabel*>(widget))
                                                                          : QString()})
             if (!fault.isEmpty())

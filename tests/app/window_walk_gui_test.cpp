@@ -258,6 +258,7 @@ TEST_F(WindowWalkAtOneDpi, HtmlPage)
 
 TEST_F(WindowWalkAtOneDpi, Dialogs)
 {
+    const TMainForm program;   // what the program sets up for every window before any dialog opens
     checkDialog(std::make_unique<TFPref>(SettingsScope::Default), "preferences");
     checkDialog(std::make_unique<TFPref>(SettingsScope::Project), "preferences_project");
     checkDialog(std::make_unique<T_Schedule>(), "schedule");
@@ -277,6 +278,7 @@ TEST_F(WindowWalkAtOneDpi, Dialogs)
 
 TEST_F(WindowWalkAtOneDpi, ListTools)
 {
+    const TMainForm program;   // what the program sets up for every window before any tool opens
     const QString listFile = testHome() + "Mailing.txt";
     writeProject();
     checkDialog(std::make_unique<T_EditAB>(list, listFile, ";"), "list_editor");

@@ -8,6 +8,7 @@
 #include "core/editor/html_view.h"
 #include "core/editor/message_form.h"
 #include "core/editor/picture_fetcher.h"
+#include "core/editor/picture_open_dialog.h"
 #include "core/editor/placeholder_drag.h"
 #include "core/frame/main_form.h"
 #include "core/base/tool_commands.h"
@@ -62,7 +63,8 @@ using sorvanta::test::writeFileBytes;
 
 const bool engineReady = (sorvanta::test::prepareWebEngineForTests(), true);
 
-constexpr int kPageWaitMs = 20000;
+// Longer than the page's own bounds (a load, then its scripts), so that only a page that never comes fails.
+constexpr int kPageWaitMs = 2 * HtmlView::LoadTimeoutMs;
 
 class HtmlPageTest : public ::testing::Test {
 protected:
@@ -626,6 +628,26 @@ TEST_F(HtmlPageTest, LinkAsksForTheAddress)
     editor->htmlPage->setChoosers(choosers);
     editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagLink);
     EXPECT_TRUE(savedHtml().contains("<a href=\"https://example.com/a b\">site</a>"));
+}
+
+// A dialog of the toolbar that the user cancels leaves the page and the project's modified flag as they were.
+TEST_F(HtmlPageTest, CancelledDialogsLeaveTheProjectUnmodified)
+{
+    openHtmlProject("<html><body><p id=\"t\">x</p></body></html>\r\n");
+    HtmlEditorPage::Choosers choosers;   // the picture dialog is the program's own
+    choosers.linkAddress = [](QString&) { return false; };
+    choosers.table = [](QWidget*) { return std::optional<QString>(); };
+    choosers.htmlFile = [](QWidget*) { return QString(); };
+    editor->htmlPage->setChoosers(choosers);
+    ASSERT_FALSE(editor->cbModi->isChecked());
+    onNextModalOf<PictureOpenDialog>([](PictureOpenDialog* dialog) { dialog->reject(); });
+    onNextModalOf<QColorDialog>([](QColorDialog* dialog) { dialog->reject(); });
+    for (const int tag : {HtmlEditorPage::TagImage, HtmlEditorPage::TagFontColour, HtmlEditorPage::TagLink, HtmlEditorPage::TagTable,
+                          HtmlEditorPage::TagOpen}) {
+        editor->htmlPage->ToolbarCommand(tag);
+        EXPECT_FALSE(editor->cbModi->isChecked()) << "tag " << tag;
+    }
+    EXPECT_FALSE(editor->htmlPage->HtmlModified());
 }
 
 struct MissingEngineCase {

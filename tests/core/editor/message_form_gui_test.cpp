@@ -575,6 +575,40 @@ TEST_F(MessageFormTest, AnEmptyListCountsNoRecords)
     EXPECT_EQ(editor->lblCount->text(), "1 records");
 }
 
+struct RecordCountCase {
+    const char* name;
+    QByteArray list;   // the list file; none when null
+    const char* label;
+};
+
+class RecordCountTest : public MessageFormTest, public ::testing::WithParamInterface<RecordCountCase> {};
+
+// The label counts the records the list file holds: a record whose fields are all empty is one.
+TEST_P(RecordCountTest, LabelCountsTheRecordsRead)
+{
+    const RecordCountCase& c = GetParam();
+    const QString project = writeProject(0);
+    if (c.list.isNull())
+        QFile::remove(testHome() + "Mailing.txt");
+    else
+        writeFileBytes(testHome() + "Mailing.txt", c.list);
+    TNewMod2MessageForm* editor = open(project);
+    ASSERT_NE(editor, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor->lblCount->text(), c.label);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, RecordCountTest,
+    ::testing::Values(RecordCountCase{"no_file", QByteArray(), "0 records"},
+                      RecordCountCase{"empty_file", "", "0 records"},
+                      RecordCountCase{"only_empty_lines", "\r\n\r\n", "0 records"},
+                      RecordCountCase{"one_record_of_empty_fields", ";;\r\n", "1 records"},
+                      RecordCountCase{"one_line_of_blanks", "   \r\n", "1 records"},
+                      RecordCountCase{"one_record", "Ann;ann@example.com\r\n", "1 records"},
+                      RecordCountCase{"blank_record_among_others", "Ann;ann@example.com\r\n;\r\n", "2 records"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(MessageFormTest, EditedHtmlBodyCountsAsAChange)
 {
     writeFileBytes(testHome() + "Mailing.htm", "<html><body>old</body></html>\r\n");
