@@ -73,6 +73,7 @@ QStringList verifyMessages()
         QStringLiteral("The domain accepts no mail (null MX)"),
         QStringLiteral("No MX record: mail goes to the domain's own address"),
         QStringLiteral("The DNS server could not answer"),
+        QStringLiteral("Error"),
     };
 }
 
@@ -212,6 +213,8 @@ bool ListVerifier::skipsRow(int row) const
         return true;
     if (!m_resume)
         return false;
+    if (m_grid.rowStatus(row) == StatusQueryFailed)
+        return false;   // nothing is known of the address yet
     const QString state = trimBlanks(m_grid.cell(VerifyStateColumn, row));
     return !state.isEmpty() && state != stateNo;
 }
@@ -247,7 +250,7 @@ void ListVerifier::answerArrived(int row, int error)
         return;   // the query ended already (time-out or finish)
     PendingQuery& pending = found->second;
     if (error != 0)
-        setResult(row, StatusQueryFailed, stateNo, m_messages.text(MsgError) + ' ' + QString::number(error));
+        showQueryFailed(row, m_messages.text(MsgError) + ' ' + QString::number(error));
     else if (pending.askingAddress)
         showAddressAnswer(row, *pending.query);
     else if (!showMxAnswer(row, pending))
@@ -277,13 +280,12 @@ bool ListVerifier::showMxAnswer(int row, PendingQuery& pending)
         showServerFailure(row, exchangers.responseCode);
         return true;
     }
+    // The hosts in the relay's order (lowest preference first, whatever the order of the reply), the one it
+    // tries first in the code column.
     QStringList names;
-    for (const dns::MxRecord& record : query.Response().mxRecords) {
-        if (!record.exchange.isEmpty())
-            names << record.exchange;   // in the reply's order, the root of a stray null MX left out
-    }
-    if (query.AnswerType(0) == dns::TypeMx)
-        m_grid.setCell(VerifyCodeColumn, row, query.MXExchange(query.AnswerTag(0)));
+    for (const dns::MxRecord& host : exchangers.hosts)
+        names << host.exchange;
+    m_grid.setCell(VerifyCodeColumn, row, names.constFirst());
     m_goodDomains.insert(domainKey(row), m_messages.text(MsgAvailable));
     setResult(row, StatusAvailable, stateOk, names.join(QStringLiteral(" , ")));
     return true;
@@ -308,8 +310,12 @@ void ListVerifier::showAddressAnswer(int row, const TDnsQuery& query)
 // on Resume.
 void ListVerifier::showServerFailure(int row, int responseCode)
 {
-    setResult(row, StatusQueryFailed, stateNo,
-              m_messages.text(MsgServerFailure) + " (" + dns::responseCodeName(responseCode) + ')');
+    showQueryFailed(row, m_messages.text(MsgServerFailure) + " (" + dns::responseCodeName(responseCode) + ')');
+}
+
+void ListVerifier::showQueryFailed(int row, const QString& comment)
+{
+    setResult(row, StatusQueryFailed, m_messages.text(MsgQueryFailed), comment);
 }
 
 // A result the domain's later rows take from the cache, with the same comment.
@@ -383,6 +389,8 @@ void ListVerifier::toggleState(int row)
         return;
     const bool isNo = m_grid.cell(VerifyStateColumn, row) == stateNo;
     m_grid.setCell(VerifyStateColumn, row, isNo ? QString() : stateNo);
+    if (m_grid.rowStatus(row) == StatusQueryFailed)
+        m_grid.setRowStatus(row, StatusNotVerified);
 }
 
 void ListVerifier::setResult(int row, int status, const QString& state, const QString& comment)

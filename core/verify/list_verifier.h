@@ -4,8 +4,8 @@
 // means what it means to the relay (transport/net/mail_exchangers.h): a domain without MX records is asked
 // for its address (implicit MX), a null MX takes no mail, and an error code of the server says nothing of
 // the domain. Time-outs are measured on Clock::instance() and written to the verification log. Also the
-// deletion of unavailable rows from the list and the lines of the results file. No retry and no second DNS
-// server.
+// deletion of unavailable rows from the list and the lines of the results file. A lost datagram is sent
+// again by TDnsQuery within the time-out; there is no second DNS server.
 #pragma once
 
 #include "platform/appending_file.h"
@@ -42,7 +42,8 @@ enum VerifyStatus {
     StatusAvailable = 2,      // the domain has MX records, or an address (answer or good cache)
     StatusUnavailable = 3,    // no such domain, no MX record nor address, or a null MX (answer or bad cache)
     StatusNoAnswer = 4,       // no answer within the time-out
-    StatusQueryFailed = 5,    // an error on our side: a socket error, or the server answered an error code
+    StatusQueryFailed = 5,    // an error on our side: a socket error, or the server answered an error code;
+                              // its state is MsgQueryFailed, so it does not read as the "No" that is deleted
 };
 
 // Indexes into the verification window's message list (verifyMessages()).
@@ -63,6 +64,7 @@ enum VerifyMessage {
     MsgNullMx = 19,
     MsgImplicitMx = 20,
     MsgServerFailure = 21,
+    MsgQueryFailed = 22,      // the state of a row whose query failed on our side; new texts go after it
 };
 
 // The English texts of the verification window's message list.
@@ -116,7 +118,8 @@ public:
     int queriesEnded() const { return m_ended; }
     int queriesStarted() const { return m_started; }
 
-    // Double click on a row: the state toggles between "No" and empty.
+    // Double click on a row: the state toggles between "No" and empty. A row whose query failed becomes
+    // the user's (not verified), so the "No" given to it is deleted like any other.
     void toggleState(int row);
 
 signals:
@@ -143,6 +146,7 @@ private:
     bool showMxAnswer(int row, PendingQuery& pending);
     void showAddressAnswer(int row, const TDnsQuery& query);
     void showServerFailure(int row, int responseCode);
+    void showQueryFailed(int row, const QString& comment);
     void setCachedResult(int row, int status, const QString& state, const QString& comment);
     void watchTick();
     void timeOut(int row);

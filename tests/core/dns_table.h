@@ -1,7 +1,8 @@
 // A small DNS server for the verification tests, played by the scripted UDP peer: each domain answers as its
 // table entry says (MX records, an empty answer, an address without MX records, a null MX, NXDOMAIN, a CNAME
 // first, an error code, silence), and the queries per domain are counted. An A query gets the address only
-// for Implicit (and ImplicitAddressFails answers it SERVFAIL). Unknown names get NXDOMAIN.
+// for Implicit (and ImplicitAddressFails answers it SERVFAIL). Unknown names get NXDOMAIN. Queries are counted
+// by their ID, so a datagram sent again is the same query.
 //
 //   DnsTable dns;
 //   dns.set("good.test", DnsTable::Kind::Mx);
@@ -27,19 +28,27 @@ inline QByteArray questionName(const QByteArray& query)
 class DnsTable {
 public:
     enum class Kind {
-        Mx, Empty, Implicit, ImplicitAddressFails, NullMx, NameError, Cname, Silent, SilentOnce,
+        Mx,
+        MxBackwards,   // the same hosts as Mx, the less preferred one first in the reply
+        Empty, Implicit, ImplicitAddressFails, NullMx, NameError, Cname, Silent,
+        SilentOnce,   // the first query goes unanswered (every datagram of it), later ones get Mx
+        LostOnce,     // the first datagram is lost, every later one gets Mx
         FormErr, ServFail, NotImp, Refused,
     };
 
     void set(const QByteArray& domain, Kind kind) { m_kinds[domain] = kind; }
-    int queriesFor(const QByteArray& domain) const { return m_counts.value(domain); }
+    int queriesFor(const QByteArray& domain) const { return int(m_queryIds.value(domain).size()); }
 
     // The reply datagram for query, or nothing for a silent domain.
     QByteArray answer(const QByteArray& query)
     {
         using namespace dns_fixtures;
         const QByteArray domain = questionName(query);
-        const int count = ++m_counts[domain];
+        const int datagrams = ++m_datagrams[domain];
+        QList<QByteArray>& ids = m_queryIds[domain];
+        if (!ids.contains(query.left(2)))
+            ids << query.left(2);
+        const bool firstQuery = ids.indexOf(query.left(2)) == 0;
         const QByteArray questionSection = query.mid(dns::HeaderSize);   // name, type and class, as asked
         const bool addressQuery = questionSection.endsWith(word(dns::TypeA) + word(dns::ClassIn));
         const QByteArray owner = pointerTo(12);
@@ -53,6 +62,8 @@ public:
         switch (m_kinds.value(domain, Kind::NameError)) {
         case Kind::Mx:
             return packet(0x8180, {mx(owner, 10, label("mx1") + owner), mx(owner, 20, label("mx2") + owner)});
+        case Kind::MxBackwards:
+            return packet(0x8180, {mx(owner, 20, label("mx2") + owner), mx(owner, 10, label("mx1") + owner)});
         case Kind::Empty: return packet(0x8180, {});
         case Kind::Implicit: return packet(0x8180, addressQuery ? QList{a(owner, "\x7f\x00\x00\x01")} : QList<QByteArray>{});
         case Kind::ImplicitAddressFails: return packet(addressQuery ? 0x8182 : 0x8180, {});
@@ -62,7 +73,11 @@ public:
             return packet(0x8180, {record(owner, dns::TypeCname, label("alias") + owner), mx(owner, 5, label("mx") + owner)});
         case Kind::Silent: return {};
         case Kind::SilentOnce:
-            if (count == 1)
+            if (firstQuery)
+                return {};
+            return packet(0x8180, {mx(owner, 10, label("mx1") + owner)});
+        case Kind::LostOnce:
+            if (datagrams == 1)
                 return {};
             return packet(0x8180, {mx(owner, 10, label("mx1") + owner)});
         case Kind::FormErr: return packet(0x8181, {});
@@ -75,7 +90,8 @@ public:
 
 private:
     QMap<QByteArray, Kind> m_kinds;
-    QMap<QByteArray, int> m_counts;
+    QMap<QByteArray, int> m_datagrams;
+    QMap<QByteArray, QList<QByteArray>> m_queryIds;   // in the order they first came
 };
 
 }  // namespace sorvanta::test

@@ -28,6 +28,9 @@ quint16 nextQueryId(quint16 previous)
 
 TDnsQuery::TDnsQuery(QObject* parent) : QObject(parent), m_socket(new TWSocket(this)), m_tcp(new TWSocket(this))
 {
+    m_retransmitTimer.setSingleShot(true);
+    m_retransmitTimer.setTimerType(Qt::PreciseTimer);   // a coarse timer may fire early
+    connect(&m_retransmitTimer, &QTimer::timeout, this, &TDnsQuery::retransmit);
     m_socket->OnDataAvailable = [this](TWSocket*, int error) { onDataAvailable(error); };
     m_tcp->OnSessionConnected = [this](TWSocket*, int error) { onTcpConnected(error); };
     m_tcp->OnDataAvailable = [this](TWSocket*, int) { onTcpData(); };
@@ -40,7 +43,8 @@ int TDnsQuery::Lookup(const QString& domain, quint16 queryType)
 {
     m_queryId = nextQueryId(m_queryId);
     m_responseLength = -1;
-    m_waiting = false;
+    stopWaiting();
+    m_retransmissions = 0;
     m_socket->OnDnsLookupDone = nullptr;
     m_tcp->Abort();
     const auto query = dns::buildQuery(m_queryId, domain.toUtf8(), queryType);
@@ -58,7 +62,7 @@ int TDnsQuery::Lookup(const QString& domain, quint16 queryType)
         if (id != m_queryId)
             return;
         if (error != 0) {
-            m_waiting = false;
+            stopWaiting();
             postRequestDone(error);
             return;
         }
@@ -77,11 +81,29 @@ void TDnsQuery::connectAndSend()
         m_socket->setAddr(m_socket->DnsResult());
         m_socket->Connect();
     } catch (const SocketException&) {
-        m_waiting = false;
+        stopWaiting();
         postRequestDone(m_socket->LastError() ? m_socket->LastError() : WSAEINVAL);
         return;
     }
     m_socket->Send(m_query);
+    m_retransmitTimer.start(m_retransmitWait);
+}
+
+// The same datagram, so the server sees the same ID and question and a reply to an earlier try is taken too.
+void TDnsQuery::retransmit()
+{
+    if (!m_waiting || m_socket->State() != wsConnected || m_tcp->State() != wsClosed)
+        return;
+    m_socket->Send(m_query);
+    ++m_retransmissions;
+    if (m_retransmissions < kMaxRetransmissions)
+        m_retransmitTimer.start(m_retransmitWait * (1 << m_retransmissions));
+}
+
+void TDnsQuery::stopWaiting()
+{
+    m_waiting = false;
+    m_retransmitTimer.stop();
 }
 
 // The ID says which query a reply is for; the question, where the reply repeats it, must be ours too.
@@ -105,7 +127,7 @@ void TDnsQuery::onDataAvailable(int error)
         if (!m_waiting)
             continue;   // the reply to this query was accepted already
         if (error != 0) {
-            m_waiting = false;
+            stopWaiting();
             fireRequestDone(error);
             return;
         }
@@ -127,7 +149,7 @@ void TDnsQuery::onDataAvailable(int error)
 
 void TDnsQuery::acceptReply(const dns::Reply& reply, int length)
 {
-    m_waiting = false;
+    stopWaiting();
     m_reply = reply;
     m_responseLength = length;
     fireRequestDone(0);
@@ -137,6 +159,7 @@ void TDnsQuery::acceptReply(const dns::Reply& reply, int length)
 
 void TDnsQuery::startTcpQuery()
 {
+    m_retransmitTimer.stop();   // the server answered: the rest comes over TCP
     m_tcpReply.clear();
     try {
         m_tcp->setProto(QStringLiteral("tcp"));
@@ -179,7 +202,7 @@ void TDnsQuery::onTcpData()
         failTcpQuery(WSANO_RECOVERY);
         return;
     }
-    m_waiting = false;    // the close below is ours, not a failure
+    stopWaiting();    // the close below is ours, not a failure
     m_tcp->Abort();
     acceptReply(*reply, int(size));
 }
@@ -194,7 +217,7 @@ void TDnsQuery::failTcpQuery(int error)
 {
     if (!m_waiting)
         return;
-    m_waiting = false;
+    stopWaiting();
     m_tcp->Abort();
     fireRequestDone(error);
 }

@@ -3,7 +3,10 @@
 // a source port the system picks at random, with a random ID (RFC 5452 section 9.2: a forger must guess
 // both), and only a reply with that ID and the query's question counts. A reply with the TC bit is asked for
 // again over TCP from the same server (RFC 7766); when that fails the query ends with an error, never with
-// the cut reply. No other retry and no time-out here: the owner's timer covers a missing reply.
+// the cut reply. A datagram may be lost on the way (or dropped by a busy server), so while no reply has come
+// the same query is sent again from the same socket (RFC 1123 section 6.1.3.3), after RetransmitWait and then
+// after twice the wait before it, at most kMaxRetransmissions times; a late reply to any try counts. There is
+// no time-out here: the owner's timer decides when the server has had long enough.
 // A name that is not a valid domain sends nothing and reports 10022; malformed replies, non-responses and
 // replies whose ID or question is not the query's are dropped without an event.
 //
@@ -19,13 +22,16 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <chrono>
 #include <functional>
 
 class TDnsQuery : public QObject {
     Q_OBJECT
 public:
     using TDnsRequestDoneEvent = std::function<void(TDnsQuery* sender, int error)>;
+    static constexpr int kMaxRetransmissions = 5;   // 2 + 4 + 8 + 16 + 32 seconds at the default wait
 
     explicit TDnsQuery(QObject* parent = nullptr);
     ~TDnsQuery() override;
@@ -37,6 +43,9 @@ public:
     void setPort(const QString& port) { m_port = port; }
     QString Addr() const { return m_addr; }        // the DNS server: dotted address or host name
     void setAddr(const QString& addr) { m_addr = addr; }
+    // The wait before the query is first sent again (2 seconds); each later wait is twice the one before.
+    std::chrono::milliseconds RetransmitWait() const { return m_retransmitWait; }
+    void setRetransmitWait(std::chrono::milliseconds wait) { m_retransmitWait = wait; }
 
     // Sends an MX query for domain to Addr:Port and returns the query ID used (random, never the last
     // one's); a query still under way is abandoned (its reply, should it come, is dropped).
@@ -57,6 +66,8 @@ public:
 
 private:
     void connectAndSend();
+    void retransmit();
+    void stopWaiting();
     bool answersQuery(const dns::Reply& reply) const;
     void onDataAvailable(int error);
     void acceptReply(const dns::Reply& reply, int length);
@@ -76,6 +87,9 @@ private:
     QByteArray m_query;
     int m_responseLength = -1;
     bool m_waiting = false;          // a query is out and no reply was accepted yet
+    std::chrono::milliseconds m_retransmitWait{2000};
+    int m_retransmissions = 0;       // of the query under way
+    QTimer m_retransmitTimer;        // single shot: the next time the datagram goes again
     dns::Reply m_reply;
     TWSocket* m_socket;              // owned (child)
     TWSocket* m_tcp;                 // owned (child): the repeat of a truncated reply

@@ -57,6 +57,7 @@ TSmtpThreadEx::TSmtpThreadEx(TSmtpRelayServer2& relay)
             more = false;
     };
     m_dns->setPort(relay.m_dnsPort);
+    m_dns->setRetransmitWait(2 * relay.m_secondLength);   // well within TimeOut, which ends the wait for a server
     m_dns->OnRequestDone = [this](TDnsQuery*, int error) { onDnsDone(error); };
     touch();
 }

@@ -118,8 +118,8 @@ TEST_F(ListVerifierTest, RowsForEveryKindOfAnswer)
                                    "mx1.good.test , mx2.good.test"}));
     EXPECT_EQ(row(2), (QStringList{"b@Empty.test", "Empty.test", "No", "", "", "Mail server is not available"}));
     EXPECT_EQ(row(3), (QStringList{"c@missing.test", "missing.test", "No", "", "", "Mail server is not available"}));
-    EXPECT_EQ(row(4), (QStringList{"d@cname.test", "cname.test", "Ok", "", "", "mx.cname.test"}));
-    EXPECT_EQ(row(5), (QStringList{"e@bad..test", "bad..test", "No", "", "", "Error 10022"}));
+    EXPECT_EQ(row(4), (QStringList{"d@cname.test", "cname.test", "Ok", "mx.cname.test", "", "mx.cname.test"}));
+    EXPECT_EQ(row(5), (QStringList{"e@bad..test", "bad..test", "Error", "", "", "Error 10022"}));
     EXPECT_EQ(row(6)[2], "No");
     const std::vector<int> statuses{StatusAvailable, StatusUnavailable, StatusUnavailable, StatusAvailable,
                                     StatusQueryFailed, StatusNoDomain};
@@ -189,7 +189,7 @@ TEST_F(ListVerifierTest, ErrorCodesOfTheServerAreOursNeitherCachedNorDeletable)
         ASSERT_TRUE(run(resume));
         for (int r = 1; r <= int(std::size(cases)); ++r) {
             const auto& c = cases[r - 1];
-            EXPECT_EQ(row(r)[2], "No") << c.domain;
+            EXPECT_EQ(row(r)[2], "Error") << c.domain;   // not the "No" of the rows the delete removes
             EXPECT_EQ(row(r)[5], QStringLiteral("The DNS server could not answer (%1)").arg(c.code)) << c.domain;
             EXPECT_EQ(results.rowStatus(r), StatusQueryFailed) << c.domain;
             EXPECT_EQ(dns.queriesFor(c.domain), c.queriesPerRun * (resume ? 2 : 1)) << c.domain;
@@ -197,6 +197,32 @@ TEST_F(ListVerifierTest, ErrorCodesOfTheServerAreOursNeitherCachedNorDeletable)
     }
     EXPECT_EQ(deleteUnavailableRows(source, results, nullptr), 0);
     EXPECT_EQ(results.rowCount(), int(std::size(cases)) + 1);
+}
+
+// The code column names the host the relay tries first, and the comment lists the hosts in that order:
+// lowest preference first, whatever the order of the reply.
+TEST_F(ListVerifierTest, MailHostsAreShownInPreferenceOrder)
+{
+    for (const DnsTable::Kind kind : {DnsTable::Kind::Mx, DnsTable::Kind::MxBackwards}) {
+        dns.set("pair.test", kind);
+        load({"a@pair.test"});
+        ASSERT_TRUE(run());
+        EXPECT_EQ(row(1), (QStringList{"a@pair.test", "pair.test", "Ok", "mx1.pair.test", "",
+                                       "mx1.pair.test , mx2.pair.test"}));
+    }
+}
+
+// RFC 1123 section 6.1.3.3: a lost datagram is sent again well within the time-out, and its answer counts.
+TEST_F(ListVerifierTest, LostQueryIsSentAgainAndAnswered)
+{
+    dns.set("lost.test", DnsTable::Kind::LostOnce);
+    load({"a@lost.test"});
+    ASSERT_TRUE(run());   // the clock stands still: no time-out can end the row
+    EXPECT_EQ(row(1), (QStringList{"a@lost.test", "lost.test", "Ok", "mx1.lost.test", "", "mx1.lost.test"}));
+    EXPECT_EQ(results.rowStatus(1), StatusAvailable);
+    EXPECT_EQ(dns.queriesFor("lost.test"), 1);
+    ASSERT_EQ(peer.datagrams().size(), 2);
+    EXPECT_EQ(peer.datagrams().at(0), peer.datagrams().at(1));
 }
 
 TEST_F(ListVerifierTest, RepeatedDomainsComeFromTheCaches)
@@ -289,7 +315,7 @@ TEST_F(ListVerifierTest, ResumeVerifiesOnlyEmptyAndNoRowsAndKeepsTheCaches)
     dns.set("later.test", DnsTable::Kind::Silent);
     load({"a@good.test", "b@silent.test", "c@empty.test", "no-at-sign", "e@bad..test", "f@later.test"});
     verifier.start(false, settings);
-    ASSERT_TRUE(waitUntil([&] { return row(5)[2] == "No" && row(3)[2] == "No" && row(1)[2] == "Ok"; }));
+    ASSERT_TRUE(waitUntil([&] { return row(5)[2] == "Error" && row(3)[2] == "No" && row(1)[2] == "Ok"; }));
     ASSERT_TRUE(waitUntil([&] { return verifier.queriesInFlight() == 2; }));
     verifier.finish();                        // Stop: rows 2 and 6 were still waiting
     ASSERT_EQ(row(2)[2], "");
@@ -371,6 +397,20 @@ TEST_F(ListVerifierTest, DoubleClickTogglesNoAndEmpty)
     EXPECT_EQ(row(1)[2], "");
     verifier.toggleState(0);
     EXPECT_EQ(row(0)[2], "State");
+}
+
+// A row whose query failed is kept by the delete; once the user marks it "No", it goes like every "No" row.
+TEST_F(ListVerifierTest, FailedRowMarkedNoByTheUserIsDeleted)
+{
+    load({"a@good.test", "b@bad..test"});
+    ASSERT_TRUE(run());
+    ASSERT_EQ(row(2)[2], "Error");
+    EXPECT_EQ(deleteUnavailableRows(source, results, nullptr), 0);
+    verifier.toggleState(2);
+    EXPECT_EQ(row(2)[2], "No");
+    EXPECT_EQ(deleteUnavailableRows(source, results, nullptr), 1);
+    EXPECT_EQ(results.rowCount(), 2);
+    EXPECT_EQ(results.cell(VerifyEmailColumn, 1), "a@good.test");
 }
 
 // ---- deletion and the results file

@@ -8,6 +8,7 @@
 #include "core/settings/accounts.h"
 #include "core/settings/ini_info.h"
 #include "core/frame/main_form.h"
+#include "core/language/language_file.h"
 #include "core/base/tool_commands.h"
 #include "core/base/tool_window_exit.h"
 #include "platform/clock.h"
@@ -18,6 +19,7 @@
 #include "tests/core/modal_dialogs.h"
 #include "tests/support/dark_palette.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_home.h"
 #include "tests/support/wait_until.h"
 
@@ -263,6 +265,40 @@ TEST_F(VerifyFormTest, ToolTableOpensTheWindowModally)
     EXPECT_FALSE(runTool(ToolVerifyList, request));
     EXPECT_EQ(caption, "Verify E-mail List");
     setToolFunction(ToolVerifyList, nullptr);
+}
+
+// A row whose query failed on our side shows its own word, never the "No" of the rows that "Delete
+// unavailable" removes, and keeps its row. The word is the last of the message list: a language file names
+// it by its index, and a file written before it existed leaves the English word.
+TEST_F(VerifyFormTest, FailedQueryShowsItsOwnWordInTheLanguageOfTheWindow)
+{
+    const struct {
+        const char* name;
+        QByteArray entries;
+        QString state;
+    } cases[] = {
+        {"english", "", "Error"},
+        {"translated", "msl.Items.11=Pas de r\xc3\xa9ponse\r\nmsl.Items.22=\xc3\x89" "chec\r\n", QStringLiteral("\u00c9chec")},
+        {"file_older_than_the_word", "msl.Items.11=Pas de r\xc3\xa9ponse\r\n", "Error"},
+    };
+    dns.set("servfail.test", DnsTable::Kind::ServFail);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.boxes.clear();
+        setList({"a@servfail.test", "b@missing.test"});
+        auto form = openForm();
+        const QString languagePath = testHome() + "test.lan";
+        sorvanta::test::writeFileBytes(languagePath, "[TVERIFYFORM]\r\n" + c.entries);
+        LoadLanguage(form.get(), languagePath);
+        form->StartButton->click();
+        ASSERT_TRUE(waitUntil([&] { return completed(); }));
+        EXPECT_EQ(form->results().cell(VerifyStateColumn, 1), c.state);
+        EXPECT_EQ(form->results().cell(VerifyCommentColumn, 1), "The DNS server could not answer (SERVFAIL)");
+        EXPECT_EQ(form->results().cell(VerifyStateColumn, 2), "No");
+        form->SpeedButton1->click();
+        ASSERT_EQ(list.rowCount(), 2);
+        EXPECT_EQ(list.cell(1, 1), "a@servfail.test");
+    }
 }
 
 // Whether some pixel of image has exactly colour.

@@ -8,6 +8,7 @@
 #include "tests/support/wait_until.h"
 #include "tests/transport/dns_fixtures.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <QtEndian>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace dns_fixtures;
+using namespace std::chrono_literals;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::waitUntil;
@@ -210,6 +212,49 @@ TEST(DnsQueryTest, EachQueryLeavesFromAFreshSourcePort)
     ASSERT_EQ(ports.size(), kQueries);
     EXPECT_GE(QSet<quint16>(ports.cbegin(), ports.cend()).size(), 45);
     EXPECT_EQ(f.results, std::vector<int>(kQueries, 0));
+}
+
+// RFC 1123 section 6.1.3.3: a datagram lost on the way does not end the query. The same datagram (ID and
+// question) goes again from the same socket, so the reply to either try counts; once answered, no more.
+TEST(DnsQueryTest, LostQueryIsSentAgainFromTheSameSocket)
+{
+    QueryFixture f;
+    f.peer.expectData().expectData().respond([](const QByteArray& q) {
+        return answering(q, reply(0, 0x8180, "example.com", {mx(pointerTo(12), 10, label("mx") + pointerTo(12))}));
+    });
+    f.query.setRetransmitWait(50ms);
+    ASSERT_TRUE(f.start());
+    const int id = f.query.MXLookup(QStringLiteral("example.com"));
+    ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
+    pumpEvents(300);   // past the next two waits
+    EXPECT_EQ(f.results, std::vector<int>{0});
+    EXPECT_EQ(f.query.MXExchange(0), "mx.example.com");
+    const QByteArray query = *dns::buildQuery(quint16(id), "example.com");
+    EXPECT_EQ(f.peer.datagrams(), (QList<QByteArray>{query, query}));
+    ASSERT_EQ(f.peer.datagramPorts().size(), 2);
+    EXPECT_EQ(f.peer.datagramPorts().at(0), f.peer.datagramPorts().at(1));
+}
+
+// A silent server gets the query again after the wait, then after twice the wait before, and so on, a
+// bounded number of times; the owner's time-out ends the query.
+TEST(DnsQueryTest, RetransmissionsBackOffAndStop)
+{
+    constexpr auto kWait = 20ms;
+    QueryFixture f;
+    f.peer.expectData();
+    f.query.setRetransmitWait(kWait);
+    ASSERT_TRUE(f.start());
+    QElapsedTimer sinceLookup;
+    sinceLookup.start();
+    f.query.MXLookup(QStringLiteral("example.com"));
+    ASSERT_TRUE(waitUntil([&] { return f.peer.datagrams().size() >= 3; }));
+    EXPECT_GE(sinceLookup.elapsed(), (kWait + 2 * kWait).count()) << "the second wait is twice the first";
+    const int allSends = 1 + TDnsQuery::kMaxRetransmissions;
+    ASSERT_TRUE(waitUntil([&] { return f.peer.datagrams().size() == allSends; }, 20000));
+    pumpEvents(int((kWait * (1 << TDnsQuery::kMaxRetransmissions) + 200ms).count()));   // past one more wait
+    EXPECT_EQ(f.peer.datagrams().size(), allSends);
+    EXPECT_EQ(QSet<QByteArray>(f.peer.datagrams().cbegin(), f.peer.datagrams().cend()).size(), 1);
+    EXPECT_TRUE(f.results.empty());
 }
 
 // The address query of a domain without MX records: type A on the wire, and only a reply to that question.
