@@ -7,6 +7,7 @@
 #include "core/settings/settings_file.h"
 #include "core/base/text_helpers.h"
 #include "platform/clock.h"
+#include "transport/smtp/end_of_data_unanswered.h"
 
 #include <QRandomGenerator>
 
@@ -164,6 +165,7 @@ void ExternalSending::SendNextMessage()
         if (m_run.Waiting == 0) {
             m_run.series.NextStartRow = m_run.CurrentRow + 1;
             m_running = false;
+            SendMail1.QuitKeptConnection();   // the pause may outlast the server's idle limit
             emit seriesPauseDue();
         }
         emit statusChanged();
@@ -197,6 +199,7 @@ void ExternalSending::endRun(RunEnd end)
     if (!std::exchange(m_running, false))
         return;   // a run ends once
     m_messageState = 0;
+    SendMail1.QuitKeptConnection();
     emit statusChanged();
     emit runEnded(end);
 }
@@ -273,8 +276,8 @@ void ExternalSending::SendMail1MailInfo(int, const QString& text)
         m_run.results.setCell(colComment, m_run.CurrentRow, text);
 }
 
-// No reply to the message's "." (a time-out, a closed connection) leaves its outcome unknown; any other
-// error fails the row with the server's or the socket's text.
+// No reply to the message's "." (a time-out, a closed connection) leaves its outcome unknown, with the
+// reason as its comment; any other error fails the row with the server's or the socket's text.
 void ExternalSending::SendMail1MailError(int error, const QString& text)
 {
     if (m_messageState == 0)
@@ -282,7 +285,7 @@ void ExternalSending::SendMail1MailError(int error, const QString& text)
     const int row = m_run.CurrentRow;
     const bool first = m_messageState == 1;
     m_messageState = 2;
-    m_run.results.setCell(colComment, row, text);
+    m_run.results.setCell(colComment, row, SendMail1.EndOfDataUnanswered() ? unansweredEndOfDataText(error) : text);
     markUnaccepted(row);
     if (m_run.results.rowStatus(row) == rowBad) {
         m_run.results.setCell(colResult, row, QString());
@@ -294,9 +297,15 @@ void ExternalSending::SendMail1MailError(int error, const QString& text)
         SendMail1.setAction(TMailAction::Cancel_SendMail);
     if (!first)
         return;
-    ++m_run.Bad;
+    m_run.countResult(m_run.results.rowStatus(row));
     emit statusChanged();
-    emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.results.cell(colState, row), text));
+    emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.results.cell(colState, row),
+                                      m_run.results.cell(colComment, row)));
+}
+
+QString ExternalSending::unansweredEndOfDataText(int error) const
+{
+    return error == sendmail_error::Timeout ? noReplyToEndOfDataText(m_timeOutSeconds) : closedAfterEndOfDataText();
 }
 
 // A message the server did not take: failed, or of unknown outcome when no reply to its "." came.
@@ -333,7 +342,7 @@ void ExternalSending::SendMail1Done()
     } else {
         markUnaccepted(row);
         if (m_messageState == 1) {   // ended without an error event: counted and logged here
-            ++m_run.Bad;
+            m_run.countResult(m_run.results.rowStatus(row));
             emit logLine(externalErrorLogText(m_run.results.cell(colEmail, row), m_run.results.cell(colState, row),
                                               m_run.results.cell(colComment, row)));
         }

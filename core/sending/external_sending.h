@@ -72,6 +72,7 @@ private:
     void SendMail1MailError(int error, const QString& text);
     void SendMail1Done();
     void markUnaccepted(int row);
+    QString unansweredEndOfDataText(int error) const;
     void noteAccountRefusal(int error, const QString& text);
     void rememberTls();
 

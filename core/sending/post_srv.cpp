@@ -46,7 +46,8 @@
 
 namespace {
 
-constexpr int kStatusPanels = 6;
+constexpr int kStatusPanels = 7;
+constexpr int kSchedulePanel = kStatusPanels - 1;   // the schedule and series text, after the counters
 
 QSpinBox* newSpinBox(QWidget* parent, const char* name, int minimum, int maximum)
 {
@@ -125,7 +126,7 @@ void T_PostSrv::connectPaths()
     connect(&m_external, &ExternalSending::statusChanged, this, &T_PostSrv::UpdateStatusBar);
     connect(&m_external, &ExternalSending::logLine, this, &T_PostSrv::writeLog);
     connect(&m_external, &ExternalSending::loginStarted, this,
-            [this] { m_panels[5]->setText(msl->text(textVerification)); });
+            [this] { m_panels[kSchedulePanel]->setText(msl->text(textVerification)); });
     // Queued: the login's error arrives inside the POP3 client's own event.
     connect(
         &m_external, &ExternalSending::loginFailed, this,
@@ -369,10 +370,10 @@ void T_PostSrv::TimerSchTimer()
 {
     switch (m_check.onTimeout(TaskObj)) {
     case ScheduleTick::CountingDown:
-        m_panels[5]->setText(m_check.countdownText(msl->text(textScheduleMailing)));
+        m_panels[kSchedulePanel]->setText(m_check.countdownText(msl->text(textScheduleMailing)));
         return;
     case ScheduleTick::CountdownOver:
-        m_panels[5]->setText(msl->text(textScheduleMailing));
+        m_panels[kSchedulePanel]->setText(msl->text(textScheduleMailing));
         return;
     case ScheduleTick::StartRun:
         StartSending(true);
@@ -413,10 +414,11 @@ void T_PostSrv::UpdateStatusBar()
     m_panels[2]->setText(panel(textWaiting, m_startTick > 0 ? m_run.Waiting : rowsWaiting(m_run.results)));
     m_panels[3]->setText(panel(textGood, m_run.Good));
     m_panels[4]->setText(panel(textBad, m_run.Bad));
+    m_panels[5]->setText(panel(textUnknownCount, m_run.Unknown));
     if (TaskObj.state == taskSeriesPause)
-        m_panels[5]->setText(msl->text(textWaitingForInterval));
+        m_panels[kSchedulePanel]->setText(msl->text(textWaitingForInterval));
     else
-        m_panels[5]->setText(TaskObj.Enabled ? msl->text(textScheduleMailing) : QString());
+        m_panels[kSchedulePanel]->setText(TaskObj.Enabled ? msl->text(textScheduleMailing) : QString());
 }
 
 void T_PostSrv::EnableSendControls(int kind, bool on)
@@ -470,8 +472,10 @@ void T_PostSrv::StartSending(bool resume)
     m_run.StopFlag = false;
     m_startTick = Clock::instance().tickCount();
     m_run.Waiting = 0;
-    if (!resume)
-        m_run.Good = 0;
+    // A resume passes over good and unknown rows: they are counted as they stand (the user may have
+    // re-marked some), and the rows it sends are counted again as they end.
+    m_run.Good = resume ? rowsWithStatus(m_run.results, rowGood) : 0;
+    m_run.Unknown = resume ? rowsWithStatus(m_run.results, rowUnknown) : 0;
     m_run.Bad = 0;
     TaskObj.state = taskIdle;
     UpdateStatusBar();

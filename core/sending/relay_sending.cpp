@@ -106,7 +106,7 @@ void RelaySending::Srv1EMailProcessed(int recipientIndex, int err, const QString
     if (row == 0)
         return;
     const RelayOutcome outcome = applyRelayResult(m_run.results, row, err, comment, m_run.texts);
-    ++(outcome.delivered ? m_run.Good : m_run.Bad);
+    m_run.countResult(m_run.results.rowStatus(row));
     emit logLine(outcome.logText);
     --m_run.Waiting;
     emit statusChanged();

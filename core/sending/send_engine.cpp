@@ -50,7 +50,7 @@ QStringList sendingWindowTexts()
         QStringLiteral("The list no longer matches the results row for row; no row was removed."),
         QStringLiteral("Some messages were sent in UTF-8 because the chosen charset lacks some of their characters."),
         QStringLiteral("Unknown"), QStringLiteral("Unknown: the server may have it"),
-        QStringLiteral("The server %1 refused the login: %2"),
+        QStringLiteral("The server %1 refused the login: %2"), QStringLiteral("Unknown"),
     };
 }
 
@@ -266,6 +266,14 @@ int badRowsFrom(const StringGrid& results, int firstRow)
     for (int row = std::max(firstRow, 1); row < results.rowCount(); ++row)
         bad += results.rowStatus(row) == rowBad ? 1 : 0;
     return bad;
+}
+
+int rowsWithStatus(const StringGrid& results, int status)
+{
+    int count = 0;
+    for (int row = 1; row < results.rowCount(); ++row)
+        count += results.rowStatus(row) == status;
+    return count;
 }
 
 int rowsWaiting(const StringGrid& results)

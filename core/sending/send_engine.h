@@ -20,7 +20,7 @@ enum SendRowStatus { rowWaiting = 0, rowGood = 1, rowBad = 2, rowSending = 3, ro
 enum ResultColumn { colEmail = 0, colState = 1, colResult = 2, colCode = 3, colComment = 4 };
 inline constexpr int resultColumnCount = 5;
 
-// The sending window's message texts (its "msl" items 0..46, 16 and 17 unused).
+// The sending window's message texts (its "msl" items 0..47, 16 and 17 unused).
 QStringList sendingWindowTexts();
 // Indexes of the sending window's texts in sendingWindowTexts() (its "msl" items).
 enum SendText {
@@ -60,6 +60,7 @@ enum SendText {
     textUnknown = 44,
     textServerMayHaveIt = 45,
     textLoginRefused = 46,          // %1 the server, %2 its reply
+    textUnknownCount = 47,          // the status bar's counter of rowUnknown rows
 };
 
 
@@ -132,6 +133,8 @@ struct ExternalStep {
 ExternalStep nextExternalRow(StringGrid& results, int& currentRow, const QString& errorEmailText);
 // The bad rows (status 2) from firstRow on: the rows a re-send walks again, each to be counted anew.
 int badRowsFrom(const StringGrid& results, int firstRow);
+// The rows from 1 on whose status is status.
+int rowsWithStatus(const StringGrid& results, int status);
 // The rows a start would send: waiting, with an address (blank rows of an empty list are none).
 int rowsWaiting(const StringGrid& results);
 // The SMTP reply code in the external sender's error text: the number after the first ":" that ends

@@ -20,7 +20,10 @@ struct SendingRun {
     int Waiting = 0;
     int Good = 0;
     int Bad = 0;
+    int Unknown = 0;            // rows whose message the server may have (rowUnknown)
     bool utf8Fallback = false;  // a message went in UTF-8 because the charset lacks some of its characters
 
     QString text(int index) const { return texts.value(index); }
+    // Counts a finished row in Good, Unknown or Bad by the status it ended with.
+    void countResult(int status) { ++(status == rowGood ? Good : status == rowUnknown ? Unknown : Bad); }
 };

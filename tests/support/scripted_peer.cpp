@@ -37,7 +37,7 @@ void limitKernelBuffers(int descriptor)
 struct ScriptedPeer::Step {
     enum class Kind {
         Send, Respond, ExpectLine, ExpectLineEqual, ExpectBytes, ExpectData, Wait, StopReading, ReadSlowly, Close,
-        Reset, Repeat, StartTls
+        Reset, Repeat, StartTls, LaterConnections
     };
     Kind kind;
     QByteArray bytes;
@@ -158,6 +158,12 @@ ScriptedPeer& ScriptedPeer::startTls(const QString& certificateFile, const QStri
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::laterConnections()
+{
+    addStep({Step::Kind::LaterConnections, {}, {}});
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::repeat()
 {
     const bool paces = std::any_of(m_steps.begin(), m_steps.end(), [](const Step& step) {
@@ -190,6 +196,13 @@ bool ScriptedPeer::listen(quint16 port, const QHostAddress& address)
     connect(m_udp, &QUdpSocket::readyRead, this, &ScriptedPeer::readUdp);
     advance(*m_sessions.front());
     return true;
+}
+
+size_t ScriptedPeer::laterConnectionsStep() const
+{
+    const auto marker = std::find_if(m_steps.begin(), m_steps.end(),
+                                     [](const Step& step) { return step.kind == Step::Kind::LaterConnections; });
+    return marker == m_steps.end() ? 0 : size_t(marker - m_steps.begin()) + 1;
 }
 
 bool ScriptedPeer::readsSlowly() const
@@ -248,6 +261,8 @@ void ScriptedPeer::acceptConnections()
         m_sessions.push_back(std::make_unique<Session>());
         Session* session = m_sessions.back().get();
         session->socket = socket;
+        if (m_sessions.size() > 1)
+            session->step = laterConnectionsStep();
         connect(socket, &QTcpSocket::readyRead, this, [this, session] { readTcp(*session); });
         connect(socket, &QTcpSocket::disconnected, this, [this, session] {
             readTcp(*session);
@@ -406,6 +421,9 @@ bool ScriptedPeer::runStep(Session& session, const Step& step)
                 session.socket->disconnectFromHost();
             }
         }
+        session.step = m_steps.size();
+        return true;
+    case Kind::LaterConnections:
         session.step = m_steps.size();
         return true;
     case Kind::Repeat:

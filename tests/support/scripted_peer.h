@@ -60,6 +60,9 @@ public:
     ScriptedPeer& close();                   // TCP: orderly close (FIN); ends the script
     ScriptedPeer& reset();                   // TCP: SO_LINGER 0 then close, the client sees a reset
     ScriptedPeer& repeat();                  // starts the script over (needs an expect or wait step)
+    // TCP: the steps before this one are the first connection's script (it ends here); every later
+    // connection plays the steps after it.
+    ScriptedPeer& laterConnections();
     // TCP: the TLS server handshake with this certificate and key (PEM files); the script goes on once it
     // is complete, and from then on sends and expect steps carry plaintext. A handshake the client breaks
     // off leaves the script waiting here; later bytes are recorded as they arrive.
@@ -86,6 +89,7 @@ private:
     struct Session;
     void addStep(Step step);
     bool readsSlowly() const;
+    size_t laterConnectionsStep() const;
     void acceptConnections();
     void readTcp(Session& session);
     void readTcpSlowly(Session& session);

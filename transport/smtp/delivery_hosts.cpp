@@ -19,6 +19,28 @@ QString cannotReachText(const QString& host, const QString& reason)
     return QStringLiteral("Cannot reach %1: %2").arg(host, reason);
 }
 
+QString lostAfterReplyText(const QString& host, const QString& reply, const QString& reason)
+{
+    return QStringLiteral("Lost %1 after its reply \"%2\": %3").arg(host, reply, reason);
+}
+
+namespace {
+
+// A 2xx or 3xx reply line: the server went along with us, so it names no failure of its own.
+bool isSuccessReply(const QString& line)
+{
+    bool ok = false;
+    const int code = line.left(3).toInt(&ok);
+    return ok && line.size() >= 3 && code >= 200 && code <= 399;
+}
+
+QString closeReason(int error)
+{
+    return error == WSAEINTR ? QStringLiteral("closed by the server") : winsockErrorText(error);
+}
+
+}  // namespace
+
 void DeliveryHosts::reset(const QStringList& hosts)
 {
     m_hosts = hosts.mid(0, kMaxHosts);
@@ -57,6 +79,8 @@ bool DeliveryHosts::mayGiveWay() const
 
 DeliveryHosts::Failure DeliveryHosts::failure(int error, const QString& lastResponse) const
 {
+    if (error >= WSABASEERR && isSuccessReply(lastResponse))
+        return {error, lostAfterReplyText(current(), lastResponse, closeReason(error))};
     if (m_heard || error < WSABASEERR)
         return {error, lastResponse};   // the server's words, or a reply we could not read
     if (error >= WSAHOST_NOT_FOUND && error <= WSANO_DATA)

@@ -14,6 +14,9 @@ QString noDnsAnswerText(const QString& domain);
 QString hostNotFoundText(const QString& host);
 // "Cannot reach <host>: <reason>".
 QString cannotReachText(const QString& host, const QString& reason);
+// "Lost <host> after its reply "<reply>": <reason>": the connection ended after a reply of success (such
+// as the 220 to STARTTLS), which must not stand as the failure's code.
+QString lostAfterReplyText(const QString& host, const QString& reply, const QString& reason);
 
 class DeliveryHosts {
 public:
@@ -33,8 +36,8 @@ public:
     // The host failed before it greeted, or greeted with 4xx: the next host may be tried.
     bool mayGiveWay() const;
 
-    // The result of a failed connection to current(): the server's reply line once it said something,
-    // else our own words for the socket or lookup error.
+    // The result of a failed connection to current(): the server's reply line once it said something
+    // (unless that line was a success reply), else our own words for the socket or lookup error.
     struct Failure {
         int err = 0;
         QString comment;

@@ -41,6 +41,10 @@ constexpr int kServiceClosing = 421;
 // required): every further message would be refused the same way.
 constexpr int kLoginRefused[] = {534, 535, 538};
 
+// The wait for the reply to QUIT on a kept connection: the messages are sent, so nothing is lost by
+// closing without it, and the window ending the run should not wait long.
+constexpr int kQuitReplyBoundMs = 5000;
+
 // How much of an unexpected reply line the error text repeats: a 1 MB junk line stays out of the log.
 constexpr qsizetype kQuotedReply = 512;
 
@@ -62,6 +66,8 @@ QString nameOfItem(const QString& item)
 SendMail::SendMail(QObject* parent)
     : MailClientSocket({kInfoConnected, kInfoDisconnected, kInfoResolving, kInfoResolved, kInfoBusy}, parent)
 {
+    m_quitBound.setSingleShot(true);
+    connect(&m_quitBound, &QTimer::timeout, this, &SendMail::quitReplyOverdue);
 }
 
 SendMail::~SendMail() = default;
@@ -105,6 +111,8 @@ void SendMail::startRun()
     m_spokeDuringData = false;
     m_authenticating = false;
     m_loginRefusal.clear();
+    if (m_state == State::Quitting)
+        dropIdleConnection();           // the server has not answered the QUIT yet: a new connection
     m_mayReconnect = connected();
     if (connected()) {
         // Kept open from the previous message: no new greeting, no RSET.
@@ -217,12 +225,31 @@ void SendMail::onRunFinished()
 // no reply to us. Drop it and let the next run connect again.
 void SendMail::dropIdleConnection()
 {
+    m_quitBound.stop();
     close();
+}
+
+void SendMail::QuitKeptConnection()
+{
+    if (busy() || m_state != State::KeptOpen || !connected())
+        return;
+    setState(State::Quitting);
+    const int boundMs = TimeoutReply > 0 ? std::min(TimeoutReply * 1000, kQuitReplyBoundMs) : kQuitReplyBoundMs;
+    m_quitBound.start(boundMs);
+    emit OnMailInfo(2, QStringLiteral("QUIT\r\n"));
+    if (send("QUIT\r\n") <= 0)
+        dropIdleConnection();
+}
+
+void SendMail::quitReplyOverdue()
+{
+    if (m_state == State::Quitting)
+        dropIdleConnection();
 }
 
 bool SendMail::handleReplyLine(const QByteArray& line)
 {
-    if (!busy() || m_state == State::KeptOpen) {
+    if (!busy() || m_state == State::KeptOpen || m_state == State::Quitting) {
         dropIdleConnection();
         return false;
     }
@@ -243,8 +270,10 @@ void SendMail::onRead()
 
 void SendMail::onDisconnect()
 {
-    if (m_state == State::KeptOpen)
+    if (m_state == State::KeptOpen || m_state == State::Quitting) {
+        m_quitBound.stop();
         return;                         // idle connection closed by the server: nothing to report
+    }
     if (busy() && !cancelled() && retryOnNewConnection())
         return;
     MailClientSocket::onDisconnect();
@@ -289,6 +318,7 @@ void SendMail::dialogueStep(const QByteArray& line)
         break;
     case State::QuitSent:
     case State::KeptOpen:
+    case State::Quitting:
     case State::Reconnecting:
     case State::Failed:
         break;

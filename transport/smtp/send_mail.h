@@ -19,6 +19,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -85,6 +86,11 @@ public:
     TMailAction Action() const { return TMailAction::None; }
     QString Version() const { return QStringLiteral("SendMail 1.3.9"); }
 
+    // Ends a connection kept open between runs with QUIT (RFC 5321 section 4.1.1.10): the connection
+    // closes at the server's reply, when the server closes it, or after kQuitReplyBound at the latest.
+    // Does nothing during a run or without a kept connection; never waits.
+    void QuitKeptConnection();
+
     // True once the server has accepted the end of data of the current message.
     bool MessageAccepted() const { return m_messageAccepted; }
     // The final "." of the current message has been written and the server has not answered it: it may have
@@ -115,6 +121,7 @@ private:
         EndOfDataSent,  // the reply to ".": the message is accepted
         QuitSent,       // waiting for the server to close
         KeptOpen,       // accepted; the connection waits for the next run
+        Quitting,       // QUIT went out on the kept connection; it closes at the reply or the bound
         Reconnecting,   // the kept connection ended before the data: a new one is being made for the message
         Failed,         // an unexpected reply was reported; nothing more is sent, the owner ends the run
     };
@@ -135,6 +142,7 @@ private:
     void takeFirstRecipient();
     void restoreRecipients();
     void dropIdleConnection();
+    void quitReplyOverdue();
 
     QString unsafeAddress() const;
 
@@ -193,4 +201,5 @@ private:
     bool m_toTakenFromList = false;
     AttachmentSlots m_attachmentSlots;  // kept across runs until ClearAttachments
     ComposerPartCache m_partCache;      // bodies and files that the next message may send again
+    QTimer m_quitBound;                 // the wait for the reply to QUIT on a kept connection
 };

@@ -112,6 +112,7 @@ void TCustomSmtpClient::Connect()
     m_readingCapabilities = false;
     m_offers8BitMime = false;
     m_clearOnly = false;
+    m_securedEhloDue = false;
     m_parser.reset();
     setState(State::DnsLookup);
     m_socket->DnsLookup(Host);
@@ -148,6 +149,7 @@ bool TCustomSmtpClient::Secured() const
 void TCustomSmtpClient::ehloAnswered()
 {
     m_readingCapabilities = false;
+    m_securedEhloDue = false;
     if (m_requestResult >= 500 && m_requestResult < 600) {
         m_errorMessage.clear();
         sendCommand(heloCommand(), {250}, nullptr);
@@ -187,6 +189,7 @@ void TCustomSmtpClient::onTlsDone(int error)
         reconnectInClear();
         return;
     }
+    m_securedEhloDue = true;
     sendEhlo();
 }
 
@@ -194,6 +197,7 @@ void TCustomSmtpClient::onTlsDone(int error)
 void TCustomSmtpClient::reconnectInClear()
 {
     m_clearOnly = true;
+    m_securedEhloDue = false;
     setState(State::Aborting);
     m_socket->Abort();
     m_connected = false;
@@ -285,6 +289,7 @@ void TCustomSmtpClient::Abort()
     ++m_generation;
     m_sendingMessage = false;
     m_readingCapabilities = false;
+    m_securedEhloDue = false;
     m_highLevel = false;
     m_steps.clear();
     m_socket->CancelDnsLookup();
@@ -525,6 +530,12 @@ void TCustomSmtpClient::onSessionClosed()
     m_connected = false;
     if (m_state == State::Aborting)
         return;
+    // A server that drops the connection right after the handshake (it cannot go on in TLS after all)
+    // is a failed handshake like any other: the same address once more, in clear.
+    if (m_securedEhloDue && m_state == State::WaitingResponse) {
+        reconnectInClear();
+        return;
+    }
     triggerRequestDone(WSAEINTR);   // no-op when the request already ended
 }
 

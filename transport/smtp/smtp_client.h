@@ -61,8 +61,9 @@ public:
     QString MailDomain;                    // that default when the host name has no dot (helo_name.h)
     bool Esmtp = false;                    // Helo sends EHLO, and HELO when the server refuses it with 5xx
     // With Esmtp: when the EHLO reply offers STARTTLS, secure the connection without checking the
-    // certificate (opportunistic, RFC 7435) and send EHLO again; a refused STARTTLS or a failed
-    // handshake reconnects once to the same address in clear and greets without STARTTLS.
+    // certificate (opportunistic, RFC 7435) and send EHLO again; a refused STARTTLS, a failed
+    // handshake or a close before the reply to that EHLO reconnects once to the same address in clear
+    // and greets without STARTTLS.
     bool OpportunisticTls = false;
     QString FromName;                      // envelope sender, trimmed into MAIL FROM
     QStringList RcptName;                  // envelope recipients, one RCPT TO each
@@ -190,6 +191,7 @@ private:
     bool m_offers8BitMime = false;
     bool m_offersStartTls = false;
     bool m_clearOnly = false;             // this Connect's TLS failed once: the reconnection stays in clear
+    bool m_securedEhloDue = false;        // the handshake completed and the EHLO inside TLS has no reply yet
     bool m_highLevel = false;
     QList<Step> m_steps;
     bool m_sendingMessage = false;

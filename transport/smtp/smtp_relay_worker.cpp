@@ -8,6 +8,7 @@
 #include "platform/winsock_error.h"
 #include "transport/net/dns_query.h"
 #include "transport/net/mail_address.h"
+#include "transport/smtp/end_of_data_unanswered.h"
 
 #include <QRandomGenerator>
 
@@ -291,7 +292,7 @@ void TSmtpThreadEx::onClientDone(TSmtpRequest request, int error)
     touch();
     if (error != 0) {
         if (m_client->EndOfDataUnanswered())             // the server may have the message: never again
-            failAndContinue(relayOutcomeUnknown, m_client->LastResponse());
+            failAndContinue(relayOutcomeUnknown, closedAfterEndOfDataText());
         else
             hostFailed(error);
         return;
@@ -393,8 +394,10 @@ void TSmtpThreadEx::timeOut()
             connectOrGoOn();
             return;
         }
-        failAndContinue(m_client->EndOfDataUnanswered() ? relayOutcomeUnknown : relayTimedOut,
-                        m_client->LastResponse());
+        if (m_client->EndOfDataUnanswered())
+            failAndContinue(relayOutcomeUnknown, noReplyToEndOfDataText(m_relay.TimeOut()));
+        else
+            failAndContinue(relayTimedOut, m_client->LastResponse());
         return;
     case State::Quitting:
         closeAndContinue();                              // the bounded wait for the reply to QUIT

@@ -398,10 +398,12 @@ TEST_F(ExternalSendingTest, NoReplyToTheEndOfDataLeavesTheRowUnknown)
     EXPECT_EQ(run.results.rowStatus(1), rowUnknown);
     EXPECT_EQ(run.results.cell(colState, 1), "Unknown");
     EXPECT_EQ(run.results.cell(colResult, 1), "Unknown: the server may have it");
-    EXPECT_EQ(run.results.cell(colComment, 1), "timeout");
+    EXPECT_EQ(run.results.cell(colComment, 1), "No reply to \".\" within 10 s");
     EXPECT_EQ(run.results.rowStatus(2), rowGood);
-    EXPECT_EQ(log.value(0), "ann@example.test;Unknown;timeout");
-    EXPECT_EQ(run.Bad, 1);
+    EXPECT_EQ(log.value(0), "ann@example.test;Unknown;No reply to \".\" within 10 s");
+    EXPECT_EQ(run.Bad, 0);
+    EXPECT_EQ(run.Unknown, 1);
+    EXPECT_EQ(run.Good, 1);
     EXPECT_EQ(run.Waiting, 0);
 
     EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
@@ -410,6 +412,76 @@ TEST_F(ExternalSendingTest, NoReplyToTheEndOfDataLeavesTheRowUnknown)
     EXPECT_EQ(resume(), ExternalSending::RunEnd::Completed);
     EXPECT_EQ(server->messages(), 3);
     EXPECT_EQ(run.results.rowStatus(1), rowGood);
+}
+
+// ---- the end of the session
+
+enum class SessionEnd { RunCompleted, Stopped, SeriesPart };
+
+class SessionEndTest : public ExternalSendingTest, public ::testing::WithParamInterface<SessionEnd> {};
+
+// Whenever the walk stops using the kept connection (the list is done, Stop, the pause after a series
+// part) the server gets QUIT and the connection closes at its reply, instead of idling until it times out.
+TEST_P(SessionEndTest, QuitEndsTheKeptConnection)
+{
+    ScriptedPeer smtp;
+    listen(smtp);
+    setList({{"ann@example.test", "Ann"}, {"bob@example.test", "Bob"}});
+    engine.setAccount(account);
+    bool ended = false;
+    bool paused = false;
+    QObject::connect(&engine, &ExternalSending::runEnded, [&] { ended = true; });
+    QObject::connect(&engine, &ExternalSending::seriesPauseDue, [&] { paused = true; });
+    switch (GetParam()) {
+    case SessionEnd::RunCompleted:
+        engine.start(false);
+        break;
+    case SessionEnd::Stopped:
+        QObject::connect(&engine, &ExternalSending::logLine, [&] {
+            run.StopFlag = true;   // Stop pressed while the first row's reply is handled
+            engine.stop();
+        });
+        engine.start(false);
+        break;
+    case SessionEnd::SeriesPart:
+        series.Series = true;
+        series.MailCount = 1;
+        engine.start(false);
+        break;
+    }
+    ASSERT_TRUE(waitUntil([&] { return ended || paused; }, 30000));
+    ASSERT_TRUE(waitUntil([&] { return smtp.disconnectedCount() == 1; }, 30000));
+    EXPECT_EQ(smtp.connectionCount(), 1);
+    EXPECT_TRUE(smtp.receivedAll().endsWith(".\r\nQUIT\r\n")) << smtp.receivedAll().right(40).toStdString();
+    EXPECT_EQ(run.results.rowStatus(1), rowGood);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, SessionEndTest,
+                         ::testing::Values(SessionEnd::RunCompleted, SessionEnd::Stopped, SessionEnd::SeriesPart),
+                         [](const ::testing::TestParamInfo<SessionEnd>& info) {
+                             switch (info.param) {
+                             case SessionEnd::RunCompleted: return std::string("run_completed");
+                             case SessionEnd::Stopped: return std::string("stopped");
+                             case SessionEnd::SeriesPart: return std::string("series_part");
+                             }
+                             return std::string();
+                         });
+
+// A server that closes after the ".": the row is unknown too, and says so instead of repeating the "354".
+TEST_F(ExternalSendingTest, ACloseAfterTheEndOfDataLeavesTheRowUnknown)
+{
+    ScriptedPeer smtp;
+    smtp.send("220 peer.test ready\r\n").expectLine().send("250 peer.test\r\n").expectLine().send("250 ok\r\n")
+        .expectLine().send("250 ok\r\n").expectLine().send("354 go ahead\r\n").expectLineEqual(".\r\n").close();
+    ASSERT_TRUE(smtp.listen());
+    account.SMTPPort = smtp.port();
+    setList({{"ann@example.test", "Ann"}});
+    EXPECT_EQ(runToEnd(false), ExternalSending::RunEnd::Completed);
+
+    EXPECT_EQ(run.results.rowStatus(1), rowUnknown);
+    EXPECT_EQ(run.results.cell(colComment, 1), "Connection closed after \".\" before any reply");
+    EXPECT_EQ(run.Unknown, 1);
+    EXPECT_EQ(run.Bad, 0);
 }
 
 // ---- a kept connection the server ends

@@ -314,7 +314,7 @@ TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
     ASSERT_TRUE(waitUntil([&] { return TaskObj.state == taskSeriesPause; }, 30000));
     EXPECT_EQ(window->run().Good, 2);
     EXPECT_EQ(SeriesObj.NextStartRow, 3);
-    EXPECT_EQ(panel(5), "Waiting for the next scheduled interval.");
+    EXPECT_EQ(panel(6), "Waiting for the next scheduled interval.");
     EXPECT_TRUE(window->StopButton->isEnabled());
     EXPECT_FALSE(window->StartButton->isEnabled());
 
@@ -325,6 +325,32 @@ TEST_F(PostSrvTest, ASeriesPausesWithTheControlsRunningAndGoesOnAfterThePause)
     EXPECT_EQ(window->run().Good, 3);
     EXPECT_TRUE(window->StartButton->isEnabled());
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join(" | ").toStdString();
+}
+
+// A message whose "." got no reply is counted apart from the good and bad ones, the same after a resume
+// (which passes over it): the counters and the rows still waiting always add up to the total.
+TEST_F(PostSrvTest, UnknownRowsHaveTheirOwnCounterBeforeAndAfterAResume)
+{
+    ScriptedPeer smtp;
+    scriptSmtp(smtp, {.endOfDataReply = [](int message) {
+        return message == 1 ? QByteArray() : QByteArray("250 queued\r\n");
+    }});
+    useOwnServer(smtp);
+    ProjectIniInfo.TimeOut = 1;
+    open();
+    const auto counters = [this] { return QStringList{panel(1), panel(3), panel(4), panel(5)}.join(" | "); };
+    const QString expected = "Total: 3 | Good: 1 | Bad: 1 | Unknown: 1";
+
+    window->StartButton->click();
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 30000));
+    EXPECT_EQ(window->run().results.rowStatus(1), rowUnknown);
+    EXPECT_EQ(counters(), expected);
+    EXPECT_EQ(window->run().results.cell(colComment, 1), "No reply to \".\" within 1 s");
+
+    window->ResumeButton->click();
+    ASSERT_TRUE(waitUntil([&] { return !window->sending(); }, 30000));
+    EXPECT_EQ(counters(), expected);
+    EXPECT_EQ(panel(2), "Waiting: 0");
 }
 
 TEST_F(PostSrvTest, ARefusedLoginIsShownOnceAndLeavesTheControlsIdle)

@@ -49,7 +49,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"greeting_4xx", "421 busy", WSAEINTR, "421 busy", true, "421 busy"},
         FailureCase{"greeting_5xx", "554 go away", WSAEINTR, "554 go away", false, "554 go away"},
         FailureCase{"after_the_greeting", "220 ready", 550, "550 no such user", false, "550 no such user"},
-        FailureCase{"closed_after_the_greeting", "220 ready", WSAEINTR, "250 ok", false, "250 ok"}),
+        FailureCase{"closed_after_a_success_reply", "220 ready", WSAEINTR, "250 ok", false,
+                    "Lost mx1.example.test after its reply \"250 ok\": closed by the server"},
+        FailureCase{"closed_after_the_starttls_go_ahead", "220 ready", WSAEINTR, "220 2.0.0 go ahead", false,
+                    "Lost mx1.example.test after its reply \"220 2.0.0 go ahead\": closed by the server"},
+        FailureCase{"reset_after_354", "220 ready", WSAECONNRESET, "354 go ahead", false,
+                    "Lost mx1.example.test after its reply \"354 go ahead\": Connection reset by peer"},
+        FailureCase{"closed_after_a_refusal", "220 ready", WSAEINTR, "450 try later", false, "450 try later"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeliveryHostsTest, AtMostFiveInTheGivenOrderAndEachConnectionHeardAnew)

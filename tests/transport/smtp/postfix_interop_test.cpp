@@ -231,6 +231,11 @@ TEST_F(PostfixInteropTest, ExternalServerPathIsReadWithoutDefects)
         const QJsonObject& view = views.at(reader.address);
         checkDelivered(view, reader, "multipart/mixed(multipart/related(text/html,image/png),image/png)");
     }
+    // The kept session ends with QUIT: Postfix counts it on its disconnect line.
+    mail.QuitKeptConnection();
+    EXPECT_TRUE(waitUntil([&] { return postfix.log().contains(QRegularExpression(R"(disconnect from .* quit=1)")); },
+                          60000))
+        << postfix.log().toStdString();
 }
 
 // A mail host that offers STARTTLS gets the mail inside TLS, whatever its certificate: Postfix logs the TLS

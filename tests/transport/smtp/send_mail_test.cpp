@@ -537,6 +537,34 @@ TEST_F(SendMailTest, KeptOpenConnectionCarriesTheNextMessageFromMailFrom)
     EXPECT_EQ(infos[infosBefore], Event(0, peer.address()));
 }
 
+// The end of a run on a kept connection: QUIT, then the connection closes at the server's 221, or at
+// the bound on that reply when the server says nothing; neither is an error or another OnDone.
+TEST_F(SendMailTest, QuitEndsTheKeptConnection)
+{
+    mail.KeepConnectionOpen = true;
+    mail.TimeoutReply = 1;
+    const QByteArray data = composed();
+    for (const bool answers : {true, false}) {
+        SCOPED_TRACE(answers ? "221 to QUIT" : "silent server");
+        ScriptedPeer peer;
+        peer.send("220 mx\r\n").expectLine().send("250 hello\r\n");
+        acceptMessage(peer, 1, data);
+        peer.expectLine();
+        if (answers)
+            peer.send("221 bye\r\n");
+        ASSERT_TRUE(peer.listen());
+        const int doneBefore = doneCount;
+        mail.TO_Address = "first@example.test";
+        start(peer);
+        ASSERT_TRUE(waitUntil([&] { return doneCount == doneBefore + 1; }, 30000));
+        mail.QuitKeptConnection();
+        ASSERT_TRUE(waitUntil([&] { return peer.disconnectedCount() == 1; }, 30000));
+        EXPECT_TRUE(peer.received(0).endsWith(".\r\nQUIT\r\n"));
+        EXPECT_EQ(doneCount, doneBefore + 1);
+        EXPECT_TRUE(errors.empty());
+    }
+}
+
 struct KeptEndCase {
     const char* name;
     std::function<void(ScriptedPeer&)> endMailFrom;   // what the server does to the second MAIL FROM

@@ -691,6 +691,48 @@ INSTANTIATE_TEST_SUITE_P(Replies, AbortAfterEndOfDataTest,
                                            EndOfDataCase{"no_reply", -1, relayOutcomeUnknown}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// No reply to the "." is an unknown outcome whose comment says why, not the "354" that came before it.
+TEST_F(SmtpRelayTest, UnansweredEndOfDataSaysWhyItsOutcomeIsUnknown)
+{
+    for (const bool closes : {false, true}) {
+        SCOPED_TRACE(closes ? "closed after the end of data" : "silent after the end of data");
+        ScriptedPeer dnsPeer(ScriptedPeer::Protocol::Udp);
+        dnsPeer.expectData().respond(answerQuery).repeat();
+        ASSERT_TRUE(dnsPeer.listen());
+        ScriptedPeer server;
+        server.send("220 server ready\r\n");
+        for (int i = 0; i < 4; ++i)                     // EHLO, MAIL FROM, RCPT TO, DATA
+            server.expectLine().respond([](const QByteArray& line) { return answerLine({}, line); });
+        server.expectLineEqual(".\r\n");
+        if (closes)
+            server.close();
+        ASSERT_TRUE(server.listen());
+        TSmtpRelayServer2 unanswered;
+        std::vector<Result> reported;
+        bool done = false;
+        unanswered.OnEMailProcessed = [&](TSmtpRelayServer2*, int, int err, const QString& comment) {
+            reported.push_back({err, comment});
+        };
+        unanswered.OnFinished = [&](TSmtpRelayServer2*, bool) { done = true; };
+        unanswered.From = "sender@origin.test";
+        unanswered.setBody({"Hello"});
+        unanswered.setTimeOut(1);
+        unanswered.setDns(dnsPeer.address());
+        unanswered.setDnsPort(QString::number(dnsPeer.port()));
+        unanswered.setSmtpPort(QString::number(server.port()));
+        StringList recipients;
+        recipients.add(QStringLiteral("user@one.test"), 1);
+        unanswered.setRecipients(recipients);
+        unanswered.Send();
+        ASSERT_TRUE(waitUntil([&] { return done; }, 30000));
+
+        ASSERT_EQ(reported.size(), 1u);
+        EXPECT_EQ(reported[0].err, relayOutcomeUnknown);
+        EXPECT_EQ(reported[0].comment, closes ? QString("Connection closed after \".\" before any reply")
+                                              : QString("No reply to \".\" within 1 s"));
+    }
+}
+
 TEST_F(SmtpRelayTest, AbortAllDuringQuitDoesNotReportAgain)
 {
     startDns();
@@ -1141,6 +1183,50 @@ INSTANTIATE_TEST_SUITE_P(
                       ClearFallbackCase{"starttls_refused", "454 4.7.0 TLS not available due to local problem\r\n",
                                         false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A host that completes the handshake and then drops the connection: the same address once more, in
+// clear, carries the message; its "220" to STARTTLS is never taken for an error.
+TEST_F(SmtpRelayTest, CloseRightAfterTheHandshakeIsRetriedInClear)
+{
+    QTemporaryDir folder;
+    sorvanta::test::TestCertificateAuthority authority{folder.path(), QStringLiteral("stranger")};
+    const sorvanta::test::TestCertificate certificate = authority.issue(QStringLiteral("mx"), {});
+    startDns();
+    smtp.send("220 server ready\r\n").expectLine().send("250-mx\r\n250 STARTTLS\r\n").expectLine()
+        .send("220 2.0.0 go ahead\r\n").startTls(certificate.certificateFile, certificate.keyFile).close()
+        .laterConnections().send("220 server ready\r\n");
+    for (int i = 0; i < 20; ++i)
+        smtp.expectLine().respond([](const QByteArray& line) { return answerLine({}, line); });
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    setRecipients({"ann@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(resultOf(0), relayDelivered) << results.at(0).comment.toStdString();
+    ASSERT_EQ(smtp.connectionCount(), 2);
+    EXPECT_TRUE(smtp.tlsEstablished(0));
+    const QByteArray second = smtp.received(1);
+    EXPECT_TRUE(second.startsWith("EHLO relay.test\r\nMAIL FROM:")) << second.left(100).toStdString();
+    EXPECT_EQ(second.count("STARTTLS"), 0);
+}
+
+// A host that keeps dropping the connection after a reply of success: the row gets our own words and a
+// socket code, never the server's "220" or "250" as if it were the refusal.
+TEST_F(SmtpRelayTest, CloseAfterASuccessReplyIsALocalFailure)
+{
+    startDns();
+    smtp.send("220 server ready\r\n").expectLine().send("250 mx\r\n").expectLine().send("250 sender ok\r\n").close();
+    ASSERT_TRUE(smtp.listen());
+    relay.setSmtpPort(QString::number(smtp.port()));
+    setRecipients({"ann@one.test"});
+    runToEnd();
+
+    ASSERT_EQ(reportCount, 1);
+    const Result& result = results.at(0);
+    EXPECT_GT(result.err, 1000);
+    EXPECT_FALSE(result.comment.isEmpty() || result.comment.front().isDigit()) << result.comment.toStdString();
+    EXPECT_TRUE(result.comment.contains("250 sender ok")) << result.comment.toStdString();
+}
 
 struct WrapCase {
     const char* name;
