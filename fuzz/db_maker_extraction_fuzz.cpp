@@ -2,7 +2,8 @@
 // markers and fields, the rest is the file. Every run must end, stay inside the bytes and give no more rows
 // than records; reading the file in small pieces gives the rows of reading it whole, in field mode as in the
 // table and delimited modes, and passing over records that cannot give a value gives the rows of cutting
-// each one.
+// each one. Records past a small hold limit are searched as they are read (their values may be cut at their
+// window, so only the bounds are checked there).
 // Build and run: scripts/fuzz build, then scripts/fuzz run 60 db_maker_extraction_fuzz (see scripts/fuzz).
 
 #include "lists/db_maker_delimited.h"
@@ -72,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (rows.size() > bytes.size())
         std::abort();   // every record holds at least one byte
     if (extractFieldRows(bytes, settings, smallPieces) != rows)
+        std::abort();
+    if (extractFieldRows(bytes, settings, smallPieces, 16).size() > bytes.size())
         std::abort();
     if (!settings.limitLength) {   // a maximum no record reaches cuts each record, passing over none
         DbMakerSettings oneByOne = settings;

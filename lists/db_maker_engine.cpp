@@ -89,12 +89,13 @@ private:
 class FieldModeFile {
 public:
     FieldModeFile(const DbMakerSettings& settings, const QList<DbMakerField>& fields,
-                  qsizetype pieceSize = DbMakerPieceSize)
+                  qsizetype pieceSize = DbMakerPieceSize, qsizetype holdLimit = DbMakerRecordHoldLimit)
         : m_fields(fields),
           m_buffer(pieceSize, searchesNeedLowering(fields, lowerAscii(settings.beginMarker.toUtf8()),
                                                           lowerAscii(settings.endMarker.toUtf8()))),
+          m_longSearch(fields, m_buffer, std::min(holdLimit, DbMakerLongValueWindow)),
           m_records(m_buffer, lowerAscii(settings.beginMarker.toUtf8()), lowerAscii(settings.endMarker.toUtf8()),
-                    maximumRecordLength(settings.limitLength, settings.maxLength)),
+                    maximumRecordLength(settings.limitLength, settings.maxLength), holdLimit, &m_longSearch),
           m_filter(fields, m_buffer)
     {
     }
@@ -107,6 +108,7 @@ public:
         m_buffer.reset(&source);
         m_records.restart();
         m_filter.restart();
+        m_valuesCut = 0;
         QStringList values;   // reused: most records give no value and need no new list
         const bool skipping = m_records.canSkip() && !m_filter.always();
         while (!skipping || skipToCandidate()) {
@@ -115,21 +117,27 @@ public:
                 break;
             if (pump.stopRequested(record->text.size()))
                 return false;
-            if (!m_filter.mayHaveValue(*record))
+            if (record->longRecord) {
+                values = m_longSearch.values();
+                m_valuesCut += m_longSearch.valuesCut();
+            } else if (m_filter.mayHaveValue(*record)) {
+                values.clear();
+                for (const DbMakerField& field : m_fields) {
+                    const auto span = searchField(record->lowered, field);
+                    values << (span ? decodeFieldValue(record->text.sliced(span->start, span->end - span->start))
+                                    : QString());
+                }
+            } else {
                 continue;
-            values.clear();
-            for (const DbMakerField& field : m_fields) {
-                if (record->held && pump.stopRequested(record->text.size()))
-                    return false;
-                const auto span = searchField(record->lowered, field);
-                values << (span ? decodeFieldValue(record->text.sliced(span->start, span->end - span->start))
-                                : QString());
             }
             if (keeper.keep(values))
                 deliver(values);
         }
         return !m_buffer.stopped();
     }
+
+    // Values of long records that may have been cut, in this file so far.
+    int valuesCut() const { return m_valuesCut; }
 
 private:
     // Passes over the records before the next place a value could start; false when none can follow.
@@ -149,8 +157,10 @@ private:
 
     const QList<DbMakerField>& m_fields;
     SlidingBuffer m_buffer;
+    LongRecordSearch m_longSearch;
     RecordStream m_records;
     RecordFilter m_filter;
+    int m_valuesCut = 0;
 };
 
 DelimitedRule delimitedRule(const DbMakerSettings& settings)
@@ -184,7 +194,9 @@ public:
         RowKeeper keeper(fields);
         FieldModeFile cutter(m_settings, fields);
         walk(WalkExclusion::FieldMode, [&](ByteSource& source, const QString& name) {
-            return cutter.run(source, keeper, m_pump, [&](const QStringList& values) { emitRow(name, values); });
+            const bool ran = cutter.run(source, keeper, m_pump, [&](const QStringList& values) { emitRow(name, values); });
+            m_result.valuesCut += cutter.valuesCut();
+            return ran;
         });
         return m_result;
     }
@@ -276,7 +288,8 @@ DbMakerRunResult runDbMaker(const DbMakerSettings& settings, const DbMakerCallba
     return settings.searchTable ? run.tableModes() : run.fieldMode();
 }
 
-QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings& settings, qsizetype pieceSize)
+QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings& settings, qsizetype pieceSize,
+                                    qsizetype holdLimit)
 {
     QList<QStringList> rows;
     const QList<DbMakerField> fields = fieldsFromRows(settings.fieldRows);
@@ -286,6 +299,7 @@ QList<QStringList> extractFieldRows(QByteArrayView bytes, const DbMakerSettings&
     DbMakerCallbacks none;
     PumpTimer pump(none);
     MemoryByteSource source(bytes, pieceSize);
-    FieldModeFile(settings, fields, pieceSize).run(source, keeper, pump, [&](const QStringList& values) { rows << values; });
+    FieldModeFile(settings, fields, pieceSize, holdLimit).run(source, keeper, pump,
+                                                              [&](const QStringList& values) { rows << values; });
     return rows;
 }

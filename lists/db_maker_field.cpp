@@ -104,10 +104,9 @@ public:
         }
     }
 
-    std::optional<FieldSpan> find(int occurrence)
+    // The next hit at or after position whose value is neither empty nor the bare pattern.
+    std::optional<KeywordHit> next(qsizetype position)
     {
-        qsizetype position = 0;
-        int hits = 0;
         for (;;) {
             qsizetype hit = -1;
             QByteArrayView pattern;
@@ -124,11 +123,8 @@ public:
             const FieldSpan span = spanAt(hit, pattern);
             position = hit + 1;
             const QByteArrayView value = m_record.sliced(span.start, span.end - span.start);
-            // A bare "@", "www." or "http://" is no value: skip it and look on.
-            if (value.isEmpty() || value == pattern)
-                continue;
-            if (++hits == occurrence)
-                return span;
+            if (!value.isEmpty() && value != pattern)
+                return KeywordHit{hit, span};
         }
     }
 
@@ -307,9 +303,12 @@ std::optional<FieldSpan> searchKeywords(QByteArrayView record, const QList<Keywo
     for (KeywordKind kind : keywords) {
         if (kind == KeywordKind::Nothing)
             continue;
-        const auto span = KeywordScan(record, kind).find(occurrence);
-        if (span && (!best || span->start < best->start))   // the alternative listed first wins a tie
-            best = span;
+        KeywordScan scan(record, kind);
+        std::optional<KeywordHit> hit = scan.next(0);
+        for (int hits = 1; hit && hits < occurrence; ++hits)
+            hit = scan.next(hit->at + 1);
+        if (hit && (!best || hit->span.start < best->start))   // the alternative listed first wins a tie
+            best = hit->span;
     }
     return best;
 }
@@ -351,6 +350,19 @@ std::optional<FieldSpan> searchField(QByteArrayView record, const DbMakerField& 
     if (field.words > 0)
         applyWords(record, field.words, span);
     return span;
+}
+
+void forEachKeywordHit(QByteArrayView record, KeywordKind kind, qsizetype from,
+                       const std::function<bool(const KeywordHit& hit)>& take)
+{
+    if (kind == KeywordKind::Nothing)
+        return;
+    KeywordScan scan(record, kind);
+    while (const auto hit = scan.next(from)) {
+        if (!take(*hit))
+            return;
+        from = hit->at + 1;
+    }
 }
 
 QString decodeFieldValue(QByteArrayView bytes)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // What a keyword alternative of a begin text ("^Find@^+^FindUrl") looks for.
@@ -46,11 +47,21 @@ struct FieldSpan {
     qsizetype end = 0;
 };
 
+// A keyword hit: where its pattern was found, and the value around it.
+struct KeywordHit {
+    qsizetype at = 0;
+    FieldSpan span;
+};
+
 // Searches field in the lowered record; nullopt when it is not found.
 std::optional<FieldSpan> searchField(QByteArrayView record, const DbMakerField& field);
 // The keyword search on its own: the occurrence-th hit of the alternatives, the smallest start winning.
 std::optional<FieldSpan> searchKeywords(QByteArrayView record, const QList<KeywordKind>& keywords,
                                         int occurrence);
+// Hands take the hits of one kind at or after from, in order, until it answers false; hits whose value is
+// empty or the bare pattern are passed over, as the search does.
+void forEachKeywordHit(QByteArrayView record, KeywordKind kind, qsizetype from,
+                       const std::function<bool(const KeywordHit& hit)>& take);
 
 // A value as handed out: the bytes decoded by the program's text rule, CR, LF and TAB removed.
 QString decodeFieldValue(QByteArrayView bytes);

@@ -68,8 +68,7 @@ qint64 RecordFilter::nextOccurrence(Pattern& pattern, qint64 from)
 
 bool RecordFilter::occursIn(Pattern& pattern, const RecordStream::Record& record)
 {
-    if (record.held)   // a copy outside the buffer: searched on its own
-        return record.lowered.indexOf(pattern.text) >= 0;
+    Q_ASSERT(!record.longRecord);   // not held: the long-record search has its values
     const qint64 end = record.start + record.length;
     const bool knownAbsent = pattern.found < 0 && pattern.searchedFrom >= 0 && pattern.searchedFrom <= record.start
                              && end <= pattern.searchedTo;

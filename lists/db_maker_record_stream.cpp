@@ -7,16 +7,16 @@
 #include <cstring>
 
 RecordStream::RecordStream(SlidingBuffer& buffer, QByteArray begin, QByteArray end, qsizetype maxLength,
-                           qsizetype holdLimit)
+                           qsizetype holdLimit, LongRecordSearch* longSearch)
     : m_buffer(buffer), m_begin(std::move(begin)), m_end(end.isEmpty() ? m_begin : std::move(end)),
-      m_maxLength(maxLength), m_holdLimit(holdLimit)
+      m_maxLength(maxLength), m_holdLimit(holdLimit), m_longSearch(longSearch)
 {
 }
 
 void RecordStream::restart()
 {
     m_position = 0;
-    m_overflow = false;
+    m_long = false;
 }
 
 namespace {
@@ -69,15 +69,19 @@ std::optional<qint64> RecordStream::findBegin()
     }
 }
 
-void RecordStream::readOn(qint64 start, qint64 searchFrom)
+void RecordStream::readOn(qint64 start, qint64 searchFrom, qint64 knownEnd)
 {
-    if (!m_overflow && m_buffer.end() - start >= m_holdLimit) {
-        m_held = m_buffer.text(start, start + m_holdLimit).toByteArray();
-        if (m_buffer.keepsLowered())
-            m_heldLowered = m_buffer.lowered(start, start + m_holdLimit).toByteArray();
-        m_overflow = true;
+    if (!m_long && m_buffer.end() - start >= m_holdLimit) {
+        m_long = true;
+        if (m_longSearch)
+            m_longSearch->start(start);
     }
-    m_buffer.readMore(m_overflow ? searchFrom : start);
+    qint64 keepFrom = m_long ? searchFrom : start;
+    if (m_long && m_longSearch) {
+        m_longSearch->searchTo(knownEnd, false);
+        keepFrom = std::min(keepFrom, m_longSearch->keepFrom());
+    }
+    m_buffer.readMore(keepFrom);
 }
 
 // The end marker is looked for from the begin marker's last byte, but never at the record's first byte; the
@@ -90,7 +94,9 @@ qint64 RecordStream::recordLength(qint64 start)
     const qint64 searchLimit = m_maxLength > 0 ? start + m_maxLength + m_end.size() - 1 : -1;
     for (;;) {
         const qint64 searchTo = searchLimit >= 0 ? std::min(searchLimit, m_buffer.end()) : m_buffer.end();
-        if (!m_end.isEmpty() && searchFrom <= searchTo) {
+        if (m_end.isEmpty()) {
+            searchFrom = m_buffer.end();   // nothing ends the record but its length or the text's end
+        } else if (searchFrom <= searchTo) {
             const qsizetype at = m_buffer.lowered(searchFrom, searchTo).indexOf(m_end);
             if (at >= 0)
                 return searchFrom + at - start;
@@ -100,22 +106,14 @@ qint64 RecordStream::recordLength(qint64 start)
             return m_maxLength;
         if (m_buffer.atEnd())
             return m_buffer.end() - start;
-        readOn(start, std::min(searchFrom, m_buffer.end()));
+        const qint64 from = std::min(searchFrom, m_buffer.end());
+        readOn(start, from, m_maxLength > 0 ? std::min(from, start + m_maxLength) : from);
     }
-}
-
-RecordStream::Record RecordStream::heldRecord(qint64 start, qint64 length) const
-{
-    if (!m_overflow)
-        return {m_buffer.text(start, start + length), m_buffer.lowered(start, start + length), start, length, false};
-    const qsizetype held = qsizetype(std::min<qint64>(length, m_holdLimit));
-    const QByteArrayView lowered = m_buffer.keepsLowered() ? QByteArrayView(m_heldLowered) : QByteArrayView(m_held);
-    return {QByteArrayView(m_held).first(held), lowered.first(held), start, length, true};
 }
 
 std::optional<RecordStream::Record> RecordStream::next()
 {
-    m_overflow = false;
+    m_long = false;
     const auto start = findBegin();
     if (!start)
         return std::nullopt;
@@ -123,5 +121,9 @@ std::optional<RecordStream::Record> RecordStream::next()
     if (m_maxLength > 0)
         length = std::min<qint64>(length, m_maxLength);
     m_position = *start + length;
-    return heldRecord(*start, length);
+    if (!m_long)
+        return Record{m_buffer.text(*start, m_position), m_buffer.lowered(*start, m_position), *start, length};
+    if (m_longSearch)
+        m_longSearch->searchTo(m_position, true);
+    return Record{{}, {}, *start, length, true};
 }

@@ -1,10 +1,12 @@
 // DB Maker on a file of 4 GB (sparse: no disk is used) beside small ones, in a child process whose address
 // space is limited, so that a run holding the whole file could only fail, never take the machine's memory:
 // the rows of every file come back (the big one's too), memory stays within a bound, and Stop is answered
-// within 100 ms while the big file is being read.
+// within 100 ms while the big file is being read. A file of 2 GB without markers, one record, gives the row
+// of the whole text within the same bound.
 
 #include "lists/db_maker_engine.h"
 #include "tests/lists/db_maker_fixtures.h"
+#include "tests/lists/list_grids.h"
 #include "tests/support/resource_meter.h"
 #include "tests/support/test_files.h"
 
@@ -44,6 +46,41 @@ QString makeTree()
     return root;
 }
 
+constexpr qint64 NoMarkerFileSize = 2LL << 30;
+
+// Where the texts of the file without markers lie: addresses and begin texts across the joins of the pieces
+// and at the very end, at offsets scaled to the file's size.
+QList<QPair<qint64, QByteArray>> noMarkerTexts(qint64 size)
+{
+    return {{0, "first@big.org "},
+            {size / 256 - 6, " split@piece.org "},
+            {size / 128 - 2, "key=straddle;"},
+            {size / 2, "mid@big.org "},
+            {size - 22, "last: final@end.org;\n"}};
+}
+
+DbMakerSettings noMarkerSettings(const QString& folder)
+{
+    DbMakerSettings settings;
+    settings.folder = folder;
+    settings.fieldRows = {{"Mail", "^Find@"},         {"Second", "^Find@", "", "2"}, {"Fourth", "^Find@", "", "4"},
+                          {"Fifth", "^Find@", "", "5"}, {"Key", "key=", ";"},           {"Last", "last: ", ";"}};
+    return settings;
+}
+
+// big.txt: 2 GB of zero bytes (sparse) holding the texts above.
+QString makeNoMarkerTree()
+{
+    const QString root = testHome() + "nomarkers";
+    QDir().mkpath(root);
+    const int fd = ::open(QFile::encodeName(root + "/big.txt").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    EXPECT_GE(fd, 0);
+    for (const auto& [offset, text] : noMarkerTexts(NoMarkerFileSize))
+        EXPECT_EQ(::pwrite(fd, text.constData(), size_t(text.size()), offset), text.size());
+    ::close(fd);
+    return root;
+}
+
 // Runs the child test in a process of its own and answers its output.
 QString runChild(const QString& folder, const QString& test)
 {
@@ -68,6 +105,28 @@ TEST(DbMakerLargeFile, EveryFilesRowsComeBackWithinTheMemoryBound)
 TEST(DbMakerLargeFile, StopIsAnsweredWithin100Milliseconds)
 {
     runChild(makeTree(), "Stop");
+}
+
+TEST(DbMakerLargeFile, AFileWithoutMarkersGivesTheRowOfTheWholeTextWithinTheMemoryBound)
+{
+    runChild(makeNoMarkerTree(), "NoMarkers");
+}
+
+// The row a file without markers gives when read whole, from a twin of 2 MB in memory: the reference.
+QStringList noMarkerRow()
+{
+    constexpr qint64 twinSize = 2 << 20;
+    QByteArray twin(twinSize, '\0');
+    for (const auto& [offset, text] : noMarkerTexts(twinSize))
+        twin.replace(offset, text.size(), text);
+    const QList<QStringList> rows = extractFieldRows(twin, noMarkerSettings(QString()));
+    return rows.value(0);
+}
+
+TEST(DbMakerLargeFile, TheRowOfAFileWithoutMarkersCountsEveryHitOnce)
+{
+    EXPECT_EQ(noMarkerRow(), (QStringList{"first@big.org", "split@piece.org", "final@end.org", "", "straddle",
+                                          "final@end.org"}));
 }
 
 // The tests below run only in the child that the tests above start.
@@ -111,6 +170,19 @@ TEST_F(DbMakerLargeFileChild, AllRows)
                                  "z.txt=z@one.org"}));
     EXPECT_EQ(result.filesRead, 3);
     EXPECT_EQ(result.filesSkipped, 0);
+    EXPECT_LT(use.peakGrowthBytes, MemoryBound * sanitizerAllowance()) << use.peakGrowthBytes / kMegabyte << " MB";
+}
+
+TEST_F(DbMakerLargeFileChild, NoMarkers)
+{
+    QList<QStringList> rows;
+    DbMakerRunResult result;
+    DbMakerCallbacks callbacks;
+    callbacks.row = [&](const DbMakerRow& row) { rows << row.values; };
+    const ResourceUse use = measureResources([&] { result = runDbMaker(noMarkerSettings(folder), callbacks); });
+    EXPECT_EQ(rows, QList<QStringList>{noMarkerRow()});
+    EXPECT_EQ(result.filesSkipped, 0);
+    EXPECT_EQ(result.valuesCut, 0);
     EXPECT_LT(use.peakGrowthBytes, MemoryBound * sanitizerAllowance()) << use.peakGrowthBytes / kMegabyte << " MB";
 }
 
