@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -214,8 +215,10 @@ void HtmlView::pageLoadFinished(bool ok)
 {
     if (!m_loadTimer.isActive())
         return;   // a late answer after the time-out, or a navigation that was not ours
+    // Preparing the page belongs to its load: on a busy machine it may take what is left of the load's time.
+    const int prepareMs = std::max(m_loadTimer.remainingTime(), int(ScriptTimeoutMs));
     m_loadTimer.stop();
-    if (!ok || !runScript(QString::fromLatin1(kPrepareScript)).value_or(false).toBool()) {
+    if (!ok || !runScript(QString::fromLatin1(kPrepareScript), prepareMs).value_or(false).toBool()) {
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
     }
