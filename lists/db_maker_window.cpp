@@ -73,6 +73,8 @@ enum Message {
     MsgCannotStore = 28,
     MsgReplaceFile = 29,
     MsgNoTextViewer = 30,
+    MsgFilesSkipped = 31,
+    MsgValuesCut = 32,
 };
 
 QStringList dbMakerMessages()
@@ -86,7 +88,9 @@ QStringList dbMakerMessages()
             "Are you sure you want to delete", "Excel Not Found!",
             "These values cannot be kept as they are in the project file (a \"|\" is left out, blanks are lost):",
             "The file %s already exists. Replace it?",
-            "No program is set to show text files (text/plain), so the file cannot be viewed."};
+            "No program is set to show text files (text/plain), so the file cannot be viewed.",
+            "%d file(s) could not be read.",
+            "%d value(s) in records too long to hold ran on past 1 MB and were cut there."};
 }
 
 constexpr unsigned InformationFlags = MB_TASKMODAL | MB_ICONINFORMATION;   // 8256
@@ -425,17 +429,29 @@ void TfFas::sbFasClick(int runTag)
         ShowMessageBox(msl->text(MsgNoFields), msl->text(MsgAdjustProject), InformationFlags);
         m_stop = true;
     }
-    finishRun(result.stopped || result.noFields, runTag);
+    finishRun(result, runTag);
 }
 
-void TfFas::finishRun(bool stopped, int runTag)
+// "Completed", and below it what the run could not take whole: files it could not read, values it cut.
+QString TfFas::completedText(const DbMakerRunResult& result) const
 {
+    QString text = msl->text(MsgCompleted);
+    if (result.filesSkipped > 0)
+        text += "\n\n" + msl->text(MsgFilesSkipped).replace("%d", QString::number(result.filesSkipped));
+    if (result.valuesCut > 0)
+        text += "\n\n" + msl->text(MsgValuesCut).replace("%d", QString::number(result.valuesCut));
+    return text;
+}
+
+void TfFas::finishRun(const DbMakerRunResult& result, int runTag)
+{
+    const bool stopped = result.stopped || result.noFields;
     sbFas->setEnabled(true);
     sbApply->setEnabled(true);
     sbStop->setEnabled(false);
     m_running = false;
     if (!stopped && runTag == 0)
-        ShowMessageBox(msl->text(MsgCompleted), msl->text(MsgExtract), InformationFlags);
+        ShowMessageBox(completedText(result), msl->text(MsgExtract), InformationFlags);
     m_stop = false;
     if (m_unattended || m_closeAfterRun)
         QMetaObject::invokeMethod(this, [this] { done(m_unattended ? QDialog::Accepted : QDialog::Rejected); },

@@ -145,7 +145,8 @@ private:
     QStringList chosenEntries() const;
     bool mayWrite(const QString& path);
     QString chooseFile(bool save, const QString& start);
-    void finishRun(bool stopped, int runTag);
+    QString completedText(const DbMakerRunResult& result) const;
+    void finishRun(const DbMakerRunResult& result, int runTag);
 
     QString m_projectFileName;
     QString m_resultFileName;

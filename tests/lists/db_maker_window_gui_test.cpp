@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <sys/stat.h>
+
 namespace {
 
 using sorvanta::test::DesktopSandbox;
@@ -101,6 +103,27 @@ TEST(DbMakerWindow, ApplyAndExitHandsBackCommaTextsAndSavesTheProject)
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, QStringLiteral("Completed"));
     EXPECT_TRUE(readExistingFileBytes(project).endsWith("\r\nMail|<p>|</p>|2|||||\r\n"));
+}
+
+// What the run could not take whole is said below "Completed": a named pipe it could not read, and a value
+// that runs on past 1 MB in a record too long to hold (17 MB without an end marker).
+TEST(DbMakerWindow, CompletedSaysWhichFilesWereSkippedAndWhichValuesCut)
+{
+    const QString project = makeProject("Key|key=|;|1|||||\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(testHome() + "pages/pipe.txt").constData(), 0600), 0);
+    writeFileBytes(testHome() + "pages/long.txt", "key=" + QByteArray(17 << 20, 'x'));
+    MessageBoxRecorder boxes;
+    onNextModal([](QWidget* modal) {
+        TfFas* window = asDbMaker(modal);
+        window->sbFas->click();
+        window->ExplorerButton1->click();
+    });
+    QStringList results;
+    int columns = 0;
+    DbMakerExecute(project, results, columns, false);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Completed\n\n1 file(s) could not be read.\n\n1 value(s) in records too long to "
+                                   "hold ran on past 1 MB and were cut there.");
 }
 
 TEST(DbMakerWindow, CloseWithoutApplyReturnsNothing)
