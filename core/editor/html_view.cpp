@@ -18,7 +18,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <memory>
 
 namespace {
@@ -140,12 +139,15 @@ HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("WB"));
     m_loadTimer.setSingleShot(true);
     connect(&m_loadTimer, &QTimer::timeout, this, &HtmlView::loadTimedOut);
+    m_prepareTimer.setSingleShot(true);
+    connect(&m_prepareTimer, &QTimer::timeout, this, &HtmlView::preparePage);
     HtmlEngineHooks hooks;
     hooks.loadStarted = [this] { m_ready = false; };
     hooks.loadFinished = [this](bool ok) { pageLoadFinished(ok); };
     hooks.rendererStopped = [this] {
         m_ready = false;
         m_loadTimer.stop();
+        m_prepareTimer.stop();
         emit loadFailed(tr("The HTML editor's engine stopped."));
     };
     hooks.inputEvent = [this](QEvent* event) { return handleInput(event); };
@@ -160,6 +162,7 @@ HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
 HtmlView::~HtmlView()
 {
     m_loadTimer.stop();
+    m_prepareTimer.stop();
     blockSignals(true);
     delete m_engine->widget();
 }
@@ -206,8 +209,10 @@ void HtmlView::forgetDocument()
 
 void HtmlView::startLoad()
 {
+    ++m_loadNumber;
     m_ready = false;
     m_dirty = false;
+    m_prepareTimer.stop();
     m_loadTimer.start(m_loadTimeoutMs);
 }
 
@@ -215,10 +220,40 @@ void HtmlView::pageLoadFinished(bool ok)
 {
     if (!m_loadTimer.isActive())
         return;   // a late answer after the time-out, or a navigation that was not ours
-    // Preparing the page belongs to its load: on a busy machine it may take what is left of the load's time.
-    const int prepareMs = std::max(m_loadTimer.remainingTime(), int(ScriptTimeoutMs));
+    if (!ok) {
+        m_loadTimer.stop();
+        emit loadFailed(tr("The HTML page could not be loaded."));
+        return;
+    }
+    m_prepareWaitMs = FirstPrepareWaitMs;
+    preparePage();
+}
+
+// Preparing the page is the last step of its load, answered later rather than waited for inside the engine's
+// signal. The engine now and then drops the answer to a script run just after a load, so the script, which
+// does its work once however often it runs, is sent again after a growing wait until it answers or the load's
+// time runs out.
+void HtmlView::preparePage()
+{
+    if (!m_loadTimer.isActive())
+        return;
+    QPointer<HtmlView> self(this);
+    const quint64 load = m_loadNumber;
+    m_engine->runScript(QString::fromLatin1(kPrepareScript), [self, load](const QVariant& value) {
+        if (self && self->m_loadNumber == load)
+            self->pagePrepared(value.toBool());
+    });
+    m_prepareTimer.start(m_prepareWaitMs);
+    m_prepareWaitMs *= 2;
+}
+
+void HtmlView::pagePrepared(bool prepared)
+{
+    if (!m_loadTimer.isActive())
+        return;   // an answer to an earlier try, or after the time-out
     m_loadTimer.stop();
-    if (!ok || !runScript(QString::fromLatin1(kPrepareScript), prepareMs).value_or(false).toBool()) {
+    m_prepareTimer.stop();
+    if (!prepared) {
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
     }
@@ -228,6 +263,7 @@ void HtmlView::pageLoadFinished(bool ok)
 
 void HtmlView::loadTimedOut()
 {
+    m_prepareTimer.stop();
     m_engine->stop();
     emit loadFailed(tr("The HTML page did not finish loading."));
 }

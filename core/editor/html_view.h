@@ -29,7 +29,8 @@ public:
     static HtmlView* create(QWidget* parent, QString* error);
     ~HtmlView() override;
 
-    static constexpr int ScriptTimeoutMs = 5000;
+    // A bound for a page that no longer answers; a busy machine may keep a live one quiet for seconds.
+    static constexpr int ScriptTimeoutMs = 15000;
     static constexpr int LoadTimeoutMs = 30000;
 
     // The ".htm" or imported file, decoded as every text file of the program, with its folder as the base.
@@ -77,12 +78,19 @@ private:
     bool handleInput(QEvent* event);
     void startLoad();
     void pageLoadFinished(bool ok);
+    void preparePage();
+    void pagePrepared(bool prepared);
     void loadTimedOut();
     bool handleDrag(QEvent* event);
     bool handleKeyPress(QKeyEvent* event);
 
     HtmlEnginePage* m_engine = nullptr;   // WB's engine, a child widget
+    static constexpr int FirstPrepareWaitMs = 1000;
+
     QTimer m_loadTimer;
+    QTimer m_prepareTimer;                // sends the preparing script again while it has no answer
+    int m_prepareWaitMs = FirstPrepareWaitMs;
+    quint64 m_loadNumber = 0;             // which load an answer of the preparing script belongs to
     QString m_documentPath;
     int m_loadTimeoutMs = LoadTimeoutMs;
     bool m_ready = false;   // DocumentReady

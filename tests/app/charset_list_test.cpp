@@ -176,7 +176,7 @@ QByteArray relayMessage(const QString& charsetName, const QString& sample)
     relay.OnEMailProcessed = [&](TSmtpRelayServer2*, int, int err, const QString&) { result = err; };
     relay.OnFinished = [&](TSmtpRelayServer2*, bool) { finished = true; };
     relay.Send();
-    EXPECT_TRUE(waitUntil([&] { return finished; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return finished; }));
     EXPECT_EQ(result, 0);
 
     const QByteArray session = smtp.received(0);

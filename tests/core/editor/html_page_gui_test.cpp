@@ -161,13 +161,13 @@ TEST_F(HtmlPageTest, FirstShowingKeepsThePlainBodysLinesAndTextAndSavesIt)
 TEST_F(HtmlPageTest, SizeBoxShowsTheSizeAtTheCaretOnceThePageIsShown)
 {
     openHtmlProject({}, "Twelve points\r\n");
-    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "12"; }, 5000))
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "12"; }))
         << editor->htmlPage->cbFontSize->currentText().toStdString();
     writeFileBytes(testHome() + "Mailing.htm", "<html><body><p style=\"font-size: 24pt\">big</p></body></html>\r\n");
     ASSERT_EQ(OpenProject(testHome() + "Mailing.eml", false), OpenProjectOutcome::Opened);
     editor = NewMod2MessageForm;
     ASSERT_TRUE(waitForPage());
-    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "24"; }, 5000))
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentText() == "24"; }))
         << editor->htmlPage->cbFontSize->currentText().toStdString();
     EXPECT_FALSE(editor->htmlPage->HtmlModified());
 }
@@ -550,7 +550,7 @@ TEST_F(HtmlPageTest, PreviewSavesAndStartsTheBrowserOnTheFile)
     qputenv("XDG_DATA_HOME", data.toUtf8());
     editor->htmlPage->GoToWeb1->setHandlerQuery([] { return QStringLiteral("fake.desktop"); });
     editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagPreview);
-    const bool started = waitUntil([&] { return QFile::exists(log); }, 10000);
+    const bool started = waitUntil([&] { return QFile::exists(log); });
     qputenv("XDG_DATA_HOME", savedXdg);
     ASSERT_TRUE(started);
     EXPECT_EQ(readFileBytes(log), (testHome() + "Mailing.htm").toUtf8());
@@ -566,7 +566,7 @@ TEST_F(HtmlPageTest, PreviewWithoutABrowserSaysSo)
     environment.set("DISPLAY", ":99");        // xdg-open looks for a browser only with a display
     environment.set("BROWSER", "/bin/false");
     editor->htmlPage->ToolbarCommand(HtmlEditorPage::TagPreview);
-    ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return !boxes.boxes.empty(); }));
     EXPECT_EQ(boxes.boxes[0].text, "No web browser is set for HTML files. xdg-open found no program to open "
                                        + testHome() + "Mailing.htm.");
     EXPECT_EQ(boxes.boxes[0].caption, "Error");
@@ -582,8 +582,8 @@ TEST_F(HtmlPageTest, ToolbarFollowsTheFontAtTheCaretWithoutApplyingIt)
     editor->cbModi->setChecked(false);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(view()->inputWidget(), &release);
-    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentIndex() == 4; }, 5000));
-    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontSize->currentIndex() == 4; }));
+    EXPECT_TRUE(waitUntil([&] { return editor->htmlPage->cbFontName->FontName() == "DejaVu Serif"; }));
     EXPECT_FALSE(editor->cbModi->isChecked());
     EXPECT_FALSE(editor->htmlPage->HtmlModified());
 }
@@ -610,10 +610,10 @@ TEST_F(HtmlPageTest, FontOfSeveralFoundriesIsAppliedAndFollowedByItsPageName)
     caretAtEndOf("u");
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
     QCoreApplication::sendEvent(view()->inputWidget(), &release);
-    ASSERT_TRUE(waitUntil([&] { return box->FontName() != "DejaVu Sans Mono"; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return box->FontName() != "DejaVu Sans Mono"; }));
     caretAtEndOf("t");
     QCoreApplication::sendEvent(view()->inputWidget(), &release);
-    EXPECT_TRUE(waitUntil([&] { return box->FontName() == "DejaVu Sans Mono"; }, 5000)) << box->FontName().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return box->FontName() == "DejaVu Sans Mono"; })) << box->FontName().toStdString();
 }
 
 TEST_F(HtmlPageTest, LinkAsksForTheAddress)
@@ -718,7 +718,7 @@ TEST(HtmlViewTest, PageThatNeverFinishesTimesOutAndWritesNothing)
     QStringList failures;
     QObject::connect(&view, &HtmlView::loadFailed, [&](const QString& reason) { failures << reason; });
     ASSERT_TRUE(view.loadHtmlFile(file));
-    const bool failed = waitUntil([&] { return !failures.isEmpty(); }, 10000);
+    const bool failed = waitUntil([&] { return !failures.isEmpty(); });
     const int writer = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);   // lets a reader go
     if (writer >= 0)
         ::close(writer);

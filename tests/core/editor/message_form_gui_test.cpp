@@ -541,7 +541,7 @@ TEST_F(MessageFormTest, NewProjectStartsEmptyAndClosesWithoutAQuestion)
     ASSERT_TRUE(editor->IsNew);
     EXPECT_EQ(editor->AttachmentsLB->count(), 0);
     EXPECT_FALSE(editor->modified());
-    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 2 * HtmlView::LoadTimeoutMs));
     EXPECT_TRUE(closeEditor(editor));
     EXPECT_TRUE(boxes.boxes.empty());
 
@@ -614,7 +614,7 @@ TEST_F(MessageFormTest, EditedHtmlBodyCountsAsAChange)
     writeFileBytes(testHome() + "Mailing.htm", "<html><body>old</body></html>\r\n");
     TNewMod2MessageForm* editor = open(writeProject(1, "HTML=1\r\n"));
     EXPECT_TRUE(editor->pcl->tabBar()->isVisible());
-    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 2 * HtmlView::LoadTimeoutMs));
     editor->SaveProject(false);
     editor->htmlPage->view()->execCommand("selectAll");
     editor->htmlPage->view()->insertText("new");
@@ -744,7 +744,7 @@ TEST_F(MessageFormTest, InsertWritesTheChosenFieldWhereTheFocusIs)
     editor->SpeedButton7->click();
     EXPECT_EQ(editor->SubjectEdt->text(), "[Column#3]");
 
-    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return editor->htmlPage->DocumentReady(); }, 2 * HtmlView::LoadTimeoutMs));
     editor->htmlPage->focusPage();
     ASSERT_TRUE(editor->htmlPage->view()
                     ->runScript("var r = document.createRange(); r.selectNodeContents(document.body);"

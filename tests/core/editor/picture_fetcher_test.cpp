@@ -162,10 +162,10 @@ TEST(PictureFetcherRunTest, FetchesInTurnAndStopEndsTheRest)
     fetcher.start({QUrl(server.url("/one/a.png")), QUrl(server.url("/two/a.png")), QUrl(server.url("/again/a.png")),
                    QUrl(server.url("/stall.png")), QUrl(server.url("/after.png"))},
                   folder());
-    ASSERT_TRUE(sorvanta::test::waitUntil([&] { return server.requests().contains("/stall.png"); }, 10000));
+    ASSERT_TRUE(sorvanta::test::waitUntil([&] { return server.requests().contains("/stall.png"); }));
     sorvanta::test::pumpEvents(50);   // the first half of the body is in
     fetcher.stop();
-    ASSERT_TRUE(sorvanta::test::waitUntil([&] { return done; }, 5000));
+    ASSERT_TRUE(sorvanta::test::waitUntil([&] { return done; }));
     EXPECT_FALSE(fetcher.isRunning());
     EXPECT_EQ(announced, QList<int>({0, 1, 2, 3}));
     const QList<PictureFetcher::Result>& results = fetcher.results();

@@ -58,7 +58,7 @@ protected:
     {
         const int before = finishedCount;
         verifier.start(resume, settings);
-        return waitUntil([&] { return finishedCount > before; }, 10000);
+        return waitUntil([&] { return finishedCount > before; });
     }
 
     // Moves the clock one second at a time until the run ends, at most limit seconds.

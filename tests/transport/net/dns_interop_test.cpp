@@ -49,7 +49,7 @@ protected:
         query.setAddr(QStringLiteral("127.0.0.1"));
         query.OnRequestDone = [&](TDnsQuery*, int error) { result = error; };
         query.MXLookup(domain);
-        waitUntil([&] { return result != -1; }, 5000);
+        waitUntil([&] { return result != -1; });
         return result;
     }
 
