@@ -10,6 +10,7 @@
 #include "transport/smtp/send_mail.h"
 #include "transport/smtp/smtp_relay.h"
 
+#include "tests/support/process_loopback.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/dns_fixtures.h"
@@ -24,6 +25,7 @@
 #include <set>
 #include <vector>
 
+using sorvanta::test::processLoopbackAddress;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::waitUntil;
@@ -345,13 +347,13 @@ struct TruncatedDnsRun {
         dns.expectData().respond([](const QByteArray& query) {
             return query.left(2) + header(0, 0x8380, 1, 0).mid(2) + dns_fixtures::question("destination.test");
         });
-        ASSERT_TRUE(dns.listen());
+        ASSERT_TRUE(dns.listen(0, processLoopbackAddress()));   // the TCP repeat goes to the same port number
         if (answerOverTcp) {
             tcpDns.expectBytes(2 + 12 + 18 + 4).respond([](const QByteArray& framed) {
                 const QByteArray answer = mxReplyTo(framed.mid(2));
                 return word(int(answer.size())) + answer;
             });
-            ASSERT_TRUE(tcpDns.listen(dns.port()));
+            ASSERT_TRUE(tcpDns.listen(dns.port(), processLoopbackAddress()));
         }
         lineServer(smtp, "220 mx\r\n", normalAnswer);
         ASSERT_TRUE(smtp.listen());

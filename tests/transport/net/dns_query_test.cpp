@@ -4,6 +4,7 @@
 #include "transport/net/dns_query.h"
 
 #include "platform/winsock_error.h"
+#include "tests/support/process_loopback.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wait_until.h"
 #include "tests/transport/dns_fixtures.h"
@@ -19,6 +20,7 @@
 
 using namespace dns_fixtures;
 using namespace std::chrono_literals;
+using sorvanta::test::processLoopbackAddress;
 using sorvanta::test::pumpEvents;
 using sorvanta::test::ScriptedPeer;
 using sorvanta::test::waitUntil;
@@ -39,7 +41,7 @@ struct QueryFixture {
     bool start()
     {
         query.OnRequestDone = [this](TDnsQuery*, int error) { results.push_back(error); };
-        if (!peer.listen())
+        if (!peer.listen(0, processLoopbackAddress()))   // a TCP peer may take the same port number after it
             return false;
         query.setAddr(peer.address());
         query.setPort(QString::number(peer.port()));
@@ -310,7 +312,7 @@ TEST(DnsQueryTest, TruncatedReplyIsAnsweredOverTcp)
     tcp.expectBytes(int(querySize) + 2).respond([](const QByteArray& framed) {
         return overTcp(mxAnswerTo(framed.mid(2), "mx.example.com"));
     });
-    ASSERT_TRUE(tcp.listen(f.peer.port()));
+    ASSERT_TRUE(tcp.listen(f.peer.port(), processLoopbackAddress()));
     const QByteArray query = *dns::buildQuery(quint16(f.query.MXLookup(QStringLiteral("example.com"))), "example.com");
     ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); }));
     pumpEvents(20);
@@ -343,7 +345,7 @@ TEST(DnsQueryTest, FailedTcpRepeatIsAnError)
         ScriptedPeer tcp;
         if (row.script) {
             row.script(tcp);
-            ASSERT_TRUE(tcp.listen(f.peer.port())) << row.name;
+            ASSERT_TRUE(tcp.listen(f.peer.port(), processLoopbackAddress())) << row.name;
         }
         f.query.MXLookup(QStringLiteral("example.com"));
         ASSERT_TRUE(waitUntil([&] { return !f.results.empty(); })) << row.name;
