@@ -33,6 +33,8 @@ using sorvanta::test::waitUntil;
 namespace {
 
 constexpr int kTimeOutSeconds = 1;
+// A time-out must not end the wait early; Qt's coarse timers may fire up to 5% before their time.
+constexpr qint64 kEarliestTimeOutMs = kTimeOutSeconds * 1000 * 9 / 10;
 constexpr int kEventOnlyTimeOutSeconds = 120;                  // never reached by a case that ends by an event
 constexpr qint64 kDeadlineMs = 60 * 1000;                      // a hang, not a slow machine
 constexpr int kWaitMs = int(kDeadlineMs) + 10 * 1000;
@@ -231,7 +233,7 @@ TEST_P(SendMailHostileTest, OneResultInTimeAndNoFalseSuccess)
     case Outcome::TimedOut:
     case Outcome::Unanswered:
         EXPECT_EQ(errors[0], 8);
-        EXPECT_GE(elapsed, kTimeOutSeconds * 1000 - 50);
+        EXPECT_GE(elapsed, kEarliestTimeOutMs);
         break;
     case Outcome::Refused:
         EXPECT_EQ(errors[0], 13) << mail.lastErrorText().toStdString();
@@ -295,7 +297,7 @@ TEST_P(RelayHostileTest, OneResultInTimeAndNoFalseSuccess)
     ASSERT_EQ(results.size(), 1u);
     if (row.outcome == Outcome::TimedOut || row.outcome == Outcome::Unanswered) {
         EXPECT_EQ(results[0], row.outcome == Outcome::TimedOut ? relayTimedOut : relayOutcomeUnknown);
-        EXPECT_GE(elapsed, kTimeOutSeconds * 1000 - 50);
+        EXPECT_GE(elapsed, kEarliestTimeOutMs);
     } else {
         EXPECT_GT(results[0], 0);                       // the refusing code, a socket error or 500
     }
@@ -326,7 +328,7 @@ TEST(RelaySilentDnsTest, SilentServerIsLeftWithinASecondAfterTheTimeOut)
     ASSERT_TRUE(waitUntil([&] { return !results.empty(); }, kWaitMs));
     const qint64 elapsed = clock.elapsed();
     EXPECT_EQ(results, std::vector<int>{relayNoDnsServer});
-    EXPECT_GE(elapsed, kTimeOutSeconds * 1000 - 50);
+    EXPECT_GE(elapsed, kEarliestTimeOutMs);
     EXPECT_LE(elapsed, kDeadlineMs);
 }
 
