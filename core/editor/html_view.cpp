@@ -225,7 +225,7 @@ void HtmlView::pageLoadFinished(bool ok)
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
     }
-    m_prepareWaitMs = FirstPrepareWaitMs;
+    m_prepareWaitMs = FirstResendWaitMs;
     preparePage();
 }
 
@@ -275,12 +275,12 @@ bool HtmlView::dirty()
     if (m_dirty)
         return true;
     // An unanswered question counts as a change: better a needless save than a lost edit.
-    return runScript(QStringLiteral("window.sorvantaDirty === true")).value_or(true).toBool();
+    return runScript(QStringLiteral("window.sorvantaDirty === true"), Resend::WhileUnanswered).value_or(true).toBool();
 }
 
 std::optional<QString> HtmlView::htmlSource()
 {
-    const std::optional<QVariant> source = runScript(QString::fromLatin1(kSourceScript));
+    const std::optional<QVariant> source = runScript(QString::fromLatin1(kSourceScript), Resend::WhileUnanswered);
     if (!source || source->typeId() != QMetaType::QString)
         return std::nullopt;
     return source->toString();
@@ -290,12 +290,13 @@ void HtmlView::markSaved()
 {
     m_dirty = false;
     runScript(QStringLiteral("window.sorvantaWatch && window.sorvantaWatch.takeRecords(); "
-                             "window.sorvantaDirty = false; true"));
+                             "window.sorvantaDirty = false; true"),
+              Resend::WhileUnanswered);
 }
 
 // ---- commands ----
 
-std::optional<QVariant> HtmlView::runScript(const QString& script, int timeoutMs)
+std::optional<QVariant> HtmlView::runScript(const QString& script, Resend resend)
 {
     struct Answer {
         bool arrived = false;
@@ -304,15 +305,31 @@ std::optional<QVariant> HtmlView::runScript(const QString& script, int timeoutMs
     };
     auto answer = std::make_shared<Answer>();
     std::weak_ptr<Answer> waiting = answer;
-    m_engine->runScript(script, [waiting](const QVariant& value) {
-        if (auto pending = waiting.lock()) {   // a late answer after the time-out is dropped
-            pending->arrived = true;
-            pending->value = value;
-            pending->loop.quit();
-        }
-    });
     QPointer<HtmlView> self(this);
-    QTimer::singleShot(timeoutMs, &answer->loop, &QEventLoop::quit);
+    const auto send = [self, &script, waiting] {
+        if (!self)
+            return;
+        self->m_engine->runScript(script, [waiting](const QVariant& value) {
+            auto pending = waiting.lock();   // a late answer after the time-out is dropped
+            if (pending && !pending->arrived) {
+                pending->arrived = true;
+                pending->value = value;
+                pending->loop.quit();
+            }
+        });
+    };
+    send();
+    QTimer resendTimer;
+    int resendWaitMs = FirstResendWaitMs;
+    if (resend == Resend::WhileUnanswered) {
+        connect(&resendTimer, &QTimer::timeout, &answer->loop, [&] {
+            send();
+            resendWaitMs *= 2;
+            resendTimer.start(resendWaitMs);
+        });
+        resendTimer.start(resendWaitMs);
+    }
+    QTimer::singleShot(ScriptTimeoutMs, &answer->loop, &QEventLoop::quit);
     if (!answer->arrived)
         answer->loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!self || !answer->arrived)
@@ -338,7 +355,7 @@ QString HtmlView::queryCommandValue(const QString& name)
     if (!m_ready)
         return {};
     const QString script = QStringLiteral("String(document.queryCommandValue(%1))").arg(literal(name));
-    return runScript(script).value_or(QString()).toString();
+    return runScript(script, Resend::WhileUnanswered).value_or(QString()).toString();
 }
 
 void HtmlView::queryFontAtCaret(std::function<void(const QString& size, const QString& name)> answer)
@@ -371,14 +388,15 @@ bool HtmlView::setBackgroundColour(const QString& colour)
     if (!m_ready)
         return false;
     m_dirty = true;
-    return runScript(QStringLiteral("document.body ? (document.body.bgColor = %1, true) : false").arg(literal(colour)))
-        .value_or(false).toBool();
+    const QString script = QStringLiteral("document.body ? (document.body.bgColor = %1, true) : false").arg(literal(colour));
+    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
 }
 
 std::optional<QStringList> HtmlView::pictureSources()
 {
     const std::optional<QVariant> sources = runScript(
-        QStringLiteral("Array.prototype.map.call(document.images, function (i) { return i.src || ''; })"));
+        QStringLiteral("Array.prototype.map.call(document.images, function (i) { return i.src || ''; })"),
+        Resend::WhileUnanswered);
     if (!sources)
         return std::nullopt;
     return sources->toStringList();
@@ -391,13 +409,14 @@ bool HtmlView::setPictureSources(const QStringList& sources)
         "(function (s) { var p = document.images; for (var i = 0; i < p.length && i < s.length; ++i)"
         " if (p[i].getAttribute('src') !== s[i]) p[i].setAttribute('src', s[i]); return true; })(%1)")
         .arg(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(sources)).toJson(QJsonDocument::Compact)));
-    return runScript(script).value_or(false).toBool();
+    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
 }
 
 bool HtmlView::setTitle(const QString& title)
 {
     m_dirty = true;
-    return runScript(QStringLiteral("document.title = %1; true").arg(literal(title))).value_or(false).toBool();
+    const QString script = QStringLiteral("document.title = %1; true").arg(literal(title));
+    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
 }
 
 bool HtmlView::clearBodyStyleProperty(const QString& property)
@@ -406,7 +425,7 @@ bool HtmlView::clearBodyStyleProperty(const QString& property)
         "(function (p) { if (!document.body) return false; var was = window.sorvantaDirty;"
         " document.body.style.setProperty(p, ''); if (window.sorvantaWatch) window.sorvantaWatch.takeRecords();"
         " window.sorvantaDirty = was; return true; })(%1)").arg(literal(property));
-    return runScript(script).value_or(false).toBool();
+    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
 }
 
 // ---- keys, mouse and drops inside the page ----

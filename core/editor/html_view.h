@@ -32,6 +32,10 @@ public:
     // A bound for a page that no longer answers; a busy machine may keep a live one quiet for seconds.
     static constexpr int ScriptTimeoutMs = 15000;
     static constexpr int LoadTimeoutMs = 30000;
+    // The engine now and then drops the answer to a script: one that may safely run again is sent again
+    // after this wait, doubled each time, while it has no answer.
+    static constexpr int FirstResendWaitMs = 1000;
+    enum class Resend { Never, WhileUnanswered };
 
     // The ".htm" or imported file, decoded as every text file of the program, with its folder as the base.
     bool loadHtmlFile(const QString& path, QString* error = nullptr);
@@ -51,7 +55,8 @@ public:
     void markSaved() override;
     void markDirty() { m_dirty = true; }
 
-    std::optional<QVariant> runScript(const QString& script, int timeoutMs = ScriptTimeoutMs);
+    // WhileUnanswered only for a script that leaves the page the same however often it runs.
+    std::optional<QVariant> runScript(const QString& script, Resend resend = Resend::Never);
     bool execCommand(const QString& name, const QString& value = QString());
     QString queryCommandValue(const QString& name);
     // The "FontSize" and "FontName" values at the caret, answered later without waiting (nothing when the
@@ -85,11 +90,10 @@ private:
     bool handleKeyPress(QKeyEvent* event);
 
     HtmlEnginePage* m_engine = nullptr;   // WB's engine, a child widget
-    static constexpr int FirstPrepareWaitMs = 1000;
 
     QTimer m_loadTimer;
     QTimer m_prepareTimer;                // sends the preparing script again while it has no answer
-    int m_prepareWaitMs = FirstPrepareWaitMs;
+    int m_prepareWaitMs = FirstResendWaitMs;
     quint64 m_loadNumber = 0;             // which load an answer of the preparing script belongs to
     QString m_documentPath;
     int m_loadTimeoutMs = LoadTimeoutMs;

@@ -117,15 +117,16 @@ protected:
     void selectElementText(const QString& id)
     {
         ASSERT_TRUE(view()->runScript("var r = document.createRange(); r.selectNodeContents(document.getElementById('"
-                                      + id + "')); getSelection().removeAllRanges(); getSelection().addRange(r); true")
-                        .value_or(false).toBool());
+                                      + id + "')); getSelection().removeAllRanges(); getSelection().addRange(r); true",
+                                      HtmlView::Resend::WhileUnanswered).value_or(false).toBool());
     }
 
     void caretAtEndOf(const QString& id)
     {
         ASSERT_TRUE(view()->runScript("var r = document.createRange(); r.selectNodeContents(document.getElementById('"
                                       + id + "')); r.collapse(false); getSelection().removeAllRanges();"
-                                      " getSelection().addRange(r); true").value_or(false).toBool());
+                                      " getSelection().addRange(r); true", HtmlView::Resend::WhileUnanswered)
+                        .value_or(false).toBool());
     }
 
     QByteArray savedHtml()
