@@ -275,12 +275,12 @@ bool HtmlView::dirty()
     if (m_dirty)
         return true;
     // An unanswered question counts as a change: better a needless save than a lost edit.
-    return runScript(QStringLiteral("window.sorvantaDirty === true"), Resend::WhileUnanswered).value_or(true).toBool();
+    return runScript(QStringLiteral("window.sorvantaDirty === true")).value_or(true).toBool();
 }
 
 std::optional<QString> HtmlView::htmlSource()
 {
-    const std::optional<QVariant> source = runScript(QString::fromLatin1(kSourceScript), Resend::WhileUnanswered);
+    const std::optional<QVariant> source = runScript(QString::fromLatin1(kSourceScript));
     if (!source || source->typeId() != QMetaType::QString)
         return std::nullopt;
     return source->toString();
@@ -290,13 +290,14 @@ void HtmlView::markSaved()
 {
     m_dirty = false;
     runScript(QStringLiteral("window.sorvantaWatch && window.sorvantaWatch.takeRecords(); "
-                             "window.sorvantaDirty = false; true"),
-              Resend::WhileUnanswered);
+                             "window.sorvantaDirty = false; true"));
 }
 
 // ---- commands ----
 
-std::optional<QVariant> HtmlView::runScript(const QString& script, Resend resend)
+// Waits for the script's value in a nested event loop, sending the script again after 1, 2, 4 ... s while
+// it has none: the engine now and then drops an answer, most often just after a load.
+std::optional<QVariant> HtmlView::runScript(const QString& script)
 {
     struct Answer {
         bool arrived = false;
@@ -319,16 +320,14 @@ std::optional<QVariant> HtmlView::runScript(const QString& script, Resend resend
         });
     };
     send();
-    QTimer resendTimer;
+    QTimer resend;
     int resendWaitMs = FirstResendWaitMs;
-    if (resend == Resend::WhileUnanswered) {
-        connect(&resendTimer, &QTimer::timeout, &answer->loop, [&] {
-            send();
-            resendWaitMs *= 2;
-            resendTimer.start(resendWaitMs);
-        });
-        resendTimer.start(resendWaitMs);
-    }
+    connect(&resend, &QTimer::timeout, &answer->loop, [&] {
+        send();
+        resendWaitMs *= 2;
+        resend.start(resendWaitMs);
+    });
+    resend.start(resendWaitMs);
     QTimer::singleShot(ScriptTimeoutMs, &answer->loop, &QEventLoop::quit);
     if (!answer->arrived)
         answer->loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -337,17 +336,26 @@ std::optional<QVariant> HtmlView::runScript(const QString& script, Resend resend
     return answer->value;
 }
 
+// A command that changes the page runs once however often runScript sends it: its value is kept in the page
+// under a number of its own, and a later sending answers that value without running it again.
+bool HtmlView::runCommand(const QString& expression)
+{
+    m_dirty = true;
+    const QString script = QStringLiteral(
+        "(function (done) { if (!(%1 in done)) done[%1] = (\n%2\n); return done[%1]; })"
+        "(window.sorvantaCommands || (window.sorvantaCommands = {}))").arg(++m_commandNumber).arg(expression);
+    return runScript(script).value_or(false).toBool();
+}
+
 bool HtmlView::execCommand(const QString& name, const QString& value)
 {
     if (!m_ready)
         return false;
-    m_dirty = true;
     // Without a selection (a page not clicked yet) the command works at the end of the body.
-    const QString script = QStringLiteral(
+    return runCommand(QStringLiteral(
         "(function () { var s = getSelection(); if (!s.rangeCount && document.body) { var r = document.createRange();"
         " r.selectNodeContents(document.body); r.collapse(false); s.addRange(r); }"
-        " return document.execCommand(%1, false, %2); })()").arg(literal(name), literal(value));
-    return runScript(script).value_or(false).toBool();
+        " return document.execCommand(%1, false, %2); })()").arg(literal(name), literal(value)));
 }
 
 QString HtmlView::queryCommandValue(const QString& name)
@@ -355,7 +363,7 @@ QString HtmlView::queryCommandValue(const QString& name)
     if (!m_ready)
         return {};
     const QString script = QStringLiteral("String(document.queryCommandValue(%1))").arg(literal(name));
-    return runScript(script, Resend::WhileUnanswered).value_or(QString()).toString();
+    return runScript(script).value_or(QString()).toString();
 }
 
 void HtmlView::queryFontAtCaret(std::function<void(const QString& size, const QString& name)> answer)
@@ -374,8 +382,7 @@ bool HtmlView::insertHtml(const QString& html)
 {
     if (!m_ready)
         return false;
-    m_dirty = true;
-    return runScript(QString::fromLatin1(kInsertHtmlScript).arg(literal(html))).value_or(false).toBool();
+    return runCommand(QString::fromLatin1(kInsertHtmlScript).arg(literal(html)));
 }
 
 bool HtmlView::insertText(const QString& text)
@@ -389,14 +396,13 @@ bool HtmlView::setBackgroundColour(const QString& colour)
         return false;
     m_dirty = true;
     const QString script = QStringLiteral("document.body ? (document.body.bgColor = %1, true) : false").arg(literal(colour));
-    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
+    return runScript(script).value_or(false).toBool();
 }
 
 std::optional<QStringList> HtmlView::pictureSources()
 {
     const std::optional<QVariant> sources = runScript(
-        QStringLiteral("Array.prototype.map.call(document.images, function (i) { return i.src || ''; })"),
-        Resend::WhileUnanswered);
+        QStringLiteral("Array.prototype.map.call(document.images, function (i) { return i.src || ''; })"));
     if (!sources)
         return std::nullopt;
     return sources->toStringList();
@@ -409,14 +415,14 @@ bool HtmlView::setPictureSources(const QStringList& sources)
         "(function (s) { var p = document.images; for (var i = 0; i < p.length && i < s.length; ++i)"
         " if (p[i].getAttribute('src') !== s[i]) p[i].setAttribute('src', s[i]); return true; })(%1)")
         .arg(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(sources)).toJson(QJsonDocument::Compact)));
-    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
+    return runScript(script).value_or(false).toBool();
 }
 
 bool HtmlView::setTitle(const QString& title)
 {
     m_dirty = true;
     const QString script = QStringLiteral("document.title = %1; true").arg(literal(title));
-    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
+    return runScript(script).value_or(false).toBool();
 }
 
 bool HtmlView::clearBodyStyleProperty(const QString& property)
@@ -425,7 +431,7 @@ bool HtmlView::clearBodyStyleProperty(const QString& property)
         "(function (p) { if (!document.body) return false; var was = window.sorvantaDirty;"
         " document.body.style.setProperty(p, ''); if (window.sorvantaWatch) window.sorvantaWatch.takeRecords();"
         " window.sorvantaDirty = was; return true; })(%1)").arg(literal(property));
-    return runScript(script, Resend::WhileUnanswered).value_or(false).toBool();
+    return runScript(script).value_or(false).toBool();
 }
 
 // ---- keys, mouse and drops inside the page ----

@@ -32,10 +32,9 @@ public:
     // A bound for a page that no longer answers; a busy machine may keep a live one quiet for seconds.
     static constexpr int ScriptTimeoutMs = 15000;
     static constexpr int LoadTimeoutMs = 30000;
-    // The engine now and then drops the answer to a script: one that may safely run again is sent again
-    // after this wait, doubled each time, while it has no answer.
+    // The engine now and then drops the answer to a script: a script is sent again after this wait, doubled
+    // each time, while it has no answer.
     static constexpr int FirstResendWaitMs = 1000;
-    enum class Resend { Never, WhileUnanswered };
 
     // The ".htm" or imported file, decoded as every text file of the program, with its folder as the base.
     bool loadHtmlFile(const QString& path, QString* error = nullptr);
@@ -55,8 +54,9 @@ public:
     void markSaved() override;
     void markDirty() { m_dirty = true; }
 
-    // WhileUnanswered only for a script that leaves the page the same however often it runs.
-    std::optional<QVariant> runScript(const QString& script, Resend resend = Resend::Never);
+    // The script's value, or nullopt when the page gave none within ScriptTimeoutMs. The script may run more
+    // than once, so it must leave the page the same however often it runs.
+    std::optional<QVariant> runScript(const QString& script);
     bool execCommand(const QString& name, const QString& value = QString());
     QString queryCommandValue(const QString& name);
     // The "FontSize" and "FontName" values at the caret, answered later without waiting (nothing when the
@@ -88,6 +88,7 @@ private:
     void loadTimedOut();
     bool handleDrag(QEvent* event);
     bool handleKeyPress(QKeyEvent* event);
+    bool runCommand(const QString& expression);
 
     HtmlEnginePage* m_engine = nullptr;   // WB's engine, a child widget
 
@@ -95,6 +96,7 @@ private:
     QTimer m_prepareTimer;                // sends the preparing script again while it has no answer
     int m_prepareWaitMs = FirstResendWaitMs;
     quint64 m_loadNumber = 0;             // which load an answer of the preparing script belongs to
+    quint64 m_commandNumber = 0;          // names each command's result in the page, see runCommand
     QString m_documentPath;
     int m_loadTimeoutMs = LoadTimeoutMs;
     bool m_ready = false;   // DocumentReady

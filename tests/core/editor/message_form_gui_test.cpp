@@ -748,8 +748,7 @@ TEST_F(MessageFormTest, InsertWritesTheChosenFieldWhereTheFocusIs)
     editor->htmlPage->focusPage();
     ASSERT_TRUE(editor->htmlPage->view()
                     ->runScript("var r = document.createRange(); r.selectNodeContents(document.body);"
-                                " r.collapse(false); getSelection().removeAllRanges(); getSelection().addRange(r); true",
-                                HtmlView::Resend::WhileUnanswered)
+                                " r.collapse(false); getSelection().removeAllRanges(); getSelection().addRange(r); true")
                     .value_or(false).toBool());
     editor->SpeedButton7->click();
     const QString source = editor->htmlPage->view()->htmlSource().value_or("");
