@@ -5,6 +5,7 @@
 
 #include "core/editor/html_engine.h"
 #include "core/editor/html_engine_module.h"
+#include "core/editor/html_script_sending.h"
 #include "core/editor/placeholder_drag.h"
 #include "core/project/html_file_text.h"
 
@@ -18,7 +19,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <memory>
 
 namespace {
 
@@ -139,15 +139,13 @@ HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("WB"));
     m_loadTimer.setSingleShot(true);
     connect(&m_loadTimer, &QTimer::timeout, this, &HtmlView::loadTimedOut);
-    m_prepareTimer.setSingleShot(true);
-    connect(&m_prepareTimer, &QTimer::timeout, this, &HtmlView::preparePage);
     HtmlEngineHooks hooks;
     hooks.loadStarted = [this] { m_ready = false; };
     hooks.loadFinished = [this](bool ok) { pageLoadFinished(ok); };
     hooks.rendererStopped = [this] {
         m_ready = false;
         m_loadTimer.stop();
-        m_prepareTimer.stop();
+        stopPreparing();
         emit loadFailed(tr("The HTML editor's engine stopped."));
     };
     hooks.inputEvent = [this](QEvent* event) { return handleInput(event); };
@@ -162,7 +160,7 @@ HtmlView::HtmlView(HtmlEngineFactory& engine, QWidget* parent) : QWidget(parent)
 HtmlView::~HtmlView()
 {
     m_loadTimer.stop();
-    m_prepareTimer.stop();
+    stopPreparing();
     blockSignals(true);
     delete m_engine->widget();
 }
@@ -209,10 +207,9 @@ void HtmlView::forgetDocument()
 
 void HtmlView::startLoad()
 {
-    ++m_loadNumber;
     m_ready = false;
     m_dirty = false;
-    m_prepareTimer.stop();
+    stopPreparing();
     m_loadTimer.start(m_loadTimeoutMs);
 }
 
@@ -225,34 +222,28 @@ void HtmlView::pageLoadFinished(bool ok)
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
     }
-    m_prepareWaitMs = FirstResendWaitMs;
-    preparePage();
+    // Preparing the page is the load's last step, answered later rather than waited for inside the engine's
+    // signal; the script does its work once however often it runs.
+    stopPreparing();
+    m_preparing = new HtmlScriptSending(*m_engine, QString::fromLatin1(kPrepareScript), m_loadTimer.remainingTime(),
+                                        [this](const std::optional<QVariant>& prepared) {
+                                            if (prepared)
+                                                pagePrepared(prepared->toBool());
+                                        },
+                                        this);
 }
 
-// Preparing the page is the last step of its load, answered later rather than waited for inside the engine's
-// signal. The engine now and then drops the answer to a script run just after a load, so the script, which
-// does its work once however often it runs, is sent again after a growing wait until it answers or the load's
-// time runs out.
-void HtmlView::preparePage()
+// An answer to the preparing script of a page no longer loading is dropped with it.
+void HtmlView::stopPreparing()
 {
-    if (!m_loadTimer.isActive())
-        return;
-    QPointer<HtmlView> self(this);
-    const quint64 load = m_loadNumber;
-    m_engine->runScript(QString::fromLatin1(kPrepareScript), [self, load](const QVariant& value) {
-        if (self && self->m_loadNumber == load)
-            self->pagePrepared(value.toBool());
-    });
-    m_prepareTimer.start(m_prepareWaitMs);
-    m_prepareWaitMs *= 2;
+    delete m_preparing;
 }
 
 void HtmlView::pagePrepared(bool prepared)
 {
     if (!m_loadTimer.isActive())
-        return;   // an answer to an earlier try, or after the time-out
+        return;   // the load already ended (timed out, failed or prepared)
     m_loadTimer.stop();
-    m_prepareTimer.stop();
     if (!prepared) {
         emit loadFailed(tr("The HTML page could not be loaded."));
         return;
@@ -263,7 +254,7 @@ void HtmlView::pagePrepared(bool prepared)
 
 void HtmlView::loadTimedOut()
 {
-    m_prepareTimer.stop();
+    stopPreparing();
     m_engine->stop();
     emit loadFailed(tr("The HTML page did not finish loading."));
 }
@@ -295,45 +286,26 @@ void HtmlView::markSaved()
 
 // ---- commands ----
 
-// Waits for the script's value in a nested event loop, sending the script again after 1, 2, 4 ... s while
-// it has none: the engine now and then drops an answer, most often just after a load.
+// Waits for the script's value in a nested event loop.
 std::optional<QVariant> HtmlView::runScript(const QString& script)
 {
-    struct Answer {
-        bool arrived = false;
-        QVariant value;
-        QEventLoop loop;
-    };
-    auto answer = std::make_shared<Answer>();
-    std::weak_ptr<Answer> waiting = answer;
+    std::optional<QVariant> value;
+    bool answered = false;
+    QEventLoop loop;
+    auto* sending = new HtmlScriptSending(*m_engine, script, ScriptTimeoutMs,
+                                          [&](const std::optional<QVariant>& answer) {
+                                              value = answer;
+                                              answered = true;
+                                              loop.quit();
+                                          },
+                                          this);
+    connect(sending, &QObject::destroyed, &loop, &QEventLoop::quit);   // the page went with its sending
     QPointer<HtmlView> self(this);
-    const auto send = [self, &script, waiting] {
-        if (!self)
-            return;
-        self->m_engine->runScript(script, [waiting](const QVariant& value) {
-            auto pending = waiting.lock();   // a late answer after the time-out is dropped
-            if (pending && !pending->arrived) {
-                pending->arrived = true;
-                pending->value = value;
-                pending->loop.quit();
-            }
-        });
-    };
-    send();
-    QTimer resend;
-    int resendWaitMs = FirstResendWaitMs;
-    connect(&resend, &QTimer::timeout, &answer->loop, [&] {
-        send();
-        resendWaitMs *= 2;
-        resend.start(resendWaitMs);
-    });
-    resend.start(resendWaitMs);
-    QTimer::singleShot(ScriptTimeoutMs, &answer->loop, &QEventLoop::quit);
-    if (!answer->arrived)
-        answer->loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!self || !answer->arrived)
+    if (!answered)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!self)
         return std::nullopt;
-    return answer->value;
+    return value;
 }
 
 // A command that changes the page runs once however often runScript sends it: its value is kept in the page

@@ -9,6 +9,7 @@
 
 #include "core/editor/html_body_rules.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include <optional>
 
 class HtmlEngineFactory;
+class HtmlScriptSending;
 class HtmlEnginePage;
 
 class HtmlView : public QWidget, public HtmlBodyDocument {
@@ -32,9 +34,6 @@ public:
     // A bound for a page that no longer answers; a busy machine may keep a live one quiet for seconds.
     static constexpr int ScriptTimeoutMs = 15000;
     static constexpr int LoadTimeoutMs = 30000;
-    // The engine now and then drops the answer to a script: a script is sent again after this wait, doubled
-    // each time, while it has no answer.
-    static constexpr int FirstResendWaitMs = 1000;
 
     // The ".htm" or imported file, decoded as every text file of the program, with its folder as the base.
     bool loadHtmlFile(const QString& path, QString* error = nullptr);
@@ -55,7 +54,7 @@ public:
     void markDirty() { m_dirty = true; }
 
     // The script's value, or nullopt when the page gave none within ScriptTimeoutMs. The script may run more
-    // than once, so it must leave the page the same however often it runs.
+    // than once (html_script_sending.h), so it must leave the page the same however often it runs.
     std::optional<QVariant> runScript(const QString& script);
     bool execCommand(const QString& name, const QString& value = QString());
     QString queryCommandValue(const QString& name);
@@ -83,20 +82,17 @@ private:
     bool handleInput(QEvent* event);
     void startLoad();
     void pageLoadFinished(bool ok);
-    void preparePage();
+    void stopPreparing();
     void pagePrepared(bool prepared);
     void loadTimedOut();
     bool handleDrag(QEvent* event);
     bool handleKeyPress(QKeyEvent* event);
     bool runCommand(const QString& expression);
 
-    HtmlEnginePage* m_engine = nullptr;   // WB's engine, a child widget
-
+    HtmlEnginePage* m_engine = nullptr;        // WB's engine, a child widget
     QTimer m_loadTimer;
-    QTimer m_prepareTimer;                // sends the preparing script again while it has no answer
-    int m_prepareWaitMs = FirstResendWaitMs;
-    quint64 m_loadNumber = 0;             // which load an answer of the preparing script belongs to
-    quint64 m_commandNumber = 0;          // names each command's result in the page, see runCommand
+    QPointer<HtmlScriptSending> m_preparing;   // the load's last step, while it has no answer
+    quint64 m_commandNumber = 0;               // names each command's result in the page, see runCommand
     QString m_documentPath;
     int m_loadTimeoutMs = LoadTimeoutMs;
     bool m_ready = false;   // DocumentReady
